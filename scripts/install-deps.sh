@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs everything Zoetrix needs to build, run and test, from Debian's packages.
+# Safe to run again on a machine that already has them.
+set -euo pipefail
+
+PKGS=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  tcc
+  fonts-wqy-microhei
+  xvfb xauth
+  librsvg2-bin
+)
+
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "install-deps: everything is already installed"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

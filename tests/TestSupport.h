@@ -1,0 +1,31 @@
+#pragma once
+// Helpers shared by the test programs.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+// A fresh folder under the system temp folder, removed when the object dies.
+class TempDir {
+ public:
+  explicit TempDir(std::string_view nameHint = "zoetrix");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return m_path; }
+  // The folder as a string ending in '/', the way the program folder is held.
+  std::string folder() const { return m_path.string() + "/"; }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+std::string ReadFile(const std::filesystem::path& p);
+void WriteFile(const std::filesystem::path& p, std::string_view bytes);
+
+// UTF-8 text of this source file turned into GBK bytes (test inputs are
+// written in UTF-8 for readability).
+std::string Gbk(std::string_view utf8);
+
+}  // namespace testsupport
