@@ -1,0 +1,539 @@
+#include "platform/Profile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/Cp936.h"
+
+namespace platform {
+namespace {
+
+constexpr std::size_t kNoEquals = std::string::npos;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+char FoldByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Names are GBK: only single-byte characters are folded, so a trail byte
+// that happens to be an ASCII letter never makes two characters equal.
+std::string FoldName(std::string_view name) {
+  std::string out(name);
+  for (std::size_t i = 0; i < out.size();) {
+    const std::size_t len = cp936::CharLength(out, i);
+    if (len == 1) out[i] = FoldByte(out[i]);
+    i += len;
+  }
+  return out;
+}
+
+// Hash of FoldName(name) without building it.
+std::uint32_t FoldedHash(std::string_view name) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (std::size_t i = 0; i < name.size();) {
+    const std::size_t len = cp936::CharLength(name, i);
+    h = (h ^ static_cast<unsigned char>(len == 1 ? FoldByte(name[i]) : name[i])) * 1099511628211ull;
+    if (len == 2) h = (h ^ static_cast<unsigned char>(name[i + 1])) * 1099511628211ull;
+    i += len;
+  }
+  h ^= h >> 33;  // spread FNV's weak low bits over the slot index
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  return static_cast<std::uint32_t>(h);
+}
+
+bool FoldedEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t len = cp936::CharLength(a, i);
+    if (len == 1 ? FoldByte(a[i]) != FoldByte(b[i]) : a.compare(i, 2, b.substr(i, 2)) != 0)
+      return false;
+    i += len;
+  }
+  return true;
+}
+
+// A line, without its line end, held as a slice of one of the profile's two
+// buffers: the text as loaded, or the buffer that changed lines are appended
+// to. Lines are never allocated one by one.
+struct Line {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  std::size_t eq = kNoEquals;  // first '=' of a key line inside a section
+  bool changed = false;        // in the buffer of changed lines
+};
+
+// Key name -> line index of one section. Open addressing over a flat array:
+// a node-based map costs an allocation and a cache miss per key, which
+// dominates loading a profile with a key per frame. Names are not stored;
+// nameOf(i) reads them back from the lines.
+class KeyIndex {
+ public:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  template <class NameOf>
+  std::size_t Find(std::string_view key, const NameOf& nameOf) const {
+    if (m_slots.empty()) return kNone;
+    const std::uint32_t hash = FoldedHash(key);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot& s = m_slots[i];
+      if (s.line == 0) return kNone;
+      if (s.hash == hash && FoldedEqual(nameOf(s.line - 1), key)) return s.line - 1;
+    }
+  }
+
+  // Adds line unless a key of the same name is there already (the first one
+  // wins). Returns the line holding the key.
+  template <class NameOf>
+  std::size_t Insert(std::size_t line, const NameOf& nameOf) {
+    const std::string_view key = nameOf(line);
+    if ((m_count + 1) * 4 > m_slots.size() * 3) Grow();
+    const std::uint32_t hash = FoldedHash(key);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      Slot& s = m_slots[i];
+      if (s.line == 0) {
+        s = Slot{hash, static_cast<std::uint32_t>(line + 1)};
+        ++m_count;
+        return line;
+      }
+      if (s.hash == hash && FoldedEqual(nameOf(s.line - 1), key)) return s.line - 1;
+    }
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::uint32_t line = 0;  // line index + 1; 0 marks a free slot
+  };
+
+  void Grow() {
+    std::vector<Slot> old(m_slots.empty() ? 16 : m_slots.size() * 2);
+    old.swap(m_slots);
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& s : old) {
+      if (s.line == 0) continue;
+      std::size_t i = s.hash & mask;
+      while (m_slots[i].line != 0) i = (i + 1) & mask;
+      m_slots[i] = s;
+    }
+  }
+
+  std::vector<Slot> m_slots;
+  std::size_t m_count = 0;
+};
+
+struct Section {
+  Line header;  // the "[name]" line as written
+  // body ends with the last key line; new keys are pushed there. tail keeps
+  // what follows it (comments, blank lines before the next section).
+  std::vector<Line> body;
+  std::vector<Line> tail;
+  KeyIndex keys;  // over body
+};
+
+// Section header "[name]": the name between '[' and the last ']' (or the line
+// end), trimmed. Returns false when the line is not a header.
+bool ParseHeader(std::string_view line, std::string_view* name) {
+  const std::string_view t = Trim(line);
+  if (t.empty() || t.front() != '[') return false;
+  std::string_view inner = t.substr(1);
+  const std::size_t close = cp936::FindLast(inner, ']');
+  if (close != std::string_view::npos) inner = inner.substr(0, close);
+  *name = Trim(inner);
+  return true;
+}
+
+bool IsComment(std::string_view line) {
+  const std::string_view t = Trim(line);
+  return !t.empty() && t.front() == ';';
+}
+
+std::string ErrnoText(const char* what, const std::string& where, int err) {
+  return std::string(what) + " " + where + ": " + std::strerror(err);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+struct ProfileFile::Impl {
+  std::string loaded;   // the parsed text; lines point into it
+  std::string changed;  // lines written by SetString, appended
+  std::size_t changedLive = 0;  // bytes of `changed` still referenced
+  std::size_t lineCount = 0;
+
+  std::vector<Line> preamble;  // lines before the first section: kept, never looked up
+  std::vector<Section> sections;
+  std::unordered_map<std::string, std::size_t> index;  // folded name -> first section
+
+  std::string_view Text(const Line& l) const {
+    return std::string_view(l.changed ? changed : loaded).substr(l.offset, l.length);
+  }
+  std::string_view Name(const Line& l) const { return Trim(Text(l).substr(0, l.eq)); }
+  std::string_view Value(const Line& l) const {
+    return Unquote(Trim(Text(l).substr(l.eq + 1)));
+  }
+
+  auto NamesOf(const Section& s) const {
+    return [this, &s](std::size_t i) { return Name(s.body[i]); };
+  }
+
+  void Clear() {
+    loaded.clear();
+    changed.clear();
+    changedLive = 0;
+    lineCount = 0;
+    preamble.clear();
+    sections.clear();
+    index.clear();
+  }
+
+  void Parse();
+  void SplitTail(Section& s) const;
+  Line Store(std::string_view text, std::size_t eq);
+  void Release(const Line& l);
+  void CompactChanged();
+
+  const Line* Find(std::string_view section, std::string_view key) const {
+    const auto s = index.find(FoldName(section));
+    if (s == index.end()) return nullptr;
+    const Section& sec = sections[s->second];
+    const std::size_t k = sec.keys.Find(key, NamesOf(sec));
+    return k == KeyIndex::kNone ? nullptr : &sec.body[k];
+  }
+};
+
+void ProfileFile::Impl::Parse() {
+  Section* current = nullptr;
+  const std::string_view text = loaded;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+    if (end == std::string_view::npos) end = text.size();
+    Line line{pos, end - pos};
+    if (end > pos && text[end - 1] == '\r') --line.length;
+    pos = next;
+    ++lineCount;
+
+    const std::string_view raw = Text(line);
+    std::string_view name;
+    if (ParseHeader(raw, &name)) {
+      if (current) SplitTail(*current);
+      index.emplace(FoldName(name), sections.size());
+      current = &sections.emplace_back();
+      current->header = line;
+      continue;
+    }
+    if (!current) {
+      preamble.push_back(line);
+      continue;
+    }
+    if (!IsComment(raw)) line.eq = cp936::FindFirst(raw, '=');
+    current->body.push_back(line);
+    if (line.eq != kNoEquals) current->keys.Insert(current->body.size() - 1, NamesOf(*current));
+  }
+  if (current) SplitTail(*current);
+}
+
+// Moves everything after the last key line into tail. A section without keys
+// keeps its non-blank lines in body, so new keys follow them.
+void ProfileFile::Impl::SplitTail(Section& s) const {
+  std::size_t cut = 0;
+  for (std::size_t i = s.body.size(); i-- > 0;) {
+    if (s.body[i].eq != kNoEquals) {
+      cut = i + 1;
+      break;
+    }
+  }
+  if (cut == 0) {
+    for (std::size_t i = s.body.size(); i-- > 0;) {
+      if (!Trim(Text(s.body[i])).empty()) {
+        cut = i + 1;
+        break;
+      }
+    }
+  }
+  s.tail.assign(s.body.begin() + static_cast<std::ptrdiff_t>(cut), s.body.end());
+  s.body.resize(cut);
+}
+
+Line ProfileFile::Impl::Store(std::string_view text, std::size_t eq) {
+  Line line{changed.size(), text.size(), eq, true};
+  changed += text;
+  changedLive += text.size();
+  return line;
+}
+
+void ProfileFile::Impl::Release(const Line& l) {
+  if (!l.changed) return;
+  changedLive -= l.length;
+  // Rewriting the same keys over and over must not grow the buffer without
+  // bound. Compacting costs a pass over all lines, paid for by the garbage
+  // that made it necessary.
+  if (changed.size() - changedLive > changedLive + 32 * lineCount + 4096) CompactChanged();
+}
+
+void ProfileFile::Impl::CompactChanged() {
+  std::string fresh;
+  fresh.reserve(changedLive);
+  auto move = [&](Line& l) {
+    if (!l.changed) return;
+    const std::size_t offset = fresh.size();
+    fresh.append(changed, l.offset, l.length);
+    l.offset = offset;
+  };
+  for (Line& l : preamble) move(l);
+  for (Section& s : sections) {
+    move(s.header);
+    for (Line& l : s.body) move(l);
+    for (Line& l : s.tail) move(l);
+  }
+  changed.swap(fresh);
+}
+
+
+
+ProfileFile::ProfileFile() : m_impl(std::make_unique<Impl>()) {}
+ProfileFile::~ProfileFile() = default;
+ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
+ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
+
+bool ProfileFile::Load(const std::filesystem::path& path) {
+  if (!m_impl) m_impl = std::make_unique<Impl>();  // a moved-from profile is usable again
+  m_impl->Clear();
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return errno == ENOENT || errno == ENOTDIR;
+  std::string text;
+  struct stat st {};
+  if (::fstat(fileno(f), &st) == 0 && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return false;
+  m_impl->loaded = std::move(text);
+  m_impl->Parse();
+  return true;
+}
+
+void ProfileFile::Parse(std::string_view text) {
+  if (!m_impl) m_impl = std::make_unique<Impl>();
+  m_impl->Clear();
+  m_impl->loaded.assign(text);
+  m_impl->Parse();
+}
+
+bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
+  return m_impl->Find(section, key) != nullptr;
+}
+
+std::string ProfileFile::GetString(std::string_view section, std::string_view key,
+                                   std::string_view def) const {
+  const Line* line = m_impl->Find(section, key);
+  return std::string(line ? m_impl->Value(*line) : def);
+}
+
+int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
+  const Line* line = m_impl->Find(section, key);
+  if (!line) return def;
+  std::string_view v = Trim(m_impl->Value(*line));
+  if (v.empty()) return def;
+  bool negative = false;
+  if (v.front() == '-') {
+    negative = true;
+    v.remove_prefix(1);
+  }
+  // Accumulate as a negative number so INT_MIN fits.
+  long long acc = 0;
+  for (char c : v) {
+    if (c < '0' || c > '9') break;
+    acc = acc * 10 - (c - '0');
+    if (acc < static_cast<long long>(INT_MIN))
+      acc = static_cast<long long>(INT_MIN) - 1;  // stays out of range, never overflows
+  }
+  if (negative) return acc < INT_MIN ? INT_MIN : static_cast<int>(acc);
+  return -acc > INT_MAX ? INT_MAX : static_cast<int>(-acc);
+}
+
+void ProfileFile::SetString(std::string_view section, std::string_view key,
+                            std::string_view value) {
+  Impl& d = *m_impl;
+  auto [sit, newSection] = d.index.try_emplace(FoldName(section), d.sections.size());
+  if (newSection) {
+    std::string header;
+    header.reserve(section.size() + 2);
+    header += '[';
+    header += section;
+    header += ']';
+    Section& s = d.sections.emplace_back();
+    s.header = d.Store(header, kNoEquals);
+    ++d.lineCount;
+  }
+  Section& s = d.sections[sit->second];
+  const std::size_t found = s.keys.Find(key, d.NamesOf(s));
+
+  // Built aside: the name may live in the buffer that Store appends to.
+  std::string text(found == KeyIndex::kNone ? key : d.Name(s.body[found]));
+  const std::size_t eq = text.size();
+  text += '=';
+  text += value;
+  const Line line = d.Store(text, eq);
+
+  if (found == KeyIndex::kNone) {
+    s.body.push_back(line);
+    s.keys.Insert(s.body.size() - 1, d.NamesOf(s));
+    ++d.lineCount;
+    return;
+  }
+  const Line old = s.body[found];
+  s.body[found] = line;
+  d.Release(old);
+}
+
+std::string ProfileFile::Serialize() const {
+  const Impl& d = *m_impl;
+  std::size_t total = 0;
+  auto measure = [&](const Line& l) { total += l.length + 2; };
+  for (const Line& l : d.preamble) measure(l);
+  for (const Section& s : d.sections) {
+    measure(s.header);
+    for (const Line& l : s.body) measure(l);
+    for (const Line& l : s.tail) measure(l);
+  }
+  std::string out;
+  out.reserve(total);
+  auto emit = [&](const Line& l) {
+    out += d.Text(l);
+    out += "\r\n";
+  };
+  for (const Line& l : d.preamble) emit(l);
+  for (const Section& s : d.sections) {
+    emit(s.header);
+    for (const Line& l : s.body) emit(l);
+    for (const Line& l : s.tail) emit(l);
+  }
+  return out;
+}
+
+bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) const {
+  auto fail = [error](std::string reason) {
+    if (error) *error = std::move(reason);
+    return false;
+  };
+
+  // Write through a symbolic link rather than replacing the link itself.
+  std::filesystem::path target = path;
+  std::error_code ec;
+  if (std::filesystem::is_symlink(path, ec)) {
+    auto resolved = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) target = resolved;
+  }
+  const std::filesystem::path folder =
+      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+  const std::string data = Serialize();
+
+  // O_EXCL with a name of our own (rather than mkstemp) lets the umask give a
+  // new file its usual permissions without touching the process-wide umask.
+  static std::atomic<unsigned> counter{0};
+  std::string tmpName;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    std::string name(".");
+    name += target.filename().string();
+    name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    tmpName = (folder / name).string();
+    fd = ::open(tmpName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return fail(ErrnoText("cannot create a temporary file in", folder.string(), errno));
+
+  int err = 0;
+  const char* what = nullptr;
+  std::string where = tmpName;
+  struct stat st {};
+  if (!WriteAll(fd, data)) {
+    err = errno, what = "cannot write";
+  } else if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) {
+    err = errno, what = "cannot set the permissions of";  // keep the old file's mode
+  } else if (::fsync(fd) != 0) {
+    err = errno, what = "cannot flush";
+  }
+  if (::close(fd) != 0 && !what) err = errno, what = "cannot close";
+  if (!what && ::rename(tmpName.c_str(), target.c_str()) != 0) {
+    err = errno, what = "cannot replace", where = target.string();
+  }
+  if (what) {
+    ::unlink(tmpName.c_str());
+    return fail(ErrnoText(what, where, err));
+  }
+
+  // Make the rename itself durable; the file is already complete either way.
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  return true;
+}
+
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,
+                         const std::filesystem::path& path) {
+  ProfileFile p;
+  p.Load(path);
+  return p.GetInt(section, key, def);
+}
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view def, const std::filesystem::path& path) {
+  ProfileFile p;
+  p.Load(path);
+  return p.GetString(section, key, def);
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::filesystem::path& path) {
+  ProfileFile p;
+  // An unreadable file must not be replaced by one holding only this key.
+  if (!p.Load(path)) return false;
+  p.SetString(section, key, value);
+  return p.Save(path);
+}
+
+}  // namespace platform
