@@ -1,0 +1,19 @@
+#include "app/ZoetrixApp.h"
+
+#include <QApplication>
+
+#include "ui/ZoetrixDlg.h"
+
+int CZoetrixApp::Run(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Zoetrix"));
+  InitInstance();
+  return 0;
+}
+
+bool CZoetrixApp::InitInstance() {
+  CZoetrixDlg dlg;
+  QApplication::setWindowIcon(dlg.m_hIcon);
+  dlg.DoModal();
+  return false;
+}

@@ -1,0 +1,5 @@
+#pragma once
+namespace res {
+// Makes the images compiled into the tool available; safe to call often.
+void InitResources();
+}  // namespace res

@@ -1,0 +1,79 @@
+#include "tests/GuiTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
+#include "ui/framework/MessageBox.h"
+#include "ui/framework/Modal.h"
+
+namespace guitest {
+
+Hooks::Hooks() {
+  ui::SetMessageBoxResponderForTesting([this](const QString& text, int type) {
+    messages << text;
+    messageTypes << type;
+    return answer;
+  });
+  ui::SetModalHookForTesting([this](QDialog& d) {
+    dialogs << d.objectName();
+    if (d.objectName() == QLatin1String("start")) return;  // closes itself
+    if (onDialog) {
+      onDialog(d);
+    } else {
+      d.done(QDialog::Rejected);
+    }
+  });
+  platform::SetShellOpenHookForTesting([](const std::string&) {});
+}
+
+Hooks::~Hooks() {
+  ui::SetMessageBoxResponderForTesting({});
+  ui::SetModalHookForTesting({});
+  platform::SetShellOpenHookForTesting({});
+}
+
+MainWindow::MainWindow(Hooks&) : m_dir("zoetrix-gui") {
+  for (const char* sub : {"Code", "Animate", "Project", "data"})
+    std::filesystem::create_directory(m_dir.path() / sub);
+  platform::SetProgramFolderForTesting(m_dir.folder());
+  m_dlg = std::make_unique<CZoetrixDlg>();
+  m_dlg->Create();
+  // The start-up Tips window comes from a 1 ms timer once the window shows.
+  Pump(20);
+}
+
+MainWindow::~MainWindow() {
+  m_dlg.reset();
+  platform::SetProgramFolderForTesting({});
+}
+
+void MainWindow::SetText(int id, const QString& text) {
+  ui::ZDialog::SetControlText(m_dlg->Control(id), text);
+}
+
+QString MainWindow::Text(int id) { return ui::ZDialog::ControlText(m_dlg->Control(id)); }
+
+void MainWindow::Click(int id) {
+  auto* b = m_dlg->ControlAs<QAbstractButton>(id);
+  if (b) b->click();
+}
+
+void MainWindow::PretendCreated(int rate) {
+  m_dlg->m_bCreated = 1;
+  m_dlg->m_nRate = rate;
+}
+
+void Pump(int milliseconds) {
+  QElapsedTimer t;
+  t.start();
+  do {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (milliseconds > 0) QThread::msleep(1);
+  } while (t.elapsed() < milliseconds);
+}
+
+}  // namespace guitest

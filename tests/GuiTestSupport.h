@@ -1,0 +1,53 @@
+#pragma once
+// Drives the real windows: answers message boxes, acts on modal dialogs,
+// points the tool at a temporary folder, and finds controls by id.
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tests/TestSupport.h"
+#include "ui/ZoetrixDlg.h"
+
+namespace guitest {
+
+// Records every message box and answers it (OK unless told otherwise), and
+// records every modal dialog by class name, ending it at once unless an
+// action for that class is given. The splash ends by itself.
+class Hooks {
+ public:
+  Hooks();
+  ~Hooks();
+  QStringList messages;
+  QList<int> messageTypes;
+  QStringList dialogs;
+  int answer = 1;  // IDOK
+  // Called with the dialog while it runs modally; it should end the dialog.
+  std::function<void(QDialog&)> onDialog;
+};
+
+// A main window started in a temporary tool folder, as the tool starts,
+// with the start-up Tips window already shown and closed.
+class MainWindow {
+ public:
+  explicit MainWindow(Hooks& hooks);
+  ~MainWindow();
+  CZoetrixDlg& dlg() { return *m_dlg; }
+  const testsupport::TempDir& folder() const { return m_dir; }
+  void SetText(int id, const QString& text);
+  QString Text(int id);
+  void Click(int id);
+  // Pretends an animation exists at the given rate, with no frames yet.
+  void PretendCreated(int rate = 24);
+
+ private:
+  testsupport::TempDir m_dir;
+  std::unique_ptr<CZoetrixDlg> m_dlg;
+};
+
+// Lets queued events and timers run for the given time.
+void Pump(int milliseconds = 0);
+
+}  // namespace guitest

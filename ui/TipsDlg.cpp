@@ -1,0 +1,24 @@
+#include "ui/TipsDlg.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include "platform/Cp936.h"
+#include "res/Templates.h"
+#include "res/Texts.h"
+
+Tips::Tips(QWidget* parent) : ZDialog(res::kTipsDialog, parent) {
+  m_strTips = platform::cp936::ToGbk(res::TipsText()).bytes;
+}
+
+bool Tips::OnInitDialog() {
+  ZDialog::OnInitDialog();
+  // Opened at the first line, not wherever the caret ended up.
+  if (auto* box = ControlAs<QPlainTextEdit>(1003)) {
+    box->moveCursor(QTextCursor::Start);
+    box->verticalScrollBar()->setValue(0);
+  }
+  return true;
+}
+
+void Tips::DoDataExchange(ui::CDataExchange& dx) { ui::DDX_Text(dx, 1003, m_strTips); }

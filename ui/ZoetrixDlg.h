@@ -1,0 +1,65 @@
+#pragma once
+// The main window. It holds the animation document and routes every
+// command of its controls and accelerator keys to a handler.
+#include <QIcon>
+#include <QList>
+#include <QRect>
+#include <string>
+
+#include "document/AnimationDocument.h"
+#include "ui/framework/ZDialog.h"
+
+class QComboBox;
+class QProgressBar;
+class QSlider;
+namespace ui {
+class AcceleratorTable;
+class FrameItemsModel;
+}  // namespace ui
+
+class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
+  Q_OBJECT
+ public:
+  explicit CZoetrixDlg(QWidget* parent = nullptr);
+  ~CZoetrixDlg() override;
+
+  void OnCommand(int id, ui::Notify notify) override;
+  void OnSysCommand(int id) override;
+
+  // Document operations shared by the frame commands.
+  static std::string GetProgramFolder();
+  FrameNode* FrameNodeAt(int position);
+  void RefreshFrameControls();
+
+  // Command handlers.
+  void OnAppendBlankFrame();
+  void OnHelp();
+  void OnAbout();
+  void OnWebsite();
+  void OnExplain(int buttonId);
+
+  // Controls attached by the data exchange.
+  QProgressBar* m_progress = nullptr;
+  QSlider* m_slider = nullptr;
+  QComboBox* m_comboEdit = nullptr;
+  QComboBox* m_comboPreview = nullptr;
+  QComboBox* m_comboCharColor = nullptr;
+  QComboBox* m_comboBackColor = nullptr;
+
+  QIcon m_hIcon;
+  const ui::AcceleratorTable* m_hAccel = nullptr;
+  QList<QRect> m_layout;  // window, then each control, in screen coordinates
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(ui::CDataExchange& dx) override;
+  void OnCancel() override;
+  void OnTimer(int id) override;
+
+ private:
+  void FillColorLists();
+  void CaptureLayout();
+
+  ui::FrameItemsModel* m_previewItems = nullptr;
+  ui::FrameItemsModel* m_editItems = nullptr;
+};

@@ -1,0 +1,51 @@
+// The frame list behind the main window's selectors, and the frame commands.
+#include <QComboBox>
+#include <QProgressBar>
+#include <QSlider>
+
+#include "document/Refresh.h"
+#include "platform/ProgramFolder.h"
+#include "res/Texts.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+#include "ui/framework/Widgets.h"
+
+using namespace ui;
+
+std::string CZoetrixDlg::GetProgramFolder() { return platform::ProgramFolder(); }
+
+FrameNode* CZoetrixDlg::FrameNodeAt(int position) { return m_frames.At(position); }
+
+void CZoetrixDlg::RefreshFrameControls() {
+  UpdateData(true);
+  const RefreshFigures f =
+      ComputeRefresh(m_nFrames, m_nRate, ReadPreviewMode(GetProgramFolder()));
+  m_previewItems->SetCount(f.frames);
+  m_comboPreview->setCurrentIndex(-1);
+  m_editItems->SetCount(f.frames);
+  m_comboEdit->setCurrentIndex(f.editSelection);
+  if (f.previewFollows) {
+    const bool valid = f.previewSelection >= 0 && f.previewSelection < f.frames;
+    m_comboPreview->setCurrentIndex(valid ? f.previewSelection : -1);
+    const FrameNode* node = FrameNodeAt(m_comboPreview->currentIndex());
+    m_strPreviewText = node ? node->Text() : std::string();
+  }
+  m_strFrameTotal = f.frameTotal;
+  m_slider->setRange(0, f.sliderMax);
+  m_progress->setRange(0, f.progressMax);
+  m_strDuration = f.duration;
+  UpdateData(false);
+}
+
+void CZoetrixDlg::OnAppendBlankFrame() {
+  if (m_bCreated == 0) {
+    ZMessageBox(U(res::kNoAnimation));
+    return;
+  }
+  UpdateData(true);
+  AppendBlankFrame(m_strEditText);
+  m_strEditText.clear();
+  UpdateData(false);
+  RefreshFrameControls();
+}

@@ -1,0 +1,98 @@
+#include "ui/framework/DataExchange.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <climits>
+
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+#include "ui/framework/ZDialog.h"
+
+namespace ui {
+
+QWidget* CDataExchange::PrepareCtrl(int id) {
+  if (m_failed) return nullptr;
+  m_lastControl = m_pDlgWnd->Control(id);
+  return m_lastControl;
+}
+
+void CDataExchange::Fail(const QString& message) {
+  m_failed = true;
+  ZMessageBox(message, MB_OK);
+  if (m_lastControl) {
+    m_lastControl->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(m_lastControl)) edit->selectAll();
+  }
+}
+
+bool ParseExchangeInt(const QString& text, int& value) {
+  const QString t = text.trimmed();
+  int i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+  if (i >= t.size()) return false;
+  long long v = 0;
+  for (; i < t.size(); ++i) {
+    if (t[i] < '0' || t[i] > '9') return false;
+    v = v * 10 + (t[i].unicode() - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) return false;
+  }
+  if (negative) v = -v;
+  if (v > INT_MAX || v < INT_MIN) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+void DDX_Text(CDataExchange& dx, int id, int& value) {
+  QWidget* w = dx.PrepareCtrl(id);
+  if (!w) return;
+  if (!dx.m_bSaveAndValidate) {
+    ZDialog::SetControlText(w, QString::number(value));
+    return;
+  }
+  int parsed = 0;
+  if (!ParseExchangeInt(ZDialog::ControlText(w), parsed)) {
+    dx.Fail(U("请输入一个整数。"));
+    return;
+  }
+  value = parsed;
+}
+
+void DDX_Text(CDataExchange& dx, int id, std::string& value) {
+  QWidget* w = dx.PrepareCtrl(id);
+  if (!w) return;
+  if (!dx.m_bSaveAndValidate) {
+    ZDialog::SetControlText(w, FromGbk(value));
+    return;
+  }
+  QString bad;
+  std::string bytes;
+  if (!ToGbk(ZDialog::ControlText(w), bytes, &bad)) {
+    dx.Fail(U("输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。").arg(bad));
+    return;
+  }
+  value = std::move(bytes);
+}
+
+void DDX_Check(CDataExchange& dx, int id, int& value) {
+  auto* box = qobject_cast<QCheckBox*>(dx.PrepareCtrl(id));
+  if (!box) return;
+  if (dx.m_bSaveAndValidate)
+    value = box->isChecked() ? 1 : 0;
+  else
+    box->setChecked(value != 0);
+}
+
+void DDV_MinMaxInt(CDataExchange& dx, int value, int minVal, int maxVal) {
+  if (!dx.m_bSaveAndValidate || dx.Failed()) return;
+  if (value < minVal || value > maxVal)
+    dx.Fail(U("请输入一个介于 %1 和 %2 之间的整数。").arg(minVal).arg(maxVal));
+}
+
+QWidget* DDX_ControlWidget(CDataExchange& dx, int id) {
+  if (dx.Failed()) return nullptr;
+  return dx.m_pDlgWnd->Control(id);
+}
+
+}  // namespace ui

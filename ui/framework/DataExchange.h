@@ -1,0 +1,54 @@
+#pragma once
+// Data exchange between a dialog's controls and its members.
+//
+// Copying controls into members goes through the bindings in order and stops
+// at the first bad field: the standard message is shown and the focus put on
+// the field. An out-of-range integer is already stored when its range check
+// fails; a text that is not an integer leaves the member as it was; members
+// after the bad field keep their values. Callers carry on either way.
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace ui {
+
+class ZDialog;
+
+class CDataExchange {
+ public:
+  CDataExchange(ZDialog* dialog, bool saveAndValidate)
+      : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+
+  ZDialog* m_pDlgWnd;
+  bool m_bSaveAndValidate;
+
+  // The control with this id, remembered as the one a failure points at;
+  // null once the exchange has failed (the rest of it is skipped).
+  QWidget* PrepareCtrl(int id);
+  // Reports text, puts the focus on the last prepared control, stops the exchange.
+  void Fail(const QString& message);
+  bool Failed() const { return m_failed; }
+
+ private:
+  QWidget* m_lastControl = nullptr;
+  bool m_failed = false;
+};
+
+// Parses an integer the way the classic exchange does: blanks around an
+// optional sign and digits, nothing else, within 32 bits.
+bool ParseExchangeInt(const QString& text, int& value);
+
+void DDX_Text(CDataExchange& dx, int id, int& value);
+void DDX_Text(CDataExchange& dx, int id, std::string& value);  // GBK bytes, CR LF lines
+void DDX_Check(CDataExchange& dx, int id, int& value);
+void DDV_MinMaxInt(CDataExchange& dx, int value, int minVal, int maxVal);
+
+// Attaches a control object to a member; exchanges no value.
+QWidget* DDX_ControlWidget(CDataExchange& dx, int id);
+template <class T>
+void DDX_Control(CDataExchange& dx, int id, T*& control) {
+  if (QWidget* w = DDX_ControlWidget(dx, id)) control = static_cast<T*>(w);
+}
+
+}  // namespace ui

@@ -1,0 +1,35 @@
+#include "ui/framework/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "ui/framework/ControlTable.h"
+#include "ui/framework/GbkText.h"
+
+namespace ui {
+namespace {
+MessageBoxResponder& Responder() {
+  static MessageBoxResponder r;
+  return r;
+}
+}  // namespace
+
+void SetMessageBoxResponderForTesting(MessageBoxResponder responder) {
+  Responder() = std::move(responder);
+}
+
+int ZMessageBox(const QString& text, int type) {
+  if (Responder()) return Responder()(text, type);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Zoetrix"), text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  QPushButton* ok = box.addButton(U("确定"), QMessageBox::AcceptRole);
+  QPushButton* cancel = nullptr;
+  if (type == MB_OKCANCEL) cancel = box.addButton(U("取消"), QMessageBox::RejectRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(cancel ? static_cast<QAbstractButton*>(cancel) : ok);
+  box.exec();
+  return box.clickedButton() == cancel && cancel ? IDCANCEL : IDOK;
+}
+
+}  // namespace ui

@@ -1,0 +1,328 @@
+#include "ui/framework/ZDialog.h"
+
+#include <QListView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+#include <QTimerEvent>
+
+#include "res/Resources.h"
+#include "ui/framework/Accelerators.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/Modal.h"
+#include "ui/framework/Widgets.h"
+
+namespace ui {
+
+ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), m_tpl(tpl) {
+  res::InitResources();
+  setObjectName(QString::fromUtf8(tpl.objectName));
+  setWindowTitle(QString::fromUtf8(tpl.caption));
+  QFont font = ResolveDialogFont(tpl.font, tpl.pointSize);
+  setFont(font);
+  m_units = DialogUnits::FromFont(font);
+
+  Qt::WindowFlags flags = Qt::Dialog;
+  if (tpl.style & kStyleNoCaption) {
+    flags = Qt::Dialog | Qt::FramelessWindowHint;
+  } else {
+    flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (tpl.style & kStyleMinMax)
+      flags = (flags & ~Qt::Dialog) | Qt::Window | Qt::WindowMinMaxButtonsHint;
+    m_sysMenu = {{SC_RESTORE, U("还原(&R)")},
+                 {SC_MINIMIZE, U("最小化(&N)")},
+                 {SC_MAXIMIZE, U("最大化(&X)")},
+                 {0, {}},
+                 {SC_CLOSE, U("关闭(&C)\tAlt+F4")}};
+  }
+  setWindowFlags(flags);
+  const QSize client(m_units.MapX(tpl.width), m_units.MapY(tpl.height));
+  if (tpl.style & kStyleSizing)
+    resize(client);
+  else
+    setFixedSize(client);
+  InstallKeyRouter();
+}
+
+ZDialog::~ZDialog() = default;
+
+void ZDialog::BuildControls() {
+  if (m_created) return;
+  m_created = true;
+  for (const ControlSpec& spec : m_tpl.controls) {
+    QWidget* w = MakeControl(spec);
+    w->setGeometry(m_units.Map(spec.x, spec.y, spec.w, spec.h));
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+      // The table gives the height of the dropped list; the closed box keeps its own.
+      const int listHeight = m_units.MapY(spec.h) - combo->sizeHint().height();
+      const int row = qMax(1, combo->fontMetrics().height() + 2);
+      combo->setMaxVisibleItems(qMax(1, listHeight / row));
+      w->resize(w->width(), combo->sizeHint().height());
+    }
+    if (auto* pic = qobject_cast<QLabel*>(w); pic && spec.kind == ControlKind::Picture) {
+      const QPixmap pm = pic->pixmap();
+      if (!pm.isNull() && (pm.width() > w->width() || pm.height() > w->height()))
+        pic->setPixmap(pm.scaled(w->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+    w->setProperty("controlId", spec.id);
+    if (spec.id != IDC_STATIC) {
+      w->setObjectName(QStringLiteral("ctl_%1").arg(spec.id));
+      m_byId.insert(spec.id, w);
+    }
+    m_controls.append(w);
+    Wire(w, spec.id);
+  }
+}
+
+QWidget* ZDialog::MakeControl(const ControlSpec& spec) {
+  const QString caption = QString::fromUtf8(spec.caption ? spec.caption : "");
+  switch (spec.kind) {
+    case ControlKind::Button:
+      return new QPushButton(caption, this);
+    case ControlKind::DefaultButton: {
+      auto* b = new QPushButton(caption, this);
+      b->setDefault(true);
+      return b;
+    }
+    case ControlKind::WrapButton:
+      return new WrapButton(caption, this);
+    case ControlKind::Label:
+    case ControlKind::DisabledLabel: {
+      auto* l = new QLabel(caption, this);
+      l->setTextFormat(Qt::PlainText);
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      l->setEnabled(spec.kind == ControlKind::Label);
+      return l;
+    }
+    case ControlKind::Group: {
+      auto* g = new QGroupBox(caption, this);
+      // Drawn behind the controls it frames, and never in the way of the mouse.
+      g->setAttribute(Qt::WA_TransparentForMouseEvents);
+      g->setFocusPolicy(Qt::NoFocus);
+      return g;
+    }
+    case ControlKind::Check:
+      return new QCheckBox(caption, this);
+    case ControlKind::DropList: {
+      auto* c = new QComboBox(this);
+      c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+      c->setMinimumContentsLength(4);
+      if (auto* list = qobject_cast<QListView*>(c->view())) list->setUniformItemSizes(true);
+      return c;
+    }
+    case ControlKind::DigitsField: {
+      auto* e = new QLineEdit(this);
+      e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), e));
+      return e;
+    }
+    case ControlKind::Field:
+      return new QLineEdit(this);
+    case ControlKind::MultiLineEdit:
+    case ControlKind::ReadOnlyMultiLine: {
+      auto* e = new QPlainTextEdit(this);
+      e->setLineWrapMode(QPlainTextEdit::NoWrap);
+      e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      e->setTabChangesFocus(true);
+      e->setReadOnly(spec.kind == ControlKind::ReadOnlyMultiLine);
+      e->setFont(ResolveArtFont(font().pointSize()));
+      return e;
+    }
+    case ControlKind::ReadOnlyWrapped: {
+      auto* e = new QPlainTextEdit(this);
+      e->setReadOnly(true);
+      e->setTabChangesFocus(true);
+      e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      return e;
+    }
+    case ControlKind::Slider:
+      return new QSlider(Qt::Horizontal, this);
+    case ControlKind::Progress: {
+      auto* p = new QProgressBar(this);
+      p->setTextVisible(false);
+      p->setRange(0, 100);
+      p->setValue(0);
+      return p;
+    }
+    case ControlKind::Picture: {
+      auto* l = new QLabel(this);
+      l->setAlignment(Qt::AlignCenter);
+      l->setPixmap(QPixmap(caption));
+      return l;
+    }
+  }
+  return new QWidget(this);
+}
+
+void ZDialog::Wire(QWidget* w, int id) {
+  if (id == IDC_STATIC) return;
+  if (auto* b = qobject_cast<QPushButton*>(w)) {
+    connect(b, &QPushButton::clicked, this, [this, id] { OnCommand(id, Notify::Clicked); });
+  } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+    // Only the user's choice notifies, not a selection set by the program.
+    connect(c, &QComboBox::activated, this, [this, id] { OnCommand(id, Notify::SelChange); });
+  } else if (auto* s = qobject_cast<QSlider*>(w)) {
+    connect(s, &QSlider::sliderReleased, this,
+            [this, id] { OnCommand(id, Notify::ReleasedCapture); });
+  }
+}
+
+int ZDialog::DoModal() {
+  BuildControls();
+  OnInitDialog();
+  return RunModal(*this);
+}
+
+void ZDialog::Create() {
+  BuildControls();
+  OnInitDialog();
+  show();
+}
+
+bool ZDialog::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+bool ZDialog::UpdateData(bool saveAndValidate) {
+  CDataExchange dx(this, saveAndValidate);
+  DoDataExchange(dx);
+  return !dx.Failed();
+}
+
+void ZDialog::SetDlgItemText(int id, const QString& text) {
+  if (QWidget* w = Control(id)) SetControlText(w, text);
+}
+
+QString ZDialog::ControlText(const QWidget* w) {
+  if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+  if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
+  if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
+  if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text();
+  if (auto* g = qobject_cast<const QGroupBox*>(w)) return g->title();
+  if (auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
+  return {};
+}
+
+void ZDialog::SetControlText(QWidget* w, const QString& text) {
+  // Unchanged text is left alone, so the caret and scroll position stay.
+  if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    if (e->text() != text) e->setText(text);
+  } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+    if (e->toPlainText() != text) e->setPlainText(text);
+  } else if (auto* l = qobject_cast<QLabel*>(w)) {
+    l->setText(text);
+  } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+    b->setText(text);
+  } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+    g->setTitle(text);
+  }
+}
+
+void ZDialog::SetTimer(int id, int milliseconds) {
+  KillTimer(id);
+  const int qtId = startTimer(qMax(0, milliseconds), Qt::PreciseTimer);
+  if (qtId == 0) return;
+  m_timers.insert(id, qtId);
+  m_timerIds.insert(qtId, id);
+}
+
+void ZDialog::KillTimer(int id) {
+  auto it = m_timers.find(id);
+  if (it == m_timers.end()) return;
+  killTimer(*it);
+  m_timerIds.remove(*it);
+  m_timers.erase(it);
+}
+
+void ZDialog::timerEvent(QTimerEvent* event) {
+  auto it = m_timerIds.find(event->timerId());
+  if (it == m_timerIds.end()) return QDialog::timerEvent(event);
+  OnTimer(*it);
+}
+
+void ZDialog::EndDialog(int result) { QDialog::done(result); }
+
+void ZDialog::OnCommand(int id, Notify) {
+  if (id == IDOK) OnOK();
+  if (id == IDCANCEL) OnCancel();
+}
+
+void ZDialog::OnOK() {
+  UpdateData(true);
+  EndDialog(IDOK);
+}
+
+void ZDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+// Escape, the close box and Alt+F4 all arrive as the cancel command.
+void ZDialog::reject() { OnCommand(IDCANCEL, Notify::Clicked); }
+void ZDialog::accept() { OnCommand(IDOK, Notify::Clicked); }
+
+void ZDialog::keyPressEvent(QKeyEvent* event) {
+  const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    // A focused button takes Enter itself; anywhere else Enter is the OK command.
+    if (auto* b = qobject_cast<QPushButton*>(focusWidget())) {
+      b->click();
+    } else {
+      OnCommand(IDOK, Notify::Clicked);
+    }
+    return;
+  }
+  if (plain && event->key() == Qt::Key_Escape) {
+    OnCommand(IDCANCEL, Notify::Clicked);
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void ZDialog::AppendSystemMenu(int id, const QString& text) { m_sysMenu.push_back({id, text}); }
+
+void ZDialog::ShowSystemMenu(const QPoint& globalPos) {
+  if (m_sysMenu.empty()) return;
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("systemMenu"));
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (const SysMenuEntry& e : m_sysMenu) {
+    if (e.id == 0) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* a = menu->addAction(e.text);
+    const int id = e.id;
+    connect(a, &QAction::triggered, this, [this, id] { OnSysCommand(id); });
+  }
+  menu->popup(globalPos);
+}
+
+void ZDialog::OnSysCommand(int id) {
+  switch (id & 0xFFF0) {
+    case SC_MINIMIZE: showMinimized(); break;
+    case SC_MAXIMIZE: showMaximized(); break;
+    case SC_RESTORE: showNormal(); break;
+    case SC_CLOSE: OnCommand(IDCANCEL, Notify::Clicked); break;
+    default: break;
+  }
+}
+
+void ZDialog::contextMenuEvent(QContextMenuEvent* event) {
+  QWidget* under = childAt(event->pos());
+  if (!under || qobject_cast<QLabel*>(under) || qobject_cast<QGroupBox*>(under)) {
+    ShowSystemMenu(event->globalPos());
+    return;
+  }
+  QDialog::contextMenuEvent(event);
+}
+
+}  // namespace ui

@@ -1,0 +1,108 @@
+#pragma once
+// The dialog base: builds its controls from a table, routes their
+// notifications to one command handler, exchanges data with members, keeps
+// timers by id, and answers Enter, Escape and the close box as a classic
+// dialog does.
+#include <QDialog>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <vector>
+
+#include "ui/framework/ControlTable.h"
+#include "ui/framework/DataExchange.h"
+#include "ui/framework/DialogFont.h"
+
+namespace ui {
+
+enum class Notify {
+  Clicked,          // a button, or an accelerator key standing for it
+  SelChange,        // the user chose another item in a list
+  ReleasedCapture,  // the user let go of the slider
+};
+
+class AcceleratorTable;
+
+// Window commands of the system menu.
+inline constexpr int SC_MINIMIZE = 0xF020;
+inline constexpr int SC_MAXIMIZE = 0xF030;
+inline constexpr int SC_CLOSE = 0xF060;
+inline constexpr int SC_RESTORE = 0xF120;
+
+struct SysMenuEntry {
+  int id;          // 0 for a separator
+  QString text;
+};
+
+class ZDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit ZDialog(const DialogTemplate& tpl, QWidget* parent = nullptr);
+  ~ZDialog() override;
+
+  // Creates the window's controls, initialises the dialog and runs it modally.
+  int DoModal();
+  // The same without the modal run: the window is shown and returns at once.
+  void Create();
+
+  QWidget* Control(int id) const { return m_byId.value(id, nullptr); }
+  template <class T>
+  T* ControlAs(int id) const { return qobject_cast<T*>(Control(id)); }
+  const QList<QWidget*>& Controls() const { return m_controls; }
+  const DialogUnits& Units() const { return m_units; }
+
+  bool UpdateData(bool saveAndValidate = true);
+  void SetDlgItemText(int id, const QString& text);
+
+  void SetTimer(int id, int milliseconds);
+  void KillTimer(int id);
+  bool HasTimer(int id) const { return m_timers.contains(id); }
+
+  void EndDialog(int result);
+
+  // The system menu: window commands, then whatever the dialog appends.
+  const std::vector<SysMenuEntry>& SystemMenu() const { return m_sysMenu; }
+  void AppendSystemMenu(int id, const QString& text);  // id 0: separator
+  void ShowSystemMenu(const QPoint& globalPos);
+
+  // Accelerator keys tried before the focused control sees the key.
+  void SetAccelerators(const AcceleratorTable* table) { m_accel = table; }
+  const AcceleratorTable* Accelerators() const { return m_accel; }
+
+  // A command as a control or an accelerator raises it.
+  virtual void OnCommand(int id, Notify notify);
+  virtual void OnSysCommand(int id);
+
+  static QString ControlText(const QWidget* w);
+  static void SetControlText(QWidget* w, const QString& text);
+
+ protected:
+  virtual bool OnInitDialog();
+  virtual void DoDataExchange(CDataExchange&) {}
+  virtual void OnOK();
+  virtual void OnCancel();
+  virtual void OnTimer(int) {}
+
+  void keyPressEvent(QKeyEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void reject() override;
+  void accept() override;
+
+ private:
+  void BuildControls();
+  QWidget* MakeControl(const ControlSpec& spec);
+  void Wire(QWidget* w, int id);
+
+  const DialogTemplate& m_tpl;
+  DialogUnits m_units;
+  bool m_created = false;
+  QList<QWidget*> m_controls;
+  QHash<int, QWidget*> m_byId;
+  QHash<int, int> m_timers;       // id -> Qt timer id
+  QHash<int, int> m_timerIds;     // Qt timer id -> id
+  std::vector<SysMenuEntry> m_sysMenu;
+  const AcceleratorTable* m_accel = nullptr;
+};
+
+}  // namespace ui
