@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
 
 #include "platform/ProgramFolder.h"
@@ -36,11 +37,12 @@ Hooks::~Hooks() {
   platform::SetShellOpenHookForTesting({});
 }
 
-MainWindow::MainWindow(Hooks&) : m_dir("zoetrix-gui") {
+MainWindow::MainWindow(Hooks&, std::unique_ptr<CZoetrixDlg> dlg)
+    : m_dir("zoetrix-gui"), m_dlg(std::move(dlg)) {
   for (const char* sub : {"Code", "Animate", "Project", "data"})
     std::filesystem::create_directory(m_dir.path() / sub);
   platform::SetProgramFolderForTesting(m_dir.folder());
-  m_dlg = std::make_unique<CZoetrixDlg>();
+  if (!m_dlg) m_dlg = std::make_unique<CZoetrixDlg>();
   m_dlg->Create();
   // The start-up Tips window comes from a 1 ms timer once the window shows.
   Pump(20);
@@ -74,6 +76,20 @@ void Pump(int milliseconds) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
     if (milliseconds > 0) QThread::msleep(1);
   } while (t.elapsed() < milliseconds);
+}
+
+}  // namespace guitest
+
+namespace guitest {
+
+void MainWindow::Key(int id, int key, Qt::KeyboardModifiers mods) {
+  QWidget* w = m_dlg->Control(id);
+  w->setFocus();
+  QTest::keyClick(w, static_cast<Qt::Key>(key), mods);
+}
+
+void MainWindow::WriteSettings(const std::string& text) {
+  testsupport::WriteFile(m_dir.path() / "data" / "Settings.ini", text);
 }
 
 }  // namespace guitest

@@ -32,13 +32,17 @@ class Hooks {
 // with the start-up Tips window already shown and closed.
 class MainWindow {
  public:
-  explicit MainWindow(Hooks& hooks);
+  explicit MainWindow(Hooks& hooks, std::unique_ptr<CZoetrixDlg> dlg = nullptr);
   ~MainWindow();
   CZoetrixDlg& dlg() { return *m_dlg; }
   const testsupport::TempDir& folder() const { return m_dir; }
   void SetText(int id, const QString& text);
   QString Text(int id);
   void Click(int id);
+  // Types a key into the control with this id, as the user would.
+  void Key(int id, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+  // Writes data/Settings.ini of the tool folder.
+  void WriteSettings(const std::string& text);
   // Pretends an animation exists at the given rate, with no frames yet.
   void PretendCreated(int rate = 24);
 
