@@ -1,0 +1,219 @@
+// The frame list seen through the main window: appending blank frames, the
+// refresh of the frame controls, and the data exchange around them.
+#include <QApplication>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+#include "tests/GuiTestSupport.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace guitest;
+using testsupport::Gbk;
+
+TEST(AppendBlankFrame, RefusedWithoutAnAnimation) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.SetText(1010, "x");
+  w.Click(1012);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
+  EXPECT_EQ(hooks.messageTypes, QList<int>{ui::MB_OK});
+  EXPECT_EQ(w.dlg().m_nFrames, 0);
+  EXPECT_EQ(w.Text(1010), "x");
+}
+
+TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.PretendCreated(24);
+  w.SetText(1010, QString::fromUtf8("第一帧\n  /\\_/\\"));
+  w.Click(1012);  // the first node becomes frame 1 after the head takes the text
+  EXPECT_EQ(d.m_frames.Head().Text(), Gbk("第一帧\r\n  /\\_/\\"));
+  EXPECT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(w.Text(1010), "");
+  EXPECT_EQ(w.Text(1042), "1");
+  EXPECT_EQ(w.Text(1064), "0.041667");
+  EXPECT_EQ(d.m_comboEdit->count(), 1);
+  EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第1帧"));
+  EXPECT_EQ(d.m_comboPreview->currentIndex(), -1);
+  // No preview selection: the head's text shows.
+  EXPECT_EQ(w.Text(1009), QString::fromUtf8("第一帧\n  /\\_/\\"));
+  EXPECT_EQ(d.m_progress->minimum(), 0);
+  EXPECT_EQ(d.m_progress->maximum(), 0);
+
+  w.SetText(1010, "two");
+  w.Click(1012);
+  EXPECT_EQ(d.m_nFrames, 2);
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "two");
+  EXPECT_EQ(d.m_frames.At(1)->Text(), "");
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
+  EXPECT_EQ(d.m_comboPreview->currentIndex(), 0);
+  EXPECT_EQ(w.Text(1009), "two");
+  EXPECT_EQ(d.m_slider->maximum(), 0);
+  EXPECT_EQ(d.m_progress->maximum(), 1);
+}
+
+TEST(AppendBlankFrame, TextGoesToTheLastFrameWhateverTheEditSelectorShows) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.PretendCreated(1);
+  for (int i = 0; i < 10; ++i) w.Click(1012);
+  ASSERT_EQ(d.m_nFrames, 10);
+  d.m_comboEdit->setCurrentIndex(2);
+  w.SetText(1010, "new");
+  w.Click(1012);
+  EXPECT_EQ(d.m_nFrames, 11);
+  EXPECT_EQ(d.m_frames.At(9)->Text(), "new");
+  EXPECT_EQ(d.m_frames.At(2)->Text(), "");
+  EXPECT_EQ(d.m_comboEdit->count(), 11);
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
+  EXPECT_EQ(d.m_comboEdit->itemText(10), QString::fromUtf8("第11帧"));
+  EXPECT_EQ(w.Text(1042), "11");
+  EXPECT_EQ(w.Text(1064), "11.000000");
+  EXPECT_EQ(d.m_slider->maximum(), 9);
+  EXPECT_EQ(d.m_progress->maximum(), 10);
+}
+
+TEST(AppendBlankFrame, OutOfRangeHeightStopsTheExchangeBeforeTheEditArea) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.PretendCreated();
+  d.m_strEditText = "before";
+  w.SetText(1002, "150");
+  w.SetText(1010, "typed");
+  w.Click(1012);
+  ASSERT_FALSE(hooks.messages.isEmpty());
+  EXPECT_EQ(hooks.messages[0], QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"));
+  EXPECT_EQ(d.m_nHigh, 150);
+  EXPECT_EQ(d.m_frames.Head().Text(), "before");  // the exchange never reached the edit area
+  EXPECT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(w.Text(1010), "");
+}
+
+TEST(DataExchange, ANonIntegerKeepsThisAndEveryLaterMember) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.SetText(1002, "30");
+  w.SetText(1003, "abc");
+  w.SetText(1004, "50");
+  w.SetText(1019, "name");
+  d.UpdateData(true);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请输入一个整数。")});
+  EXPECT_EQ(d.m_nHigh, 30);
+  EXPECT_EQ(d.m_nWide, 80);
+  EXPECT_EQ(d.m_nFrameRate, 24);
+  EXPECT_EQ(d.m_strName, Gbk("无题"));
+  EXPECT_EQ(d.focusWidget(), d.Control(1003));
+}
+
+TEST(DataExchange, RangesOfEveryValidatedField) {
+  struct Case {
+    int id;
+    const char* text;
+    const char* message;  // empty: accepted
+  } cases[] = {
+      {1002, "10", ""},   {1002, "9", "请输入一个介于 10 和 100 之间的整数。"},
+      {1003, "100", ""},  {1003, "101", "请输入一个介于 10 和 100 之间的整数。"},
+      {1004, "1", ""},    {1004, "0", "请输入一个介于 1 和 100 之间的整数。"},
+      {1004, "-5", "请输入一个介于 1 和 100 之间的整数。"},
+      {1063, "1000", ""}, {1063, "1001", "请输入一个介于 0 和 1000 之间的整数。"},
+      {1002, " 42 ", ""}, {1002, "", "请输入一个整数。"},
+      {1002, "4 2", "请输入一个整数。"}, {1002, "99999999999", "请输入一个整数。"},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    w.SetText(c.id, QString::fromUtf8(c.text));
+    w.dlg().UpdateData(true);
+    const QStringList expected =
+        *c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList{};
+    EXPECT_EQ(hooks.messages, expected) << c.id << " '" << c.text << "'";
+  }
+}
+
+TEST(DataExchange, TextGbkCannotHoldIsRefusedNotDropped) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.PretendCreated();
+  d.m_strEditText = "kept";
+  w.SetText(1010, QString::fromUtf8("smile 😀 here"));
+  w.Click(1012);
+  ASSERT_FALSE(hooks.messages.isEmpty());
+  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("😀")));
+  EXPECT_EQ(d.focusWidget(), d.Control(1010));
+  EXPECT_EQ(d.m_frames.Head().Text(), "kept");
+}
+
+TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {
+  struct Case {
+    const char* settings;  // null: no settings file
+    bool follows;
+  } cases[] = {
+      {nullptr, true},
+      {"[Frame]\r\nNewFrame=1\r\n", true},
+      {"[Frame]\r\nNewFrame=0\r\n", false},
+      {"[Frame]\nNewFrame=2\n", false},
+      {"[Other]\r\nNewFrame=0\r\n", true},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    CZoetrixDlg& d = w.dlg();
+    w.PretendCreated();
+    if (c.settings) w.WriteSettings(c.settings);
+    w.SetText(1010, "one");
+    w.Click(1012);
+    d.m_strPreviewText = "earlier";
+    ui::ZDialog::SetControlText(d.Control(1009), "earlier");
+    w.SetText(1010, "two");
+    w.Click(1012);
+    const std::string label = c.settings ? c.settings : "absent";
+    if (c.follows) {
+      EXPECT_EQ(d.m_comboPreview->currentIndex(), 0) << label;
+      EXPECT_EQ(w.Text(1009), "two") << label;
+    } else {
+      EXPECT_EQ(d.m_comboPreview->currentIndex(), -1) << label;
+      EXPECT_EQ(w.Text(1009), "earlier") << label;
+    }
+  }
+}
+
+TEST(Refresh, DurationFigures) {
+  struct Case {
+    int frames, rate;
+    const char* duration;
+  } cases[] = {{3, 1, "3.000000"}, {12, 24, "0.500000"}, {24, 24, "1.000000"}, {5, 0, "---"}};
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    CZoetrixDlg& d = w.dlg();
+    w.PretendCreated(c.rate);
+    for (int i = 0; i < c.frames; ++i) w.Click(1012);
+    EXPECT_EQ(w.Text(1064), QString::fromUtf8(c.duration)) << c.frames << "@" << c.rate;
+    EXPECT_EQ(w.Text(1042), QString::number(c.frames));
+    EXPECT_EQ(d.m_comboPreview->count(), c.frames);
+  }
+}
+
+TEST(Refresh, ManyFramesFillTheSelectorsAtOnce) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.PretendCreated(24);
+  const FrameText picture = MakeFrameText(std::string(80, '#'));
+  for (int i = 0; i < 70000; ++i) d.m_frames.Append(picture);
+  d.m_nFrames = 70000;
+  d.RefreshFrameControls();
+  EXPECT_EQ(d.m_comboEdit->count(), 70000);
+  EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第70000帧"));
+  EXPECT_EQ(d.m_comboPreview->currentText(), QString::fromUtf8("第69999帧"));
+  // The progress range is not cut to 16 bits.
+  EXPECT_EQ(d.m_progress->maximum(), 69999);
+  EXPECT_EQ(d.m_slider->maximum(), 69998);
+}

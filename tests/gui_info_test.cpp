@@ -1,0 +1,103 @@
+// The informational windows: Tips, About, help, the "?" explanations and the website.
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+#include "platform/Shell.h"
+#include "tests/GuiTestSupport.h"
+#include "ui/TipsDlg.h"
+#include "ui/framework/MessageBox.h"
+#include "ui/framework/Modal.h"
+
+using namespace guitest;
+
+TEST(Tips, ThirtyFiveLinesReadOnlyScrolledToTheTop) {
+  Hooks hooks;
+  QString shown;
+  bool readOnly = false;
+  int scroll = -1;
+  hooks.onDialog = [&](QDialog& d) {
+    auto* tips = static_cast<Tips*>(&d);
+    auto* box = tips->ControlAs<QPlainTextEdit>(1003);
+    shown = box->toPlainText();
+    readOnly = box->isReadOnly();
+    scroll = box->verticalScrollBar()->value();
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("提示"));
+    d.done(0);
+  };
+  MainWindow w(hooks);
+  ASSERT_TRUE(hooks.dialogs.contains("Tips"));
+  const QStringList lines = shown.split('\n');
+  // 35 lines, the last followed by a line break.
+  ASSERT_EQ(lines.size(), 36);
+  EXPECT_TRUE(lines.last().isEmpty());
+  EXPECT_EQ(lines[0], QString::fromUtf8("●Zoetrix 让你体验更简洁的动画制作"));
+  EXPECT_EQ(lines[3], QString::fromUtf8("●官网help/index.html"));
+  EXPECT_EQ(lines[4], "");
+  EXPECT_EQ(lines[5], QString::fromUtf8("V1.1更新信息："));
+  EXPECT_EQ(lines[27], QString::fromUtf8("2.一个很\"隐蔽\"的小更新等你发现"));
+  EXPECT_EQ(lines[34], QString::fromUtf8("2.加快程序开启速度"));
+  EXPECT_TRUE(readOnly);
+  EXPECT_EQ(scroll, 0);
+}
+
+TEST(About, ShowsVersionAndItsWebsiteButtonOpensTheSameAddressAsTheMainOne) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  std::vector<std::string> opened;
+  platform::SetShellOpenHookForTesting([&](const std::string& t) { opened.push_back(t); });
+  QStringList labels;
+  QString title;
+  hooks.onDialog = [&](QDialog& d) {
+    title = d.windowTitle();
+    for (QLabel* l : d.findChildren<QLabel*>()) labels << l->text();
+    auto* dlg = static_cast<ui::ZDialog*>(&d);
+    dlg->ControlAs<QAbstractButton>(1000)->click();
+    EXPECT_TRUE(d.isVisible());  // the box stays open after opening the site
+    dlg->ControlAs<QAbstractButton>(ui::IDOK)->click();
+  };
+  w.Click(1000);
+  EXPECT_EQ(hooks.dialogs.last(), "CAboutDlg");
+  EXPECT_EQ(title, QString::fromUtf8("关于 Zoetrix    C语言动画制作器"));
+  EXPECT_TRUE(labels.contains(QString::fromUtf8("Zoetrix 1.3.3 版")));
+  EXPECT_TRUE(labels.contains("help/index.html"));
+  w.Click(1006);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0], opened[1]);
+  EXPECT_EQ(opened[0], w.folder().folder() + "help/index.html");
+  EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+TEST(Help, ThreeLinesWithAnOkButton) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Click(1);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_EQ(hooks.messageTypes[0], ui::MB_OK);
+  const QStringList lines = hooks.messages[0].split('\n');
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0], QString::fromUtf8("什么是Zoetrix C语言动画制作器？"));
+  EXPECT_EQ(lines[2], QString::fromUtf8("进入官网以获取更多帮助。"));
+}
+
+TEST(Help, EachQuestionMarkExplainsItsOwnOption) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  const std::pair<int, const char*> buttons[] = {
+      {1043, "在末尾添加关键帧"}, {1046, "添加帧并自动补足帧数"}, {1047, "添加帧并补足一半帧数"},
+      {1059, "覆盖当前动画"},     {1062, "添加帧以延时"},         {1071, "叠加到目前动画后"},
+  };
+  for (const auto& [id, title] : buttons) {
+    hooks.messages.clear();
+    hooks.messageTypes.clear();
+    w.Click(id);
+    ASSERT_EQ(hooks.messages.size(), 1) << id;
+    EXPECT_EQ(hooks.messageTypes[0], ui::MB_OK);
+    const QStringList lines = hooks.messages[0].split('\n');
+    ASSERT_EQ(lines.size(), 2) << id;
+    EXPECT_EQ(lines[0], QString::fromUtf8(title));
+    EXPECT_FALSE(lines[1].isEmpty());
+  }
+}
