@@ -1,0 +1,255 @@
+#include "output/ProgramWriter.h"
+
+#include "document/ColorTable.h"
+#include "platform/Cp936.h"
+#include "res/AppInfo.h"
+
+namespace cp936 = platform::cp936;
+
+namespace {
+
+// Fixed texts are kept here in UTF-8 and go into the program as GBK.
+std::string Gbk(std::string_view utf8) { return cp936::ToGbk(utf8).bytes; }
+
+std::string Timestamp(const platform::LocalTime& t) {
+  using std::to_string;
+  return to_string(t.year) + "." + to_string(t.month) + "." + to_string(t.day) + " " +
+         to_string(t.hour) + ":" + to_string(t.minute) + ":" + to_string(t.second);
+}
+
+// tcc reads a string literal byte by byte, so a second byte 0x5C would start
+// an escape; a code-page-aware compiler instead pairs a stray lead byte with
+// a backslash we put after it. Octal escapes read the same to both.
+bool NeedsOctal(std::string_view s, std::size_t pos, std::size_t length) {
+  if (length == 2) return s[pos + 1] == '\\';
+  return cp936::IsLeadByte(static_cast<unsigned char>(s[pos]));
+}
+
+void AppendOctal(std::string& out, std::string_view bytes) {
+  for (unsigned char b : bytes) {
+    out += '\\';
+    out += static_cast<char>('0' + (b >> 6));
+    out += static_cast<char>('0' + ((b >> 3) & 7));
+    out += static_cast<char>('0' + (b & 7));
+  }
+}
+
+// The one-line form of a frame. For the printf argument the text must also
+// survive the compiler and printf itself; the project file keeps it plain.
+std::string EscapeFrame(std::string_view text, bool forPrintf) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8 + 8);
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = cp936::CharLength(text, i);
+    if (forPrintf && NeedsOctal(text, i, length)) {
+      AppendOctal(out, text.substr(i, length));
+      i += length;
+      continue;
+    }
+    if (length == 2) {
+      out.append(text.substr(i, 2));
+      i += 2;
+      continue;
+    }
+    const char c = text[i++];
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\'':
+        out += "\\'";
+        break;
+      // In the program, raw line-end bytes would break the C literal.
+      case '\r':
+        if (i < text.size() && text[i] == '\n') {
+          out += "\\n";
+          ++i;
+        } else {
+          out += forPrintf ? "\\r" : "\r";
+        }
+        break;
+      case '\n':
+        out += forPrintf ? "\\n" : "\n";
+        break;
+      case '%':
+        out += forPrintf ? "%%" : "%";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// A value inside system("..."): C escapes for the compiler, and a caret
+// before each character cmd.exe would act on, so the console gets the text
+// literally. The quote is escaped too, so cmd never enters its quoted mode,
+// where a caret would show.
+std::string CommandLiteral(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = cp936::CharLength(text, i);
+    if (NeedsOctal(text, i, length)) {
+      AppendOctal(out, text.substr(i, length));
+    } else if (length == 2) {
+      out.append(text.substr(i, 2));
+    } else {
+      switch (const char c = text[i]) {
+        case '\\':
+          out += "\\\\";
+          break;
+        case '"':
+          out += "^\\\"";
+          break;
+        case '&':
+        case '|':
+        case '<':
+        case '>':
+        case '^':
+          out += '^';
+          out += c;
+          break;
+        default:
+          out += c;
+      }
+    }
+    i += length;
+  }
+  return out;
+}
+
+// Gathers the text and hands it to the file in large pieces, so a long
+// animation is never held whole in memory a second time.
+class FileSink {
+ public:
+  explicit FileSink(std::FILE* file) : m_file(file) {}
+  void operator()(std::string_view bytes) {
+    m_buffer += bytes;
+    if (m_buffer.size() >= kChunk) Drain();
+  }
+  bool Close() {
+    Drain();
+    return m_ok && std::fflush(m_file) == 0;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 16;
+  void Drain() {
+    if (m_ok && !m_buffer.empty())
+      m_ok = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) == m_buffer.size();
+    m_buffer.clear();
+  }
+  std::FILE* m_file;
+  std::string m_buffer;
+  bool m_ok = true;
+};
+
+// Milliseconds each frame stays on screen; a project file can carry a rate
+// below 1, which plays as 1.
+int FramePeriodMs(int rate) { return rate < 1 ? 1000 : 1000 / rate; }
+
+template <typename Put>
+void EmitBody(const FrameList& frames, const ProgramBodyOptions& options, Put& put) {
+  static const std::string heading = Gbk("\t\n\n\t//////动画部分//////\n");
+  static const std::string blockStart = Gbk("\t\n\t//////第");
+  static const std::string blockMiddle = Gbk("帧//////\n\tGotoxy(0,0);\n\tprintf(\"");
+  static const std::string jumpBack = Gbk("\t\n\t//////进行循环//////\n\tgoto loop;\n");
+
+  put(heading);
+  if (options.saveCode) {
+    const std::string blockEnd =
+        "\");\n\tSleep(" + std::to_string(FramePeriodMs(options.rate)) + ");\n\tsystem(\"cls\");\n";
+    int number = 0;
+    for (const FrameNode* node = frames.Head().pNext; node; node = node->pNext) {
+      put(blockStart);
+      put(std::to_string(++number));
+      put(blockMiddle);
+      put(EscapeFrame(node->Text(), true));
+      put(blockEnd);
+    }
+    if (options.endless) put(jumpBack);
+  }
+  put("\t\n\n\treturn 0;\n}");
+}
+
+}  // namespace
+
+std::string MakeColorCode(int backIndex, int charIndex, const std::function<void()>& onBadIndex) {
+  std::string code;
+  for (int index : {backIndex, charIndex}) {
+    if (auto digit = ColorDigit(index))
+      code += *digit;
+    else if (onBadIndex)
+      onBadIndex();
+  }
+  return code;
+}
+
+std::string EscapeFrameText(std::string_view frameGbk) { return EscapeFrame(frameGbk, false); }
+
+std::string MakeProgramPrologue(const ProgramHeader& header) {
+  const std::string rule(74, '/');
+  std::string out = Gbk(rule + "\n//\n//\t" + kMakerLine + " " + kWebsiteAddress +
+                        "\n"
+                        "//\t该代码由 《Zoetrix C语言动画制作器》 制作\n"
+                        "//\n"
+                        "//\t----------------动画信息----------------\n"
+                        "//\t制作时间：");
+  out += Timestamp(header.created);
+  out += Gbk("\n//\t动画名称：");
+  out += header.name;  // a comment: the name goes in as held
+  out += Gbk("\n//\n" + rule +
+             "\n"
+             "\n"
+             "#include <stdio.h>\n"
+             "#include <windows.h>\n"
+             "#include <process.h>\n"
+             "\n"
+             "//设置光标位置，防止屏幕闪烁\n"
+             "int Gotoxy(int x, int y)\n"
+             "{\n"
+             "    HANDLE handle;\n"
+             "    COORD coord;\n"
+             "    coord.X = x;\n"
+             "    coord.Y = y;\n"
+             "    handle = GetStdHandle(STD_OUTPUT_HANDLE);\n"
+             "    SetConsoleCursorPosition(handle, coord);\n"
+             "\treturn 0;\n"
+             "}\n"
+             "\n"
+             "int main()\n"
+             "{\n"
+             "\t//////动画画布尺寸//////\n"
+             "\tsystem(\"mode con cols=");
+  out += std::to_string(header.wide) + " lines=" + std::to_string(header.high);
+  out += Gbk("\");\n\t\n\t//////动画颜色//////\n\tsystem(\"color ");
+  out += CommandLiteral(header.colorCode);
+  out += Gbk("\");\n\t\n\t//////动画名称//////\n\tsystem(\"title ");
+  out += CommandLiteral(header.name);
+  out += Gbk("\");\n\t\n\t//////用于循环的点//////\nloop:\n");
+  return out;
+}
+
+std::string MakeProgramBody(const FrameList& frames, const ProgramBodyOptions& options) {
+  std::string out;
+  auto put = [&out](std::string_view bytes) { out += bytes; };
+  EmitBody(frames, options, put);
+  return out;
+}
+
+bool WriteProgramPrologue(std::FILE* file, const ProgramHeader& header) {
+  if (!file) return false;
+  FileSink sink(file);
+  sink(MakeProgramPrologue(header));
+  return sink.Close();
+}
+
+bool WriteProgramBody(std::FILE* file, const FrameList& frames, const ProgramBodyOptions& options) {
+  if (!file) return false;
+  FileSink sink(file);
+  EmitBody(frames, options, sink);
+  return sink.Close();
+}

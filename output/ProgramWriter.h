@@ -1,0 +1,58 @@
+#pragma once
+// The generated C program that plays an animation in a console.
+//
+// The code file is written in two stages: the prologue (banner comment,
+// includes, the cursor function and the head of main up to the label
+// "loop:") when an animation is created or opened, the body (the frames and
+// the end of main) at export. Together they are one translation unit.
+//
+// Every text here is GBK bytes, as the document holds them. Lines end in a
+// bare line feed; the last byte of a finished program is the closing brace
+// of main.
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "document/FrameList.h"
+#include "platform/Clock.h"
+
+// The values the prologue is made of.
+struct ProgramHeader {
+  platform::LocalTime created;  // the clock reading that also names the files
+  std::string name;             // the animation's name, one line, GBK
+  int wide = 80;                // canvas width in character cells
+  int high = 25;                // canvas height in character cells
+  std::string colorCode;        // background digit, then character digit ("07")
+};
+
+// What the export asks the body to hold.
+struct ProgramBodyOptions {
+  int rate = 24;          // frames per second
+  bool saveCode = false;  // write the frame statements
+  bool endless = false;   // jump back to "loop:" after the last frame (only with saveCode)
+};
+
+// The console colour code of two colour indexes: one capital hex digit each,
+// background first. An index outside 0..15 contributes no digit and calls
+// onBadIndex (once per bad index), which shows the message to the user.
+std::string MakeColorCode(int backIndex, int charIndex, const std::function<void()>& onBadIndex);
+
+// A frame text in its one-line form, as project files store it: backslash
+// doubled, CR LF as backslash-n, double and single quotes preceded by a
+// backslash. Scans GBK characters, so a second byte 0x5C stays single.
+// Percent signs, lone CRs and lone LFs are kept.
+std::string EscapeFrameText(std::string_view frameGbk);
+
+// The 40 prologue lines, each ending in a line feed.
+std::string MakeProgramPrologue(const ProgramHeader& header);
+
+// The body: section heading, one block per frame, the jump back and the end
+// of main, without a line feed after the final brace. Frames are written in
+// list order, all of them. A rate below 1 is taken as 1.
+std::string MakeProgramBody(const FrameList& frames, const ProgramBodyOptions& options);
+
+// Write the same bytes to the open code file and flush it. False when the
+// file is null or any write fails; the file stays open either way.
+bool WriteProgramPrologue(std::FILE* file, const ProgramHeader& header);
+bool WriteProgramBody(std::FILE* file, const FrameList& frames, const ProgramBodyOptions& options);

@@ -1,0 +1,53 @@
+//////////////////////////////////////////////////////////////////////////
+//
+//	Zoetrix 开发组 出品 help/index.html
+//	该代码由 《Zoetrix C语言动画制作器》 制作
+//
+//	----------------动画信息----------------
+//	制作时间：2019.7.5 9:3:7
+//	动画名称："A&B" <c|d> ^ \乛亅乗
+//
+//////////////////////////////////////////////////////////////////////////
+
+#include <stdio.h>
+#include <windows.h>
+#include <process.h>
+
+//设置光标位置，防止屏幕闪烁
+int Gotoxy(int x, int y)
+{
+    HANDLE handle;
+    COORD coord;
+    coord.X = x;
+    coord.Y = y;
+    handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetConsoleCursorPosition(handle, coord);
+	return 0;
+}
+
+int main()
+{
+	//////动画画布尺寸//////
+	system("mode con cols=80 lines=25");
+	
+	//////动画颜色//////
+	system("color 07");
+	
+	//////动画名称//////
+	system("title ^\"A^&B^\" ^<c^|d^> ^^ \\乛亅\201\134");
+	
+	//////用于循环的点//////
+loop:
+	
+
+	//////动画部分//////
+	
+	//////第1帧//////
+	Gotoxy(0,0);
+	printf("x");
+	Sleep(41);
+	system("cls");
+	
+
+	return 0;
+}
