@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/FrameList.h"
+#include "platform/Clock.h"
 
 // Limits the fields accept when they are copied into the document.
 inline constexpr int kMinCanvas = 10;
@@ -56,6 +57,9 @@ struct AnimationDocument {
   std::string m_strExePath;
   std::string m_strBuildPath;
   std::FILE* m_pCodeFile = nullptr;
+  // The clock reading the files are named after; the code file's prologue
+  // shows it too.
+  platform::LocalTime m_created;
 
   // Appending a blank frame: the edit area's text goes into the last frame
   // (the head when there is none), then an empty frame follows it.

@@ -48,7 +48,9 @@ TEST(Framework, ExchangeIntegersTheClassicWay) {
   for (const Case& c : cases) {
     int v = 0;
     EXPECT_EQ(ui::ParseExchangeInt(QString::fromUtf8(c.text), v), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(v, c.value) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
   }
 }
 

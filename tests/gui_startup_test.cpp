@@ -94,7 +94,9 @@ TEST(Startup, ControlsFollowTheTableInCreationTabAndChildOrder) {
     EXPECT_EQ(d.Control(table[i].id), c);
     const QRect r = d.Units().Map(table[i].x, table[i].y, table[i].w, table[i].h);
     EXPECT_EQ(c->pos(), r.topLeft()) << table[i].id;
-    if (!qobject_cast<QComboBox*>(c)) EXPECT_EQ(c->size(), r.size()) << table[i].id;
+    if (!qobject_cast<QComboBox*>(c)) {
+      EXPECT_EQ(c->size(), r.size()) << table[i].id;
+    }
   }
   // Tab goes through the controls in table order.
   QList<QWidget*> chain;

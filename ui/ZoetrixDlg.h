@@ -9,6 +9,7 @@
 #include "document/AnimationDocument.h"
 #include "ui/framework/ZDialog.h"
 
+struct ProgramHeader;
 class QComboBox;
 class QProgressBar;
 class QSlider;
@@ -33,6 +34,17 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
 
   // Command handlers.
   void OnAppendBlankFrame();
+  void OnCreateAnimation();
+  void ShowPreviewFrame();
+  void ShowEditFrame();
+  void OnPreviewPrev();
+  void OnPreviewNext();
+  void OnEditPrev();
+  void OnEditNext();
+  void OnPreviewSelChange();
+  void OnEditSelChange();
+  void OnSaveFrame();
+  void OnShowProperties();
   void OnHelp();
   void OnAbout();
   void OnWebsite();
@@ -59,6 +71,10 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
  private:
   void FillColorLists();
   void CaptureLayout();
+  bool OpenCodeFile(const std::string& path, const ProgramHeader& header);
+  void ShowTextAt(QComboBox* selector, std::string& text);
+  void GoToFrame(const int& number, QComboBox* selector, std::string& text);
+  void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
 
   ui::FrameItemsModel* m_previewItems = nullptr;
   ui::FrameItemsModel* m_editItems = nullptr;

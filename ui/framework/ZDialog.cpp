@@ -57,8 +57,8 @@ ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), 
 ZDialog::~ZDialog() = default;
 
 void ZDialog::BuildControls() {
-  if (m_created) return;
-  m_created = true;
+  if (m_controlsBuilt) return;
+  m_controlsBuilt = true;
   for (const ControlSpec& spec : m_tpl.controls) {
     QWidget* w = MakeControl(spec);
     w->setGeometry(m_units.Map(spec.x, spec.y, spec.w, spec.h));

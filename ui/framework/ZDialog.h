@@ -96,7 +96,7 @@ class ZDialog : public QDialog {
 
   const DialogTemplate& m_tpl;
   DialogUnits m_units;
-  bool m_created = false;
+  bool m_controlsBuilt = false;
   QList<QWidget*> m_controls;
   QHash<int, QWidget*> m_byId;
   QHash<int, int> m_timers;       // id -> Qt timer id

@@ -1,0 +1,18 @@
+#pragma once
+// The files of an animation are named after the moment it was created or
+// opened: year_month_day_hour_minute_second, without leading zeros.
+#include <string>
+
+#include "platform/Clock.h"
+
+std::string MakeCreationStamp(const platform::LocalTime& t);  // 2019_7_5_9_3_7
+
+struct AnimationPaths {
+  std::string project;  // Project/<stamp>.ini
+  std::string exe;      // Animate/<stamp>.exe: the finished program
+  std::string build;    // Code/<stamp>.exe: where the compiler writes
+  std::string code;     // Code/<stamp>.c
+};
+
+// The four paths under the program folder (which ends in a separator).
+AnimationPaths MakeAnimationPaths(const std::string& programFolder, const std::string& stamp);

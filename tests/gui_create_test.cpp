@@ -1,0 +1,226 @@
+// "新建": checks, file names from the clock, the code file, restart or carry-over.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "output/ProgramWriter.h"
+#include "platform/Clock.h"
+#include "tests/GuiTestSupport.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace guitest;
+using testsupport::Gbk;
+namespace fs = std::filesystem;
+
+namespace {
+
+const platform::LocalTime kJuly5{2019, 7, 5, 9, 3, 7};
+const QString kCreated = QString::fromUtf8("创建完毕");
+const QString kOutOfRange = QString::fromUtf8("创建失败！数值越界！");
+
+// Fixes the clock for one test.
+struct FixedClock {
+  explicit FixedClock(platform::LocalTime t) { platform::SetClockForTesting(t); }
+  ~FixedClock() { platform::SetClockForTesting(std::nullopt); }
+};
+
+int FilesIn(const fs::path& dir) {
+  int n = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir)) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(Create, TheLimitsOfWidthHeightAndRate) {
+  struct Case {
+    int id;
+    const char* value;
+    QStringList messages;
+  } cases[] = {
+      {1003, "10", {kOutOfRange}},
+      {1002, "10", {kOutOfRange}},
+      {1003, "11", {kCreated}},
+      {1002, "100", {kCreated}},
+      {1003, "101", {QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"), kOutOfRange}},
+      {1004, "0", {QString::fromUtf8("请输入一个介于 1 和 100 之间的整数。"), kOutOfRange}},
+      {1004, "1", {kCreated}},
+      {1004, "100", {kCreated}},
+      {1004, "101", {QString::fromUtf8("请输入一个介于 1 和 100 之间的整数。"), kOutOfRange}},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    w.SetText(c.id, c.value);
+    w.Click(1005);
+    EXPECT_EQ(hooks.messages, c.messages) << c.id << "=" << c.value;
+    const bool created = c.messages.last() == kCreated;
+    EXPECT_EQ(w.dlg().m_bCreated, created ? 1 : 0);
+    EXPECT_EQ(FilesIn(w.folder().path() / "Code"), created ? 1 : 0);
+  }
+}
+
+TEST(Create, DefaultsGiveOneBlankFrameAndTheClassicProperties) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock(kJuly5);
+  w.Click(1005);
+  CZoetrixDlg& d = w.dlg();
+  EXPECT_EQ(hooks.messages, QStringList{kCreated});
+  EXPECT_EQ(d.m_strColor, "07");
+  EXPECT_EQ(d.m_nAnimWide, 80);
+  EXPECT_EQ(d.m_nAnimHigh, 25);
+  EXPECT_EQ(d.m_nRate, 24);
+  EXPECT_EQ(d.m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(w.Text(1064), "0.041667");
+  EXPECT_EQ(w.Text(1042), "1");
+  EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第1帧"));
+}
+
+TEST(Create, FilesAreNamedFromOneClockReadingAndTheCodeFileHoldsThePrologue) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock(kJuly5);
+  w.Click(1005);
+  CZoetrixDlg& d = w.dlg();
+  const std::string f = w.folder().folder();
+  EXPECT_EQ(d.m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
+  EXPECT_EQ(d.m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
+  EXPECT_EQ(w.Text(1011), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
+                              QString::fromStdString(f + "Code/2019_7_5_9_3_7.c"));
+  ASSERT_NE(d.m_pCodeFile, nullptr);
+  std::fflush(d.m_pCodeFile);
+  const std::string code = testsupport::ReadFile(d.m_strCodePath);
+  EXPECT_EQ(code, MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
+  EXPECT_NE(code.find("2019.7.5 9:3:7"), std::string::npos);
+  // Only the code file exists so far.
+  EXPECT_EQ(FilesIn(w.folder().path() / "Project"), 0);
+  EXPECT_EQ(FilesIn(w.folder().path() / "Animate"), 0);
+}
+
+TEST(Create, ColoursOfTheListsMakeTheColourCode) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.dlg().m_comboBackColor->setCurrentIndex(9);   // 淡蓝色
+  w.dlg().m_comboCharColor->setCurrentIndex(15);  // 亮白色
+  w.Click(1005);
+  EXPECT_EQ(w.dlg().m_strColor, "9F");
+  EXPECT_EQ(w.dlg().m_nBackColor, 9);
+  EXPECT_EQ(w.dlg().m_nCharColor, 15);
+}
+
+TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  FixedClock clock(kJuly5);
+  w.Click(1005);
+  for (int i = 0; i < 11; ++i) {
+    w.SetText(1010, QString("frame %1").arg(i + 1));
+    w.Click(1012);
+  }
+  ASSERT_EQ(d.m_nFrames, 12);
+  EXPECT_EQ(w.Text(1064), "0.500000");
+
+  hooks.messages.clear();
+  platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
+  d.ControlAs<QAbstractButton>(1058)->setChecked(false);
+  w.SetText(1004, "10");
+  w.SetText(1019, "second");
+  w.Click(1005);
+  EXPECT_EQ(hooks.messages, QStringList{kCreated});  // no question without the box
+  EXPECT_EQ(d.m_nFrames, 12);
+  EXPECT_EQ(d.m_nRate, 10);
+  EXPECT_EQ(d.m_frames.At(10)->Text(), "frame 11");
+  EXPECT_EQ(w.Text(1064), "0.500000");
+  EXPECT_EQ(d.m_strAnimName, "second");
+  w.Click(1012);
+  EXPECT_EQ(w.Text(1064), "1.300000");
+}
+
+TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  FixedClock clock(kJuly5);
+  w.Click(1005);
+  w.SetText(1010, "kept");
+  w.Click(1012);
+  const QString status = w.Text(1011);
+  hooks.messages.clear();
+  hooks.messageTypes.clear();
+  hooks.answer = ui::IDCANCEL;
+  platform::SetClockForTesting(platform::LocalTime{2020, 1, 1, 0, 0, 0});
+  w.Click(1005);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n")));
+  EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
+  EXPECT_EQ(FilesIn(w.folder().path() / "Code"), 1);
+  EXPECT_EQ(w.Text(1011), status);
+  EXPECT_EQ(d.m_nFrames, 2);
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "kept");
+}
+
+TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.SetText(1010, QString::fromUtf8("开场"));
+  w.Click(1005);
+  EXPECT_EQ(w.dlg().m_frames.Head().Text(), Gbk("开场"));
+  EXPECT_EQ(w.Text(1009), QString::fromUtf8("开场"));
+  EXPECT_EQ(w.Text(1010), "");
+}
+
+TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  FixedClock clock(kJuly5);
+  w.Click(1005);
+  w.SetText(1010, "one");
+  w.Click(1012);
+  std::FILE* before = d.m_pCodeFile;
+  const std::string codePath = d.m_strCodePath;
+  std::fflush(before);
+  const std::string codeBefore = testsupport::ReadFile(codePath);
+
+  fs::rename(w.folder().path() / "Code", w.folder().path() / "Code.away");
+  platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 9});
+  hooks.messages.clear();
+  w.Click(1005);
+  ASSERT_EQ(hooks.messages.size(), 2);  // the overwrite question, then the problem
+  EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
+  EXPECT_EQ(d.m_pCodeFile, before);
+  EXPECT_EQ(d.m_strCodePath, codePath);
+  EXPECT_EQ(d.m_nFrames, 2);
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "one");
+  fs::rename(w.folder().path() / "Code.away", w.folder().path() / "Code");
+  EXPECT_EQ(testsupport::ReadFile(codePath), codeBefore);
+}
+
+TEST(Create, ASecondCreationClosesTheFirstCodeFileLeavingItsContent) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  FixedClock clock(kJuly5);
+  w.Click(1005);
+  const std::string first = d.m_strCodePath;
+  platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
+  w.Click(1005);
+  EXPECT_NE(d.m_strCodePath, first);
+  EXPECT_EQ(testsupport::ReadFile(first),
+            MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
+  // Twice in the same second: the same file is made afresh, once.
+  const std::string second = d.m_strCodePath;
+  w.Click(1005);
+  EXPECT_EQ(d.m_strCodePath, second);
+  std::fflush(d.m_pCodeFile);
+  EXPECT_EQ(testsupport::ReadFile(second),
+            MakeProgramPrologue(
+                ProgramHeader{platform::LocalTime{2019, 7, 5, 9, 3, 8}, Gbk("无题"), 80, 25, "07"}));
+}

@@ -1,0 +1,88 @@
+// Moving the preview and edit views between frames, saving a frame, and the
+// properties of the current animation.
+#include <QComboBox>
+
+#include "res/Texts.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+namespace {
+constexpr const char* kNoSuchFrame = "没有这一帧！";
+}
+
+void CZoetrixDlg::ShowTextAt(QComboBox* selector, std::string& text) {
+  const FrameNode* node = FrameNodeAt(selector->currentIndex());
+  text = node ? node->Text() : std::string();
+}
+
+// The go-to operations take the number from the field, so callers that want
+// a frame shown put its number into the field first.
+void CZoetrixDlg::GoToFrame(const int& number, QComboBox* selector, std::string& text) {
+  UpdateData(true);
+  // Checked against the frame count only, which is 0 before any animation:
+  // no frame is ever looked up in an empty list.
+  if (number > m_nFrames || number < 1) {
+    ZMessageBox(U(kNoSuchFrame));
+    return;
+  }
+  selector->setCurrentIndex(number - 1);
+  ShowTextAt(selector, text);
+  UpdateData(false);
+}
+
+void CZoetrixDlg::StepFrame(int& number, QComboBox* selector, int offset,
+                            void (CZoetrixDlg::*show)()) {
+  UpdateData(true);
+  number = selector->currentIndex() + offset;
+  UpdateData(false);
+  (this->*show)();
+}
+
+void CZoetrixDlg::ShowPreviewFrame() { GoToFrame(m_nPreviewFrame, m_comboPreview, m_strPreviewText); }
+void CZoetrixDlg::ShowEditFrame() { GoToFrame(m_nEditFrame, m_comboEdit, m_strEditText); }
+
+void CZoetrixDlg::OnPreviewPrev() {
+  StepFrame(m_nPreviewFrame, m_comboPreview, 0, &CZoetrixDlg::ShowPreviewFrame);
+}
+void CZoetrixDlg::OnPreviewNext() {
+  StepFrame(m_nPreviewFrame, m_comboPreview, 2, &CZoetrixDlg::ShowPreviewFrame);
+}
+void CZoetrixDlg::OnEditPrev() { StepFrame(m_nEditFrame, m_comboEdit, 0, &CZoetrixDlg::ShowEditFrame); }
+void CZoetrixDlg::OnEditNext() { StepFrame(m_nEditFrame, m_comboEdit, 2, &CZoetrixDlg::ShowEditFrame); }
+
+// A choice in a selector rewrites every control from its member: what was
+// typed since the last exchange is not kept.
+void CZoetrixDlg::OnPreviewSelChange() {
+  ShowTextAt(m_comboPreview, m_strPreviewText);
+  UpdateData(false);
+}
+
+void CZoetrixDlg::OnEditSelChange() {
+  ShowTextAt(m_comboEdit, m_strEditText);
+  UpdateData(false);
+}
+
+void CZoetrixDlg::OnSaveFrame() {
+  UpdateData(true);
+  if (m_bCreated == 0) {
+    ZMessageBox(U(res::kNoAnimation));
+    return;
+  }
+  if (FrameNode* node = FrameNodeAt(m_comboEdit->currentIndex()))
+    node->pText = MakeFrameText(m_strEditText);
+  UpdateData(false);
+}
+
+void CZoetrixDlg::OnShowProperties() {
+  if (m_bCreated == 0) {
+    ZMessageBox(U(res::kNoAnimation));
+    return;
+  }
+  ZMessageBox(U("【动画属性】\n动画名称：") + FromGbk(m_strName) + U("\n动画画布尺寸：宽") +
+              QString::number(m_nAnimWide) + U("，高") + QString::number(m_nAnimHigh) +
+              U("\n动画颜色：") + FromGbk(m_strColor) + U("\n帧频：") + QString::number(m_nRate) +
+              U("\n帧数：") + QString::number(m_nFrames));
+}
