@@ -1,6 +1,7 @@
 #include "ui/framework/Widgets.h"
 
 #include <QStyleOptionButton>
+#include <QPainter>
 #include <QStylePainter>
 
 #include "document/Refresh.h"
@@ -17,6 +18,24 @@ void WrapButton::paintEvent(QPaintEvent*) {
   QRect r = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
   p.drawItemText(r.adjusted(2, 0, -2, 0), Qt::AlignCenter | Qt::TextWordWrap, option.palette,
                  isEnabled(), caption, QPalette::ButtonText);
+}
+
+void GroupFrame::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QFontMetrics fm = fontMetrics();
+  const QString caption = title();
+  const int top = caption.isEmpty() ? 0 : fm.height() / 2;
+  const QRect frame = rect().adjusted(0, top, -1, -1);
+  p.setPen(palette().color(QPalette::Mid));
+  p.drawRect(frame);
+  p.setPen(palette().color(QPalette::Light));
+  p.drawLine(frame.topLeft() + QPoint(1, 1), frame.topRight() + QPoint(-1, 1));
+  p.drawLine(frame.topLeft() + QPoint(1, 1), frame.bottomLeft() + QPoint(1, -1));
+  if (caption.isEmpty()) return;
+  const QRect textRect(fm.averageCharWidth(), 0, fm.horizontalAdvance(caption) + 4, fm.height());
+  p.fillRect(textRect, palette().window());
+  p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  p.drawText(textRect, Qt::AlignCenter, caption);
 }
 
 int FrameItemsModel::rowCount(const QModelIndex& parent) const {

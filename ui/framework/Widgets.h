@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets the control tables need beyond Qt's own.
 #include <QAbstractListModel>
+#include <QGroupBox>
 #include <QPushButton>
 
 namespace ui {
@@ -10,6 +11,17 @@ class WrapButton : public QPushButton {
   Q_OBJECT
  public:
   using QPushButton::QPushButton;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A group frame drawn the classic way: a thin etched rectangle with the
+// caption sitting on its top edge, leaving the inside fully to the controls.
+class GroupFrame : public QGroupBox {
+  Q_OBJECT
+ public:
+  using QGroupBox::QGroupBox;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -105,7 +105,7 @@ QWidget* ZDialog::MakeControl(const ControlSpec& spec) {
       return l;
     }
     case ControlKind::Group: {
-      auto* g = new QGroupBox(caption, this);
+      auto* g = new GroupFrame(caption, this);
       // Drawn behind the controls it frames, and never in the way of the mouse.
       g->setAttribute(Qt::WA_TransparentForMouseEvents);
       g->setFocusPolicy(Qt::NoFocus);
