@@ -1,0 +1,91 @@
+#include "output/Compiler.h"
+
+#include <unistd.h>
+#include <atomic>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "platform/Process.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kDefaultTimeout{60'000};
+std::atomic<long long> g_timeoutMs{0};
+
+std::chrono::milliseconds CompileTimeout() {
+  const long long ms = g_timeoutMs.load();
+  return ms > 0 ? std::chrono::milliseconds{ms} : kDefaultTimeout;
+}
+
+// The compiler shipped beside the tool wins over the system's.
+std::string CompilerProgram(const std::string& programFolder) {
+  const std::string beside = programFolder + "tcc";
+  struct stat info {};
+  if (::stat(beside.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+      ::access(beside.c_str(), X_OK) == 0)
+    return beside;
+  return "tcc";
+}
+
+}  // namespace
+
+const char* CompileMessage(CompileOutcome outcome) {
+  switch (outcome) {
+    case CompileOutcome::Success:
+      return kCompileSuccessMessage;
+    case CompileOutcome::Problem:
+      return kCompileProblemMessage;
+    case CompileOutcome::EmptySource:
+      return kCompileEmptySourceMessage;
+    case CompileOutcome::PipeFailed:
+      return kCompilePipeFailedMessage;
+    case CompileOutcome::ProcessFailed:
+      return kCompileProcessFailedMessage;
+  }
+  return kCompileProblemMessage;
+}
+
+bool CompileEndsTool(CompileOutcome outcome) {
+  return outcome == CompileOutcome::PipeFailed || outcome == CompileOutcome::ProcessFailed;
+}
+
+std::string CompiledProgramPath(const std::string& sourcePath) {
+  const std::size_t slash = sourcePath.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = sourcePath.find_last_of('.');
+  if (dot == std::string::npos || dot < nameStart) return sourcePath + ".exe";
+  return sourcePath.substr(0, dot + 1) + "exe";
+}
+
+CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath) {
+  CompileResult result;
+  if (sourcePath.empty()) {
+    result.outcome = CompileOutcome::EmptySource;
+    return result;
+  }
+  result.buildPath = CompiledProgramPath(sourcePath);
+
+  const std::vector<std::string> argv = {CompilerProgram(programFolder),
+                                         "-I" + programFolder + "include", "-o", result.buildPath,
+                                         sourcePath};
+  platform::ProcessResult run = platform::RunProcess(argv, CompileTimeout());
+  result.output = std::move(run.output);
+
+  if (run.pipeFailed) {
+    result.outcome = CompileOutcome::PipeFailed;
+  } else if (!run.started && !run.programMissing) {
+    result.outcome = CompileOutcome::ProcessFailed;
+  } else if (run.ExitedCleanly() && result.output.empty()) {
+    result.outcome = CompileOutcome::Success;
+  } else {
+    // A missing compiler is reported like any failed compilation, as the
+    // command interpreter's complaint about it used to be.
+    result.outcome = CompileOutcome::Problem;
+  }
+  return result;
+}
+
+void SetCompileTimeoutForTesting(std::chrono::milliseconds timeout) {
+  g_timeoutMs.store(timeout.count());
+}
