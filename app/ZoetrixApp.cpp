@@ -2,9 +2,12 @@
 
 #include <QApplication>
 
+#include "app/ExportCommand.h"
 #include "ui/ZoetrixDlg.h"
 
 int CZoetrixApp::Run(int argc, char** argv) {
+  // Scripts export without a window.
+  if (IsCommandLine(argc, argv)) return RunCommandLine(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zoetrix"));
   InitInstance();

@@ -8,6 +8,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
+#include "ui/framework/FileDialog.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
 
@@ -49,6 +50,7 @@ MainWindow::MainWindow(Hooks&, std::unique_ptr<CZoetrixDlg> dlg)
 }
 
 MainWindow::~MainWindow() {
+  ui::SetOpenFileResponderForTesting({});
   m_dlg.reset();
   platform::SetProgramFolderForTesting({});
 }
@@ -90,6 +92,28 @@ void MainWindow::Key(int id, int key, Qt::KeyboardModifiers mods) {
 
 void MainWindow::WriteSettings(const std::string& text) {
   testsupport::WriteFile(m_dir.path() / "data" / "Settings.ini", text);
+}
+
+}  // namespace guitest
+
+namespace guitest {
+
+void MainWindow::InstallConsoleLayer() {
+  std::filesystem::copy(std::filesystem::path(ZOETRIX_TEST_DATA) / ".." / ".." / "console",
+                        m_dir.path() / "include");
+}
+
+void MainWindow::AnswerOpenFile(const std::string& path) {
+  ui::SetOpenFileResponderForTesting(
+      [path](const QString&) { return QString::fromStdString(path); });
+}
+
+void MainWindow::CreateWithFrames(const QStringList& texts) {
+  Click(1005);
+  for (const QString& t : texts) {
+    SetText(1010, t);
+    Click(1012);
+  }
 }
 
 }  // namespace guitest

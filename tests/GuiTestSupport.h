@@ -41,6 +41,14 @@ class MainWindow {
   void Click(int id);
   // Types a key into the control with this id, as the user would.
   void Key(int id, int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+  // Puts the console layer into include/ of the tool folder, so the real
+  // compiler can build the generated programs.
+  void InstallConsoleLayer();
+  // Answers the next file-open dialogs with this path (empty: Cancel).
+  void AnswerOpenFile(const std::string& path);
+  // Creates an animation and draws frames with the given texts after the
+  // head (the last frame stays the empty one being edited).
+  void CreateWithFrames(const QStringList& texts);
   // Writes data/Settings.ini of the tool folder.
   void WriteSettings(const std::string& text);
   // Pretends an animation exists at the given rate, with no frames yet.

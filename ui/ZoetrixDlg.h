@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QList>
 #include <QRect>
+#include <filesystem>
 #include <string>
 
 #include "document/AnimationDocument.h"
@@ -45,6 +46,9 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnEditSelChange();
   void OnSaveFrame();
   void OnShowProperties();
+  void OnExport();
+  void OnReleaseCodeFile();
+  void OnOpenProject();
   void OnHelp();
   void OnAbout();
   void OnWebsite();
@@ -71,6 +75,8 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
  private:
   void FillColorLists();
   void CaptureLayout();
+  bool OpenProjectAppending(const std::filesystem::path& path);
+  bool OpenProjectReplacing(const std::filesystem::path& path);
   bool OpenCodeFile(const std::string& path, const ProgramHeader& header);
   void ShowTextAt(QComboBox* selector, std::string& text);
   void GoToFrame(const int& number, QComboBox* selector, std::string& text);

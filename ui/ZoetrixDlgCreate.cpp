@@ -1,10 +1,9 @@
 // "新建": the fields become the current animation, with a fresh code file
 // holding the program's prologue.
 #include <QComboBox>
-#include <cstdio>
-#include <filesystem>
 
 #include "document/AnimationFiles.h"
+#include "output/CodeFile.h"
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "ui/ZoetrixDlg.h"
@@ -73,26 +72,7 @@ void CZoetrixDlg::OnCreateAnimation() {
 // Creates the code file with its prologue and makes it the open one. When
 // that fails the user is told and the open animation is left as it was.
 bool CZoetrixDlg::OpenCodeFile(const std::string& path, const ProgramHeader& header) {
-  // The same name (two creations within one second) is the same file: let
-  // go of it before it is emptied.
-  if (m_pCodeFile && path == m_strCodePath) {
-    std::fclose(m_pCodeFile);
-    m_pCodeFile = nullptr;
-  }
-  std::FILE* file = std::fopen(path.c_str(), "wb+");
-  if (file && !WriteProgramPrologue(file, header)) {
-    std::fclose(file);
-    file = nullptr;
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
-  if (!file) {
-    ZMessageBox(U("无法创建代码文件：\n") + QString::fromStdString(path) +
-                U("\n请确认程序目录下的 Code 文件夹存在并且可以写入。"));
-    return false;
-  }
-  // The earlier code file keeps what it holds; it is only closed.
-  if (m_pCodeFile) std::fclose(m_pCodeFile);
-  m_pCodeFile = file;
-  return true;
+  const std::string problem = ::OpenCodeFile(*this, path, header);
+  if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
+  return problem.empty();
 }

@@ -1,0 +1,123 @@
+#include "app/ExportCommand.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "document/AnimationFiles.h"
+#include "output/CodeFile.h"
+#include "output/Compiler.h"
+#include "output/Export.h"
+#include "output/ProjectFile.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "用法：zoetrix --export 工程.ini [--code] [--compile] [--project] [--endless]\n"
+    "\n"
+    "不打开窗口，把一个工程导出：相当于在窗口中打开该工程（不叠加），\n"
+    "勾选所给的选项后按“开始导出”。\n"
+    "  --code      保存为代码 (*.c)，写入程序目录下的 Code/\n"
+    "  --compile   进行编译 (*.exe)，编译好的程序放进 Animate/（需要 --code）\n"
+    "  --project   保存工程 (*.ini)，写入 Project/\n"
+    "  --endless   无尽循环播放\n"
+    "成功时列出写出的文件并以 0 退出；否则把原因写到标准错误并以非 0 退出。\n"
+    "  --help      显示本说明\n";
+
+// Messages go to the terminal instead of message boxes; questions are
+// answered yes, since the options on the command line already said so.
+class TerminalPrompter : public ExportPrompter {
+ public:
+  void Message(const std::string& text) override {
+    const bool fine = text == kExportDone || text == kCompileSuccessMessage;
+    std::fprintf(fine ? stdout : stderr, "%s\n", text.c_str());
+  }
+  bool Ask(const std::string& text) override {
+    std::printf("%s 是\n", text.c_str());
+    return true;
+  }
+};
+
+struct Arguments {
+  std::string project;
+  ExportOptions options;
+  bool help = false;
+  std::string error;
+};
+
+Arguments Parse(int argc, char** argv) {
+  Arguments a;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      a.help = true;
+    } else if (arg == "--export") {
+      if (i + 1 < argc) a.project = argv[++i];
+    } else if (arg == "--code") {
+      a.options.saveCode = true;
+    } else if (arg == "--compile") {
+      a.options.compile = true;
+    } else if (arg == "--project") {
+      a.options.saveProject = true;
+    } else if (arg == "--endless") {
+      a.options.endless = true;
+    } else {
+      a.error = "无法识别的参数：" + arg;
+    }
+  }
+  if (!a.help && a.error.empty() && a.project.empty()) a.error = "缺少 --export 工程.ini";
+  return a;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+bool IsCommandLine(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (!std::strcmp(argv[i], "--export") || !std::strcmp(argv[i], "--help") ||
+        !std::strcmp(argv[i], "-h"))
+      return true;
+  return false;
+}
+
+int RunCommandLine(int argc, char** argv) {
+  const Arguments args = Parse(argc, argv);
+  if (args.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!args.error.empty()) {
+    std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kUsage);
+    return 2;
+  }
+  ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
+  if (!read.ok()) return Fail(read.error);
+
+  const std::string folder = platform::ProgramFolder();
+  const platform::LocalTime now = platform::Now();
+  const AnimationPaths paths = MakeAnimationPaths(folder, MakeCreationStamp(now));
+  AnimationDocument doc;
+  const std::string problem = OpenCodeFile(doc, paths.code, MakeProjectProgramHeader(read.data, now));
+  if (!problem.empty()) return Fail(problem);
+  ReplaceWithProject(doc, std::move(read.data), paths, now);
+
+  TerminalPrompter prompter;
+  const ExportEnd end = ExportAnimation(doc, args.options, folder, prompter);
+  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
+  doc.m_pCodeFile = nullptr;
+  if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) return 1;
+
+  std::printf("%s\n", doc.m_strCodePath.c_str());
+  if (args.options.saveProject) std::printf("%s\n", doc.m_strProjectPath.c_str());
+  std::error_code ec;
+  if (args.options.compile && std::filesystem::exists(doc.m_strExePath, ec))
+    std::printf("%s\n", doc.m_strExePath.c_str());
+  return end == ExportEnd::Exported ? 0 : 1;
+}

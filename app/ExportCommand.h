@@ -1,0 +1,9 @@
+#pragma once
+// zoetrix --export PROJECT.ini [--code] [--compile] [--project] [--endless]
+// Opens the project as a new animation and exports it without a window.
+
+// True when the arguments ask for the command line rather than the window.
+bool IsCommandLine(int argc, char** argv);
+
+// Runs the command line; returns the process exit status.
+int RunCommandLine(int argc, char** argv);

@@ -1,0 +1,112 @@
+#include "output/Export.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "output/Compiler.h"
+#include "output/ProgramWriter.h"
+#include "output/ProjectFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The prologue the code file was given when the animation was created or
+// opened: same timestamp, name, size and colours.
+ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
+  return ProgramHeader{doc.m_created, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
+                       doc.m_strColor};
+}
+
+// Writes the whole program afresh: one prologue and one body, so a second
+// export replaces the first body instead of following the end of main.
+bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body) {
+  if (!doc.m_pCodeFile) {
+    doc.m_pCodeFile = std::fopen(doc.m_strCodePath.c_str(), "wb+");
+    if (!doc.m_pCodeFile) return false;
+  }
+  std::FILE* f = doc.m_pCodeFile;
+  if (std::fflush(f) != 0 || std::fseek(f, 0, SEEK_SET) != 0 || ::ftruncate(::fileno(f), 0) != 0)
+    return false;
+  return WriteProgramPrologue(f, CodeFileHeader(doc)) && WriteProgramBody(f, doc.m_frames, body);
+}
+
+void CloseCodeFile(AnimationDocument& doc) {
+  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
+  doc.m_pCodeFile = nullptr;
+}
+
+// Compiles the closed code file and puts the program into Animate/.
+ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
+                  ExportPrompter& prompter) {
+  std::error_code ec;
+  // A program left from an earlier run must not pass for this one's.
+  fs::remove(doc.m_strBuildPath, ec);
+  const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath);
+  prompter.Message(CompileMessage(result.outcome));
+  if (CompileEndsTool(result.outcome)) return ExportEnd::ToolEnds;
+  const ExportEnd compiled =
+      result.outcome == CompileOutcome::Success ? ExportEnd::Exported : ExportEnd::CompileProblem;
+  if (!fs::exists(doc.m_strBuildPath, ec)) return compiled;
+  // Replaces an older program of the same name.
+  fs::rename(doc.m_strBuildPath, doc.m_strExePath, ec);
+  if (ec) {
+    prompter.Message("无法把编译好的程序放进 Animate 文件夹：\n" + doc.m_strExePath +
+                     "\n请确认该文件夹存在并且可以写入。");
+    return ExportEnd::Failed;
+  }
+  return compiled;
+}
+
+}  // namespace
+
+ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
+                          const std::string& programFolder, ExportPrompter& prompter) {
+  if (!options.saveCode && !options.saveProject && !options.compile) {
+    prompter.Message(kExportNoOption);
+    return ExportEnd::Stopped;
+  }
+  const ProgramBodyOptions body{doc.m_nRate, options.saveCode, options.endless};
+  if (!WriteCodeFile(doc, body)) {
+    const std::string reason = std::strerror(errno);
+    prompter.Message("导出失败：无法写入代码文件\n" + doc.m_strCodePath + "\n（" + reason +
+                     "）\n请确认 Code 文件夹存在、可以写入并且磁盘还有空间。");
+    return ExportEnd::Failed;
+  }
+  if (options.saveProject) {
+    const ProjectResult saved = WriteProjectFile(doc, doc.m_strProjectPath);
+    if (!saved.ok()) {
+      prompter.Message(saved.error);
+      return ExportEnd::Failed;
+    }
+  }
+  if (options.compile) {
+    if (!options.saveCode) {
+      prompter.Message(kExportCompileNeedsCode);
+      return ExportEnd::Stopped;
+    }
+    if (!prompter.Ask(kExportCompileQuestion)) return ExportEnd::Stopped;
+    CloseCodeFile(doc);
+    const ExportEnd end = Compile(doc, programFolder, prompter);
+    if (end == ExportEnd::ToolEnds || end == ExportEnd::Failed) return end;
+    prompter.Message(kExportDone);
+    return end;
+  }
+  prompter.Message(kExportDone);
+  return ExportEnd::Exported;
+}
+
+void ReleaseCodeFile(AnimationDocument& doc, ExportPrompter& prompter) {
+  if (!doc.m_pCodeFile) {
+    prompter.Message(kReleaseNotOpen);
+    return;
+  }
+  if (!prompter.Ask(kReleaseQuestion)) return;
+  CloseCodeFile(doc);
+  prompter.Message(kReleaseDone);
+}

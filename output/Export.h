@@ -1,0 +1,52 @@
+#pragma once
+// Finishing an animation: the body of the program into the code file, the
+// project file, and the compiled program in Animate/. Shared by the main
+// window and the command line, which differ only in how they talk to the
+// user.
+#include <string>
+
+#include "document/AnimationDocument.h"
+
+// How the export talks to the user. Texts are UTF-8.
+class ExportPrompter {
+ public:
+  virtual ~ExportPrompter() = default;
+  virtual void Message(const std::string& text) = 0;
+  // A question with OK and Cancel; true for OK.
+  virtual bool Ask(const std::string& text) = 0;
+};
+
+struct ExportOptions {
+  bool saveCode = false;     // the frame statements
+  bool compile = false;      // compile and move the program to Animate/
+  bool saveProject = false;  // the project file
+  bool endless = false;      // the program starts again after the last frame
+};
+
+enum class ExportEnd {
+  Exported,   // "已导出。" was shown
+  CompileProblem,  // exported, but the compiler reported a problem
+  Stopped,    // a message or the user's Cancel ended it early
+  Failed,     // a file could not be written; the user was told why
+  ToolEnds,   // the compiler could not be started at all: the tool ends
+};
+
+inline constexpr const char* kExportNoOption = "请选择至少一个导出选项！";
+inline constexpr const char* kExportCompileNeedsCode = "进行编译必须要导出代码！";
+inline constexpr const char* kExportCompileQuestion = "进行编译将解除代码文件的占用,是否继续？";
+inline constexpr const char* kExportDone = "已导出。";
+inline constexpr const char* kReleaseQuestion = "确定要解除占用？这意味着你将结束对动画文件的编辑。";
+inline constexpr const char* kReleaseDone = "已解除占用。";
+inline constexpr const char* kReleaseNotOpen = "代码文件没有被占用，无需解除。";
+
+// The export after the caller has copied the controls, checked that an
+// animation exists and saved the edit area's frame. The frames are never
+// changed. The code file always ends up holding one prologue (the one made
+// when the animation was created or opened) and one body, whether it was
+// open, already held a body, or had been closed.
+ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
+                          const std::string& programFolder, ExportPrompter& prompter);
+
+// "解除占用": closes the code file after asking. Tells the user when there
+// is no open code file.
+void ReleaseCodeFile(AnimationDocument& doc, ExportPrompter& prompter);

@@ -1,0 +1,95 @@
+// zoetrix --export: the window's export from a shell.
+#include <array>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "app/ExportCommand.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "tests/TestSupport.h"
+
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+// Runs the command line in a tool folder of its own.
+class CommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* sub : {"Code", "Animate", "Project", "data"}) fs::create_directory(m_dir.path() / sub);
+    fs::copy(fs::path(ZOETRIX_TEST_DATA) / ".." / ".." / "console", m_dir.path() / "include");
+    platform::SetProgramFolderForTesting(m_dir.folder());
+    platform::SetClockForTesting(platform::LocalTime{2023, 10, 1, 8, 0, 0});
+  }
+  void TearDown() override {
+    platform::SetProgramFolderForTesting({});
+    platform::SetClockForTesting(std::nullopt);
+  }
+  Outcome Call(std::vector<std::string> args) {
+    args.insert(args.begin(), "zoetrix");
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
+    Outcome r{status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return r;
+  }
+  std::string Path(const char* rel) { return m_dir.folder() + rel; }
+  testsupport::TempDir m_dir{"zoetrix-cli"};
+};
+
+const char* kProject =
+    "[AnimatedProperties]\r\nName=cli\r\nWide=20\r\nHigh=4\r\nColor=0A\r\nFrameRate=20\r\n"
+    "FrameNum=2\r\n[AnimatePicture]\r\nFrame1=first\\nframe\r\nFrame2=second\r\n";
+
+}  // namespace
+
+TEST_F(CommandLine, ExportsCodeProjectAndProgramAndListsThem) {
+  WriteFile(m_dir.path() / "in.ini", kProject);
+  const Outcome r = Call({"--export", (m_dir.path() / "in.ini").string(), "--code", "--compile",
+                      "--project", "--endless"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string stamp = "2023_10_1_8_0_0";
+  EXPECT_NE(r.out.find("编译成功！\n已导出。\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(Path("Code/") + stamp + ".c\n"), std::string::npos);
+  EXPECT_NE(r.out.find(Path("Project/") + stamp + ".ini\n"), std::string::npos);
+  EXPECT_NE(r.out.find(Path("Animate/") + stamp + ".exe\n"), std::string::npos);
+  EXPECT_TRUE(fs::exists(Path("Animate/") + stamp + ".exe"));
+  const std::string project = ReadFile(Path("Project/") + stamp + ".ini");
+  EXPECT_NE(project.find("Frame1=first\\nframe\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(Path("Code/") + stamp + ".c").find("goto loop;"), std::string::npos);
+}
+
+TEST_F(CommandLine, ProblemsGoToStandardErrorWithAFailingStatus) {
+  WriteFile(m_dir.path() / "in.ini", kProject);
+  const std::string in = (m_dir.path() / "in.ini").string();
+  struct Case {
+    std::vector<std::string> args;
+    const char* err;
+  } cases[] = {
+      {{"--export", in}, "请选择至少一个导出选项！"},
+      {{"--export", in, "--compile"}, "进行编译必须要导出代码！"},
+      {{"--export", (m_dir.path() / "missing.ini").string(), "--code"}, ""},
+      {{"--export"}, "缺少"},
+      {{"--bogus"}, "无法识别的参数"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = Call(c.args);
+    EXPECT_NE(r.status, 0) << c.err;
+    EXPECT_FALSE(r.err.empty()) << c.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+  const Outcome help = Call({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--export"), std::string::npos);
+  EXPECT_TRUE(IsCommandLine(2, std::array<char*, 2>{nullptr, const_cast<char*>("--help")}.data()));
+}

@@ -1,0 +1,247 @@
+// "开始导出" and "解除占用": what lands in Code/, Project/ and Animate/, and
+// what the user is told.
+#include <QAbstractButton>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "output/Compiler.h"
+#include "output/Export.h"
+#include "output/ProgramWriter.h"
+#include "platform/Clock.h"
+#include "platform/Process.h"
+#include "tests/GuiTestSupport.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace guitest;
+using testsupport::Gbk;
+using testsupport::ReadFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+const platform::LocalTime kWhen{2019, 7, 5, 9, 3, 7};
+const QString kDone = QString::fromUtf8("已导出。");
+
+struct FixedClock {
+  FixedClock() { platform::SetClockForTesting(kWhen); }
+  ~FixedClock() { platform::SetClockForTesting(std::nullopt); }
+};
+
+void Tick(MainWindow& w, bool code, bool compile, bool project, bool endless) {
+  const std::pair<int, bool> boxes[] = {{1035, code}, {1037, compile}, {1055, project}, {1067, endless}};
+  for (auto [id, on] : boxes) w.dlg().ControlAs<QAbstractButton>(id)->setChecked(on);
+}
+
+std::string Prologue(const CZoetrixDlg& d) {
+  return MakeProgramPrologue(
+      ProgramHeader{kWhen, d.m_strAnimName, d.m_nAnimWide, d.m_nAnimHigh, d.m_strColor});
+}
+
+std::string Body(const CZoetrixDlg& d, bool code, bool endless) {
+  return MakeProgramBody(d.m_frames, ProgramBodyOptions{d.m_nRate, code, endless});
+}
+
+const QStringList kTricky = {QString::fromUtf8("行一\n\"引号\" '单' \\ 反斜杠"), "50% %d",
+                             QString::fromUtf8("乗嘰 \\n")};
+
+}  // namespace
+
+TEST(Export, NeedsAnAnimationAndAnOption) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Click(1054);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
+  FixedClock clock;
+  w.CreateWithFrames({"a"});
+  hooks.messages.clear();
+  w.Click(1054);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请选择至少一个导出选项！")});
+  std::fflush(w.dlg().m_pCodeFile);
+  EXPECT_EQ(ReadFile(w.dlg().m_strCodePath), Prologue(w.dlg()));
+}
+
+TEST(Export, ProjectOnlyWritesTheEndOfMainAndTheProjectAndKeepsTheFileOpen) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock;
+  w.CreateWithFrames({"a", "b"});
+  Tick(w, false, false, true, false);
+  hooks.messages.clear();
+  w.Click(1054);
+  CZoetrixDlg& d = w.dlg();
+  EXPECT_EQ(hooks.messages, QStringList{kDone});
+  EXPECT_NE(d.m_pCodeFile, nullptr);
+  EXPECT_EQ(ReadFile(d.m_strCodePath), Prologue(d) + Body(d, false, false));
+  const std::string project = ReadFile(d.m_strProjectPath);
+  EXPECT_NE(project.find("FrameNum=3\r\n"), std::string::npos);
+  EXPECT_NE(project.find("Frame2=b\r\n"), std::string::npos);
+}
+
+TEST(Export, CodeAndEndlessWithoutCompilingGiveACompleteProgramOnDisk) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock;
+  w.CreateWithFrames(kTricky);
+  Tick(w, true, false, false, true);
+  w.Click(1054);
+  const CZoetrixDlg& d = w.dlg();
+  EXPECT_NE(d.m_pCodeFile, nullptr);
+  const std::string code = ReadFile(d.m_strCodePath);
+  EXPECT_EQ(code, Prologue(d) + Body(d, true, true));
+  EXPECT_EQ(code.back(), '}');
+}
+
+TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock;
+  w.CreateWithFrames(kTricky);
+  std::vector<std::string> before;
+  for (int i = 0; i < w.dlg().m_nFrames; ++i) before.push_back(w.dlg().m_frames.At(i)->Text());
+  struct Run {
+    bool code, compile;
+    int answer;
+    const char* last;
+  } runs[] = {{false, true, ui::IDOK, "进行编译必须要导出代码！"},
+              {true, true, ui::IDCANCEL, "进行编译将解除代码文件的占用,是否继续？"},
+              {true, false, ui::IDOK, "已导出。"}};
+  for (const Run& r : runs) {
+    hooks.messages.clear();
+    hooks.answer = r.answer;
+    Tick(w, r.code, r.compile, true, false);
+    w.Click(1054);
+    ASSERT_FALSE(hooks.messages.isEmpty());
+    EXPECT_EQ(hooks.messages.last(), QString::fromUtf8(r.last));
+    EXPECT_NE(w.dlg().m_pCodeFile, nullptr) << r.last;
+    for (int i = 0; i < w.dlg().m_nFrames; ++i)
+      EXPECT_EQ(w.dlg().m_frames.At(i)->Text(), before[static_cast<size_t>(i)]) << r.last;
+  }
+}
+
+TEST(Export, ASecondExportReplacesTheBodyAndAReleasedFileIsReopenedWithItsPrologue) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock;
+  w.CreateWithFrames({"one"});
+  CZoetrixDlg& d = w.dlg();
+  Tick(w, true, false, false, false);
+  w.Click(1054);
+  w.SetText(1010, "two");
+  w.Click(1012);
+  w.Click(1054);
+  EXPECT_EQ(ReadFile(d.m_strCodePath), Prologue(d) + Body(d, true, false));
+
+  hooks.messages.clear();
+  w.Click(1066);
+  EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kReleaseQuestion),
+                                         QString::fromUtf8("已解除占用。")}));
+  EXPECT_EQ(d.m_pCodeFile, nullptr);
+  // The fields changed since creation; the prologue keeps the created values.
+  w.SetText(1019, "renamed");
+  w.SetText(1003, "40");
+  w.Click(1054);
+  EXPECT_NE(d.m_pCodeFile, nullptr);
+  EXPECT_EQ(ReadFile(d.m_strCodePath), Prologue(d) + Body(d, true, false));
+  EXPECT_EQ(ReadFile(d.m_strCodePath).find("renamed"), std::string::npos);
+}
+
+TEST(Release, CancelKeepsTheFileOpenAndWithoutAnOpenFileTheUserIsTold) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Click(1066);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kReleaseNotOpen)});
+  w.Click(1005);
+  hooks.messages.clear();
+  hooks.answer = ui::IDCANCEL;
+  w.Click(1066);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kReleaseQuestion)});
+  EXPECT_NE(w.dlg().m_pCodeFile, nullptr);
+  EXPECT_EQ(w.dlg().m_bCreated, 1);
+}
+
+TEST(Export, AFolderThatCannotBeWrittenIsReportedInsteadOfExported) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock;
+  w.CreateWithFrames({"a"});
+  fs::remove_all(w.folder().path() / "Project");
+  Tick(w, true, false, true, false);
+  hooks.messages.clear();
+  w.Click(1054);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_NE(hooks.messages[0], kDone);
+
+  // The code file closed and its folder gone: it cannot be made again.
+  hooks.answer = ui::IDOK;
+  w.Click(1066);
+  fs::remove_all(w.folder().path() / "Code");
+  Tick(w, true, false, false, false);
+  hooks.messages.clear();
+  w.Click(1054);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法写入代码文件")));
+}
+
+TEST(Export, CompilerProblemsAreShownAndTheExportStillEnds) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  FixedClock clock;
+  // A stand-in compiler that complains.
+  const fs::path tcc = w.folder().path() / "tcc";
+  testsupport::WriteFile(tcc, "#!/bin/sh\necho 'error: nothing works' >&2\nexit 1\n");
+  fs::permissions(tcc, fs::perms::owner_all);
+  w.CreateWithFrames({"a"});
+  Tick(w, true, true, false, false);
+  hooks.messages.clear();
+  w.Click(1054);
+  EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
+                                         QString::fromUtf8(kCompileProblemMessage), kDone}));
+  EXPECT_EQ(w.dlg().m_pCodeFile, nullptr);
+  EXPECT_FALSE(fs::exists(w.dlg().m_strExePath));
+}
+
+TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.InstallConsoleLayer();
+  FixedClock clock;
+  CZoetrixDlg& d = w.dlg();
+  w.SetText(1004, "50");
+  w.SetText(1019, QString::fromUtf8("三只猫"));
+  w.CreateWithFrames({"cat one", "cat two", QString::fromUtf8("猫三")});
+  // An old program of the same name must give way.
+  testsupport::WriteFile(d.m_strExePath, "stale");
+  Tick(w, true, true, true, false);
+  hooks.messages.clear();
+  w.Click(1054);
+  ASSERT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
+                                         QString::fromUtf8("编译成功！"), kDone}));
+  ASSERT_TRUE(fs::exists(d.m_strExePath));
+  EXPECT_FALSE(fs::exists(d.m_strBuildPath));
+
+  const platform::ProcessResult run =
+      platform::RunProcess({d.m_strExePath}, std::chrono::seconds(10));
+  ASSERT_TRUE(run.started);
+  const std::string& out = run.output;
+  const size_t one = out.find("cat one"), two = out.find("cat two"), three = out.find("猫三");
+  ASSERT_NE(one, std::string::npos) << out;
+  ASSERT_NE(two, std::string::npos);
+  ASSERT_NE(three, std::string::npos);
+  EXPECT_LT(one, two);
+  EXPECT_LT(two, three);
+
+  // Opening the saved project in a fresh window gives the same animation.
+  const std::string project = d.m_strProjectPath;
+  Hooks hooks2;
+  MainWindow w2(hooks2);
+  w2.AnswerOpenFile(project);
+  w2.Click(1069);
+  const CZoetrixDlg& e = w2.dlg();
+  ASSERT_EQ(e.m_nFrames, d.m_nFrames);
+  for (int i = 0; i < d.m_nFrames; ++i) EXPECT_EQ(e.m_frames.At(i)->Text(), d.m_frames.At(i)->Text());
+  EXPECT_EQ(e.m_nRate, 50);
+  EXPECT_EQ(e.m_strColor, "07");
+  EXPECT_EQ(e.m_strAnimName, Gbk("三只猫"));
+  EXPECT_EQ(e.m_nAnimWide, 80);
+  EXPECT_EQ(e.m_nAnimHigh, 25);
+}

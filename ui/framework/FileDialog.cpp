@@ -1,0 +1,30 @@
+#include "ui/framework/FileDialog.h"
+
+#include <QFileDialog>
+
+#include "ui/framework/Modal.h"
+
+namespace ui {
+namespace {
+std::function<QString(const QString&)>& Responder() {
+  static std::function<QString(const QString&)> r;
+  return r;
+}
+}  // namespace
+
+void SetOpenFileResponderForTesting(std::function<QString(const QString&)> responder) {
+  Responder() = std::move(responder);
+}
+
+QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
+  if (Responder()) return Responder()(filter);
+  QFileDialog dialog(parent, QString(), QString(), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A typed name of a file that does not exist is taken as it is.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+}  // namespace ui
