@@ -1,0 +1,110 @@
+#pragma once
+// Project files: an animation's properties and the text of every frame in
+// INI form, so that it can be opened again, replacing the current animation
+// or appended to it.
+//
+//   [AnimatedProperties]
+//   Name=<name>  Wide=<n>  High=<n>  Color=<two hex digits>  FrameRate=<n>  FrameNum=<N>
+//   [AnimatePicture]
+//   Frame1=<escaped text> ... FrameN=<escaped text>
+//
+// One key per line, in that order, CR LF line ends, GBK bytes, as the
+// Windows profile functions read and write them. Frames are stored in their
+// one-line form (EscapeFrameText), which has no length limit. A value that
+// begins or ends with a blank or a quotation mark is written inside double
+// quotes, which profile reading (here and on Windows) removes again, so such
+// blanks and quotes survive; other values are written exactly as they are.
+// A lone CR or LF cannot live in a one-line value: in a frame it is written
+// as a line break ("\n"), in a name or colour as a blank.
+//
+// Every text here is GBK bytes, except the messages for the user, which are
+// UTF-8 like the rest of the program's own texts.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/AnimationFiles.h"
+#include "document/FrameList.h"
+#include "output/ProgramWriter.h"
+#include "platform/Clock.h"
+
+// The most frames an animation may have. Files claiming more are refused
+// before anything is allocated for them, and no file is written with more.
+inline constexpr int kMaxProjectFrames = 1000000;
+
+// What a missing name, colour or frame reads as: "读取错误" in GBK.
+inline constexpr const char* kProjectReadError = "\xB6\xC1\xC8\xA1\xB4\xED\xCE\xF3";
+
+// The result of a write or of applying a project: empty error on success,
+// otherwise a complete message for a message box (UTF-8).
+struct ProjectResult {
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
+
+// A project as read from its file.
+struct ProjectData {
+  std::string name;   // kProjectReadError when missing
+  std::string color;  // as stored (not checked); kProjectReadError when missing
+  int wide = 0;       // 0 when missing
+  int high = 0;
+  int rate = 0;  // at least 1 in every accepted project
+  // FrameNum; frames.size() equals it. Missing Frame keys read as
+  // kProjectReadError (those texts share one string); keys past FrameNum
+  // are not read.
+  int frameNum = 0;
+  std::vector<FrameText> frames;  // unescaped
+  int missingFrames = 0;          // how many of them were missing
+};
+
+struct ProjectReadResult {
+  ProjectData data;   // empty when refused
+  std::string error;  // why the file is refused (UTF-8), empty when accepted
+  bool ok() const { return error.empty(); }
+};
+
+// The inverse of EscapeFrameText, in one left-to-right pass over GBK
+// characters: "\\" gives '\', "\n" CR LF, "\"" '"' and "\'" '\''; any other
+// backslash stays as it is. unescape(escape(t)) == t for every text in
+// which no stray lead byte stands right before a quote or a line break (the
+// edit area never produces one).
+std::string UnescapeFrameText(std::string_view escaped);
+
+// Writes the project keys of doc to path: the six properties from
+// m_strAnimName, m_nAnimWide, m_nAnimHigh, m_strColor, m_nRate, m_nFrames,
+// and Frame1..FrameN from the first m_nFrames frames of the list, each
+// escaped once. An existing file is read first and keeps every other line
+// (comments, other sections and keys, Frame keys past N); the new file
+// replaces it atomically, so a failed save leaves the old one as it was.
+// Refused without writing when m_nFrames disagrees with the frame list or
+// exceeds kMaxProjectFrames, or when an existing file cannot be read.
+ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path);
+
+// Reads the project at path. Refused (nothing read) when the file is missing
+// or unreadable, holds none of the AnimatedProperties keys (not a project:
+// another INI file, binary data), has a FrameRate below 1, or a FrameNum
+// below 0 or above kMaxProjectFrames. Every other missing key takes its
+// default.
+ProjectReadResult ReadProjectFile(const std::filesystem::path& path);
+
+// The prologue's values for a project opened at `opened`: the project's
+// name, canvas size and colour code.
+ProgramHeader MakeProjectProgramHeader(const ProjectData& project,
+                                       const platform::LocalTime& opened);
+
+// Opening in replacing mode, once the new code file is open with its
+// prologue: the project's name, size, colour, rate and frame count become
+// the current animation's; its frames replace the list (the head node keeps
+// its text); the four paths and the clock reading become those given; the
+// animation counts as created. m_pCodeFile and the fields' members are left
+// to the caller. Cannot fail: the data was checked when read.
+void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const AnimationPaths& paths,
+                        const platform::LocalTime& opened);
+
+// Opening in appending mode: the project's frames follow the last frame and
+// m_nFrames grows by their number; properties, paths and code file stay.
+// Refused, with nothing changed, without a created animation or when the
+// total would exceed kMaxProjectFrames.
+ProjectResult AppendProject(AnimationDocument& doc, ProjectData project);

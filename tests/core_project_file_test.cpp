@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "output/ProjectFile.h"
+#include "tests/TestSupport.h"
+
+using testsupport::Gbk;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+const auto kGoldenDir = std::filesystem::path(ZOETRIX_TEST_DATA) / "project";
+const std::string kErr = kProjectReadError;
+
+struct Animation {
+  std::string name, color;
+  int wide, high, rate;
+  std::vector<std::string> frames;
+};
+
+void Load(AnimationDocument& doc, const Animation& a) {
+  doc.m_strAnimName = a.name, doc.m_strColor = a.color;
+  doc.m_nAnimWide = a.wide, doc.m_nAnimHigh = a.high, doc.m_nRate = a.rate;
+  for (const auto& f : a.frames) doc.m_frames.Append(MakeFrameText(f));
+  doc.m_nFrames = static_cast<int>(a.frames.size());
+  doc.m_bCreated = 1;
+}
+
+std::vector<std::string> Texts(const std::vector<FrameText>& frames) {
+  std::vector<std::string> out;
+  for (const auto& f : frames) out.push_back(*f);
+  return out;
+}
+
+// Writes a, reads it back: nothing may be lost on the way.
+ProjectReadResult RoundTrip(const Animation& a, const std::filesystem::path& file) {
+  AnimationDocument doc;
+  Load(doc, a);
+  EXPECT_TRUE(WriteProjectFile(doc, file).ok());
+  ProjectReadResult r = ReadProjectFile(file);
+  EXPECT_TRUE(r.ok()) << r.error;
+  EXPECT_EQ(r.data.name, a.name);
+  EXPECT_EQ(r.data.color, a.color);
+  EXPECT_EQ(Texts(r.data.frames), a.frames);
+  EXPECT_EQ(r.data.frameNum, static_cast<int>(a.frames.size()));
+  EXPECT_EQ(std::vector<int>({r.data.wide, r.data.high, r.data.rate}),
+            std::vector<int>({a.wide, a.high, a.rate}));
+  return r;
+}
+
+ProjectReadResult ReadText(const std::string& text) {
+  TempDir dir;
+  WriteFile(dir.path() / "p.ini", text);
+  return ReadProjectFile(dir.path() / "p.ini");
+}
+
+TEST(ProjectFileTest, GoldenFilesAndTheirRoundTrips) {
+  struct Case {
+    const char* name;
+    Animation animation;
+  } cases[] = {
+      // clang-format off
+      {"three_frames",
+       {Gbk("小猫"), "07", 80, 25, 24,
+        {Gbk("say \"hi\", it's C:\\dir\\new\r\n乗淺 ok"), Gbk("  两端空白  \r\n\t末行\t "), ""}}},
+      {"quoted_values", {"\"A\"", "9F", 40, 12, 100, {"'x'", "\"", "a\\nb\\"}}},
+      {"over_existing", {"new", "1E", 11, 11, 1, {"1", "2", "3"}}},
+      // clang-format on
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const auto file = dir.path() / "p.ini";
+    const auto input = kGoldenDir / c.name / "input.ini";
+    if (std::filesystem::exists(input)) std::filesystem::copy_file(input, file);
+    RoundTrip(c.animation, file);
+    const auto golden = kGoldenDir / c.name / "expected.ini";
+    if (const char* u = std::getenv("ZOETRIX_UPDATE_GOLDEN"); u && std::string(u) == "1") {
+      std::filesystem::create_directories(golden.parent_path());
+      WriteFile(golden, ReadFile(file));
+    }
+    EXPECT_TRUE(ReadFile(golden) == ReadFile(file)) << c.name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << c.name;
+  }
+}
+
+TEST(ProjectFileTest, RoundTripKeepsEveryByte) {
+  TempDir dir;
+  const std::string longFrame(30000, 'x');  // no length limit
+  // clang-format off
+  RoundTrip({Gbk(" 名字\\ 100% "), "07", 80, 25, 24,
+             {"", "", "%d%%s\r\n100%", " \r\n\r\n ", Gbk("乗\\n淺\"'\\'\r\n嘰"), longFrame + "\\n"}},
+            dir.path() / "p.ini");
+  // clang-format on
+  // A lone CR or LF cannot stay inside the one line a value has: it is kept
+  // as a line break in frames and as a blank in the name.
+  AnimationDocument doc;
+  Load(doc, {"x\ny", "07", 80, 25, 24, {"a\nb\rc"}});
+  ASSERT_TRUE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
+  const ProjectData p = ReadProjectFile(dir.path() / "p.ini").data;
+  EXPECT_EQ(p.name + "|" + *p.frames.at(0), "x y|a\r\nb\r\nc");
+  // Copies sharing one text, as the bulk commands make them.
+  const FrameText a = MakeFrameText("a\\"), b = MakeFrameText(" b");
+  for (const FrameText& t : {a, a, b, a}) doc.m_frames.Append(t);
+  doc.m_nFrames = 5;
+  ASSERT_TRUE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
+  EXPECT_EQ(Texts(ReadProjectFile(dir.path() / "p.ini").data.frames),
+            (std::vector<std::string>{"a\r\nb\r\nc", "a\\", "a\\", " b", "a\\"}));
+}
+
+TEST(ProjectFileTest, UnescapeInvertsEscapeInOnePass) {
+  EXPECT_EQ(UnescapeFrameText("a\\nb\\\\n\\\"\\'"), "a\r\nb\\n\"'");
+  EXPECT_EQ(UnescapeFrameText("\\x\\"), "\\x\\");  // unknown escapes and a last backslash stay
+  EXPECT_EQ(UnescapeFrameText(Gbk("乗\\n淺")), Gbk("乗") + "\r\n" + Gbk("淺"));
+  // Random well-formed GBK: ASCII (with every escaped character) and two-byte
+  // characters, many ending in 0x5C.
+  std::mt19937 rng(7);
+  const std::string pieces[] = {"\\", "\r\n",    "\"",      "'",       "n",    "a",
+                                " ",  Gbk("乗"), Gbk("淺"), Gbk("猫"), "\x81@"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int n = rng() % 24; n > 0; --n) text += pieces[rng() % std::size(pieces)];
+    ASSERT_EQ(UnescapeFrameText(EscapeFrameText(text)), text);
+  }
+}
+
+TEST(ProjectFileTest, HandWrittenFilesReadTheSameWithAnyLineEnds) {
+  const std::string crlf = Gbk(
+      "[AnimatedProperties]\r\nName = 小猫 \r\nWide=80\r\nHigh=25\r\nColor=07\r\nFrameRate=24\r\n"
+      "FrameNum=4\r\n[AnimatePicture]\r\nFrame1=a\\nb\r\nFrame2=say \\\"hi\\\" it\\'s\r\n"
+      "Frame3=C:\\\\dir\\\\new\r\nFrame4=乗\\\\n\r\nFrame5=past FrameNum\r\n");
+  std::string lf = crlf;
+  lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
+  for (const std::string& text : {crlf, lf}) {
+    ProjectReadResult r = ReadText(text);
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.data.name, Gbk("小猫"));
+    EXPECT_EQ(Texts(r.data.frames), (std::vector<std::string>{"a\r\nb", "say \"hi\" it's",
+                                                              "C:\\dir\\new", Gbk("乗\\n")}));
+  }
+}
+
+TEST(ProjectFileTest, MissingKeysReadAsDefaults) {
+  const std::string head =
+      "[AnimatedProperties]\r\nFrameRate=5\r\nFrameNum=4\r\n[AnimatePicture]\r\n";
+  ProjectReadResult r = ReadText(head + "Frame1=a\r\nFrame2=b\r\n");
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(Texts(r.data.frames), (std::vector<std::string>{"a", "b", kErr, kErr}));
+  EXPECT_EQ(r.data.missingFrames, 2);
+  EXPECT_EQ(r.data.name + r.data.color, kErr + kErr);
+  EXPECT_EQ(r.data.wide + r.data.high, 0);
+  r = ReadText(head + "frame3=c\r\nFrame1=\r\n");  // key names ignore case
+  EXPECT_EQ(Texts(r.data.frames), (std::vector<std::string>{"", kErr, "c", kErr}));
+  r = ReadText("[AnimatedProperties]\nFrameRate=1\nFrameNum=1000000\n");  // the limit itself
+  EXPECT_EQ(r.data.missingFrames, kMaxProjectFrames);
+}
+
+TEST(ProjectFileTest, RefusesWhatIsNoUsableProject) {
+  std::mt19937 rng(11);
+  std::string garbage(1 << 16, '\0');
+  for (char& c : garbage) c = static_cast<char>(rng());
+  const std::string props = "[AnimatedProperties]\r\nName=x\r\n";
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "不是工程文件"},
+      {garbage, "不是工程文件"},
+      {"[Frame]\r\nNewFrame=1\r\n", "不是工程文件"},
+      {props + "FrameNum=1\r\n", "帧频无效"},
+      {props + "FrameRate=0\r\n", "帧频无效"},
+      {props + "FrameRate=-24\r\n", "帧频无效"},
+      {props + "FrameRate=24\r\nFrameNum=-1\r\n", "帧数无效"},
+      {props + "FrameRate=24\r\nFrameNum=1000001\r\n", "帧数超出上限（1000000）"},
+      {props + "FrameRate=24\r\nFrameNum=99999999999\r\n", "帧数超出上限"},
+  };
+  for (const auto& [text, why] : cases) {
+    ProjectReadResult r = ReadText(text);
+    EXPECT_NE(r.error.find(why), std::string::npos) << r.error;
+    EXPECT_TRUE(r.error.starts_with("打开失败："));
+    EXPECT_TRUE(r.data.frames.empty() && r.data.name.empty());
+  }
+  TempDir dir;
+  EXPECT_NE(ReadProjectFile(dir.path() / "none.ini").error.find("找不到"), std::string::npos);
+  EXPECT_NE(ReadProjectFile(dir.path()).error.find("无法读取"), std::string::npos);
+}
+
+TEST(ProjectFileTest, ReplacingTakesThePropertiesAndFramesAndKeepsTheHead) {
+  AnimationDocument doc;
+  Load(doc, {"old", "07", 80, 25, 24, {"1", "2", "3", "4", "5"}});
+  doc.m_frames.Head().pText = MakeFrameText("typed");
+  ProjectData p{
+      "new", "9F", 30, 20, 7, 3, {MakeFrameText("a"), MakeFrameText("b"), MakeFrameText("c")}};
+  const platform::LocalTime when{2020, 1, 2, 3, 4, 5};
+  ReplaceWithProject(doc, p, MakeAnimationPaths("/t/", MakeCreationStamp(when)), when);
+  EXPECT_EQ(doc.m_nFrames, 3);
+  EXPECT_EQ(doc.m_frames.At(0)->Text() + doc.m_frames.At(2)->Text(), "ac");
+  EXPECT_EQ(doc.m_frames.At(0)->pPrev, &doc.m_frames.Head());
+  EXPECT_EQ(doc.m_frames.Head().Text(), "typed");
+  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor, "new9F");
+  EXPECT_EQ(std::vector<int>({doc.m_nAnimWide, doc.m_nAnimHigh, doc.m_nRate}),
+            std::vector<int>({30, 20, 7}));
+  EXPECT_EQ(
+      std::vector<std::string>({doc.m_strCodePath, doc.m_strProjectPath}),
+      std::vector<std::string>({"/t/Code/2020_1_2_3_4_5.c", "/t/Project/2020_1_2_3_4_5.ini"}));
+}
+
+TEST(ProjectFileTest, AppendingAddsFramesAfterTheLastOrRefuses) {
+  TempDir dir;
+  AnimationDocument project;
+  Load(project, {"p", "1E", 11, 11, 3, {"a\r\nb", "\"q\"", "c\\d"}});
+  ASSERT_TRUE(WriteProjectFile(project, dir.path() / "p.ini").ok());
+  const ProjectData p = ReadProjectFile(dir.path() / "p.ini").data;
+
+  AnimationDocument doc;
+  EXPECT_FALSE(AppendProject(doc, p).ok());  // no animation yet
+  EXPECT_EQ(doc.m_nFrames, 0);
+  Load(doc, {"mine", "07", 80, 25, 24, {"1", "2", "3", "4", "5"}});
+  ASSERT_TRUE(AppendProject(doc, p).ok());
+  EXPECT_EQ(doc.m_nFrames, 8);
+  EXPECT_EQ(doc.m_frames.Size(), 8u);
+  EXPECT_EQ(doc.m_frames.At(5)->pPrev, doc.m_frames.At(4));
+  EXPECT_EQ(doc.m_frames.At(5)->Text() + doc.m_frames.At(6)->Text() + doc.m_frames.At(7)->Text(),
+            "a\r\nb\"q\"c\\d");
+  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor + std::to_string(doc.m_nRate), "mine0724");
+
+  doc.m_nFrames = kMaxProjectFrames - 2;  // 3 more would pass the limit
+  EXPECT_NE(AppendProject(doc, p).error.find("超出上限"), std::string::npos);
+  EXPECT_EQ(doc.m_frames.Size(), 8u);
+}
+
+TEST(ProjectFileTest, FailedWritesSayWhyAndLeaveFilesAlone) {
+  TempDir dir;
+  AnimationDocument doc;
+  Load(doc, {"n", "07", 80, 25, 24, {"a"}});
+  EXPECT_NE(WriteProjectFile(doc, dir.path() / "missing" / "p.ini").error.find("无法保存工程文件"),
+            std::string::npos);
+  EXPECT_FALSE(WriteProjectFile(doc, dir.path()).ok());  // a folder: not readable as a file
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
+  doc.m_nFrames = 2;
+  EXPECT_FALSE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "p.ini"));
+}
+
+}  // namespace
