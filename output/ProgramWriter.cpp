@@ -1,5 +1,7 @@
 #include "output/ProgramWriter.h"
 
+#include <array>
+
 #include "document/ColorTable.h"
 #include "platform/Cp936.h"
 #include "res/AppInfo.h"
@@ -36,10 +38,44 @@ void AppendOctal(std::string& out, std::string_view bytes) {
 
 // The one-line form of a frame. For the printf argument the text must also
 // survive the compiler and printf itself; the project file keeps it plain.
+// What each byte is to the escaping: copied as it is, escaped, or the lead
+// byte of a two-byte character.
+enum : unsigned char { kCopy, kEscape, kLead };
+
+constexpr std::array<unsigned char, 256> MakeByteClasses() {
+  std::array<unsigned char, 256> c{};
+  for (char e : {'\\', '"', '\'', '\r', '\n', '%'}) c[static_cast<unsigned char>(e)] = kEscape;
+  for (int b = 0x81; b <= 0xFE; ++b) c[b] = kLead;
+  return c;
+}
+constexpr std::array<unsigned char, 256> kByteClass = MakeByteClasses();
+
+// Bytes from i on that go out unchanged: most of a picture, copied in one go.
+std::size_t PlainRun(std::string_view text, std::size_t i, bool forPrintf) {
+  const std::size_t start = i;
+  while (i < text.size()) {
+    const unsigned char kind = kByteClass[static_cast<unsigned char>(text[i])];
+    if (kind == kCopy) {
+      ++i;
+      continue;
+    }
+    if (kind == kEscape) break;
+    const std::size_t length = cp936::CharLength(text, i);
+    if (forPrintf && NeedsOctal(text, i, length)) break;
+    i += length;
+  }
+  return i - start;
+}
+
 std::string EscapeFrame(std::string_view text, bool forPrintf) {
   std::string out;
   out.reserve(text.size() + text.size() / 8 + 8);
   for (std::size_t i = 0; i < text.size();) {
+    if (const std::size_t run = PlainRun(text, i, forPrintf)) {
+      out.append(text.substr(i, run));
+      i += run;
+      continue;
+    }
     const std::size_t length = cp936::CharLength(text, i);
     if (forPrintf && NeedsOctal(text, i, length)) {
       AppendOctal(out, text.substr(i, length));

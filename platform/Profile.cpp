@@ -427,30 +427,56 @@ void ProfileFile::SetString(std::string_view section, std::string_view key,
   d.Release(old);
 }
 
-std::string ProfileFile::Serialize() const {
-  const Impl& d = *m_impl;
-  std::size_t total = 0;
-  auto measure = [&](const Line& l) { total += l.length + 2; };
-  for (const Line& l : d.preamble) measure(l);
-  for (const Section& s : d.sections) {
-    measure(s.header);
-    for (const Line& l : s.body) measure(l);
-    for (const Line& l : s.tail) measure(l);
-  }
-  std::string out;
-  out.reserve(total);
-  auto emit = [&](const Line& l) {
-    out += d.Text(l);
-    out += "\r\n";
-  };
+// Hands the file's text to sink piece by piece, in order, CR LF after each line.
+template <class Sink>
+void ForEachLine(const ProfileFile::Impl& d, Sink&& sink) {
+  auto emit = [&](const Line& l) { sink(d.Text(l)); };
   for (const Line& l : d.preamble) emit(l);
   for (const Section& s : d.sections) {
     emit(s.header);
     for (const Line& l : s.body) emit(l);
     for (const Line& l : s.tail) emit(l);
   }
+}
+
+std::string ProfileFile::Serialize() const {
+  std::size_t total = 0;
+  ForEachLine(*m_impl, [&](std::string_view line) { total += line.size() + 2; });
+  std::string out;
+  out.reserve(total);
+  ForEachLine(*m_impl, [&](std::string_view line) {
+    out += line;
+    out += "\r\n";
+  });
   return out;
 }
+
+namespace {
+
+// Writes the text in large pieces without first building it whole: a
+// project of 100,000 pictures is hundreds of megabytes.
+bool WriteLines(int fd, const ProfileFile::Impl& d) {
+  constexpr std::size_t kChunk = 1 << 20;
+  std::string buffer;
+  buffer.reserve(kChunk + 4096);
+  bool ok = true;
+  ForEachLine(d, [&](std::string_view line) {
+    if (!ok) return;
+    if (buffer.size() + line.size() + 2 > kChunk && !buffer.empty()) {
+      ok = WriteAll(fd, buffer);
+      buffer.clear();
+    }
+    if (line.size() >= kChunk) {
+      ok = ok && WriteAll(fd, line) && WriteAll(fd, "\r\n");
+      return;
+    }
+    buffer += line;
+    buffer += "\r\n";
+  });
+  return ok && WriteAll(fd, buffer);
+}
+
+}  // namespace
 
 bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) const {
   auto fail = [error](std::string reason) {
@@ -467,7 +493,6 @@ bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) co
   }
   const std::filesystem::path folder =
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-  const std::string data = Serialize();
 
   // O_EXCL with a name of our own (rather than mkstemp) lets the umask give a
   // new file its usual permissions without touching the process-wide umask.
@@ -488,7 +513,7 @@ bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) co
   const char* what = nullptr;
   std::string where = tmpName;
   struct stat st {};
-  if (!WriteAll(fd, data)) {
+  if (!WriteLines(fd, *m_impl)) {
     err = errno, what = "cannot write";
   } else if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) {
     err = errno, what = "cannot set the permissions of";  // keep the old file's mode

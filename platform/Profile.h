@@ -51,8 +51,9 @@ class ProfileFile {
   // Returns false (with a reason in *error when given) on any failure.
   bool Save(const std::filesystem::path& path, std::string* error = nullptr) const;
 
+  struct Impl;  // the parsed lines; defined beside the code
+
  private:
-  struct Impl;
   std::unique_ptr<Impl> m_impl;
 };
 
