@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -172,6 +175,29 @@ TEST(CompilerTest, EmptySourcePathRunsNothing) {
   const CompileResult r = CompileAnimation(program.folder, "");
   EXPECT_EQ(r.outcome, CompileOutcome::EmptySource);
   EXPECT_STREQ(CompileMessage(r.outcome), "导出动画时遇到错误！错误原因：代码文件为空。");
+  EXPECT_FALSE(fs::exists(program.folder + "ran"));
+}
+
+TEST(CompilerTest, NoPipeForTheCompilerEndsTheTool) {
+  ProgramFolder program;
+  program.FakeCompiler("touch \"$(dirname \"$0\")/ran\"\n");
+  // Room for one more open file only: a pipe needs two.
+  const int lowestFree = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(lowestFree, 0);
+  ::close(lowestFree);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+  const CompileResult r = CompileAnimation(program.folder, program.Code("a.c"));
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+
+  EXPECT_EQ(r.outcome, CompileOutcome::PipeFailed);
+  EXPECT_TRUE(CompileEndsTool(r.outcome));
+  EXPECT_STREQ(
+      CompileMessage(r.outcome),
+      "与编译器的联系断开，编译器可能被损坏或程序被损坏，请重新安装程序。按确定后退出程序。");
   EXPECT_FALSE(fs::exists(program.folder + "ran"));
 }
 
