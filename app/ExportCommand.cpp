@@ -102,9 +102,10 @@ int RunCommandLine(int argc, char** argv) {
 
   const std::string folder = platform::ProgramFolder();
   const platform::LocalTime now = platform::Now();
-  const AnimationPaths paths = MakeAnimationPaths(folder, MakeCreationStamp(now));
   AnimationDocument doc;
-  const std::string problem = OpenCodeFile(doc, paths.code, MakeProjectProgramHeader(read.data, now));
+  AnimationPaths paths;
+  const std::string problem =
+      StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths);
   if (!problem.empty()) return Fail(problem);
   ReplaceWithProject(doc, std::move(read.data), paths, now);
 

@@ -6,12 +6,6 @@
 
 std::string OpenCodeFile(AnimationDocument& doc, const std::string& path,
                          const ProgramHeader& header) {
-  // Two creations within one second name the same file: let go of it before
-  // it is emptied.
-  if (doc.m_pCodeFile && path == doc.m_strCodePath) {
-    std::fclose(doc.m_pCodeFile);
-    doc.m_pCodeFile = nullptr;
-  }
   std::FILE* file = std::fopen(path.c_str(), "wb+");
   if (file && !WriteProgramPrologue(file, header)) {
     std::fclose(file);
@@ -24,4 +18,10 @@ std::string OpenCodeFile(AnimationDocument& doc, const std::string& path,
   if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
   doc.m_pCodeFile = file;
   return {};
+}
+
+std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
+                          const ProgramHeader& header, AnimationPaths* paths) {
+  *paths = NewAnimationPaths(programFolder, header.created);
+  return OpenCodeFile(doc, paths->code, header);
 }

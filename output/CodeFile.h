@@ -4,6 +4,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "document/AnimationFiles.h"
 #include "output/ProgramWriter.h"
 
 // Creates the file at path with the prologue and makes it the document's
@@ -12,3 +13,10 @@
 // (UTF-8) is returned; an empty string means success.
 std::string OpenCodeFile(AnimationDocument& doc, const std::string& path,
                          const ProgramHeader& header);
+
+// The files of a new animation, named after header.created (see
+// NewAnimationPaths), with its code file open. On success *paths holds the
+// four paths for the caller to take; on failure the message is returned and
+// nothing of the document has changed.
+std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
+                          const ProgramHeader& header, AnimationPaths* paths);

@@ -79,8 +79,8 @@ CompileResult CompileAnimation(const std::string& programFolder, const std::stri
   } else if (run.ExitedCleanly() && result.output.empty()) {
     result.outcome = CompileOutcome::Success;
   } else {
-    // A missing compiler is reported like any failed compilation, as the
-    // command interpreter's complaint about it used to be.
+    // A missing compiler leaves no program behind, like any failed
+    // compilation, and the message tells the user to look for one.
     result.outcome = CompileOutcome::Problem;
   }
   return result;

@@ -94,9 +94,11 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
     CloseCodeFile(doc);
     const ExportEnd end = Compile(doc, programFolder, prompter);
     if (end == ExportEnd::ToolEnds || end == ExportEnd::Failed) return end;
+    prompter.Finishing();
     prompter.Message(kExportDone);
     return end;
   }
+  prompter.Finishing();
   prompter.Message(kExportDone);
   return ExportEnd::Exported;
 }

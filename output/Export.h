@@ -14,6 +14,8 @@ class ExportPrompter {
   virtual void Message(const std::string& text) = 0;
   // A question with OK and Cancel; true for OK.
   virtual bool Ask(const std::string& text) = 0;
+  // Called just before the closing "已导出。", when the work is done.
+  virtual void Finishing() {}
 };
 
 struct ExportOptions {

@@ -50,6 +50,14 @@ constexpr std::array<unsigned char, 256> MakeByteClasses() {
 }
 constexpr std::array<unsigned char, 256> kByteClass = MakeByteClasses();
 
+// A lead byte that starts no character, right before a byte the escaping
+// turns into a backslash sequence: stored raw, a reader would take the two
+// for one character and lose the escape.
+bool StrayBeforeEscape(std::string_view text, std::size_t i) {
+  return i + 1 < text.size() && kByteClass[static_cast<unsigned char>(text[i + 1])] == kEscape &&
+         text[i + 1] != '%';
+}
+
 // Bytes from i on that go out unchanged: most of a picture, copied in one go.
 std::size_t PlainRun(std::string_view text, std::size_t i, bool forPrintf) {
   const std::size_t start = i;
@@ -62,6 +70,7 @@ std::size_t PlainRun(std::string_view text, std::size_t i, bool forPrintf) {
     if (kind == kEscape) break;
     const std::size_t length = cp936::CharLength(text, i);
     if (forPrintf && NeedsOctal(text, i, length)) break;
+    if (!forPrintf && length == 1 && StrayBeforeEscape(text, i)) break;
     i += length;
   }
   return i - start;
@@ -85,6 +94,12 @@ std::string EscapeFrame(std::string_view text, bool forPrintf) {
     if (length == 2) {
       out.append(text.substr(i, 2));
       i += 2;
+      continue;
+    }
+    if (!forPrintf && length == 1 && cp936::IsLeadByte(static_cast<unsigned char>(text[i])) &&
+        StrayBeforeEscape(text, i)) {
+      out += '?';  // the one byte that cannot be stored as it is
+      ++i;
       continue;
     }
     const char c = text[i++];

@@ -205,6 +205,11 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path) {
     result.error = Refusal("找不到该文件。");
     return result;
   }
+  // A device or a pipe would never end, or never start.
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    result.error = Refusal("该路径不是一个普通文件。");
+    return result;
+  }
   platform::ProfileFile profile;
   if (!profile.Load(path)) {
     result.error = Refusal("无法读取该文件。");

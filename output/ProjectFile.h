@@ -67,9 +67,9 @@ struct ProjectReadResult {
 
 // The inverse of EscapeFrameText, in one left-to-right pass over GBK
 // characters: "\\" gives '\', "\n" CR LF, "\"" '"' and "\'" '\''; any other
-// backslash stays as it is. unescape(escape(t)) == t for every text in
-// which no stray lead byte stands right before a quote or a line break (the
-// edit area never produces one).
+// backslash stays as it is. unescape(escape(t)) == t for every text, except
+// that a stray lead byte right before a quote, a backslash or a line break
+// comes back as '?' (see EscapeFrameText).
 std::string UnescapeFrameText(std::string_view escaped);
 
 // Writes the project keys of doc to path: the six properties from

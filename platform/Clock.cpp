@@ -19,7 +19,12 @@ LocalTime Now() {
   const std::time_t t = std::time(nullptr);
   std::tm tm{};
   LocalTime now;
-  if (!::localtime_r(&t, &tm)) return now;
+  if (!::localtime_r(&t, &tm)) {
+    // No local time: a date of zeros and a time of -1s, which no real
+    // reading gives, so the file names show what happened.
+    now.hour = now.minute = now.second = -1;
+    return now;
+  }
   now.year = tm.tm_year + 1900;
   now.month = tm.tm_mon + 1;
   now.day = tm.tm_mday;

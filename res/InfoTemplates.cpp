@@ -8,7 +8,7 @@ namespace {
 using K = ui::ControlKind;
 constexpr int S = ui::IDC_STATIC;
 
-const ui::ControlSpec kAboutControls[] = {
+const ui::ControlEntry kAboutControls[] = {
     {S, K::Picture, ":/images/app_icon_32.png", 107, 7, 20, 20},
     {S, K::Label, kAppVersionText, 82, 40, 72, 8},
     {S, K::Label, kMakerLine, 82, 58, 70, 8},
@@ -17,14 +17,14 @@ const ui::ControlSpec kAboutControls[] = {
     {ui::IDOK, K::DefaultButton, "确定", 93, 122, 50, 14},
 };
 
-const ui::ControlSpec kTipsControls[] = {
+const ui::ControlEntry kTipsControls[] = {
     {ui::IDOK, K::DefaultButton, "OK", 152, 116, 50, 14},
     {S, K::Picture, ":/images/tips_icon.png", 7, 7, 20, 20},
     {S, K::Picture, ":/images/tips_banner.png", 32, 7, 89, 18},
     {1003, K::ReadOnlyWrapped, "", 7, 26, 195, 89},
 };
 
-const ui::ControlSpec kSplashControls[] = {
+const ui::ControlEntry kSplashControls[] = {
     {S, K::Picture, ":/images/logo.png", 0, 0, 14, 12},
     {S, K::Label, "Zoetrix", 21, 2, 35, 8},
 };

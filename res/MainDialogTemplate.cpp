@@ -7,7 +7,7 @@ namespace {
 using ui::ControlKind;
 using K = ControlKind;
 
-const ui::ControlSpec kMainControls[] = {
+const ui::ControlEntry kMainControls[] = {
     {1, K::Button, "使用帮助", 272, 7, 50, 14},
     {2, K::Button, "退出", 422, 7, 50, 14},
     {1083, K::Label, "Zoetrix    C语言动画制作器 byVantor", 7, 7, 171, 8},

@@ -8,6 +8,7 @@ inline constexpr const char* kAboutMenuText = "关于 Zoetrix(&A)...";  // strin
 inline constexpr const char* kNoAnimation = "还没有创建动画！请先创建动画！";
 inline constexpr const char* kExitQuestion = "确定要退出？";
 inline constexpr const char* kExitSuffix = "请确保你保存好了动画。";
+inline constexpr const char* kStatusEditing = "【↓动画制作区域↓】当前编辑：";
 
 // The help text behind "使用帮助" and the Enter key.
 extern const char* const kHelpText;

@@ -107,7 +107,7 @@ TEST(ProgramWriterTest, EscapeKeepsProjectFormAndProgramMakesItSafe) {
       {"a\rb\nc", "a\rb\nc", "a\\rb\\nc"},  // a raw line feed would end the C literal
       {Gbk("乗\\嘰"), "\x81\\\\\\\x87\\", "\\201\\134\\\\\\207\\134"},
       {Gbk("猫\""), Gbk("猫") + "\\\"", Gbk("猫") + "\\\""},
-      {"\x81\r\n", "\x81\\n", "\\201\\n"},  // a stray lead byte must not pair with our backslash
+      {"\x81\r\n", "?\\n", "\\201\\n"},  // a stray lead byte must not pair with our backslash
   };
   for (const Case& c : cases) {
     EXPECT_EQ(EscapeFrameText(c.frame), c.escaped);

@@ -129,6 +129,13 @@ TEST(ProjectFileTest, UnescapeInvertsEscapeInOnePass) {
     for (int n = rng() % 24; n > 0; --n) text += pieces[rng() % std::size(pieces)];
     ASSERT_EQ(UnescapeFrameText(EscapeFrameText(text)), text);
   }
+  // A stray lead byte (text from a file that is not clean GBK) comes back
+  // as it was, except before an escape, where it would swallow the
+  // backslash: there it becomes '?' and the escape survives.
+  EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81" "A\xFF")), "\x81" "A\xFF");
+  EXPECT_EQ(UnescapeFrameText(EscapeFrameText("ab\x81\r\ncd")), "ab?\r\ncd");
+  EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81\"x\xA0'")), "?\"x?'");
+  EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81\\")), "\x81\\");  // that pair is 乗
 }
 
 TEST(ProjectFileTest, HandWrittenFilesReadTheSameWithAnyLineEnds) {
@@ -186,7 +193,9 @@ TEST(ProjectFileTest, RefusesWhatIsNoUsableProject) {
   }
   TempDir dir;
   EXPECT_NE(ReadProjectFile(dir.path() / "none.ini").error.find("找不到"), std::string::npos);
-  EXPECT_NE(ReadProjectFile(dir.path()).error.find("无法读取"), std::string::npos);
+  EXPECT_NE(ReadProjectFile(dir.path()).error.find("不是一个普通文件"), std::string::npos);
+  // Reading from a device would never end.
+  EXPECT_NE(ReadProjectFile("/dev/zero").error.find("不是一个普通文件"), std::string::npos);
 }
 
 TEST(ProjectFileTest, ReplacingTakesThePropertiesAndFramesAndKeepsTheHead) {

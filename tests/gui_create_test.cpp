@@ -215,11 +215,12 @@ TEST(Create, ASecondCreationClosesTheFirstCodeFileLeavingItsContent) {
   EXPECT_NE(d.m_strCodePath, first);
   EXPECT_EQ(testsupport::ReadFile(first),
             MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
-  // Twice in the same second: the same file is made afresh, once.
+  // Twice in the same second: the second gets a name of its own, so
+  // nothing of the first is overwritten.
   const std::string second = d.m_strCodePath;
   w.Click(1005);
-  EXPECT_EQ(d.m_strCodePath, second);
-  std::fflush(d.m_pCodeFile);
+  EXPECT_EQ(d.m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
+  EXPECT_EQ(d.m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
   EXPECT_EQ(testsupport::ReadFile(second),
             MakeProgramPrologue(
                 ProgramHeader{platform::LocalTime{2019, 7, 5, 9, 3, 8}, Gbk("无题"), 80, 25, "07"}));

@@ -136,18 +136,42 @@ TEST(DataExchange, RangesOfEveryValidatedField) {
   }
 }
 
-TEST(DataExchange, TextGbkCannotHoldIsRefusedNotDropped) {
+TEST(DataExchange, TextGbkCannotHoldIsRefusedOnceAndStaysAsTyped) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated();
   d.m_strEditText = "kept";
-  w.SetText(1010, QString::fromUtf8("smile 😀 here"));
+  const QString typed = QString::fromUtf8("smile 😀 here");
+  w.SetText(1010, typed);
   w.Click(1012);
-  ASSERT_FALSE(hooks.messages.isEmpty());
+  ASSERT_EQ(hooks.messages.size(), 1);  // the refresh copies the fields again: asked once
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("😀")));
   EXPECT_EQ(d.focusWidget(), d.Control(1010));
   EXPECT_EQ(d.m_frames.Head().Text(), "kept");
+  EXPECT_EQ(w.Text(1010), typed);  // nothing typed is lost
+  // The next command asks again.
+  w.Click(1022);
+  EXPECT_EQ(hooks.messages.size(), 2);
+  EXPECT_EQ(w.Text(1010), typed);
+}
+
+TEST(DataExchange, ABadNameLeavesThePictureTypedAfterItAlone) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.PretendCreated();
+  w.SetText(1019, QString::fromUtf8("猫😺"));
+  w.SetText(1010, "a picture");
+  w.SetText(1002, "30");
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_EQ(w.Text(1010), "a picture");
+  EXPECT_EQ(w.Text(1019), QString::fromUtf8("猫😺"));
+  EXPECT_EQ(w.dlg().m_nHigh, 30);  // fields before the bad one were taken
+  w.SetText(1019, QString::fromUtf8("猫"));
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(hooks.messages.size(), 1);
+  EXPECT_EQ(w.dlg().m_frames.Head().Text(), "a picture");
 }
 
 TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {

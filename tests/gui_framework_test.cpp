@@ -12,7 +12,7 @@ using namespace guitest;
 
 namespace {
 
-const ui::ControlSpec kControls[] = {
+const ui::ControlEntry kControls[] = {
     {100, ui::ControlKind::Field, "", 5, 5, 40, 14},
     {101, ui::ControlKind::Field, "", 5, 25, 40, 14},
     {ui::IDOK, ui::ControlKind::DefaultButton, "OK", 5, 45, 40, 14},

@@ -105,7 +105,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     std::string content;
   } cases[] = {
       {"not a project", "[Other]\r\nKey=1\r\n"},
-      {"binary garbage", std::string("\x00\xff\x81\x5c[\x01=\x02\n\xfe", 12)},
+      {"binary garbage", std::string("\x00\xff\x81\x5c[\x01=\x02\n\xfe", 10)},
       {"rate 0", Project(1, {"a"}, "\r\n", 0)},
       {"too many frames", Project(2000000000, {"a"})},
   };

@@ -1,9 +1,19 @@
 #pragma once
+#include <functional>
+
 #include "output/Export.h"
 
 // The export's messages and questions as message boxes.
 class MessageBoxPrompter : public ExportPrompter {
  public:
+  explicit MessageBoxPrompter(std::function<void()> finishing = {})
+      : m_finishing(std::move(finishing)) {}
   void Message(const std::string& text) override;
   bool Ask(const std::string& text) override;
+  void Finishing() override {
+    if (m_finishing) m_finishing();
+  }
+
+ private:
+  std::function<void()> m_finishing;
 };

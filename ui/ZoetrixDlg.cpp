@@ -17,7 +17,6 @@
 using namespace ui;
 
 namespace {
-constexpr int kTimerPlayback = 0;
 constexpr int kTimerStartupTips = 1;
 constexpr int kSysCommandAbout = 16;
 }  // namespace
@@ -111,7 +110,6 @@ void CZoetrixDlg::OnTimer(int id) {
     Tips tips(this);
     tips.DoModal();
   }
-  (void)kTimerPlayback;
 }
 
 void CZoetrixDlg::OnCancel() {

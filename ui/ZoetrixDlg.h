@@ -10,6 +10,7 @@
 #include "document/AnimationDocument.h"
 #include "ui/framework/ZDialog.h"
 
+struct AnimationPaths;
 struct ProgramHeader;
 class QComboBox;
 class QProgressBar;
@@ -77,9 +78,10 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void CaptureLayout();
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
-  bool OpenCodeFile(const std::string& path, const ProgramHeader& header);
+  bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);
   void ShowTextAt(QComboBox* selector, std::string& text);
-  void GoToFrame(const int& number, QComboBox* selector, std::string& text);
+  void GoToFrame(int AnimationDocument::*number, QComboBox* selector,
+                 std::string AnimationDocument::*text);
   void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
 
   ui::FrameItemsModel* m_previewItems = nullptr;

@@ -17,7 +17,6 @@ struct Route {
 
 const Route kRoutes[] = {
     {ui::IDOK, Notify::Clicked, &CZoetrixDlg::OnHelp, nullptr},
-    {ui::IDCANCEL, Notify::Clicked, nullptr, nullptr},  // exit: the dialog's own cancel
     {1000, Notify::Clicked, &CZoetrixDlg::OnAbout, nullptr},
     {1006, Notify::Clicked, &CZoetrixDlg::OnWebsite, nullptr},
     {1005, Notify::Clicked, &CZoetrixDlg::OnCreateAnimation, nullptr},
@@ -46,6 +45,7 @@ const Route kRoutes[] = {
 }  // namespace
 
 void CZoetrixDlg::OnCommand(int id, Notify notify) {
+  // Exit: the dialog's own cancel (button, Escape, close box, Alt+F4).
   if (id == ui::IDCANCEL && notify == Notify::Clicked) {
     OnCancel();
     return;

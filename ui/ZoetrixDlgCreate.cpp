@@ -6,6 +6,7 @@
 #include "output/CodeFile.h"
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
@@ -37,20 +38,19 @@ void CZoetrixDlg::OnCreateAnimation() {
     ZMessageBox(U("创建失败！数值越界！"));
     return;
   }
-  const platform::LocalTime now = platform::Now();
-  const AnimationPaths paths = MakeAnimationPaths(GetProgramFolder(), MakeCreationStamp(now));
   const std::string colorCode =
       MakeColorCode(m_comboBackColor->currentIndex(), m_comboCharColor->currentIndex(),
                     [] { ZMessageBox(U("动画颜色信息导入错误！")); });
-  ProgramHeader header{now, m_strName, m_nWide, m_nHigh, colorCode};
-  if (!OpenCodeFile(paths.code, header)) return;
+  const ProgramHeader header{platform::Now(), m_strName, m_nWide, m_nHigh, colorCode};
+  AnimationPaths paths;
+  if (!StartCodeFile(header, &paths)) return;
 
   m_strProjectPath = paths.project;
   m_strExePath = paths.exe;
   m_strBuildPath = paths.build;
   m_strCodePath = paths.code;
-  m_created = now;
-  SetDlgItemText(1011, U("【↓动画制作区域↓】当前编辑：") + QString::fromStdString(m_strCodePath));
+  m_created = header.created;
+  SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
   m_nBackColor = m_comboBackColor->currentIndex();
   m_nCharColor = m_comboCharColor->currentIndex();
   m_strColor = colorCode;
@@ -69,10 +69,10 @@ void CZoetrixDlg::OnCreateAnimation() {
   UpdateData(false);
 }
 
-// Creates the code file with its prologue and makes it the open one. When
-// that fails the user is told and the open animation is left as it was.
-bool CZoetrixDlg::OpenCodeFile(const std::string& path, const ProgramHeader& header) {
-  const std::string problem = ::OpenCodeFile(*this, path, header);
+// Starts the code file of a new animation. When that fails the user is told
+// and the open animation is left as it was.
+bool CZoetrixDlg::StartCodeFile(const ProgramHeader& header, AnimationPaths* paths) {
+  const std::string problem = ::StartCodeFile(*this, GetProgramFolder(), header, paths);
   if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
   return problem.empty();
 }

@@ -20,16 +20,18 @@ void CZoetrixDlg::ShowTextAt(QComboBox* selector, std::string& text) {
 
 // The go-to operations take the number from the field, so callers that want
 // a frame shown put its number into the field first.
-void CZoetrixDlg::GoToFrame(const int& number, QComboBox* selector, std::string& text) {
+void CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
+                            std::string AnimationDocument::*text) {
   UpdateData(true);
+  const int k = this->*number;
   // Checked against the frame count only, which is 0 before any animation:
   // no frame is ever looked up in an empty list.
-  if (number > m_nFrames || number < 1) {
+  if (k > m_nFrames || k < 1) {
     ZMessageBox(U(kNoSuchFrame));
     return;
   }
-  selector->setCurrentIndex(number - 1);
-  ShowTextAt(selector, text);
+  selector->setCurrentIndex(k - 1);
+  ShowTextAt(selector, this->*text);
   UpdateData(false);
 }
 
@@ -41,8 +43,12 @@ void CZoetrixDlg::StepFrame(int& number, QComboBox* selector, int offset,
   (this->*show)();
 }
 
-void CZoetrixDlg::ShowPreviewFrame() { GoToFrame(m_nPreviewFrame, m_comboPreview, m_strPreviewText); }
-void CZoetrixDlg::ShowEditFrame() { GoToFrame(m_nEditFrame, m_comboEdit, m_strEditText); }
+void CZoetrixDlg::ShowPreviewFrame() {
+  GoToFrame(&CZoetrixDlg::m_nPreviewFrame, m_comboPreview, &CZoetrixDlg::m_strPreviewText);
+}
+void CZoetrixDlg::ShowEditFrame() {
+  GoToFrame(&CZoetrixDlg::m_nEditFrame, m_comboEdit, &CZoetrixDlg::m_strEditText);
+}
 
 void CZoetrixDlg::OnPreviewPrev() {
   StepFrame(m_nPreviewFrame, m_comboPreview, 0, &CZoetrixDlg::ShowPreviewFrame);

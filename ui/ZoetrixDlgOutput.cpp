@@ -1,4 +1,5 @@
 // Export, release of the code file, and opening projects.
+#include <QFile>
 #include <filesystem>
 
 #include "document/AnimationFiles.h"
@@ -23,13 +24,12 @@ void CZoetrixDlg::OnExport() {
   OnSaveFrame();
   const ExportOptions options{m_bSaveCode == 1, m_bCompile == 1, m_bSaveProject == 1,
                               m_bEndless == 1};
-  MessageBoxPrompter prompter;
+  // The fields are brought up to date before the closing message.
+  MessageBoxPrompter prompter([this] { UpdateData(false); });
   if (ExportAnimation(*this, options, GetProgramFolder(), prompter) == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
     EndDialog(IDCANCEL);
-    return;
   }
-  UpdateData(false);
 }
 
 void CZoetrixDlg::OnReleaseCodeFile() {
@@ -41,7 +41,8 @@ void CZoetrixDlg::OnOpenProject() {
   UpdateData(true);
   const QString chosen = GetOpenFileName(this, U("工程文件(*.ini)"), QStringLiteral("ini"));
   if (chosen.isEmpty()) return;
-  const std::filesystem::path path(chosen.toStdString());
+  // The file system's own bytes, whatever the name's encoding.
+  const std::filesystem::path path(QFile::encodeName(chosen).toStdString());
   if (m_bAppend == 1 ? !OpenProjectAppending(path) : !OpenProjectReplacing(path)) return;
   UpdateData(false);
   // Also with no frames at all, so the selectors never show stale items.
@@ -77,9 +78,9 @@ bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
     return false;
   }
   const platform::LocalTime now = platform::Now();
-  const AnimationPaths paths = MakeAnimationPaths(GetProgramFolder(), MakeCreationStamp(now));
-  if (!OpenCodeFile(paths.code, MakeProjectProgramHeader(read.data, now))) return false;
+  AnimationPaths paths;
+  if (!StartCodeFile(MakeProjectProgramHeader(read.data, now), &paths)) return false;
   ReplaceWithProject(*this, std::move(read.data), paths, now);
-  SetDlgItemText(1011, U("【↓动画制作区域↓】当前编辑：") + QString::fromStdString(m_strCodePath));
+  SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
   return true;
 }

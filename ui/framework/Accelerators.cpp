@@ -34,7 +34,7 @@ class KeyRouter : public QObject {
     }
     if (const AcceleratorTable* table = dialog->Accelerators()) {
       if (int command = table->Translate(*key)) {
-        dialog->OnCommand(command, Notify::Clicked);
+        dialog->RunCommand(command, Notify::Clicked);
         return true;
       }
     }

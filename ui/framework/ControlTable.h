@@ -28,7 +28,7 @@ enum class ControlKind {
   Picture,            // an image from the resources (caption = resource path)
 };
 
-struct ControlSpec {
+struct ControlEntry {
   int id;
   ControlKind kind;
   const char* caption;  // UTF-8
@@ -54,7 +54,7 @@ struct DialogTemplate {
   FontRole font;
   int pointSize;
   unsigned style;
-  std::span<const ControlSpec> controls;
+  std::span<const ControlEntry> controls;
 };
 
 }  // namespace ui

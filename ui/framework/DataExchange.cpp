@@ -13,8 +13,22 @@ namespace ui {
 
 QWidget* CDataExchange::PrepareCtrl(int id) {
   if (m_failed) return nullptr;
+  if (!m_bSaveAndValidate) {
+    m_holding = m_holding || id == m_pDlgWnd->HeldFrom();
+    if (m_holding) return nullptr;
+  }
   m_lastControl = m_pDlgWnd->Control(id);
   return m_lastControl;
+}
+
+void CDataExchange::FailKeepingText(int id, const QString& message) {
+  m_pDlgWnd->HoldFrom(id);
+  // A command that copies the fields twice asks once.
+  if (m_pDlgWnd->RepeatsRefusal(message)) {
+    m_failed = true;
+    return;
+  }
+  Fail(message);
 }
 
 void CDataExchange::Fail(const QString& message) {
@@ -69,7 +83,7 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value) {
   QString bad;
   std::string bytes;
   if (!ToGbk(ZDialog::ControlText(w), bytes, &bad)) {
-    dx.Fail(U("输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。").arg(bad));
+    dx.FailKeepingText(id, U("输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。").arg(bad));
     return;
   }
   value = std::move(bytes);

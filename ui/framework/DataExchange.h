@@ -6,6 +6,8 @@
 // the field. An out-of-range integer is already stored when its range check
 // fails; a text that is not an integer leaves the member as it was; members
 // after the bad field keep their values. Callers carry on either way.
+// A text that cannot be stored as typed is refused the same way, and the
+// fields from it onwards are left as typed by the copy back that follows.
 #include <QString>
 #include <string>
 
@@ -28,11 +30,16 @@ class CDataExchange {
   QWidget* PrepareCtrl(int id);
   // Reports text, puts the focus on the last prepared control, stops the exchange.
   void Fail(const QString& message);
+  // The same for a text that cannot be stored as typed: besides, the field
+  // and every one after it keep what the user typed through the copy back
+  // that follows, so nothing typed is lost while the command carries on.
+  void FailKeepingText(int id, const QString& message);
   bool Failed() const { return m_failed; }
 
  private:
   QWidget* m_lastControl = nullptr;
   bool m_failed = false;
+  bool m_holding = false;  // copying back: the held fields are reached
 };
 
 // Parses an integer the way the classic exchange does: blanks around an

@@ -59,34 +59,34 @@ ZDialog::~ZDialog() = default;
 void ZDialog::BuildControls() {
   if (m_controlsBuilt) return;
   m_controlsBuilt = true;
-  for (const ControlSpec& spec : m_tpl.controls) {
-    QWidget* w = MakeControl(spec);
-    w->setGeometry(m_units.Map(spec.x, spec.y, spec.w, spec.h));
+  for (const ControlEntry& entry : m_tpl.controls) {
+    QWidget* w = MakeControl(entry);
+    w->setGeometry(m_units.Map(entry.x, entry.y, entry.w, entry.h));
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
       // The table gives the height of the dropped list; the closed box keeps its own.
-      const int listHeight = m_units.MapY(spec.h) - combo->sizeHint().height();
+      const int listHeight = m_units.MapY(entry.h) - combo->sizeHint().height();
       const int row = qMax(1, combo->fontMetrics().height() + 2);
       combo->setMaxVisibleItems(qMax(1, listHeight / row));
       w->resize(w->width(), combo->sizeHint().height());
     }
-    if (auto* pic = qobject_cast<QLabel*>(w); pic && spec.kind == ControlKind::Picture) {
+    if (auto* pic = qobject_cast<QLabel*>(w); pic && entry.kind == ControlKind::Picture) {
       const QPixmap pm = pic->pixmap();
       if (!pm.isNull() && (pm.width() > w->width() || pm.height() > w->height()))
         pic->setPixmap(pm.scaled(w->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
-    w->setProperty("controlId", spec.id);
-    if (spec.id != IDC_STATIC) {
-      w->setObjectName(QStringLiteral("ctl_%1").arg(spec.id));
-      m_byId.insert(spec.id, w);
+    w->setProperty("controlId", entry.id);
+    if (entry.id != IDC_STATIC) {
+      w->setObjectName(QStringLiteral("ctl_%1").arg(entry.id));
+      m_byId.insert(entry.id, w);
     }
     m_controls.append(w);
-    Wire(w, spec.id);
+    Wire(w, entry.id);
   }
 }
 
-QWidget* ZDialog::MakeControl(const ControlSpec& spec) {
-  const QString caption = QString::fromUtf8(spec.caption ? spec.caption : "");
-  switch (spec.kind) {
+QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
+  const QString caption = QString::fromUtf8(entry.caption ? entry.caption : "");
+  switch (entry.kind) {
     case ControlKind::Button:
       return new QPushButton(caption, this);
     case ControlKind::DefaultButton: {
@@ -101,7 +101,7 @@ QWidget* ZDialog::MakeControl(const ControlSpec& spec) {
       auto* l = new QLabel(caption, this);
       l->setTextFormat(Qt::PlainText);
       l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      l->setEnabled(spec.kind == ControlKind::Label);
+      l->setEnabled(entry.kind == ControlKind::Label);
       return l;
     }
     case ControlKind::Group: {
@@ -134,7 +134,7 @@ QWidget* ZDialog::MakeControl(const ControlSpec& spec) {
       e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       e->setTabChangesFocus(true);
-      e->setReadOnly(spec.kind == ControlKind::ReadOnlyMultiLine);
+      e->setReadOnly(entry.kind == ControlKind::ReadOnlyMultiLine);
       e->setFont(ResolveArtFont(font().pointSize()));
       return e;
     }
@@ -167,13 +167,13 @@ QWidget* ZDialog::MakeControl(const ControlSpec& spec) {
 void ZDialog::Wire(QWidget* w, int id) {
   if (id == IDC_STATIC) return;
   if (auto* b = qobject_cast<QPushButton*>(w)) {
-    connect(b, &QPushButton::clicked, this, [this, id] { OnCommand(id, Notify::Clicked); });
+    connect(b, &QPushButton::clicked, this, [this, id] { RunCommand(id, Notify::Clicked); });
   } else if (auto* c = qobject_cast<QComboBox*>(w)) {
     // Only the user's choice notifies, not a selection set by the program.
-    connect(c, &QComboBox::activated, this, [this, id] { OnCommand(id, Notify::SelChange); });
+    connect(c, &QComboBox::activated, this, [this, id] { RunCommand(id, Notify::SelChange); });
   } else if (auto* s = qobject_cast<QSlider*>(w)) {
     connect(s, &QSlider::sliderReleased, this,
-            [this, id] { OnCommand(id, Notify::ReleasedCapture); });
+            [this, id] { RunCommand(id, Notify::ReleasedCapture); });
   }
 }
 
@@ -197,7 +197,14 @@ bool ZDialog::OnInitDialog() {
 bool ZDialog::UpdateData(bool saveAndValidate) {
   CDataExchange dx(this, saveAndValidate);
   DoDataExchange(dx);
+  if (!saveAndValidate) m_holdFrom = 0;
   return !dx.Failed();
+}
+
+bool ZDialog::RepeatsRefusal(const QString& message) {
+  if (message == m_lastRefusal) return true;
+  m_lastRefusal = message;
+  return false;
 }
 
 void ZDialog::SetDlgItemText(int id, const QString& text) {
@@ -248,10 +255,16 @@ void ZDialog::KillTimer(int id) {
 void ZDialog::timerEvent(QTimerEvent* event) {
   auto it = m_timerIds.find(event->timerId());
   if (it == m_timerIds.end()) return QDialog::timerEvent(event);
+  m_lastRefusal.clear();
   OnTimer(*it);
 }
 
 void ZDialog::EndDialog(int result) { QDialog::done(result); }
+
+void ZDialog::RunCommand(int id, Notify notify) {
+  m_lastRefusal.clear();
+  OnCommand(id, notify);
+}
 
 void ZDialog::OnCommand(int id, Notify) {
   if (id == IDOK) OnOK();
@@ -266,8 +279,8 @@ void ZDialog::OnOK() {
 void ZDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 // Escape, the close box and Alt+F4 all arrive as the cancel command.
-void ZDialog::reject() { OnCommand(IDCANCEL, Notify::Clicked); }
-void ZDialog::accept() { OnCommand(IDOK, Notify::Clicked); }
+void ZDialog::reject() { RunCommand(IDCANCEL, Notify::Clicked); }
+void ZDialog::accept() { RunCommand(IDOK, Notify::Clicked); }
 
 void ZDialog::keyPressEvent(QKeyEvent* event) {
   const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
@@ -276,12 +289,12 @@ void ZDialog::keyPressEvent(QKeyEvent* event) {
     if (auto* b = qobject_cast<QPushButton*>(focusWidget())) {
       b->click();
     } else {
-      OnCommand(IDOK, Notify::Clicked);
+      RunCommand(IDOK, Notify::Clicked);
     }
     return;
   }
   if (plain && event->key() == Qt::Key_Escape) {
-    OnCommand(IDCANCEL, Notify::Clicked);
+    RunCommand(IDCANCEL, Notify::Clicked);
     return;
   }
   QDialog::keyPressEvent(event);
@@ -311,7 +324,7 @@ void ZDialog::OnSysCommand(int id) {
     case SC_MINIMIZE: showMinimized(); break;
     case SC_MAXIMIZE: showMaximized(); break;
     case SC_RESTORE: showNormal(); break;
-    case SC_CLOSE: OnCommand(IDCANCEL, Notify::Clicked); break;
+    case SC_CLOSE: RunCommand(IDCANCEL, Notify::Clicked); break;
     default: break;
   }
 }

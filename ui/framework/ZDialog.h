@@ -52,6 +52,13 @@ class ZDialog : public QDialog {
   const DialogUnits& Units() const { return m_units; }
 
   bool UpdateData(bool saveAndValidate = true);
+
+  // The next copy of members into controls leaves this field, and every one
+  // the exchange reaches after it, as typed (see CDataExchange::FailKeepingText).
+  void HoldFrom(int id) { m_holdFrom = id; }
+  int HeldFrom() const { return m_holdFrom; }
+  // True when the same refusal was already shown during this command.
+  bool RepeatsRefusal(const QString& message);
   void SetDlgItemText(int id, const QString& text);
 
   void SetTimer(int id, int milliseconds);
@@ -69,7 +76,10 @@ class ZDialog : public QDialog {
   void SetAccelerators(const AcceleratorTable* table) { m_accel = table; }
   const AcceleratorTable* Accelerators() const { return m_accel; }
 
-  // A command as a control or an accelerator raises it.
+  // A command as the user raises it (control, accelerator, key, timer):
+  // starts a fresh command, then handles it.
+  void RunCommand(int id, Notify notify);
+  // Handles a command; overridden by each dialog.
   virtual void OnCommand(int id, Notify notify);
   virtual void OnSysCommand(int id);
 
@@ -91,7 +101,7 @@ class ZDialog : public QDialog {
 
  private:
   void BuildControls();
-  QWidget* MakeControl(const ControlSpec& spec);
+  QWidget* MakeControl(const ControlEntry& entry);
   void Wire(QWidget* w, int id);
 
   const DialogTemplate& m_tpl;
@@ -103,6 +113,8 @@ class ZDialog : public QDialog {
   QHash<int, int> m_timerIds;     // Qt timer id -> id
   std::vector<SysMenuEntry> m_sysMenu;
   const AcceleratorTable* m_accel = nullptr;
+  int m_holdFrom = 0;  // 0: nothing held
+  QString m_lastRefusal;
 };
 
 }  // namespace ui
