@@ -1,5 +1,5 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
-// layout without a display): zoetrix_screenshot OUT.png [main|tips|about|splash]
+// layout without a display): zoetrix_screenshot OUT.png [main|drawn|tips|about|splash]
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -9,7 +9,11 @@
 #include "ui/StartDlg.h"
 #include "ui/TipsDlg.h"
 #include "ui/ZoetrixDlg.h"
+#include "platform/ProgramFolder.h"
+#include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
+#include <QDir>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
@@ -34,6 +38,20 @@ int main(int argc, char** argv) {
   }
   CZoetrixDlg dlg;
   dlg.Create();
+  if (which == "drawn") {
+    // An animation with a few frames, to show what working in it looks like.
+    ui::SetMessageBoxResponderForTesting([](const QString&, int) { return ui::IDOK; });
+    static QTemporaryDir folder;
+    QDir(folder.path()).mkdir(QStringLiteral("Code"));
+    platform::SetProgramFolderForTesting(folder.path().toStdString() + "/");
+    dlg.RunCommand(1005, ui::Notify::Clicked);
+    const char* frames[] = {"   /\\_/\\\n  ( o.o )\n   > ^ <\n  小猫散步 1", "   /\\_/\\\n  ( -.- )\n   > ^ <\n  小猫散步 2"};
+    for (const char* f : frames) {
+      ui::ZDialog::SetControlText(dlg.Control(1010), QString::fromUtf8(f));
+      dlg.RunCommand(1012, ui::Notify::Clicked);
+    }
+    ui::ZDialog::SetControlText(dlg.Control(1010), QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
+  }
   QTimer::singleShot(100, [&] {
     dlg.grab().save(out);
     std::exit(0);
