@@ -67,6 +67,7 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
                                               Gbk("小猫"), 40, 12, "1E"}));
   EXPECT_EQ(w.Text(1042), "4");
   EXPECT_EQ(w.Text(1064), "0.333333");
+  EXPECT_EQ(w.Text(1010), QString::fromUtf8("读取错误"));  // the last frame, being edited
   // The fields keep what they showed.
   EXPECT_EQ(w.Text(1019), QString::fromUtf8("无题"));
   EXPECT_EQ(w.Text(1004), "24");
@@ -78,6 +79,7 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   w.CreateWithFrames({"1", "2", "3", "4"});
   CZoetrixDlg& d = w.dlg();
   ASSERT_EQ(d.m_nFrames, 5);
+  w.SetText(1010, "five, typed but not saved");
   const std::string codePath = d.m_strCodePath;
   std::FILE* code = d.m_pCodeFile;
   const fs::path file = w.folder().path() / "three.ini";
@@ -89,6 +91,7 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.m_nFrames, 8);
   EXPECT_EQ(d.m_frames.At(3)->Text(), "4");
+  EXPECT_EQ(d.m_frames.At(4)->Text(), "five, typed but not saved");
   EXPECT_EQ(d.m_frames.At(5)->Text(), "x\r\ny");
   EXPECT_EQ(d.m_frames.At(6)->Text(), "\\n");  // a backslash and n come back as they were
   EXPECT_EQ(d.m_frames.At(7)->Text(), "z");
@@ -97,6 +100,7 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   EXPECT_EQ(d.m_strCodePath, codePath);
   EXPECT_EQ(d.m_pCodeFile, code);
   EXPECT_EQ(d.m_comboEdit->count(), 8);
+  EXPECT_EQ(w.Text(1010), "z");  // the new last frame is the one being edited
 }
 
 TEST(OpenProject, RefusalsChangeNothing) {
@@ -163,4 +167,18 @@ TEST(OpenProject, CancelAndMissingPieces) {
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
   EXPECT_EQ(d.m_frames.At(0)->Text(), "mine");
   EXPECT_EQ(d.m_strAnimName, Gbk("无题"));
+}
+
+TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
+  for (const char* golden : {"three_frames", "quoted_values"}) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    const fs::path file = fs::path(ZOETRIX_TEST_DATA) / "project" / golden / "expected.ini";
+    w.AnswerOpenFile(file.string());
+    w.Click(1069);
+    ASSERT_EQ(hooks.messages, QStringList{kImported}) << golden;
+    w.dlg().ControlAs<QAbstractButton>(1055)->setChecked(true);
+    w.Click(1054);
+    EXPECT_EQ(ReadFile(w.dlg().m_strProjectPath), ReadFile(file)) << golden;
+  }
 }

@@ -44,6 +44,9 @@ void CZoetrixDlg::OnOpenProject() {
   // The file system's own bytes, whatever the name's encoding.
   const std::filesystem::path path(QFile::encodeName(chosen).toStdString());
   if (m_bAppend == 1 ? !OpenProjectAppending(path) : !OpenProjectReplacing(path)) return;
+  // The last frame is the one being edited: the edit area shows its text, so
+  // the next save or export keeps it instead of overwriting it.
+  if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
   UpdateData(false);
   // Also with no frames at all, so the selectors never show stale items.
   RefreshFrameControls();
@@ -61,6 +64,8 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
     ZMessageBox(QString::fromStdString(read.error));
     return false;
   }
+  // What the edit area holds belongs to the frame that was last until now.
+  if (m_nFrames > 0) m_frames.Last().pText = MakeFrameText(m_strEditText);
   const ProjectResult appended = AppendProject(*this, std::move(read.data));
   if (!appended.ok()) ZMessageBox(QString::fromStdString(appended.error));
   return appended.ok();
