@@ -177,6 +177,11 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
   profile.SetString(kPropertiesSection, "FrameRate", std::to_string(doc.m_nRate));
   profile.SetString(kPropertiesSection, "FrameNum", std::to_string(doc.m_nFrames));
 
+  std::size_t textBytes = 0;
+  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext)
+    textBytes += node->Text().size() + 24;  // the key, '=', a little escaping
+  profile.ReserveForSets(textBytes + textBytes / 16);
+
   // Copies of a picture share one text and usually follow one another (key
   // frames, delay frames): such a run is escaped once.
   FrameKey key;

@@ -392,6 +392,10 @@ int ProfileFile::GetInt(std::string_view section, std::string_view key, int def)
   return -acc > INT_MAX ? INT_MAX : static_cast<int>(-acc);
 }
 
+void ProfileFile::ReserveForSets(std::size_t bytes) {
+  m_impl->changed.reserve(m_impl->changed.size() + bytes);
+}
+
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
   Impl& d = *m_impl;

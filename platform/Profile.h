@@ -43,6 +43,10 @@ class ProfileFile {
 
   void SetString(std::string_view section, std::string_view key, std::string_view value);
 
+  // Makes room for about this many bytes of lines to be set, so that many
+  // sets grow the store once instead of many times.
+  void ReserveForSets(std::size_t bytes);
+
   // The whole file as it would be written (CR LF line ends).
   std::string Serialize() const;
 
