@@ -1,5 +1,8 @@
 #include "ui/StartDlg.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "res/Templates.h"
 
 start::start(QWidget* parent) : ZDialog(res::kSplashDialog, parent) {
@@ -8,6 +11,12 @@ start::start(QWidget* parent) : ZDialog(res::kSplashDialog, parent) {
 
 bool start::OnInitDialog() {
   ZDialog::OnInitDialog();
+  // The main window is not shown yet: centre on the screen instead.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
   SetTimer(0, kShowMilliseconds);
   return true;
 }
