@@ -337,6 +337,11 @@ ProfileFile& ProfileFile::operator=(ProfileFile&&) noexcept = default;
 bool ProfileFile::Load(const std::filesystem::path& path) {
   if (!m_impl) m_impl = std::make_unique<Impl>();  // a moved-from profile is usable again
   m_impl->Clear();
+  // Only a regular file: opening a pipe would wait for a writer forever, and
+  // a device may never end.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR;
+  if (!S_ISREG(info.st_mode)) return false;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return errno == ENOENT || errno == ENOTDIR;
   std::string text;

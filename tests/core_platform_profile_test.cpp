@@ -373,3 +373,13 @@ TEST(ProfileWriteTest, OneKeyConveniences) {
 }
 
 }  // namespace
+
+TEST(ProfileReadTest, APipeOrADeviceIsNoProfileAndNeverBlocks) {
+  testsupport::TempDir dir;
+  const auto fifo = dir.path() / "Settings.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  platform::ProfileFile p;
+  EXPECT_FALSE(p.Load(fifo));  // returns at once instead of waiting for a writer
+  EXPECT_EQ(platform::GetPrivateProfileInt("Frame", "NewFrame", 1, fifo), 1);
+  EXPECT_FALSE(p.Load("/dev/zero"));
+}
