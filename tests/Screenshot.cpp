@@ -1,5 +1,5 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
-// layout without a display): zoetrix_screenshot OUT.png [main|drawn|tips|about|splash]
+// layout without a display): zoetrix_screenshot OUT.png [main|drawn|tips|about|splash] [SCALE]
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     }
     ui::ZDialog::SetControlText(dlg.Control(1010), QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
   }
+  if (argc > 3) dlg.resize(dlg.size() * QString::fromLatin1(argv[3]).toDouble());
   QTimer::singleShot(100, [&] {
     dlg.grab().save(out);
     std::exit(0);

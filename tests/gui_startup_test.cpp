@@ -242,3 +242,28 @@ TEST(SystemMenu, EndsWithASeparatorAndAboutWhichOpensTheAboutBox) {
   EXPECT_EQ(hooks.dialogs, QStringList{"CAboutDlg"});
   EXPECT_EQ(w.Text(1002), "25");  // the field got no blank
 }
+
+TEST(Resize, ControlsStretchWithTheWindowAndComeBackExactly) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  const QSize start = d.size();
+  QList<QRect> before;
+  for (QWidget* c : d.Controls()) before << c->geometry();
+
+  d.resize(start.width() * 2, start.height());
+  Pump();
+  for (int i = 0; i < d.Controls().size(); ++i) {
+    const QRect now = d.Controls()[i]->geometry();
+    EXPECT_NEAR(now.x(), before[i].x() * 2, 1) << i;
+    EXPECT_NEAR(now.width(), before[i].width() * 2, 2) << i;
+    EXPECT_EQ(now.y(), before[i].y()) << i;
+    EXPECT_EQ(now.height(), before[i].height()) << i;
+  }
+  d.resize(start.width() / 2 + 13, start.height() * 3 / 2 + 7);
+  Pump();
+  d.resize(start);
+  Pump();
+  for (int i = 0; i < d.Controls().size(); ++i)
+    EXPECT_EQ(d.Controls()[i]->geometry(), before[i]) << i;
+}

@@ -100,7 +100,7 @@ void CZoetrixDlg::FillColorLists() {
 
 void CZoetrixDlg::CaptureLayout() {
   m_layout.clear();
-  m_layout.append(frameGeometry());
+  m_layout.append(QRect(mapToGlobal(QPoint(0, 0)), size()));
   for (QWidget* w : Controls()) m_layout.append(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
 }
 

@@ -65,13 +65,17 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
 
   QIcon m_hIcon;
   const ui::AcceleratorTable* m_hAccel = nullptr;
-  QList<QRect> m_layout;  // window, then each control, in screen coordinates
+  // The client area, then each control, in screen coordinates, captured once
+  // at start-up: every resize places the controls from it afresh.
+  QList<QRect> m_layout;
 
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(ui::CDataExchange& dx) override;
   void OnCancel() override;
   void OnTimer(int id) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void OnSize();
 
  private:
   void FillColorLists();
