@@ -9,6 +9,8 @@
 // box, and points the tool at a scratch folder before the window exists.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -17,10 +19,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <malloc.h>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "document/AnimationDocument.h"
 #include "platform/ProgramFolder.h"
@@ -189,7 +189,8 @@ void BM_RefreshFrameControls(benchmark::State& state) {
   // The first refresh at this size, with nothing warmed up for it.
   auto start = Clock::now();
   dlg.RefreshFrameControls();
-  state.counters["first_us"] = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+  state.counters["first_us"] =
+      std::chrono::duration<double, std::micro>(Clock::now() - start).count();
   Pump(0);
 
   bool extra = false;

@@ -23,8 +23,8 @@ namespace fs = std::filesystem;
 // caption with Chinese text, quotes and a backslash.
 std::string Picture(int n) {
   std::string out;
-  const std::string caption = platform::cp936::ToGbk("第" + std::to_string(n) + "帧").bytes +
-                              " \"go\" C:\\x 100%";
+  const std::string caption =
+      platform::cp936::ToGbk("第" + std::to_string(n) + "帧").bytes + " \"go\" C:\\x 100%";
   for (int row = 0; row < 25; ++row) {
     std::string line(80, ' ');
     if (row == 12) line.replace(static_cast<std::size_t>(n % 60), 9, "( o.o )/\\");

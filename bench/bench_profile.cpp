@@ -3,10 +3,10 @@
 // buffered write/read of the same bytes as the floor to compare against.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/Profile.h"
@@ -68,7 +68,8 @@ void BM_ProfileSetAllSave(benchmark::State& state) {
   for (auto _ : state) {
     platform::ProfileFile p;
     p.Load(fx.file);
-    for (std::size_t i = 0; i < fx.keys.size(); ++i) p.SetString("Frames", fx.keys[i], fx.values[i]);
+    for (std::size_t i = 0; i < fx.keys.size(); ++i)
+      p.SetString("Frames", fx.keys[i], fx.values[i]);
     p.Save(fx.file);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fx.bytes.size()));

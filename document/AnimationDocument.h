@@ -59,7 +59,7 @@ struct AnimationDocument {
   std::FILE* m_pCodeFile = nullptr;
   // The clock reading the files are named after; the code file's prologue
   // shows it too.
-  platform::LocalTime m_created;
+  platform::LocalTime m_createdAt;
 
   // Appending a blank frame: the edit area's text goes into the last frame
   // (the head when there is none), then an empty frame follows it.

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // The prologue the code file was given when the animation was created or
 // opened: same timestamp, name, size and colours.
 ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
-  return ProgramHeader{doc.m_created, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
+  return ProgramHeader{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
                        doc.m_strColor};
 }
 

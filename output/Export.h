@@ -26,18 +26,19 @@ struct ExportOptions {
 };
 
 enum class ExportEnd {
-  Exported,   // "已导出。" was shown
+  Exported,        // "已导出。" was shown
   CompileProblem,  // exported, but the compiler reported a problem
-  Stopped,    // a message or the user's Cancel ended it early
-  Failed,     // a file could not be written; the user was told why
-  ToolEnds,   // the compiler could not be started at all: the tool ends
+  Stopped,         // a message or the user's Cancel ended it early
+  Failed,          // a file could not be written; the user was told why
+  ToolEnds,        // the compiler could not be started at all: the tool ends
 };
 
 inline constexpr const char* kExportNoOption = "请选择至少一个导出选项！";
 inline constexpr const char* kExportCompileNeedsCode = "进行编译必须要导出代码！";
 inline constexpr const char* kExportCompileQuestion = "进行编译将解除代码文件的占用,是否继续？";
 inline constexpr const char* kExportDone = "已导出。";
-inline constexpr const char* kReleaseQuestion = "确定要解除占用？这意味着你将结束对动画文件的编辑。";
+inline constexpr const char* kReleaseQuestion =
+    "确定要解除占用？这意味着你将结束对动画文件的编辑。";
 inline constexpr const char* kReleaseDone = "已解除占用。";
 inline constexpr const char* kReleaseNotOpen = "代码文件没有被占用，无需解除。";
 

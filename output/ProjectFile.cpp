@@ -286,7 +286,7 @@ void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const Anima
   doc.m_strExePath = paths.exe;
   doc.m_strBuildPath = paths.build;
   doc.m_strCodePath = paths.code;
-  doc.m_created = opened;
+  doc.m_createdAt = opened;
   doc.m_bCreated = 1;
 }
 

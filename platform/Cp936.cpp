@@ -1,7 +1,7 @@
 #include "platform/Cp936.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 namespace platform::cp936 {
 namespace {

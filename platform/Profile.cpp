@@ -1,14 +1,14 @@
 #include "platform/Profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -192,8 +192,8 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 struct ProfileFile::Impl {
-  std::string loaded;   // the parsed text; lines point into it
-  std::string changed;  // lines written by SetString, appended
+  std::string loaded;           // the parsed text; lines point into it
+  std::string changed;          // lines written by SetString, appended
   std::size_t changedLive = 0;  // bytes of `changed` still referenced
   std::size_t lineCount = 0;
 
@@ -205,9 +205,7 @@ struct ProfileFile::Impl {
     return std::string_view(l.changed ? changed : loaded).substr(l.offset, l.length);
   }
   std::string_view Name(const Line& l) const { return Trim(Text(l).substr(0, l.eq)); }
-  std::string_view Value(const Line& l) const {
-    return Unquote(Trim(Text(l).substr(l.eq + 1)));
-  }
+  std::string_view Value(const Line& l) const { return Unquote(Trim(Text(l).substr(l.eq + 1))); }
 
   auto NamesOf(const Section& s) const {
     return [this, &s](std::size_t i) { return Name(s.body[i]); };
@@ -327,8 +325,6 @@ void ProfileFile::Impl::CompactChanged() {
   changed.swap(fresh);
 }
 
-
-
 ProfileFile::ProfileFile() : m_impl(std::make_unique<Impl>()) {}
 ProfileFile::~ProfileFile() = default;
 ProfileFile::ProfileFile(ProfileFile&&) noexcept = default;
@@ -346,7 +342,8 @@ bool ProfileFile::Load(const std::filesystem::path& path) {
   if (!f) return errno == ENOENT || errno == ENOTDIR;
   std::string text;
   struct stat st {};
-  if (::fstat(fileno(f), &st) == 0 && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fileno(f), &st) == 0 && st.st_size > 0)
+    text.reserve(static_cast<std::size_t>(st.st_size));
   char buf[65536];
   std::size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);

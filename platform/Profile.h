@@ -34,8 +34,7 @@ class ProfileFile {
   void Parse(std::string_view text);
 
   bool HasKey(std::string_view section, std::string_view key) const;
-  std::string GetString(std::string_view section, std::string_view key,
-                        std::string_view def) const;
+  std::string GetString(std::string_view section, std::string_view key, std::string_view def) const;
   // Leading decimal digits of the trimmed value (an optional '-' first);
   // the default when the key is missing or its value is empty; 0 when the
   // value starts with no digit.

@@ -1,7 +1,7 @@
 #include "platform/ProgramFolder.h"
 
-#include <mutex>
 #include <unistd.h>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -16,7 +16,8 @@ std::string ReadLink(const char* link) {
   for (;;) {
     const ssize_t n = ::readlink(link, buf.data(), buf.size());
     if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<std::size_t>(n));
+    if (static_cast<std::size_t>(n) < buf.size())
+      return std::string(buf.data(), static_cast<std::size_t>(n));
     buf.resize(buf.size() * 2);
   }
 }

@@ -31,9 +31,14 @@ const ui::ControlEntry kSplashControls[] = {
 
 }  // namespace
 
-const ui::DialogTemplate kAboutDialog = {
-    "CAboutDlg", "关于 Zoetrix    C语言动画制作器", 235, 143, ui::FontRole::Song, 9,
-    ui::kStyleCaption, kAboutControls};
+const ui::DialogTemplate kAboutDialog = {"CAboutDlg",
+                                         "关于 Zoetrix    C语言动画制作器",
+                                         235,
+                                         143,
+                                         ui::FontRole::Song,
+                                         9,
+                                         ui::kStyleCaption,
+                                         kAboutControls};
 
 const ui::DialogTemplate kTipsDialog = {
     "Tips", "提示", 209, 137, ui::FontRole::YaHei, 8, ui::kStyleCaption, kTipsControls};

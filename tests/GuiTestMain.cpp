@@ -1,7 +1,7 @@
 // Runs the interface tests offscreen, with every message box and modal
 // dialog answered by the tests' hooks.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

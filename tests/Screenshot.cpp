@@ -5,15 +5,15 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include <QDir>
+#include <QTemporaryDir>
+#include "platform/ProgramFolder.h"
 #include "ui/AboutDlg.h"
 #include "ui/StartDlg.h"
 #include "ui/TipsDlg.h"
 #include "ui/ZoetrixDlg.h"
-#include "platform/ProgramFolder.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
-#include <QDir>
-#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
@@ -45,12 +45,14 @@ int main(int argc, char** argv) {
     QDir(folder.path()).mkdir(QStringLiteral("Code"));
     platform::SetProgramFolderForTesting(folder.path().toStdString() + "/");
     dlg.RunCommand(1005, ui::Notify::Clicked);
-    const char* frames[] = {"   /\\_/\\\n  ( o.o )\n   > ^ <\n  小猫散步 1", "   /\\_/\\\n  ( -.- )\n   > ^ <\n  小猫散步 2"};
+    const char* frames[] = {"   /\\_/\\\n  ( o.o )\n   > ^ <\n  小猫散步 1",
+                            "   /\\_/\\\n  ( -.- )\n   > ^ <\n  小猫散步 2"};
     for (const char* f : frames) {
       ui::ZDialog::SetControlText(dlg.Control(1010), QString::fromUtf8(f));
       dlg.RunCommand(1012, ui::Notify::Clicked);
     }
-    ui::ZDialog::SetControlText(dlg.Control(1010), QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
+    ui::ZDialog::SetControlText(dlg.Control(1010),
+                                QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
   }
   if (argc > 3) dlg.resize(dlg.size() * QString::fromLatin1(argv[3]).toDouble());
   QTimer::singleShot(100, [&] {

@@ -1,10 +1,10 @@
 #include "tests/TestSupport.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "platform/Cp936.h"
 

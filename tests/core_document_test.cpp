@@ -323,7 +323,7 @@ TEST(ColorTable, DigitsAndNames) {
   }
 
   const std::vector<std::string> names = {
-      "黑色", "蓝色", "绿色", "浅绿色", "红色", "紫色", "黄色", "白色",
+      "黑色", "蓝色",   "绿色",   "浅绿色",   "红色",   "紫色",   "黄色",   "白色",
       "灰色", "淡蓝色", "淡绿色", "淡浅绿色", "淡红色", "淡紫色", "淡黄色", "亮白色",
   };
   ASSERT_EQ(kColorCount, 16);

@@ -41,15 +41,13 @@ TEST(Cp936Test, CharLength) {
     std::size_t pos;
     std::size_t length;
   } cases[] = {
-      {"abc", 1, 1},
-      {"\x81\x5C", 0, 2},     // 乗: second byte looks like a backslash
-      {"a\xB0\xA1", 1, 2},    // 啊
-      {"a\x81", 1, 1},        // lead byte at the very end
-      {"\x81\n", 0, 1},       // a stray lead byte does not swallow a line end
-      {"\x81\x7F", 0, 1},     // 0x7F is never a trail byte
-      {"\x81\xFF", 0, 1},
-      {"\x81\x3D", 0, 1},     // nor is '='
-      {"\x80", 0, 1},         // euro sign
+      {"abc", 1, 1},       {"\x81\x5C", 0, 2},  // 乗: second byte looks like a backslash
+      {"a\xB0\xA1", 1, 2},                      // 啊
+      {"a\x81", 1, 1},                          // lead byte at the very end
+      {"\x81\n", 0, 1},                         // a stray lead byte does not swallow a line end
+      {"\x81\x7F", 0, 1},                       // 0x7F is never a trail byte
+      {"\x81\xFF", 0, 1},  {"\x81\x3D", 0, 1},  // nor is '='
+      {"\x80", 0, 1},                           // euro sign
       {"\xFF\x41", 0, 1},
   };
   for (const Case& c : cases)
@@ -69,16 +67,12 @@ TEST(Cp936Test, TrailBytesLookingLikeAsciiAreNotMatched) {
     std::size_t first;
     std::size_t last;
   } cases[] = {
-      {Gbk("乗"), '\\', npos, npos},
-      {Gbk("乗嘰淺"), '\\', npos, npos},
-      {Gbk("乗\\嘰"), '\\', 2, 2},
-      {Gbk("C:\\淺\\乗\\"), '\\', 2, 8},
-      {Gbk("[乚]"), ']', 3, 3},
-      {Gbk("乚乚"), ']', npos, npos},
-      {Gbk("a=乗=b"), '=', 1, 4},
-      {"\x81\\", '\\', npos, npos},       // lead + 0x5C is one character
-      {"\x81\n\\", '\\', 2, 2},           // lead + line end: two characters
-      {"\\\x81", '\\', 0, 0},             // lone lead byte at the end
+      {Gbk("乗"), '\\', npos, npos}, {Gbk("乗嘰淺"), '\\', npos, npos},
+      {Gbk("乗\\嘰"), '\\', 2, 2},   {Gbk("C:\\淺\\乗\\"), '\\', 2, 8},
+      {Gbk("[乚]"), ']', 3, 3},      {Gbk("乚乚"), ']', npos, npos},
+      {Gbk("a=乗=b"), '=', 1, 4},    {"\x81\\", '\\', npos, npos},  // lead + 0x5C is one character
+      {"\x81\n\\", '\\', 2, 2},  // lead + line end: two characters
+      {"\\\x81", '\\', 0, 0},    // lone lead byte at the end
       {"", '\\', npos, npos},
   };
   for (const Case& c : cases) {
@@ -96,7 +90,9 @@ TEST(Cp936Test, ConvertsBothWays) {
   } cases[] = {
       {"plain ASCII ~\\", "plain ASCII ~\\"},
       {"啊", "\xB0\xA1"},
-      {"动画abc中文", "\xB6\xAF\xBB\xAD" "abc\xD6\xD0\xCE\xC4"},
+      {"动画abc中文",
+       "\xB6\xAF\xBB\xAD"
+       "abc\xD6\xD0\xCE\xC4"},
       {"，。（）“”：", "\xA3\xAC\xA1\xA3\xA3\xA8\xA3\xA9\xA1\xB0\xA1\xB1\xA3\xBA"},
       {"€", "\x80"},
       {"5€/個", "5\x80/\x82\x80"},
@@ -121,11 +117,17 @@ TEST(Cp936Test, ReportsWhatGbkCannotHold) {
       {"中ㄱ文", Gbk("中文"), {0x3131}},
       {"\xEF\xBB\xBFx", "x", {0xFEFF}},
       // Malformed UTF-8: one replacement character per bad byte.
-      {"a\xFF" "b", "ab", {0xFFFD}},
-      {"\xE4\xB8", "", {0xFFFD, 0xFFFD}},              // cut short
-      {"\xE4\xB8" "a\xE4\xB8\xAD", "a\xD6\xD0", {0xFFFD, 0xFFFD}},
-      {"\xC0\xAF", "", {0xFFFD, 0xFFFD}},              // overlong '/'
-      {"\xED\xA0\x80", "", {0xFFFD, 0xFFFD, 0xFFFD}},  // surrogate
+      {"a\xFF"
+       "b",
+       "ab",
+       {0xFFFD}},
+      {"\xE4\xB8", "", {0xFFFD, 0xFFFD}},  // cut short
+      {"\xE4\xB8"
+       "a\xE4\xB8\xAD",
+       "a\xD6\xD0",
+       {0xFFFD, 0xFFFD}},
+      {"\xC0\xAF", "", {0xFFFD, 0xFFFD}},                          // overlong '/'
+      {"\xED\xA0\x80", "", {0xFFFD, 0xFFFD, 0xFFFD}},              // surrogate
       {"\xF4\x90\x80\x80", "", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},  // past U+10FFFF
   };
   for (const Case& c : cases) {
@@ -137,11 +139,11 @@ TEST(Cp936Test, ReportsWhatGbkCannotHold) {
 }
 
 TEST(Cp936Test, InvalidBytesTravelAsPrivateCodePoints) {
-  EXPECT_EQ(cp936::ToUtf8("\xFF"), "\xF4\x8F\xBF\xBF");        // U+10FFFF
-  EXPECT_EQ(cp936::ToUtf8("a\x81"), "a\xF4\x8F\xBE\x81");     // lone lead at the end
-  EXPECT_EQ(cp936::ToUtf8("\x81\n"), "\xF4\x8F\xBE\x81\n");   // line end survives
+  EXPECT_EQ(cp936::ToUtf8("\xFF"), "\xF4\x8F\xBF\xBF");                      // U+10FFFF
+  EXPECT_EQ(cp936::ToUtf8("a\x81"), "a\xF4\x8F\xBE\x81");                    // lone lead at the end
+  EXPECT_EQ(cp936::ToUtf8("\x81\n"), "\xF4\x8F\xBE\x81\n");                  // line end survives
   EXPECT_EQ(cp936::ToUtf8("\xA2\xE3"), "\xF4\x8F\xBE\xA2\xF4\x8F\xBF\xA3");  // unassigned pair
-  const auto r = cp936::ToGbk("\xF4\x8F\xBD\x81\xF4\x8F\xBE\x81");  // U+10FF41, U+10FF81
+  const auto r = cp936::ToGbk("\xF4\x8F\xBD\x81\xF4\x8F\xBE\x81");           // U+10FF41, U+10FF81
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(r.bytes, "A\x81");
 }

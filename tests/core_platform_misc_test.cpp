@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -66,7 +66,8 @@ TEST(ProgramFolderTest, AwkwardFolderNames) {
   const fs::path report = dir.path() / "report.txt";
 
   ::setenv(kReportEnv, report.c_str(), 1);
-  const int rc = RunProgram(copy.string(), {"--gtest_filter=ProgramFolderTest.IsTheFolderOfThisProgram"});
+  const int rc =
+      RunProgram(copy.string(), {"--gtest_filter=ProgramFolderTest.IsTheFolderOfThisProgram"});
   ::unsetenv(kReportEnv);
   ASSERT_EQ(rc, 0);
   EXPECT_EQ(ReadFile(report), folder.string() + "/");
@@ -109,7 +110,8 @@ TEST(ShellTest, HookReceivesTheTarget) {
   platform::ShellOpen("/home/user/动画/Animate/");
   platform::ShellOpen("https://example.invalid/a b");
   platform::SetShellOpenHookForTesting(nullptr);
-  EXPECT_EQ(opened, (std::vector<std::string>{"/home/user/动画/Animate/", "https://example.invalid/a b"}));
+  EXPECT_EQ(opened,
+            (std::vector<std::string>{"/home/user/动画/Animate/", "https://example.invalid/a b"}));
 }
 
 // The real launch path, with a stand-in opener first on PATH that records how
@@ -121,8 +123,11 @@ TEST(ShellTest, LaunchesDetachedWithTheTargetAsOneArgument) {
             "#!/bin/sh\n"
             "fds=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
             "{ echo \"$#\"; printf '%s\\n' \"$1\";\n"
-            "  echo \"$$ $(cut -d' ' -f6 /proc/$$/stat)\"; echo \"$fds\"; } > '" + log.string() + ".tmp'\n"
-            "mv '" + log.string() + ".tmp' '" + log.string() + "'\n");
+            "  echo \"$$ $(cut -d' ' -f6 /proc/$$/stat)\"; echo \"$fds\"; } > '" +
+                log.string() +
+                ".tmp'\n"
+                "mv '" +
+                log.string() + ".tmp' '" + log.string() + "'\n");
   fs::permissions(dir.path() / "xdg-open", fs::perms::owner_all);
 
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/Profile.h"
@@ -20,7 +20,6 @@ using testsupport::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
-
 
 std::string Join(const std::vector<std::string>& lines, std::string_view eol) {
   std::string out;
@@ -125,7 +124,8 @@ TEST(ProfileReadTest, ClassicLookupRules) {
       {"LF", Join(SampleLines(), "\n")},
       {"CRLF", Join(SampleLines(), "\r\n")},
       {"mixed", JoinMixed(SampleLines())},
-      {"no final line end", Join(SampleLines(), "\r\n").substr(0, Join(SampleLines(), "\r\n").size() - 2)},
+      {"no final line end",
+       Join(SampleLines(), "\r\n").substr(0, Join(SampleLines(), "\r\n").size() - 2)},
   };
   for (const auto& file : files) {
     ProfileFile p;
@@ -144,13 +144,25 @@ TEST(ProfileReadTest, GetInt) {
     const char* value;  // nullptr: key missing
     int expected;
   } cases[] = {
-      {"42", 42},          {"  42  ", 42},        {"-17", -17},
-      {"12abc", 12},       {"abc", 0},            {"-", 0},
-      {"+5", 0},           {"- 5", 0},            {"007", 7},
-      {"'7'", 7},          {"\"-3\"", -3},        {"", 99},
-      {"\"\"", 99},        {nullptr, 99},         {"2147483647", INT_MAX},
-      {"2147483648", INT_MAX},                    {"99999999999999999999999", INT_MAX},
-      {"-2147483648", INT_MIN},                   {"-2147483649", INT_MIN},
+      {"42", 42},
+      {"  42  ", 42},
+      {"-17", -17},
+      {"12abc", 12},
+      {"abc", 0},
+      {"-", 0},
+      {"+5", 0},
+      {"- 5", 0},
+      {"007", 7},
+      {"'7'", 7},
+      {"\"-3\"", -3},
+      {"", 99},
+      {"\"\"", 99},
+      {nullptr, 99},
+      {"2147483647", INT_MAX},
+      {"2147483648", INT_MAX},
+      {"99999999999999999999999", INT_MAX},
+      {"-2147483648", INT_MIN},
+      {"-2147483649", INT_MIN},
       {"-99999999999999999999999", INT_MIN},
   };
   for (const Case& c : cases) {
@@ -198,26 +210,21 @@ TEST(ProfileWriteTest, NewKeysAndSections) {
     const char* key;
     std::string after;
   } cases[] = {
-      {"after the last key, before blank lines",
-       "[A]\nx=1\ny=2\n\n\n[B]\nz=3\n", "A", "new",
+      {"after the last key, before blank lines", "[A]\nx=1\ny=2\n\n\n[B]\nz=3\n", "A", "new",
        "[A]\r\nx=1\r\ny=2\r\nnew=v\r\n\r\n\r\n[B]\r\nz=3\r\n"},
-      {"comments after the last key stay after it",
-       "[A]\nx=1\n; about B\n\n[B]\n", "a", "new",
+      {"comments after the last key stay after it", "[A]\nx=1\n; about B\n\n[B]\n", "a", "new",
        "[A]\r\nx=1\r\nnew=v\r\n; about B\r\n\r\n[B]\r\n"},
-      {"keyless lines and comments between keys stay put",
-       "[A]\nx=1\njust text\n;c\ny=2\n", "A", "new",
-       "[A]\r\nx=1\r\njust text\r\n;c\r\ny=2\r\nnew=v\r\n"},
-      {"section without keys: after its last non-blank line",
-       "[A]\n; nothing yet\n\n[B]\n", "A", "new",
-       "[A]\r\n; nothing yet\r\nnew=v\r\n\r\n[B]\r\n"},
+      {"keyless lines and comments between keys stay put", "[A]\nx=1\njust text\n;c\ny=2\n", "A",
+       "new", "[A]\r\nx=1\r\njust text\r\n;c\r\ny=2\r\nnew=v\r\n"},
+      {"section without keys: after its last non-blank line", "[A]\n; nothing yet\n\n[B]\n", "A",
+       "new", "[A]\r\n; nothing yet\r\nnew=v\r\n\r\n[B]\r\n"},
       {"empty section", "[A]\n\n[B]\n", "A", "new", "[A]\r\nnew=v\r\n\r\n[B]\r\n"},
-      {"duplicate section: the first one gets the key",
-       "[A]\nx=1\n[a]\ny=2\n", "A", "y",
+      {"duplicate section: the first one gets the key", "[A]\nx=1\n[a]\ny=2\n", "A", "y",
        "[A]\r\nx=1\r\ny=v\r\n[a]\r\ny=2\r\n"},
       {"new section at the end", "[A]\nx=1\n\n", "New Part", "k",
        "[A]\r\nx=1\r\n\r\n[New Part]\r\nk=v\r\n"},
-      {"keys before any section are kept but never found",
-       "k=old\n", "S", "k", "k=old\r\n[S]\r\nk=v\r\n"},
+      {"keys before any section are kept but never found", "k=old\n", "S", "k",
+       "k=old\r\n[S]\r\nk=v\r\n"},
       {"empty file", "", "S", "k", "[S]\r\nk=v\r\n"},
       {"no final line end", "[A]\r\nx=1", "A", "x", "[A]\r\nx=v\r\n"},
   };
@@ -297,7 +304,8 @@ TEST(ProfileWriteTest, SaveAndReloadManyKeys) {
   ProfileFile q;
   ASSERT_TRUE(q.Load(file));
   for (int i = 0; i < 10000; ++i)
-    ASSERT_EQ(q.GetString("frames", "frame" + std::to_string(i), ""), Gbk("第") + std::to_string(i * 7));
+    ASSERT_EQ(q.GetString("frames", "frame" + std::to_string(i), ""),
+              Gbk("第") + std::to_string(i * 7));
   EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"project.ini"});  // no temp file left
 }
 

@@ -132,7 +132,10 @@ TEST(ProjectFileTest, UnescapeInvertsEscapeInOnePass) {
   // A stray lead byte (text from a file that is not clean GBK) comes back
   // as it was, except before an escape, where it would swallow the
   // backslash: there it becomes '?' and the escape survives.
-  EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81" "A\xFF")), "\x81" "A\xFF");
+  EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81"
+                                              "A\xFF")),
+            "\x81"
+            "A\xFF");
   EXPECT_EQ(UnescapeFrameText(EscapeFrameText("ab\x81\r\ncd")), "ab?\r\ncd");
   EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81\"x\xA0'")), "?\"x?'");
   EXPECT_EQ(UnescapeFrameText(EscapeFrameText("\x81\\")), "\x81\\");  // that pair is 乗

@@ -1,7 +1,7 @@
 // zoetrix --export: the window's export from a shell.
+#include <gtest/gtest.h>
 #include <array>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "app/ExportCommand.h"
 #include "platform/Clock.h"
@@ -23,7 +23,8 @@ struct Outcome {
 class CommandLine : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* sub : {"Code", "Animate", "Project", "data"}) fs::create_directory(m_dir.path() / sub);
+    for (const char* sub : {"Code", "Animate", "Project", "data"})
+      fs::create_directory(m_dir.path() / sub);
     fs::copy(fs::path(ZOETRIX_TEST_DATA) / ".." / ".." / "console", m_dir.path() / "include");
     platform::SetProgramFolderForTesting(m_dir.folder());
     platform::SetClockForTesting(platform::LocalTime{2023, 10, 1, 8, 0, 0});
@@ -39,7 +40,8 @@ class CommandLine : public ::testing::Test {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
-    Outcome r{status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    Outcome r{status, testing::internal::GetCapturedStdout(),
+              testing::internal::GetCapturedStderr()};
     return r;
   }
   std::string Path(const char* rel) { return m_dir.folder() + rel; }
@@ -55,7 +57,7 @@ const char* kProject =
 TEST_F(CommandLine, ExportsCodeProjectAndProgramAndListsThem) {
   WriteFile(m_dir.path() / "in.ini", kProject);
   const Outcome r = Call({"--export", (m_dir.path() / "in.ini").string(), "--code", "--compile",
-                      "--project", "--endless"});
+                          "--project", "--endless"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const std::string stamp = "2023_10_1_8_0_0";

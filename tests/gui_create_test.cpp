@@ -1,9 +1,9 @@
 // "新建": checks, file names from the clock, the code file, restart or carry-over.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
@@ -158,7 +158,8 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
   platform::SetClockForTesting(platform::LocalTime{2020, 1, 1, 0, 0, 0});
   w.Click(1005);
   ASSERT_EQ(hooks.messages.size(), 1);
-  EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n")));
+  EXPECT_TRUE(hooks.messages[0].startsWith(
+      QString::fromUtf8("你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n")));
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
   EXPECT_EQ(FilesIn(w.folder().path() / "Code"), 1);
   EXPECT_EQ(w.Text(1011), status);
@@ -222,6 +223,6 @@ TEST(Create, ASecondCreationClosesTheFirstCodeFileLeavingItsContent) {
   EXPECT_EQ(d.m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
   EXPECT_EQ(d.m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
   EXPECT_EQ(testsupport::ReadFile(second),
-            MakeProgramPrologue(
-                ProgramHeader{platform::LocalTime{2019, 7, 5, 9, 3, 8}, Gbk("无题"), 80, 25, "07"}));
+            MakeProgramPrologue(ProgramHeader{platform::LocalTime{2019, 7, 5, 9, 3, 8}, Gbk("无题"),
+                                              80, 25, "07"}));
 }

@@ -1,8 +1,8 @@
 // "开始导出" and "解除占用": what lands in Code/, Project/ and Animate/, and
 // what the user is told.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "output/Compiler.h"
 #include "output/Export.h"
@@ -28,7 +28,8 @@ struct FixedClock {
 };
 
 void Tick(MainWindow& w, bool code, bool compile, bool project, bool endless) {
-  const std::pair<int, bool> boxes[] = {{1035, code}, {1037, compile}, {1055, project}, {1067, endless}};
+  const std::pair<int, bool> boxes[] = {
+      {1035, code}, {1037, compile}, {1055, project}, {1067, endless}};
   for (auto [id, on] : boxes) w.dlg().ControlAs<QAbstractButton>(id)->setChecked(on);
 }
 
@@ -133,8 +134,8 @@ TEST(Export, ASecondExportReplacesTheBodyAndAReleasedFileIsReopenedWithItsProlog
 
   hooks.messages.clear();
   w.Click(1066);
-  EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kReleaseQuestion),
-                                         QString::fromUtf8("已解除占用。")}));
+  EXPECT_EQ(hooks.messages,
+            (QStringList{QString::fromUtf8(kReleaseQuestion), QString::fromUtf8("已解除占用。")}));
   EXPECT_EQ(d.m_pCodeFile, nullptr);
   // The fields changed since creation; the prologue keeps the created values.
   w.SetText(1019, "renamed");
@@ -238,7 +239,8 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   w2.Click(1069);
   const CZoetrixDlg& e = w2.dlg();
   ASSERT_EQ(e.m_nFrames, d.m_nFrames);
-  for (int i = 0; i < d.m_nFrames; ++i) EXPECT_EQ(e.m_frames.At(i)->Text(), d.m_frames.At(i)->Text());
+  for (int i = 0; i < d.m_nFrames; ++i)
+    EXPECT_EQ(e.m_frames.At(i)->Text(), d.m_frames.At(i)->Text());
   EXPECT_EQ(e.m_nRate, 50);
   EXPECT_EQ(e.m_strColor, "07");
   EXPECT_EQ(e.m_strAnimName, Gbk("三只猫"));

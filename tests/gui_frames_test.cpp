@@ -1,10 +1,10 @@
 // The frame list seen through the main window: appending blank frames, the
 // refresh of the frame controls, and the data exchange around them.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QProgressBar>
 #include <QSlider>
-#include <gtest/gtest.h>
 
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
@@ -117,13 +117,19 @@ TEST(DataExchange, RangesOfEveryValidatedField) {
     const char* text;
     const char* message;  // empty: accepted
   } cases[] = {
-      {1002, "10", ""},   {1002, "9", "请输入一个介于 10 和 100 之间的整数。"},
-      {1003, "100", ""},  {1003, "101", "请输入一个介于 10 和 100 之间的整数。"},
-      {1004, "1", ""},    {1004, "0", "请输入一个介于 1 和 100 之间的整数。"},
+      {1002, "10", ""},
+      {1002, "9", "请输入一个介于 10 和 100 之间的整数。"},
+      {1003, "100", ""},
+      {1003, "101", "请输入一个介于 10 和 100 之间的整数。"},
+      {1004, "1", ""},
+      {1004, "0", "请输入一个介于 1 和 100 之间的整数。"},
       {1004, "-5", "请输入一个介于 1 和 100 之间的整数。"},
-      {1063, "1000", ""}, {1063, "1001", "请输入一个介于 0 和 1000 之间的整数。"},
-      {1002, " 42 ", ""}, {1002, "", "请输入一个整数。"},
-      {1002, "4 2", "请输入一个整数。"}, {1002, "99999999999", "请输入一个整数。"},
+      {1063, "1000", ""},
+      {1063, "1001", "请输入一个介于 0 和 1000 之间的整数。"},
+      {1002, " 42 ", ""},
+      {1002, "", "请输入一个整数。"},
+      {1002, "4 2", "请输入一个整数。"},
+      {1002, "99999999999", "请输入一个整数。"},
   };
   for (const Case& c : cases) {
     Hooks hooks;

@@ -1,8 +1,8 @@
 // The dialog layer on its own: a small table-built dialog, timers by id,
 // the integer parsing of the exchange, and dialog units.
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/GbkText.h"
@@ -17,8 +17,8 @@ const ui::ControlEntry kControls[] = {
     {101, ui::ControlKind::Field, "", 5, 25, 40, 14},
     {ui::IDOK, ui::ControlKind::DefaultButton, "OK", 5, 45, 40, 14},
 };
-const ui::DialogTemplate kTemplate = {"Probe", "probe", 100, 70, ui::FontRole::Song, 9,
-                                      ui::kStyleCaption, kControls};
+const ui::DialogTemplate kTemplate = {"Probe", "probe",           100,      70, ui::FontRole::Song,
+                                      9,       ui::kStyleCaption, kControls};
 
 class Probe : public ui::ZDialog {
  public:
@@ -40,10 +40,17 @@ TEST(Framework, ExchangeIntegersTheClassicWay) {
     const char* text;
     bool ok;
     int value;
-  } cases[] = {{"0", true, 0},         {"  17\t", true, 17},  {"-3", true, -3},
-               {"+8", true, 8},        {"", false, 0},         {"-", false, 0},
-               {"1e3", false, 0},      {"0x10", false, 0},     {"2147483647", true, 2147483647},
-               {"-2147483648", true, -2147483647 - 1},         {"2147483648", false, 0},
+  } cases[] = {{"0", true, 0},
+               {"  17\t", true, 17},
+               {"-3", true, -3},
+               {"+8", true, 8},
+               {"", false, 0},
+               {"-", false, 0},
+               {"1e3", false, 0},
+               {"0x10", false, 0},
+               {"2147483647", true, 2147483647},
+               {"-2147483648", true, -2147483647 - 1},
+               {"2147483648", false, 0},
                {"１２", false, 0}};
   for (const Case& c : cases) {
     int v = 0;

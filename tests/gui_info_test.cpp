@@ -1,9 +1,9 @@
 // The informational windows: Tips, About, help, the "?" explanations and the website.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
 #include "platform/Shell.h"
 #include "tests/GuiTestSupport.h"

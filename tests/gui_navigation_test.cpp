@@ -1,6 +1,6 @@
 // Moving both views between frames, saving a frame, and the properties.
-#include <QComboBox>
 #include <gtest/gtest.h>
+#include <QComboBox>
 
 #include "tests/GuiTestSupport.h"
 
@@ -153,7 +153,9 @@ TEST(Properties, SixLinesWithTheNameOfTheLastExchange) {
   w.SetText(1019, "typed but not exchanged");
   w.Click(1072);
   ASSERT_EQ(hooks.messages.size(), 1);
-  EXPECT_EQ(hooks.messages[0].split('\n'),
-            QString::fromUtf8("【动画属性】\n动画名称：无题\n动画画布尺寸：宽80，高25\n动画颜色：07\n帧频：24\n帧数：1")
-                .split('\n'));
+  EXPECT_EQ(
+      hooks.messages[0].split('\n'),
+      QString::fromUtf8(
+          "【动画属性】\n动画名称：无题\n动画画布尺寸：宽80，高25\n动画颜色：07\n帧频：24\n帧数：1")
+          .split('\n'));
 }

@@ -1,8 +1,8 @@
 // "打开": opening a project, replacing the animation or appended to it.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QComboBox>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
@@ -23,8 +23,8 @@ std::string Project(int frameNum, const std::vector<std::string>& frames, const 
                     int rate = 12) {
   std::string s = std::string("[AnimatedProperties]") + eol + "Name=" + Gbk("小猫") + eol +
                   "Wide=40" + eol + "High=12" + eol + "Color=1E" + eol +
-                  "FrameRate=" + std::to_string(rate) + eol + "FrameNum=" + std::to_string(frameNum) +
-                  eol + "[AnimatePicture]" + eol;
+                  "FrameRate=" + std::to_string(rate) + eol +
+                  "FrameNum=" + std::to_string(frameNum) + eol + "[AnimatePicture]" + eol;
   for (size_t i = 0; i < frames.size(); ++i)
     s += "Frame" + std::to_string(i + 1) + "=" + frames[i] + eol;
   return s;
@@ -63,8 +63,8 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
                               QString::fromStdString(d.m_strCodePath));
   EXPECT_NE(d.m_pCodeFile, nullptr);
   EXPECT_EQ(ReadFile(d.m_strCodePath),
-            MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7},
-                                              Gbk("小猫"), 40, 12, "1E"}));
+            MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7}, Gbk("小猫"),
+                                              40, 12, "1E"}));
   EXPECT_EQ(w.Text(1042), "4");
   EXPECT_EQ(w.Text(1064), "0.333333");
   EXPECT_EQ(w.Text(1010), QString::fromUtf8("读取错误"));  // the last frame, being edited

@@ -1,4 +1,5 @@
 // Start-up, the controls of the main window, and leaving the tool.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -7,7 +8,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "res/Templates.h"
 #include "tests/GuiTestSupport.h"
@@ -60,7 +60,8 @@ TEST(Startup, InitialValuesColourListsAndLayout) {
   EXPECT_TRUE(d.m_frames.Empty());
 
   const QStringList names = QString::fromUtf8(
-      "黑色 蓝色 绿色 浅绿色 红色 紫色 黄色 白色 灰色 淡蓝色 淡绿色 淡浅绿色 淡红色 淡紫色 淡黄色 亮白色")
+                                "黑色 蓝色 绿色 浅绿色 红色 紫色 黄色 白色 灰色 淡蓝色 淡绿色 "
+                                "淡浅绿色 淡红色 淡紫色 淡黄色 亮白色")
                                 .split(' ');
   for (QComboBox* list : {d.m_comboBackColor, d.m_comboCharColor}) {
     ASSERT_EQ(list->count(), 16);
@@ -159,7 +160,8 @@ TEST(Keys, EnterInAFieldShowsHelpButInsertsALineBreakInTheEditBox) {
   w.Key(1019, Qt::Key_Enter, Qt::KeypadModifier);
   w.Key(1009, Qt::Key_Return);  // the read-only preview takes no line break
   ASSERT_EQ(hooks.messages.size(), 3);
-  for (const QString& m : hooks.messages) EXPECT_TRUE(m.startsWith(QString::fromUtf8("什么是Zoetrix")));
+  for (const QString& m : hooks.messages)
+    EXPECT_TRUE(m.startsWith(QString::fromUtf8("什么是Zoetrix")));
   EXPECT_TRUE(w.dlg().isVisible());
 
   hooks.messages.clear();

@@ -49,7 +49,7 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_strExePath = paths.exe;
   m_strBuildPath = paths.build;
   m_strCodePath = paths.code;
-  m_created = header.created;
+  m_createdAt = header.created;
   SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
   m_nBackColor = m_comboBackColor->currentIndex();
   m_nCharColor = m_comboCharColor->currentIndex();

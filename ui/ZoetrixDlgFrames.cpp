@@ -19,8 +19,7 @@ FrameNode* CZoetrixDlg::FrameNodeAt(int position) { return m_frames.At(position)
 
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
-  const RefreshFigures f =
-      ComputeRefresh(m_nFrames, m_nRate, ReadPreviewMode(GetProgramFolder()));
+  const RefreshFigures f = ComputeRefresh(m_nFrames, m_nRate, ReadPreviewMode(GetProgramFolder()));
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);

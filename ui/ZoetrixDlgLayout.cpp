@@ -41,8 +41,8 @@ void CZoetrixDlg::OnSize() {
   const QList<QWidget*>& controls = Controls();
   for (int i = 0; i < controls.size() && i + 1 < m_layout.size(); ++i) {
     const Edges s(m_layout[i + 1]);
-    const QPoint topLeft = mapFromGlobal(
-        QPoint(Scaled(s.left, r.left, sx, n.left), Scaled(s.top, r.top, sy, n.top)));
+    const QPoint topLeft =
+        mapFromGlobal(QPoint(Scaled(s.left, r.left, sx, n.left), Scaled(s.top, r.top, sy, n.top)));
     const QPoint bottomRight = mapFromGlobal(
         QPoint(Scaled(s.right, r.right, sx, n.right), Scaled(s.bottom, r.bottom, sy, n.bottom)));
     controls[i]->setGeometry(topLeft.x(), topLeft.y(), bottomRight.x() - topLeft.x(),

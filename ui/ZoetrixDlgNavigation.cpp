@@ -56,8 +56,12 @@ void CZoetrixDlg::OnPreviewPrev() {
 void CZoetrixDlg::OnPreviewNext() {
   StepFrame(m_nPreviewFrame, m_comboPreview, 2, &CZoetrixDlg::ShowPreviewFrame);
 }
-void CZoetrixDlg::OnEditPrev() { StepFrame(m_nEditFrame, m_comboEdit, 0, &CZoetrixDlg::ShowEditFrame); }
-void CZoetrixDlg::OnEditNext() { StepFrame(m_nEditFrame, m_comboEdit, 2, &CZoetrixDlg::ShowEditFrame); }
+void CZoetrixDlg::OnEditPrev() {
+  StepFrame(m_nEditFrame, m_comboEdit, 0, &CZoetrixDlg::ShowEditFrame);
+}
+void CZoetrixDlg::OnEditNext() {
+  StepFrame(m_nEditFrame, m_comboEdit, 2, &CZoetrixDlg::ShowEditFrame);
+}
 
 // A choice in a selector rewrites every control from its member: what was
 // typed since the last exchange is not kept.

@@ -73,9 +73,10 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
 
 bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
   if (m_bCreated == 1 &&
-      ZMessageBox(U("你确定要打开一个动画工程吗？\n你没有勾选\"叠加到当前动画后\"\n"
-                    "请确定现在的动画已经保存，否则现在的动画将会被新的动画覆盖。点击取消来取消新建任务。"),
-                  MB_OKCANCEL) == IDCANCEL)
+      ZMessageBox(
+          U("你确定要打开一个动画工程吗？\n你没有勾选\"叠加到当前动画后\"\n"
+            "请确定现在的动画已经保存，否则现在的动画将会被新的动画覆盖。点击取消来取消新建任务。"),
+          MB_OKCANCEL) == IDCANCEL)
     return false;
   ProjectReadResult read = ReadProjectFile(path);
   if (!read.ok()) {

@@ -9,7 +9,8 @@
 namespace ui {
 
 int AcceleratorTable::Translate(const QKeyEvent& event) const {
-  const auto relevant = Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
+  const auto relevant =
+      Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
   const auto mods = event.modifiers() & relevant;
   for (const Accelerator& a : m_entries)
     if (a.key == event.key() && a.modifiers == mods) return a.command;

@@ -9,7 +9,7 @@ class QKeyEvent;
 namespace ui {
 
 struct Accelerator {
-  int key;                       // Qt::Key
+  int key;                          // Qt::Key
   Qt::KeyboardModifiers modifiers;  // must match exactly
   int command;
 };

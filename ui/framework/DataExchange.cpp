@@ -83,7 +83,8 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value) {
   QString bad;
   std::string bytes;
   if (!ToGbk(ZDialog::ControlText(w), bytes, &bad)) {
-    dx.FailKeepingText(id, U("输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。").arg(bad));
+    dx.FailKeepingText(
+        id, U("输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。").arg(bad));
     return;
   }
   value = std::move(bytes);

@@ -24,12 +24,17 @@ int MulDiv(int a, int b, int c) {
 }  // namespace
 
 QFont ResolveDialogFont(FontRole role, int pointSize) {
-  static const QStringList song = {"SimSun", "NSimSun", "宋体", "Noto Serif CJK SC",
-                                   "AR PL UMing CN", "WenQuanYi Zen Hei",
-                                   "WenQuanYi Micro Hei", "Noto Sans CJK SC"};
-  static const QStringList yahei = {"Microsoft YaHei", "微软雅黑", "Noto Sans CJK SC",
-                                    "WenQuanYi Micro Hei", "WenQuanYi Zen Hei",
-                                    "Droid Sans Fallback"};
+  static const QStringList song = {"SimSun",
+                                   "NSimSun",
+                                   "宋体",
+                                   "Noto Serif CJK SC",
+                                   "AR PL UMing CN",
+                                   "WenQuanYi Zen Hei",
+                                   "WenQuanYi Micro Hei",
+                                   "Noto Sans CJK SC"};
+  static const QStringList yahei = {"Microsoft YaHei",   "微软雅黑",
+                                    "Noto Sans CJK SC",  "WenQuanYi Micro Hei",
+                                    "WenQuanYi Zen Hei", "Droid Sans Fallback"};
   QFont font;
   QString family = FirstInstalled(role == FontRole::Song ? song : yahei);
   if (!family.isEmpty()) font.setFamily(family);
@@ -38,8 +43,8 @@ QFont ResolveDialogFont(FontRole role, int pointSize) {
 }
 
 QFont ResolveArtFont(int pointSize) {
-  static const QStringList mono = {"NSimSun", "WenQuanYi Micro Hei Mono",
-                                   "Noto Sans Mono CJK SC", "WenQuanYi Zen Hei Mono"};
+  static const QStringList mono = {"NSimSun", "WenQuanYi Micro Hei Mono", "Noto Sans Mono CJK SC",
+                                   "WenQuanYi Zen Hei Mono"};
   QFont font;
   QString family = FirstInstalled(mono);
   if (family.isEmpty()) {
@@ -55,8 +60,8 @@ QFont ResolveArtFont(int pointSize) {
 DialogUnits DialogUnits::FromFont(const QFont& font) {
   QFontMetrics fm(font);
   // The classic average width: the Latin alphabet's width over 52, rounded.
-  int width = fm.horizontalAdvance(
-      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  int width =
+      fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   DialogUnits u;
   u.baseX = (width / 26 + 1) / 2;
   u.baseY = fm.height();

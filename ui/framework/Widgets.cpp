@@ -1,7 +1,7 @@
 #include "ui/framework/Widgets.h"
 
-#include <QStyleOptionButton>
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <QStylePainter>
 
 #include "document/Refresh.h"
@@ -34,7 +34,8 @@ void GroupFrame::paintEvent(QPaintEvent*) {
   if (caption.isEmpty()) return;
   const QRect textRect(fm.averageCharWidth(), 0, fm.horizontalAdvance(caption) + 4, fm.height());
   p.fillRect(textRect, palette().window());
-  p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  p.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
   p.drawText(textRect, Qt::AlignCenter, caption);
 }
 

@@ -1,6 +1,5 @@
 #include "ui/framework/ZDialog.h"
 
-#include <QListView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -8,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -321,11 +321,20 @@ void ZDialog::ShowSystemMenu(const QPoint& globalPos) {
 
 void ZDialog::OnSysCommand(int id) {
   switch (id & 0xFFF0) {
-    case SC_MINIMIZE: showMinimized(); break;
-    case SC_MAXIMIZE: showMaximized(); break;
-    case SC_RESTORE: showNormal(); break;
-    case SC_CLOSE: RunCommand(IDCANCEL, Notify::Clicked); break;
-    default: break;
+    case SC_MINIMIZE:
+      showMinimized();
+      break;
+    case SC_MAXIMIZE:
+      showMaximized();
+      break;
+    case SC_RESTORE:
+      showNormal();
+      break;
+    case SC_CLOSE:
+      RunCommand(IDCANCEL, Notify::Clicked);
+      break;
+    default:
+      break;
   }
 }
 

@@ -30,7 +30,7 @@ inline constexpr int SC_CLOSE = 0xF060;
 inline constexpr int SC_RESTORE = 0xF120;
 
 struct SysMenuEntry {
-  int id;          // 0 for a separator
+  int id;  // 0 for a separator
   QString text;
 };
 
@@ -47,7 +47,9 @@ class ZDialog : public QDialog {
 
   QWidget* Control(int id) const { return m_byId.value(id, nullptr); }
   template <class T>
-  T* ControlAs(int id) const { return qobject_cast<T*>(Control(id)); }
+  T* ControlAs(int id) const {
+    return qobject_cast<T*>(Control(id));
+  }
   const QList<QWidget*>& Controls() const { return m_controls; }
   const DialogUnits& Units() const { return m_units; }
 
@@ -109,8 +111,8 @@ class ZDialog : public QDialog {
   bool m_controlsBuilt = false;
   QList<QWidget*> m_controls;
   QHash<int, QWidget*> m_byId;
-  QHash<int, int> m_timers;       // id -> Qt timer id
-  QHash<int, int> m_timerIds;     // Qt timer id -> id
+  QHash<int, int> m_timers;    // id -> Qt timer id
+  QHash<int, int> m_timerIds;  // Qt timer id -> id
   std::vector<SysMenuEntry> m_sysMenu;
   const AcceleratorTable* m_accel = nullptr;
   int m_holdFrom = 0;  // 0: nothing held
