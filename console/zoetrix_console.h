@@ -131,6 +131,7 @@ static inline void zx_terminal_signals(sigset_t *set) {
   sigaddset(set, SIGTERM);
   sigaddset(set, SIGHUP);
   sigaddset(set, SIGQUIT);
+  sigaddset(set, SIGPIPE);
   sigaddset(set, SIGTSTP);
 }
 
@@ -219,7 +220,8 @@ static inline void zx_put_glyph(const char *bytes, size_t n, int width) {
 }
 
 /* One GBK character (one or two bytes) in the terminal's encoding, into
-   out (16 bytes); '?' for bytes that form no character. Returns the size. */
+   out (16 bytes); a '?' per byte for bytes that form no character, so the
+   columns it takes stay what the console gives it. Returns the size. */
 static inline size_t zx_convert(const unsigned char *gbk, size_t n, char *out) {
   char *in = (char *)gbk, *to = out;
   size_t in_left = n, out_left = 16;
@@ -229,8 +231,8 @@ static inline size_t zx_convert(const unsigned char *gbk, size_t n, char *out) {
   }
   if (iconv(zx_con.conv, &in, &in_left, &to, &out_left) == (size_t)-1 || in_left != 0) {
     iconv(zx_con.conv, NULL, NULL, NULL, NULL);
-    out[0] = '?';
-    return 1;
+    memset(out, '?', n);
+    return n;
   }
   return 16 - out_left;
 }
@@ -376,18 +378,31 @@ static inline void zx_leave_picture(void) {
   }
   p = zx_cat(p, ZX_CSI "?25h");
   zx_write_all(text, (size_t)(p - text));
-  if (zx_con.echo_off) tcsetattr(STDIN_FILENO, TCSANOW, &zx_con.saved_termios);
+  if (zx_con.echo_off) {
+    /* From the background this would stop the program: let it through. */
+    sigset_t tty, old;
+    sigemptyset(&tty);
+    sigaddset(&tty, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &tty, &old);
+    tcsetattr(STDIN_FILENO, TCSANOW, &zx_con.saved_termios);
+    sigprocmask(SIG_SETMASK, &old, NULL);
+  }
 }
 
-/* Typed keys are not echoed over the picture. Only for a terminal we own:
-   a program in the background must not stop on touching it. */
+/* Typed keys are not echoed over the picture. Only while the picture goes
+   to a terminal we own: a program in the background must not stop on
+   touching it, and one whose output goes to a pipe leaves the terminal to
+   whoever reads that pipe. */
 static inline void zx_echo_off(void) {
   struct termios quiet;
-  if (!isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp()) return;
+  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp())
+    return;
   if (!zx_con.echo_off && tcgetattr(STDIN_FILENO, &zx_con.saved_termios) != 0) return;
   quiet = zx_con.saved_termios;
   quiet.c_lflag &= ~(tcflag_t)ECHO;
-  if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0) zx_con.echo_off = 1;
+  /* Marked first: a signal right after the change must find it to undo. */
+  zx_con.echo_off = 1;
+  if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) != 0) zx_con.echo_off = 0;
 }
 
 static inline void zx_restore(void) {
@@ -429,7 +444,8 @@ static void zx_on_stop(int sig) {
   zx_catch(sig, zx_on_stop);
   zx_write_all(ZX_CSI "?25l", 6);
   zx_write_all(zx_con.color, strlen(zx_con.color));
-  if (zx_con.echo_off) {
+  /* Continued in the background ("bg"): leave the terminal to the shell. */
+  if (zx_con.echo_off && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
     struct termios quiet = zx_con.saved_termios;
     quiet.c_lflag &= ~(tcflag_t)ECHO;
     tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
@@ -493,13 +509,16 @@ static void zx_init(void) {
     zx_con.convert = zx_con.conv != (iconv_t)-1;
   }
 
-  zx_echo_off();
+  /* The handlers first, so a Ctrl+C at any moment finds the terminal's
+     settings to put back. */
   zx_catch(SIGINT, zx_on_end_signal);
   zx_catch(SIGTERM, zx_on_end_signal);
   zx_catch(SIGHUP, zx_on_end_signal);
   zx_catch(SIGQUIT, zx_on_end_signal);
+  zx_catch(SIGPIPE, zx_on_end_signal);
   zx_catch(SIGTSTP, zx_on_stop);
   atexit(zx_at_exit);
+  zx_echo_off();
   zx_append_str(ZX_CSI "?25l");
 }
 

@@ -16,8 +16,3 @@ struct AnimationPaths {
 
 // The four paths under the program folder (which ends in a separator).
 AnimationPaths MakeAnimationPaths(const std::string& programFolder, const std::string& stamp);
-
-// The paths of a new animation made at t. When a file of that stamp is
-// already there (two animations within one second), "_2", "_3", ... follow
-// the stamp, so nothing made earlier is overwritten.
-AnimationPaths NewAnimationPaths(const std::string& programFolder, const platform::LocalTime& t);

@@ -1,27 +1,48 @@
 #include "output/CodeFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-std::string OpenCodeFile(AnimationDocument& doc, const std::string& path,
-                         const ProgramHeader& header) {
-  std::FILE* file = std::fopen(path.c_str(), "wb+");
-  if (file && !WriteProgramPrologue(file, header)) {
-    std::fclose(file);
-    file = nullptr;
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-  }
-  if (!file)
-    return "无法创建代码文件：\n" + path + "\n请确认程序目录下的 Code 文件夹存在并且可以写入。";
-  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  doc.m_pCodeFile = file;
-  return {};
+namespace {
+
+constexpr int kMostNamesPerSecond = 9999;
+
+bool AnyExists(const AnimationPaths& p) {
+  std::error_code ec;
+  for (const std::string* path : {&p.project, &p.exe, &p.build})
+    if (std::filesystem::exists(*path, ec)) return true;
+  return false;
 }
+
+std::string CannotCreate(const std::string& path) {
+  return "无法创建代码文件：\n" + path + "\n请确认程序目录下的 Code 文件夹存在并且可以写入。";
+}
+
+}  // namespace
 
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
                           const ProgramHeader& header, AnimationPaths* paths) {
-  *paths = NewAnimationPaths(programFolder, header.created);
-  return OpenCodeFile(doc, paths->code, header);
+  const std::string stamp = MakeCreationStamp(header.created);
+  for (int n = 1; n <= kMostNamesPerSecond; ++n) {
+    const AnimationPaths candidate =
+        MakeAnimationPaths(programFolder, n == 1 ? stamp : stamp + "_" + std::to_string(n));
+    if (AnyExists(candidate)) continue;
+    // "x": only a file that did not exist, so a name is never taken twice.
+    std::FILE* file = std::fopen(candidate.code.c_str(), "wb+x");
+    if (!file && errno == EEXIST) continue;
+    if (!file) return CannotCreate(candidate.code);
+    if (!WriteProgramPrologue(file, header)) {
+      std::fclose(file);
+      std::error_code ec;
+      std::filesystem::remove(candidate.code, ec);
+      return CannotCreate(candidate.code);
+    }
+    if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
+    doc.m_pCodeFile = file;
+    *paths = candidate;
+    return {};
+  }
+  return "无法创建代码文件：同一秒内创建的动画太多。\n请稍后再试。";
 }

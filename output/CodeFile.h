@@ -7,16 +7,16 @@
 #include "document/AnimationFiles.h"
 #include "output/ProgramWriter.h"
 
-// Creates the file at path with the prologue and makes it the document's
-// open code file, closing the earlier one (whose content stays on disk).
-// On failure nothing of the document changes and the message for the user
-// (UTF-8) is returned; an empty string means success.
-std::string OpenCodeFile(AnimationDocument& doc, const std::string& path,
-                         const ProgramHeader& header);
-
-// The files of a new animation, named after header.created (see
-// NewAnimationPaths), with its code file open. On success *paths holds the
-// four paths for the caller to take; on failure the message is returned and
-// nothing of the document has changed.
+// Claims the files of a new animation named after header.created, creates
+// its code file with the prologue and makes that the document's open code
+// file, closing the earlier one (whose content stays on disk).
+//
+// The code file is created exclusively: when a file of that stamp is already
+// there (two animations within one second, or two exports running at once),
+// "_2", "_3", ... follow the stamp, so nothing made earlier is overwritten.
+//
+// On success *paths holds the four paths for the caller to take and the
+// result is empty; otherwise the message for the user (UTF-8) is returned
+// and nothing of the document has changed.
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
                           const ProgramHeader& header, AnimationPaths* paths);

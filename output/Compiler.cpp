@@ -71,6 +71,7 @@ CompileResult CompileAnimation(const std::string& programFolder, const std::stri
                                          sourcePath};
   platform::ProcessResult run = platform::RunProcess(argv, CompileTimeout());
   result.output = std::move(run.output);
+  result.timedOut = run.timedOut;
 
   if (run.pipeFailed) {
     result.outcome = CompileOutcome::PipeFailed;

@@ -43,6 +43,7 @@ struct CompileResult {
   CompileOutcome outcome = CompileOutcome::EmptySource;
   std::string output;     // what the compiler wrote, both streams together
   std::string buildPath;  // where the compiled program is written
+  bool timedOut = false;  // stopped after the time limit
 };
 
 // The compiled program's path: the source path with the extension of its

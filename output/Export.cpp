@@ -24,16 +24,27 @@ ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
 }
 
 // Writes the whole program afresh: one prologue and one body, so a second
-// export replaces the first body instead of following the end of main.
+// export replaces the first body instead of following the end of main. The
+// new program is written beside the old one and then put in its place, so a
+// full disk never costs the program the last export wrote; the file is held
+// open again afterwards.
 bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body) {
-  if (!doc.m_pCodeFile) {
-    doc.m_pCodeFile = std::fopen(doc.m_strCodePath.c_str(), "wb+");
-    if (!doc.m_pCodeFile) return false;
-  }
-  std::FILE* f = doc.m_pCodeFile;
-  if (std::fflush(f) != 0 || std::fseek(f, 0, SEEK_SET) != 0 || ::ftruncate(::fileno(f), 0) != 0)
+  const std::string temp = doc.m_strCodePath + ".tmp-" + std::to_string(::getpid());
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return false;
+  bool ok = WriteProgramPrologue(f, CodeFileHeader(doc)) &&
+            WriteProgramBody(f, doc.m_frames, body) && ::fsync(::fileno(f)) == 0;
+  ok = std::fclose(f) == 0 && ok;
+  ok = ok && std::rename(temp.c_str(), doc.m_strCodePath.c_str()) == 0;
+  if (!ok) {
+    const int error = errno;
+    std::remove(temp.c_str());
+    errno = error;
     return false;
-  return WriteProgramPrologue(f, CodeFileHeader(doc)) && WriteProgramBody(f, doc.m_frames, body);
+  }
+  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
+  doc.m_pCodeFile = std::fopen(doc.m_strCodePath.c_str(), "rb+");
+  return true;
 }
 
 void CloseCodeFile(AnimationDocument& doc) {
@@ -50,6 +61,8 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
   const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath);
   prompter.Message(CompileMessage(result.outcome));
   if (CompileEndsTool(result.outcome)) return ExportEnd::ToolEnds;
+  // A compiler stopped half-way may have left half a program.
+  if (result.timedOut) fs::remove(doc.m_strBuildPath, ec);
   const ExportEnd compiled =
       result.outcome == CompileOutcome::Success ? ExportEnd::Exported : ExportEnd::CompileProblem;
   if (!fs::exists(doc.m_strBuildPath, ec)) return compiled;
