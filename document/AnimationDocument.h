@@ -16,6 +16,10 @@ inline constexpr int kMaxFrameRate = 100;
 inline constexpr int kMinDelay = 0;
 inline constexpr int kMaxDelay = 1000;
 
+// The most frames an animation may have: project files claiming more are
+// refused, and no command appends past it.
+inline constexpr int kMaxFrames = 1000000;
+
 // "无题" (untitled) in GBK.
 inline constexpr const char* kDefaultAnimName = "\xCE\xDE\xCC\xE2";
 
@@ -64,4 +68,11 @@ struct AnimationDocument {
   // Appending a blank frame: the edit area's text goes into the last frame
   // (the head when there is none), then an empty frame follows it.
   void AppendBlankFrame(const std::string& editText);
+
+  // Storing and copying the picture being drawn, count times: the edit
+  // area's text goes into the last frame (the head when there is none) and
+  // count frames with the same text follow it. The copies share the text,
+  // which is never changed in place. False, with nothing changed, when the
+  // animation would pass kMaxFrames.
+  bool AppendCopiesOfLast(const std::string& editText, int count);
 };

@@ -32,7 +32,7 @@
 
 // The most frames an animation may have. Files claiming more are refused
 // before anything is allocated for them, and no file is written with more.
-inline constexpr int kMaxProjectFrames = 1000000;
+inline constexpr int kMaxProjectFrames = kMaxFrames;
 
 // What a missing name, colour or frame reads as: "读取错误" in GBK.
 inline constexpr const char* kProjectReadError = "\xB6\xC1\xC8\xA1\xB4\xED\xCE\xF3";

@@ -47,6 +47,11 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnEditSelChange();
   void OnSaveFrame();
   void OnShowProperties();
+  void OnAddKeyFrame();
+  void OnFillSecond();
+  void OnFillHalfSecond();
+  void OnAddDelayFrames();
+  void StoreAndCopyLastFrame(int count);
   void OnExport();
   void OnReleaseCodeFile();
   void OnOpenProject();
@@ -80,6 +85,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
  private:
   void FillColorLists();
   void CaptureLayout();
+  bool RequireAnimation();
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);

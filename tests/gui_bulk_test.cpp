@@ -1,0 +1,99 @@
+// Appending copies of the picture being drawn: key frame, a second, half a
+// second, a delay.
+#include <gtest/gtest.h>
+#include <QComboBox>
+
+#include "tests/GuiTestSupport.h"
+
+using namespace guitest;
+
+namespace {
+
+void MakeFrames(MainWindow& w, int n) {
+  w.Click(1005);
+  for (int i = 1; i < n; ++i) {
+    w.SetText(1010, QString("f%1").arg(i));
+    w.Click(1012);
+  }
+}
+
+}  // namespace
+
+TEST(Bulk, KeyFrameOverwritesTheLastFrameWhateverTheEditAreaShows) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 10);
+  w.SetText(1024, "3");
+  w.Click(1025);
+  ASSERT_EQ(w.Text(1010), "f3");
+  w.SetText(1010, "key");
+  w.Key(1010, Qt::Key_E, Qt::ControlModifier);
+  ASSERT_EQ(d.m_nFrames, 11);
+  EXPECT_EQ(d.m_frames.At(2)->Text(), "f3");
+  EXPECT_EQ(d.m_frames.At(9)->Text(), "key");
+  EXPECT_EQ(d.m_frames.At(10)->Text(), "key");
+  EXPECT_EQ(w.Text(1010), "key");  // the edit area goes on with the new last frame
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
+  // Saving into one copy leaves the other alone.
+  w.SetText(1010, "changed");
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(d.m_frames.At(10)->Text(), "changed");
+  EXPECT_EQ(d.m_frames.At(9)->Text(), "key");
+}
+
+TEST(Bulk, CountsFollowTheRateAndTheDelay) {
+  struct Case {
+    int rate, key, mods, delay, added;
+  } cases[] = {
+      {24, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier, 0, 24},
+      {24, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, 0, 12},
+      {25, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, 0, 12},
+      {1, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, 0, 0},
+      {24, Qt::Key_D, Qt::ControlModifier, 2, 48},
+      {24, Qt::Key_D, Qt::ControlModifier, 0, 0},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    w.SetText(1004, QString::number(c.rate));
+    w.Click(1005);
+    w.SetText(1063, QString::number(c.delay));
+    hooks.messages.clear();
+    w.SetText(1010, "hold");
+    w.Key(1010, c.key, Qt::KeyboardModifiers(c.mods));
+    EXPECT_EQ(w.dlg().m_nFrames, 1 + c.added) << c.rate << "/" << c.key << "/" << c.delay;
+    EXPECT_TRUE(hooks.messages.isEmpty());
+    EXPECT_EQ(w.Text(1042), QString::number(1 + c.added));
+    if (c.key == Qt::Key_D) {
+      EXPECT_EQ(w.Text(1065), QString::fromUtf8("创建完成。"));
+    }
+    if (c.added) {
+      EXPECT_EQ(w.dlg().m_frames.Last().Text(), "hold");
+    }
+  }
+}
+
+TEST(Bulk, EveryCommandNeedsAnAnimationAndTheLimitHolds) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  for (int id : {1036, 1044, 1045, 1061}) w.Click(id);
+  EXPECT_EQ(hooks.messages.size(), 4);
+  for (const QString& m : hooks.messages)
+    EXPECT_EQ(m, QString::fromUtf8("还没有创建动画！请先创建动画！"));
+  EXPECT_EQ(w.Text(1042), "---");
+
+  // A delay that would pass the frame limit adds nothing and says so.
+  w.SetText(1004, "100");
+  w.Click(1005);
+  CZoetrixDlg& d = w.dlg();
+  d.m_frames.Clear();
+  for (int i = 0; i < kMaxFrames - 50; ++i) d.m_frames.Append();
+  d.m_nFrames = kMaxFrames - 50;
+  hooks.messages.clear();
+  w.SetText(1063, "1");
+  w.Click(1061);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].contains("1000000"));
+  EXPECT_EQ(d.m_nFrames, kMaxFrames - 50);
+}

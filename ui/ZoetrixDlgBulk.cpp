@@ -1,0 +1,57 @@
+// Holding a picture on screen: appending copies of the picture being drawn,
+// as one key frame, a second's or half a second's worth, or a delay.
+#include "res/Texts.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+namespace {
+constexpr int kStatusLabel = 1065;
+}
+
+// The last frame takes the edit area's text and count copies follow; the
+// frame controls are refreshed once at the end, which leaves them as a
+// refresh after every copy would.
+void CZoetrixDlg::StoreAndCopyLastFrame(int count) {
+  UpdateData(true);
+  if (!AppendCopiesOfLast(m_strEditText, count)) {
+    ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
+    return;
+  }
+  UpdateData(false);
+  RefreshFrameControls();
+}
+
+bool CZoetrixDlg::RequireAnimation() {
+  if (m_bCreated != 0) return true;
+  ZMessageBox(U(res::kNoAnimation));
+  return false;
+}
+
+void CZoetrixDlg::OnAddKeyFrame() {
+  if (RequireAnimation()) StoreAndCopyLastFrame(1);
+}
+
+void CZoetrixDlg::OnFillSecond() {
+  UpdateData(true);
+  if (RequireAnimation() && m_nRate > 0) StoreAndCopyLastFrame(m_nRate);
+}
+
+void CZoetrixDlg::OnFillHalfSecond() {
+  UpdateData(true);
+  if (RequireAnimation() && m_nRate / 2 > 0) StoreAndCopyLastFrame(m_nRate / 2);
+}
+
+void CZoetrixDlg::OnAddDelayFrames() {
+  UpdateData(true);
+  if (!RequireAnimation()) return;
+  SetDlgItemText(kStatusLabel, U("正在创建帧，请勿点击程序！"));
+  UpdateData(false);
+  const long long count = static_cast<long long>(m_nDelay) * m_nRate;
+  if (count > 0)
+    StoreAndCopyLastFrame(count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count));
+  SetDlgItemText(kStatusLabel, U("创建完成。"));
+  UpdateData(false);
+}
