@@ -17,7 +17,6 @@
 using namespace ui;
 
 namespace {
-constexpr int kTimerStartupTips = 1;
 constexpr int kSysCommandAbout = 16;
 }  // namespace
 
@@ -109,6 +108,8 @@ void CZoetrixDlg::OnTimer(int id) {
     KillTimer(kTimerStartupTips);
     Tips tips(this);
     tips.DoModal();
+  } else if (id == kTimerPlayback) {
+    OnPlaybackTick();
   }
 }
 

@@ -23,6 +23,9 @@ class FrameItemsModel;
 class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   Q_OBJECT
  public:
+  static constexpr int kTimerPlayback = 0;
+  static constexpr int kTimerStartupTips = 1;
+
   explicit CZoetrixDlg(QWidget* parent = nullptr);
   ~CZoetrixDlg() override;
 
@@ -52,6 +55,11 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnFillHalfSecond();
   void OnAddDelayFrames();
   void StoreAndCopyLastFrame(int count);
+  void OnPlayFromStart();
+  void OnPlayFromCurrent();
+  void OnPause();
+  void OnPlaybackTick();
+  void OnSliderReleased();
   void OnExport();
   void OnReleaseCodeFile();
   void OnOpenProject();
@@ -86,6 +94,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void FillColorLists();
   void CaptureLayout();
   bool RequireAnimation();
+  void StartPlayback(int position);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);

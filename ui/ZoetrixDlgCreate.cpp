@@ -15,7 +15,6 @@ using namespace ui;
 
 namespace {
 
-constexpr int kTimerPlayback = 0;
 constexpr int kMinCreateCanvas = 11;
 
 bool ValuesInRange(const AnimationDocument& d) {

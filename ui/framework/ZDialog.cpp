@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "res/Resources.h"
@@ -171,9 +172,10 @@ void ZDialog::Wire(QWidget* w, int id) {
   } else if (auto* c = qobject_cast<QComboBox*>(w)) {
     // Only the user's choice notifies, not a selection set by the program.
     connect(c, &QComboBox::activated, this, [this, id] { RunCommand(id, Notify::SelChange); });
-  } else if (auto* s = qobject_cast<QSlider*>(w)) {
-    connect(s, &QSlider::sliderReleased, this,
-            [this, id] { RunCommand(id, Notify::ReleasedCapture); });
+  } else if (qobject_cast<QSlider*>(w)) {
+    // Letting go of the mouse, after dragging the handle or clicking the
+    // track alike (see eventFilter).
+    w->installEventFilter(this);
   }
 }
 
@@ -242,6 +244,7 @@ void ZDialog::SetTimer(int id, int milliseconds) {
   if (qtId == 0) return;
   m_timers.insert(id, qtId);
   m_timerIds.insert(qtId, id);
+  m_timerIntervals.insert(id, milliseconds);
 }
 
 void ZDialog::KillTimer(int id) {
@@ -250,6 +253,7 @@ void ZDialog::KillTimer(int id) {
   killTimer(*it);
   m_timerIds.remove(*it);
   m_timers.erase(it);
+  m_timerIntervals.remove(id);
 }
 
 void ZDialog::timerEvent(QTimerEvent* event) {
@@ -281,6 +285,15 @@ void ZDialog::OnCancel() { EndDialog(IDCANCEL); }
 // Escape, the close box and Alt+F4 all arrive as the cancel command.
 void ZDialog::reject() { RunCommand(IDCANCEL, Notify::Clicked); }
 void ZDialog::accept() { RunCommand(IDOK, Notify::Clicked); }
+
+bool ZDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QSlider*>(watched)) {
+    const int id = watched->property("controlId").toInt();
+    // After the slider has taken the release and settled on its position.
+    QTimer::singleShot(0, this, [this, id] { RunCommand(id, Notify::ReleasedCapture); });
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 void ZDialog::keyPressEvent(QKeyEvent* event) {
   const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);

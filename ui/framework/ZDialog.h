@@ -66,6 +66,8 @@ class ZDialog : public QDialog {
   void SetTimer(int id, int milliseconds);
   void KillTimer(int id);
   bool HasTimer(int id) const { return m_timers.contains(id); }
+  // The interval a running timer was set with; -1 when it is not running.
+  int TimerInterval(int id) const { return m_timerIntervals.value(id, -1); }
 
   void EndDialog(int result);
 
@@ -100,6 +102,7 @@ class ZDialog : public QDialog {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void reject() override;
   void accept() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -111,8 +114,9 @@ class ZDialog : public QDialog {
   bool m_controlsBuilt = false;
   QList<QWidget*> m_controls;
   QHash<int, QWidget*> m_byId;
-  QHash<int, int> m_timers;    // id -> Qt timer id
-  QHash<int, int> m_timerIds;  // Qt timer id -> id
+  QHash<int, int> m_timers;          // id -> Qt timer id
+  QHash<int, int> m_timerIds;        // Qt timer id -> id
+  QHash<int, int> m_timerIntervals;  // id -> milliseconds
   std::vector<SysMenuEntry> m_sysMenu;
   const AcceleratorTable* m_accel = nullptr;
   int m_holdFrom = 0;  // 0: nothing held

@@ -1,0 +1,150 @@
+// Playing the animation in the preview area.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTest>
+
+#include "playback/PlaybackClock.h"
+#include "tests/GuiTestSupport.h"
+
+using namespace guitest;
+
+namespace {
+
+// An animation of n frames reading "1" ... "n".
+void MakeFrames(MainWindow& w, int n, int rate = 24) {
+  w.SetText(1004, QString::number(rate));
+  w.Click(1005);
+  for (int i = 1; i <= n; ++i) {
+    w.SetText(1010, QString::number(i));
+    if (i < n) w.Click(1012);
+  }
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+}
+
+}  // namespace
+
+TEST(Playback, IntervalFollowsTheRate) {
+  EXPECT_EQ(PlaybackInterval(24), 41);
+  EXPECT_EQ(PlaybackInterval(7), 142);
+  EXPECT_EQ(PlaybackInterval(100), 10);
+  EXPECT_EQ(PlaybackInterval(0), 1000);
+  Hooks hooks;
+  MainWindow w(hooks);
+  MakeFrames(w, 2, 7);
+  w.Click(1038);
+  EXPECT_EQ(w.dlg().TimerInterval(CZoetrixDlg::kTimerPlayback), 142);
+  w.Click(1040);
+  EXPECT_FALSE(w.dlg().HasTimer(CZoetrixDlg::kTimerPlayback));
+}
+
+TEST(Playback, FiveFramesOncePerTickThenStop) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 5);
+  hooks.messages.clear();
+  w.Click(1038);
+  for (int k = 1; k <= 5; ++k) {
+    ASSERT_TRUE(d.HasTimer(CZoetrixDlg::kTimerPlayback)) << k;
+    d.OnPlaybackTick();
+    EXPECT_EQ(w.Text(1009), QString::number(k));
+    EXPECT_EQ(d.m_comboPreview->currentIndex(), k - 1);
+  }
+  EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
+  EXPECT_EQ(d.m_progress->value(), 4);
+  EXPECT_EQ(d.m_slider->value(), 3);
+  EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+TEST(Playback, LoopTurnedOnDuringPlaybackStartsOver) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 3);
+  w.Click(1038);
+  d.OnPlaybackTick();
+  d.ControlAs<QAbstractButton>(1057)->setChecked(true);
+  d.OnPlaybackTick();
+  d.OnPlaybackTick();
+  d.OnPlaybackTick();
+  EXPECT_EQ(w.Text(1009), "1");
+  EXPECT_TRUE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
+  // Play from start while playing: back to frame 1 with the bars at 0.
+  d.OnPlaybackTick();
+  w.Click(1038);
+  EXPECT_EQ(d.m_progress->value(), 0);
+  EXPECT_EQ(d.m_slider->value(), 0);
+  EXPECT_EQ(w.Text(1026), "1");
+}
+
+TEST(Playback, SliderPauseAndResume) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 6);
+  hooks.messages.clear();
+  w.Click(1038);
+  d.m_slider->setValue(2);
+  d.RunCommand(1049, ui::Notify::ReleasedCapture);
+  EXPECT_EQ(w.Text(1009), "3");
+  d.OnPlaybackTick();
+  d.OnPlaybackTick();
+  EXPECT_EQ(w.Text(1009), "4");
+  w.Click(1040);
+  w.Click(1039);  // continues with the frame that was showing
+  d.OnPlaybackTick();
+  EXPECT_EQ(w.Text(1009), "4");
+  d.OnPlaybackTick();
+  EXPECT_EQ(w.Text(1009), "5");
+  // A number typed during playback is the next frame.
+  w.SetText(1026, "2");
+  d.OnPlaybackTick();
+  EXPECT_EQ(w.Text(1009), "2");
+  EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+TEST(Playback, AFrameThatIsNotThereEndsPlaybackWithOneReport) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 3);
+  hooks.messages.clear();
+  w.Click(1038);
+  w.SetText(1026, "9");
+  d.OnPlaybackTick();
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("没有这一帧！")});
+  EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
+}
+
+TEST(Playback, NeedsAnAnimationButPauseAlwaysWorks) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Click(1040);
+  w.Click(1038);
+  w.Click(1039);
+  w.dlg().RunCommand(1049, ui::Notify::ReleasedCapture);
+  const QString none = QString::fromUtf8("还没有创建动画！请先创建动画！");
+  EXPECT_EQ(hooks.messages, (QStringList{none, none}));
+  EXPECT_FALSE(w.dlg().HasTimer(CZoetrixDlg::kTimerPlayback));
+}
+
+TEST(Playback, RunsOnItsOwnTimerAndTheMouseOnTheSliderJumps) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 4, 100);
+  w.Click(1038);
+  // 10 ms a frame: all four are shown and playback ends (waits 5 s at most).
+  for (int waited = 0; d.HasTimer(CZoetrixDlg::kTimerPlayback) && waited < 5000; waited += 20)
+    Pump(20);
+  EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
+  EXPECT_EQ(w.Text(1009), "4");
+  // A click at the left end of the track and a release there.
+  QTest::mouseClick(d.m_slider, Qt::LeftButton, {}, QPoint(2, d.m_slider->height() / 2));
+  Pump();
+  EXPECT_EQ(w.Text(1026), QString::number(d.m_slider->value() + 1));
+  EXPECT_EQ(w.Text(1009), QString::number(d.m_slider->value() + 1));
+}
