@@ -9,6 +9,7 @@ extern const ui::DialogTemplate kMainDialog;    // the main window
 extern const ui::DialogTemplate kAboutDialog;   // About box
 extern const ui::DialogTemplate kTipsDialog;    // start-up tips
 extern const ui::DialogTemplate kSplashDialog;  // splash
+extern const ui::DialogTemplate kDelFrameDialog;  // deletion options
 
 extern const ui::AcceleratorTable kMainAccelerators;
 

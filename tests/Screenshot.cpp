@@ -1,5 +1,6 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
-// layout without a display): zoetrix_screenshot OUT.png [main|drawn|tips|about|splash] [SCALE]
+// layout without a display): zoetrix_screenshot OUT.png [main|drawn|tips|about|delframe|splash]
+// [SCALE]
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include "platform/ProgramFolder.h"
 #include "ui/AboutDlg.h"
+#include "ui/DelFrameDlg.h"
 #include "ui/StartDlg.h"
 #include "ui/TipsDlg.h"
 #include "ui/ZoetrixDlg.h"
@@ -34,6 +36,11 @@ int main(int argc, char** argv) {
   if (which == "about") {
     CAboutDlg about;
     about.DoModal();
+    return 1;
+  }
+  if (which == "delframe") {
+    DelFrame options(10);
+    options.DoModal();
     return 1;
   }
   CZoetrixDlg dlg;

@@ -60,6 +60,8 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnPause();
   void OnPlaybackTick();
   void OnSliderReleased();
+  void OnDeleteLastFrame();
+  void OnDeleteOptions();
   void OnExport();
   void OnReleaseCodeFile();
   void OnOpenProject();
@@ -95,6 +97,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void CaptureLayout();
   bool RequireAnimation();
   void StartPlayback(int position);
+  void EraseFrames(int first, int count);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);

@@ -1,0 +1,157 @@
+// Deleting frames: Ctrl+Del and the deletion options.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QComboBox>
+
+#include "tests/GuiTestSupport.h"
+#include "ui/DelFrameDlg.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace guitest;
+
+namespace {
+
+const QString kBadValue =
+    QString::fromUtf8("输入的值非法，可能的原因：\n·值小于或等于0\n·值大于帧数");
+const QString kBadRange = QString::fromUtf8(
+    "输入的值非法，可能的原因：\n·值小于或等于0\n·值大于帧数\n·选取的两个值为相邻值");
+
+// An animation of n frames reading "1" ... "n".
+void MakeFrames(MainWindow& w, int n) {
+  w.Click(1005);
+  for (int i = 1; i <= n; ++i) {
+    w.SetText(1010, QString::number(i));
+    if (i < n) w.Click(1012);
+  }
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+}
+
+std::string Texts(CZoetrixDlg& d) {
+  std::string all;
+  for (int i = 0; i < d.m_nFrames; ++i) all += d.m_frames.At(i)->Text() + " ";
+  return all;
+}
+
+// Fills the deletion options and presses a button while the dialog runs.
+void Answer(Hooks& hooks, std::vector<std::pair<int, QString>> fields, int button) {
+  hooks.onDialog = [fields, button](QDialog& dialog) {
+    auto& d = static_cast<DelFrame&>(dialog);
+    for (const auto& [id, text] : fields) ui::ZDialog::SetControlText(d.Control(id), text);
+    d.ControlAs<QAbstractButton>(button)->click();
+    if (d.isVisible()) d.done(ui::IDCANCEL);
+  };
+}
+
+}  // namespace
+
+TEST(Delete, CtrlDelRemovesTheLastFrameButNeverTheOnlyOne) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
+  MakeFrames(w, 2);
+  hooks.messages.clear();
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确实要删除最后一帧？操作不可更改。")});
+  EXPECT_EQ(w.dlg().m_nFrames, 1);
+  // The edit area now holds the frame that is last, so drawing on keeps it.
+  EXPECT_EQ(w.Text(1010), "1");
+  hooks.messages.clear();
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已经没有可以删除的帧了。")});
+  EXPECT_EQ(w.dlg().m_nFrames, 1);
+  hooks.answer = ui::IDCANCEL;
+  MakeFrames(w, 3);
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(w.dlg().m_nFrames, 3);
+}
+
+TEST(Delete, FromTheEndARangeOrOneFrame) {
+  struct Case {
+    std::vector<std::pair<int, QString>> fields;
+    int button;
+    const char* left;
+  } cases[] = {
+      {{{1077, "3"}}, 1074, "1 2 3 4 5 6 7 "},
+      {{{1077, "10"}}, 1074, ""},
+      {{{1078, "3"}, {1079, "7"}}, 1075, "1 2 3 7 8 9 10 "},
+      {{{1078, "7"}, {1079, "3"}}, 1075, "1 2 3 7 8 9 10 "},
+      {{{1080, "10"}}, 1076, "1 2 3 4 5 6 7 8 9 "},
+      {{{1080, "1"}}, 1076, "2 3 4 5 6 7 8 9 10 "},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    MakeFrames(w, 10);
+    hooks.messages.clear();
+    Answer(hooks, c.fields, c.button);
+    w.Click(1073);
+    EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确定删除？")}) << c.left;
+    EXPECT_EQ(Texts(w.dlg()), c.left);
+    EXPECT_EQ(w.Text(1042), QString::number(w.dlg().m_nFrames));
+  }
+}
+
+TEST(Delete, BadValuesKeepTheDialogOpenAndDeleteNothing) {
+  struct Case {
+    std::vector<std::pair<int, QString>> fields;
+    int button;
+    QString message;
+  } cases[] = {
+      {{{1077, "0"}}, 1074, kBadValue},
+      {{{1077, "11"}}, 1074, kBadValue},
+      {{{1078, "3"}, {1079, "4"}}, 1075, kBadRange},
+      {{{1078, "4"}, {1079, "3"}}, 1075, kBadRange},
+      {{{1078, "5"}, {1079, "5"}}, 1075, kBadRange},
+      {{{1078, "0"}, {1079, "5"}}, 1075, kBadRange},
+      {{{1080, "11"}}, 1076, kBadValue},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    MakeFrames(w, 10);
+    hooks.messages.clear();
+    bool stayedOpen = false;
+    hooks.onDialog = [&](QDialog& dialog) {
+      auto& d = static_cast<DelFrame&>(dialog);
+      for (const auto& [id, text] : c.fields) ui::ZDialog::SetControlText(d.Control(id), text);
+      d.ControlAs<QAbstractButton>(c.button)->click();
+      stayedOpen = d.isVisible();
+      d.done(ui::IDCANCEL);
+    };
+    w.Click(1073);
+    EXPECT_EQ(hooks.messages, QStringList{c.message});
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(w.dlg().m_nFrames, 10);
+  }
+}
+
+TEST(Delete, EnterInTheOptionsLeadsToTheModeErrorAndDeletesNothing) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  MakeFrames(w, 4);
+  hooks.messages.clear();
+  hooks.onDialog = [](QDialog& dialog) {
+    auto& d = static_cast<DelFrame&>(dialog);
+    d.Control(1077)->setFocus();
+    d.RunCommand(ui::IDOK, ui::Notify::Clicked);
+  };
+  w.Click(1073);
+  EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8("确定删除？"),
+                                         QString::fromUtf8("意外的错误：传入的模式有误！")}));
+  EXPECT_EQ(w.dlg().m_nFrames, 4);
+}
+
+TEST(Delete, AfterARangeToTheEndCtrlDelShortensOneAtATime) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  MakeFrames(w, 6);
+  Answer(hooks, {{1078, "2"}, {1079, "6"}}, 1075);
+  w.Click(1073);
+  ASSERT_EQ(Texts(w.dlg()), "1 2 6 ");
+  for (int left = 2; left >= 1; --left) {
+    w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(w.dlg().m_nFrames, left);
+  }
+  EXPECT_EQ(Texts(w.dlg()), "1 ");
+}

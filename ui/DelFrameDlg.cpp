@@ -1,0 +1,80 @@
+#include "ui/DelFrameDlg.h"
+
+#include <cstdlib>
+
+#include "res/Templates.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+namespace {
+const char* const kBadValue = "输入的值非法，可能的原因：\n·值小于或等于0\n·值大于帧数";
+const char* const kBadRange =
+    "输入的值非法，可能的原因：\n·值小于或等于0\n·值大于帧数\n·选取的两个值为相邻值";
+}  // namespace
+
+DelFrame::DelFrame(int total, QWidget* parent)
+    : ZDialog(res::kDelFrameDialog, parent), m_nTotal(total) {}
+
+void DelFrame::DoDataExchange(CDataExchange& dx) {
+  DDX_Text(dx, 1077, m_nTailCount);
+  DDX_Text(dx, 1078, m_nRangeFrom);
+  DDX_Text(dx, 1079, m_nRangeTo);
+  DDX_Text(dx, 1080, m_nSingle);
+}
+
+void DelFrame::OnCommand(int id, Notify notify) {
+  switch (id) {
+    case 1074:
+      OnDeleteTail();
+      return;
+    case 1075:
+      OnDeleteRange();
+      return;
+    case 1076:
+      OnDeleteSingle();
+      return;
+    default:
+      ZDialog::OnCommand(id, notify);
+  }
+}
+
+void DelFrame::Choose(int mode, int first, int second) {
+  m_nMode = mode;
+  m_nFirst = first;
+  m_nSecond = second;
+  EndDialog(0);
+}
+
+void DelFrame::OnDeleteTail() {
+  UpdateData(true);
+  const int c = m_nTailCount;
+  if (c <= 0 || c > m_nTotal) {
+    ZMessageBox(U(kBadValue));
+    return;
+  }
+  Choose(kModeTail, c, 0);
+}
+
+void DelFrame::OnDeleteRange() {
+  UpdateData(true);
+  const int f = m_nRangeFrom, t = m_nRangeTo;
+  const bool bad =
+      f == t || std::abs(f - t) == 1 || f <= 0 || f > m_nTotal || t <= 0 || t > m_nTotal;
+  if (bad) {
+    ZMessageBox(U(kBadRange));
+    return;
+  }
+  Choose(kModeRange, f, t);
+}
+
+void DelFrame::OnDeleteSingle() {
+  UpdateData(true);
+  const int k = m_nSingle;
+  if (k <= 0 || k > m_nTotal) {
+    ZMessageBox(U(kBadValue));
+    return;
+  }
+  Choose(kModeSingle, k, 0);
+}

@@ -1,0 +1,57 @@
+// Deleting frames: the last one with Ctrl+Del, or by the deletion options.
+#include <algorithm>
+
+#include "res/Texts.h"
+#include "ui/DelFrameDlg.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+void CZoetrixDlg::OnDeleteLastFrame() {
+  if (!RequireAnimation()) return;
+  if (m_nFrames <= 1) {
+    ZMessageBox(U("已经没有可以删除的帧了。"));
+    return;
+  }
+  if (ZMessageBox(U("确实要删除最后一帧？操作不可更改。"), MB_OKCANCEL) == IDCANCEL) return;
+  EraseFrames(m_nFrames - 1, 1);
+}
+
+void CZoetrixDlg::OnDeleteOptions() {
+  UpdateData(true);
+  if (!RequireAnimation()) return;
+  DelFrame options(m_nFrames, this);
+  if (options.DoModal() == IDCANCEL) return;
+  if (ZMessageBox(U("确定删除？"), MB_OKCANCEL) == IDCANCEL) return;
+  switch (options.m_nMode) {
+    case DelFrame::kModeTail:
+      EraseFrames(m_nFrames - options.m_nFirst, options.m_nFirst);
+      break;
+    case DelFrame::kModeRange: {
+      const int lo = std::min(options.m_nFirst, options.m_nSecond);
+      const int hi = std::max(options.m_nFirst, options.m_nSecond);
+      EraseFrames(lo, hi - lo - 1);  // both bounding frames stay
+      break;
+    }
+    case DelFrame::kModeSingle:
+      EraseFrames(options.m_nFirst - 1, 1);
+      break;
+    default:
+      ZMessageBox(U("意外的错误：传入的模式有误！"));
+  }
+}
+
+// Takes count frames out from position first (frame first + 1) on. When the
+// last frame goes, the edit area takes the text of the new last frame: it is
+// the frame being edited, and the next append stores the edit area into it.
+void CZoetrixDlg::EraseFrames(int first, int count) {
+  const FrameNode* lastBefore = &m_frames.Last();
+  UpdateData(true);
+  m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+  m_nFrames -= count;
+  if (&m_frames.Last() != lastBefore && m_nFrames > 0) m_strEditText = m_frames.Last().Text();
+  UpdateData(false);
+  RefreshFrameControls();
+}
