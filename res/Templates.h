@@ -10,6 +10,8 @@ extern const ui::DialogTemplate kAboutDialog;   // About box
 extern const ui::DialogTemplate kTipsDialog;    // start-up tips
 extern const ui::DialogTemplate kSplashDialog;  // splash
 extern const ui::DialogTemplate kDelFrameDialog;  // deletion options
+extern const ui::DialogTemplate kModeDialog;      // preview-mode settings
+extern const ui::DialogTemplate kOpenDialog;      // folder shortcuts
 
 extern const ui::AcceleratorTable kMainAccelerators;
 

@@ -1,6 +1,6 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
-// layout without a display): zoetrix_screenshot OUT.png [main|drawn|tips|about|delframe|splash]
-// [SCALE]
+// layout without a display): zoetrix_screenshot OUT.png
+// [main|drawn|tips|about|delframe|mode|open|splash] [SCALE]
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -11,6 +11,8 @@
 #include "platform/ProgramFolder.h"
 #include "ui/AboutDlg.h"
 #include "ui/DelFrameDlg.h"
+#include "ui/ModeDlg.h"
+#include "ui/OpenDlg.h"
 #include "ui/StartDlg.h"
 #include "ui/TipsDlg.h"
 #include "ui/ZoetrixDlg.h"
@@ -36,6 +38,16 @@ int main(int argc, char** argv) {
   if (which == "about") {
     CAboutDlg about;
     about.DoModal();
+    return 1;
+  }
+  if (which == "mode") {
+    Mode settings;
+    settings.DoModal();
+    return 1;
+  }
+  if (which == "open") {
+    Open folders;
+    folders.DoModal();
     return 1;
   }
   if (which == "delframe") {

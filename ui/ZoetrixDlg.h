@@ -62,6 +62,9 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnSliderReleased();
   void OnDeleteLastFrame();
   void OnDeleteOptions();
+  void OnSettings();
+  void OnOpenFolders();
+  void OnOpenSettingsFolder();
   void OnExport();
   void OnReleaseCodeFile();
   void OnOpenProject();

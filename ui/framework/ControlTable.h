@@ -13,8 +13,10 @@ enum class ControlKind {
   Button,             // push button
   DefaultButton,      // the button Enter presses
   WrapButton,         // push button whose caption wraps onto several lines
+  LeftButton,         // push button with its caption at the left
   Label,              // static text
   DisabledLabel,      // static text, greyed
+  SunkenLabel,        // static text, centred in a sunken border
   Group,              // a frame with a caption, drawn behind other controls
   Check,              // automatic check box (a "\n" in the caption makes two lines)
   DropList,           // drop-down list, items stay in insertion order

@@ -83,6 +83,23 @@ void ZDialog::BuildControls() {
     m_controls.append(w);
     Wire(w, entry.id);
   }
+  WidenCheckBoxes();
+}
+
+// The stand-in fonts are wider than the classic ones: a check box whose
+// caption does not fit takes the free room to its right, where there is some.
+void ZDialog::WidenCheckBoxes() {
+  const int right = m_units.MapX(m_tpl.width);
+  for (QWidget* w : m_controls) {
+    if (!qobject_cast<QCheckBox*>(w) || w->sizeHint().width() <= w->width()) continue;
+    QRect wanted = w->geometry();
+    wanted.setWidth(qMin(w->sizeHint().width(), right - wanted.x()));
+    bool free = true;
+    for (QWidget* other : m_controls)
+      if (other != w && !qobject_cast<QGroupBox*>(other) && other->geometry().intersects(wanted))
+        free = false;
+    if (free) w->setGeometry(wanted);
+  }
 }
 
 QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
@@ -97,6 +114,18 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
     }
     case ControlKind::WrapButton:
       return new WrapButton(caption, this);
+    case ControlKind::LeftButton: {
+      auto* b = new QPushButton(caption, this);
+      b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 4px;"));
+      return b;
+    }
+    case ControlKind::SunkenLabel: {
+      auto* l = new QLabel(caption, this);
+      l->setTextFormat(Qt::PlainText);
+      l->setAlignment(Qt::AlignCenter);
+      l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      return l;
+    }
     case ControlKind::Label:
     case ControlKind::DisabledLabel: {
       auto* l = new QLabel(caption, this);

@@ -106,6 +106,7 @@ class ZDialog : public QDialog {
 
  private:
   void BuildControls();
+  void WidenCheckBoxes();
   QWidget* MakeControl(const ControlEntry& entry);
   void Wire(QWidget* w, int id);
 

@@ -1,0 +1,87 @@
+// The preview-mode settings and the folder shortcuts.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <filesystem>
+#include <optional>
+
+#include "platform/Shell.h"
+#include "tests/GuiTestSupport.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace guitest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Opens the settings, notes whether the box is ticked, sets it, and presses
+// the button given.
+bool RunSettings(MainWindow& w, Hooks& hooks, std::optional<bool> tick, int button) {
+  bool shown = false;
+  hooks.onDialog = [&](QDialog& dialog) {
+    auto& d = static_cast<ui::ZDialog&>(dialog);
+    auto* box = d.ControlAs<QAbstractButton>(1035);
+    shown = box->isChecked();
+    if (tick) box->setChecked(*tick);
+    d.ControlAs<QAbstractButton>(button)->click();
+  };
+  w.Click(1028);
+  return shown;
+}
+
+std::string Settings(MainWindow& w) {
+  const fs::path p = w.folder().path() / "data" / "Settings.ini";
+  return fs::exists(p) ? testsupport::ReadFile(p) : std::string("(none)");
+}
+
+}  // namespace
+
+TEST(Settings, TheBoxShowsTheSettingAndSavingWritesIt) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  EXPECT_TRUE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));  // no file: on
+  EXPECT_EQ(Settings(w), "(none)");
+  RunSettings(w, hooks, std::nullopt, ui::IDOK);
+  EXPECT_EQ(Settings(w), "[Frame]\r\nNewFrame=1\r\n");
+  RunSettings(w, hooks, false, ui::IDOK);
+  EXPECT_EQ(Settings(w), "[Frame]\r\nNewFrame=0\r\n");
+  EXPECT_FALSE(RunSettings(w, hooks, true, ui::IDCANCEL));
+  EXPECT_EQ(Settings(w), "[Frame]\r\nNewFrame=0\r\n");
+  // Any value but 1 leaves the preview alone, and the box says so.
+  w.WriteSettings("[Frame]\r\nNewFrame=2\r\n");
+  EXPECT_FALSE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));
+  EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+TEST(Settings, AMissingDataFolderIsReported) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  fs::remove_all(w.folder().path() / "data");
+  RunSettings(w, hooks, false, ui::IDOK);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法保存设置")));
+}
+
+TEST(Folders, EachShortcutOpensItsFolderBesideTheTool) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  std::vector<std::string> opened;
+  platform::SetShellOpenHookForTesting([&](const std::string& t) { opened.push_back(t); });
+  hooks.onDialog = [](QDialog& dialog) {
+    auto& d = static_cast<ui::ZDialog&>(dialog);
+    for (int id : {1006, 1005, 1012}) d.ControlAs<QAbstractButton>(id)->click();
+    EXPECT_TRUE(d.isVisible());  // stays open for the next one
+    d.done(ui::IDCANCEL);
+  };
+  w.Click(1053);
+  const std::string f = w.folder().folder();
+  EXPECT_EQ(opened, (std::vector<std::string>{f + "Code/", f + "Animate/", f + "Project/"}));
+
+  opened.clear();
+  hooks.answer = ui::IDCANCEL;
+  w.Click(1023);
+  EXPECT_TRUE(opened.empty());
+  hooks.answer = ui::IDOK;
+  w.Click(1023);
+  EXPECT_EQ(opened, std::vector<std::string>{f + "data/"});
+  EXPECT_EQ(hooks.messages.last(), QString::fromUtf8("确实要打开配置文件存储目录？"));
+}

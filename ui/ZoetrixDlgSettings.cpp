@@ -1,0 +1,24 @@
+// The preview-mode settings and the folder shortcuts.
+#include "platform/Shell.h"
+#include "ui/ModeDlg.h"
+#include "ui/OpenDlg.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+void CZoetrixDlg::OnSettings() {
+  Mode settings(this);
+  settings.DoModal();
+}
+
+void CZoetrixDlg::OnOpenFolders() {
+  Open folders(this);
+  folders.DoModal();
+}
+
+void CZoetrixDlg::OnOpenSettingsFolder() {
+  if (ZMessageBox(U("确实要打开配置文件存储目录？"), MB_OKCANCEL) == IDCANCEL) return;
+  platform::ShellOpen(GetProgramFolder() + "data/");
+}
