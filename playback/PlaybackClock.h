@@ -2,8 +2,13 @@
 // The pace of playback in the preview area.
 
 // Milliseconds between frames at a rate: 1000 / rate, whole milliseconds (41
-// at 24 frames per second). A rate below 1 plays at one frame per second.
+// at 24 frames per second). A rate below 1 plays at one frame per second; no
+// rate goes faster than a frame every 10 ms.
 int PlaybackInterval(int rate);
+
+// The progress bar one step on: past its end it starts over from the start
+// of its range, keeping in step with the frames.
+int StepProgress(int value, int minimum, int maximum);
 
 // What a tick does after showing frame `shown` of `frames`.
 enum class TickEnd {

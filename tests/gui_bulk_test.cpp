@@ -97,3 +97,19 @@ TEST(Bulk, EveryCommandNeedsAnAnimationAndTheLimitHolds) {
   EXPECT_TRUE(hooks.messages[0].contains("1000000"));
   EXPECT_EQ(d.m_nFrames, kMaxFrames - 50);
 }
+
+TEST(Bulk, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 3);
+  d.m_frames.Clear();
+  d.m_nFrames = 0;
+  w.SetText(1010, "again");
+  w.Click(1036);
+  ASSERT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(d.m_frames.Head().Text(), "again");
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "again");
+  EXPECT_EQ(d.m_frames.At(0)->pPrev, &d.m_frames.Head());
+  EXPECT_EQ(d.m_frames.At(0)->pNext, nullptr);
+}

@@ -31,6 +31,11 @@ TEST(Playback, IntervalFollowsTheRate) {
   EXPECT_EQ(PlaybackInterval(7), 142);
   EXPECT_EQ(PlaybackInterval(100), 10);
   EXPECT_EQ(PlaybackInterval(0), 1000);
+  EXPECT_EQ(PlaybackInterval(5000), 10);  // never a busy loop
+  // The bar starts over in step with the frames: 1, 2, 3, then 1 again.
+  EXPECT_EQ(StepProgress(0, 0, 3), 1);
+  EXPECT_EQ(StepProgress(3, 0, 3), 1);
+  EXPECT_EQ(StepProgress(0, 0, 0), 0);
   Hooks hooks;
   MainWindow w(hooks);
   MakeFrames(w, 2, 7);
@@ -142,9 +147,47 @@ TEST(Playback, RunsOnItsOwnTimerAndTheMouseOnTheSliderJumps) {
     Pump(20);
   EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
   EXPECT_EQ(w.Text(1009), "4");
-  // A click at the left end of the track and a release there.
+  // A right click does nothing; a left click on the track moves the handle
+  // towards it and the preview jumps to that frame.
+  d.m_slider->setValue(2);
+  QTest::mouseClick(d.m_slider, Qt::RightButton, {}, QPoint(2, d.m_slider->height() / 2));
+  Pump();
+  EXPECT_EQ(w.Text(1009), "4");
   QTest::mouseClick(d.m_slider, Qt::LeftButton, {}, QPoint(2, d.m_slider->height() / 2));
   Pump();
+  EXPECT_LT(d.m_slider->value(), 2);
   EXPECT_EQ(w.Text(1026), QString::number(d.m_slider->value() + 1));
   EXPECT_EQ(w.Text(1009), QString::number(d.m_slider->value() + 1));
+}
+
+TEST(Playback, AFieldThatDoesNotValidateEndsPlaybackWithOneReport) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 3, 100);
+  d.ControlAs<QAbstractButton>(1057)->setChecked(true);
+  hooks.messages.clear();
+  w.Click(1038);
+  w.SetText(1002, "150");
+  for (int waited = 0; d.HasTimer(CZoetrixDlg::kTimerPlayback) && waited < 3000; waited += 20)
+    Pump(20);
+  Pump(100);
+  EXPECT_EQ(hooks.messages,
+            QStringList{QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。")});
+  EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
+}
+
+TEST(Playback, FromTheCurrentFrameWithNothingChosenStartsAtTheFirst) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  MakeFrames(w, 3);
+  d.m_comboPreview->setCurrentIndex(-1);
+  hooks.messages.clear();
+  w.Click(1039);
+  d.OnPlaybackTick();
+  EXPECT_EQ(w.Text(1009), "1");
+  EXPECT_EQ(d.m_progress->value(), 1);
+  EXPECT_EQ(d.m_slider->value(), 0);
+  EXPECT_TRUE(hooks.messages.isEmpty());
 }

@@ -42,6 +42,10 @@ void CZoetrixDlg::OnAppendBlankFrame() {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
+  if (m_nFrames >= kMaxFrames) {
+    ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
+    return;
+  }
   UpdateData(true);
   AppendBlankFrame(m_strEditText);
   m_strEditText.clear();

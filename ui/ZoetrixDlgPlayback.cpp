@@ -13,6 +13,7 @@
 using namespace ui;
 
 void CZoetrixDlg::StartPlayback(int position) {
+  KillTimer(kTimerPlayback);  // a report below must not find ticks still coming
   UpdateData(true);
   if (!RequireAnimation()) return;
   m_nPreviewFrame = position + 1;
@@ -30,28 +31,32 @@ void CZoetrixDlg::OnPlayFromCurrent() { StartPlayback(qMax(m_comboPreview->curre
 
 void CZoetrixDlg::OnPause() { KillTimer(kTimerPlayback); }
 
+// The timer is off while a tick runs: a message it shows (a field that
+// does not validate, a frame that is not there) ends playback with that one
+// report instead of a new one at every tick behind it.
 void CZoetrixDlg::OnPlaybackTick() {
-  UpdateData(true);
-  // A frame that is not there (no frames, or a number typed into the field)
-  // ends playback with one report, instead of a report at every tick.
-  if (m_nPreviewFrame < 1 || m_nPreviewFrame > m_nFrames) KillTimer(kTimerPlayback);
+  KillTimer(kTimerPlayback);
+  if (!UpdateData(true)) return;
+  if (m_nPreviewFrame < 1 || m_nPreviewFrame > m_nFrames) {
+    ShowPreviewFrame();  // reports it
+    return;
+  }
   ShowPreviewFrame();
   switch (AfterTick(m_nPreviewFrame, m_nFrames, m_bLoop == 1)) {
+    case TickEnd::Stop:
+      return;
     case TickEnd::Restart:
       m_nPreviewFrame = 1;
       break;
-    case TickEnd::Stop:
-      KillTimer(kTimerPlayback);
-      return;
     case TickEnd::Advance:
-      // Past the end the bar starts over, as a stepped progress bar does.
-      m_progress->setValue(m_progress->value() >= m_progress->maximum() ? m_progress->minimum()
-                                                                        : m_progress->value() + 1);
+      m_progress->setValue(
+          StepProgress(m_progress->value(), m_progress->minimum(), m_progress->maximum()));
       m_slider->setValue(m_nPreviewFrame - 1);
       ++m_nPreviewFrame;
       break;
   }
   UpdateData(false);
+  SetTimer(kTimerPlayback, PlaybackInterval(m_nRate));
 }
 
 void CZoetrixDlg::OnSliderReleased() {

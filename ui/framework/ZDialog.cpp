@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -316,7 +317,8 @@ void ZDialog::reject() { RunCommand(IDCANCEL, Notify::Clicked); }
 void ZDialog::accept() { RunCommand(IDOK, Notify::Clicked); }
 
 bool ZDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QSlider*>(watched)) {
+  if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QSlider*>(watched) &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     const int id = watched->property("controlId").toInt();
     // After the slider has taken the release and settled on its position.
     QTimer::singleShot(0, this, [this, id] { RunCommand(id, Notify::ReleasedCapture); });
