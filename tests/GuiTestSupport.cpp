@@ -108,6 +108,16 @@ void MainWindow::AnswerOpenFile(const std::string& path) {
       [path](const QString&) { return QString::fromStdString(path); });
 }
 
+void MainWindow::MakeNumberedFrames(int n, int rate) {
+  SetText(1004, QString::number(rate));
+  Click(1005);
+  for (int i = 1; i <= n; ++i) {
+    SetText(1010, QString::number(i));
+    if (i < n) Click(1012);
+  }
+  Key(1010, Qt::Key_S, Qt::ControlModifier);
+}
+
 void MainWindow::CreateWithFrames(const QStringList& texts) {
   Click(1005);
   for (const QString& t : texts) {

@@ -49,6 +49,9 @@ class MainWindow {
   // Creates an animation and draws frames with the given texts after the
   // head (the last frame stays the empty one being edited).
   void CreateWithFrames(const QStringList& texts);
+  // Creates an animation (at the rate given) whose n frames read "1" ... "n",
+  // the last one saved from the edit area.
+  void MakeNumberedFrames(int n, int rate = 24);
   // Writes data/Settings.ini of the tool folder.
   void WriteSettings(const std::string& text);
   // Pretends an animation exists at the given rate, with no frames yet.

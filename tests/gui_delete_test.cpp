@@ -16,16 +16,6 @@ const QString kBadValue =
 const QString kBadRange = QString::fromUtf8(
     "输入的值非法，可能的原因：\n·值小于或等于0\n·值大于帧数\n·选取的两个值为相邻值");
 
-// An animation of n frames reading "1" ... "n".
-void MakeFrames(MainWindow& w, int n) {
-  w.Click(1005);
-  for (int i = 1; i <= n; ++i) {
-    w.SetText(1010, QString::number(i));
-    if (i < n) w.Click(1012);
-  }
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
-}
-
 std::string Texts(CZoetrixDlg& d) {
   std::string all;
   for (int i = 0; i < d.m_nFrames; ++i) all += d.m_frames.At(i)->Text() + " ";
@@ -49,7 +39,7 @@ TEST(Delete, CtrlDelRemovesTheLastFrameButNeverTheOnlyOne) {
   MainWindow w(hooks);
   w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
-  MakeFrames(w, 2);
+  w.MakeNumberedFrames(2);
   hooks.messages.clear();
   w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确实要删除最后一帧？操作不可更改。")});
@@ -83,7 +73,7 @@ TEST(Delete, FromTheEndARangeOrOneFrame) {
   for (const Case& c : cases) {
     Hooks hooks;
     MainWindow w(hooks);
-    MakeFrames(w, 10);
+    w.MakeNumberedFrames(10);
     hooks.messages.clear();
     Answer(hooks, c.fields, c.button);
     w.Click(1073);
@@ -111,7 +101,7 @@ TEST(Delete, BadValuesKeepTheDialogOpenAndDeleteNothing) {
   for (const Case& c : cases) {
     Hooks hooks;
     MainWindow w(hooks);
-    MakeFrames(w, 10);
+    w.MakeNumberedFrames(10);
     hooks.messages.clear();
     bool stayedOpen = false;
     hooks.onDialog = [&](QDialog& dialog) {
@@ -131,7 +121,7 @@ TEST(Delete, BadValuesKeepTheDialogOpenAndDeleteNothing) {
 TEST(Delete, EnterInTheOptionsLeadsToTheModeErrorAndDeletesNothing) {
   Hooks hooks;
   MainWindow w(hooks);
-  MakeFrames(w, 4);
+  w.MakeNumberedFrames(4);
   hooks.messages.clear();
   hooks.onDialog = [](QDialog& dialog) {
     auto& d = static_cast<DelFrame&>(dialog);
@@ -147,7 +137,7 @@ TEST(Delete, EnterInTheOptionsLeadsToTheModeErrorAndDeletesNothing) {
 TEST(Delete, AfterARangeToTheEndCtrlDelShortensOneAtATime) {
   Hooks hooks;
   MainWindow w(hooks);
-  MakeFrames(w, 6);
+  w.MakeNumberedFrames(6);
   Answer(hooks, {{1078, "2"}, {1079, "6"}}, 1075);
   w.Click(1073);
   ASSERT_EQ(Texts(w.dlg()), "1 2 6 ");

@@ -11,20 +11,7 @@
 
 using namespace guitest;
 
-namespace {
-
-// An animation of n frames reading "1" ... "n".
-void MakeFrames(MainWindow& w, int n, int rate = 24) {
-  w.SetText(1004, QString::number(rate));
-  w.Click(1005);
-  for (int i = 1; i <= n; ++i) {
-    w.SetText(1010, QString::number(i));
-    if (i < n) w.Click(1012);
-  }
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(Playback, IntervalFollowsTheRate) {
   EXPECT_EQ(PlaybackInterval(24), 41);
@@ -38,7 +25,7 @@ TEST(Playback, IntervalFollowsTheRate) {
   EXPECT_EQ(StepProgress(0, 0, 0), 0);
   Hooks hooks;
   MainWindow w(hooks);
-  MakeFrames(w, 2, 7);
+  w.MakeNumberedFrames(2, 7);
   w.Click(1038);
   EXPECT_EQ(w.dlg().TimerInterval(CZoetrixDlg::kTimerPlayback), 142);
   w.Click(1040);
@@ -49,7 +36,7 @@ TEST(Playback, FiveFramesOncePerTickThenStop) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 5);
+  w.MakeNumberedFrames(5);
   hooks.messages.clear();
   w.Click(1038);
   for (int k = 1; k <= 5; ++k) {
@@ -68,7 +55,7 @@ TEST(Playback, LoopTurnedOnDuringPlaybackStartsOver) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 3);
+  w.MakeNumberedFrames(3);
   w.Click(1038);
   d.OnPlaybackTick();
   d.ControlAs<QAbstractButton>(1057)->setChecked(true);
@@ -89,7 +76,7 @@ TEST(Playback, SliderPauseAndResume) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 6);
+  w.MakeNumberedFrames(6);
   hooks.messages.clear();
   w.Click(1038);
   d.m_slider->setValue(2);
@@ -115,7 +102,7 @@ TEST(Playback, AFrameThatIsNotThereEndsPlaybackWithOneReport) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 3);
+  w.MakeNumberedFrames(3);
   hooks.messages.clear();
   w.Click(1038);
   w.SetText(1026, "9");
@@ -140,7 +127,7 @@ TEST(Playback, RunsOnItsOwnTimerAndTheMouseOnTheSliderJumps) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 4, 100);
+  w.MakeNumberedFrames(4, 100);
   w.Click(1038);
   // 10 ms a frame: all four are shown and playback ends (waits 5 s at most).
   for (int waited = 0; d.HasTimer(CZoetrixDlg::kTimerPlayback) && waited < 5000; waited += 20)
@@ -164,7 +151,7 @@ TEST(Playback, AFieldThatDoesNotValidateEndsPlaybackWithOneReport) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 3, 100);
+  w.MakeNumberedFrames(3, 100);
   d.ControlAs<QAbstractButton>(1057)->setChecked(true);
   hooks.messages.clear();
   w.Click(1038);
@@ -181,7 +168,7 @@ TEST(Playback, FromTheCurrentFrameWithNothingChosenStartsAtTheFirst) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 3);
+  w.MakeNumberedFrames(3);
   d.m_comboPreview->setCurrentIndex(-1);
   hooks.messages.clear();
   w.Click(1039);
