@@ -60,8 +60,9 @@ void DelFrame::OnDeleteTail() {
 void DelFrame::OnDeleteRange() {
   UpdateData(true);
   const int f = m_nRangeFrom, t = m_nRangeTo;
-  const bool bad =
-      f == t || std::abs(f - t) == 1 || f <= 0 || f > m_nTotal || t <= 0 || t > m_nTotal;
+  // The bounds first: the difference of two arbitrary ints may not fit one.
+  const bool bad = f <= 0 || f > m_nTotal || t <= 0 || t > m_nTotal || f == t ||
+                   std::abs(static_cast<long long>(f) - t) == 1;
   if (bad) {
     ZMessageBox(U(kBadRange));
     return;
