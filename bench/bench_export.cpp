@@ -70,6 +70,25 @@ void Fill(AnimationDocument& doc, int n, const Folder& f) {
   doc.m_strExePath = p.exe;
 }
 
+// Plain buffered reading: the yardstick for opening.
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  std::FILE* in = std::fopen(path.c_str(), "rb");
+  char buf[65536];
+  std::size_t got;
+  while (in && (got = std::fread(buf, 1, sizeof buf, in)) > 0) bytes.append(buf, got);
+  if (in) std::fclose(in);
+  return bytes;
+}
+
+// Exports once with the given options and lets go of the code file.
+void ExportOnce(AnimationDocument& doc, const Folder& f, const ExportOptions& options) {
+  Silent quiet;
+  ExportAnimation(doc, options, f.folder(), quiet);
+  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
+  doc.m_pCodeFile = nullptr;
+}
+
 std::uintmax_t ExportedBytes(const AnimationDocument& doc) {
   return fs::file_size(doc.m_strCodePath) + fs::file_size(doc.m_strProjectPath);
 }
@@ -93,18 +112,8 @@ void BM_PlainWriteSameBytes(benchmark::State& state) {
   Folder f;
   AnimationDocument doc;
   Fill(doc, static_cast<int>(state.range(0)), f);
-  Silent quiet;
-  ExportAnimation(doc, ExportOptions{true, false, true, false}, f.folder(), quiet);
-  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  doc.m_pCodeFile = nullptr;
-  std::string bytes;
-  for (const auto& path : {doc.m_strCodePath, doc.m_strProjectPath}) {
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    char buf[65536];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, in)) > 0) bytes.append(buf, got);
-    std::fclose(in);
-  }
+  ExportOnce(doc, f, ExportOptions{true, false, true, false});
+  const std::string bytes = ReadAll(doc.m_strCodePath) + ReadAll(doc.m_strProjectPath);
   const std::string out = (f.root / "plain.bin").string();
   for (auto _ : state) {
     std::FILE* o = std::fopen(out.c_str(), "wb");
@@ -121,9 +130,7 @@ void BM_Open(benchmark::State& state) {
   Folder f;
   AnimationDocument source;
   Fill(source, static_cast<int>(state.range(0)), f);
-  Silent quiet;
-  ExportAnimation(source, ExportOptions{false, false, true, false}, f.folder(), quiet);
-  if (source.m_pCodeFile) std::fclose(source.m_pCodeFile);
+  ExportOnce(source, f, ExportOptions{false, false, true, false});
   const AnimationPaths paths = MakeAnimationPaths(f.folder(), "opened");
   for (auto _ : state) {
     ProjectReadResult read = ReadProjectFile(source.m_strProjectPath);
@@ -140,16 +147,9 @@ void BM_PlainReadSameBytes(benchmark::State& state) {
   Folder f;
   AnimationDocument source;
   Fill(source, static_cast<int>(state.range(0)), f);
-  Silent quiet;
-  ExportAnimation(source, ExportOptions{false, false, true, false}, f.folder(), quiet);
-  if (source.m_pCodeFile) std::fclose(source.m_pCodeFile);
+  ExportOnce(source, f, ExportOptions{false, false, true, false});
   for (auto _ : state) {
-    std::string bytes;
-    std::FILE* in = std::fopen(source.m_strProjectPath.c_str(), "rb");
-    char buf[65536];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, in)) > 0) bytes.append(buf, got);
-    std::fclose(in);
+    const std::string bytes = ReadAll(source.m_strProjectPath);
     benchmark::DoNotOptimize(bytes.data());
   }
   state.SetBytesProcessed(

@@ -108,6 +108,14 @@ void MainWindow::AnswerOpenFile(const std::string& path) {
       [path](const QString&) { return QString::fromStdString(path); });
 }
 
+void MainWindow::MakeDrawnFrames(int n) {
+  Click(1005);
+  for (int i = 1; i < n; ++i) {
+    SetText(1010, QString("f%1").arg(i));
+    Click(1012);
+  }
+}
+
 void MainWindow::MakeNumberedFrames(int n, int rate) {
   SetText(1004, QString::number(rate));
   Click(1005);

@@ -49,6 +49,9 @@ class MainWindow {
   // Creates an animation and draws frames with the given texts after the
   // head (the last frame stays the empty one being edited).
   void CreateWithFrames(const QStringList& texts);
+  // Creates an animation of n frames: "f1" ... "f(n-1)" and the empty frame
+  // being edited.
+  void MakeDrawnFrames(int n);
   // Creates an animation (at the rate given) whose n frames read "1" ... "n",
   // the last one saved from the edit area.
   void MakeNumberedFrames(int n, int rate = 24);

@@ -7,23 +7,11 @@
 
 using namespace guitest;
 
-namespace {
-
-void MakeFrames(MainWindow& w, int n) {
-  w.Click(1005);
-  for (int i = 1; i < n; ++i) {
-    w.SetText(1010, QString("f%1").arg(i));
-    w.Click(1012);
-  }
-}
-
-}  // namespace
-
 TEST(Bulk, KeyFrameOverwritesTheLastFrameWhateverTheEditAreaShows) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 10);
+  w.MakeDrawnFrames(10);
   w.SetText(1024, "3");
   w.Click(1025);
   ASSERT_EQ(w.Text(1010), "f3");
@@ -102,7 +90,7 @@ TEST(Bulk, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 3);
+  w.MakeDrawnFrames(3);
   d.m_frames.Clear();
   d.m_nFrames = 0;
   w.SetText(1010, "again");

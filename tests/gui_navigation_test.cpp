@@ -10,16 +10,6 @@ namespace {
 
 const QString kNoSuchFrame = QString::fromUtf8("没有这一帧！");
 
-// Creates an animation whose frames read "f1" ... "fN" (the last one empty,
-// as the edit area starts each new frame empty).
-void MakeFrames(MainWindow& w, int n) {
-  w.Click(1005);
-  for (int i = 1; i < n; ++i) {
-    w.SetText(1010, QString("f%1").arg(i));
-    w.Click(1012);
-  }
-}
-
 // The user picks an item in a selector.
 void Choose(QComboBox* c, int index) {
   c->setCurrentIndex(index);
@@ -57,7 +47,7 @@ TEST(Navigation, EditArrowsMoveThroughStoredTexts) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 3);
+  w.MakeDrawnFrames(3);
   hooks.messages.clear();
   w.Click(1085);  // from frame 3 to 2
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
@@ -76,7 +66,7 @@ TEST(Navigation, GoToByNumber) {
   // Before any animation there is no frame to go to.
   w.Click(1027);
   EXPECT_EQ(hooks.messages, QStringList{kNoSuchFrame});
-  MakeFrames(w, 3);
+  w.MakeDrawnFrames(3);
   for (const char* bad : {"5", "0", "4"}) {
     hooks.messages.clear();
     w.SetText(1026, bad);
@@ -100,7 +90,7 @@ TEST(Navigation, ChoosingAFrameDropsWhatWasTypedSinceTheLastExchange) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 4);
+  w.MakeDrawnFrames(4);
   Choose(d.m_comboEdit, 2);
   EXPECT_EQ(w.Text(1010), "f3");
   w.SetText(1010, "typed into 3");
@@ -122,7 +112,7 @@ TEST(Navigation, SavingFrameTwoOfFive) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  MakeFrames(w, 5);
+  w.MakeDrawnFrames(5);
   w.SetText(1026, "2");
   w.Click(1027);
   Choose(d.m_comboEdit, 1);

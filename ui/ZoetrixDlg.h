@@ -105,8 +105,9 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);
   void ShowTextAt(QComboBox* selector, std::string& text);
-  void GoToFrame(int AnimationDocument::*number, QComboBox* selector,
+  bool GoToFrame(int AnimationDocument::*number, QComboBox* selector,
                  std::string AnimationDocument::*text);
+  bool GoToPreviewFrame();
   void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
 
   ui::FrameItemsModel* m_previewItems = nullptr;

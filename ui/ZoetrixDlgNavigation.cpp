@@ -20,19 +20,21 @@ void CZoetrixDlg::ShowTextAt(QComboBox* selector, std::string& text) {
 
 // The go-to operations take the number from the field, so callers that want
 // a frame shown put its number into the field first.
-void CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
+// True when the fields were all taken and the frame is there and shown.
+bool CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
                             std::string AnimationDocument::*text) {
-  UpdateData(true);
+  const bool exchanged = UpdateData(true);
   const int k = this->*number;
   // Checked against the frame count only, which is 0 before any animation:
   // no frame is ever looked up in an empty list.
   if (k > m_nFrames || k < 1) {
     ZMessageBox(U(kNoSuchFrame));
-    return;
+    return false;
   }
   selector->setCurrentIndex(k - 1);
   ShowTextAt(selector, this->*text);
   UpdateData(false);
+  return exchanged;
 }
 
 void CZoetrixDlg::StepFrame(int& number, QComboBox* selector, int offset,
@@ -43,8 +45,9 @@ void CZoetrixDlg::StepFrame(int& number, QComboBox* selector, int offset,
   (this->*show)();
 }
 
-void CZoetrixDlg::ShowPreviewFrame() {
-  GoToFrame(&CZoetrixDlg::m_nPreviewFrame, m_comboPreview, &CZoetrixDlg::m_strPreviewText);
+void CZoetrixDlg::ShowPreviewFrame() { GoToPreviewFrame(); }
+bool CZoetrixDlg::GoToPreviewFrame() {
+  return GoToFrame(&CZoetrixDlg::m_nPreviewFrame, m_comboPreview, &CZoetrixDlg::m_strPreviewText);
 }
 void CZoetrixDlg::ShowEditFrame() {
   GoToFrame(&CZoetrixDlg::m_nEditFrame, m_comboEdit, &CZoetrixDlg::m_strEditText);

@@ -36,12 +36,7 @@ void CZoetrixDlg::OnPause() { KillTimer(kTimerPlayback); }
 // report instead of a new one at every tick behind it.
 void CZoetrixDlg::OnPlaybackTick() {
   KillTimer(kTimerPlayback);
-  if (!UpdateData(true)) return;
-  if (m_nPreviewFrame < 1 || m_nPreviewFrame > m_nFrames) {
-    ShowPreviewFrame();  // reports it
-    return;
-  }
-  ShowPreviewFrame();
+  if (!GoToPreviewFrame()) return;
   switch (AfterTick(m_nPreviewFrame, m_nFrames, m_bLoop == 1)) {
     case TickEnd::Stop:
       return;
