@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/SafeFile.h"
+
 namespace {
 
 constexpr int kMostNamesPerSecond = 9999;
@@ -29,8 +31,8 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
     const AnimationPaths candidate =
         MakeAnimationPaths(programFolder, n == 1 ? stamp : stamp + "_" + std::to_string(n));
     if (AnyExists(candidate)) continue;
-    // "x": only a file that did not exist, so a name is never taken twice.
-    std::FILE* file = std::fopen(candidate.code.c_str(), "wb+x");
+    // Only a file that did not exist, so a name is never taken twice.
+    std::FILE* file = platform::CreateNewFileStream(candidate.code, "wb+");
     if (!file && errno == EEXIST) continue;
     if (!file) return CannotCreate(candidate.code);
     if (!WriteProgramPrologue(file, header)) {

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include "platform/Executable.h"
 #include "platform/Process.h"
 
 namespace {
@@ -58,33 +59,56 @@ std::string CompiledProgramPath(const std::string& sourcePath) {
   return sourcePath.substr(0, dot + 1) + "exe";
 }
 
-CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath) {
+CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath,
+                               const std::string& buildPath) {
   CompileResult result;
   if (sourcePath.empty()) {
     result.outcome = CompileOutcome::EmptySource;
     return result;
   }
-  result.buildPath = CompiledProgramPath(sourcePath);
+  result.buildPath = buildPath.empty() ? CompiledProgramPath(sourcePath) : buildPath;
 
+  const std::size_t slash = sourcePath.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : sourcePath.substr(0, slash + 1);
   const std::vector<std::string> argv = {CompilerProgram(programFolder),
                                          "-I" + programFolder + "include", "-o", result.buildPath,
-                                         sourcePath};
-  platform::ProcessResult run = platform::RunProcess(argv, CompileTimeout());
+                                         sourcePath.substr(folder.size())};
+  platform::ProcessResult run = platform::RunProcess(argv, CompileTimeout(), folder);
   result.output = std::move(run.output);
   result.timedOut = run.timedOut;
+  result.compilerMissing = run.programMissing;
 
   if (run.pipeFailed) {
     result.outcome = CompileOutcome::PipeFailed;
   } else if (!run.started && !run.programMissing) {
     result.outcome = CompileOutcome::ProcessFailed;
   } else if (run.ExitedCleanly() && result.output.empty()) {
-    result.outcome = CompileOutcome::Success;
+    // tcc ignores failed writes: on a full disk it exits 0 and leaves a
+    // cut-off program that would crash when run.
+    result.incomplete = !platform::IsWholeExecutable(result.buildPath);
+    result.outcome = result.incomplete ? CompileOutcome::Problem : CompileOutcome::Success;
+    if (result.incomplete) ::unlink(result.buildPath.c_str());
   } else {
     // A missing compiler leaves no program behind, like any failed
     // compilation, and the message tells the user to look for one.
     result.outcome = CompileOutcome::Problem;
   }
   return result;
+}
+
+std::string CompileProblemDetails(const CompileResult& result) {
+  if (result.outcome == CompileOutcome::Success) return {};
+  if (result.compilerMissing) return "找不到编译器 tcc：程序目录和 PATH 中都没有。";
+  std::string details = result.output;
+  if (!details.empty() && details.back() != '\n') details += '\n';
+  if (result.timedOut)
+    details += "编译超过了时间限制，已被停止。";
+  else if (result.incomplete)
+    details += "编译器没有生成完整的程序（磁盘可能已满）：" + result.buildPath;
+  else if (details.empty())
+    details = "编译器没有说明原因就失败了。";
+  if (!details.empty() && details.back() == '\n') details.pop_back();
+  return details;
 }
 
 void SetCompileTimeoutForTesting(std::chrono::milliseconds timeout) {

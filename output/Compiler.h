@@ -3,15 +3,18 @@
 //
 // The compiler is `tcc` in the program folder when that file is there and
 // executable, otherwise `tcc` from PATH. It is run by argument vector, no
-// shell, as
+// shell, in the source's folder as
 //
-//   tcc -I<programFolder>include -o <buildPath> <sourcePath>
+//   tcc -I<programFolder>include -o <buildPath> <source file name>
 //
 // where include/ beside the tool holds the console layer (our windows.h and
-// process.h). The run is clean when the compiler wrote nothing at all to its
-// output and error streams and exited with status 0; anything else, a
-// compiler that cannot be found or one stopped after the time limit
-// included, is a problem the user is told about.
+// process.h). The source goes by its bare name because tcc pastes the path
+// it is given into a string of its own (__BASE_FILE__), which a double quote
+// in a folder name would break. The run is clean when the compiler wrote
+// nothing at all to its output and error streams, exited with status 0 and
+// left a whole program for this machine; anything else, a compiler that
+// cannot be found or one stopped after the time limit included, is a problem
+// the user is told about.
 #include <chrono>
 #include <string>
 
@@ -41,10 +44,16 @@ bool CompileEndsTool(CompileOutcome outcome);
 
 struct CompileResult {
   CompileOutcome outcome = CompileOutcome::EmptySource;
-  std::string output;     // what the compiler wrote, both streams together
-  std::string buildPath;  // where the compiled program is written
-  bool timedOut = false;  // stopped after the time limit
+  std::string output;            // what the compiler wrote, both streams together
+  std::string buildPath;         // where the compiled program is written
+  bool timedOut = false;         // stopped after the time limit
+  bool compilerMissing = false;  // no tcc beside the tool nor on PATH
+  bool incomplete = false;       // a silent, clean run left no whole program
 };
+
+// What went wrong, for a terminal: the compiler's own words, or why there
+// are none. Empty for a clean run.
+std::string CompileProblemDetails(const CompileResult& result);
 
 // The compiled program's path: the source path with the extension of its
 // file name replaced by "exe" (Code/2019_7_5_9_3_7.c gives
@@ -52,10 +61,12 @@ struct CompileResult {
 // name without a dot gets ".exe" added.
 std::string CompiledProgramPath(const std::string& sourcePath);
 
-// Compiles sourcePath into CompiledProgramPath(sourcePath). programFolder is
-// the tool's folder, ending in a separator. Blocks until the compiler ends or
-// the time limit (60 s) runs out.
-CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath);
+// Compiles sourcePath into buildPath, by default CompiledProgramPath(sourcePath).
+// programFolder is the tool's folder, ending in a separator. Blocks until the
+// compiler ends or the time limit (60 s) runs out. A program that is not
+// whole is removed.
+CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath,
+                               const std::string& buildPath = {});
 
 // Tests shorten the time limit; zero restores the normal one.
 void SetCompileTimeoutForTesting(std::chrono::milliseconds timeout);

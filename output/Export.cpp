@@ -11,6 +11,8 @@
 #include "output/Compiler.h"
 #include "output/ProgramWriter.h"
 #include "output/ProjectFile.h"
+#include "platform/Executable.h"
+#include "platform/SafeFile.h"
 
 namespace {
 
@@ -29,8 +31,8 @@ ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
 // full disk never costs the program the last export wrote; the file is held
 // open again afterwards.
 bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body) {
-  const std::string temp = doc.m_strCodePath + ".tmp-" + std::to_string(::getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  std::string temp;
+  std::FILE* f = platform::CreateTempBeside(doc.m_strCodePath, &temp);
   if (!f) return false;
   bool ok = WriteProgramPrologue(f, CodeFileHeader(doc)) &&
             WriteProgramBody(f, doc.m_frames, body) && ::fsync(::fileno(f)) == 0;
@@ -52,28 +54,41 @@ void CloseCodeFile(AnimationDocument& doc) {
   doc.m_pCodeFile = nullptr;
 }
 
-// Compiles the closed code file and puts the program into Animate/.
+// Compiles the closed code file and puts the program into Animate/. The
+// compiler writes into a fresh folder of ours inside Code/, which nobody else
+// can plant a link in; the folder is gone again afterwards, whatever happened,
+// and files of earlier runs are left alone.
 ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
                   ExportPrompter& prompter) {
-  std::error_code ec;
-  // A program left from an earlier run must not pass for this one's.
-  fs::remove(doc.m_strBuildPath, ec);
-  const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath);
-  prompter.Message(CompileMessage(result.outcome));
-  if (CompileEndsTool(result.outcome)) return ExportEnd::ToolEnds;
-  // A compiler stopped half-way may have left half a program.
-  if (result.timedOut) fs::remove(doc.m_strBuildPath, ec);
-  const ExportEnd compiled =
-      result.outcome == CompileOutcome::Success ? ExportEnd::Exported : ExportEnd::CompileProblem;
-  if (!fs::exists(doc.m_strBuildPath, ec)) return compiled;
-  // Replaces an older program of the same name.
-  fs::rename(doc.m_strBuildPath, doc.m_strExePath, ec);
-  if (ec) {
-    prompter.Message("无法把编译好的程序放进 Animate 文件夹：\n" + doc.m_strExePath +
-                     "\n请确认该文件夹存在并且可以写入。");
+  const std::string codeFolder =
+      doc.m_strBuildPath.substr(0, doc.m_strBuildPath.find_last_of('/') + 1);
+  const std::string staging = platform::CreatePrivateFolder(codeFolder, ".build-");
+  if (staging.empty()) {
+    prompter.Message("导出失败：无法在 Code 文件夹中准备编译：\n" + codeFolder + "\n（" +
+                     std::strerror(errno) + "）\n请确认该文件夹可以写入并且磁盘还有空间。");
     return ExportEnd::Failed;
   }
-  return compiled;
+  const std::string built =
+      staging + doc.m_strBuildPath.substr(doc.m_strBuildPath.find_last_of('/'));
+  const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath, built);
+  prompter.Message(CompileMessage(result.outcome));
+  if (result.outcome != CompileOutcome::Success)
+    prompter.CompilerDetails(CompileProblemDetails(result));
+  ExportEnd end =
+      result.outcome == CompileOutcome::Success ? ExportEnd::Exported : ExportEnd::CompileProblem;
+  if (CompileEndsTool(result.outcome)) {
+    end = ExportEnd::ToolEnds;
+  } else if (!result.timedOut && platform::IsWholeExecutable(built)) {
+    // Replaces an older program of the same name, also on another disk.
+    if (!platform::MoveFile(built, doc.m_strExePath)) {
+      prompter.Message("无法把编译好的程序放进 Animate 文件夹：\n" + doc.m_strExePath + "\n（" +
+                       std::strerror(errno) + "）\n请确认该文件夹存在并且可以写入。");
+      end = ExportEnd::Failed;
+    }
+  }
+  std::error_code ec;
+  fs::remove_all(staging, ec);
+  return end;
 }
 
 }  // namespace

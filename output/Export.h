@@ -16,6 +16,9 @@ class ExportPrompter {
   virtual bool Ask(const std::string& text) = 0;
   // Called just before the closing "已导出。", when the work is done.
   virtual void Finishing() {}
+  // After the compiler problem message: the compiler's own words, or why
+  // there are none. The window keeps to its message and ignores these.
+  virtual void CompilerDetails(const std::string& /*text*/) {}
 };
 
 struct ExportOptions {

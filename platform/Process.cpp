@@ -101,7 +101,8 @@ Wait WaitForExit(pid_t pid, int& status, bool limited, Clock::time_point deadlin
 
 }  // namespace
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
+ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+                         const std::string& workingFolder) {
   ProcessResult result;
   if (argv.empty() || argv[0].empty()) {
     result.programMissing = true;
@@ -124,6 +125,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
   ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 1);
   ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 2);
   ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (!workingFolder.empty())
+    ::posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
   ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 #endif

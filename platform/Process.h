@@ -31,8 +31,11 @@ struct ProcessResult {
 // Runs argv[0] with the arguments argv[1..]. A name without a slash is looked
 // up in PATH. With a nonzero timeout the program and every process it started
 // in its process group are killed once that much time has passed without the
-// run ending, and timedOut is set. Blocks until the run is over.
+// run ending, and timedOut is set. A non-empty workingFolder is the
+// program's current folder (a folder that cannot be entered counts as a
+// program that cannot be started). Blocks until the run is over.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         std::chrono::milliseconds timeout = std::chrono::milliseconds{0});
+                         std::chrono::milliseconds timeout = std::chrono::milliseconds{0},
+                         const std::string& workingFolder = {});
 
 }  // namespace platform

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Cp936.h"
+#include "platform/SafeFile.h"
 
 namespace platform {
 namespace {
@@ -510,7 +511,7 @@ bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) co
     name += target.filename().string();
     name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     tmpName = (folder / name).string();
-    fd = ::open(tmpName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = CreateNewFile(tmpName);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return fail(ErrnoText("cannot create a temporary file in", folder.string(), errno));

@@ -93,8 +93,8 @@ TEST(CompilerTest, CleanRunPassesEveryPathAsOneArgument) {
   ProgramFolder program;
   // Writes each argument on a line of its own, and the program.
   program.FakeCompiler(
-      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/args\"\n"
-      "while [ $# -gt 0 ]; do [ \"$1\" = -o ] && echo built > \"$2\"; shift; done\n");
+      "{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$(dirname \"$0\")/args\"\n"
+      "while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
   const std::string source = program.Code("2019_7_5_9_3_7.c");
   WriteFile(source, "int main() { return 0; }");
 
@@ -103,10 +103,11 @@ TEST(CompilerTest, CleanRunPassesEveryPathAsOneArgument) {
   EXPECT_STREQ(CompileMessage(r.outcome), "编译成功！");
   EXPECT_FALSE(CompileEndsTool(r.outcome));
   EXPECT_EQ(r.buildPath, program.Code("2019_7_5_9_3_7.exe"));
-  EXPECT_EQ(ReadFile(r.buildPath), "built\n");
-  EXPECT_EQ(
-      Lines(ReadFile(program.folder + "args")),
-      (std::vector<std::string>{"-I" + program.folder + "include", "-o", r.buildPath, source}));
+  EXPECT_EQ(ReadFile(r.buildPath), ReadFile("/bin/true"));
+  // Run in Code/ with the bare file name: tcc quotes the name it is given.
+  EXPECT_EQ(Lines(ReadFile(program.folder + "args")),
+            (std::vector<std::string>{program.folder + "Code", "-I" + program.folder + "include",
+                                      "-o", r.buildPath, "2019_7_5_9_3_7.c"}));
 }
 
 TEST(CompilerTest, AnythingButASilentCleanExitIsAProblem) {

@@ -1,0 +1,243 @@
+// Output files: never redirected by a planted link, moved across disks, and
+// a compiled program is whole or it is a problem.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "output/CodeFile.h"
+#include "output/Compiler.h"
+#include "output/Export.h"
+#include "platform/Executable.h"
+#include "platform/SafeFile.h"
+#include "tests/TestSupport.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+const fs::path kConsoleFolder = fs::path(ZOETRIX_TEST_DATA) / ".." / ".." / "console";
+
+// A real program built by the real tcc, to cut up.
+std::string BuildRealProgram(const TempDir& dir) {
+  const std::string source = (dir.path() / "p.c").string();
+  WriteFile(source, "int main(void) { return 0; }\n");
+  const CompileResult r = CompileAnimation(dir.folder(), source);
+  EXPECT_EQ(r.outcome, CompileOutcome::Success) << r.output;
+  return r.buildPath;
+}
+
+class Recorder : public ExportPrompter {
+ public:
+  void Message(const std::string& text) override { messages.push_back(text); }
+  bool Ask(const std::string&) override { return true; }
+  void CompilerDetails(const std::string& text) override { details.push_back(text); }
+  std::vector<std::string> messages, details;
+};
+
+// A tool folder with a started animation whose code file is open.
+struct Tool {
+  TempDir dir{"zoetrix-safe"};
+  AnimationDocument doc;
+  Tool() {
+    for (const char* sub : {"Code", "Project", "Animate"}) fs::create_directory(dir.path() / sub);
+    const ProgramHeader header{platform::LocalTime{2024, 1, 2, 3, 4, 5}, "a", 20, 5, "07"};
+    AnimationPaths paths;
+    EXPECT_EQ(StartCodeFile(doc, dir.folder(), header, &paths), "");
+    doc.m_strCodePath = paths.code;
+    doc.m_strProjectPath = paths.project;
+    doc.m_strBuildPath = paths.build;
+    doc.m_strExePath = paths.exe;
+    doc.m_createdAt = header.created;
+    doc.m_nRate = 10;
+    doc.m_strAnimName = "a";
+    doc.m_nAnimWide = 20;
+    doc.m_nAnimHigh = 5;
+    doc.m_strColor = "07";
+    doc.m_frames.Append(MakeFrameText("x"));
+    doc.m_nFrames = 1;
+  }
+  ~Tool() {
+    if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
+  }
+  void FakeCompiler(const std::string& body) const {
+    const std::string path = dir.folder() + "tcc";
+    WriteFile(path, "#!/bin/sh\n" + body);
+    ::chmod(path.c_str(), 0755);
+  }
+};
+
+}  // namespace
+
+TEST(WholeExecutableTest, OnlyAnIntactProgramForThisMachinePasses) {
+  TempDir dir("zoetrix-elf");
+  fs::copy(kConsoleFolder, dir.path() / "include");
+  const std::string program = BuildRealProgram(dir);
+  ASSERT_TRUE(platform::IsWholeExecutable(program));
+  EXPECT_TRUE(platform::IsWholeExecutable("/bin/true"));
+
+  const std::string bytes = ReadFile(program);
+  const std::string cut = (dir.path() / "cut").string();
+  // Cut anywhere, from just inside the header to one byte short.
+  for (std::size_t size : {std::size_t{0}, std::size_t{16}, std::size_t{63}, std::size_t{200},
+                           bytes.size() / 2, bytes.size() - 1}) {
+    WriteFile(cut, bytes.substr(0, size));
+    EXPECT_FALSE(platform::IsWholeExecutable(cut)) << size;
+  }
+  WriteFile(cut, "MZ\x90\x00 not a program here");
+  EXPECT_FALSE(platform::IsWholeExecutable(cut));
+  // The header claims a section table far beyond the end.
+  std::string lying = bytes;
+  lying[0x28] = '\x7f';
+  lying[0x2e] = '\x7f';
+  WriteFile(cut, lying);
+  EXPECT_FALSE(platform::IsWholeExecutable(cut));
+  // Another machine's program.
+  std::string other = bytes;
+  other[0x12] = '\x28';  // EM_ARM
+  WriteFile(cut, other);
+  EXPECT_FALSE(platform::IsWholeExecutable(cut));
+  EXPECT_FALSE(platform::IsWholeExecutable(dir.folder()));
+  EXPECT_FALSE(platform::IsWholeExecutable(dir.folder() + "missing"));
+}
+
+// tcc ignores failed writes: on a full disk it exits 0 and says nothing.
+TEST(WholeExecutableTest, ASilentCompilerLeavingACutProgramIsAProblem) {
+  TempDir dir("zoetrix-cut");
+  const std::string source = (dir.path() / "a.c").string();
+  WriteFile(source, "int main(void) { return 0; }\n");
+  const std::string tcc = dir.folder() + "tcc";
+  WriteFile(tcc,
+            "#!/bin/sh\nwhile [ $# -gt 0 ]; do [ \"$1\" = -o ] && head -c 3000 /bin/true > \"$2\"; "
+            "shift; done\n");
+  ::chmod(tcc.c_str(), 0755);
+  const CompileResult r = CompileAnimation(dir.folder(), source);
+  EXPECT_EQ(r.outcome, CompileOutcome::Problem);
+  EXPECT_TRUE(r.incomplete);
+  EXPECT_FALSE(fs::exists(r.buildPath));  // nothing that crashes when run is left
+  EXPECT_NE(CompileProblemDetails(r).find(r.buildPath), std::string::npos);
+
+  // Through the export: the problem message, and nothing lands in Animate/.
+  Tool tool;
+  tool.FakeCompiler(
+      "while [ $# -gt 0 ]; do [ \"$1\" = -o ] && echo garbage > \"$2\"; shift; done\n");
+  Recorder prompter;
+  const ExportEnd end = ExportAnimation(tool.doc, ExportOptions{true, true, false, false},
+                                        tool.dir.folder(), prompter);
+  EXPECT_EQ(end, ExportEnd::CompileProblem);
+  EXPECT_EQ(prompter.messages, (std::vector<std::string>{kCompileProblemMessage, kExportDone}));
+  EXPECT_FALSE(fs::exists(tool.doc.m_strExePath));
+  // Nothing of the run is left in Code/ but the code file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
+}
+
+TEST(SafeFileTest, NewFilesNeverFollowALinkOrReplaceAFile) {
+  TempDir dir("zoetrix-link");
+  const std::string victim = (dir.path() / "victim").string();
+  WriteFile(victim, "precious");
+  const std::string link = (dir.path() / "link").string();
+  fs::create_symlink(victim, link);
+  const std::string dangling = (dir.path() / "dangling").string();
+  fs::create_symlink(dir.path() / "nowhere", dangling);
+
+  for (const std::string& path : {link, dangling, victim}) {
+    errno = 0;
+    EXPECT_EQ(platform::CreateNewFile(path), -1) << path;
+    EXPECT_EQ(errno, EEXIST) << path;
+    EXPECT_EQ(platform::CreateNewFileStream(path, "wb+"), nullptr) << path;
+  }
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+
+  std::string temp1, temp2;
+  std::FILE* a = platform::CreateTempBeside(victim, &temp1);
+  std::FILE* b = platform::CreateTempBeside(victim, &temp2);
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(temp1, temp2);
+  EXPECT_EQ(temp1.rfind(victim + ".tmp-", 0), 0u) << temp1;
+  std::fclose(a);
+  std::fclose(b);
+}
+
+// A link planted where the export used to put its temporary code file must
+// not make the export write through it.
+TEST(SafeFileTest, APlantedLinkAtTheCodeTemporaryIsNotFollowed) {
+  Tool tool;
+  const std::string victim = (tool.dir.path() / "victim.txt").string();
+  WriteFile(victim, "precious");
+  fs::create_symlink(victim, tool.doc.m_strCodePath + ".tmp-" + std::to_string(::getpid()));
+  Recorder prompter;
+  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, false, false}, tool.dir.folder(),
+                            prompter),
+            ExportEnd::Exported);
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_NE(ReadFile(tool.doc.m_strCodePath).find("return 0;"), std::string::npos);
+}
+
+TEST(MoveFileTest, CopyingPathKeepsModeReplacesTargetAndRemovesSource) {
+  TempDir dir("zoetrix-move");
+  const std::string from = (dir.path() / "a.exe").string();
+  const std::string to = (dir.path() / "b.exe").string();
+  WriteFile(from, std::string(200000, 'x') + "end");
+  ::chmod(from.c_str(), 0751);
+  WriteFile(to, "old program");
+  platform::SetMoveFileAlwaysCopiesForTesting(true);
+  const bool moved = platform::MoveFile(from, to);
+  platform::SetMoveFileAlwaysCopiesForTesting(false);
+  ASSERT_TRUE(moved);
+  EXPECT_FALSE(fs::exists(from));
+  EXPECT_EQ(ReadFile(to), std::string(200000, 'x') + "end");
+  struct stat st {};
+  ASSERT_EQ(::stat(to.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0751u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);  // no temporary left
+
+  // A failed copy keeps the source and leaves the target folder as it was.
+  WriteFile(from, "again");
+  platform::SetMoveFileAlwaysCopiesForTesting(true);
+  EXPECT_FALSE(platform::MoveFile(from, (dir.path() / "no" / "such.exe").string()));
+  platform::SetMoveFileAlwaysCopiesForTesting(false);
+  EXPECT_EQ(ReadFile(from), "again");
+}
+
+TEST(MoveFileTest, AcrossRealFileSystems) {
+  TempDir dir("zoetrix-move");
+  struct stat here {
+  }, shm{};
+  if (::stat(dir.path().c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+      here.st_dev == shm.st_dev || ::access("/dev/shm", W_OK) != 0)
+    GTEST_SKIP() << "/dev/shm is missing, not writable or on the same device as " << dir.path()
+                 << ": no second file system to move across";
+  const std::string target = "/dev/shm/zoetrix-move-" + std::to_string(::getpid()) + ".exe";
+  const std::string from = (dir.path() / "a.exe").string();
+  WriteFile(from, "program");
+  ::chmod(from.c_str(), 0755);
+  ASSERT_TRUE(platform::MoveFile(from, target)) << std::strerror(errno);
+  EXPECT_FALSE(fs::exists(from));
+  EXPECT_EQ(ReadFile(target), "program");
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0755u);
+  fs::remove(target);
+}
+
+TEST(CompilerTest, RealCompileInAFolderWithOneDoubleQuote) {
+  TempDir dir("zoetrix-quote");
+  const fs::path root = dir.path() / "tool \"one quote";
+  fs::create_directories(root / "Code");
+  fs::copy(kConsoleFolder, root / "include");
+  const std::string folder = root.string() + "/";
+  const std::string source = folder + "Code/q.c";
+  WriteFile(source, "#include <windows.h>\nint main(void) { Sleep(0); return 0; }\n");
+  const CompileResult r = CompileAnimation(folder, source);
+  EXPECT_EQ(r.outcome, CompileOutcome::Success) << r.output;
+  EXPECT_TRUE(platform::IsWholeExecutable(folder + "Code/q.exe"));
+}
