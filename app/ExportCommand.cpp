@@ -39,6 +39,9 @@ class TerminalPrompter : public ExportPrompter {
     std::printf("%s 是\n", text.c_str());
     return true;
   }
+  void CompilerDetails(const std::string& text) override {
+    if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+  }
 };
 
 struct Arguments {
@@ -48,14 +51,24 @@ struct Arguments {
   std::string error;
 };
 
+bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+
 Arguments Parse(int argc, char** argv) {
   Arguments a;
-  for (int i = 1; i < argc; ++i) {
+  bool exportGiven = false;
+  for (int i = 1; i < argc && a.error.empty(); ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       a.help = true;
     } else if (arg == "--export") {
-      if (i + 1 < argc) a.project = argv[++i];
+      if (exportGiven) {
+        a.error = "--export 只能给一次";
+      } else if (i + 1 >= argc || IsOption(argv[i + 1]) || !*argv[i + 1]) {
+        a.error = "--export 后面缺少工程文件名";
+      } else {
+        a.project = argv[++i];
+      }
+      exportGiven = true;
     } else if (arg == "--code") {
       a.options.saveCode = true;
     } else if (arg == "--compile") {
@@ -65,11 +78,18 @@ Arguments Parse(int argc, char** argv) {
     } else if (arg == "--endless") {
       a.options.endless = true;
     } else {
-      a.error = "无法识别的参数：" + arg;
+      a.error = (IsOption(arg) ? "无法识别的参数：" : "多余的参数：") + arg;
     }
   }
   if (!a.help && a.error.empty() && a.project.empty()) a.error = "缺少 --export 工程.ini";
   return a;
+}
+
+// The options the window would refuse, refused before any file is made.
+std::string RefusedOptions(const ExportOptions& o) {
+  if (!o.saveCode && !o.saveProject && !o.compile) return kExportNoOption;
+  if (o.compile && !o.saveCode) return kExportCompileNeedsCode;
+  return {};
 }
 
 int Fail(const std::string& message) {
@@ -79,12 +99,10 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
-bool IsCommandLine(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (!std::strcmp(argv[i], "--export") || !std::strcmp(argv[i], "--help") ||
-        !std::strcmp(argv[i], "-h"))
-      return true;
-  return false;
+bool IsCommandLine(int argc, char**) {
+  // The window takes no arguments: anything given is for the command line,
+  // which then needs no display, also to say that it is wrong.
+  return argc > 1;
 }
 
 int RunCommandLine(int argc, char** argv) {
@@ -97,6 +115,8 @@ int RunCommandLine(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kUsage);
     return 2;
   }
+  if (const std::string refused = RefusedOptions(args.options); !refused.empty())
+    return Fail(refused);
   ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
   if (!read.ok()) return Fail(read.error);
 
@@ -109,15 +129,22 @@ int RunCommandLine(int argc, char** argv) {
   if (!problem.empty()) return Fail(problem);
   ReplaceWithProject(doc, std::move(read.data), paths, now);
 
+  std::error_code ec;
+  const bool projectWasThere = std::filesystem::exists(doc.m_strProjectPath, ec);
   TerminalPrompter prompter;
   const ExportEnd end = ExportAnimation(doc, args.options, folder, prompter);
   if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
   doc.m_pCodeFile = nullptr;
-  if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) return 1;
+  if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) {
+    // Nothing half-made stays behind; the names were new to this run, so no
+    // earlier file is touched.
+    std::filesystem::remove(doc.m_strCodePath, ec);
+    if (!projectWasThere) std::filesystem::remove(doc.m_strProjectPath, ec);
+    return 1;
+  }
 
   std::printf("%s\n", doc.m_strCodePath.c_str());
   if (args.options.saveProject) std::printf("%s\n", doc.m_strProjectPath.c_str());
-  std::error_code ec;
   if (args.options.compile && std::filesystem::exists(doc.m_strExePath, ec))
     std::printf("%s\n", doc.m_strExePath.c_str());
   return end == ExportEnd::Exported ? 0 : 1;

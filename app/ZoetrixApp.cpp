@@ -1,6 +1,8 @@
 #include "app/ZoetrixApp.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/ExportCommand.h"
 #include "ui/ZoetrixDlg.h"
@@ -8,6 +10,19 @@
 int CZoetrixApp::Run(int argc, char** argv) {
   // Scripts export without a window.
   if (IsCommandLine(argc, argv)) return RunCommandLine(argc, argv);
+  // Without a display Qt would abort; say what to do instead.
+  auto unset = [](const char* name) {
+    const char* v = std::getenv(name);
+    return !v || !*v;
+  };
+  if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+    std::fputs(
+        "没有可用的显示，无法打开窗口。\n"
+        "请在图形桌面中启动，或用 xvfb-run -a zoetrix 启动；"
+        "不开窗口导出请用 zoetrix --export（见 zoetrix --help）。\n",
+        stderr);
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zoetrix"));
   InitInstance();

@@ -1,10 +1,13 @@
 // zoetrix --export: the window's export from a shell.
 #include <gtest/gtest.h>
 #include <array>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/ExportCommand.h"
 #include "platform/Clock.h"
+#include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "tests/TestSupport.h"
 
@@ -94,4 +97,111 @@ TEST_F(CommandLine, ProblemsGoToStandardErrorWithAFailingStatus) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--export"), std::string::npos);
   EXPECT_TRUE(IsCommandLine(2, std::array<char*, 2>{nullptr, const_cast<char*>("--help")}.data()));
+}
+
+// Options the export would refuse are refused before any file is made, and
+// an export that fails part way leaves nothing of its own behind.
+TEST_F(CommandLine, RefusedOrFailedExportsLeaveNothingBehind) {
+  WriteFile(m_dir.path() / "in.ini", kProject);
+  WriteFile(Path("Code/earlier.c"), "an earlier run");
+  const std::string in = (m_dir.path() / "in.ini").string();
+  auto codeFiles = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(Path("Code")))
+      names.push_back(e.path().filename().string());
+    return names;
+  };
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--export", in},
+                                             {"--export", in, "--compile"},
+                                             {"--export", in, "--compile", "--project"}}) {
+    const Outcome r = Call(args);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(codeFiles(), std::vector<std::string>{"earlier.c"}) << args.size();
+    EXPECT_TRUE(fs::is_empty(Path("Project")));
+  }
+
+  // The project cannot be written: the code file of this run goes too.
+  fs::remove(Path("Project"));
+  const Outcome r = Call({"--export", in, "--code", "--project"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("2023_10_1_8_0_0.ini"), std::string::npos) << r.err;
+  EXPECT_EQ(codeFiles(), std::vector<std::string>{"earlier.c"});
+  EXPECT_EQ(ReadFile(Path("Code/earlier.c")), "an earlier run");
+}
+
+// The window only says that compiling went wrong; a shell also says why.
+TEST_F(CommandLine, CompilerProblemsPrintTheCompilersOwnWords) {
+  WriteFile(m_dir.path() / "in.ini", kProject);
+  const std::string in = (m_dir.path() / "in.ini").string();
+  WriteFile(Path("tcc"), "#!/bin/sh\necho 'in.c:3: error: nothing works' >&2\nexit 1\n");
+  fs::permissions(Path("tcc"), fs::perms::owner_all);
+  Outcome r = Call({"--export", in, "--code", "--compile"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(
+      r.err.find("编译遇到问题，请检查动画目录内是否生成文件。\nin.c:3: error: nothing works\n"),
+      std::string::npos)
+      << r.err;
+
+  // No compiler anywhere.
+  fs::remove(Path("tcc"));
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", m_dir.path().string().c_str(), 1);
+  r = Call({"--export", in, "--code", "--compile"});
+  ::setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("编译遇到问题，请检查动画目录内是否生成文件。\n找不到编译器 tcc"),
+            std::string::npos)
+      << r.err;
+}
+
+namespace {
+
+// Runs the built tool with no display at all; stdout and stderr apart.
+Outcome RunTool(const testsupport::TempDir& dir, const std::vector<std::string>& args) {
+  const std::string err = (dir.path() / "stderr").string();
+  std::vector<std::string> argv = {"/bin/sh",
+                                   "-c",
+                                   "e=$1; shift; \"$@\" 2>\"$e\"",
+                                   "sh",
+                                   err,
+                                   "env",
+                                   "-u",
+                                   "DISPLAY",
+                                   "-u",
+                                   "WAYLAND_DISPLAY",
+                                   "-u",
+                                   "QT_QPA_PLATFORM",
+                                   ZOETRIX_BINARY};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const platform::ProcessResult run = platform::RunProcess(argv, std::chrono::seconds(30));
+  return Outcome{run.signaled ? 128 + run.signal : run.exitStatus, run.output, ReadFile(err)};
+}
+
+}  // namespace
+
+TEST(CommandLineTool, ParsesStrictlyAndNeedsNoDisplay) {
+  testsupport::TempDir dir("zoetrix-tool");
+  Outcome r = RunTool(dir, {"--help"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("用法：zoetrix --export"), std::string::npos);
+
+  r = RunTool(dir, {"--bogus"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("无法识别的参数：--bogus"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("用法："), std::string::npos);
+  EXPECT_EQ(r.out, "");
+
+  r = RunTool(dir, {"--export", "--code", "--compile"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("--export 后面缺少工程文件名"), std::string::npos) << r.err;
+
+  r = RunTool(dir, {"--code", "--export"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("--export 后面缺少工程文件名"), std::string::npos) << r.err;
+
+  // The window itself says it needs a display instead of aborting.
+  r = RunTool(dir, {});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("没有可用的显示"), std::string::npos) << r.err;
 }
