@@ -10,6 +10,18 @@ inline constexpr const char* kExitQuestion = "确定要退出？";
 inline constexpr const char* kExitSuffix = "请确保你保存好了动画。";
 inline constexpr const char* kStatusEditing = "【↓动画制作区域↓】当前编辑：";
 
+// Opening a folder or the guide in another program failed: %1 names what,
+// %2 is its full path.
+inline constexpr const char* kCannotOpen =
+    "无法打开%1：\n%2\n没有找到可以打开它的程序。请安装 xdg-utils（提供 xdg-open）"
+    "以及文件管理器和浏览器。";
+inline constexpr const char* kCodeFolderName = "动画代码(*.c)存储目录";
+inline constexpr const char* kAnimateFolderName = "动画文件(*.exe)存储目录";
+inline constexpr const char* kProjectFolderName = "动画工程(*.ini)存储目录";
+inline constexpr const char* kSettingsFolderName = "配置文件存储目录";
+inline constexpr const char* kGuideName = "使用教程";
+inline constexpr const char* kHelpWindowTitle = "Zoetrix 使用教程";
+
 // The help text behind "使用帮助" and the Enter key.
 extern const char* const kHelpText;
 

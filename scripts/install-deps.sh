@@ -10,6 +10,7 @@ PKGS=(
   tcc
   fonts-wqy-microhei
   xvfb xauth
+  xdg-utils
   librsvg2-bin
 )
 

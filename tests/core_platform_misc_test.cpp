@@ -160,14 +160,34 @@ TEST(ShellTest, LaunchesDetachedWithTheTargetAsOneArgument) {
   EXPECT_FALSE(fs::exists("no"));
 }
 
-TEST(ShellTest, MissingOpenerIsIgnored) {
+TEST(ShellTest, AMissingOrFailingOpenerIsReported) {
   TempDir dir;
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   ::setenv("PATH", dir.path().c_str(), 1);
-  platform::ShellOpen("/tmp");
+  EXPECT_EQ(platform::ShellOpen("/tmp"), platform::ShellOpenResult::OpenerMissing);
   ::setenv("PATH", oldPath.c_str(), 1);
   int status = 0;
   EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1);
+
+  const fs::path script = dir.path() / "opener";
+  auto opener = [&](const std::string& body) {
+    WriteFile(script, "#!/bin/sh\n" + body);
+    fs::permissions(script, fs::perms::owner_all);
+    platform::SetOpenerForTesting(script.string());
+  };
+  opener("exit 1\n");
+  EXPECT_EQ(platform::ShellOpen("/tmp"), platform::ShellOpenResult::OpenerFailed);
+  opener("exit 0\n");
+  EXPECT_EQ(platform::ShellOpen("/tmp"), platform::ShellOpenResult::Opened);
+  // One that stays (a browser started in the foreground) is not waited for.
+  opener("sleep 5\n");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(platform::ShellOpen("/tmp"), platform::ShellOpenResult::Opened);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1);
+  platform::SetOpenerForTesting(dir.path().string() + "/missing");
+  EXPECT_EQ(platform::ShellOpen("/tmp"), platform::ShellOpenResult::OpenerMissing);
+  platform::SetOpenerForTesting({});
 }
 
 }  // namespace

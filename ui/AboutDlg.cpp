@@ -7,7 +7,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : ZDialog(res::kAboutDialog, parent) {}
 
 void CAboutDlg::OnCommand(int id, ui::Notify notify) {
   if (id == 1000) {
-    ui::OpenWebsite();  // the box stays open
+    ui::OpenWebsite(this);  // the box stays open
     return;
   }
   ZDialog::OnCommand(id, notify);

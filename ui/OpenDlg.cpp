@@ -1,8 +1,9 @@
 #include "ui/OpenDlg.h"
 
 #include "platform/ProgramFolder.h"
-#include "platform/Shell.h"
 #include "res/Templates.h"
+#include "res/Texts.h"
+#include "ui/Website.h"
 
 Open::Open(QWidget* parent) : ZDialog(res::kOpenDialog, parent) {}
 
@@ -12,7 +13,10 @@ void Open::OnCommand(int id, ui::Notify notify) {
                        : id == 1012 ? "Project/"
                                     : nullptr;
   if (folder) {
-    platform::ShellOpen(platform::ProgramFolder() + folder);
+    const char* what = id == 1006   ? res::kCodeFolderName
+                       : id == 1005 ? res::kAnimateFolderName
+                                    : res::kProjectFolderName;
+    ui::OpenFolder(platform::ProgramFolder() + folder, what);
     return;
   }
   // Enter presses no button here: only Escape and the close box end it.

@@ -13,7 +13,7 @@ void CZoetrixDlg::OnAbout() {
   about.DoModal();
 }
 
-void CZoetrixDlg::OnWebsite() { ui::OpenWebsite(); }
+void CZoetrixDlg::OnWebsite() { ui::OpenWebsite(this); }
 
 void CZoetrixDlg::OnExplain(int buttonId) {
   if (const char* text = res::ExplanationFor(buttonId)) ui::ZMessageBox(ui::U(text));

@@ -1,7 +1,8 @@
 // The preview-mode settings and the folder shortcuts.
-#include "platform/Shell.h"
+#include "res/Texts.h"
 #include "ui/ModeDlg.h"
 #include "ui/OpenDlg.h"
+#include "ui/Website.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
@@ -20,5 +21,5 @@ void CZoetrixDlg::OnOpenFolders() {
 
 void CZoetrixDlg::OnOpenSettingsFolder() {
   if (ZMessageBox(U("确实要打开配置文件存储目录？"), MB_OKCANCEL) == IDCANCEL) return;
-  platform::ShellOpen(GetProgramFolder() + "data/");
+  OpenFolder(GetProgramFolder() + "data/", res::kSettingsFolderName);
 }
