@@ -241,3 +241,19 @@ TEST(CompilerTest, RealCompileInAFolderWithOneDoubleQuote) {
   EXPECT_EQ(r.outcome, CompileOutcome::Success) << r.output;
   EXPECT_TRUE(platform::IsWholeExecutable(folder + "Code/q.exe"));
 }
+
+// The program cannot go into Animate/: the user is told where, and nothing of
+// the run stays in Code/ but the code file.
+TEST(MoveFileTest, AFailedMoveLeavesNoProgramInCode) {
+  Tool tool;
+  tool.FakeCompiler("while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
+  fs::remove(tool.dir.path() / "Animate");
+  Recorder prompter;
+  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, true, false, false}, tool.dir.folder(),
+                            prompter),
+            ExportEnd::Failed);
+  ASSERT_EQ(prompter.messages.size(), 2u);
+  EXPECT_EQ(prompter.messages[0], kCompileSuccessMessage);
+  EXPECT_NE(prompter.messages[1].find(tool.doc.m_strExePath), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
+}
