@@ -72,7 +72,7 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
       staging + doc.m_strBuildPath.substr(doc.m_strBuildPath.find_last_of('/'));
   const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath, built);
   prompter.Message(CompileMessage(result.outcome));
-  if (result.outcome != CompileOutcome::Success)
+  if (result.outcome == CompileOutcome::Problem)
     prompter.CompilerDetails(CompileProblemDetails(result));
   ExportEnd end =
       result.outcome == CompileOutcome::Success ? ExportEnd::Exported : ExportEnd::CompileProblem;

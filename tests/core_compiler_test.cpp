@@ -143,6 +143,7 @@ TEST(CompilerTest, AHangingCompilerIsStoppedAndReported) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   EXPECT_EQ(r.outcome, CompileOutcome::Problem);
   EXPECT_EQ(r.output, "working\n");
+  EXPECT_EQ(CompileProblemDetails(r), "working\n编译超过了时间限制，已被停止。");
 }
 
 TEST(CompilerTest, CompilerBesideTheToolWinsOverThePath) {
@@ -168,6 +169,8 @@ TEST(CompilerTest, MissingCompilerIsAProblemNotACrash) {
   const CompileResult r = CompileAnimation(program.folder, program.Code("a.c"));
   EXPECT_EQ(r.outcome, CompileOutcome::Problem);
   EXPECT_FALSE(CompileEndsTool(r.outcome));
+  EXPECT_TRUE(r.compilerMissing);
+  EXPECT_EQ(CompileProblemDetails(r).rfind("找不到编译器 tcc", 0), 0u);
 }
 
 TEST(CompilerTest, EmptySourcePathRunsNothing) {
