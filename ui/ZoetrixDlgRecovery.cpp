@@ -96,10 +96,10 @@ void CZoetrixDlg::OfferRecoveryCopy() {
       continue;
     }
     if (!ReplaceWithProjectData(read.data)) return;  // the copy stays for the next start
+    // Taken over before the closing message, which lets the timer run: the
+    // copy already holds this animation.
+    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(*this, -1, {}));
     FinishOpening();
-    std::string text;
-    const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
-    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(*this, shown, text));
     return;
   }
 }
