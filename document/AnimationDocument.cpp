@@ -1,15 +1,22 @@
 #include "document/AnimationDocument.h"
 
-void AnimationDocument::AppendBlankFrame(const std::string& editText) {
-  m_frames.Last().pText = MakeFrameText(editText);
+FrameNode& AnimationDocument::EditedFrame(int editPosition) {
+  if (editPosition >= 0)
+    if (FrameNode* node = m_frames.At(editPosition)) return *node;
+  return m_frames.Last();
+}
+
+void AnimationDocument::AppendBlankFrame(const std::string& editText, int editPosition) {
+  EditedFrame(editPosition).pText = MakeFrameText(editText);
   m_frames.Append();
   ++m_nFrames;
 }
 
-bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int count) {
+bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int count,
+                                           int editPosition) {
   if (count > kMaxFrames - m_nFrames) return false;
   const FrameText text = MakeFrameText(editText);
-  m_frames.Last().pText = text;
+  EditedFrame(editPosition).pText = text;
   for (int i = 0; i < count; ++i) m_frames.Append(text);
   m_nFrames += count < 0 ? 0 : count;
   return true;

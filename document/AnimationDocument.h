@@ -65,14 +65,19 @@ struct AnimationDocument {
   // shows it too.
   platform::LocalTime m_createdAt;
 
-  // Appending a blank frame: the edit area's text goes into the last frame
-  // (the head when there is none), then an empty frame follows it.
-  void AppendBlankFrame(const std::string& editText);
+  // The frame the edit area shows, for a selector position: that frame, or
+  // the last frame (the head when there is none) when it names none.
+  FrameNode& EditedFrame(int editPosition);
+
+  // Appending a blank frame: the edit area's text goes into the frame the
+  // edit area shows (see EditedFrame), then an empty frame follows the last
+  // one.
+  void AppendBlankFrame(const std::string& editText, int editPosition = -1);
 
   // Storing and copying the picture being drawn, count times: the edit
-  // area's text goes into the last frame (the head when there is none) and
-  // count frames with the same text follow it. The copies share the text,
-  // which is never changed in place. False, with nothing changed, when the
-  // animation would pass kMaxFrames.
-  bool AppendCopiesOfLast(const std::string& editText, int count);
+  // area's text goes into the frame the edit area shows (see EditedFrame)
+  // and count frames with the same text follow the last frame. The copies
+  // share the text, which is never changed in place. False, with nothing
+  // changed, when the animation would pass kMaxFrames.
+  bool AppendCopiesOfLast(const std::string& editText, int count, int editPosition = -1);
 };

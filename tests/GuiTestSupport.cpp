@@ -38,10 +38,20 @@ Hooks::~Hooks() {
   platform::SetShellOpenHookForTesting({});
 }
 
-MainWindow::MainWindow(Hooks&, std::unique_ptr<CZoetrixDlg> dlg)
+MainWindow::MainWindow(Hooks& hooks, std::unique_ptr<CZoetrixDlg> dlg)
+    : MainWindow(
+          hooks, [](const std::filesystem::path&) {}, std::move(dlg)) {}
+
+MainWindow::MainWindow(Hooks& hooks,
+                       const std::function<void(const std::filesystem::path&)>& prepare)
+    : MainWindow(hooks, prepare, nullptr) {}
+
+MainWindow::MainWindow(Hooks&, const std::function<void(const std::filesystem::path&)>& prepare,
+                       std::unique_ptr<CZoetrixDlg> dlg)
     : m_dir("zoetrix-gui"), m_dlg(std::move(dlg)) {
   for (const char* sub : {"Code", "Animate", "Project", "data"})
     std::filesystem::create_directory(m_dir.path() / sub);
+  prepare(m_dir.path());
   platform::SetProgramFolderForTesting(m_dir.folder());
   if (!m_dlg) m_dlg = std::make_unique<CZoetrixDlg>();
   m_dlg->Create();

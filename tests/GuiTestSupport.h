@@ -33,6 +33,8 @@ class Hooks {
 class MainWindow {
  public:
   explicit MainWindow(Hooks& hooks, std::unique_ptr<CZoetrixDlg> dlg = nullptr);
+  // As above, with files put into the tool folder before the window starts.
+  MainWindow(Hooks& hooks, const std::function<void(const std::filesystem::path&)>& prepare);
   ~MainWindow();
   CZoetrixDlg& dlg() { return *m_dlg; }
   const testsupport::TempDir& folder() const { return m_dir; }
@@ -61,6 +63,8 @@ class MainWindow {
   void PretendCreated(int rate = 24);
 
  private:
+  MainWindow(Hooks& hooks, const std::function<void(const std::filesystem::path&)>& prepare,
+             std::unique_ptr<CZoetrixDlg> dlg);
   testsupport::TempDir m_dir;
   std::unique_ptr<CZoetrixDlg> m_dlg;
 };

@@ -7,19 +7,22 @@
 
 using namespace guitest;
 
-TEST(Bulk, KeyFrameOverwritesTheLastFrameWhateverTheEditAreaShows) {
+// The picture being drawn goes into the frame the edit area shows, and its
+// copy follows the last frame, which keeps its own picture.
+TEST(Bulk, KeyFrameStoresIntoTheShownFrameAndCopiesThePictureToTheEnd) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(10);
+  w.SetText(1010, "last");
   w.SetText(1024, "3");
   w.Click(1025);
   ASSERT_EQ(w.Text(1010), "f3");
   w.SetText(1010, "key");
   w.Key(1010, Qt::Key_E, Qt::ControlModifier);
   ASSERT_EQ(d.m_nFrames, 11);
-  EXPECT_EQ(d.m_frames.At(2)->Text(), "f3");
-  EXPECT_EQ(d.m_frames.At(9)->Text(), "key");
+  EXPECT_EQ(d.m_frames.At(2)->Text(), "key");
+  EXPECT_EQ(d.m_frames.At(9)->Text(), "last");
   EXPECT_EQ(d.m_frames.At(10)->Text(), "key");
   EXPECT_EQ(w.Text(1010), "key");  // the edit area goes on with the new last frame
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
@@ -27,7 +30,7 @@ TEST(Bulk, KeyFrameOverwritesTheLastFrameWhateverTheEditAreaShows) {
   w.SetText(1010, "changed");
   w.Key(1010, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(d.m_frames.At(10)->Text(), "changed");
-  EXPECT_EQ(d.m_frames.At(9)->Text(), "key");
+  EXPECT_EQ(d.m_frames.At(2)->Text(), "key");
 }
 
 TEST(Bulk, CountsFollowTheRateAndTheDelay) {

@@ -55,26 +55,38 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   EXPECT_EQ(d.m_progress->maximum(), 1);
 }
 
-TEST(AppendBlankFrame, TextGoesToTheLastFrameWhateverTheEditSelectorShows) {
+// Ctrl+Alt+Z stores the edit area into the frame it shows (playing from the
+// start moves it to frame 1): the last frame keeps its picture.
+TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated(1);
   for (int i = 0; i < 10; ++i) w.Click(1012);
   ASSERT_EQ(d.m_nFrames, 10);
+  w.SetText(1010, "last");
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  w.Click(1038);  // play from the start: the edit area goes to frame 1
+  w.Click(1040);
+  ASSERT_EQ(d.m_comboEdit->currentIndex(), 0);
+  w.SetText(1010, "first");
+  w.Key(1010, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(d.m_frames.At(9)->Text(), "last");
   d.m_comboEdit->setCurrentIndex(2);
   w.SetText(1010, "new");
   w.Click(1012);
-  EXPECT_EQ(d.m_nFrames, 11);
-  EXPECT_EQ(d.m_frames.At(9)->Text(), "new");
-  EXPECT_EQ(d.m_frames.At(2)->Text(), "");
-  EXPECT_EQ(d.m_comboEdit->count(), 11);
-  EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
-  EXPECT_EQ(d.m_comboEdit->itemText(10), QString::fromUtf8("第11帧"));
-  EXPECT_EQ(w.Text(1042), "11");
-  EXPECT_EQ(w.Text(1064), "11.000000");
-  EXPECT_EQ(d.m_slider->maximum(), 9);
-  EXPECT_EQ(d.m_progress->maximum(), 10);
+  EXPECT_EQ(d.m_nFrames, 12);
+  EXPECT_EQ(d.m_frames.At(2)->Text(), "new");
+  EXPECT_EQ(d.m_frames.At(10)->Text(), "");
+  EXPECT_EQ(w.Text(1010), "");  // the new blank frame is shown, as before
+  EXPECT_EQ(d.m_comboEdit->count(), 12);
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 11);
+  EXPECT_EQ(d.m_comboEdit->itemText(11), QString::fromUtf8("第12帧"));
+  EXPECT_EQ(w.Text(1042), "12");
+  EXPECT_EQ(w.Text(1064), "12.000000");
+  EXPECT_EQ(d.m_slider->maximum(), 10);
+  EXPECT_EQ(d.m_progress->maximum(), 11);
 }
 
 TEST(AppendBlankFrame, OutOfRangeHeightStopsTheExchangeBeforeTheEditArea) {

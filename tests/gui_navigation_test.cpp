@@ -86,26 +86,75 @@ TEST(Navigation, GoToByNumber) {
   EXPECT_EQ(w.Text(1010), "f1");
 }
 
-TEST(Navigation, ChoosingAFrameDropsWhatWasTypedSinceTheLastExchange) {
+// Every way of moving the edit area keeps what was typed in the frame it
+// leaves, as Ctrl+S would; choosing a preview frame leaves the edit area as
+// typed.
+TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(4);
-  Choose(d.m_comboEdit, 2);
+  w.SetText(1010, "typed into 4");
+  Choose(d.m_comboEdit, 2);  // the selector
   EXPECT_EQ(w.Text(1010), "f3");
+  EXPECT_EQ(d.m_frames.At(3)->Text(), "typed into 4");
   w.SetText(1010, "typed into 3");
   Choose(d.m_comboEdit, 3);
-  EXPECT_EQ(w.Text(1010), "");
+  EXPECT_EQ(w.Text(1010), "typed into 4");
   Choose(d.m_comboEdit, 2);
-  EXPECT_EQ(w.Text(1010), "f3");
+  EXPECT_EQ(w.Text(1010), "typed into 3");
   EXPECT_EQ(w.Text(1024), "1");  // the number field is not moved
+
+  w.SetText(1010, "arrow");
+  w.Click(1085);  // "←" to frame 2
+  EXPECT_EQ(d.m_frames.At(2)->Text(), "arrow");
+  EXPECT_EQ(w.Text(1010), "f2");
+  w.SetText(1010, "go to");
+  w.SetText(1024, "1");
+  w.Click(1025);  // the number field
+  EXPECT_EQ(d.m_frames.At(1)->Text(), "go to");
+  w.SetText(1010, "played");
+  w.Click(1038);  // playing from the start moves the edit area to field 1024's frame
+  w.Click(1040);
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "played");
+  // A frame number that is not there moves nothing and stores nothing.
+  w.SetText(1010, "stays");
+  w.SetText(1024, "9");
+  w.Click(1025);
+  EXPECT_EQ(d.m_frames.At(0)->Text(), "played");
+  EXPECT_EQ(w.Text(1010), "stays");
 
   w.SetText(1010, "typed again");
   w.SetText(1019, "not kept");
   Choose(d.m_comboPreview, 0);
-  EXPECT_EQ(w.Text(1009), "f1");
-  EXPECT_EQ(w.Text(1010), "f3");
+  EXPECT_EQ(w.Text(1009), "played");  // as stored: the preview does not show the typing
+  EXPECT_EQ(w.Text(1010), "typed again");
   EXPECT_EQ(w.Text(1019), QString::fromUtf8("无题"));
+  EXPECT_EQ(d.m_nFrames, 4);
+}
+
+// A text the frames cannot hold is not left behind: the edit area stays.
+TEST(Navigation, TheEditAreaStaysWhenItsTextCannotBeStored) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeDrawnFrames(3);
+  const QString unsavable = QString::fromUtf8("emoji 😀");
+  w.SetText(1010, unsavable);
+  hooks.messages.clear();
+  Choose(d.m_comboEdit, 0);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法保存的字符")));
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
+  EXPECT_EQ(w.Text(1010), unsavable);
+  hooks.messages.clear();
+  w.Click(1085);
+  EXPECT_EQ(hooks.messages.size(), 1);  // one report, from the exchange
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
+  EXPECT_EQ(w.Text(1010), unsavable);
+  Choose(d.m_comboPreview, 0);
+  EXPECT_EQ(w.Text(1010), unsavable);
+  EXPECT_EQ(w.Text(1009), "f1");
 }
 
 TEST(Navigation, SavingFrameTwoOfFive) {

@@ -5,6 +5,7 @@
 #include <QSlider>
 
 #include "document/ColorTable.h"
+#include "output/RecoveryCopy.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
 #include "ui/AboutDlg.h"
@@ -28,6 +29,7 @@ CZoetrixDlg::CZoetrixDlg(QWidget* parent) : ZDialog(res::kMainDialog, parent) {
 }
 
 CZoetrixDlg::~CZoetrixDlg() {
+  EndRecovery(false);
   if (m_pCodeFile) std::fclose(m_pCodeFile);
 }
 
@@ -79,6 +81,7 @@ bool CZoetrixDlg::OnInitDialog() {
   m_hAccel = &res::kMainAccelerators;
   SetAccelerators(m_hAccel);
   CaptureLayout();
+  StartRecovery();
   return true;
 }
 
@@ -106,17 +109,23 @@ void CZoetrixDlg::CaptureLayout() {
 void CZoetrixDlg::OnTimer(int id) {
   if (id == kTimerStartupTips) {
     KillTimer(kTimerStartupTips);
+    OfferRecoveryCopy();
     Tips tips(this);
     tips.DoModal();
   } else if (id == kTimerPlayback) {
     OnPlaybackTick();
+  } else if (id == kTimerRecovery) {
+    SaveRecoveryCopy();
   }
 }
 
 void CZoetrixDlg::OnCancel() {
   QString question = U(res::kExitQuestion);
   if (m_bCreated == 1) question += U(res::kExitSuffix);
-  if (ZMessageBox(question, MB_OKCANCEL) != IDCANCEL) ZDialog::OnCancel();
+  if (ZMessageBox(question, MB_OKCANCEL) == IDCANCEL) return;
+  // Ended with the user's consent: no copy is kept for the next start.
+  EndRecovery(true);
+  ZDialog::OnCancel();
 }
 
 void CZoetrixDlg::OnSysCommand(int id) {

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRect>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "document/AnimationDocument.h"
@@ -12,6 +13,8 @@
 
 struct AnimationPaths;
 struct ProgramHeader;
+class RecoveryCopy;
+struct ProjectData;
 class QComboBox;
 class QProgressBar;
 class QSlider;
@@ -25,6 +28,9 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
  public:
   static constexpr int kTimerPlayback = 0;
   static constexpr int kTimerStartupTips = 1;
+  static constexpr int kTimerRecovery = 2;
+  // How often the recovery copy is brought up to date, in milliseconds.
+  static constexpr int kRecoveryInterval = 3000;
 
   explicit CZoetrixDlg(QWidget* parent = nullptr);
   ~CZoetrixDlg() override;
@@ -73,6 +79,13 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnWebsite();
   void OnExplain(int buttonId);
 
+  // The recovery copy: written in the background when the animation has
+  // changed since the last write (the timer asks every few seconds), and
+  // offered at start-up when an earlier run left one.
+  void SaveRecoveryCopy();
+  void OfferRecoveryCopy();
+  RecoveryCopy* Recovery() { return m_recovery.get(); }
+
   // Controls attached by the data exchange.
   QProgressBar* m_progress = nullptr;
   QSlider* m_slider = nullptr;
@@ -103,6 +116,13 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void EraseFrames(int first, int count);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
+  bool ReplaceWithProjectData(ProjectData& data);
+  void FinishOpening();
+  bool KeepEditText();
+  bool EditAreaText(std::string& text);
+  void MarkRecoverySaved();
+  void StartRecovery();
+  void EndRecovery(bool userConfirmedExit);
   bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);
   void ShowTextAt(QComboBox* selector, std::string& text);
   bool GoToFrame(int AnimationDocument::*number, QComboBox* selector,
@@ -112,4 +132,9 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
 
   ui::FrameItemsModel* m_previewItems = nullptr;
   ui::FrameItemsModel* m_editItems = nullptr;
+  // The frame whose text the edit area holds (a selector position); a new
+  // choice in the edit selector is already current when its handler runs.
+  int m_nEditShown = -1;
+  std::unique_ptr<RecoveryCopy> m_recovery;
+  bool m_recoveryErrorShown = false;
 };

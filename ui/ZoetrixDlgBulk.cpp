@@ -1,5 +1,7 @@
 // Holding a picture on screen: appending copies of the picture being drawn,
 // as one key frame, a second's or half a second's worth, or a delay.
+#include <QComboBox>
+
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
@@ -11,12 +13,12 @@ namespace {
 constexpr int kStatusLabel = 1065;
 }
 
-// The last frame takes the edit area's text and count copies follow; the
-// frame controls are refreshed once at the end, which leaves them as a
-// refresh after every copy would.
+// The frame the edit area shows takes its text, and count copies of that
+// picture follow the last frame; the frame controls are refreshed once at
+// the end, which leaves them as a refresh after every copy would.
 void CZoetrixDlg::StoreAndCopyLastFrame(int count) {
   UpdateData(true);
-  if (!AppendCopiesOfLast(m_strEditText, count)) {
+  if (!AppendCopiesOfLast(m_strEditText, count, m_comboEdit->currentIndex())) {
     ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
     return;
   }

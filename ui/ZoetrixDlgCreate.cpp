@@ -56,7 +56,8 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_bCreated = 1;
   ZMessageBox(U("创建完毕"));
   m_nRate = m_nFrameRate;
-  if (m_bOverwrite == 1 || !existed) {
+  const bool fresh = m_bOverwrite == 1 || !existed;
+  if (fresh) {
     m_frames.Clear();
     m_nFrames = 0;
     OnAppendBlankFrame();
@@ -66,6 +67,8 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_nAnimHigh = m_nHigh;
   m_strAnimName = m_strName;
   UpdateData(false);
+  // A new blank animation holds nothing to recover; kept frames do.
+  if (fresh) MarkRecoverySaved();
 }
 
 // Starts the code file of a new animation. When that fails the user is told

@@ -43,15 +43,16 @@ void CZoetrixDlg::OnDeleteOptions() {
   }
 }
 
-// Takes count frames out from position first (frame first + 1) on. When the
-// last frame goes, the edit area takes the text of the new last frame: it is
-// the frame being edited, and the next append stores the edit area into it.
+// Takes count frames out from position first (frame first + 1) on. What the
+// edit area holds is first kept in the frame it showed; afterwards the edit
+// area shows the last frame, as the refresh selects it: the frame being
+// edited, which the next append stores the edit area into.
 void CZoetrixDlg::EraseFrames(int first, int count) {
-  const FrameNode* lastBefore = &m_frames.Last();
+  if (!KeepEditText()) return;
   UpdateData(true);
   m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
   m_nFrames -= count;
-  if (&m_frames.Last() != lastBefore && m_nFrames > 0) m_strEditText = m_frames.Last().Text();
+  if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
   UpdateData(false);
   RefreshFrameControls();
 }

@@ -24,6 +24,7 @@ void CZoetrixDlg::RefreshFrameControls() {
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);
   m_comboEdit->setCurrentIndex(f.editSelection);
+  m_nEditShown = m_comboEdit->currentIndex();
   if (f.previewFollows) {
     const bool valid = f.previewSelection >= 0 && f.previewSelection < f.frames;
     m_comboPreview->setCurrentIndex(valid ? f.previewSelection : -1);
@@ -47,7 +48,7 @@ void CZoetrixDlg::OnAppendBlankFrame() {
     return;
   }
   UpdateData(true);
-  AppendBlankFrame(m_strEditText);
+  AppendBlankFrame(m_strEditText, m_comboEdit->currentIndex());
   m_strEditText.clear();
   UpdateData(false);
   RefreshFrameControls();

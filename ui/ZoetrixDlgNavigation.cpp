@@ -11,6 +11,31 @@ using namespace ui;
 
 namespace {
 constexpr const char* kNoSuchFrame = "没有这一帧！";
+constexpr int kEditArea = 1010;
+constexpr int kPreviewArea = 1009;
+}  // namespace
+
+// The edit area's text as GBK bytes. When it holds characters GBK cannot
+// hold, the user is told (once per command) and false is returned: such a
+// text cannot be stored, so the edit area must not be left.
+bool CZoetrixDlg::EditAreaText(std::string& text) {
+  QString bad;
+  if (ToGbk(ControlText(Control(kEditArea)), text, &bad)) return true;
+  const QString message = U(res::kUnsavableCharacters).arg(bad);
+  if (!RepeatsRefusal(message)) ZMessageBox(message);
+  return false;
+}
+
+// Before the edit area moves to another frame, what it holds goes into the
+// frame it showed, as Ctrl+S would. An unchanged text is not stored again,
+// so moving costs no new frame text. False when the text cannot be stored.
+bool CZoetrixDlg::KeepEditText() {
+  std::string text;
+  if (!EditAreaText(text)) return false;
+  if (m_bCreated == 0 || m_nEditShown < 0) return true;
+  FrameNode* node = FrameNodeAt(m_nEditShown);
+  if (node && node->Text() != text) node->pText = MakeFrameText(std::move(text));
+  return true;
 }
 
 void CZoetrixDlg::ShowTextAt(QComboBox* selector, std::string& text) {
@@ -31,7 +56,10 @@ bool CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
     ZMessageBox(U(kNoSuchFrame));
     return false;
   }
+  const bool editArea = selector == m_comboEdit;
+  if (editArea && !KeepEditText()) return false;
   selector->setCurrentIndex(k - 1);
+  if (editArea) m_nEditShown = selector->currentIndex();
   ShowTextAt(selector, this->*text);
   UpdateData(false);
   return exchanged;
@@ -66,14 +94,27 @@ void CZoetrixDlg::OnEditNext() {
   StepFrame(m_nEditFrame, m_comboEdit, 2, &CZoetrixDlg::ShowEditFrame);
 }
 
-// A choice in a selector rewrites every control from its member: what was
-// typed since the last exchange is not kept.
+// A choice in a selector rewrites every control from its member, except
+// the edit area: what is being drawn there stays (in the edit area, or in
+// the frame it showed when the edit area moves).
 void CZoetrixDlg::OnPreviewSelChange() {
+  std::string text;
+  const bool storable = ToGbk(ControlText(Control(kEditArea)), text);
+  if (storable)
+    m_strEditText = std::move(text);
+  else
+    HoldFrom(kEditArea);  // left as typed, with the fields after it
   ShowTextAt(m_comboPreview, m_strPreviewText);
   UpdateData(false);
+  if (!storable) SetDlgItemText(kPreviewArea, FromGbk(m_strPreviewText));
 }
 
 void CZoetrixDlg::OnEditSelChange() {
+  if (!KeepEditText()) {
+    m_comboEdit->setCurrentIndex(m_nEditShown);
+    return;
+  }
+  m_nEditShown = m_comboEdit->currentIndex();
   ShowTextAt(m_comboEdit, m_strEditText);
   UpdateData(false);
 }

@@ -15,6 +15,17 @@
 
 using namespace ui;
 
+namespace {
+
+// When the file was last written; the minimum when it is not there.
+std::filesystem::file_time_type WrittenAt(const std::string& path) {
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(path, ec);
+  return ec ? std::filesystem::file_time_type::min() : time;
+}
+
+}  // namespace
+
 void CZoetrixDlg::OnExport() {
   UpdateData(true);
   if (m_bCreated == 0) {
@@ -26,7 +37,12 @@ void CZoetrixDlg::OnExport() {
                               m_bEndless == 1};
   // The fields are brought up to date before the closing message.
   MessageBoxPrompter prompter([this] { UpdateData(false); });
-  if (ExportAnimation(*this, options, GetProgramFolder(), prompter) == ExportEnd::ToolEnds) {
+  // The export may stop after the project is written (at the compiler's
+  // question, say); the project file's time tells whether it was.
+  const auto projectBefore = WrittenAt(m_strProjectPath);
+  const ExportEnd end = ExportAnimation(*this, options, GetProgramFolder(), prompter);
+  if (options.saveProject && WrittenAt(m_strProjectPath) != projectBefore) MarkRecoverySaved();
+  if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
     EndDialog(IDCANCEL);
   }
@@ -43,7 +59,18 @@ void CZoetrixDlg::OnOpenProject() {
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::filesystem::path path(QFile::encodeName(chosen).toStdString());
-  if (m_bAppend == 1 ? !OpenProjectAppending(path) : !OpenProjectReplacing(path)) return;
+  if (m_bAppend == 1) {
+    if (!OpenProjectAppending(path)) return;
+    FinishOpening();
+    return;
+  }
+  if (!OpenProjectReplacing(path)) return;
+  FinishOpening();
+  // The animation is the file just opened: nothing to recover yet.
+  MarkRecoverySaved();
+}
+
+void CZoetrixDlg::FinishOpening() {
   // The last frame is the one being edited: the edit area shows its text, so
   // the next save or export keeps it instead of overwriting it.
   if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
@@ -64,8 +91,8 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
     ZMessageBox(QString::fromStdString(read.error));
     return false;
   }
-  // What the edit area holds belongs to the frame that was last until now.
-  if (m_nFrames > 0) m_frames.Last().pText = MakeFrameText(m_strEditText);
+  // What the edit area holds belongs to the frame it shows.
+  if (!KeepEditText()) return false;
   const ProjectResult appended = AppendProject(*this, std::move(read.data));
   if (!appended.ok()) ZMessageBox(QString::fromStdString(appended.error));
   return appended.ok();
@@ -83,10 +110,15 @@ bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
     ZMessageBox(QString::fromStdString(read.error));
     return false;
   }
+  return ReplaceWithProjectData(read.data);
+}
+
+// The project becomes the current animation, with a new code file.
+bool CZoetrixDlg::ReplaceWithProjectData(ProjectData& data) {
   const platform::LocalTime now = platform::Now();
   AnimationPaths paths;
-  if (!StartCodeFile(MakeProjectProgramHeader(read.data, now), &paths)) return false;
-  ReplaceWithProject(*this, std::move(read.data), paths, now);
+  if (!StartCodeFile(MakeProjectProgramHeader(data, now), &paths)) return false;
+  ReplaceWithProject(*this, std::move(data), paths, now);
   SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
   return true;
 }

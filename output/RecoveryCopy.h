@@ -1,0 +1,127 @@
+#pragma once
+// The recovery copy: while an animation has changes that no exported
+// project holds, a project file of it is kept in data/, so a crash, a kill
+// or a power cut costs at most the last few seconds of work.
+//
+// Each running tool has its own copy, data/Recovery-<id>.ini, and holds an
+// flock on data/Recovery-<id>.lock for as long as it runs. A copy whose lock
+// nobody holds was left by a tool that did not end through the exit
+// question, and is offered when the next tool starts.
+//
+// Writing happens on a background thread: the caller takes a snapshot (the
+// properties and the frame texts, which are immutable and shared, so the
+// snapshot copies pointers, not pictures), and the thread builds the project
+// from it, writes it beside the copy and renames it into place.
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+#include "document/FrameList.h"
+
+// What a recovery copy holds: the project file's properties and frames.
+struct RecoverySnapshot {
+  std::string name;
+  std::string color;
+  int wide = 0;
+  int high = 0;
+  int rate = 0;
+  std::vector<FrameText> frames;
+};
+
+// A copy left by a tool that is no longer running. While this object lives
+// its lock is held, so a second tool starting at the same moment does not
+// offer it too.
+class RecoveryOrphan {
+ public:
+  RecoveryOrphan(std::filesystem::path copy, std::filesystem::path lock, int lockFd);
+  RecoveryOrphan(RecoveryOrphan&& other) noexcept;
+  RecoveryOrphan& operator=(RecoveryOrphan&& other) noexcept;
+  ~RecoveryOrphan();
+  const std::filesystem::path& Copy() const { return m_copy; }
+
+ private:
+  friend class RecoveryCopy;
+  std::filesystem::path m_copy;
+  std::filesystem::path m_lock;
+  int m_lockFd = -1;
+};
+
+class RecoveryCopy {
+ public:
+  // dataFolder is the tool's data/ folder; id tells this tool's copy from
+  // the others' (the process id). The lock is taken here; when it cannot
+  // be (no data/ folder, say) Active() is false and every write fails with
+  // a message.
+  RecoveryCopy(std::filesystem::path dataFolder, long id);
+  // Waits for a write under way and gives up the lock. The copy stays: a
+  // tool that ends without the exit question leaves it to be offered.
+  ~RecoveryCopy();
+  RecoveryCopy(const RecoveryCopy&) = delete;
+  RecoveryCopy& operator=(const RecoveryCopy&) = delete;
+
+  bool Active() const { return m_lockFd >= 0; }
+  const std::filesystem::path& Path() const { return m_copy; }
+
+  // The document as a project would hold it, with editText as the text of
+  // the frame at editPosition (the edit area's frame; ignored when it names
+  // no frame), so what is being typed is in the copy too.
+  static RecoverySnapshot Snapshot(const AnimationDocument& doc, int editPosition,
+                                   std::string_view editText);
+
+  // True when doc (read as Snapshot reads it) differs from the last
+  // snapshot written or marked as saved. Compares frame pointers, and the
+  // edit area's frame by its bytes: no text is copied.
+  bool Differs(const AnimationDocument& doc, int editPosition, std::string_view editText) const;
+
+  // Starts writing the snapshot in the background. False, with nothing
+  // done, while an earlier write is still under way.
+  bool StartWrite(RecoverySnapshot snapshot);
+  // Writes the snapshot before returning (after any write under way).
+  void Write(RecoverySnapshot snapshot);
+  // Waits for a write under way.
+  void Wait();
+  // The message of the last failed write (UTF-8), once; empty otherwise.
+  std::string TakeError();
+
+  // The document now equals a project file the user has (exported, opened,
+  // or a fresh animation): the copy is removed and nothing is written until
+  // the document changes again.
+  void MarkSaved(RecoverySnapshot snapshot);
+  // Removes the copy, as the exit question ends the tool with the user's
+  // consent.
+  void Discard();
+  // Whether the copy is on disk (after any write under way).
+  bool Exists();
+
+  // Copies in the data folder left by tools that are no longer running,
+  // newest first; this tool's own copy is never among them.
+  std::vector<RecoveryOrphan> FindOrphans() const;
+  // The orphan's copy becomes this tool's copy, holding snapshot (what was
+  // read from it).
+  bool Adopt(RecoveryOrphan orphan, RecoverySnapshot snapshot);
+  // Deletes the orphan's copy and its lock file.
+  static void Remove(RecoveryOrphan orphan);
+
+ private:
+  void WriteNow(const RecoverySnapshot& snapshot);
+  void SetError(std::string error);
+
+  std::filesystem::path m_folder;
+  std::filesystem::path m_copy;
+  std::filesystem::path m_temp;
+  std::filesystem::path m_lock;
+  int m_lockFd = -1;
+  // The state the copy holds, or that needs no copy; shared with a write
+  // under way. Null until the first write or save.
+  std::shared_ptr<const RecoverySnapshot> m_written;
+  std::thread m_writer;
+  std::atomic<bool> m_busy{false};
+  std::mutex m_mutex;  // guards m_error
+  std::string m_error;
+};

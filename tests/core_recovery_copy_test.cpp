@@ -1,0 +1,147 @@
+// The recovery copy: what it writes, when it counts as changed, and which
+// copies a starting tool may offer.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include <filesystem>
+#include <string>
+
+#include "output/ProjectFile.h"
+#include "output/RecoveryCopy.h"
+#include "tests/TestSupport.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+namespace {
+
+// An animation of the given frames, with properties a project carries.
+void Fill(AnimationDocument& doc, std::initializer_list<const char*> frames) {
+  doc.m_strAnimName = "cat";
+  doc.m_strColor = "1F";
+  doc.m_nAnimWide = 40;
+  doc.m_nAnimHigh = 12;
+  doc.m_nRate = 7;
+  for (const char* text : frames) doc.m_frames.Append(MakeFrameText(text));
+  doc.m_nFrames = static_cast<int>(doc.m_frames.Size());
+}
+
+}  // namespace
+
+TEST(RecoveryCopy, WritesAProjectWithTheTextBeingTypedAndNotesChanges) {
+  TempDir dir;
+  AnimationDocument doc;
+  Fill(doc, {"one", "two\r\nlines \"q\"", ""});
+  RecoveryCopy copy(dir.path(), 11);
+  ASSERT_TRUE(copy.Active());
+  EXPECT_TRUE(copy.Differs(doc, 2, ""));  // nothing written yet
+  ASSERT_TRUE(copy.StartWrite(RecoveryCopy::Snapshot(doc, 2, "being typed")));
+  copy.Wait();
+  EXPECT_EQ(copy.TakeError(), "");
+  EXPECT_EQ(copy.Path(), dir.path() / "Recovery-11.ini");
+
+  const ProjectReadResult read = ReadProjectFile(copy.Path());
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.data.name, "cat");
+  EXPECT_EQ(read.data.color, "1F");
+  EXPECT_EQ(read.data.wide, 40);
+  EXPECT_EQ(read.data.high, 12);
+  EXPECT_EQ(read.data.rate, 7);
+  ASSERT_EQ(read.data.frames.size(), 3u);
+  EXPECT_EQ(*read.data.frames[1], "two\r\nlines \"q\"");
+  EXPECT_EQ(*read.data.frames[2], "being typed");
+  EXPECT_EQ(doc.m_frames.At(2)->Text(), "");  // the document itself is not touched
+
+  EXPECT_FALSE(copy.Differs(doc, 2, "being typed"));
+  EXPECT_TRUE(copy.Differs(doc, 2, "typed on"));
+  EXPECT_TRUE(copy.Differs(doc, 1, "being typed"));  // frame 2 stands as stored again
+  doc.m_frames.At(0)->pText = MakeFrameText("one");  // a new text, the same bytes
+  EXPECT_FALSE(copy.Differs(doc, 2, "being typed"));
+  doc.m_frames.At(0)->pText = MakeFrameText("ONE");
+  EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
+  doc.m_frames.At(0)->pText = MakeFrameText("one");
+  doc.m_nRate = 8;
+  EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
+  doc.m_nRate = 7;
+  doc.m_frames.Append();
+  ++doc.m_nFrames;
+  EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
+
+  // Saved (exported, say): the copy goes, and only a change brings it back.
+  copy.MarkSaved(RecoveryCopy::Snapshot(doc, 3, ""));
+  EXPECT_FALSE(copy.Exists());
+  EXPECT_FALSE(copy.Differs(doc, 3, ""));
+  copy.Write(RecoveryCopy::Snapshot(doc, 3, "x"));
+  EXPECT_TRUE(copy.Exists());
+  copy.Discard();
+  EXPECT_FALSE(copy.Exists());
+  EXPECT_TRUE(copy.Differs(doc, 3, "x"));
+}
+
+TEST(RecoveryCopy, OnlyCopiesOfToolsNoLongerRunningAreOffered) {
+  TempDir dir;
+  AnimationDocument doc;
+  Fill(doc, {"a", "b"});
+  auto first = std::make_unique<RecoveryCopy>(dir.path(), 100);
+  first->Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  RecoveryCopy second(dir.path(), 200);
+  EXPECT_TRUE(second.FindOrphans().empty());  // the first tool still runs
+  second.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  EXPECT_NE(first->Path(), second.Path());
+
+  first.reset();  // ends without the exit question: its copy stays
+  ASSERT_TRUE(fs::exists(dir.path() / "Recovery-100.ini"));
+  std::vector<RecoveryOrphan> orphans = second.FindOrphans();
+  ASSERT_EQ(orphans.size(), 1u);
+  EXPECT_EQ(orphans[0].Copy(), dir.path() / "Recovery-100.ini");
+  {
+    // While one tool is deciding about it, another starting does not see it.
+    RecoveryCopy third(dir.path(), 300);
+    EXPECT_TRUE(third.FindOrphans().empty());
+  }
+  // Taken over: the second tool's copy now holds it.
+  ASSERT_TRUE(second.Adopt(std::move(orphans[0]), RecoveryCopy::Snapshot(doc, -1, "")));
+  EXPECT_FALSE(fs::exists(dir.path() / "Recovery-100.ini"));
+  EXPECT_FALSE(fs::exists(dir.path() / "Recovery-100.lock"));
+  EXPECT_FALSE(second.Differs(doc, -1, ""));
+  EXPECT_TRUE(ReadProjectFile(second.Path()).ok());
+}
+
+TEST(RecoveryCopy, KilledToolsAndReusedIdsLoseNothing) {
+  TempDir dir;
+  AnimationDocument doc;
+  Fill(doc, {"kept"});
+  {
+    RecoveryCopy killed(dir.path(), 7);
+    killed.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  }
+  // A kill leaves the lock file behind, unlocked.
+  testsupport::WriteFile(dir.path() / "Recovery-7.lock", "");
+  testsupport::WriteFile(dir.path() / "Recovery-8.ini.tmp", "half");
+  testsupport::WriteFile(dir.path() / ".Recovery-8.ini.tmp", "half");
+  // A new tool with the same process id must not write over that copy.
+  RecoveryCopy same(dir.path(), 7);
+  EXPECT_NE(same.Path(), dir.path() / "Recovery-7.ini");
+  same.Write(RecoveryCopy::Snapshot(doc, 0, "new"));
+  EXPECT_EQ(*ReadProjectFile(dir.path() / "Recovery-7.ini").data.frames[0], "kept");
+  std::vector<RecoveryOrphan> orphans = same.FindOrphans();
+  ASSERT_EQ(orphans.size(), 1u);
+  EXPECT_EQ(orphans[0].Copy(), dir.path() / "Recovery-7.ini");
+  RecoveryCopy::Remove(std::move(orphans[0]));
+  EXPECT_FALSE(fs::exists(dir.path() / "Recovery-7.ini"));
+  EXPECT_TRUE(same.FindOrphans().empty());
+}
+
+TEST(RecoveryCopy, AMissingDataFolderIsReportedNotIgnored) {
+  TempDir dir;
+  AnimationDocument doc;
+  Fill(doc, {"a"});
+  RecoveryCopy copy(dir.path() / "data", 5);
+  EXPECT_FALSE(copy.Active());
+  ASSERT_TRUE(copy.StartWrite(RecoveryCopy::Snapshot(doc, -1, "")));
+  copy.Wait();
+  const std::string error = copy.TakeError();
+  EXPECT_NE(error.find("无法写入恢复副本"), std::string::npos) << error;
+  EXPECT_EQ(copy.TakeError(), "");  // told once
+  EXPECT_TRUE(copy.FindOrphans().empty());
+}

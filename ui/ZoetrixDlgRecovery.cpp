@@ -1,0 +1,105 @@
+// The recovery copy of the animation: kept up to date in the background
+// while the animation has changes no exported project holds, and offered
+// when the tool starts after a run that did not end through the exit
+// question.
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <filesystem>
+
+#include "output/ProjectFile.h"
+#include "output/RecoveryCopy.h"
+#include "res/Texts.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+namespace {
+constexpr int kEditArea = 1010;
+}
+
+void CZoetrixDlg::StartRecovery() {
+  m_recovery = std::make_unique<RecoveryCopy>(std::filesystem::path(GetProgramFolder()) / "data",
+                                              static_cast<long>(::getpid()));
+  SetTimer(kTimerRecovery, kRecoveryInterval);
+}
+
+// What is being typed counts: the edit area's text stands for the frame it
+// shows. Only a change since the last write starts a new one, and the
+// snapshot copies frame pointers, not pictures.
+void CZoetrixDlg::SaveRecoveryCopy() {
+  if (!m_recovery) return;
+  const std::string error = m_recovery->TakeError();
+  if (!error.empty() && !m_recoveryErrorShown) {
+    m_recoveryErrorShown = true;  // once: the timer would repeat it every few seconds
+    ZMessageBox(QString::fromStdString(error));
+  }
+  if (m_bCreated == 0) return;
+  std::string text;
+  // A text that cannot be stored is left out; the frame's stored text stands.
+  const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
+  if (m_recovery->Differs(*this, shown, text))
+    m_recovery->StartWrite(RecoveryCopy::Snapshot(*this, shown, text));
+}
+
+void CZoetrixDlg::MarkRecoverySaved() {
+  if (!m_recovery) return;
+  std::string text;
+  const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
+  m_recovery->MarkSaved(RecoveryCopy::Snapshot(*this, shown, text));
+}
+
+// The tool ends: without the exit question (the compiler could not be
+// started) the copy is brought up to date and stays to be offered.
+void CZoetrixDlg::EndRecovery(bool userConfirmedExit) {
+  if (!m_recovery) return;
+  if (userConfirmedExit) {
+    m_recovery->Discard();
+  } else if (m_bCreated == 1) {
+    std::string text;
+    const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
+    if (m_recovery->Differs(*this, shown, text))
+      m_recovery->Write(RecoveryCopy::Snapshot(*this, shown, text));
+  }
+  m_recovery.reset();
+}
+
+// Copies are offered newest first until one is opened; those declined are
+// deleted, the rest wait for the next start (only one animation is open at
+// a time).
+void CZoetrixDlg::OfferRecoveryCopy() {
+  if (!m_recovery) return;
+  for (RecoveryOrphan& orphan : m_recovery->FindOrphans()) {
+    const std::filesystem::path copy = orphan.Copy();
+    ProjectReadResult read = ReadProjectFile(copy);
+    if (!read.ok()) {
+      // Kept for the user under a name that is not offered again.
+      std::filesystem::path kept = copy;
+      kept.replace_extension(".unreadable.ini");
+      std::error_code ec;
+      std::filesystem::rename(copy, kept, ec);
+      RecoveryCopy::Remove(std::move(orphan));
+      ZMessageBox(
+          U(res::kRecoveryUnreadable).arg(QString::fromStdString((ec ? copy : kept).string())));
+      continue;
+    }
+    const QString when = QFileInfo(QString::fromStdString(copy.string()))
+                             .lastModified()
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString question =
+        U(res::kRecoveryQuestion).arg(FromGbk(read.data.name)).arg(read.data.frameNum).arg(when);
+    if (ZMessageBox(question, MB_OKCANCEL) == IDCANCEL) {
+      RecoveryCopy::Remove(std::move(orphan));
+      continue;
+    }
+    if (!ReplaceWithProjectData(read.data)) return;  // the copy stays for the next start
+    // Taken over before the closing message, which lets the timer run: the
+    // copy already holds this animation.
+    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(*this, -1, {}));
+    FinishOpening();
+    return;
+  }
+}
