@@ -46,12 +46,15 @@ void CZoetrixDlg::OnDeleteOptions() {
 // Takes count frames out from position first (frame first + 1) on. When the
 // last frame goes, the edit area takes the text of the new last frame: it is
 // the frame being edited, and the next append stores the edit area into it.
+// The fields are copied once, by the refresh, so a field that does not
+// validate is reported once.
 void CZoetrixDlg::EraseFrames(int first, int count) {
   const FrameNode* lastBefore = &m_frames.Last();
-  UpdateData(true);
   m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
   m_nFrames -= count;
-  if (&m_frames.Last() != lastBefore && m_nFrames > 0) m_strEditText = m_frames.Last().Text();
-  UpdateData(false);
+  if (&m_frames.Last() != lastBefore && m_nFrames > 0) {
+    m_strEditText = m_frames.Last().Text();  // also when the copy stops before the box
+    SetDlgItemText(1010, FromGbk(m_strEditText));
+  }
   RefreshFrameControls();
 }

@@ -17,6 +17,13 @@ namespace ui {
 
 class ZDialog;
 
+// The GBK bytes a multi-line box stands for, while its text is the one they
+// were read from or written as (any change of the text invalidates them).
+struct TextCache {
+  std::string bytes;
+  bool valid = false;
+};
+
 class CDataExchange {
  public:
   CDataExchange(ZDialog* dialog, bool saveAndValidate)

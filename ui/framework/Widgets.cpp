@@ -1,5 +1,6 @@
 #include "ui/framework/Widgets.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -55,6 +56,12 @@ void FrameItemsModel::SetCount(int count) {
   beginResetModel();
   m_count = count;
   endResetModel();
+}
+
+void TrackSlider::mouseReleaseEvent(QMouseEvent* event) {
+  const bool left = event->button() == Qt::LeftButton;
+  QSlider::mouseReleaseEvent(event);
+  if (left) emit Released();
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QSlider>
 
 namespace ui {
 
@@ -25,6 +26,20 @@ class GroupFrame : public QGroupBox {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+};
+
+// A slider that tells when the left button lets go of it, once it has taken
+// the release and settled on its position, before anything else can run.
+class TrackSlider : public QSlider {
+  Q_OBJECT
+ public:
+  using QSlider::QSlider;
+
+ signals:
+  void Released();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 // Items "第1帧" ... "第N帧" made on demand: setting N is one operation,

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
-#include <QTimer>
+#include <QTextDocument>
 #include <QTimerEvent>
 
 #include "res/Resources.h"
@@ -83,6 +83,11 @@ void ZDialog::BuildControls() {
     }
     m_controls.append(w);
     Wire(w, entry.id);
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+      m_textCaches.insert(e, {});
+      connect(e->document(), &QTextDocument::contentsChanged, this,
+              [this, e] { m_textCaches[e].valid = false; });
+    }
   }
   WidenCheckBoxes();
 }
@@ -177,7 +182,7 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       return e;
     }
     case ControlKind::Slider:
-      return new QSlider(Qt::Horizontal, this);
+      return new TrackSlider(Qt::Horizontal, this);
     case ControlKind::Progress: {
       auto* p = new QProgressBar(this);
       p->setTextVisible(false);
@@ -202,10 +207,11 @@ void ZDialog::Wire(QWidget* w, int id) {
   } else if (auto* c = qobject_cast<QComboBox*>(w)) {
     // Only the user's choice notifies, not a selection set by the program.
     connect(c, &QComboBox::activated, this, [this, id] { RunCommand(id, Notify::SelChange); });
-  } else if (qobject_cast<QSlider*>(w)) {
+  } else if (auto* s = qobject_cast<TrackSlider*>(w)) {
     // Letting go of the mouse, after dragging the handle or clicking the
-    // track alike (see eventFilter).
-    w->installEventFilter(this);
+    // track alike; handled at once, so no tick comes between.
+    connect(s, &TrackSlider::Released, this,
+            [this, id] { RunCommand(id, Notify::ReleasedCapture); });
   }
 }
 
@@ -237,6 +243,11 @@ bool ZDialog::RepeatsRefusal(const QString& message) {
   if (message == m_lastRefusal) return true;
   m_lastRefusal = message;
   return false;
+}
+
+TextCache* ZDialog::TextCacheOf(const QWidget* w) {
+  auto it = m_textCaches.find(w);
+  return it == m_textCaches.end() ? nullptr : &*it;
 }
 
 void ZDialog::SetDlgItemText(int id, const QString& text) {
@@ -277,6 +288,11 @@ void ZDialog::SetTimer(int id, int milliseconds) {
   m_timerIntervals.insert(id, milliseconds);
 }
 
+void ZDialog::SetTimerOnce(int id, int milliseconds) {
+  SetTimer(id, milliseconds);
+  if (HasTimer(id)) m_timersOnce.insert(id);
+}
+
 void ZDialog::KillTimer(int id) {
   auto it = m_timers.find(id);
   if (it == m_timers.end()) return;
@@ -284,13 +300,16 @@ void ZDialog::KillTimer(int id) {
   m_timerIds.remove(*it);
   m_timers.erase(it);
   m_timerIntervals.remove(id);
+  m_timersOnce.remove(id);
 }
 
 void ZDialog::timerEvent(QTimerEvent* event) {
   auto it = m_timerIds.find(event->timerId());
   if (it == m_timerIds.end()) return QDialog::timerEvent(event);
+  const int id = *it;
+  if (m_timersOnce.contains(id)) KillTimer(id);
   m_lastRefusal.clear();
-  OnTimer(*it);
+  OnTimer(id);
 }
 
 void ZDialog::EndDialog(int result) { QDialog::done(result); }
@@ -315,16 +334,6 @@ void ZDialog::OnCancel() { EndDialog(IDCANCEL); }
 // Escape, the close box and Alt+F4 all arrive as the cancel command.
 void ZDialog::reject() { RunCommand(IDCANCEL, Notify::Clicked); }
 void ZDialog::accept() { RunCommand(IDOK, Notify::Clicked); }
-
-bool ZDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QSlider*>(watched) &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    const int id = watched->property("controlId").toInt();
-    // After the slider has taken the release and settled on its position.
-    QTimer::singleShot(0, this, [this, id] { RunCommand(id, Notify::ReleasedCapture); });
-  }
-  return QDialog::eventFilter(watched, event);
-}
 
 void ZDialog::keyPressEvent(QKeyEvent* event) {
   const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
