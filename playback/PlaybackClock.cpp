@@ -30,6 +30,7 @@ int PlaybackSchedule::NextWait(Clock::time_point now) {
     m_next += ((now - m_next) / m_interval) * m_interval;  // the latest one due
     return 0;
   }
-  const auto wait = std::chrono::round<std::chrono::milliseconds>(m_next - now);
+  // Down to whole milliseconds: the timer itself comes up to one late.
+  const auto wait = std::chrono::floor<std::chrono::milliseconds>(m_next - now);
   return static_cast<int>(wait.count());
 }

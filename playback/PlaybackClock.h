@@ -30,7 +30,7 @@ class PlaybackSchedule {
   // Playback starts at now; the first tick is due one interval later.
   void Start(Clock::time_point now, int intervalMs);
   // After a tick at now: whole milliseconds to wait for the next deadline
-  // (rounded to the nearest, 0 when it has passed).
+  // (rounded down, 0 when it has passed).
   int NextWait(Clock::time_point now);
   Clock::time_point NextDeadline() const { return m_next; }
 

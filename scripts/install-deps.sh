@@ -11,6 +11,7 @@ PKGS=(
   fonts-wqy-microhei
   xvfb xauth
   librsvg2-bin
+  qt6-translations-l10n
 )
 
 missing=()

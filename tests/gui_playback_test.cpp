@@ -229,8 +229,8 @@ TEST(Playback, TicksKeepTheirDeadlinesFromTheStart) {
   EXPECT_EQ(s.NextDeadline(), t0 + 10ms);
   EXPECT_EQ(s.NextWait(t0 + 13ms), 7);  // tick 1 came 3 ms late
   EXPECT_EQ(s.NextWait(t0 + 20ms), 10);
-  EXPECT_EQ(s.NextWait(t0 + 30ms + 400us), 10);  // rounded to the nearest
-  EXPECT_EQ(s.NextWait(t0 + 40ms + 600us), 9);
+  EXPECT_EQ(s.NextWait(t0 + 30ms + 400us), 9);  // rounded down
+  EXPECT_EQ(s.NextWait(t0 + 40ms), 10);
   // A tick that takes longer than a frame: the next one comes at once ...
   EXPECT_EQ(s.NextWait(t0 + 61ms), 0);
   EXPECT_EQ(s.NextDeadline(), t0 + 60ms);

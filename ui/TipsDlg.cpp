@@ -6,9 +6,10 @@
 #include "platform/Cp936.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
+#include "ui/AboutDlg.h"
 
 Tips::Tips(QWidget* parent) : ZDialog(res::kTipsDialog, parent) {
-  m_strTips = platform::cp936::ToGbk(res::TipsText()).bytes;
+  m_strTips = platform::cp936::ToGbk(res::TipsText(GuideAddress().toStdString())).bytes;
 }
 
 bool Tips::OnInitDialog() {

@@ -64,4 +64,14 @@ void TrackSlider::mouseReleaseEvent(QMouseEvent* event) {
   if (left) emit Released();
 }
 
+void RuleLabel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QFontMetrics fm = fontMetrics();
+  const int y = qBound(0, fm.ascent() + fm.underlinePos(), height() - 1);
+  p.setPen(QPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText),
+      qMax(1, fm.lineWidth())));
+  p.drawLine(0, y, width() - 1, y);
+}
+
 }  // namespace ui

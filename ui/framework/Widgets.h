@@ -2,6 +2,7 @@
 // Small widgets the control tables need beyond Qt's own.
 #include <QAbstractListModel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
@@ -23,6 +24,17 @@ class GroupFrame : public QGroupBox {
   Q_OBJECT
  public:
   using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A rule written as a run of underscores: drawn as a line where the
+// underscores sit, across the whole control, whatever the font's width.
+class RuleLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -31,8 +31,14 @@ ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), 
   setObjectName(QString::fromUtf8(tpl.objectName));
   setWindowTitle(QString::fromUtf8(tpl.caption));
   QFont font = ResolveDialogFont(tpl.font, tpl.pointSize);
-  setFont(font);
   m_units = DialogUnits::FromFont(font);
+  for (int size = tpl.pointSize - 1;
+       tpl.maxClientHeight > 0 && m_units.MapY(tpl.height) > tpl.maxClientHeight && size >= 7;
+       --size) {
+    font = ResolveDialogFont(tpl.font, size);
+    m_units = DialogUnits::FromFont(font);
+  }
+  setFont(font);
 
   Qt::WindowFlags flags = Qt::Dialog;
   if (tpl.style & kStyleNoCaption) {
@@ -134,7 +140,8 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
     }
     case ControlKind::Label:
     case ControlKind::DisabledLabel: {
-      auto* l = new QLabel(caption, this);
+      const bool rule = !caption.isEmpty() && caption.count(QLatin1Char('_')) == caption.size();
+      auto* l = rule ? new RuleLabel(caption, this) : new QLabel(caption, this);
       l->setTextFormat(Qt::PlainText);
       l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       l->setEnabled(entry.kind == ControlKind::Label);
@@ -153,6 +160,10 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       auto* c = new QComboBox(this);
       c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
       c->setMinimumContentsLength(4);
+      // A list dropped below the box, as high as the table says: the style's
+      // own popup ignores the visible-item count and measures every item,
+      // which at a million frames takes seconds.
+      c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
       if (auto* list = qobject_cast<QListView*>(c->view())) list->setUniformItemSizes(true);
       return c;
     }
