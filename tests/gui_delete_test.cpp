@@ -169,3 +169,21 @@ TEST(Delete, AFieldOutOfRangeIsReportedOncePerCopy) {
   EXPECT_EQ(hooks.messages.count(range), 2);
   EXPECT_EQ(Texts(w.dlg()), "2 3 4 ");
 }
+
+// The recipe in the guide: every Ctrl+Alt+Z leaves a blank frame being
+// edited; Ctrl+Del takes it off, and saving (as the export does first) keeps
+// the last picture as the last frame.
+TEST(Delete, TheTrailingBlankFrameGoesAndTheAnimationEndsOnItsLastPicture) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Click(1005);
+  for (const char* picture : {"A", "B"}) {
+    w.SetText(1010, picture);
+    w.Key(1010, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+  }
+  ASSERT_EQ(Texts(w.dlg()), "A B  ");
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(w.Text(1010), "B");
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Texts(w.dlg()), "A B ");
+}
