@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
+#include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/TipsDlg.h"
@@ -110,4 +111,15 @@ TEST(Help, EachQuestionMarkExplainsItsOwnOption) {
     EXPECT_EQ(lines[0], QString::fromUtf8(title));
     EXPECT_FALSE(lines[1].isEmpty());
   }
+}
+
+// The guide's address in the Tips text: Chinese folder names as they are,
+// names GBK cannot hold percent-encoded instead of cut short.
+TEST(Tips, TheGuideAddressSurvivesAnyFolderName) {
+  platform::SetProgramFolderForTesting("/tmp/动画 工具/");
+  EXPECT_NE(Tips().m_strTips.find(testsupport::Gbk("●官网file:///tmp/动画 工具/help/index.html")),
+            std::string::npos);
+  platform::SetProgramFolderForTesting("/tmp/a😀b/");
+  EXPECT_NE(Tips().m_strTips.find("file:///tmp/a%F0%9F%98%80b/help/index.html"), std::string::npos);
+  platform::SetProgramFolderForTesting({});
 }

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QUrl>
 
 #include "platform/Cp936.h"
 #include "res/Templates.h"
@@ -9,7 +10,12 @@
 #include "ui/AboutDlg.h"
 
 Tips::Tips(QWidget* parent) : ZDialog(res::kTipsDialog, parent) {
-  m_strTips = platform::cp936::ToGbk(res::TipsText(GuideAddress().toStdString())).bytes;
+  const QString address = GuideAddress();
+  auto tips = platform::cp936::ToGbk(res::TipsText(address.toStdString()));
+  // A folder name GBK cannot hold shows percent-encoded rather than cut short.
+  if (!tips.ok())
+    tips = platform::cp936::ToGbk(res::TipsText(QUrl(address).toEncoded().toStdString()));
+  m_strTips = std::move(tips.bytes);
 }
 
 bool Tips::OnInitDialog() {
