@@ -56,8 +56,9 @@ class ZDialog : public QDialog {
 
   bool UpdateData(bool saveAndValidate = true);
 
-  // The next copy of members into controls leaves this field, and every one
-  // the exchange reaches after it, as typed (see CDataExchange::FailKeepingText).
+  // The next copy of members into controls leaves this field, and every
+  // input field the exchange reaches after it, as typed (see
+  // CDataExchange::FailKeepingText).
   void HoldFrom(int id) { m_holdFrom = id; }
   int HeldFrom() const { return m_holdFrom; }
   // True when the same refusal was already shown during this command.
