@@ -6,6 +6,7 @@
 
 #include "app/ExportCommand.h"
 #include "ui/ZoetrixDlg.h"
+#include "ui/framework/Translations.h"
 
 int CZoetrixApp::Run(int argc, char** argv) {
   // Scripts export without a window.
@@ -25,6 +26,7 @@ int CZoetrixApp::Run(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zoetrix"));
+  ui::InstallQtTranslations(app);
   InitInstance();
   return 0;
 }

@@ -22,11 +22,8 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchWindow.h"
 #include "document/AnimationDocument.h"
-#include "platform/ProgramFolder.h"
-#include "ui/ZoetrixDlg.h"
-#include "ui/framework/MessageBox.h"
-#include "ui/framework/Modal.h"
 
 namespace {
 
@@ -121,54 +118,9 @@ BENCHMARK(BM_MemoryTypedPictures)->Arg(100000)->Unit(benchmark::kMillisecond)->I
 
 // ----------------------------------------------------------------- refresh
 
-// Answers every message box with OK and ends every modal dialog at once,
-// except the splash, which ends by itself. Set before the window exists and
-// cleared after it is gone.
-struct Hooks {
-  Hooks() {
-    ui::SetMessageBoxResponderForTesting([](const QString&, int) { return 1; });
-    ui::SetModalHookForTesting([](QDialog& d) {
-      if (d.objectName() == QLatin1String("start")) return;
-      d.done(QDialog::Rejected);
-    });
-  }
-  ~Hooks() {
-    ui::SetMessageBoxResponderForTesting({});
-    ui::SetModalHookForTesting({});
-  }
-};
-
-void Pump(int milliseconds) {
-  QElapsedTimer t;
-  t.start();
-  do {
-    QApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (milliseconds > 0) QThread::msleep(1);
-  } while (t.elapsed() < milliseconds);
-}
-
-// The main window started in a scratch tool folder, the way the tool starts.
-struct Window {
-  std::filesystem::path dir;
-  std::unique_ptr<CZoetrixDlg> dlg;
-
-  Window() {
-    dir = std::filesystem::temp_directory_path() /
-          ("zoetrix-bench-doc-" + std::to_string(::getpid()));
-    for (const char* sub : {"Code", "Animate", "Project", "data"})
-      std::filesystem::create_directories(dir / sub);
-    platform::SetProgramFolderForTesting(dir.string() + "/");
-    dlg = std::make_unique<CZoetrixDlg>();
-    dlg->Create();
-    Pump(20);  // the start-up Tips window comes from a timer once shown
-  }
-  ~Window() {
-    dlg.reset();
-    platform::SetProgramFolderForTesting({});
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-};
+using benchwindow::Hooks;
+using benchwindow::Pump;
+using benchwindow::Window;
 
 Window* g_window = nullptr;
 
@@ -230,7 +182,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   {
     Hooks hooks;
-    Window window;
+    Window window("doc");
     g_window = &window;
     benchmark::RunSpecifiedBenchmarks();
     g_window = nullptr;

@@ -123,6 +123,8 @@ const ui::DialogTemplate kMainDialog = {
     9,
     ui::kStyleCaption | ui::kStyleMinMax | ui::kStyleSizing,
     kMainControls,
+    // A 1366x768 screen: 740 pixels with the title bar, which takes about 35.
+    705,
 };
 
 const ui::AcceleratorTable kMainAccelerators{kMainAccel};

@@ -43,7 +43,7 @@ const char* ExplanationFor(int buttonId) {
   }
 }
 
-std::string TipsText() {
+std::string TipsText(const std::string& guideAddress) {
   const char* const lines[] = {
       "●Zoetrix 让你体验更简洁的动画制作",
       "●当你执行关于帧的大量操作时，请耐心等待一会，它处理数据需要一些时间",
@@ -84,7 +84,7 @@ std::string TipsText() {
   static_assert(sizeof(lines) / sizeof(lines[0]) == 35);
   std::string text;
   for (const char* line : lines) {
-    text += line ? line : (std::string("●官网") + kWebsiteAddress);
+    text += line ? line : (std::string("●官网") + guideAddress);
     text += "\r\n";
   }
   return text;

@@ -39,7 +39,8 @@ extern const char* const kHelpText;
 // The explanation shown by one of the "?" buttons; null for other ids.
 const char* ExplanationFor(int buttonId);
 
-// The start-up tips: 35 lines, each followed by CR LF.
-std::string TipsText();
+// The start-up tips: 35 lines, each followed by CR LF; the fourth names the
+// guide at guideAddress.
+std::string TipsText(const std::string& guideAddress);
 
 }  // namespace res

@@ -12,6 +12,7 @@ PKGS=(
   xvfb xauth
   xdg-utils
   librsvg2-bin
+  qt6-translations-l10n
 )
 
 missing=()

@@ -114,6 +114,26 @@ TEST(Create, ColoursOfTheListsMakeTheColourCode) {
   EXPECT_EQ(w.dlg().m_nCharColor, 15);
 }
 
+// A list without a selection is reported after the code file is open and
+// named in the status line, and the command goes on with the shorter code.
+TEST(Create, AColourWithoutASelectionIsReportedOnceTheCodeFileIsOpen) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  d.m_comboBackColor->setCurrentIndex(-1);
+  QStringList seen;  // each message with the status line and the code files at that moment
+  ui::SetMessageBoxResponderForTesting([&](const QString& text, int) {
+    seen << text + "|" + QString::number(w.Text(1011).endsWith(".c")) + "|" +
+                QString::number(FilesIn(w.folder().path() / "Code"));
+    return ui::IDOK;
+  });
+  w.Click(1005);
+  EXPECT_EQ(seen, (QStringList{QString::fromUtf8("动画颜色信息导入错误！|1|1"),
+                               QString::fromUtf8("创建完毕|1|1")}));
+  EXPECT_EQ(d.m_strColor, "7");
+  EXPECT_EQ(d.m_bCreated, 1);
+}
+
 TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
   Hooks hooks;
   MainWindow w(hooks);

@@ -147,3 +147,43 @@ TEST(Delete, AfterARangeToTheEndCtrlDelShortensOneAtATime) {
   }
   EXPECT_EQ(Texts(w.dlg()), "1 ");
 }
+
+// A field that does not validate is reported once per copy of the fields:
+// Ctrl+Del copies them once (in the refresh), the options twice.
+TEST(Delete, AFieldOutOfRangeIsReportedOncePerCopy) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.MakeNumberedFrames(5);
+  w.SetText(1002, "150");
+  hooks.messages.clear();
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  const QString range = QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。");
+  EXPECT_EQ(hooks.messages.count(range), 1);
+  EXPECT_EQ(w.dlg().m_nFrames, 4);
+  // The edit area holds the new last frame although the copy stopped before it.
+  EXPECT_EQ(w.Text(1010), "4");
+  EXPECT_EQ(w.Text(1042), "4");
+  hooks.messages.clear();
+  Answer(hooks, {{1080, "1"}}, 1076);
+  w.Click(1073);
+  EXPECT_EQ(hooks.messages.count(range), 2);
+  EXPECT_EQ(Texts(w.dlg()), "2 3 4 ");
+}
+
+// The recipe in the guide: every Ctrl+Alt+Z leaves a blank frame being
+// edited; Ctrl+Del takes it off, and saving (as the export does first) keeps
+// the last picture as the last frame.
+TEST(Delete, TheTrailingBlankFrameGoesAndTheAnimationEndsOnItsLastPicture) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.Click(1005);
+  for (const char* picture : {"A", "B"}) {
+    w.SetText(1010, picture);
+    w.Key(1010, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+  }
+  ASSERT_EQ(Texts(w.dlg()), "A B  ");
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(w.Text(1010), "B");
+  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Texts(w.dlg()), "A B ");
+}

@@ -40,8 +40,10 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   EXPECT_EQ(d.m_comboPreview->currentIndex(), -1);
   // No preview selection: the head's text shows.
   EXPECT_EQ(w.Text(1009), QString::fromUtf8("第一帧\n  /\\_/\\"));
+  // One frame: an empty bar, never the "busy" one a range of 0 to 0 draws.
   EXPECT_EQ(d.m_progress->minimum(), 0);
-  EXPECT_EQ(d.m_progress->maximum(), 0);
+  EXPECT_EQ(d.m_progress->maximum(), 1);
+  EXPECT_EQ(d.m_progress->value(), 0);
 
   w.SetText(1010, "two");
   w.Click(1012);
@@ -258,4 +260,59 @@ TEST(Refresh, ManyFramesFillTheSelectorsAtOnce) {
   // The progress range is not cut to 16 bits.
   EXPECT_EQ(d.m_progress->maximum(), 69999);
   EXPECT_EQ(d.m_slider->maximum(), 69998);
+}
+
+// The refused field and the fields typed after it stay as typed; what only
+// shows members (frame total, duration, preview) follows them still.
+TEST(DataExchange, ARefusedNameLeavesTheTotalsAndPreviewFollowingTheFrames) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(3, 1);
+  const QString bad = QString::fromUtf8("猫😺");
+  w.SetText(1019, bad);
+  hooks.messages.clear();
+  w.Click(1012);
+  EXPECT_EQ(hooks.messages.size(), 1);
+  EXPECT_EQ(d.m_nFrames, 4);
+  EXPECT_EQ(w.Text(1042), "4");
+  EXPECT_EQ(w.Text(1064), "4.000000");
+  EXPECT_EQ(w.Text(1009), "3");
+  EXPECT_EQ(w.Text(1019), bad);
+  for (int i = 0; i < 23; ++i) w.Click(1012);
+  EXPECT_EQ(w.Text(1042), "27");
+  EXPECT_EQ(w.Text(1019), bad);
+}
+
+// The edit boxes remember the bytes they stand for: unchanged text is not
+// converted again, and any change of the text is read afresh.
+TEST(DataExchange, UnchangedBoxesAreReadFromMemoryChangedOnesAfresh) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  auto* cache = d.TextCacheOf(d.Control(1010));
+  ASSERT_NE(cache, nullptr);
+  EXPECT_EQ(d.TextCacheOf(d.Control(1019)), nullptr);  // single-line fields are cheap
+  d.m_strEditText = Gbk("第一行\r\n第二行");
+  d.UpdateData(false);
+  EXPECT_TRUE(cache->valid);
+  d.m_strEditText.clear();
+  d.UpdateData(true);
+  EXPECT_EQ(d.m_strEditText, Gbk("第一行\r\n第二行"));
+  w.SetText(1010, QString::fromUtf8("新\n"));
+  EXPECT_FALSE(cache->valid);
+  d.UpdateData(true);
+  EXPECT_EQ(d.m_strEditText, Gbk("新\r\n"));
+  // Lone line feeds come back as CR LF, as the box gives them.
+  d.m_strEditText = "a\nb";
+  d.UpdateData(false);
+  EXPECT_FALSE(cache->valid);
+  d.UpdateData(true);
+  EXPECT_EQ(d.m_strEditText, "a\r\nb");
+  // Typing into the box is seen.
+  d.UpdateData(false);
+  w.Key(1010, Qt::Key_X);
+  d.UpdateData(true);
+  EXPECT_NE(d.m_strEditText, "a\r\nb");
+  EXPECT_TRUE(hooks.messages.isEmpty());
 }

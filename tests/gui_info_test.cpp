@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
+#include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/TipsDlg.h"
@@ -34,7 +35,9 @@ TEST(Tips, ThirtyFiveLinesReadOnlyScrolledToTheTop) {
   ASSERT_EQ(lines.size(), 36);
   EXPECT_TRUE(lines.last().isEmpty());
   EXPECT_EQ(lines[0], QString::fromUtf8("●Zoetrix 让你体验更简洁的动画制作"));
-  EXPECT_EQ(lines[3], QString::fromUtf8("●官网help/index.html"));
+  // The guide as an address to click or paste: file:// and the full path.
+  EXPECT_EQ(lines[3], QString::fromUtf8("●官网") + "file://" +
+                          QString::fromStdString(w.folder().folder()) + "help/index.html");
   EXPECT_EQ(lines[4], "");
   EXPECT_EQ(lines[5], QString::fromUtf8("V1.1更新信息："));
   EXPECT_EQ(lines[27], QString::fromUtf8("2.一个很\"隐蔽\"的小更新等你发现"));
@@ -52,7 +55,13 @@ TEST(About, ShowsVersionAndItsWebsiteButtonOpensTheSameAddressAsTheMainOne) {
   QString title;
   hooks.onDialog = [&](QDialog& d) {
     title = d.windowTitle();
-    for (QLabel* l : d.findChildren<QLabel*>()) labels << l->text();
+    for (QLabel* l : d.findChildren<QLabel*>()) {
+      labels << l->text();
+      if (!l->toolTip().isEmpty()) {
+        labels << l->toolTip();
+        emit l->linkActivated(l->toolTip());  // a click on the address
+      }
+    }
     auto* dlg = static_cast<ui::ZDialog*>(&d);
     dlg->ControlAs<QAbstractButton>(1000)->click();
     EXPECT_TRUE(d.isVisible());  // the box stays open after opening the site
@@ -62,10 +71,12 @@ TEST(About, ShowsVersionAndItsWebsiteButtonOpensTheSameAddressAsTheMainOne) {
   EXPECT_EQ(hooks.dialogs.last(), "CAboutDlg");
   EXPECT_EQ(title, QString::fromUtf8("关于 Zoetrix    C语言动画制作器"));
   EXPECT_TRUE(labels.contains(QString::fromUtf8("Zoetrix 1.3.3 版")));
-  EXPECT_TRUE(labels.contains("help/index.html"));
+  EXPECT_TRUE(
+      labels.contains("file://" + QString::fromStdString(w.folder().folder()) + "help/index.html"));
   w.Click(1006);
-  ASSERT_EQ(opened.size(), 2u);
-  EXPECT_EQ(opened[0], opened[1]);
+  ASSERT_EQ(opened.size(), 3u);
+  EXPECT_EQ(opened[0], opened[2]);
+  EXPECT_EQ(opened[1], opened[2]);
   EXPECT_EQ(opened[0], w.folder().folder() + "help/index.html");
   EXPECT_TRUE(hooks.messages.isEmpty());
 }
@@ -100,4 +111,15 @@ TEST(Help, EachQuestionMarkExplainsItsOwnOption) {
     EXPECT_EQ(lines[0], QString::fromUtf8(title));
     EXPECT_FALSE(lines[1].isEmpty());
   }
+}
+
+// The guide's address in the Tips text: Chinese folder names as they are,
+// names GBK cannot hold percent-encoded instead of cut short.
+TEST(Tips, TheGuideAddressSurvivesAnyFolderName) {
+  platform::SetProgramFolderForTesting("/tmp/动画 工具/");
+  EXPECT_NE(Tips().m_strTips.find(testsupport::Gbk("●官网file:///tmp/动画 工具/help/index.html")),
+            std::string::npos);
+  platform::SetProgramFolderForTesting("/tmp/a😀b/");
+  EXPECT_NE(Tips().m_strTips.find("file:///tmp/a%F0%9F%98%80b/help/index.html"), std::string::npos);
+  platform::SetProgramFolderForTesting({});
 }

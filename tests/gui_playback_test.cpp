@@ -140,8 +140,8 @@ TEST(Playback, RunsOnItsOwnTimerAndTheMouseOnTheSliderJumps) {
   QTest::mouseClick(d.m_slider, Qt::RightButton, {}, QPoint(2, d.m_slider->height() / 2));
   Pump();
   EXPECT_EQ(w.Text(1009), "4");
+  // Handled as the button lets go, not later: no tick can come in between.
   QTest::mouseClick(d.m_slider, Qt::LeftButton, {}, QPoint(2, d.m_slider->height() / 2));
-  Pump();
   EXPECT_LT(d.m_slider->value(), 2);
   EXPECT_EQ(w.Text(1026), QString::number(d.m_slider->value() + 1));
   EXPECT_EQ(w.Text(1009), QString::number(d.m_slider->value() + 1));
@@ -177,4 +177,83 @@ TEST(Playback, FromTheCurrentFrameWithNothingChosenStartsAtTheFirst) {
   EXPECT_EQ(d.m_progress->value(), 1);
   EXPECT_EQ(d.m_slider->value(), 0);
   EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+TEST(Playback, TwoFramesLoopingKeepTheBarInStep) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(2);
+  d.ControlAs<QAbstractButton>(1057)->setChecked(true);
+  w.Click(1038);
+  for (int round = 0; round < 3; ++round) {
+    d.OnPlaybackTick();
+    EXPECT_EQ(w.Text(1009), "1");
+    EXPECT_EQ(d.m_progress->value(), 1) << round;
+    d.OnPlaybackTick();
+    EXPECT_EQ(w.Text(1009), "2");
+  }
+  // Three frames: 1, 2, then 1, 2 again after the restart.
+  EXPECT_EQ(StepProgress(2, 0, 2), 1);
+  EXPECT_EQ(StepProgress(1, 0, 1), 1);
+}
+
+TEST(Playback, TheBarKeepsItsPlaceWhenFramesGoAndIsNeverBusy) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(8);
+  w.Click(1038);
+  for (int k = 0; k < 5; ++k) d.OnPlaybackTick();
+  w.Click(1040);
+  ASSERT_EQ(d.m_progress->value(), 5);
+  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);  // 7 frames: 0 to 6
+  EXPECT_EQ(d.m_progress->value(), 5);
+  for (int left = 6; left >= 3; --left) w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(d.m_progress->maximum(), 2);
+  EXPECT_EQ(d.m_progress->value(), 2);  // inside the range, not emptied
+  while (d.m_nFrames > 1) w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(d.m_progress->minimum(), 0);
+  EXPECT_EQ(d.m_progress->maximum(), 1);
+  EXPECT_EQ(d.m_progress->value(), 0);
+}
+
+// Deadlines count from the start: a late tick shortens the next wait, a
+// stall drops the missed ticks, and the beat never drifts.
+TEST(Playback, TicksKeepTheirDeadlinesFromTheStart) {
+  using namespace std::chrono;
+  using Clock = PlaybackSchedule::Clock;
+  const Clock::time_point t0{};
+  PlaybackSchedule s;
+  s.Start(t0, 10);
+  EXPECT_EQ(s.NextDeadline(), t0 + 10ms);
+  EXPECT_EQ(s.NextWait(t0 + 13ms), 7);  // tick 1 came 3 ms late
+  EXPECT_EQ(s.NextWait(t0 + 20ms), 10);
+  EXPECT_EQ(s.NextWait(t0 + 30ms + 400us), 9);  // rounded down
+  EXPECT_EQ(s.NextWait(t0 + 40ms), 10);
+  // A tick that takes longer than a frame: the next one comes at once ...
+  EXPECT_EQ(s.NextWait(t0 + 61ms), 0);
+  EXPECT_EQ(s.NextDeadline(), t0 + 60ms);
+  // ... and a stall of a second drops the missed ones, keeping the beat.
+  EXPECT_EQ(s.NextWait(t0 + 1065ms), 0);
+  EXPECT_EQ(s.NextDeadline(), t0 + 1060ms);
+  EXPECT_EQ(s.NextWait(t0 + 1066ms), 4);
+  // A thousand ticks, each 2 ms late, still end on the thousandth deadline.
+  s.Start(t0, 10);
+  for (int k = 1; k < 1000; ++k) s.NextWait(t0 + milliseconds(10 * k + 2));
+  EXPECT_EQ(s.NextDeadline(), t0 + 10s);
+}
+
+TEST(Playback, TheTimerIsArmedForEachTickAndGoneDuringIt) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(3, 10);
+  w.Click(1038);
+  EXPECT_EQ(d.TimerInterval(CZoetrixDlg::kTimerPlayback), 100);
+  // Fires once: after its tick (frame 1) it is armed again for the next.
+  for (int waited = 0; w.Text(1009) != "1" && waited < 2000; waited += 5) Pump(5);
+  EXPECT_EQ(w.Text(1009), "1");
+  EXPECT_TRUE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
+  EXPECT_LE(d.TimerInterval(CZoetrixDlg::kTimerPlayback), 100);
 }

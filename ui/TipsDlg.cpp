@@ -2,13 +2,20 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QUrl>
 
 #include "platform/Cp936.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
+#include "ui/AboutDlg.h"
 
 Tips::Tips(QWidget* parent) : ZDialog(res::kTipsDialog, parent) {
-  m_strTips = platform::cp936::ToGbk(res::TipsText()).bytes;
+  const QString address = GuideAddress();
+  auto tips = platform::cp936::ToGbk(res::TipsText(address.toStdString()));
+  // A folder name GBK cannot hold shows percent-encoded rather than cut short.
+  if (!tips.ok())
+    tips = platform::cp936::ToGbk(res::TipsText(QUrl(address).toEncoded().toStdString()));
+  m_strTips = std::move(tips.bytes);
 }
 
 bool Tips::OnInitDialog() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "playback/PlaybackClock.h"
 #include "ui/framework/ZDialog.h"
 
 struct AnimationPaths;
@@ -113,6 +114,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void CaptureLayout();
   bool RequireAnimation();
   void StartPlayback(int position);
+  void SetProgressRange(int maximum);
   void EraseFrames(int first, int count);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
@@ -130,6 +132,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   bool GoToPreviewFrame();
   void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
 
+  PlaybackSchedule m_pace;
   ui::FrameItemsModel* m_previewItems = nullptr;
   ui::FrameItemsModel* m_editItems = nullptr;
   // The frame whose text the edit area holds (a selector position); a new

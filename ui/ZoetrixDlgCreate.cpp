@@ -37,9 +37,11 @@ void CZoetrixDlg::OnCreateAnimation() {
     ZMessageBox(U("创建失败！数值越界！"));
     return;
   }
-  const std::string colorCode =
-      MakeColorCode(m_comboBackColor->currentIndex(), m_comboCharColor->currentIndex(),
-                    [] { ZMessageBox(U("动画颜色信息导入错误！")); });
+  // The code is made now for the prologue; a colour without a selection is
+  // reported once the code file is open and named in the status line.
+  int badColors = 0;
+  const std::string colorCode = MakeColorCode(
+      m_comboBackColor->currentIndex(), m_comboCharColor->currentIndex(), [&] { ++badColors; });
   const ProgramHeader header{platform::Now(), m_strName, m_nWide, m_nHigh, colorCode};
   AnimationPaths paths;
   if (!StartCodeFile(header, &paths)) return;
@@ -50,6 +52,7 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_strCodePath = paths.code;
   m_createdAt = header.created;
   SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
+  for (int i = 0; i < badColors; ++i) ZMessageBox(U("动画颜色信息导入错误！"));
   m_nBackColor = m_comboBackColor->currentIndex();
   m_nCharColor = m_comboCharColor->currentIndex();
   m_strColor = colorCode;

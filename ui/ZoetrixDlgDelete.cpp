@@ -46,13 +46,16 @@ void CZoetrixDlg::OnDeleteOptions() {
 // Takes count frames out from position first (frame first + 1) on. What the
 // edit area holds is first kept in the frame it showed; afterwards the edit
 // area shows the last frame, as the refresh selects it: the frame being
-// edited, which the next append stores the edit area into.
+// edited, which the next append stores the edit area into. The fields are
+// copied once, by the refresh, so a field that does not validate is
+// reported once.
 void CZoetrixDlg::EraseFrames(int first, int count) {
   if (!KeepEditText()) return;
-  UpdateData(true);
   m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
   m_nFrames -= count;
-  if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
-  UpdateData(false);
+  if (m_nFrames > 0) {
+    m_strEditText = m_frames.Last().Text();  // also when the copy stops before the box
+    SetDlgItemText(1010, FromGbk(m_strEditText));
+  }
   RefreshFrameControls();
 }

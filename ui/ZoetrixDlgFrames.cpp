@@ -33,7 +33,7 @@ void CZoetrixDlg::RefreshFrameControls() {
   }
   m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);
-  m_progress->setRange(0, f.progressMax);
+  SetProgressRange(f.progressMax);
   m_strDuration = f.duration;
   UpdateData(false);
 }

@@ -55,7 +55,10 @@ void CZoetrixDlg::OnReleaseCodeFile() {
 
 void CZoetrixDlg::OnOpenProject() {
   UpdateData(true);
-  const QString chosen = GetOpenFileName(this, U("工程文件(*.ini)"), QStringLiteral("ini"));
+  // Projects are saved in Project/ of the tool's folder: look there first.
+  const QString chosen =
+      GetOpenFileName(this, U("工程文件(*.ini)"), QStringLiteral("ini"),
+                      QFile::decodeName(QByteArray::fromStdString(GetProgramFolder() + "Project")));
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::filesystem::path path(QFile::encodeName(chosen).toStdString());

@@ -21,7 +21,18 @@ void CZoetrixDlg::StartPlayback(int position) {
   m_progress->setValue(position);
   UpdateData(false);
   ShowEditFrame();
-  SetTimer(kTimerPlayback, PlaybackInterval(m_nRate));
+  const int interval = PlaybackInterval(m_nRate);
+  m_pace.Start(PlaybackSchedule::Clock::now(), interval);
+  SetTimerOnce(kTimerPlayback, interval);
+}
+
+// A bar of 0 to 0 would draw as "busy": with one frame or none it is an
+// empty bar of 0 to 1. The position stays where it was, inside the new range,
+// instead of the bar emptying when frames are taken off.
+void CZoetrixDlg::SetProgressRange(int maximum) {
+  const int position = m_progress->value();
+  m_progress->setRange(0, qMax(maximum, 1));
+  m_progress->setValue(maximum < 1 ? 0 : qBound(0, position, maximum));
 }
 
 void CZoetrixDlg::OnPlayFromStart() { StartPlayback(0); }
@@ -33,7 +44,8 @@ void CZoetrixDlg::OnPause() { KillTimer(kTimerPlayback); }
 
 // The timer is off while a tick runs: a message it shows (a field that
 // does not validate, a frame that is not there) ends playback with that one
-// report instead of a new one at every tick behind it.
+// report instead of a new one at every tick behind it. Each tick is armed
+// for its own deadline, so the frames keep the rate however long a tick takes.
 void CZoetrixDlg::OnPlaybackTick() {
   KillTimer(kTimerPlayback);
   if (!GoToPreviewFrame()) return;
@@ -51,7 +63,7 @@ void CZoetrixDlg::OnPlaybackTick() {
       break;
   }
   UpdateData(false);
-  SetTimer(kTimerPlayback, PlaybackInterval(m_nRate));
+  SetTimerOnce(kTimerPlayback, m_pace.NextWait(PlaybackSchedule::Clock::now()));
 }
 
 void CZoetrixDlg::OnSliderReleased() {

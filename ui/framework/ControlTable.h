@@ -57,6 +57,10 @@ struct DialogTemplate {
   int pointSize;
   unsigned style;
   std::span<const ControlEntry> controls;
+  // The tallest the client area may be, in pixels (0: no limit). With a
+  // stand-in font taller than the classic one the dialog takes the largest
+  // smaller size that fits, so it stays whole on a small screen.
+  int maxClientHeight = 0;
 };
 
 }  // namespace ui

@@ -11,13 +11,38 @@
 
 namespace ui {
 
+namespace {
+
+// Fields whose content the user sets: after a refusal they keep it. Labels
+// and read-only boxes only show members and go on following them.
+bool TakesInput(const QWidget* w) {
+  if (auto* e = qobject_cast<const QLineEdit*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return !e->isReadOnly();
+  return qobject_cast<const QCheckBox*>(w) != nullptr;
+}
+
+// Every CR followed by LF and every LF preceded by CR: such bytes come back
+// unchanged from the widget, which holds the lines without their CRs.
+// A NUL byte is not carried through a text box either.
+bool HasCrLfLinesOnly(const std::string& s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\0') return false;
+    if (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n')) return false;
+    if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 QWidget* CDataExchange::PrepareCtrl(int id) {
   if (m_failed) return nullptr;
+  QWidget* w = m_pDlgWnd->Control(id);
   if (!m_bSaveAndValidate) {
     m_holding = m_holding || id == m_pDlgWnd->HeldFrom();
-    if (m_holding) return nullptr;
+    if (m_holding && TakesInput(w)) return nullptr;
   }
-  m_lastControl = m_pDlgWnd->Control(id);
+  m_lastControl = w;
   return m_lastControl;
 }
 
@@ -73,11 +98,23 @@ void DDX_Text(CDataExchange& dx, int id, int& value) {
   value = parsed;
 }
 
+// Edit boxes remember the bytes they stand for until their text changes, so
+// that an exchange does not convert an unchanged picture back and forth.
 void DDX_Text(CDataExchange& dx, int id, std::string& value) {
   QWidget* w = dx.PrepareCtrl(id);
   if (!w) return;
+  TextCache* cache = dx.m_pDlgWnd->TextCacheOf(w);
   if (!dx.m_bSaveAndValidate) {
+    if (cache && cache->valid && cache->bytes == value) return;
     ZDialog::SetControlText(w, FromGbk(value));
+    if (cache && HasCrLfLinesOnly(value)) {
+      cache->bytes = value;
+      cache->valid = true;
+    }
+    return;
+  }
+  if (cache && cache->valid) {
+    value = cache->bytes;
     return;
   }
   QString bad;
@@ -86,6 +123,10 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value) {
     dx.FailKeepingText(
         id, U("输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。").arg(bad));
     return;
+  }
+  if (cache) {
+    cache->bytes = bytes;
+    cache->valid = true;
   }
   value = std::move(bytes);
 }

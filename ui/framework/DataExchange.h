@@ -7,7 +7,8 @@
 // fails; a text that is not an integer leaves the member as it was; members
 // after the bad field keep their values. Callers carry on either way.
 // A text that cannot be stored as typed is refused the same way, and the
-// fields from it onwards are left as typed by the copy back that follows.
+// fields the user fills in from it onwards are left as typed by the copy back
+// that follows (labels and read-only boxes still show their members).
 #include <QString>
 #include <string>
 
@@ -16,6 +17,13 @@ class QWidget;
 namespace ui {
 
 class ZDialog;
+
+// The GBK bytes a multi-line box stands for, while its text is the one they
+// were read from or written as (any change of the text invalidates them).
+struct TextCache {
+  std::string bytes;
+  bool valid = false;
+};
 
 class CDataExchange {
  public:
@@ -31,7 +39,7 @@ class CDataExchange {
   // Reports text, puts the focus on the last prepared control, stops the exchange.
   void Fail(const QString& message);
   // The same for a text that cannot be stored as typed: besides, the field
-  // and every one after it keep what the user typed through the copy back
+  // and every input field after it keep what the user typed through the copy back
   // that follows, so nothing typed is lost while the command carries on.
   void FailKeepingText(int id, const QString& message);
   bool Failed() const { return m_failed; }

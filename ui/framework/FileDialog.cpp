@@ -16,9 +16,10 @@ void SetOpenFileResponderForTesting(std::function<QString(const QString&)> respo
   Responder() = std::move(responder);
 }
 
-QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix) {
+QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                        const QString& folder) {
   if (Responder()) return Responder()(filter);
-  QFileDialog dialog(parent, QString(), QString(), filter);
+  QFileDialog dialog(parent, QString(), folder, filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // A typed name of a file that does not exist is taken as it is.
   dialog.setFileMode(QFileDialog::AnyFile);

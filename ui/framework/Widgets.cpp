@@ -1,5 +1,6 @@
 #include "ui/framework/Widgets.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -55,6 +56,22 @@ void FrameItemsModel::SetCount(int count) {
   beginResetModel();
   m_count = count;
   endResetModel();
+}
+
+void TrackSlider::mouseReleaseEvent(QMouseEvent* event) {
+  const bool left = event->button() == Qt::LeftButton;
+  QSlider::mouseReleaseEvent(event);
+  if (left) emit Released();
+}
+
+void RuleLabel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QFontMetrics fm = fontMetrics();
+  const int y = qBound(0, fm.ascent() + fm.underlinePos(), height() - 1);
+  p.setPen(QPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText),
+      qMax(1, fm.lineWidth())));
+  p.drawLine(0, y, width() - 1, y);
 }
 
 }  // namespace ui

@@ -2,7 +2,9 @@
 // Small widgets the control tables need beyond Qt's own.
 #include <QAbstractListModel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 
 namespace ui {
 
@@ -25,6 +27,31 @@ class GroupFrame : public QGroupBox {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+};
+
+// A rule written as a run of underscores: drawn as a line where the
+// underscores sit, across the whole control, whatever the font's width.
+class RuleLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A slider that tells when the left button lets go of it, once it has taken
+// the release and settled on its position, before anything else can run.
+class TrackSlider : public QSlider {
+  Q_OBJECT
+ public:
+  using QSlider::QSlider;
+
+ signals:
+  void Released();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 // Items "第1帧" ... "第N帧" made on demand: setting N is one operation,

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
-#include <QTimer>
+#include <QTextDocument>
 #include <QTimerEvent>
 
 #include "res/Resources.h"
@@ -31,8 +31,14 @@ ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), 
   setObjectName(QString::fromUtf8(tpl.objectName));
   setWindowTitle(QString::fromUtf8(tpl.caption));
   QFont font = ResolveDialogFont(tpl.font, tpl.pointSize);
-  setFont(font);
   m_units = DialogUnits::FromFont(font);
+  for (int size = tpl.pointSize - 1;
+       tpl.maxClientHeight > 0 && m_units.MapY(tpl.height) > tpl.maxClientHeight && size >= 7;
+       --size) {
+    font = ResolveDialogFont(tpl.font, size);
+    m_units = DialogUnits::FromFont(font);
+  }
+  setFont(font);
 
   Qt::WindowFlags flags = Qt::Dialog;
   if (tpl.style & kStyleNoCaption) {
@@ -83,6 +89,11 @@ void ZDialog::BuildControls() {
     }
     m_controls.append(w);
     Wire(w, entry.id);
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+      m_textCaches.insert(e, {});
+      connect(e->document(), &QTextDocument::contentsChanged, this,
+              [this, e] { m_textCaches[e].valid = false; });
+    }
   }
   WidenCheckBoxes();
 }
@@ -129,7 +140,8 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
     }
     case ControlKind::Label:
     case ControlKind::DisabledLabel: {
-      auto* l = new QLabel(caption, this);
+      const bool rule = !caption.isEmpty() && caption.count(QLatin1Char('_')) == caption.size();
+      auto* l = rule ? new RuleLabel(caption, this) : new QLabel(caption, this);
       l->setTextFormat(Qt::PlainText);
       l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       l->setEnabled(entry.kind == ControlKind::Label);
@@ -148,6 +160,10 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       auto* c = new QComboBox(this);
       c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
       c->setMinimumContentsLength(4);
+      // A list dropped below the box, as high as the table says: the style's
+      // own popup ignores the visible-item count and measures every item,
+      // which at a million frames takes seconds.
+      c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
       if (auto* list = qobject_cast<QListView*>(c->view())) list->setUniformItemSizes(true);
       return c;
     }
@@ -177,7 +193,7 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       return e;
     }
     case ControlKind::Slider:
-      return new QSlider(Qt::Horizontal, this);
+      return new TrackSlider(Qt::Horizontal, this);
     case ControlKind::Progress: {
       auto* p = new QProgressBar(this);
       p->setTextVisible(false);
@@ -202,10 +218,11 @@ void ZDialog::Wire(QWidget* w, int id) {
   } else if (auto* c = qobject_cast<QComboBox*>(w)) {
     // Only the user's choice notifies, not a selection set by the program.
     connect(c, &QComboBox::activated, this, [this, id] { RunCommand(id, Notify::SelChange); });
-  } else if (qobject_cast<QSlider*>(w)) {
+  } else if (auto* s = qobject_cast<TrackSlider*>(w)) {
     // Letting go of the mouse, after dragging the handle or clicking the
-    // track alike (see eventFilter).
-    w->installEventFilter(this);
+    // track alike; handled at once, so no tick comes between.
+    connect(s, &TrackSlider::Released, this,
+            [this, id] { RunCommand(id, Notify::ReleasedCapture); });
   }
 }
 
@@ -237,6 +254,11 @@ bool ZDialog::RepeatsRefusal(const QString& message) {
   if (message == m_lastRefusal) return true;
   m_lastRefusal = message;
   return false;
+}
+
+TextCache* ZDialog::TextCacheOf(const QWidget* w) {
+  auto it = m_textCaches.find(w);
+  return it == m_textCaches.end() ? nullptr : &*it;
 }
 
 void ZDialog::SetDlgItemText(int id, const QString& text) {
@@ -277,6 +299,11 @@ void ZDialog::SetTimer(int id, int milliseconds) {
   m_timerIntervals.insert(id, milliseconds);
 }
 
+void ZDialog::SetTimerOnce(int id, int milliseconds) {
+  SetTimer(id, milliseconds);
+  if (HasTimer(id)) m_timersOnce.insert(id);
+}
+
 void ZDialog::KillTimer(int id) {
   auto it = m_timers.find(id);
   if (it == m_timers.end()) return;
@@ -284,13 +311,16 @@ void ZDialog::KillTimer(int id) {
   m_timerIds.remove(*it);
   m_timers.erase(it);
   m_timerIntervals.remove(id);
+  m_timersOnce.remove(id);
 }
 
 void ZDialog::timerEvent(QTimerEvent* event) {
   auto it = m_timerIds.find(event->timerId());
   if (it == m_timerIds.end()) return QDialog::timerEvent(event);
+  const int id = *it;
+  if (m_timersOnce.contains(id)) KillTimer(id);
   m_lastRefusal.clear();
-  OnTimer(*it);
+  OnTimer(id);
 }
 
 void ZDialog::EndDialog(int result) { QDialog::done(result); }
@@ -315,16 +345,6 @@ void ZDialog::OnCancel() { EndDialog(IDCANCEL); }
 // Escape, the close box and Alt+F4 all arrive as the cancel command.
 void ZDialog::reject() { RunCommand(IDCANCEL, Notify::Clicked); }
 void ZDialog::accept() { RunCommand(IDOK, Notify::Clicked); }
-
-bool ZDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QSlider*>(watched) &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    const int id = watched->property("controlId").toInt();
-    // After the slider has taken the release and settled on its position.
-    QTimer::singleShot(0, this, [this, id] { RunCommand(id, Notify::ReleasedCapture); });
-  }
-  return QDialog::eventFilter(watched, event);
-}
 
 void ZDialog::keyPressEvent(QKeyEvent* event) {
   const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);

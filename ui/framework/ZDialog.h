@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -55,15 +56,20 @@ class ZDialog : public QDialog {
 
   bool UpdateData(bool saveAndValidate = true);
 
-  // The next copy of members into controls leaves this field, and every one
-  // the exchange reaches after it, as typed (see CDataExchange::FailKeepingText).
+  // The next copy of members into controls leaves this field, and every
+  // input field the exchange reaches after it, as typed (see
+  // CDataExchange::FailKeepingText).
   void HoldFrom(int id) { m_holdFrom = id; }
   int HeldFrom() const { return m_holdFrom; }
   // True when the same refusal was already shown during this command.
   bool RepeatsRefusal(const QString& message);
   void SetDlgItemText(int id, const QString& text);
+  // The remembered bytes of a multi-line box; null for other controls.
+  TextCache* TextCacheOf(const QWidget* w);
 
   void SetTimer(int id, int milliseconds);
+  // A timer that fires once and is then gone, as if killed before its tick.
+  void SetTimerOnce(int id, int milliseconds);
   void KillTimer(int id);
   bool HasTimer(int id) const { return m_timers.contains(id); }
   // The interval a running timer was set with; -1 when it is not running.
@@ -102,7 +108,6 @@ class ZDialog : public QDialog {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void reject() override;
   void accept() override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -118,10 +123,12 @@ class ZDialog : public QDialog {
   QHash<int, int> m_timers;          // id -> Qt timer id
   QHash<int, int> m_timerIds;        // Qt timer id -> id
   QHash<int, int> m_timerIntervals;  // id -> milliseconds
+  QSet<int> m_timersOnce;            // ids that fire once
   std::vector<SysMenuEntry> m_sysMenu;
   const AcceleratorTable* m_accel = nullptr;
   int m_holdFrom = 0;  // 0: nothing held
   QString m_lastRefusal;
+  QHash<const QWidget*, TextCache> m_textCaches;
 };
 
 }  // namespace ui

@@ -1,0 +1,68 @@
+#pragma once
+// The real main window for benchmarks: started offscreen in a scratch tool
+// folder, the way the tool starts, with every message box answered OK and
+// every modal dialog but the splash ended at once.
+#include <unistd.h>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/ProgramFolder.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/MessageBox.h"
+#include "ui/framework/Modal.h"
+
+namespace benchwindow {
+
+// Set before the window exists and cleared after it is gone.
+struct Hooks {
+  Hooks() {
+    ui::SetMessageBoxResponderForTesting([](const QString&, int) { return 1; });
+    ui::SetModalHookForTesting([](QDialog& d) {
+      if (d.objectName() == QLatin1String("start")) return;
+      d.done(QDialog::Rejected);
+    });
+  }
+  ~Hooks() {
+    ui::SetMessageBoxResponderForTesting({});
+    ui::SetModalHookForTesting({});
+  }
+};
+
+// Lets queued events and timers run for the given time.
+inline void Pump(int milliseconds) {
+  QElapsedTimer t;
+  t.start();
+  do {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (milliseconds > 0) QThread::msleep(1);
+  } while (t.elapsed() < milliseconds);
+}
+
+struct Window {
+  std::filesystem::path dir;
+  std::unique_ptr<CZoetrixDlg> dlg;
+
+  explicit Window(const std::string& name) {
+    dir = std::filesystem::temp_directory_path() /
+          ("zoetrix-bench-" + name + "-" + std::to_string(::getpid()));
+    for (const char* sub : {"Code", "Animate", "Project", "data"})
+      std::filesystem::create_directories(dir / sub);
+    platform::SetProgramFolderForTesting(dir.string() + "/");
+    dlg = std::make_unique<CZoetrixDlg>();
+    dlg->Create();
+    Pump(20);  // the start-up Tips window comes from a timer once shown
+  }
+  ~Window() {
+    dlg.reset();
+    platform::SetProgramFolderForTesting({});
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+}  // namespace benchwindow
