@@ -118,9 +118,9 @@ Fixture& Get(long n) {
 
 void Report(benchmark::State& state, std::uintmax_t bytes) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
-  state.counters["us_per_frame"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * state.range(0)) / 1e6,
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["us_per_frame"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)) / 1e6,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // ------------------------------------------------------------------ export
@@ -246,7 +246,8 @@ int PeakChild(const std::string& mode, const std::string& project, const std::st
   return 0;
 }
 
-double RunPeakChild(const std::string& mode, const std::string& project, const std::string& folder) {
+double RunPeakChild(const std::string& mode, const std::string& project,
+                    const std::string& folder) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return -1;
   const pid_t pid = ::fork();
@@ -268,8 +269,7 @@ double RunPeakChild(const std::string& mode, const std::string& project, const s
 void PeakMemory(benchmark::State& state, const std::string& mode) {
   Fixture& fx = Get(state.range(0));
   double peak = 0;
-  for (auto _ : state)
-    peak = RunPeakChild(mode, fx.doc.m_strProjectPath, fx.folder.folder());
+  for (auto _ : state) peak = RunPeakChild(mode, fx.doc.m_strProjectPath, fx.folder.folder());
   if (peak < 0) state.SkipWithError("the measuring process failed");
   // The same process doing nothing: libraries and the heap's start.
   const double idle = RunPeakChild("none", "", fx.folder.folder());
@@ -298,7 +298,10 @@ int main(int argc, char** argv) {
   // Grouped by size, so each size's files are made once.
   for (long n : BenchFrameCounts()) {
     auto add = [n](const char* name, void (*fn)(benchmark::State&)) {
-      return benchmark::RegisterBenchmark(name, fn)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
+      return benchmark::RegisterBenchmark(name, fn)
+          ->Arg(n)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
     };
     add("BM_Export", BM_Export);
     add("BM_ExportOver", BM_ExportOver);

@@ -8,6 +8,7 @@
 
 #include "document/ColorTable.h"
 #include "platform/Cp936.h"
+#include "platform/Profile.h"
 #include "res/AppInfo.h"
 
 namespace cp936 = platform::cp936;
@@ -213,13 +214,21 @@ class FileSink {
 
  private:
   static constexpr std::size_t kChunk = 1 << 16;
+  static constexpr std::size_t kWritebackStep = std::size_t{8} << 20;
   void Drain() {
     if (m_ok && !m_buffer.empty())
       m_ok = std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) == m_buffer.size();
+    m_unflushed += m_buffer.size();
     m_buffer.clear();
+    // The export syncs the file at the end; the disk can start long before.
+    if (m_unflushed >= kWritebackStep) {
+      platform::StartWriteback(::fileno(m_file));
+      m_unflushed = 0;
+    }
   }
   std::FILE* m_file;
   std::string m_buffer;
+  std::size_t m_unflushed = 0;
   bool m_ok = true;
 };
 

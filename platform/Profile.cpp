@@ -178,6 +178,7 @@ std::string ErrnoText(const char* what, const std::string& where, int err) {
 }
 
 constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
+constexpr std::size_t kWritebackStep = std::size_t{8} << 20;
 
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
@@ -584,6 +585,7 @@ void AtomicFileWriter::Write(std::string_view bytes) {
   if (m_buffer.size() + bytes.size() > kWriteChunk && !Drain()) return;
   if (bytes.size() >= kWriteChunk) {
     if (m_err == 0 && !WriteAll(m_fd, bytes)) m_err = errno;
+    m_unflushed += bytes.size();
     return;
   }
   m_buffer += bytes;
@@ -591,8 +593,21 @@ void AtomicFileWriter::Write(std::string_view bytes) {
 
 bool AtomicFileWriter::Drain() {
   if (m_err == 0 && !m_buffer.empty() && !WriteAll(m_fd, m_buffer)) m_err = errno;
+  m_unflushed += m_buffer.size();
   m_buffer.clear();
+  if (m_unflushed >= kWritebackStep) {
+    StartWriteback(m_fd);
+    m_unflushed = 0;
+  }
   return m_err == 0;
+}
+
+void StartWriteback(int fd) {
+#if defined(__linux__)
+  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;  // the final fsync does it all
+#endif
 }
 
 bool AtomicFileWriter::Commit(std::string* error) {

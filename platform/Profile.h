@@ -129,8 +129,14 @@ class AtomicFileWriter {
   std::string m_tmpName;
   int m_fd = -1;
   std::string m_buffer;
-  int m_err = 0;  // the first write error
+  int m_err = 0;                // the first write error
+  std::size_t m_unflushed = 0;  // bytes written since the last StartWriteback
 };
+
+// Asks the system to start writing the file's changed pages to disk now,
+// without waiting, so that a later fsync has little left to wait for: a
+// long save overlaps its disk writes with making the rest of the text.
+void StartWriteback(int fd);
 
 // One-key conveniences with the classic signatures: each loads the file
 // (and WritePrivateProfileString saves it) once per call.
