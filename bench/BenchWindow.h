@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,13 +19,17 @@
 
 namespace benchwindow {
 
+// What the next modal dialogs are answered with, before they are ended.
+inline std::function<void(QDialog&)> g_onDialog;
+
 // Set before the window exists and cleared after it is gone.
 struct Hooks {
   Hooks() {
     ui::SetMessageBoxResponderForTesting([](const QString&, int) { return 1; });
     ui::SetModalHookForTesting([](QDialog& d) {
       if (d.objectName() == QLatin1String("start")) return;
-      d.done(QDialog::Rejected);
+      if (g_onDialog) g_onDialog(d);
+      if (d.isVisible()) d.done(QDialog::Rejected);
     });
   }
   ~Hooks() {

@@ -19,11 +19,21 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include <fcntl.h>
+#include <QAbstractButton>
+
+#include "bench/BenchSizes.h"
 #include "bench/BenchWindow.h"
 #include "document/AnimationDocument.h"
+#include "output/ProjectFile.h"
+#include "platform/Cp936.h"
+#include "platform/ProgramFolder.h"
+#include "ui/DelFrameDlg.h"
+#include "ui/framework/FileDialog.h"
 
 namespace {
 
@@ -118,6 +128,7 @@ BENCHMARK(BM_MemoryTypedPictures)->Arg(100000)->Unit(benchmark::kMillisecond)->I
 
 // ----------------------------------------------------------------- refresh
 
+using benchwindow::g_onDialog;
 using benchwindow::Hooks;
 using benchwindow::Pump;
 using benchwindow::Window;
@@ -173,6 +184,178 @@ BENCHMARK(BM_RefreshFrameControls)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
+// ------------------------------------------------- what the user waits for
+//
+// Whole commands of the real window, from the click to the last message,
+// refresh included. Sizes: BenchSizes.h (ZOETRIX_BENCH_FRAMES), so a
+// million frames can be asked for.
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void ReportPerFrame(benchmark::State& state) {
+  state.counters["us_per_frame"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)) / 1e6,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// A distinct 80x25 picture for frame n.
+std::string NumberedPicture(long n) {
+  std::string out;
+  const std::string caption =
+      platform::cp936::ToGbk("第" + std::to_string(n) + "帧").bytes + " \"go\" C:\\x 100%";
+  for (int row = 0; row < 25; ++row) {
+    std::string line(80, ' ');
+    if (row == 12) line.replace(static_cast<std::size_t>(n % 60), 9, "( o.o )/\\");
+    if (row == 20) line.replace(2, caption.size(), caption);
+    if (row) out += "\r\n";
+    out += line;
+  }
+  return out;
+}
+
+// A project of n distinct pictures, written once per size.
+std::string ProjectOf(long n) {
+  static long madeFor = -1;
+  const std::filesystem::path file = g_window->dir / "Project" / "bench-open.ini";
+  if (madeFor != n) {
+    auto doc = std::make_unique<AnimationDocument>();
+    doc->m_strAnimName = "bench";
+    doc->m_strColor = "07";
+    doc->m_nAnimWide = 80;
+    doc->m_nAnimHigh = 25;
+    doc->m_nRate = 24;
+    for (long i = 0; i < n; ++i) doc->m_frames.Append(MakeFrameText(NumberedPicture(i)));
+    doc->m_nFrames = static_cast<int>(n);
+    std::filesystem::remove(file);
+    if (!WriteProjectFile(*doc, file).ok()) std::abort();
+    madeFor = n;
+  }
+  return file.string();
+}
+
+// "打开" in replacing mode over an open animation: the question, reading,
+// the new code file, the frame controls' refresh and "已导入！".
+void BM_WindowOpenProject(benchmark::State& state) {
+  CZoetrixDlg& dlg = *g_window->dlg;
+  const QString path = QString::fromStdString(ProjectOf(state.range(0)));
+  ui::SetOpenFileResponderForTesting([path](const QString&) { return path; });
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    dlg.OnOpenProject();
+    state.SetIterationTime(Seconds(start));
+    if (dlg.m_nFrames != state.range(0)) state.SkipWithError("the project did not open");
+    Pump(0);
+  }
+  ui::SetOpenFileResponderForTesting({});
+  ReportPerFrame(state);
+}
+
+// The same project's bytes read into one buffer of its size, allocated and
+// touched once: the yardstick for opening, in the same run.
+void BM_WindowPlainRead(benchmark::State& state) {
+  const std::string path = ProjectOf(state.range(0));
+  const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
+  const std::unique_ptr<char[]> buffer(new char[size]());  // touched once, before timing
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    for (std::size_t got = 0; got < size;) {
+      const ssize_t n = ::read(fd, buffer.get() + got, size - got);
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    benchmark::DoNotOptimize(buffer.get());
+    state.SetIterationTime(Seconds(start));
+  }
+  ReportPerFrame(state);
+}
+
+// The window holding an animation of exactly n frames, copies of one picture.
+void SetFrames(CZoetrixDlg& dlg, long n) {
+  dlg.m_bCreated = 1;
+  dlg.m_nRate = 24;
+  if (static_cast<long>(dlg.m_frames.Size()) != dlg.m_nFrames) {
+    dlg.m_frames.Clear();
+    dlg.m_nFrames = 0;
+  }
+  if (dlg.m_nFrames > n) {
+    dlg.m_frames.Erase(static_cast<std::size_t>(n), static_cast<std::size_t>(dlg.m_nFrames - n));
+    dlg.m_nFrames = static_cast<int>(n);
+  }
+  const FrameText picture = MakeFrameText(Picture());
+  while (dlg.m_nFrames < n) {
+    dlg.m_frames.Append(picture);
+    ++dlg.m_nFrames;
+  }
+  dlg.m_strEditText = *picture;
+  dlg.UpdateData(false);
+  dlg.RefreshFrameControls();
+  Pump(0);
+}
+
+constexpr int kDelaySeconds = 100;  // 2,400 copies at 24 frames a second
+
+// "添加延时帧" (100 s at 24 frames a second), ending at n frames.
+void BM_WindowDelayFrames(benchmark::State& state) {
+  CZoetrixDlg& dlg = *g_window->dlg;
+  const long copies = kDelaySeconds * 24L;
+  for (auto _ : state) {
+    state.PauseTiming();
+    SetFrames(dlg, state.range(0) - copies);
+    dlg.SetDlgItemText(1063, QString::number(kDelaySeconds));
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    dlg.OnAddDelayFrames();
+    state.SetIterationTime(Seconds(start));
+    if (dlg.m_nFrames != state.range(0)) state.SkipWithError("the copies were not added");
+    Pump(0);
+  }
+}
+
+// "删除选项", deleting the 2,400 frames after the middle frame.
+void BM_WindowDeleteRange(benchmark::State& state) {
+  CZoetrixDlg& dlg = *g_window->dlg;
+  const long n = state.range(0);
+  const long from = n / 2;
+  g_onDialog = [from](QDialog& d) {
+    auto& options = static_cast<DelFrame&>(d);
+    ui::ZDialog::SetControlText(options.Control(1078), QString::number(from));
+    ui::ZDialog::SetControlText(options.Control(1079), QString::number(from + 2401));
+    options.ControlAs<QAbstractButton>(1075)->click();
+  };
+  for (auto _ : state) {
+    state.PauseTiming();
+    SetFrames(dlg, n);
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    dlg.OnDeleteOptions();
+    state.SetIterationTime(Seconds(start));
+    if (dlg.m_nFrames != n - 2400) state.SkipWithError("the frames were not deleted");
+    Pump(0);
+  }
+  g_onDialog = nullptr;
+}
+
+// Ctrl+Del at n frames.
+void BM_WindowDeleteLast(benchmark::State& state) {
+  CZoetrixDlg& dlg = *g_window->dlg;
+  for (auto _ : state) {
+    state.PauseTiming();
+    SetFrames(dlg, state.range(0));
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    dlg.OnDeleteLastFrame();
+    state.SetIterationTime(Seconds(start));
+    if (dlg.m_nFrames != state.range(0) - 1) state.SkipWithError("the frame was not deleted");
+    Pump(0);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -180,6 +363,19 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  for (long n : BenchFrameCounts()) {
+    auto add = [n](const char* name, void (*fn)(benchmark::State&)) {
+      return benchmark::RegisterBenchmark(name, fn)->Arg(n)->UseManualTime()->Unit(
+          benchmark::kMillisecond);
+    };
+    add("BM_WindowOpenProject", BM_WindowOpenProject);
+    add("BM_WindowPlainRead", BM_WindowPlainRead);
+    if (n > 2 * 2401) {
+      add("BM_WindowDelayFrames", BM_WindowDelayFrames);
+      add("BM_WindowDeleteRange", BM_WindowDeleteRange);
+    }
+    add("BM_WindowDeleteLast", BM_WindowDeleteLast);
+  }
   {
     Hooks hooks;
     Window window("doc");

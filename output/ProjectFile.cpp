@@ -1,10 +1,21 @@
 #include "output/ProjectFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <system_error>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/Cp936.h"
 #include "platform/Profile.h"
@@ -82,17 +93,22 @@ const FrameText& ReadErrorText() {
   return text;
 }
 
-// The next 0x5C byte at or after from. Escapes come close together in
-// drawings full of backslashes and quotes, where a library call per escape
-// costs more than looking at a few bytes first.
+// The next 0x5C byte at or after from. Escapes come close together (every
+// line break of a picture is one), so the search is inline rather than a
+// library call per escape.
 std::size_t NextBackslashByte(std::string_view s, std::size_t from) {
-  const std::size_t near = std::min(s.size(), from + 16);
-  for (std::size_t i = from; i < near; ++i)
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i backslash = _mm_set1_epi8('\\');
+  for (; i + 16 <= s.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+    if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, backslash)))
+      return i + static_cast<unsigned>(__builtin_ctz(mask));
+  }
+#endif
+  for (; i < s.size(); ++i)
     if (s[i] == '\\') return i;
-  if (near == s.size()) return std::string_view::npos;
-  const void* hit = std::memchr(s.data() + near, '\\', s.size() - near);
-  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data())
-             : std::string_view::npos;
+  return std::string_view::npos;
 }
 
 std::string Refusal(std::string_view why) { return "打开失败：" + std::string(why); }
@@ -102,8 +118,9 @@ std::string Refusal(std::string_view why) { return "打开失败：" + std::stri
 std::string UnescapeFrameText(std::string_view s) {
   if (s.empty()) return {};
   // Every escape is two bytes and gives at most two: the text never grows.
-  std::string out(s.size(), '\0');
-  char* o = out.data();
+  // Reserved, not filled: the text is written once, not zeroed first.
+  std::string out;
+  out.reserve(s.size());
   std::size_t copied = 0;    // s[copied, p) is still to be copied as it is
   std::size_t boundary = 0;  // a character starts here
   while (boundary < s.size()) {
@@ -124,31 +141,217 @@ std::string UnescapeFrameText(std::string_view s) {
       boundary = p + 1;
       continue;
     }
-    std::memcpy(o, s.data() + copied, p - copied);
-    o += p - copied;
+    out.append(s.data() + copied, p - copied);
     const char next = p + 1 < s.size() ? s[p + 1] : '\0';
     switch (next) {
       case '\\':
       case '"':
       case '\'':
-        *o++ = next;
+        out += next;
         break;
       case 'n':
-        *o++ = '\r';
-        *o++ = '\n';
+        out.append("\r\n", 2);
         break;
       default:  // not an escape this tool writes: the backslash stays
-        *o++ = '\\';
+        out += '\\';
         copied = boundary = p + 1;
         continue;
     }
     copied = boundary = p + 2;
   }
-  std::memcpy(o, s.data() + copied, s.size() - copied);
-  o += s.size() - copied;
-  out.resize(static_cast<std::size_t>(o - out.data()));
+  out.append(s.data() + copied, s.size() - copied);
   return out;
 }
+
+namespace {
+
+enum class Where { kNone, kProperties, kPictures, kElsewhere };
+
+// Which of the two sections a header opens: only the first of each counts,
+// as profile reading looks keys up in the first section of a name.
+Where EnterSection(std::string_view name, bool* seenProperties, bool* seenPictures) {
+  if (platform::ProfileNamesEqual(name, kPropertiesSection)) {
+    if (*seenProperties) return Where::kElsewhere;
+    *seenProperties = true;
+    return Where::kProperties;
+  }
+  if (platform::ProfileNamesEqual(name, kPicturesSection)) {
+    if (*seenPictures) return Where::kElsewhere;
+    *seenPictures = true;
+    return Where::kPictures;
+  }
+  return Where::kElsewhere;
+}
+
+int PropertyIndex(std::string_view name) {
+  for (int i = 0; i < 6; ++i)
+    if (platform::ProfileNamesEqual(name, kPropertyKeys[i])) return i;
+  return -1;
+}
+
+// k for a key "Frame" + k (any case, no leading zero) with 1 <= k <= most,
+// otherwise 0.
+int FrameNumber(std::string_view name, int most) {
+  if (name.size() < 6 || name.size() > 5 + 10 ||
+      !platform::ProfileNamesEqual(name.substr(0, 5), "Frame") || name[5] == '0')
+    return 0;
+  long long k = 0;
+  for (char c : name.substr(5)) {
+    if (c < '0' || c > '9') return 0;
+    k = k * 10 + (c - '0');
+  }
+  return k <= most ? static_cast<int>(k) : 0;
+}
+
+// Writes a project into an existing file's lines (none for a new file) in
+// one pass: a property or frame key found in the first section of its name
+// gets its new value in place, keys not found follow the last key of their
+// section, and missing sections go at the end, exactly where a profile
+// holding the whole file would put them. Lines are held back only between
+// the last key seen and the end of a section (comments, blank lines).
+class ProjectMerger {
+ public:
+  ProjectMerger(const AnimationDocument& doc, platform::AtomicFileWriter& out)
+      : m_doc(doc), m_out(out), m_frames(static_cast<std::size_t>(doc.m_nFrames) + 1, false) {
+    m_properties[0] = PlainValue(doc.m_strAnimName);
+    m_properties[1] = std::to_string(doc.m_nAnimWide);
+    m_properties[2] = std::to_string(doc.m_nAnimHigh);
+    m_properties[3] = PlainValue(doc.m_strColor);
+    m_properties[4] = std::to_string(doc.m_nRate);
+    m_properties[5] = std::to_string(doc.m_nFrames);
+  }
+
+  void Line(std::string_view line) {
+    const platform::ProfileLine l = platform::ClassifyProfileLine(line);
+    if (l.kind == platform::ProfileLine::kSection) {
+      FinishSection();
+      m_where = EnterSection(l.name, &m_seenProperties, &m_seenPictures);
+      m_hadKey = false;
+      m_held.clear();
+      m_cut = 0;
+      Put(line);
+      return;
+    }
+    if (m_where != Where::kProperties && m_where != Where::kPictures) {
+      Put(line);
+      return;
+    }
+    if (l.kind != platform::ProfileLine::kKey) {
+      m_held += line;
+      m_held += "\r\n";
+      if (!m_hadKey && !l.blank) m_cut = m_held.size();
+      return;
+    }
+    m_out.Write(m_held);
+    m_held.clear();
+    m_hadKey = true;
+    if (m_where == Where::kProperties) {
+      const int i = PropertyIndex(l.name);
+      if (i >= 0 && !m_propertyFound[i]) {
+        m_propertyFound[i] = true;
+        return PutKey(l.name, m_properties[i]);
+      }
+    } else if (const int k = FrameNumber(l.name, m_doc.m_nFrames); k > 0 && !m_frames[k]) {
+      m_frames[k] = true;
+      return PutKey(l.name, FrameAt(k));
+    }
+    Put(line);
+  }
+
+  void End() {
+    FinishSection();
+    m_where = Where::kNone;
+    if (!m_seenProperties) {
+      Put(std::string("[") + kPropertiesSection.data() + "]");
+      MissingKeys(Where::kProperties);
+    }
+    // A section is made for a key written into it: none without frames.
+    if (!m_seenPictures && m_doc.m_nFrames > 0) {
+      Put(std::string("[") + kPicturesSection.data() + "]");
+      MissingKeys(Where::kPictures);
+    }
+  }
+
+ private:
+  void Put(std::string_view line) {
+    m_out.Write(line);
+    m_out.Write("\r\n");
+  }
+  void PutKey(std::string_view name, std::string_view value) {
+    m_out.Write(name);
+    m_out.Write("=");
+    m_out.Write(value);
+    m_out.Write("\r\n");
+  }
+
+  // New keys follow the last key line; a section without keys takes them
+  // after its last line that is not blank.
+  void FinishSection() {
+    if (m_where != Where::kProperties && m_where != Where::kPictures) return;
+    const std::size_t cut = m_hadKey ? 0 : m_cut;
+    m_out.Write(std::string_view(m_held).substr(0, cut));
+    MissingKeys(m_where);
+    m_out.Write(std::string_view(m_held).substr(cut));
+    m_held.clear();
+  }
+
+  void MissingKeys(Where section) {
+    if (section == Where::kProperties) {
+      for (int i = 0; i < 6; ++i)
+        if (!m_propertyFound[i]) PutKey(kPropertyKeys[i], m_properties[i]);
+      return;
+    }
+    FrameKey key;
+    for (int k = 1; k <= m_doc.m_nFrames; ++k)
+      if (!m_frames[static_cast<std::size_t>(k)]) PutKey(key(k), FrameAt(k));
+  }
+
+  // Copies of a picture share one text and usually follow one another (key
+  // frames, delay frames): such a run is escaped once.
+  const std::string& FrameAt(int k) {
+    const std::string& text = m_doc.m_frames.At(k - 1)->Text();
+    if (&text != m_escapedFrom) {
+      m_value = FrameValue(text);
+      m_escapedFrom = &text;
+    }
+    return m_value;
+  }
+
+  const AnimationDocument& m_doc;
+  platform::AtomicFileWriter& m_out;
+  std::string m_properties[6];
+  bool m_propertyFound[6] = {};
+  std::vector<bool> m_frames;  // Frame k already written
+  Where m_where = Where::kNone;
+  bool m_seenProperties = false;
+  bool m_seenPictures = false;
+  bool m_hadKey = false;  // the current section has a key line
+  std::string m_held;     // lines after the last key line of the section
+  std::size_t m_cut = 0;  // in a section without keys: end of its last non-blank line
+  const std::string* m_escapedFrom = nullptr;
+  std::string m_value;
+};
+
+// Opens a file for reading unless it is missing; *fd stays -1 then. False
+// when it exists but cannot be read (or is no regular file, which could
+// block or never end).
+bool OpenExisting(const std::filesystem::path& path, int* fd) {
+  *fd = -1;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR;
+  if (!S_ISREG(info.st_mode)) return false;
+  *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  return *fd >= 0 || errno == ENOENT || errno == ENOTDIR;
+}
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
 
 ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
   ProjectResult result;
@@ -163,47 +366,66 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
     return result;
   }
 
-  platform::ProfileFile profile;
   // A file that exists but cannot be read must not be replaced by one that
   // has lost its other keys.
-  if (!profile.Load(path)) {
+  int fd = -1;
+  if (!OpenExisting(path, &fd)) {
     result.error = where + "已有的文件无法读取。";
     return result;
   }
-  profile.SetString(kPropertiesSection, "Name", PlainValue(doc.m_strAnimName));
-  profile.SetString(kPropertiesSection, "Wide", std::to_string(doc.m_nAnimWide));
-  profile.SetString(kPropertiesSection, "High", std::to_string(doc.m_nAnimHigh));
-  profile.SetString(kPropertiesSection, "Color", PlainValue(doc.m_strColor));
-  profile.SetString(kPropertiesSection, "FrameRate", std::to_string(doc.m_nRate));
-  profile.SetString(kPropertiesSection, "FrameNum", std::to_string(doc.m_nFrames));
-
-  std::size_t textBytes = 0;
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext)
-    textBytes += node->Text().size() + 24;  // the key, '=', a little escaping
-  profile.ReserveForSets(textBytes + textBytes / 16);
-
-  // Copies of a picture share one text and usually follow one another (key
-  // frames, delay frames): such a run is escaped once.
-  FrameKey key;
-  int number = 0;
-  const std::string* escapedFrom = nullptr;
-  std::string value;
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext) {
-    const std::string& text = node->Text();
-    if (&text != escapedFrom) {
-      value = FrameValue(text);
-      escapedFrom = &text;
-    }
-    profile.SetString(kPicturesSection, key(++number), value);
-  }
-
+  FdCloser closer{fd};
   std::string detail;
-  if (!profile.Save(path, &detail))
+  platform::AtomicFileWriter out;
+  if (!out.Open(path, &detail)) {
+    result.error = where + "请确认文件夹存在并且可以写入。\n（" + detail + "）";
+    return result;
+  }
+  ProjectMerger merger(doc, out);
+  if (fd >= 0) {
+    platform::LineReader reader(fd);
+    std::string_view line;
+    while (reader.Next(&line)) merger.Line(line);
+    if (reader.Failed()) {
+      result.error = where + "已有的文件无法读取。";
+      return result;
+    }
+  }
+  merger.End();
+  if (!out.Commit(&detail))
     result.error = where + "请确认文件夹存在并且可以写入。\n（" + detail + "）";
   return result;
 }
 
-ProjectReadResult ReadProjectFile(const std::filesystem::path& path) {
+namespace {
+
+// Why a project's properties make it unreadable, or empty.
+std::string CheckProperties(const std::optional<std::string> (&found)[6], ProjectData* data) {
+  if (std::none_of(std::begin(found), std::end(found), [](const auto& v) { return v.has_value(); }))
+    return Refusal("该文件不是工程文件。");
+  auto text = [&](int i) { return found[i] ? *found[i] : std::string(kProjectReadError); };
+  auto number = [&](int i) { return found[i] ? platform::ParseProfileInt(*found[i], 0) : 0; };
+  data->name = text(0);
+  data->wide = number(1);
+  data->high = number(2);
+  data->color = text(3);
+  data->rate = number(4);
+  data->frameNum = number(5);
+  // Playback and the generated program divide by the rate.
+  if (data->rate < 1) return Refusal("工程文件中的帧频无效。");
+  if (data->frameNum < 0) return Refusal("工程文件中的帧数无效。");
+  if (data->frameNum > kMaxProjectFrames)
+    return Refusal("工程文件中的帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。");
+  return {};
+}
+
+FrameText UnescapedFrame(std::string_view value) {
+  if (std::memchr(value.data(), '\\', value.size())) return MakeFrameText(UnescapeFrameText(value));
+  return MakeFrameText(std::string(value));
+}
+
+}  // namespace
+
+ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t readBuffer) {
   ProjectReadResult result;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
@@ -215,54 +437,69 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path) {
     result.error = Refusal("该路径不是一个普通文件。");
     return result;
   }
-  platform::ProfileFile profile;
-  if (!profile.Load(path)) {
+  int fd = -1;
+  if (!OpenExisting(path, &fd) || fd < 0) {
     result.error = Refusal("无法读取该文件。");
     return result;
   }
-  bool isProject = false;
-  for (const char* k : kPropertyKeys)
-    isProject = isProject || profile.HasKey(kPropertiesSection, k);
-  if (!isProject) {
-    result.error = Refusal("该文件不是工程文件。");
-    return result;
-  }
+  FdCloser closer{fd};
 
+  // One pass: each frame is unescaped from the read buffer straight into
+  // its text. Frames met before FrameNum is known are kept by number and
+  // cut to FrameNum at the end; once it is known, keys past it are skipped.
   ProjectData data;
-  data.name = profile.GetString(kPropertiesSection, "Name", kProjectReadError);
-  data.wide = profile.GetInt(kPropertiesSection, "Wide", 0);
-  data.high = profile.GetInt(kPropertiesSection, "High", 0);
-  data.color = profile.GetString(kPropertiesSection, "Color", kProjectReadError);
-  data.rate = profile.GetInt(kPropertiesSection, "FrameRate", 0);
-  data.frameNum = profile.GetInt(kPropertiesSection, "FrameNum", 0);
-  // Playback and the generated program divide by the rate.
-  if (data.rate < 1) {
-    result.error = Refusal("工程文件中的帧频无效。");
-    return result;
-  }
-  if (data.frameNum < 0) {
-    result.error = Refusal("工程文件中的帧数无效。");
-    return result;
-  }
-  if (data.frameNum > kMaxProjectFrames) {
-    result.error =
-        Refusal("工程文件中的帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。");
-    return result;
-  }
-
-  data.frames.reserve(static_cast<std::size_t>(data.frameNum));
-  FrameKey key;
-  for (int i = 1; i <= data.frameNum; ++i) {
-    const std::string_view k = key(i);
-    if (!profile.HasKey(kPicturesSection, k)) {
-      data.frames.push_back(ReadErrorText());
-      ++data.missingFrames;
+  std::optional<std::string> found[6];
+  bool propertiesDone = false;
+  int most = kMaxProjectFrames;
+  std::vector<FrameText> frames;
+  Where where = Where::kNone;
+  bool seenProperties = false;
+  bool seenPictures = false;
+  platform::LineReader reader(fd, readBuffer);
+  std::string_view line;
+  while (reader.Next(&line)) {
+    const platform::ProfileLine l = platform::ClassifyProfileLine(line);
+    if (l.kind == platform::ProfileLine::kSection) {
+      if (where == Where::kProperties) {
+        // Later sections of this name are never looked at: the verdict is in.
+        result.error = CheckProperties(found, &data);
+        if (!result.ok()) return result;
+        propertiesDone = true;
+        most = data.frameNum;
+        if (frames.size() > static_cast<std::size_t>(most))
+          frames.resize(static_cast<std::size_t>(most));
+        frames.reserve(static_cast<std::size_t>(most));
+      }
+      where = EnterSection(l.name, &seenProperties, &seenPictures);
       continue;
     }
-    std::string value = profile.GetString(kPicturesSection, k, {});
-    if (std::memchr(value.data(), '\\', value.size())) value = UnescapeFrameText(value);
-    data.frames.push_back(MakeFrameText(std::move(value)));
+    if (l.kind != platform::ProfileLine::kKey) continue;
+    if (where == Where::kProperties) {
+      const int i = PropertyIndex(l.name);
+      if (i >= 0 && !found[i]) found[i] = std::string(l.value);
+    } else if (where == Where::kPictures) {
+      const int k = FrameNumber(l.name, most);
+      if (k == 0) continue;
+      if (frames.size() < static_cast<std::size_t>(k)) frames.resize(static_cast<std::size_t>(k));
+      FrameText& slot = frames[static_cast<std::size_t>(k - 1)];
+      if (!slot) slot = UnescapedFrame(l.value);  // the first of duplicate keys wins
+    }
   }
+  if (reader.Failed()) {
+    result.error = Refusal("无法读取该文件。");
+    return result;
+  }
+  if (!propertiesDone) {
+    result.error = CheckProperties(found, &data);
+    if (!result.ok()) return result;
+  }
+  frames.resize(static_cast<std::size_t>(data.frameNum));
+  for (FrameText& text : frames) {
+    if (text) continue;
+    text = ReadErrorText();
+    ++data.missingFrames;
+  }
+  data.frames = std::move(frames);
   result.data = std::move(data);
   return result;
 }

@@ -19,6 +19,7 @@
 //
 // Every text here is GBK bytes, except the messages for the user, which are
 // UTF-8 like the rest of the program's own texts.
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -87,7 +88,10 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
 // another INI file, binary data), has a FrameRate below 1, or a FrameNum
 // below 0 or above kMaxProjectFrames. Every other missing key takes its
 // default.
-ProjectReadResult ReadProjectFile(const std::filesystem::path& path);
+// The file is read in one pass through a buffer of readBuffer bytes (a
+// line longer than that makes it grow), never held whole.
+ProjectReadResult ReadProjectFile(const std::filesystem::path& path,
+                                  std::size_t readBuffer = std::size_t{1} << 20);
 
 // The prologue's values for a project opened at `opened`: the project's
 // name, canvas size and colour code.

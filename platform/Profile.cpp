@@ -178,6 +178,9 @@ std::string ErrnoText(const char* what, const std::string& where, int err) {
   return std::string(what) + " " + where + ": " + std::strerror(err);
 }
 
+constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
+constexpr std::size_t kWritebackStep = std::size_t{8} << 20;
+
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -375,8 +378,11 @@ std::string ProfileFile::GetString(std::string_view section, std::string_view ke
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int def) const {
   const Line* line = m_impl->Find(section, key);
-  if (!line) return def;
-  std::string_view v = Trim(m_impl->Value(*line));
+  return line ? ParseProfileInt(m_impl->Value(*line), def) : def;
+}
+
+int ParseProfileInt(std::string_view value, int def) {
+  std::string_view v = Trim(value);
   if (v.empty()) return def;
   bool negative = false;
   if (v.front() == '-') {
@@ -458,48 +464,99 @@ std::string ProfileFile::Serialize() const {
   return out;
 }
 
-namespace {
-
-// Writes the text in large pieces without first building it whole: a
-// project of 100,000 pictures is hundreds of megabytes.
-bool WriteLines(int fd, const ProfileFile::Impl& d) {
-  constexpr std::size_t kChunk = 1 << 20;
-  std::string buffer;
-  buffer.reserve(kChunk + 4096);
-  bool ok = true;
-  ForEachLine(d, [&](std::string_view line) {
-    if (!ok) return;
-    if (buffer.size() + line.size() + 2 > kChunk && !buffer.empty()) {
-      ok = WriteAll(fd, buffer);
-      buffer.clear();
-    }
-    if (line.size() >= kChunk) {
-      ok = ok && WriteAll(fd, line) && WriteAll(fd, "\r\n");
-      return;
-    }
-    buffer += line;
-    buffer += "\r\n";
+bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) const {
+  AtomicFileWriter out;
+  if (!out.Open(path, error)) return false;
+  ForEachLine(*m_impl, [&](std::string_view line) {
+    out.Write(line);
+    out.Write("\r\n");
   });
-  return ok && WriteAll(fd, buffer);
+  return out.Commit(error);
 }
 
-}  // namespace
+ProfileLine ClassifyProfileLine(std::string_view line) {
+  ProfileLine out;
+  if (ParseHeader(line, &out.name)) {
+    out.kind = ProfileLine::kSection;
+    return out;
+  }
+  const std::string_view t = Trim(line);
+  out.blank = t.empty();
+  if (out.blank || t.front() == ';') return out;
+  const std::size_t eq = cp936::FindFirst(line, '=');
+  if (eq == std::string_view::npos) return out;
+  out.kind = ProfileLine::kKey;
+  out.name = Trim(line.substr(0, eq));
+  out.value = Unquote(Trim(line.substr(eq + 1)));
+  return out;
+}
 
-bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) const {
-  auto fail = [error](std::string reason) {
-    if (error) *error = std::move(reason);
+bool ProfileNamesEqual(std::string_view a, std::string_view b) { return FoldedEqual(a, b); }
+
+LineReader::LineReader(int fd, std::size_t bufferBytes)
+    : m_fd(fd), m_buffer(bufferBytes < 16 ? 16 : bufferBytes) {}
+
+// Moves the unread bytes to the front (or makes room for a longer line) and
+// reads more after them. False when nothing more could be read.
+bool LineReader::Fill() {
+  if (m_eof) return false;
+  if (m_begin > 0) {
+    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+    m_end -= m_begin;
+    m_scanned -= m_begin;
+    m_begin = 0;
+  }
+  if (m_end == m_buffer.size()) m_buffer.resize(m_buffer.size() * 2);
+  for (;;) {
+    const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (n > 0) {
+      m_end += static_cast<std::size_t>(n);
+      return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) m_failed = true;
+    m_eof = true;
     return false;
-  };
+  }
+}
 
+bool LineReader::Next(std::string_view* line) {
+  for (;;) {
+    const void* lf = std::memchr(m_buffer.data() + m_scanned, '\n', m_end - m_scanned);
+    std::size_t stop;
+    if (lf) {
+      stop = static_cast<std::size_t>(static_cast<const char*>(lf) - m_buffer.data());
+    } else {
+      m_scanned = m_end;  // the bytes read so far hold no LF
+      if (Fill()) continue;
+      if (m_begin == m_end) return false;  // the last line ended with LF
+      stop = m_end;
+    }
+    const char* base = m_buffer.data();
+    std::size_t length = stop - m_begin;
+    if (length > 0 && base[stop - 1] == '\r') --length;
+    *line = std::string_view(base + m_begin, length);
+    m_begin = m_scanned = lf ? stop + 1 : m_end;
+    return true;
+  }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (m_fd < 0) return;
+  ::close(m_fd);
+  ::unlink(m_tmpName.c_str());
+}
+
+bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error) {
   // Write through a symbolic link rather than replacing the link itself.
-  std::filesystem::path target = path;
+  m_target = path;
   std::error_code ec;
   if (std::filesystem::is_symlink(path, ec)) {
     auto resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) target = resolved;
+    if (!ec) m_target = resolved;
   }
   const std::filesystem::path folder =
-      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+      m_target.has_parent_path() ? m_target.parent_path() : std::filesystem::path(".");
 
   // O_EXCL with a name of our own (rather than mkstemp) lets the umask give a
   // new file its usual permissions without touching the process-wide umask.
@@ -508,35 +565,82 @@ bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) co
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
     std::string name(".");
-    name += target.filename().string();
+    name += m_target.filename().string();
     name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     tmpName = (folder / name).string();
     fd = CreateNewFile(tmpName);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) return fail(ErrnoText("cannot create a temporary file in", folder.string(), errno));
+  if (fd < 0) {
+    if (error) *error = ErrnoText("cannot create a temporary file in", folder.string(), errno);
+    return false;
+  }
+  m_fd = fd;
+  m_tmpName = std::move(tmpName);
+  m_buffer.reserve(kWriteChunk);
+  m_err = 0;
+  return true;
+}
 
+void AtomicFileWriter::Write(std::string_view bytes) {
+  if (m_buffer.size() + bytes.size() > kWriteChunk && !Drain()) return;
+  if (bytes.size() >= kWriteChunk) {
+    if (m_err == 0 && !WriteAll(m_fd, bytes)) m_err = errno;
+    m_unflushed += bytes.size();
+    return;
+  }
+  m_buffer += bytes;
+}
+
+bool AtomicFileWriter::Drain() {
+  if (m_err == 0 && !m_buffer.empty() && !WriteAll(m_fd, m_buffer)) m_err = errno;
+  m_unflushed += m_buffer.size();
+  m_buffer.clear();
+  if (m_unflushed >= kWritebackStep) {
+    StartWriteback(m_fd);
+    m_unflushed = 0;
+  }
+  return m_err == 0;
+}
+
+void StartWriteback(int fd) {
+#if defined(__linux__)
+  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;  // the final fsync does it all
+#endif
+}
+
+bool AtomicFileWriter::Commit(std::string* error) {
+  if (m_fd < 0) {
+    if (error) *error = "no file open";
+    return false;
+  }
   int err = 0;
   const char* what = nullptr;
-  std::string where = tmpName;
+  std::string where = m_tmpName;
   struct stat st {};
-  if (!WriteLines(fd, *m_impl)) {
-    err = errno, what = "cannot write";
-  } else if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) {
+  if (!Drain()) {
+    err = m_err, what = "cannot write";
+  } else if (::stat(m_target.c_str(), &st) == 0 && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
     err = errno, what = "cannot set the permissions of";  // keep the old file's mode
-  } else if (::fsync(fd) != 0) {
+  } else if (::fsync(m_fd) != 0) {
     err = errno, what = "cannot flush";
   }
-  if (::close(fd) != 0 && !what) err = errno, what = "cannot close";
-  if (!what && ::rename(tmpName.c_str(), target.c_str()) != 0) {
-    err = errno, what = "cannot replace", where = target.string();
+  if (::close(m_fd) != 0 && !what) err = errno, what = "cannot close";
+  m_fd = -1;
+  if (!what && ::rename(m_tmpName.c_str(), m_target.c_str()) != 0) {
+    err = errno, what = "cannot replace", where = m_target.string();
   }
   if (what) {
-    ::unlink(tmpName.c_str());
-    return fail(ErrnoText(what, where, err));
+    ::unlink(m_tmpName.c_str());
+    if (error) *error = ErrnoText(what, where, err);
+    return false;
   }
 
   // Make the rename itself durable; the file is already complete either way.
+  const std::filesystem::path folder =
+      m_target.has_parent_path() ? m_target.parent_path() : std::filesystem::path(".");
   const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);

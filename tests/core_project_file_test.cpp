@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "output/ProjectFile.h"
+#include "platform/Profile.h"
 #include "tests/TestSupport.h"
 
 using testsupport::Gbk;
@@ -256,6 +257,187 @@ TEST(ProjectFileTest, FailedWritesSayWhyAndLeaveFilesAlone) {
   doc.m_nFrames = 2;
   EXPECT_FALSE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "p.ini"));
+}
+
+// ------------------------------------------------- streaming read and write
+//
+// Projects are read and written line by line without holding the file. The
+// reference here is the profile holding the whole file, whose rules the
+// classic profile API defines: both must give the same frames, the same
+// verdicts and, over an existing file, the same bytes.
+
+ProjectReadResult ReadThroughProfile(const std::filesystem::path& path) {
+  ProjectReadResult r;
+  platform::ProfileFile p;
+  if (!p.Load(path)) return r.error = "unreadable", r;
+  const char* keys[] = {"Name", "Wide", "High", "Color", "FrameRate", "FrameNum"};
+  if (std::none_of(std::begin(keys), std::end(keys),
+                   [&](const char* k) { return p.HasKey("AnimatedProperties", k); }))
+    return r.error = "打开失败：该文件不是工程文件。", r;
+  ProjectData& d = r.data;
+  d.name = p.GetString("AnimatedProperties", "Name", kErr);
+  d.wide = p.GetInt("AnimatedProperties", "Wide", 0);
+  d.high = p.GetInt("AnimatedProperties", "High", 0);
+  d.color = p.GetString("AnimatedProperties", "Color", kErr);
+  d.rate = p.GetInt("AnimatedProperties", "FrameRate", 0);
+  d.frameNum = p.GetInt("AnimatedProperties", "FrameNum", 0);
+  if (d.rate < 1) return r.error = "打开失败：工程文件中的帧频无效。", r;
+  if (d.frameNum < 0) return r.error = "打开失败：工程文件中的帧数无效。", r;
+  for (int i = 1; i <= d.frameNum; ++i) {
+    const std::string k = "Frame" + std::to_string(i);
+    if (!p.HasKey("AnimatePicture", k)) ++d.missingFrames;
+    d.frames.push_back(MakeFrameText(p.HasKey("AnimatePicture", k)
+                                         ? UnescapeFrameText(p.GetString("AnimatePicture", k, ""))
+                                         : kErr));
+  }
+  return r;
+}
+
+void ExpectSameRead(const ProjectReadResult& got, const ProjectReadResult& want,
+                    const std::string& text) {
+  ASSERT_EQ(got.error, want.error) << testing::PrintToString(text);
+  if (!want.ok()) return;
+  EXPECT_EQ(got.data.name, want.data.name) << testing::PrintToString(text);
+  EXPECT_EQ(got.data.color, want.data.color) << testing::PrintToString(text);
+  EXPECT_EQ(std::vector<int>({got.data.wide, got.data.high, got.data.rate, got.data.frameNum,
+                              got.data.missingFrames}),
+            std::vector<int>({want.data.wide, want.data.high, want.data.rate, want.data.frameNum,
+                              want.data.missingFrames}))
+      << testing::PrintToString(text);
+  EXPECT_EQ(Texts(got.data.frames), Texts(want.data.frames)) << testing::PrintToString(text);
+}
+
+// Profile-like text made of the lines a hand-edited or foreign file holds:
+// names in any case and with blanks, duplicates, sections twice, keys out of
+// order or past FrameNum, comments, quotes, GBK bytes whose second byte is a
+// backslash or '=', every kind of line end (a lone CR joins two lines).
+std::string RandomProfileText(std::mt19937& rng) {
+  static const std::vector<std::string> lines = {"[AnimatedProperties]",
+                                                 "[animatedproperties]",
+                                                 "  [ AnimatePicture ]  ",
+                                                 "[AnimatePicture]",
+                                                 "[ANIMATEPICTURE",
+                                                 "[Other]",
+                                                 "Name=old",
+                                                 " name = 'q x' ",
+                                                 "NAME=second",
+                                                 "Wide=80",
+                                                 "High= 25x",
+                                                 "Color=\"07\"",
+                                                 "FrameRate=24",
+                                                 "framerate = 3",
+                                                 "FrameRate=0",
+                                                 "FrameNum=3",
+                                                 "FRAMENUM=2",
+                                                 "FrameNum=-1",
+                                                 "Frame1=a\\nb",
+                                                 "FRAME1=dup",
+                                                 " frame2 = \" pad \" ",
+                                                 "Frame3=c\\\\n\\\"\\'",
+                                                 "Frame01=zero",
+                                                 "Frame4=past",
+                                                 "Frame9999999=far",
+                                                 "Frame2=\xB5\x5C\\n\xB5\x5C",
+                                                 "Frame3=\xB5=\xB5\x5C\\\\",
+                                                 "\xB5\x3D=gbk",
+                                                 "; Frame1=comment",
+                                                 "",
+                                                 "   ",
+                                                 "junk",
+                                                 "=empty name",
+                                                 "Frame1",
+                                                 "\t\tFrame2\t=\ttab\t"};
+  static const char* const ends[] = {"\r\n", "\n", "\r", "\r\n"};
+  std::string text;
+  const int n = std::uniform_int_distribution<int>(0, 14)(rng);
+  for (int i = 0; i < n; ++i) {
+    text += lines[std::uniform_int_distribution<std::size_t>(0, lines.size() - 1)(rng)];
+    if (i + 1 < n || rng() % 2) text += ends[rng() % 4];
+  }
+  return text;
+}
+
+TEST(ProjectStreamTest, ReadsEveryFileAsTheWholeFileProfileDoes) {
+  std::mt19937 rng(7);
+  TempDir dir;
+  const auto file = dir.path() / "p.ini";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = RandomProfileText(rng);
+    // Most files should get past the verdict and show their frames.
+    if (round % 2) text = "[AnimatedProperties]\r\nFrameRate=24\nFrameNum=4\r\n" + text;
+    WriteFile(file, text);
+    const ProjectReadResult want = ReadThroughProfile(file);
+    // Buffers shorter than a line make every line straddle a boundary.
+    for (std::size_t buffer : {std::size_t{16}, std::size_t{23}, std::size_t{1} << 20})
+      ExpectSameRead(ReadProjectFile(file, buffer), want, text);
+    if (HasFailure()) return;
+  }
+}
+
+TEST(ProjectStreamTest, LinesAcrossTheReadBuffer) {
+  TempDir dir;
+  const auto file = dir.path() / "p.ini";
+  // GBK characters whose second byte is a backslash beside real escapes, and
+  // a lead byte right before the value's end, at every offset of the buffer.
+  const std::string frame1 = "\xB5\x5C\\\\n\xB5\x5C\\n\"\xB5\x5C\\'x\xC4\xE3";
+  const std::string frame2(100000, '#');  // far longer than any buffer
+  const std::string text =
+      "[AnimatedProperties]\nFrameRate=5\r\nFrameNum=3\n[AnimatePicture]\n"
+      "Frame1=" +
+      frame1 + "\r\nFrame2=" + frame2 + "\nFrame3=end";
+  WriteFile(file, text);
+  const std::vector<std::string> want = {UnescapeFrameText(frame1), frame2, "end"};
+  EXPECT_EQ(want[0], "\xB5\x5C\\n\xB5\x5C\r\n\"\xB5\x5C'x\xC4\xE3");
+  for (std::size_t buffer = 16; buffer < 90; ++buffer) {
+    const ProjectReadResult r = ReadProjectFile(file, buffer);
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(Texts(r.data.frames), want) << "buffer " << buffer;
+  }
+  // A CR-only file is one line: a header with no keys under it.
+  WriteFile(file, "[AnimatedProperties]\rFrameRate=5\rFrameNum=1\r");
+  EXPECT_EQ(ReadProjectFile(file, 16).error, "打开失败：该文件不是工程文件。");
+}
+
+// What profile writes of the same keys would make of an existing file.
+std::string WriteThroughProfile(const std::string& existing, const AnimationDocument& doc,
+                                const std::filesystem::path& scratch) {
+  // The values as the project writer formats them, from a fresh file.
+  WriteFile(scratch, "");
+  std::filesystem::remove(scratch);
+  EXPECT_TRUE(WriteProjectFile(doc, scratch).ok());
+  platform::ProfileFile p;
+  p.Parse(existing);
+  std::string section;
+  const std::string fresh = ReadFile(scratch);
+  for (std::size_t pos = 0; pos < fresh.size();) {
+    const std::size_t end = fresh.find("\r\n", pos);
+    const std::string line = fresh.substr(pos, end - pos);
+    pos = end + 2;
+    if (line.front() == '[') {
+      section = line.substr(1, line.size() - 2);
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    p.SetString(section, line.substr(0, eq), line.substr(eq + 1));
+  }
+  return p.Serialize();
+}
+
+TEST(ProjectStreamTest, WritingOverAFileKeepsItAsTheWholeFileProfileDoes) {
+  std::mt19937 rng(11);
+  TempDir dir;
+  const auto file = dir.path() / "p.ini";
+  const std::vector<std::vector<std::string>> animations = {
+      {}, {"a"}, {" lead", "x\\ny", "\"q\""}, {"1", "2", "3", "4", "5"}};
+  for (int round = 0; round < 2000; ++round) {
+    AnimationDocument doc;
+    Load(doc, {round % 3 ? "n" : " pad", "07", 80, 25, 24, animations[round % 4]});
+    const std::string existing = RandomProfileText(rng);
+    WriteFile(file, existing);
+    ASSERT_TRUE(WriteProjectFile(doc, file).ok());
+    ASSERT_EQ(ReadFile(file), WriteThroughProfile(existing, doc, dir.path() / "fresh.ini"))
+        << testing::PrintToString(existing);
+  }
 }
 
 }  // namespace
