@@ -277,18 +277,21 @@ class GifEncoder {
     const int boxLeft = col * cw, boxRight = std::min(m_width, boxLeft + cells * cw);
     const int boxTop = row * ch, boxBottom = boxTop + ch;
     const Glyph& g = m_font.Get(cp);
-    // Centred in its cells: a glyph of another width still lines up.
-    const int penX = boxLeft + (cells * cw - g.advance) / 2;
-    const int originX = penX + g.left;
+    // Box-drawing and block characters must meet their neighbours: where
+    // the font draws them one cell wide, they are stretched over both
+    // cells. Anything else is centred in its cells.
+    const int scale = cells == 2 && cp >= 0x2500 && cp <= 0x259F && g.advance <= cw ? 2 : 1;
+    const int penX = boxLeft + (cells * cw - g.advance * scale) / 2;
+    const int originX = penX + g.left * scale;
     const int originY = boxTop + m_font.Baseline() - g.top;
     const auto fore = static_cast<GifPixelType>(m_colors.fore);
     for (int gy = 0; gy < g.rows; ++gy) {
       const int y = originY + gy;
       if (y < boxTop || y >= boxBottom) continue;
-      for (int gx = 0; gx < g.width; ++gx) {
+      for (int gx = 0; gx < g.width * scale; ++gx) {
         const int x = originX + gx;
         if (x < boxLeft || x >= boxRight) continue;
-        if (g.ink[static_cast<std::size_t>(gy) * g.width + gx])
+        if (g.ink[static_cast<std::size_t>(gy) * g.width + gx / scale])
           m_pixels[static_cast<std::size_t>(y) * m_width + x] = fore;
       }
     }
@@ -344,7 +347,8 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   }
   if (hasPending) {
     const long long end = FrameStart(index, rate);
-    if (!encoder.Put(pending, static_cast<int>(std::max<long long>(end - pendingStart, kMinGifDelay)),
+    if (!encoder.Put(pending,
+                     static_cast<int>(std::max<long long>(end - pendingStart, kMinGifDelay)),
                      error))
       return false;
   } else {

@@ -58,6 +58,7 @@ body { margin: 0; padding: 24px; background: #2b2b2b; color: #e0e0e0;
 #screen span { flex: none; width: 1ch; height: 1.25em; overflow: hidden; text-align: center; }
 #screen span.w { width: 2ch; }
 #screen span.t { display: none; }
+#screen span.s { transform: scaleX(2); }
 #controls { margin-top: 12px; display: flex; gap: 8px; align-items: center; }
 #controls button { font: inherit; padding: 4px 12px; }
 #counter { margin-left: 8px; font-variant-numeric: tabular-nums; }
@@ -101,6 +102,20 @@ constexpr const char* kPageTail = R"PAGE(
     }
     screen.appendChild(row);
   }
+  // Box-drawing and block characters must meet their neighbours: where the
+  // font draws them one cell wide they are stretched over both cells.
+  var probe = document.createElement("span");
+  probe.style.cssText = "position:absolute;visibility:hidden;display:inline;width:auto";
+  probe.textContent = "\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500";
+  screen.appendChild(probe);
+  var lineWidth = probe.getBoundingClientRect().width;
+  probe.textContent = "00000000";
+  var stretchBoxes = lineWidth < probe.getBoundingClientRect().width * 1.5;
+  screen.removeChild(probe);
+  function wideClass(ch) {
+    var cp = ch.codePointAt(0);
+    return stretchBoxes && cp >= 0x2500 && cp <= 0x259f ? "w s" : "w";
+  }
   function put(i, text, cls) {
     if (shownText[i] !== text) { boxes[i].textContent = text; shownText[i] = text; }
     if (shownClass[i] !== cls) { boxes[i].className = cls; shownClass[i] = cls; }
@@ -113,7 +128,7 @@ constexpr const char* kPageTail = R"PAGE(
       for (var k = 0; k < line.length && c < W; k++) {
         var ch = line[k];
         if (ch.codePointAt(0) >= 0x80 && c + 1 < W) {
-          put(r * W + c, ch, "w");
+          put(r * W + c, ch, wideClass(ch));
           put(r * W + c + 1, "", "t");
           c += 2;
         } else {
