@@ -140,24 +140,28 @@ constexpr const char* kPageTail = R"PAGE(
     }
     counter.textContent = "第 " + (N ? f + 1 : 0) + " / " + N + " 帧";
   }
-  // The frame shown follows the clock, so the rate holds even when the
-  // browser skips a paint.
-  var current = 0, playing = N > 1, startTime = 0, startFrame = 0;
-  function tick(now) {
+  // The frame shown follows the clock, so the rate holds even when a timer
+  // fires late; each timer is set for the moment the next frame is due.
+  var current = 0, playing = false, startTime = 0, startFrame = 0, timer = 0;
+  function tick() {
     if (!playing) return;
-    var f = (startFrame + Math.floor((now - startTime) * rate / 1000)) % N;
+    var elapsed = Math.floor((performance.now() - startTime) * rate / 1000);
+    var f = (startFrame + elapsed) % N;
     if (f !== current) { current = f; draw(current); }
-    requestAnimationFrame(tick);
+    var due = startTime + (elapsed + 1) * 1000 / rate;
+    timer = setTimeout(tick, Math.max(0, due - performance.now()));
   }
   function play() {
     if (N < 1) return;
+    clearTimeout(timer);
     playing = true;
     playButton.textContent = "暂停";
     startFrame = current;
     startTime = performance.now();
-    requestAnimationFrame(tick);
+    tick();
   }
   function pause() {
+    clearTimeout(timer);
     playing = false;
     playButton.textContent = "播放";
   }
@@ -176,7 +180,7 @@ constexpr const char* kPageTail = R"PAGE(
     else if (e.key === "ArrowRight") step(1);
   });
   draw(0);
-  if (playing) play(); else pause();
+  if (N > 1) play(); else pause();
 })();
 </script>
 </body>
