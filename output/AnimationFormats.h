@@ -28,7 +28,7 @@ struct GifOptions {
   // Mono CJK).
   std::string fontPath;
   int fontFace = 0;    // face index in fontPath (ignored when fontPath is empty)
-  int pixelSize = 16;  // font size; a cell is half as wide and as high as a line
+  int pixelSize = 16;  // font size in pixels; a cell is as wide as a Latin letter
 };
 
 // An animated GIF in the console's colours. Frame i lasts from
