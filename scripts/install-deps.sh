@@ -9,6 +9,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   tcc
   fonts-wqy-microhei
+  libgif-dev libfreetype-dev
   xvfb xauth
   xdg-utils
   librsvg2-bin

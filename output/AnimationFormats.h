@@ -1,0 +1,53 @@
+#pragma once
+// Sharing an animation beyond the console: a web page, an animated GIF and a
+// terminal recording (asciicast v2). Each writer draws the document's frames
+// on its canvas (m_nAnimWide x m_nAnimHigh cells, a GBK two-byte character
+// two cells wide) in its two colours (m_strColor) at its rate (m_nRate), in
+// list order, and loops.
+//
+// The writers stream: one frame is laid out, written and forgotten before the
+// next, so memory stays at the size of the document plus a small fixed amount
+// whatever the number of frames. The file appears at path only when it is
+// complete; a failed export leaves what was there before.
+//
+// Each returns true on success; on failure false with *error holding a
+// complete message for the user (UTF-8). The document is not changed.
+#include <string>
+
+#include "document/AnimationDocument.h"
+
+// A self-contained page (no network, no other file) playing the animation in
+// a grid of the canvas size, with play/pause, previous/next frame and a
+// frame counter.
+bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, std::string* error);
+
+// Drawing options of the GIF; the defaults suit every caller.
+struct GifOptions {
+  // A font file with a monospace CJK face; empty finds one among the usual
+  // Debian fonts (WenQuanYi Micro Hei Mono, WenQuanYi Zen Hei Mono, Noto Sans
+  // Mono CJK).
+  std::string fontPath;
+  int fontFace = 0;    // face index in fontPath (ignored when fontPath is empty)
+  int pixelSize = 16;  // font size in pixels; a cell is as wide as a Latin letter
+};
+
+// An animated GIF in the console's colours. Frame i lasts from
+// floor(100 i / rate) to floor(100 (i + 1) / rate) hundredths of a second,
+// so the whole animation lasts exactly frames / rate seconds. Consecutive
+// frames that look the same become one image. A frame shorter than 2/100 s
+// (rates above 50) is merged into the frame before it, since viewers stretch
+// such frames to 1/10 s.
+bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+                       const GifOptions& options = {});
+
+// An asciicast v2 recording: the header line, then one output event per frame
+// at i / rate seconds drawing the frame in place with ANSI escapes.
+bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, std::string* error);
+
+// Messages (UTF-8).
+inline constexpr const char* kFormatCannotCreate = "无法创建文件：";
+inline constexpr const char* kFormatWriteFailed = "写入文件失败：";
+inline constexpr const char* kFormatNoFont =
+    "找不到等宽中文字体，无法导出 GIF。请安装 fonts-wqy-microhei。";
+inline constexpr const char* kFormatBadFont = "无法使用字体文件：";
+inline constexpr const char* kFormatGifFailed = "GIF 编码失败：";

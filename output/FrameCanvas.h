@@ -1,0 +1,114 @@
+#pragma once
+// What the console shows of one frame, cell by cell, for the writers that
+// draw an animation outside a console (web page, GIF, terminal recording).
+//
+// A frame is laid out on the canvas the way the console prints it: a GBK
+// two-byte character takes two cells, CR goes back to the start of the row,
+// LF (alone or after CR) starts the next row, a tab moves to the next
+// multiple of 8. What falls outside the canvas is cut off rather than
+// wrapped, so every frame keeps the canvas size; a two-byte character that
+// would straddle the right edge is left out.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/AnimationDocument.h"
+
+namespace formats {
+
+// The cell right of a two-byte character holds this instead of a character.
+inline constexpr char32_t kWideTail = 0;
+
+// A canvas larger than this either way (only a hand-edited project can ask
+// for one) is cut to it.
+inline constexpr int kMaxCanvasCells = 1000;
+
+class FrameCanvas {
+ public:
+  FrameCanvas(int wide, int high);
+
+  int Wide() const { return m_wide; }
+  int High() const { return m_high; }
+
+  // Blanks the canvas, then prints the GBK frame text on it.
+  void Layout(std::string_view gbk);
+
+  // The character of a cell: a code point, ' ' for blank, kWideTail for the
+  // right half of a two-byte character.
+  char32_t At(int col, int row) const {
+    return m_cells[static_cast<std::size_t>(row) * m_wide + col];
+  }
+  static bool IsWide(char32_t ch) { return ch >= 0x80; }
+
+  // Row text in UTF-8 without the blanks at its end.
+  std::string RowUtf8(int row) const;
+  // Cells of the row up to its last non-blank one.
+  int RowLength(int row) const;
+
+  bool operator==(const FrameCanvas& other) const { return m_cells == other.m_cells; }
+
+ private:
+  void Put(int col, int row, char32_t ch, int width);
+
+  int m_wide;
+  int m_high;
+  std::vector<char32_t> m_cells;
+};
+
+// The two colours an animation is shown in, as console colour indexes.
+struct ConsoleColors {
+  int back = 0;
+  int fore = 7;
+};
+
+// The colours of a console colour code "XY" (X background, Y characters),
+// read the way the console's `color` command reads it: one digit is the
+// character colour on black; no digits, more than two, a character that is
+// not a hex digit, or equal digits leave the console's own 07.
+ConsoleColors ParseColorCode(std::string_view code);
+
+// The console's sixteen colours as 0xRRGGBB, by colour index.
+extern const std::array<std::uint32_t, 16> kConsoleRgb;
+
+// "#RRGGBB" of a colour index.
+std::string CssColor(int index);
+
+// The rate the writers play at: below 1 counts as 1.
+int PlayRate(const AnimationDocument& doc);
+
+// Appends a code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// Appends a UTF-8 text as a JSON string. Besides what JSON needs, '<', '>',
+// '&', U+2028 and U+2029 are escaped, so the result can stand inside an HTML
+// script block.
+void AppendJsonString(std::string& out, std::string_view utf8);
+
+// Writes a file by way of a temporary beside it, so that a failed or
+// abandoned export leaves whatever was at path before untouched.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // False with *error set (UTF-8 message) when the file cannot be made.
+  bool Open(const std::string& path, std::string* error);
+  std::FILE* Stream() const { return m_file; }
+  void Write(std::string_view bytes);
+  // Closes the temporary and moves it to path. False with *error set when
+  // any write, the close or the move failed.
+  bool Commit(std::string* error);
+
+ private:
+  std::string m_path;
+  std::string m_temp;
+  std::FILE* m_file = nullptr;
+  int m_writeErrno = 0;
+  std::vector<char> m_buffer;
+};
+
+}  // namespace formats

@@ -1,0 +1,360 @@
+// The animation as an animated GIF, drawn with a monospace CJK font in the
+// console's colours.
+//
+// Frames are drawn and encoded one at a time. The first image covers the
+// canvas; every later one only the rectangle of cells that changed, drawn
+// over the image before it, which keeps the file small for the usual
+// animation where little moves. Consecutive frames that look the same are
+// one image whose delay is their sum.
+#include <gif_lib.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "output/AnimationFormats.h"
+#include "output/FrameCanvas.h"
+
+namespace {
+
+// Viewers show an image with a delay under 2/100 s for 1/10 s.
+constexpr int kMinGifDelay = 2;
+
+// Debian's monospace CJK fonts, best first; the face whose family name says
+// "Mono" is taken.
+const char* const kFontCandidates[] = {
+    "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+    "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc",
+    "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+    "/usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc",
+};
+
+struct Glyph {
+  int left = 0;  // from the pen position
+  int top = 0;   // above the baseline
+  int width = 0;
+  int rows = 0;
+  int advance = 0;
+  std::vector<unsigned char> ink;  // width * rows, 1 where the glyph is drawn
+};
+
+class Font {
+ public:
+  ~Font() {
+    if (m_face) FT_Done_Face(m_face);
+    if (m_library) FT_Done_FreeType(m_library);
+  }
+
+  bool Open(const GifOptions& options, std::string* error) {
+    if (FT_Init_FreeType(&m_library)) {
+      *error = std::string(kFormatBadFont) + "FreeType";
+      return false;
+    }
+    if (!options.fontPath.empty()) {
+      if (FT_New_Face(m_library, options.fontPath.c_str(), options.fontFace, &m_face)) {
+        m_face = nullptr;
+        *error = std::string(kFormatBadFont) + options.fontPath;
+        return false;
+      }
+    } else if (!FindMonoFace()) {
+      *error = kFormatNoFont;
+      return false;
+    }
+    if (FT_Set_Pixel_Sizes(m_face, 0, static_cast<FT_UInt>(std::max(6, options.pixelSize)))) {
+      *error = std::string(kFormatBadFont) + m_face->family_name;
+      return false;
+    }
+    Measure(std::max(6, options.pixelSize));
+    return true;
+  }
+
+  int CellWidth() const { return m_cellWidth; }
+  int CellHeight() const { return m_cellHeight; }
+  int Baseline() const { return m_baseline; }
+
+  const Glyph& Get(char32_t cp) {
+    auto found = m_cache.find(cp);
+    if (found != m_cache.end()) return found->second;
+    Glyph& glyph = m_cache[cp];
+    if (FT_Load_Char(m_face, cp, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) == 0) {
+      const FT_GlyphSlot slot = m_face->glyph;
+      const FT_Bitmap& bm = slot->bitmap;
+      glyph.left = slot->bitmap_left;
+      glyph.top = slot->bitmap_top;
+      glyph.width = static_cast<int>(bm.width);
+      glyph.rows = static_cast<int>(bm.rows);
+      glyph.advance = static_cast<int>(slot->advance.x >> 6);
+      glyph.ink.assign(static_cast<std::size_t>(glyph.width) * glyph.rows, 0);
+      for (int y = 0; y < glyph.rows; ++y) {
+        const unsigned char* src = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
+        for (int x = 0; x < glyph.width; ++x) {
+          const bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (src[x >> 3] >> (7 - (x & 7))) & 1
+                                                              : src[x] >= 128;
+          glyph.ink[static_cast<std::size_t>(y) * glyph.width + x] = on ? 1 : 0;
+        }
+      }
+    }
+    return glyph;
+  }
+
+ private:
+  bool FindMonoFace() {
+    for (const char* path : kFontCandidates) {
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(path, ec)) continue;
+      FT_Face face = nullptr;
+      if (FT_New_Face(m_library, path, -1, &face)) continue;
+      const FT_Long faces = face->num_faces;
+      FT_Done_Face(face);
+      for (FT_Long i = 0; i < faces; ++i) {
+        if (FT_New_Face(m_library, path, i, &face)) continue;
+        const std::string family = face->family_name ? face->family_name : "";
+        if (family.find("Mono") != std::string::npos && FT_Get_Char_Index(face, 0x4E2D) != 0) {
+          m_face = face;
+          return true;
+        }
+        FT_Done_Face(face);
+      }
+    }
+    return false;
+  }
+
+  // A cell is as wide as a Latin letter and as high as the tallest and
+  // deepest of a few sample glyphs, so nothing common is cut off.
+  void Measure(int pixelSize) {
+    m_cellWidth = Get(U'M').advance;
+    if (m_cellWidth <= 0) m_cellWidth = (pixelSize + 1) / 2;
+    int top = pixelSize * 3 / 4;
+    int bottom = 0;
+    for (char32_t cp : {U'M', U'g', U'j', U'|', U'_', U'\x4E2D', U'\x56FD', U'\x9F98'}) {
+      const Glyph& g = Get(cp);
+      if (g.rows == 0) continue;
+      top = std::max(top, g.top);
+      bottom = std::max(bottom, g.rows - g.top);
+    }
+    m_baseline = top;
+    m_cellHeight = top + bottom;
+  }
+
+  FT_Library m_library = nullptr;
+  FT_Face m_face = nullptr;
+  int m_cellWidth = 8;
+  int m_cellHeight = 16;
+  int m_baseline = 12;
+  std::unordered_map<char32_t, Glyph> m_cache;
+};
+
+// Collects the encoder's bytes into the output file.
+int PutBytes(GifFileType* gif, const GifByteType* bytes, int length) {
+  static_cast<formats::OutputFile*>(gif->UserData)
+      ->Write(
+          std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)));
+  return length;
+}
+
+class GifEncoder {
+ public:
+  GifEncoder(Font& font, int wide, int high, const formats::ConsoleColors& colors)
+      : m_font(font),
+        m_colors(colors),
+        m_shown(wide, high),
+        m_width(wide * font.CellWidth()),
+        m_height(high * font.CellHeight()),
+        m_pixels(static_cast<std::size_t>(m_width) * m_height,
+                 static_cast<GifPixelType>(colors.back)) {}
+
+  ~GifEncoder() {
+    if (m_gif) EGifCloseFile(m_gif, nullptr);
+  }
+
+  bool Start(formats::OutputFile& out, std::string* error) {
+    if (m_width > 65535 || m_height > 65535) return Fail(error, E_GIF_ERR_DATA_TOO_BIG);
+    int err = 0;
+    m_gif = EGifOpen(&out, PutBytes, &err);
+    if (!m_gif) return Fail(error, err);
+    EGifSetGifVersion(m_gif, true);
+    GifColorType colors[16];
+    for (int i = 0; i < 16; ++i) {
+      const std::uint32_t rgb = formats::kConsoleRgb[static_cast<std::size_t>(i)];
+      colors[i].Red = static_cast<GifByteType>(rgb >> 16);
+      colors[i].Green = static_cast<GifByteType>(rgb >> 8);
+      colors[i].Blue = static_cast<GifByteType>(rgb);
+    }
+    ColorMapObject* map = GifMakeMapObject(16, colors);
+    const int put = EGifPutScreenDesc(m_gif, m_width, m_height, 8, m_colors.back, map);
+    GifFreeMapObject(map);
+    if (put == GIF_ERROR) return Fail(error, m_gif->Error);
+    // Loop for ever.
+    static const GifByteType kNetscape[] = "NETSCAPE2.0";
+    static const GifByteType kLoop[] = {1, 0, 0};
+    if (EGifPutExtensionLeader(m_gif, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+        EGifPutExtensionBlock(m_gif, 11, kNetscape) == GIF_ERROR ||
+        EGifPutExtensionBlock(m_gif, 3, kLoop) == GIF_ERROR ||
+        EGifPutExtensionTrailer(m_gif) == GIF_ERROR)
+      return Fail(error, m_gif->Error);
+    return true;
+  }
+
+  // Draws the cells of canvas that differ from what is shown and writes
+  // them as one image shown for delay hundredths of a second.
+  bool Put(const formats::FrameCanvas& canvas, int delay, std::string* error) {
+    int left = canvas.Wide(), right = -1, top = canvas.High(), bottom = -1;
+    for (int r = 0; r < canvas.High(); ++r)
+      for (int c = 0; c < canvas.Wide(); ++c) {
+        if (m_started && canvas.At(c, r) == m_shown.At(c, r)) continue;
+        DrawCell(canvas, c, r);
+        // A two-byte character's glyph spans both of its cells.
+        const char32_t cp = canvas.At(c, r);
+        const int first = cp == formats::kWideTail && c > 0 ? c - 1 : c;
+        const int last = formats::FrameCanvas::IsWide(cp) ? c + 1 : c;
+        left = std::min(left, first), right = std::max(right, last);
+        top = std::min(top, r), bottom = std::max(bottom, r);
+      }
+    if (right < 0) left = right = top = bottom = 0;  // nothing changed: a one-cell image
+    m_shown = canvas;
+    m_started = true;
+
+    GraphicsControlBlock gcb;
+    gcb.DisposalMode = DISPOSE_DO_NOT;
+    gcb.UserInputFlag = false;
+    gcb.DelayTime = std::min(delay, 65535);
+    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType ext[4];
+    EGifGCBToExtension(&gcb, ext);
+    const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
+    const int x = left * cw, y = top * ch;
+    const int w = (right - left + 1) * cw, h = (bottom - top + 1) * ch;
+    if (EGifPutExtension(m_gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_ERROR ||
+        EGifPutImageDesc(m_gif, x, y, w, h, false, nullptr) == GIF_ERROR)
+      return Fail(error, m_gif->Error);
+    for (int row = y; row < y + h; ++row)
+      if (EGifPutLine(m_gif, &m_pixels[static_cast<std::size_t>(row) * m_width + x], w) ==
+          GIF_ERROR)
+        return Fail(error, m_gif->Error);
+    return true;
+  }
+
+  bool Finish(std::string* error) {
+    int err = 0;
+    GifFileType* gif = m_gif;
+    m_gif = nullptr;
+    if (EGifCloseFile(gif, &err) == GIF_ERROR) return Fail(error, err);
+    return true;
+  }
+
+ private:
+  bool Fail(std::string* error, int code) {
+    const char* why = GifErrorString(code);
+    *error = std::string(kFormatGifFailed) + (why ? why : std::to_string(code));
+    return false;
+  }
+
+  // The cell's box in the background colour with its character on it. The
+  // right half of a two-byte character is drawn with its left half.
+  void DrawCell(const formats::FrameCanvas& canvas, int col, int row) {
+    const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
+    const char32_t cp = canvas.At(col, row);
+    const int x0 = col * cw, y0 = row * ch;
+    const int boxWidth = std::min(m_width - x0, formats::FrameCanvas::IsWide(cp) ? 2 * cw : cw);
+    for (int y = y0; y < y0 + ch; ++y)
+      std::fill_n(&m_pixels[static_cast<std::size_t>(y) * m_width + x0], boxWidth,
+                  static_cast<GifPixelType>(m_colors.back));
+    if (cp == formats::kWideTail) {
+      if (col > 0) DrawGlyph(canvas.At(col - 1, row), col - 1, row);
+      return;
+    }
+    if (cp != U' ') DrawGlyph(cp, col, row);
+  }
+
+  void DrawGlyph(char32_t cp, int col, int row) {
+    const int cells = formats::FrameCanvas::IsWide(cp) ? 2 : 1;
+    const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
+    const int boxLeft = col * cw, boxRight = std::min(m_width, boxLeft + cells * cw);
+    const int boxTop = row * ch, boxBottom = boxTop + ch;
+    const Glyph& g = m_font.Get(cp);
+    // Box-drawing and block characters must meet their neighbours: where
+    // the font draws them one cell wide, they are stretched over both
+    // cells. Anything else is centred in its cells.
+    const int scale = cells == 2 && cp >= 0x2500 && cp <= 0x259F && g.advance <= cw ? 2 : 1;
+    const int penX = boxLeft + (cells * cw - g.advance * scale) / 2;
+    const int originX = penX + g.left * scale;
+    const int originY = boxTop + m_font.Baseline() - g.top;
+    const auto fore = static_cast<GifPixelType>(m_colors.fore);
+    for (int gy = 0; gy < g.rows; ++gy) {
+      const int y = originY + gy;
+      if (y < boxTop || y >= boxBottom) continue;
+      for (int gx = 0; gx < g.width * scale; ++gx) {
+        const int x = originX + gx;
+        if (x < boxLeft || x >= boxRight) continue;
+        if (g.ink[static_cast<std::size_t>(gy) * g.width + gx / scale])
+          m_pixels[static_cast<std::size_t>(y) * m_width + x] = fore;
+      }
+    }
+  }
+
+  Font& m_font;
+  formats::ConsoleColors m_colors;
+  formats::FrameCanvas m_shown;  // what the images so far show
+  bool m_started = false;
+  int m_width;
+  int m_height;
+  std::vector<GifPixelType> m_pixels;
+  GifFileType* m_gif = nullptr;
+};
+
+// Hundredths of a second from the start to frame i.
+long long FrameStart(long long i, int rate) { return 100 * i / rate; }
+
+}  // namespace
+
+bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+                       const GifOptions& options) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  Font font;
+  if (!font.Open(options, error)) return false;
+
+  formats::OutputFile out;
+  if (!out.Open(path, error)) return false;
+  const int rate = formats::PlayRate(doc);
+  formats::FrameCanvas pending(doc.m_nAnimWide, doc.m_nAnimHigh);
+  formats::FrameCanvas next(doc.m_nAnimWide, doc.m_nAnimHigh);
+  GifEncoder encoder(font, pending.Wide(), pending.High(), formats::ParseColorCode(doc.m_strColor));
+  if (!encoder.Start(out, error)) return false;
+
+  // One image is held back until the next different frame shows how long
+  // it stays.
+  bool hasPending = false;
+  long long pendingStart = 0;
+  long long index = 0;
+  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext, ++index) {
+    const long long start = FrameStart(index, rate);
+    next.Layout(node->Text());
+    if (hasPending) {
+      if (next == pending) continue;
+      // Too soon after the image before: left out, its time goes to that image.
+      if (start - pendingStart < kMinGifDelay) continue;
+      if (!encoder.Put(pending, static_cast<int>(start - pendingStart), error)) return false;
+    }
+    std::swap(pending, next);
+    pendingStart = start;
+    hasPending = true;
+  }
+  if (hasPending) {
+    const long long end = FrameStart(index, rate);
+    if (!encoder.Put(pending,
+                     static_cast<int>(std::max<long long>(end - pendingStart, kMinGifDelay)),
+                     error))
+      return false;
+  } else {
+    // No frames: the blank canvas, as the console shows it.
+    if (!encoder.Put(pending, 0, error)) return false;
+  }
+  if (!encoder.Finish(error)) return false;
+  return out.Commit(error);
+}
