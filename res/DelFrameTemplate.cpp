@@ -5,10 +5,10 @@
 namespace res {
 namespace {
 
-using K = ui::ControlKind;
-constexpr int S = ui::IDC_STATIC;
+using K = ControlKind;
+constexpr int S = IDC_STATIC;
 
-const ui::ControlEntry kDelFrameControls[] = {
+const ControlEntry kDelFrameControls[] = {
     {S, K::Group, "", 7, 4, 266, 27},
     {S, K::Label, "删除由尾到前数的", 14, 16, 66, 8},
     {1077, K::Field, "", 82, 13, 32, 14},
@@ -26,12 +26,12 @@ const ui::ControlEntry kDelFrameControls[] = {
     {1080, K::Field, "", 42, 71, 32, 14},
     {S, K::Label, "帧", 77, 74, 10, 8},
     {1076, K::Button, "删除", 222, 71, 44, 14},
-    {ui::IDCANCEL, K::Button, "取消", 222, 94, 44, 14},
+    {IDCANCEL, K::Button, "取消", 222, 94, 44, 14},
 };
 
 }  // namespace
 
-const ui::DialogTemplate kDelFrameDialog = {
-    "DelFrame", "删除选项", 280, 114, ui::FontRole::Song, 9, ui::kStyleCaption, kDelFrameControls};
+const DialogTemplate kDelFrameDialog = {
+    "DelFrame", "删除选项", 280, 114, FontRole::Song, 9, kStyleCaption, kDelFrameControls};
 
 }  // namespace res

@@ -4,10 +4,9 @@
 namespace res {
 namespace {
 
-using ui::ControlKind;
 using K = ControlKind;
 
-const ui::ControlEntry kMainControls[] = {
+const ControlEntry kMainControls[] = {
     {1, K::Button, "使用帮助", 272, 7, 50, 14},
     {2, K::Button, "退出", 422, 7, 50, 14},
     {1083, K::Label, "Zoetrix    C语言动画制作器 byVantor", 7, 7, 171, 8},
@@ -102,31 +101,27 @@ const ui::ControlEntry kMainControls[] = {
 };
 static_assert(sizeof(kMainControls) / sizeof(kMainControls[0]) == 91);
 
-const ui::Accelerator kMainAccel[] = {
-    {Qt::Key_E, Qt::ControlModifier, 1036},
-    {Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier, 1044},
-    {Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, 1045},
-    {Qt::Key_D, Qt::ControlModifier, 1061},
-    {Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier, 1012},
-    {Qt::Key_Delete, Qt::ControlModifier, 1013},
-    {Qt::Key_S, Qt::ControlModifier, 1022},
+const KeyBinding kMainAccel[] = {
+    {'E', kModCtrl, 1036}, {'E', kModCtrl | kModShift, 1044}, {'A', kModCtrl | kModShift, 1045},
+    {'D', kModCtrl, 1061}, {'Z', kModCtrl | kModAlt, 1012},   {kKeyDelete, kModCtrl, 1013},
+    {'S', kModCtrl, 1022},
 };
 
 }  // namespace
 
-const ui::DialogTemplate kMainDialog = {
+const DialogTemplate kMainDialog = {
     "CZoetrixDlg",
     "Zoetrix    C语言动画制作器    byVantor",
     547,
     434,
-    ui::FontRole::Song,
+    FontRole::Song,
     9,
-    ui::kStyleCaption | ui::kStyleMinMax | ui::kStyleSizing,
+    kStyleCaption | kStyleMinMax | kStyleSizing,
     kMainControls,
     // A 1366x768 screen: 740 pixels with the title bar, which takes about 35.
     705,
 };
 
-const ui::AcceleratorTable kMainAccelerators{kMainAccel};
+const std::span<const KeyBinding> kMainAccelerators{kMainAccel};
 
 }  // namespace res

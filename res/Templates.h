@@ -1,18 +1,20 @@
 #pragma once
 // The control tables of every window.
-#include "ui/framework/Accelerators.h"
-#include "ui/framework/ControlTable.h"
+#include <span>
+
+#include "res/ControlIds.h"
+#include "res/DialogTables.h"
 
 namespace res {
 
-extern const ui::DialogTemplate kMainDialog;    // the main window
-extern const ui::DialogTemplate kAboutDialog;   // About box
-extern const ui::DialogTemplate kTipsDialog;    // start-up tips
-extern const ui::DialogTemplate kSplashDialog;  // splash
-extern const ui::DialogTemplate kDelFrameDialog;  // deletion options
-extern const ui::DialogTemplate kModeDialog;      // preview-mode settings
-extern const ui::DialogTemplate kOpenDialog;      // folder shortcuts
+extern const DialogTemplate kMainDialog;      // the main window
+extern const DialogTemplate kAboutDialog;     // About box
+extern const DialogTemplate kTipsDialog;      // start-up tips
+extern const DialogTemplate kSplashDialog;    // splash
+extern const DialogTemplate kDelFrameDialog;  // deletion options
+extern const DialogTemplate kModeDialog;      // preview-mode settings
+extern const DialogTemplate kOpenDialog;      // folder shortcuts
 
-extern const ui::AcceleratorTable kMainAccelerators;
+extern const std::span<const KeyBinding> kMainAccelerators;
 
 }  // namespace res

@@ -9,8 +9,10 @@
 #include "res/Templates.h"
 #include "res/Texts.h"
 #include "ui/AboutDlg.h"
+#include "ui/FrameItemsModel.h"
 #include "ui/StartDlg.h"
 #include "ui/TipsDlg.h"
+#include "ui/framework/Accelerators.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Widgets.h"
@@ -78,7 +80,8 @@ bool CZoetrixDlg::OnInitDialog() {
   m_bCreated = 0;
   FillColorLists();
   m_frames.Clear();
-  m_hAccel = &res::kMainAccelerators;
+  static const AcceleratorTable accelerators(res::kMainAccelerators);
+  m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);
   CaptureLayout();
   StartRecovery();

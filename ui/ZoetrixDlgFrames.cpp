@@ -6,6 +6,7 @@
 #include "document/Refresh.h"
 #include "platform/ProgramFolder.h"
 #include "res/Texts.h"
+#include "ui/FrameItemsModel.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"

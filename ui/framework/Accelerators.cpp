@@ -8,12 +8,26 @@
 
 namespace ui {
 
+namespace {
+
+int QtKey(int key) { return key == res::kKeyDelete ? Qt::Key_Delete : key; }
+
+Qt::KeyboardModifiers QtModifiers(unsigned mods) {
+  Qt::KeyboardModifiers m;
+  if (mods & res::kModCtrl) m |= Qt::ControlModifier;
+  if (mods & res::kModShift) m |= Qt::ShiftModifier;
+  if (mods & res::kModAlt) m |= Qt::AltModifier;
+  return m;
+}
+
+}  // namespace
+
 int AcceleratorTable::Translate(const QKeyEvent& event) const {
   const auto relevant =
       Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
   const auto mods = event.modifiers() & relevant;
-  for (const Accelerator& a : m_entries)
-    if (a.key == event.key() && a.modifiers == mods) return a.command;
+  for (const res::KeyBinding& a : m_entries)
+    if (QtKey(a.key) == event.key() && QtModifiers(a.modifiers) == mods) return a.command;
   return 0;
 }
 

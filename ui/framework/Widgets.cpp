@@ -5,8 +5,6 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include "document/Refresh.h"
-
 namespace ui {
 
 void WrapButton::paintEvent(QPaintEvent*) {
@@ -38,24 +36,6 @@ void GroupFrame::paintEvent(QPaintEvent*) {
   p.setPen(
       palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
   p.drawText(textRect, Qt::AlignCenter, caption);
-}
-
-int FrameItemsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : m_count;
-}
-
-QVariant FrameItemsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= m_count) return {};
-  if (role == Qt::DisplayRole || role == Qt::EditRole)
-    return QString::fromStdString(FrameItemText(index.row() + 1));
-  return {};
-}
-
-void FrameItemsModel::SetCount(int count) {
-  if (count < 0) count = 0;
-  beginResetModel();
-  m_count = count;
-  endResetModel();
 }
 
 void TrackSlider::mouseReleaseEvent(QMouseEvent* event) {

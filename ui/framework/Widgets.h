@@ -1,6 +1,5 @@
 #pragma once
 // Small widgets the control tables need beyond Qt's own.
-#include <QAbstractListModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -52,21 +51,6 @@ class TrackSlider : public QSlider {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
-};
-
-// Items "第1帧" ... "第N帧" made on demand: setting N is one operation,
-// whatever N is, so a selector of 100,000 frames refills at once.
-class FrameItemsModel : public QAbstractListModel {
-  Q_OBJECT
- public:
-  using QAbstractListModel::QAbstractListModel;
-  int rowCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  void SetCount(int count);
-  int Count() const { return m_count; }
-
- private:
-  int m_count = 0;
 };
 
 }  // namespace ui

@@ -18,16 +18,16 @@
 #include <QTextDocument>
 #include <QTimerEvent>
 
-#include "res/Resources.h"
 #include "ui/framework/Accelerators.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/Modal.h"
+#include "ui/framework/Resources.h"
 #include "ui/framework/Widgets.h"
 
 namespace ui {
 
 ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), m_tpl(tpl) {
-  res::InitResources();
+  InitResources();
   setObjectName(QString::fromUtf8(tpl.objectName));
   setWindowTitle(QString::fromUtf8(tpl.caption));
   QFont font = ResolveDialogFont(tpl.font, tpl.pointSize);

@@ -1,4 +1,4 @@
-#include "res/Resources.h"
+#include "ui/framework/Resources.h"
 
 #include <QtCore/qglobal.h>
 #include <QDir>
@@ -6,9 +6,9 @@
 // Compiled-in resources of a static library must be registered by name.
 static void InitZoetrixResources() { Q_INIT_RESOURCE(zoetrix); }
 
-namespace res {
+namespace ui {
 void InitResources() {
   static const bool done = (InitZoetrixResources(), true);
   (void)done;
 }
-}  // namespace res
+}  // namespace ui
