@@ -32,6 +32,7 @@
 #include "output/ProjectFile.h"
 #include "platform/Cp936.h"
 #include "platform/ProgramFolder.h"
+#include "res/ControlIds.h"
 #include "ui/DelFrameDlg.h"
 #include "ui/framework/FileDialog.h"
 
@@ -307,7 +308,7 @@ void BM_WindowDelayFrames(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     SetFrames(dlg, state.range(0) - copies);
-    dlg.SetDlgItemText(1063, QString::number(kDelaySeconds));
+    dlg.SetDlgItemText(res::IDC_DELAY, QString::number(kDelaySeconds));
     state.ResumeTiming();
     const auto start = Clock::now();
     dlg.OnAddDelayFrames();
@@ -324,9 +325,10 @@ void BM_WindowDeleteRange(benchmark::State& state) {
   const long from = n / 2;
   g_onDialog = [from](QDialog& d) {
     auto& options = static_cast<DelFrame&>(d);
-    ui::ZDialog::SetControlText(options.Control(1078), QString::number(from));
-    ui::ZDialog::SetControlText(options.Control(1079), QString::number(from + 2401));
-    options.ControlAs<QAbstractButton>(1075)->click();
+    ui::ZDialog::SetControlText(options.Control(res::IDC_DEL_RANGE_FIRST), QString::number(from));
+    ui::ZDialog::SetControlText(options.Control(res::IDC_DEL_RANGE_SECOND),
+                                QString::number(from + 2401));
+    options.ControlAs<QAbstractButton>(res::IDC_DEL_RANGE)->click();
   };
   for (auto _ : state) {
     state.PauseTiming();

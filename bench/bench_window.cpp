@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench/BenchWindow.h"
+#include "res/ControlIds.h"
 #include "ui/framework/Translations.h"
 
 namespace {
@@ -49,8 +50,8 @@ class TickRecorder : public QObject {
 // Creates an animation at the rate with n distinct pictures, the edit area
 // holding a full picture too.
 void MakeAnimation(CZoetrixDlg& dlg, int rate, int n) {
-  ui::ZDialog::SetControlText(dlg.Control(1004), QString::number(rate));
-  dlg.RunCommand(1005, ui::Notify::Clicked);
+  ui::ZDialog::SetControlText(dlg.Control(res::IDC_FRAME_RATE), QString::number(rate));
+  dlg.RunCommand(res::IDC_CREATE, ui::Notify::Clicked);
   dlg.m_frames.Clear();
   dlg.m_nFrames = 0;
   for (int i = 1; i <= n; ++i) dlg.AppendBlankFrame(Picture(i));
@@ -76,7 +77,7 @@ void BM_PlaybackPace(benchmark::State& state) {
     recorder.ticks.clear();
     dlg.installEventFilter(&recorder);
     const Clock::time_point start = Clock::now();
-    dlg.RunCommand(1038, ui::Notify::Clicked);
+    dlg.RunCommand(res::IDC_PLAY_FROM_START, ui::Notify::Clicked);
     while (dlg.HasTimer(CZoetrixDlg::kTimerPlayback))
       QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     dlg.removeEventFilter(&recorder);
@@ -113,9 +114,9 @@ void BM_PlaybackTick(benchmark::State& state) {
   MakeAnimation(dlg, 100, 1000);
   dlg.m_bLoop = 1;
   dlg.UpdateData(false);
-  dlg.RunCommand(1038, ui::Notify::Clicked);
+  dlg.RunCommand(res::IDC_PLAY_FROM_START, ui::Notify::Clicked);
   for (auto _ : state) dlg.OnPlaybackTick();
-  dlg.RunCommand(1040, ui::Notify::Clicked);
+  dlg.RunCommand(res::IDC_PAUSE, ui::Notify::Clicked);
   dlg.m_bLoop = 0;
   dlg.UpdateData(false);
   Pump(0);

@@ -13,7 +13,7 @@ const ControlEntry kAboutControls[] = {
     {S, K::Label, kAppVersionText, 82, 40, 72, 8},
     {S, K::Label, kMakerLine, 82, 58, 70, 8},
     {S, K::Label, kWebsiteAddress, 71, 78, 93, 8},
-    {1000, K::Button, "登入网站", 93, 99, 50, 14},
+    {IDC_ABOUT_WEBSITE, K::Button, "登入网站", 93, 99, 50, 14},
     {IDOK, K::DefaultButton, "确定", 93, 122, 50, 14},
 };
 
@@ -21,7 +21,7 @@ const ControlEntry kTipsControls[] = {
     {IDOK, K::DefaultButton, "OK", 152, 116, 50, 14},
     {S, K::Picture, ":/images/tips_icon.png", 7, 7, 20, 20},
     {S, K::Picture, ":/images/tips_banner.png", 32, 7, 89, 18},
-    {1003, K::ReadOnlyWrapped, "", 7, 26, 195, 89},
+    {IDC_TIPS_TEXT, K::ReadOnlyWrapped, "", 7, 26, 195, 89},
 };
 
 const ControlEntry kSplashControls[] = {

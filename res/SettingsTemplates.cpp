@@ -8,16 +8,17 @@ using K = ControlKind;
 constexpr int S = IDC_STATIC;
 
 const ControlEntry kModeControls[] = {
-    {1035, K::Check, "当新建帧时，预览区域的帧是编辑区域的帧的前一帧", 7, 7, 161, 10},
+    {IDC_MODE_PREVIEW_FOLLOWS, K::Check, "当新建帧时，预览区域的帧是编辑区域的帧的前一帧", 7, 7,
+     161, 10},
     {IDCANCEL, K::Button, "取消", 98, 75, 50, 14},
     {IDOK, K::DefaultButton, "保存设置", 150, 75, 50, 14},
 };
 
 const ControlEntry kOpenControls[] = {
     {S, K::SunkenLabel, "打开目录...     选择你要打开的目录", 7, 7, 173, 11},
-    {1006, K::LeftButton, "打开>>>动画代码(*.c)存储目录", 7, 19, 173, 14},
-    {1005, K::LeftButton, "打开>>>动画文件(*.exe)存储目录", 7, 34, 173, 14},
-    {1012, K::LeftButton, "打开>>>动画工程(*.ini)存储目录", 7, 49, 173, 14},
+    {IDC_OPEN_CODE_FOLDER, K::LeftButton, "打开>>>动画代码(*.c)存储目录", 7, 19, 173, 14},
+    {IDC_OPEN_ANIMATE_FOLDER, K::LeftButton, "打开>>>动画文件(*.exe)存储目录", 7, 34, 173, 14},
+    {IDC_OPEN_PROJECT_FOLDER, K::LeftButton, "打开>>>动画工程(*.ini)存储目录", 7, 49, 173, 14},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "res/Texts.h"
 
 #include "res/AppInfo.h"
+#include "res/ControlIds.h"
 
 namespace res {
 
@@ -13,15 +14,15 @@ const char* const kHelpText =
 
 const char* ExplanationFor(int buttonId) {
   switch (buttonId) {
-    case 1043:
+    case IDC_EXPLAIN_KEY_FRAME:
       return "在末尾添加关键帧\n指在末尾添加一帧，使该帧的内容等于上一帧的内容。";
-    case 1046:
+    case IDC_EXPLAIN_FILL_SECOND:
       return "添加帧并自动补足帧数\n"
              "每秒播放多少帧就添加多少帧，并且使添加的所有帧都等于执行该操作之前的最后一帧。";
-    case 1047:
+    case IDC_EXPLAIN_FILL_HALF_SECOND:
       return "添加帧并补足一半帧数\n"
              "每秒播放多少帧就添加其帧数的一半，并且使添加的所有帧都等于执行该操作之前的最后一帧。";
-    case 1059:
+    case IDC_EXPLAIN_OVERWRITE:
       return "覆盖当前动画\n"
              "当你勾选该选项，如果程序已经打开一个动画，那么你再创建动画的话，原先打开的动画的内容"
              "将会消失"
@@ -30,12 +31,12 @@ const char* ExplanationFor(int buttonId) {
              "动画，那么原先动画的内容将会跟随到这个新的动画上，与原先动画不同的是，动画的名称，大"
              "小等可能和原先"
              "动画不同。";
-    case 1062:
+    case IDC_EXPLAIN_DELAY:
       return "添加帧以延时\n"
              "在输入框中输入要延时的时间后，按下该按钮，程序将会根据该动画的帧频为你填充帧，从而达"
              "到延时的效果。"
              "注意：只能填写不小于0的整数！";
-    case 1071:
+    case IDC_EXPLAIN_APPEND:
       return "叠加到目前动画后\n勾选此选项后，打开工程后，该工程的所有帧都将添加到目前打开的动画后"
              "。";
     default:

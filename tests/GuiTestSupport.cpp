@@ -1,4 +1,5 @@
 #include "tests/GuiTestSupport.h"
+#include "res/ControlIds.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -119,28 +120,28 @@ void MainWindow::AnswerOpenFile(const std::string& path) {
 }
 
 void MainWindow::MakeDrawnFrames(int n) {
-  Click(1005);
+  Click(res::IDC_CREATE);
   for (int i = 1; i < n; ++i) {
-    SetText(1010, QString("f%1").arg(i));
-    Click(1012);
+    SetText(res::IDC_EDIT_AREA, QString("f%1").arg(i));
+    Click(res::IDC_APPEND_BLANK);
   }
 }
 
 void MainWindow::MakeNumberedFrames(int n, int rate) {
-  SetText(1004, QString::number(rate));
-  Click(1005);
+  SetText(res::IDC_FRAME_RATE, QString::number(rate));
+  Click(res::IDC_CREATE);
   for (int i = 1; i <= n; ++i) {
-    SetText(1010, QString::number(i));
-    if (i < n) Click(1012);
+    SetText(res::IDC_EDIT_AREA, QString::number(i));
+    if (i < n) Click(res::IDC_APPEND_BLANK);
   }
-  Key(1010, Qt::Key_S, Qt::ControlModifier);
+  Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
 }
 
 void MainWindow::CreateWithFrames(const QStringList& texts) {
-  Click(1005);
+  Click(res::IDC_CREATE);
   for (const QString& t : texts) {
-    SetText(1010, t);
-    Click(1012);
+    SetText(res::IDC_EDIT_AREA, t);
+    Click(res::IDC_APPEND_BLANK);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include "platform/ProgramFolder.h"
+#include "res/ControlIds.h"
 #include "ui/AboutDlg.h"
 #include "ui/DelFrameDlg.h"
 #include "ui/ModeDlg.h"
@@ -63,14 +64,14 @@ int main(int argc, char** argv) {
     static QTemporaryDir folder;
     QDir(folder.path()).mkdir(QStringLiteral("Code"));
     platform::SetProgramFolderForTesting(folder.path().toStdString() + "/");
-    dlg.RunCommand(1005, ui::Notify::Clicked);
+    dlg.RunCommand(res::IDC_CREATE, ui::Notify::Clicked);
     const char* frames[] = {"   /\\_/\\\n  ( o.o )\n   > ^ <\n  小猫散步 1",
                             "   /\\_/\\\n  ( -.- )\n   > ^ <\n  小猫散步 2"};
     for (const char* f : frames) {
-      ui::ZDialog::SetControlText(dlg.Control(1010), QString::fromUtf8(f));
-      dlg.RunCommand(1012, ui::Notify::Clicked);
+      ui::ZDialog::SetControlText(dlg.Control(res::IDC_EDIT_AREA), QString::fromUtf8(f));
+      dlg.RunCommand(res::IDC_APPEND_BLANK, ui::Notify::Clicked);
     }
-    ui::ZDialog::SetControlText(dlg.Control(1010),
+    ui::ZDialog::SetControlText(dlg.Control(res::IDC_EDIT_AREA),
                                 QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
   }
   if (argc > 3) dlg.resize(dlg.size() * QString::fromLatin1(argv[3]).toDouble());

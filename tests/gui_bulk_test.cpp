@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
 
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 
 using namespace guitest;
@@ -14,21 +15,21 @@ TEST(Bulk, KeyFrameStoresIntoTheShownFrameAndCopiesThePictureToTheEnd) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(10);
-  w.SetText(1010, "last");
-  w.SetText(1024, "3");
-  w.Click(1025);
-  ASSERT_EQ(w.Text(1010), "f3");
-  w.SetText(1010, "key");
-  w.Key(1010, Qt::Key_E, Qt::ControlModifier);
+  w.SetText(res::IDC_EDIT_AREA, "last");
+  w.SetText(res::IDC_EDIT_FRAME, "3");
+  w.Click(res::IDC_EDIT_GO);
+  ASSERT_EQ(w.Text(res::IDC_EDIT_AREA), "f3");
+  w.SetText(res::IDC_EDIT_AREA, "key");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_E, Qt::ControlModifier);
   ASSERT_EQ(d.m_nFrames, 11);
   EXPECT_EQ(d.m_frames.At(2)->Text(), "key");
   EXPECT_EQ(d.m_frames.At(9)->Text(), "last");
   EXPECT_EQ(d.m_frames.At(10)->Text(), "key");
-  EXPECT_EQ(w.Text(1010), "key");  // the edit area goes on with the new last frame
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "key");  // the edit area goes on with the new last frame
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
   // Saving into one copy leaves the other alone.
-  w.SetText(1010, "changed");
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  w.SetText(res::IDC_EDIT_AREA, "changed");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(d.m_frames.At(10)->Text(), "changed");
   EXPECT_EQ(d.m_frames.At(2)->Text(), "key");
 }
@@ -47,17 +48,17 @@ TEST(Bulk, CountsFollowTheRateAndTheDelay) {
   for (const Case& c : cases) {
     Hooks hooks;
     MainWindow w(hooks);
-    w.SetText(1004, QString::number(c.rate));
-    w.Click(1005);
-    w.SetText(1063, QString::number(c.delay));
+    w.SetText(res::IDC_FRAME_RATE, QString::number(c.rate));
+    w.Click(res::IDC_CREATE);
+    w.SetText(res::IDC_DELAY, QString::number(c.delay));
     hooks.messages.clear();
-    w.SetText(1010, "hold");
-    w.Key(1010, c.key, Qt::KeyboardModifiers(c.mods));
+    w.SetText(res::IDC_EDIT_AREA, "hold");
+    w.Key(res::IDC_EDIT_AREA, c.key, Qt::KeyboardModifiers(c.mods));
     EXPECT_EQ(w.dlg().m_nFrames, 1 + c.added) << c.rate << "/" << c.key << "/" << c.delay;
     EXPECT_TRUE(hooks.messages.isEmpty());
-    EXPECT_EQ(w.Text(1042), QString::number(1 + c.added));
+    EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), QString::number(1 + c.added));
     if (c.key == Qt::Key_D) {
-      EXPECT_EQ(w.Text(1065), QString::fromUtf8("创建完成。"));
+      EXPECT_EQ(w.Text(res::IDC_STATUS), QString::fromUtf8("创建完成。"));
     }
     if (c.added) {
       EXPECT_EQ(w.dlg().m_frames.Last().Text(), "hold");
@@ -68,22 +69,24 @@ TEST(Bulk, CountsFollowTheRateAndTheDelay) {
 TEST(Bulk, EveryCommandNeedsAnAnimationAndTheLimitHolds) {
   Hooks hooks;
   MainWindow w(hooks);
-  for (int id : {1036, 1044, 1045, 1061}) w.Click(id);
+  for (int id : {res::IDC_ADD_KEY_FRAME, res::IDC_FILL_SECOND, res::IDC_FILL_HALF_SECOND,
+                 res::IDC_ADD_DELAY})
+    w.Click(id);
   EXPECT_EQ(hooks.messages.size(), 4);
   for (const QString& m : hooks.messages)
     EXPECT_EQ(m, QString::fromUtf8("还没有创建动画！请先创建动画！"));
-  EXPECT_EQ(w.Text(1042), "---");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "---");
 
   // A delay that would pass the frame limit adds nothing and says so.
-  w.SetText(1004, "100");
-  w.Click(1005);
+  w.SetText(res::IDC_FRAME_RATE, "100");
+  w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   d.m_frames.Clear();
   for (int i = 0; i < kMaxFrames - 50; ++i) d.m_frames.Append();
   d.m_nFrames = kMaxFrames - 50;
   hooks.messages.clear();
-  w.SetText(1063, "1");
-  w.Click(1061);
+  w.SetText(res::IDC_DELAY, "1");
+  w.Click(res::IDC_ADD_DELAY);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].contains("1000000"));
   EXPECT_EQ(d.m_nFrames, kMaxFrames - 50);
@@ -96,8 +99,8 @@ TEST(Bulk, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
   w.MakeDrawnFrames(3);
   d.m_frames.Clear();
   d.m_nFrames = 0;
-  w.SetText(1010, "again");
-  w.Click(1036);
+  w.SetText(res::IDC_EDIT_AREA, "again");
+  w.Click(res::IDC_ADD_KEY_FRAME);
   ASSERT_EQ(d.m_nFrames, 1);
   EXPECT_EQ(d.m_frames.Head().Text(), "again");
   EXPECT_EQ(d.m_frames.At(0)->Text(), "again");

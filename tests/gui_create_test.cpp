@@ -7,6 +7,7 @@
 
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
@@ -40,21 +41,27 @@ TEST(Create, TheLimitsOfWidthHeightAndRate) {
     const char* value;
     QStringList messages;
   } cases[] = {
-      {1003, "10", {kOutOfRange}},
-      {1002, "10", {kOutOfRange}},
-      {1003, "11", {kCreated}},
-      {1002, "100", {kCreated}},
-      {1003, "101", {QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"), kOutOfRange}},
-      {1004, "0", {QString::fromUtf8("请输入一个介于 1 和 100 之间的整数。"), kOutOfRange}},
-      {1004, "1", {kCreated}},
-      {1004, "100", {kCreated}},
-      {1004, "101", {QString::fromUtf8("请输入一个介于 1 和 100 之间的整数。"), kOutOfRange}},
+      {res::IDC_WIDE, "10", {kOutOfRange}},
+      {res::IDC_HIGH, "10", {kOutOfRange}},
+      {res::IDC_WIDE, "11", {kCreated}},
+      {res::IDC_HIGH, "100", {kCreated}},
+      {res::IDC_WIDE,
+       "101",
+       {QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"), kOutOfRange}},
+      {res::IDC_FRAME_RATE,
+       "0",
+       {QString::fromUtf8("请输入一个介于 1 和 100 之间的整数。"), kOutOfRange}},
+      {res::IDC_FRAME_RATE, "1", {kCreated}},
+      {res::IDC_FRAME_RATE, "100", {kCreated}},
+      {res::IDC_FRAME_RATE,
+       "101",
+       {QString::fromUtf8("请输入一个介于 1 和 100 之间的整数。"), kOutOfRange}},
   };
   for (const Case& c : cases) {
     Hooks hooks;
     MainWindow w(hooks);
     w.SetText(c.id, c.value);
-    w.Click(1005);
+    w.Click(res::IDC_CREATE);
     EXPECT_EQ(hooks.messages, c.messages) << c.id << "=" << c.value;
     const bool created = c.messages.last() == kCreated;
     EXPECT_EQ(w.dlg().m_bCreated, created ? 1 : 0);
@@ -66,7 +73,7 @@ TEST(Create, DefaultsGiveOneBlankFrameAndTheClassicProperties) {
   Hooks hooks;
   MainWindow w(hooks);
   FixedClock clock(kJuly5);
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kCreated});
   EXPECT_EQ(d.m_strColor, "07");
@@ -75,8 +82,8 @@ TEST(Create, DefaultsGiveOneBlankFrameAndTheClassicProperties) {
   EXPECT_EQ(d.m_nRate, 24);
   EXPECT_EQ(d.m_strAnimName, Gbk("无题"));
   EXPECT_EQ(d.m_nFrames, 1);
-  EXPECT_EQ(w.Text(1064), "0.041667");
-  EXPECT_EQ(w.Text(1042), "1");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "0.041667");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
   EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第1帧"));
 }
 
@@ -84,15 +91,16 @@ TEST(Create, FilesAreNamedFromOneClockReadingAndTheCodeFileHoldsThePrologue) {
   Hooks hooks;
   MainWindow w(hooks);
   FixedClock clock(kJuly5);
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   const std::string f = w.folder().folder();
   EXPECT_EQ(d.m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
   EXPECT_EQ(d.m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
   EXPECT_EQ(d.m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
   EXPECT_EQ(d.m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
-  EXPECT_EQ(w.Text(1011), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
-                              QString::fromStdString(f + "Code/2019_7_5_9_3_7.c"));
+  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
+            QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
+                QString::fromStdString(f + "Code/2019_7_5_9_3_7.c"));
   ASSERT_NE(d.m_pCodeFile, nullptr);
   std::fflush(d.m_pCodeFile);
   const std::string code = testsupport::ReadFile(d.m_strCodePath);
@@ -108,7 +116,7 @@ TEST(Create, ColoursOfTheListsMakeTheColourCode) {
   MainWindow w(hooks);
   w.dlg().m_comboBackColor->setCurrentIndex(9);   // 淡蓝色
   w.dlg().m_comboCharColor->setCurrentIndex(15);  // 亮白色
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   EXPECT_EQ(w.dlg().m_strColor, "9F");
   EXPECT_EQ(w.dlg().m_nBackColor, 9);
   EXPECT_EQ(w.dlg().m_nCharColor, 15);
@@ -123,11 +131,11 @@ TEST(Create, AColourWithoutASelectionIsReportedOnceTheCodeFileIsOpen) {
   d.m_comboBackColor->setCurrentIndex(-1);
   QStringList seen;  // each message with the status line and the code files at that moment
   ui::SetMessageBoxResponderForTesting([&](const QString& text, int) {
-    seen << text + "|" + QString::number(w.Text(1011).endsWith(".c")) + "|" +
+    seen << text + "|" + QString::number(w.Text(res::IDC_EDITING_STATUS).endsWith(".c")) + "|" +
                 QString::number(FilesIn(w.folder().path() / "Code"));
     return ui::IDOK;
   });
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   EXPECT_EQ(seen, (QStringList{QString::fromUtf8("动画颜色信息导入错误！|1|1"),
                                QString::fromUtf8("创建完毕|1|1")}));
   EXPECT_EQ(d.m_strColor, "7");
@@ -139,28 +147,28 @@ TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   for (int i = 0; i < 11; ++i) {
-    w.SetText(1010, QString("frame %1").arg(i + 1));
-    w.Click(1012);
+    w.SetText(res::IDC_EDIT_AREA, QString("frame %1").arg(i + 1));
+    w.Click(res::IDC_APPEND_BLANK);
   }
   ASSERT_EQ(d.m_nFrames, 12);
-  EXPECT_EQ(w.Text(1064), "0.500000");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "0.500000");
 
   hooks.messages.clear();
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
-  d.ControlAs<QAbstractButton>(1058)->setChecked(false);
-  w.SetText(1004, "10");
-  w.SetText(1019, "second");
-  w.Click(1005);
+  d.ControlAs<QAbstractButton>(res::IDC_OVERWRITE)->setChecked(false);
+  w.SetText(res::IDC_FRAME_RATE, "10");
+  w.SetText(res::IDC_NAME, "second");
+  w.Click(res::IDC_CREATE);
   EXPECT_EQ(hooks.messages, QStringList{kCreated});  // no question without the box
   EXPECT_EQ(d.m_nFrames, 12);
   EXPECT_EQ(d.m_nRate, 10);
   EXPECT_EQ(d.m_frames.At(10)->Text(), "frame 11");
-  EXPECT_EQ(w.Text(1064), "0.500000");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "0.500000");
   EXPECT_EQ(d.m_strAnimName, "second");
-  w.Click(1012);
-  EXPECT_EQ(w.Text(1064), "1.300000");
+  w.Click(res::IDC_APPEND_BLANK);
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "1.300000");
 }
 
 TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
@@ -168,21 +176,21 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
-  w.Click(1005);
-  w.SetText(1010, "kept");
-  w.Click(1012);
-  const QString status = w.Text(1011);
+  w.Click(res::IDC_CREATE);
+  w.SetText(res::IDC_EDIT_AREA, "kept");
+  w.Click(res::IDC_APPEND_BLANK);
+  const QString status = w.Text(res::IDC_EDITING_STATUS);
   hooks.messages.clear();
   hooks.messageTypes.clear();
   hooks.answer = ui::IDCANCEL;
   platform::SetClockForTesting(platform::LocalTime{2020, 1, 1, 0, 0, 0});
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].startsWith(
       QString::fromUtf8("你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n")));
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
   EXPECT_EQ(FilesIn(w.folder().path() / "Code"), 1);
-  EXPECT_EQ(w.Text(1011), status);
+  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), status);
   EXPECT_EQ(d.m_nFrames, 2);
   EXPECT_EQ(d.m_frames.At(0)->Text(), "kept");
 }
@@ -190,11 +198,11 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
 TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.SetText(1010, QString::fromUtf8("开场"));
-  w.Click(1005);
+  w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("开场"));
+  w.Click(res::IDC_CREATE);
   EXPECT_EQ(w.dlg().m_frames.Head().Text(), Gbk("开场"));
-  EXPECT_EQ(w.Text(1009), QString::fromUtf8("开场"));
-  EXPECT_EQ(w.Text(1010), "");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::fromUtf8("开场"));
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
 
 TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
@@ -202,9 +210,9 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
-  w.Click(1005);
-  w.SetText(1010, "one");
-  w.Click(1012);
+  w.Click(res::IDC_CREATE);
+  w.SetText(res::IDC_EDIT_AREA, "one");
+  w.Click(res::IDC_APPEND_BLANK);
   std::FILE* before = d.m_pCodeFile;
   const std::string codePath = d.m_strCodePath;
   std::fflush(before);
@@ -213,7 +221,7 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   fs::rename(w.folder().path() / "Code", w.folder().path() / "Code.away");
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 9});
   hooks.messages.clear();
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   ASSERT_EQ(hooks.messages.size(), 2);  // the overwrite question, then the problem
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
   EXPECT_EQ(d.m_pCodeFile, before);
@@ -229,17 +237,17 @@ TEST(Create, ASecondCreationClosesTheFirstCodeFileLeavingItsContent) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   const std::string first = d.m_strCodePath;
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   EXPECT_NE(d.m_strCodePath, first);
   EXPECT_EQ(testsupport::ReadFile(first),
             MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
   // Twice in the same second: the second gets a name of its own, so
   // nothing of the first is overwritten.
   const std::string second = d.m_strCodePath;
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   EXPECT_EQ(d.m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
   EXPECT_EQ(d.m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
   EXPECT_EQ(testsupport::ReadFile(second),

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/DelFrameDlg.h"
 #include "ui/framework/MessageBox.h"
@@ -37,23 +38,23 @@ void Answer(Hooks& hooks, std::vector<std::pair<int, QString>> fields, int butto
 TEST(Delete, CtrlDelRemovesTheLastFrameButNeverTheOnlyOne) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
   w.MakeNumberedFrames(2);
   hooks.messages.clear();
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确实要删除最后一帧？操作不可更改。")});
   EXPECT_EQ(w.dlg().m_nFrames, 1);
   // The edit area now holds the frame that is last, so drawing on keeps it.
-  EXPECT_EQ(w.Text(1010), "1");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "1");
   hooks.messages.clear();
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已经没有可以删除的帧了。")});
   EXPECT_EQ(w.dlg().m_nFrames, 1);
-  w.SetText(1010, "2");
-  w.Click(1012);
+  w.SetText(res::IDC_EDIT_AREA, "2");
+  w.Click(res::IDC_APPEND_BLANK);
   hooks.answer = ui::IDCANCEL;
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(w.dlg().m_nFrames, 2);
 }
 
@@ -63,12 +64,16 @@ TEST(Delete, FromTheEndARangeOrOneFrame) {
     int button;
     const char* left;
   } cases[] = {
-      {{{1077, "3"}}, 1074, "1 2 3 4 5 6 7 "},
-      {{{1077, "10"}}, 1074, ""},
-      {{{1078, "3"}, {1079, "7"}}, 1075, "1 2 3 7 8 9 10 "},
-      {{{1078, "7"}, {1079, "3"}}, 1075, "1 2 3 7 8 9 10 "},
-      {{{1080, "10"}}, 1076, "1 2 3 4 5 6 7 8 9 "},
-      {{{1080, "1"}}, 1076, "2 3 4 5 6 7 8 9 10 "},
+      {{{res::IDC_DEL_TAIL_COUNT, "3"}}, res::IDC_DEL_TAIL, "1 2 3 4 5 6 7 "},
+      {{{res::IDC_DEL_TAIL_COUNT, "10"}}, res::IDC_DEL_TAIL, ""},
+      {{{res::IDC_DEL_RANGE_FIRST, "3"}, {res::IDC_DEL_RANGE_SECOND, "7"}},
+       res::IDC_DEL_RANGE,
+       "1 2 3 7 8 9 10 "},
+      {{{res::IDC_DEL_RANGE_FIRST, "7"}, {res::IDC_DEL_RANGE_SECOND, "3"}},
+       res::IDC_DEL_RANGE,
+       "1 2 3 7 8 9 10 "},
+      {{{res::IDC_DEL_SINGLE_NUMBER, "10"}}, res::IDC_DEL_SINGLE, "1 2 3 4 5 6 7 8 9 "},
+      {{{res::IDC_DEL_SINGLE_NUMBER, "1"}}, res::IDC_DEL_SINGLE, "2 3 4 5 6 7 8 9 10 "},
   };
   for (const Case& c : cases) {
     Hooks hooks;
@@ -76,10 +81,10 @@ TEST(Delete, FromTheEndARangeOrOneFrame) {
     w.MakeNumberedFrames(10);
     hooks.messages.clear();
     Answer(hooks, c.fields, c.button);
-    w.Click(1073);
+    w.Click(res::IDC_DELETE_OPTIONS);
     EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确定删除？")}) << c.left;
     EXPECT_EQ(Texts(w.dlg()), c.left);
-    EXPECT_EQ(w.Text(1042), QString::number(w.dlg().m_nFrames));
+    EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), QString::number(w.dlg().m_nFrames));
   }
 }
 
@@ -89,14 +94,24 @@ TEST(Delete, BadValuesKeepTheDialogOpenAndDeleteNothing) {
     int button;
     QString message;
   } cases[] = {
-      {{{1077, "0"}}, 1074, kBadValue},
-      {{{1077, "11"}}, 1074, kBadValue},
-      {{{1078, "3"}, {1079, "4"}}, 1075, kBadRange},
-      {{{1078, "4"}, {1079, "3"}}, 1075, kBadRange},
-      {{{1078, "5"}, {1079, "5"}}, 1075, kBadRange},
-      {{{1078, "0"}, {1079, "5"}}, 1075, kBadRange},
-      {{{1078, "-2147483648"}, {1079, "5"}}, 1075, kBadRange},
-      {{{1080, "11"}}, 1076, kBadValue},
+      {{{res::IDC_DEL_TAIL_COUNT, "0"}}, res::IDC_DEL_TAIL, kBadValue},
+      {{{res::IDC_DEL_TAIL_COUNT, "11"}}, res::IDC_DEL_TAIL, kBadValue},
+      {{{res::IDC_DEL_RANGE_FIRST, "3"}, {res::IDC_DEL_RANGE_SECOND, "4"}},
+       res::IDC_DEL_RANGE,
+       kBadRange},
+      {{{res::IDC_DEL_RANGE_FIRST, "4"}, {res::IDC_DEL_RANGE_SECOND, "3"}},
+       res::IDC_DEL_RANGE,
+       kBadRange},
+      {{{res::IDC_DEL_RANGE_FIRST, "5"}, {res::IDC_DEL_RANGE_SECOND, "5"}},
+       res::IDC_DEL_RANGE,
+       kBadRange},
+      {{{res::IDC_DEL_RANGE_FIRST, "0"}, {res::IDC_DEL_RANGE_SECOND, "5"}},
+       res::IDC_DEL_RANGE,
+       kBadRange},
+      {{{res::IDC_DEL_RANGE_FIRST, "-2147483648"}, {res::IDC_DEL_RANGE_SECOND, "5"}},
+       res::IDC_DEL_RANGE,
+       kBadRange},
+      {{{res::IDC_DEL_SINGLE_NUMBER, "11"}}, res::IDC_DEL_SINGLE, kBadValue},
   };
   for (const Case& c : cases) {
     Hooks hooks;
@@ -111,7 +126,7 @@ TEST(Delete, BadValuesKeepTheDialogOpenAndDeleteNothing) {
       stayedOpen = d.isVisible();
       d.done(ui::IDCANCEL);
     };
-    w.Click(1073);
+    w.Click(res::IDC_DELETE_OPTIONS);
     EXPECT_EQ(hooks.messages, QStringList{c.message});
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(w.dlg().m_nFrames, 10);
@@ -125,10 +140,10 @@ TEST(Delete, EnterInTheOptionsLeadsToTheModeErrorAndDeletesNothing) {
   hooks.messages.clear();
   hooks.onDialog = [](QDialog& dialog) {
     auto& d = static_cast<DelFrame&>(dialog);
-    d.Control(1077)->setFocus();
+    d.Control(res::IDC_DEL_TAIL_COUNT)->setFocus();
     d.RunCommand(ui::IDOK, ui::Notify::Clicked);
   };
-  w.Click(1073);
+  w.Click(res::IDC_DELETE_OPTIONS);
   EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8("确定删除？"),
                                          QString::fromUtf8("意外的错误：传入的模式有误！")}));
   EXPECT_EQ(w.dlg().m_nFrames, 4);
@@ -138,11 +153,12 @@ TEST(Delete, AfterARangeToTheEndCtrlDelShortensOneAtATime) {
   Hooks hooks;
   MainWindow w(hooks);
   w.MakeNumberedFrames(6);
-  Answer(hooks, {{1078, "2"}, {1079, "6"}}, 1075);
-  w.Click(1073);
+  Answer(hooks, {{res::IDC_DEL_RANGE_FIRST, "2"}, {res::IDC_DEL_RANGE_SECOND, "6"}},
+         res::IDC_DEL_RANGE);
+  w.Click(res::IDC_DELETE_OPTIONS);
   ASSERT_EQ(Texts(w.dlg()), "1 2 6 ");
   for (int left = 2; left >= 1; --left) {
-    w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+    w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(w.dlg().m_nFrames, left);
   }
   EXPECT_EQ(Texts(w.dlg()), "1 ");
@@ -154,18 +170,18 @@ TEST(Delete, AFieldOutOfRangeIsReportedOncePerCopy) {
   Hooks hooks;
   MainWindow w(hooks);
   w.MakeNumberedFrames(5);
-  w.SetText(1002, "150");
+  w.SetText(res::IDC_HIGH, "150");
   hooks.messages.clear();
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   const QString range = QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。");
   EXPECT_EQ(hooks.messages.count(range), 1);
   EXPECT_EQ(w.dlg().m_nFrames, 4);
   // The edit area holds the new last frame although the copy stopped before it.
-  EXPECT_EQ(w.Text(1010), "4");
-  EXPECT_EQ(w.Text(1042), "4");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "4");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
   hooks.messages.clear();
-  Answer(hooks, {{1080, "1"}}, 1076);
-  w.Click(1073);
+  Answer(hooks, {{res::IDC_DEL_SINGLE_NUMBER, "1"}}, res::IDC_DEL_SINGLE);
+  w.Click(res::IDC_DELETE_OPTIONS);
   EXPECT_EQ(hooks.messages.count(range), 2);
   EXPECT_EQ(Texts(w.dlg()), "2 3 4 ");
 }
@@ -176,14 +192,14 @@ TEST(Delete, AFieldOutOfRangeIsReportedOncePerCopy) {
 TEST(Delete, TheTrailingBlankFrameGoesAndTheAnimationEndsOnItsLastPicture) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   for (const char* picture : {"A", "B"}) {
-    w.SetText(1010, picture);
-    w.Key(1010, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    w.SetText(res::IDC_EDIT_AREA, picture);
+    w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
   }
   ASSERT_EQ(Texts(w.dlg()), "A B  ");
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
-  EXPECT_EQ(w.Text(1010), "B");
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "B");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(Texts(w.dlg()), "A B ");
 }

@@ -9,6 +9,7 @@
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
@@ -28,8 +29,10 @@ struct FixedClock {
 };
 
 void Tick(MainWindow& w, bool code, bool compile, bool project, bool endless) {
-  const std::pair<int, bool> boxes[] = {
-      {1035, code}, {1037, compile}, {1055, project}, {1067, endless}};
+  const std::pair<int, bool> boxes[] = {{res::IDC_SAVE_CODE, code},
+                                        {res::IDC_COMPILE, compile},
+                                        {res::IDC_SAVE_PROJECT, project},
+                                        {res::IDC_ENDLESS, endless}};
   for (auto [id, on] : boxes) w.dlg().ControlAs<QAbstractButton>(id)->setChecked(on);
 }
 
@@ -50,12 +53,12 @@ const QStringList kTricky = {QString::fromUtf8("行一\n\"引号\" '单' \\ 反�
 TEST(Export, NeedsAnAnimationAndAnOption) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
   FixedClock clock;
   w.CreateWithFrames({"a"});
   hooks.messages.clear();
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请选择至少一个导出选项！")});
   std::fflush(w.dlg().m_pCodeFile);
   EXPECT_EQ(ReadFile(w.dlg().m_strCodePath), Prologue(w.dlg()));
@@ -68,7 +71,7 @@ TEST(Export, ProjectOnlyWritesTheEndOfMainAndTheProjectAndKeepsTheFileOpen) {
   w.CreateWithFrames({"a", "b"});
   Tick(w, false, false, true, false);
   hooks.messages.clear();
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kDone});
   EXPECT_NE(d.m_pCodeFile, nullptr);
@@ -84,7 +87,7 @@ TEST(Export, CodeAndEndlessWithoutCompilingGiveACompleteProgramOnDisk) {
   FixedClock clock;
   w.CreateWithFrames(kTricky);
   Tick(w, true, false, false, true);
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   const CZoetrixDlg& d = w.dlg();
   EXPECT_NE(d.m_pCodeFile, nullptr);
   const std::string code = ReadFile(d.m_strCodePath);
@@ -110,7 +113,7 @@ TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
     hooks.messages.clear();
     hooks.answer = r.answer;
     Tick(w, r.code, r.compile, true, false);
-    w.Click(1054);
+    w.Click(res::IDC_EXPORT);
     ASSERT_FALSE(hooks.messages.isEmpty());
     EXPECT_EQ(hooks.messages.last(), QString::fromUtf8(r.last));
     EXPECT_NE(w.dlg().m_pCodeFile, nullptr) << r.last;
@@ -126,21 +129,21 @@ TEST(Export, ASecondExportReplacesTheBodyAndAReleasedFileIsReopenedWithItsProlog
   w.CreateWithFrames({"one"});
   CZoetrixDlg& d = w.dlg();
   Tick(w, true, false, false, false);
-  w.Click(1054);
-  w.SetText(1010, "two");
-  w.Click(1012);
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
+  w.SetText(res::IDC_EDIT_AREA, "two");
+  w.Click(res::IDC_APPEND_BLANK);
+  w.Click(res::IDC_EXPORT);
   EXPECT_EQ(ReadFile(d.m_strCodePath), Prologue(d) + Body(d, true, false));
 
   hooks.messages.clear();
-  w.Click(1066);
+  w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages,
             (QStringList{QString::fromUtf8(kReleaseQuestion), QString::fromUtf8("已解除占用。")}));
   EXPECT_EQ(d.m_pCodeFile, nullptr);
   // The fields changed since creation; the prologue keeps the created values.
-  w.SetText(1019, "renamed");
-  w.SetText(1003, "40");
-  w.Click(1054);
+  w.SetText(res::IDC_NAME, "renamed");
+  w.SetText(res::IDC_WIDE, "40");
+  w.Click(res::IDC_EXPORT);
   EXPECT_NE(d.m_pCodeFile, nullptr);
   EXPECT_EQ(ReadFile(d.m_strCodePath), Prologue(d) + Body(d, true, false));
   EXPECT_EQ(ReadFile(d.m_strCodePath).find("renamed"), std::string::npos);
@@ -149,12 +152,12 @@ TEST(Export, ASecondExportReplacesTheBodyAndAReleasedFileIsReopenedWithItsProlog
 TEST(Release, CancelKeepsTheFileOpenAndWithoutAnOpenFileTheUserIsTold) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1066);
+  w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kReleaseNotOpen)});
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   hooks.messages.clear();
   hooks.answer = ui::IDCANCEL;
-  w.Click(1066);
+  w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kReleaseQuestion)});
   EXPECT_NE(w.dlg().m_pCodeFile, nullptr);
   EXPECT_EQ(w.dlg().m_bCreated, 1);
@@ -168,17 +171,17 @@ TEST(Export, AFolderThatCannotBeWrittenIsReportedInsteadOfExported) {
   fs::remove_all(w.folder().path() / "Project");
   Tick(w, true, false, true, false);
   hooks.messages.clear();
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_NE(hooks.messages[0], kDone);
 
   // The code file closed and its folder gone: it cannot be made again.
   hooks.answer = ui::IDOK;
-  w.Click(1066);
+  w.Click(res::IDC_RELEASE_CODE);
   fs::remove_all(w.folder().path() / "Code");
   Tick(w, true, false, false, false);
   hooks.messages.clear();
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法写入代码文件")));
 }
@@ -194,7 +197,7 @@ TEST(Export, CompilerProblemsAreShownAndTheExportStillEnds) {
   w.CreateWithFrames({"a"});
   Tick(w, true, true, false, false);
   hooks.messages.clear();
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
                                          QString::fromUtf8(kCompileProblemMessage), kDone}));
   EXPECT_EQ(w.dlg().m_pCodeFile, nullptr);
@@ -207,14 +210,14 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   w.InstallConsoleLayer();
   FixedClock clock;
   CZoetrixDlg& d = w.dlg();
-  w.SetText(1004, "50");
-  w.SetText(1019, QString::fromUtf8("三只猫"));
+  w.SetText(res::IDC_FRAME_RATE, "50");
+  w.SetText(res::IDC_NAME, QString::fromUtf8("三只猫"));
   w.CreateWithFrames({"cat one", "cat two", QString::fromUtf8("猫三")});
   // An old program of the same name must give way.
   testsupport::WriteFile(d.m_strExePath, "stale");
   Tick(w, true, true, true, false);
   hooks.messages.clear();
-  w.Click(1054);
+  w.Click(res::IDC_EXPORT);
   ASSERT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
                                          QString::fromUtf8("编译成功！"), kDone}));
   ASSERT_TRUE(fs::exists(d.m_strExePath));
@@ -236,7 +239,7 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   Hooks hooks2;
   MainWindow w2(hooks2);
   w2.AnswerOpenFile(project);
-  w2.Click(1069);
+  w2.Click(res::IDC_OPEN_PROJECT);
   const CZoetrixDlg& e = w2.dlg();
   ASSERT_EQ(e.m_nFrames, d.m_nFrames);
   for (int i = 0; i < d.m_nFrames; ++i)

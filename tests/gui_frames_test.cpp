@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QSlider>
 
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
@@ -15,12 +16,12 @@ using testsupport::Gbk;
 TEST(AppendBlankFrame, RefusedWithoutAnAnimation) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.SetText(1010, "x");
-  w.Click(1012);
+  w.SetText(res::IDC_EDIT_AREA, "x");
+  w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
   EXPECT_EQ(hooks.messageTypes, QList<int>{ui::MB_OK});
   EXPECT_EQ(w.dlg().m_nFrames, 0);
-  EXPECT_EQ(w.Text(1010), "x");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "x");
 }
 
 TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
@@ -28,31 +29,31 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated(24);
-  w.SetText(1010, QString::fromUtf8("第一帧\n  /\\_/\\"));
-  w.Click(1012);  // the first node becomes frame 1 after the head takes the text
+  w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("第一帧\n  /\\_/\\"));
+  w.Click(res::IDC_APPEND_BLANK);  // the first node becomes frame 1 after the head takes the text
   EXPECT_EQ(d.m_frames.Head().Text(), Gbk("第一帧\r\n  /\\_/\\"));
   EXPECT_EQ(d.m_nFrames, 1);
-  EXPECT_EQ(w.Text(1010), "");
-  EXPECT_EQ(w.Text(1042), "1");
-  EXPECT_EQ(w.Text(1064), "0.041667");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "0.041667");
   EXPECT_EQ(d.m_comboEdit->count(), 1);
   EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第1帧"));
   EXPECT_EQ(d.m_comboPreview->currentIndex(), -1);
   // No preview selection: the head's text shows.
-  EXPECT_EQ(w.Text(1009), QString::fromUtf8("第一帧\n  /\\_/\\"));
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::fromUtf8("第一帧\n  /\\_/\\"));
   // One frame: an empty bar, never the "busy" one a range of 0 to 0 draws.
   EXPECT_EQ(d.m_progress->minimum(), 0);
   EXPECT_EQ(d.m_progress->maximum(), 1);
   EXPECT_EQ(d.m_progress->value(), 0);
 
-  w.SetText(1010, "two");
-  w.Click(1012);
+  w.SetText(res::IDC_EDIT_AREA, "two");
+  w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(d.m_nFrames, 2);
   EXPECT_EQ(d.m_frames.At(0)->Text(), "two");
   EXPECT_EQ(d.m_frames.At(1)->Text(), "");
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
   EXPECT_EQ(d.m_comboPreview->currentIndex(), 0);
-  EXPECT_EQ(w.Text(1009), "two");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "two");
   EXPECT_EQ(d.m_slider->maximum(), 0);
   EXPECT_EQ(d.m_progress->maximum(), 1);
 }
@@ -64,29 +65,29 @@ TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated(1);
-  for (int i = 0; i < 10; ++i) w.Click(1012);
+  for (int i = 0; i < 10; ++i) w.Click(res::IDC_APPEND_BLANK);
   ASSERT_EQ(d.m_nFrames, 10);
-  w.SetText(1010, "last");
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
-  w.Click(1038);  // play from the start: the edit area goes to frame 1
-  w.Click(1040);
+  w.SetText(res::IDC_EDIT_AREA, "last");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
+  w.Click(res::IDC_PLAY_FROM_START);  // play from the start: the edit area goes to frame 1
+  w.Click(res::IDC_PAUSE);
   ASSERT_EQ(d.m_comboEdit->currentIndex(), 0);
-  w.SetText(1010, "first");
-  w.Key(1010, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+  w.SetText(res::IDC_EDIT_AREA, "first");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(d.m_frames.At(0)->Text(), "first");
   EXPECT_EQ(d.m_frames.At(9)->Text(), "last");
   d.m_comboEdit->setCurrentIndex(2);
-  w.SetText(1010, "new");
-  w.Click(1012);
+  w.SetText(res::IDC_EDIT_AREA, "new");
+  w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(d.m_nFrames, 12);
   EXPECT_EQ(d.m_frames.At(2)->Text(), "new");
   EXPECT_EQ(d.m_frames.At(10)->Text(), "");
-  EXPECT_EQ(w.Text(1010), "");  // the new blank frame is shown, as before
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");  // the new blank frame is shown, as before
   EXPECT_EQ(d.m_comboEdit->count(), 12);
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 11);
   EXPECT_EQ(d.m_comboEdit->itemText(11), QString::fromUtf8("第12帧"));
-  EXPECT_EQ(w.Text(1042), "12");
-  EXPECT_EQ(w.Text(1064), "12.000000");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "12");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "12.000000");
   EXPECT_EQ(d.m_slider->maximum(), 10);
   EXPECT_EQ(d.m_progress->maximum(), 11);
 }
@@ -97,32 +98,32 @@ TEST(AppendBlankFrame, OutOfRangeHeightStopsTheExchangeBeforeTheEditArea) {
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated();
   d.m_strEditText = "before";
-  w.SetText(1002, "150");
-  w.SetText(1010, "typed");
-  w.Click(1012);
+  w.SetText(res::IDC_HIGH, "150");
+  w.SetText(res::IDC_EDIT_AREA, "typed");
+  w.Click(res::IDC_APPEND_BLANK);
   ASSERT_FALSE(hooks.messages.isEmpty());
   EXPECT_EQ(hooks.messages[0], QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"));
   EXPECT_EQ(d.m_nHigh, 150);
   EXPECT_EQ(d.m_frames.Head().Text(), "before");  // the exchange never reached the edit area
   EXPECT_EQ(d.m_nFrames, 1);
-  EXPECT_EQ(w.Text(1010), "");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
 
 TEST(DataExchange, ANonIntegerKeepsThisAndEveryLaterMember) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  w.SetText(1002, "30");
-  w.SetText(1003, "abc");
-  w.SetText(1004, "50");
-  w.SetText(1019, "name");
+  w.SetText(res::IDC_HIGH, "30");
+  w.SetText(res::IDC_WIDE, "abc");
+  w.SetText(res::IDC_FRAME_RATE, "50");
+  w.SetText(res::IDC_NAME, "name");
   d.UpdateData(true);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请输入一个整数。")});
   EXPECT_EQ(d.m_nHigh, 30);
   EXPECT_EQ(d.m_nWide, 80);
   EXPECT_EQ(d.m_nFrameRate, 24);
   EXPECT_EQ(d.m_strName, Gbk("无题"));
-  EXPECT_EQ(d.focusWidget(), d.Control(1003));
+  EXPECT_EQ(d.focusWidget(), d.Control(res::IDC_WIDE));
 }
 
 TEST(DataExchange, RangesOfEveryValidatedField) {
@@ -131,19 +132,19 @@ TEST(DataExchange, RangesOfEveryValidatedField) {
     const char* text;
     const char* message;  // empty: accepted
   } cases[] = {
-      {1002, "10", ""},
-      {1002, "9", "请输入一个介于 10 和 100 之间的整数。"},
-      {1003, "100", ""},
-      {1003, "101", "请输入一个介于 10 和 100 之间的整数。"},
-      {1004, "1", ""},
-      {1004, "0", "请输入一个介于 1 和 100 之间的整数。"},
-      {1004, "-5", "请输入一个介于 1 和 100 之间的整数。"},
-      {1063, "1000", ""},
-      {1063, "1001", "请输入一个介于 0 和 1000 之间的整数。"},
-      {1002, " 42 ", ""},
-      {1002, "", "请输入一个整数。"},
-      {1002, "4 2", "请输入一个整数。"},
-      {1002, "99999999999", "请输入一个整数。"},
+      {res::IDC_HIGH, "10", ""},
+      {res::IDC_HIGH, "9", "请输入一个介于 10 和 100 之间的整数。"},
+      {res::IDC_WIDE, "100", ""},
+      {res::IDC_WIDE, "101", "请输入一个介于 10 和 100 之间的整数。"},
+      {res::IDC_FRAME_RATE, "1", ""},
+      {res::IDC_FRAME_RATE, "0", "请输入一个介于 1 和 100 之间的整数。"},
+      {res::IDC_FRAME_RATE, "-5", "请输入一个介于 1 和 100 之间的整数。"},
+      {res::IDC_DELAY, "1000", ""},
+      {res::IDC_DELAY, "1001", "请输入一个介于 0 和 1000 之间的整数。"},
+      {res::IDC_HIGH, " 42 ", ""},
+      {res::IDC_HIGH, "", "请输入一个整数。"},
+      {res::IDC_HIGH, "4 2", "请输入一个整数。"},
+      {res::IDC_HIGH, "99999999999", "请输入一个整数。"},
   };
   for (const Case& c : cases) {
     Hooks hooks;
@@ -163,33 +164,33 @@ TEST(DataExchange, TextGbkCannotHoldIsRefusedOnceAndStaysAsTyped) {
   w.PretendCreated();
   d.m_strEditText = "kept";
   const QString typed = QString::fromUtf8("smile 😀 here");
-  w.SetText(1010, typed);
-  w.Click(1012);
+  w.SetText(res::IDC_EDIT_AREA, typed);
+  w.Click(res::IDC_APPEND_BLANK);
   ASSERT_EQ(hooks.messages.size(), 1);  // the refresh copies the fields again: asked once
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("😀")));
-  EXPECT_EQ(d.focusWidget(), d.Control(1010));
+  EXPECT_EQ(d.focusWidget(), d.Control(res::IDC_EDIT_AREA));
   EXPECT_EQ(d.m_frames.Head().Text(), "kept");
-  EXPECT_EQ(w.Text(1010), typed);  // nothing typed is lost
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), typed);  // nothing typed is lost
   // The next command asks again.
-  w.Click(1022);
+  w.Click(res::IDC_SAVE_FRAME);
   EXPECT_EQ(hooks.messages.size(), 2);
-  EXPECT_EQ(w.Text(1010), typed);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), typed);
 }
 
 TEST(DataExchange, ABadNameLeavesThePictureTypedAfterItAlone) {
   Hooks hooks;
   MainWindow w(hooks);
   w.PretendCreated();
-  w.SetText(1019, QString::fromUtf8("猫😺"));
-  w.SetText(1010, "a picture");
-  w.SetText(1002, "30");
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  w.SetText(res::IDC_NAME, QString::fromUtf8("猫😺"));
+  w.SetText(res::IDC_EDIT_AREA, "a picture");
+  w.SetText(res::IDC_HIGH, "30");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   ASSERT_EQ(hooks.messages.size(), 1);
-  EXPECT_EQ(w.Text(1010), "a picture");
-  EXPECT_EQ(w.Text(1019), QString::fromUtf8("猫😺"));
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "a picture");
+  EXPECT_EQ(w.Text(res::IDC_NAME), QString::fromUtf8("猫😺"));
   EXPECT_EQ(w.dlg().m_nHigh, 30);  // fields before the bad one were taken
-  w.SetText(1019, QString::fromUtf8("猫"));
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  w.SetText(res::IDC_NAME, QString::fromUtf8("猫"));
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(w.dlg().m_frames.Head().Text(), "a picture");
 }
@@ -211,19 +212,19 @@ TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {
     CZoetrixDlg& d = w.dlg();
     w.PretendCreated();
     if (c.settings) w.WriteSettings(c.settings);
-    w.SetText(1010, "one");
-    w.Click(1012);
+    w.SetText(res::IDC_EDIT_AREA, "one");
+    w.Click(res::IDC_APPEND_BLANK);
     d.m_strPreviewText = "earlier";
-    ui::ZDialog::SetControlText(d.Control(1009), "earlier");
-    w.SetText(1010, "two");
-    w.Click(1012);
+    ui::ZDialog::SetControlText(d.Control(res::IDC_PREVIEW_AREA), "earlier");
+    w.SetText(res::IDC_EDIT_AREA, "two");
+    w.Click(res::IDC_APPEND_BLANK);
     const std::string label = c.settings ? c.settings : "absent";
     if (c.follows) {
       EXPECT_EQ(d.m_comboPreview->currentIndex(), 0) << label;
-      EXPECT_EQ(w.Text(1009), "two") << label;
+      EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "two") << label;
     } else {
       EXPECT_EQ(d.m_comboPreview->currentIndex(), -1) << label;
-      EXPECT_EQ(w.Text(1009), "earlier") << label;
+      EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "earlier") << label;
     }
   }
 }
@@ -238,9 +239,10 @@ TEST(Refresh, DurationFigures) {
     MainWindow w(hooks);
     CZoetrixDlg& d = w.dlg();
     w.PretendCreated(c.rate);
-    for (int i = 0; i < c.frames; ++i) w.Click(1012);
-    EXPECT_EQ(w.Text(1064), QString::fromUtf8(c.duration)) << c.frames << "@" << c.rate;
-    EXPECT_EQ(w.Text(1042), QString::number(c.frames));
+    for (int i = 0; i < c.frames; ++i) w.Click(res::IDC_APPEND_BLANK);
+    EXPECT_EQ(w.Text(res::IDC_DURATION), QString::fromUtf8(c.duration))
+        << c.frames << "@" << c.rate;
+    EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), QString::number(c.frames));
     EXPECT_EQ(d.m_comboPreview->count(), c.frames);
   }
 }
@@ -270,18 +272,18 @@ TEST(DataExchange, ARefusedNameLeavesTheTotalsAndPreviewFollowingTheFrames) {
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(3, 1);
   const QString bad = QString::fromUtf8("猫😺");
-  w.SetText(1019, bad);
+  w.SetText(res::IDC_NAME, bad);
   hooks.messages.clear();
-  w.Click(1012);
+  w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(d.m_nFrames, 4);
-  EXPECT_EQ(w.Text(1042), "4");
-  EXPECT_EQ(w.Text(1064), "4.000000");
-  EXPECT_EQ(w.Text(1009), "3");
-  EXPECT_EQ(w.Text(1019), bad);
-  for (int i = 0; i < 23; ++i) w.Click(1012);
-  EXPECT_EQ(w.Text(1042), "27");
-  EXPECT_EQ(w.Text(1019), bad);
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "4.000000");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "3");
+  EXPECT_EQ(w.Text(res::IDC_NAME), bad);
+  for (int i = 0; i < 23; ++i) w.Click(res::IDC_APPEND_BLANK);
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "27");
+  EXPECT_EQ(w.Text(res::IDC_NAME), bad);
 }
 
 // The edit boxes remember the bytes they stand for: unchanged text is not
@@ -290,16 +292,16 @@ TEST(DataExchange, UnchangedBoxesAreReadFromMemoryChangedOnesAfresh) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  auto* cache = d.TextCacheOf(d.Control(1010));
+  auto* cache = d.TextCacheOf(d.Control(res::IDC_EDIT_AREA));
   ASSERT_NE(cache, nullptr);
-  EXPECT_EQ(d.TextCacheOf(d.Control(1019)), nullptr);  // single-line fields are cheap
+  EXPECT_EQ(d.TextCacheOf(d.Control(res::IDC_NAME)), nullptr);  // single-line fields are cheap
   d.m_strEditText = Gbk("第一行\r\n第二行");
   d.UpdateData(false);
   EXPECT_TRUE(cache->valid);
   d.m_strEditText.clear();
   d.UpdateData(true);
   EXPECT_EQ(d.m_strEditText, Gbk("第一行\r\n第二行"));
-  w.SetText(1010, QString::fromUtf8("新\n"));
+  w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("新\n"));
   EXPECT_FALSE(cache->valid);
   d.UpdateData(true);
   EXPECT_EQ(d.m_strEditText, Gbk("新\r\n"));
@@ -311,7 +313,7 @@ TEST(DataExchange, UnchangedBoxesAreReadFromMemoryChangedOnesAfresh) {
   EXPECT_EQ(d.m_strEditText, "a\r\nb");
   // Typing into the box is seen.
   d.UpdateData(false);
-  w.Key(1010, Qt::Key_X);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_X);
   d.UpdateData(true);
   EXPECT_NE(d.m_strEditText, "a\r\nb");
   EXPECT_TRUE(hooks.messages.isEmpty());

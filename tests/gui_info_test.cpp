@@ -7,6 +7,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/TipsDlg.h"
 #include "ui/framework/MessageBox.h"
@@ -21,7 +22,7 @@ TEST(Tips, ThirtyFiveLinesReadOnlyScrolledToTheTop) {
   int scroll = -1;
   hooks.onDialog = [&](QDialog& d) {
     auto* tips = static_cast<Tips*>(&d);
-    auto* box = tips->ControlAs<QPlainTextEdit>(1003);
+    auto* box = tips->ControlAs<QPlainTextEdit>(res::IDC_TIPS_TEXT);
     shown = box->toPlainText();
     readOnly = box->isReadOnly();
     scroll = box->verticalScrollBar()->value();
@@ -63,17 +64,17 @@ TEST(About, ShowsVersionAndItsWebsiteButtonOpensTheSameAddressAsTheMainOne) {
       }
     }
     auto* dlg = static_cast<ui::ZDialog*>(&d);
-    dlg->ControlAs<QAbstractButton>(1000)->click();
+    dlg->ControlAs<QAbstractButton>(res::IDC_ABOUT_WEBSITE)->click();
     EXPECT_TRUE(d.isVisible());  // the box stays open after opening the site
     dlg->ControlAs<QAbstractButton>(ui::IDOK)->click();
   };
-  w.Click(1000);
+  w.Click(res::IDC_ABOUT);
   EXPECT_EQ(hooks.dialogs.last(), "CAboutDlg");
   EXPECT_EQ(title, QString::fromUtf8("关于 Zoetrix    C语言动画制作器"));
   EXPECT_TRUE(labels.contains(QString::fromUtf8("Zoetrix 1.3.3 版")));
   EXPECT_TRUE(
       labels.contains("file://" + QString::fromStdString(w.folder().folder()) + "help/index.html"));
-  w.Click(1006);
+  w.Click(res::IDC_WEBSITE);
   ASSERT_EQ(opened.size(), 3u);
   EXPECT_EQ(opened[0], opened[2]);
   EXPECT_EQ(opened[1], opened[2]);
@@ -84,7 +85,7 @@ TEST(About, ShowsVersionAndItsWebsiteButtonOpensTheSameAddressAsTheMainOne) {
 TEST(Help, ThreeLinesWithAnOkButton) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1);
+  w.Click(res::IDC_HELP);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OK);
   const QStringList lines = hooks.messages[0].split('\n');
@@ -97,8 +98,12 @@ TEST(Help, EachQuestionMarkExplainsItsOwnOption) {
   Hooks hooks;
   MainWindow w(hooks);
   const std::pair<int, const char*> buttons[] = {
-      {1043, "在末尾添加关键帧"}, {1046, "添加帧并自动补足帧数"}, {1047, "添加帧并补足一半帧数"},
-      {1059, "覆盖当前动画"},     {1062, "添加帧以延时"},         {1071, "叠加到目前动画后"},
+      {res::IDC_EXPLAIN_KEY_FRAME, "在末尾添加关键帧"},
+      {res::IDC_EXPLAIN_FILL_SECOND, "添加帧并自动补足帧数"},
+      {res::IDC_EXPLAIN_FILL_HALF_SECOND, "添加帧并补足一半帧数"},
+      {res::IDC_EXPLAIN_OVERWRITE, "覆盖当前动画"},
+      {res::IDC_EXPLAIN_DELAY, "添加帧以延时"},
+      {res::IDC_EXPLAIN_APPEND, "叠加到目前动画后"},
   };
   for (const auto& [id, title] : buttons) {
     hooks.messages.clear();

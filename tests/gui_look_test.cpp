@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/FileDialog.h"
 #include "ui/framework/Widgets.h"
@@ -33,7 +34,8 @@ TEST(Look, DropDownListsAreAsHighAsTheTablesSay) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(40);
-  for (int id : {1020, 1021, 1007, 1008}) {
+  for (int id : {res::IDC_BACK_COLOR, res::IDC_CHAR_COLOR, res::IDC_PREVIEW_SELECTOR,
+                 res::IDC_EDIT_SELECTOR}) {
     auto* combo = d.ControlAs<QComboBox>(id);
     ASSERT_GT(combo->count(), combo->maxVisibleItems()) << id;
     combo->showPopup();
@@ -50,9 +52,9 @@ TEST(Look, DropDownListsAreAsHighAsTheTablesSay) {
 TEST(Look, TheRuleSpansItsWholeControl) {
   Hooks hooks;
   MainWindow w(hooks);
-  QWidget* rule = w.dlg().Control(1114);
+  QWidget* rule = w.dlg().Control(res::IDC_RULE);
   ASSERT_NE(qobject_cast<ui::RuleLabel*>(rule), nullptr);
-  EXPECT_EQ(w.Text(1114), QString(46, '_'));
+  EXPECT_EQ(w.Text(res::IDC_RULE), QString(46, '_'));
   EXPECT_EQ(rule->width(), w.dlg().Units().MapX(353 + 185) - w.dlg().Units().MapX(353));
   const QImage image = rule->grab().toImage();
   // Drawn in its first and its last column alike.
@@ -83,7 +85,7 @@ TEST(Look, TheProjectDialogOpensInTheProjectFolder) {
     if (auto* files = qobject_cast<QFileDialog*>(&d)) folder = files->directory().absolutePath();
     d.done(QDialog::Rejected);
   };
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_EQ(folder, QString::fromStdString((w.folder().path() / "Project").string()));
   EXPECT_TRUE(hooks.messages.isEmpty());
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
 
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 
 using namespace guitest;
@@ -22,25 +23,25 @@ TEST(Navigation, ArrowsRightAfterCreatingAndAtBothEnds) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   hooks.messages.clear();
   ASSERT_EQ(d.m_comboPreview->currentIndex(), -1);
-  w.Click(1081);  // "←" with nothing selected
+  w.Click(res::IDC_PREVIEW_PREV);  // "←" with nothing selected
   EXPECT_EQ(hooks.messages, QStringList{kNoSuchFrame});
-  EXPECT_EQ(w.Text(1026), "-1");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), "-1");
   hooks.messages.clear();
-  w.Click(1082);  // "→" with nothing selected goes to frame 1
+  w.Click(res::IDC_PREVIEW_NEXT);  // "→" with nothing selected goes to frame 1
   EXPECT_TRUE(hooks.messages.isEmpty());
   EXPECT_EQ(d.m_comboPreview->currentIndex(), 0);
-  EXPECT_EQ(w.Text(1026), "1");
-  w.Click(1082);  // past the last frame
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), "1");
+  w.Click(res::IDC_PREVIEW_NEXT);  // past the last frame
   EXPECT_EQ(hooks.messages, QStringList{kNoSuchFrame});
-  EXPECT_EQ(w.Text(1026), "2");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), "2");
   EXPECT_EQ(d.m_comboPreview->currentIndex(), 0);
   hooks.messages.clear();
-  w.Click(1081);
+  w.Click(res::IDC_PREVIEW_PREV);
   EXPECT_EQ(hooks.messages, QStringList{kNoSuchFrame});  // frame 1 has no frame before it
-  EXPECT_EQ(w.Text(1026), "0");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), "0");
 }
 
 TEST(Navigation, EditArrowsMoveThroughStoredTexts) {
@@ -49,13 +50,13 @@ TEST(Navigation, EditArrowsMoveThroughStoredTexts) {
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(3);
   hooks.messages.clear();
-  w.Click(1085);  // from frame 3 to 2
+  w.Click(res::IDC_EDIT_PREV);  // from frame 3 to 2
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
-  EXPECT_EQ(w.Text(1010), "f2");
-  EXPECT_EQ(w.Text(1024), "2");
-  w.Click(1085);
-  w.Click(1086);
-  EXPECT_EQ(w.Text(1010), "f2");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f2");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_FRAME), "2");
+  w.Click(res::IDC_EDIT_PREV);
+  w.Click(res::IDC_EDIT_NEXT);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f2");
   EXPECT_TRUE(hooks.messages.isEmpty());
 }
 
@@ -64,26 +65,26 @@ TEST(Navigation, GoToByNumber) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   // Before any animation there is no frame to go to.
-  w.Click(1027);
+  w.Click(res::IDC_PREVIEW_GO);
   EXPECT_EQ(hooks.messages, QStringList{kNoSuchFrame});
   w.MakeDrawnFrames(3);
   for (const char* bad : {"5", "0", "4"}) {
     hooks.messages.clear();
-    w.SetText(1026, bad);
-    w.Click(1027);
+    w.SetText(res::IDC_PREVIEW_FRAME, bad);
+    w.Click(res::IDC_PREVIEW_GO);
     EXPECT_EQ(hooks.messages, QStringList{kNoSuchFrame}) << bad;
-    EXPECT_EQ(w.Text(1026), bad);
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), bad);
   }
   hooks.messages.clear();
-  w.SetText(1026, "2");
-  w.Click(1027);
+  w.SetText(res::IDC_PREVIEW_FRAME, "2");
+  w.Click(res::IDC_PREVIEW_GO);
   EXPECT_TRUE(hooks.messages.isEmpty());
   EXPECT_EQ(d.m_comboPreview->currentIndex(), 1);
-  EXPECT_EQ(w.Text(1009), "f2");
-  w.SetText(1024, "1");
-  w.Click(1025);
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "f2");
+  w.SetText(res::IDC_EDIT_FRAME, "1");
+  w.Click(res::IDC_EDIT_GO);
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 0);
-  EXPECT_EQ(w.Text(1010), "f1");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f1");
 }
 
 // Every way of moving the edit area keeps what was typed in the frame it
@@ -94,42 +95,44 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(4);
-  w.SetText(1010, "typed into 4");
+  w.SetText(res::IDC_EDIT_AREA, "typed into 4");
   Choose(d.m_comboEdit, 2);  // the selector
-  EXPECT_EQ(w.Text(1010), "f3");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f3");
   EXPECT_EQ(d.m_frames.At(3)->Text(), "typed into 4");
-  w.SetText(1010, "typed into 3");
+  w.SetText(res::IDC_EDIT_AREA, "typed into 3");
   Choose(d.m_comboEdit, 3);
-  EXPECT_EQ(w.Text(1010), "typed into 4");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed into 4");
   Choose(d.m_comboEdit, 2);
-  EXPECT_EQ(w.Text(1010), "typed into 3");
-  EXPECT_EQ(w.Text(1024), "1");  // the number field is not moved
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed into 3");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_FRAME), "1");  // the number field is not moved
 
-  w.SetText(1010, "arrow");
-  w.Click(1085);  // "←" to frame 2
+  w.SetText(res::IDC_EDIT_AREA, "arrow");
+  w.Click(res::IDC_EDIT_PREV);  // "←" to frame 2
   EXPECT_EQ(d.m_frames.At(2)->Text(), "arrow");
-  EXPECT_EQ(w.Text(1010), "f2");
-  w.SetText(1010, "go to");
-  w.SetText(1024, "1");
-  w.Click(1025);  // the number field
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f2");
+  w.SetText(res::IDC_EDIT_AREA, "go to");
+  w.SetText(res::IDC_EDIT_FRAME, "1");
+  w.Click(res::IDC_EDIT_GO);  // the number field
   EXPECT_EQ(d.m_frames.At(1)->Text(), "go to");
-  w.SetText(1010, "played");
-  w.Click(1038);  // playing from the start moves the edit area to field 1024's frame
-  w.Click(1040);
+  w.SetText(res::IDC_EDIT_AREA, "played");
+  w.Click(res::IDC_PLAY_FROM_START);  // playing from the start moves the edit area to field
+                                      // res::IDC_EDIT_FRAME's frame
+  w.Click(res::IDC_PAUSE);
   EXPECT_EQ(d.m_frames.At(0)->Text(), "played");
   // A frame number that is not there moves nothing and stores nothing.
-  w.SetText(1010, "stays");
-  w.SetText(1024, "9");
-  w.Click(1025);
+  w.SetText(res::IDC_EDIT_AREA, "stays");
+  w.SetText(res::IDC_EDIT_FRAME, "9");
+  w.Click(res::IDC_EDIT_GO);
   EXPECT_EQ(d.m_frames.At(0)->Text(), "played");
-  EXPECT_EQ(w.Text(1010), "stays");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "stays");
 
-  w.SetText(1010, "typed again");
-  w.SetText(1019, "not kept");
+  w.SetText(res::IDC_EDIT_AREA, "typed again");
+  w.SetText(res::IDC_NAME, "not kept");
   Choose(d.m_comboPreview, 0);
-  EXPECT_EQ(w.Text(1009), "played");  // as stored: the preview does not show the typing
-  EXPECT_EQ(w.Text(1010), "typed again");
-  EXPECT_EQ(w.Text(1019), QString::fromUtf8("无题"));
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA),
+            "played");  // as stored: the preview does not show the typing
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed again");
+  EXPECT_EQ(w.Text(res::IDC_NAME), QString::fromUtf8("无题"));
   EXPECT_EQ(d.m_nFrames, 4);
 }
 
@@ -140,21 +143,21 @@ TEST(Navigation, TheEditAreaStaysWhenItsTextCannotBeStored) {
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(3);
   const QString unsavable = QString::fromUtf8("emoji 😀");
-  w.SetText(1010, unsavable);
+  w.SetText(res::IDC_EDIT_AREA, unsavable);
   hooks.messages.clear();
   Choose(d.m_comboEdit, 0);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法保存的字符")));
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
-  EXPECT_EQ(w.Text(1010), unsavable);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), unsavable);
   hooks.messages.clear();
-  w.Click(1085);
+  w.Click(res::IDC_EDIT_PREV);
   EXPECT_EQ(hooks.messages.size(), 1);  // one report, from the exchange
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
-  EXPECT_EQ(w.Text(1010), unsavable);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), unsavable);
   Choose(d.m_comboPreview, 0);
-  EXPECT_EQ(w.Text(1010), unsavable);
-  EXPECT_EQ(w.Text(1009), "f1");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), unsavable);
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "f1");
 }
 
 TEST(Navigation, SavingFrameTwoOfFive) {
@@ -162,24 +165,25 @@ TEST(Navigation, SavingFrameTwoOfFive) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(5);
-  w.SetText(1026, "2");
-  w.Click(1027);
+  w.SetText(res::IDC_PREVIEW_FRAME, "2");
+  w.Click(res::IDC_PREVIEW_GO);
   Choose(d.m_comboEdit, 1);
-  w.SetText(1010, "new two");
-  w.Key(1010, Qt::Key_S, Qt::ControlModifier);
+  w.SetText(res::IDC_EDIT_AREA, "new two");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(d.m_frames.At(1)->Text(), "new two");
   for (int i : {0, 2, 3}) EXPECT_EQ(d.m_frames.At(i)->Text(), "f" + std::to_string(i + 1));
   EXPECT_EQ(d.m_nFrames, 5);
-  EXPECT_EQ(w.Text(1009), "f2");  // the preview keeps the old text until shown again
-  w.Click(1027);
-  EXPECT_EQ(w.Text(1009), "new two");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA),
+            "f2");  // the preview keeps the old text until shown again
+  w.Click(res::IDC_PREVIEW_GO);
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "new two");
 }
 
 TEST(Navigation, SaveAndPropertiesNeedAnAnimation) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1022);
-  w.Click(1072);
+  w.Click(res::IDC_SAVE_FRAME);
+  w.Click(res::IDC_PROPERTIES);
   const QString none = QString::fromUtf8("还没有创建动画！请先创建动画！");
   EXPECT_EQ(hooks.messages, (QStringList{none, none}));
 }
@@ -187,10 +191,10 @@ TEST(Navigation, SaveAndPropertiesNeedAnAnimation) {
 TEST(Properties, SixLinesWithTheNameOfTheLastExchange) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   hooks.messages.clear();
-  w.SetText(1019, "typed but not exchanged");
-  w.Click(1072);
+  w.SetText(res::IDC_NAME, "typed but not exchanged");
+  w.Click(res::IDC_PROPERTIES);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(
       hooks.messages[0].split('\n'),

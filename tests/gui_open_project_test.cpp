@@ -6,6 +6,7 @@
 
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
@@ -44,7 +45,7 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
   const fs::path file = w.folder().path() / "in.ini";
   WriteFile(file, Project(4, {"a\\nb", "\\\"q\\\" \\'s\\' \\\\"}));
   w.AnswerOpenFile(file.string());
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   const CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.m_nFrames, 4);
@@ -59,18 +60,19 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
   EXPECT_EQ(d.m_nRate, 12);
   EXPECT_EQ(d.m_bCreated, 1);
   EXPECT_EQ(d.m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
-  EXPECT_EQ(w.Text(1011), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
-                              QString::fromStdString(d.m_strCodePath));
+  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
+                                                 QString::fromStdString(d.m_strCodePath));
   EXPECT_NE(d.m_pCodeFile, nullptr);
   EXPECT_EQ(ReadFile(d.m_strCodePath),
             MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7}, Gbk("小猫"),
                                               40, 12, "1E"}));
-  EXPECT_EQ(w.Text(1042), "4");
-  EXPECT_EQ(w.Text(1064), "0.333333");
-  EXPECT_EQ(w.Text(1010), QString::fromUtf8("读取错误"));  // the last frame, being edited
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "0.333333");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA),
+            QString::fromUtf8("读取错误"));  // the last frame, being edited
   // The fields keep what they showed.
-  EXPECT_EQ(w.Text(1019), QString::fromUtf8("无题"));
-  EXPECT_EQ(w.Text(1004), "24");
+  EXPECT_EQ(w.Text(res::IDC_NAME), QString::fromUtf8("无题"));
+  EXPECT_EQ(w.Text(res::IDC_FRAME_RATE), "24");
 }
 
 TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
@@ -79,15 +81,15 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   w.CreateWithFrames({"1", "2", "3", "4"});
   CZoetrixDlg& d = w.dlg();
   ASSERT_EQ(d.m_nFrames, 5);
-  w.SetText(1010, "five, typed but not saved");
+  w.SetText(res::IDC_EDIT_AREA, "five, typed but not saved");
   const std::string codePath = d.m_strCodePath;
   std::FILE* code = d.m_pCodeFile;
   const fs::path file = w.folder().path() / "three.ini";
   WriteFile(file, Project(3, {"x\\ny", "\\\\n", "z"}, "\n"));  // an LF-only file
-  d.ControlAs<QAbstractButton>(1070)->setChecked(true);
+  d.ControlAs<QAbstractButton>(res::IDC_APPEND)->setChecked(true);
   w.AnswerOpenFile(file.string());
   hooks.messages.clear();
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.m_nFrames, 8);
   EXPECT_EQ(d.m_frames.At(3)->Text(), "4");
@@ -100,7 +102,7 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   EXPECT_EQ(d.m_strCodePath, codePath);
   EXPECT_EQ(d.m_pCodeFile, code);
   EXPECT_EQ(d.m_comboEdit->count(), 8);
-  EXPECT_EQ(w.Text(1010), "z");  // the new last frame is the one being edited
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "z");  // the new last frame is the one being edited
 }
 
 TEST(OpenProject, RefusalsChangeNothing) {
@@ -123,7 +125,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     WriteFile(file, c.content);
     w.AnswerOpenFile(file.string());
     hooks.messages.clear();
-    w.Click(1069);
+    w.Click(res::IDC_OPEN_PROJECT);
     ASSERT_EQ(hooks.messages.size(), 2) << c.what;  // the question, then the refusal
     EXPECT_NE(hooks.messages[1], kImported) << c.what;
     EXPECT_EQ(d.m_nFrames, 2) << c.what;
@@ -140,19 +142,19 @@ TEST(OpenProject, CancelAndMissingPieces) {
   WriteFile(file, Project(1, {"a"}));
   // Cancel in the file dialog.
   w.AnswerOpenFile("");
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_TRUE(hooks.messages.isEmpty());
   // Appending needs an animation.
-  d.ControlAs<QAbstractButton>(1070)->setChecked(true);
+  d.ControlAs<QAbstractButton>(res::IDC_APPEND)->setChecked(true);
   w.AnswerOpenFile(file.string());
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
   // Cancel at the replacing question.
-  d.ControlAs<QAbstractButton>(1070)->setChecked(false);
+  d.ControlAs<QAbstractButton>(res::IDC_APPEND)->setChecked(false);
   w.CreateWithFrames({"mine"});
   hooks.messages.clear();
   hooks.answer = ui::IDCANCEL;
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("你确定要打开一个动画工程吗？")));
   EXPECT_EQ(d.m_frames.At(0)->Text(), "mine");
@@ -161,7 +163,7 @@ TEST(OpenProject, CancelAndMissingPieces) {
   hooks.messages.clear();
   fs::remove_all(w.folder().path() / "Code");
   platform::SetClockForTesting(platform::LocalTime{2022, 1, 1, 1, 1, 1});
-  w.Click(1069);
+  w.Click(res::IDC_OPEN_PROJECT);
   platform::SetClockForTesting(std::nullopt);
   ASSERT_EQ(hooks.messages.size(), 2);
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
@@ -175,10 +177,10 @@ TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
     MainWindow w(hooks);
     const fs::path file = fs::path(ZOETRIX_TEST_DATA) / "project" / golden / "expected.ini";
     w.AnswerOpenFile(file.string());
-    w.Click(1069);
+    w.Click(res::IDC_OPEN_PROJECT);
     ASSERT_EQ(hooks.messages, QStringList{kImported}) << golden;
-    w.dlg().ControlAs<QAbstractButton>(1055)->setChecked(true);
-    w.Click(1054);
+    w.dlg().ControlAs<QAbstractButton>(res::IDC_SAVE_PROJECT)->setChecked(true);
+    w.Click(res::IDC_EXPORT);
     EXPECT_EQ(ReadFile(w.dlg().m_strProjectPath), ReadFile(file)) << golden;
   }
 }

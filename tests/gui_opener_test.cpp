@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/Shell.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/HelpWindow.h"
 #include "ui/framework/MessageBox.h"
@@ -48,11 +49,13 @@ TEST(Opener, EveryFolderButtonNamesWhatFailedAndItsPath) {
     BrokenOpener opener(w.folder(), missing);
     hooks.onDialog = [](QDialog& dialog) {
       auto& d = static_cast<ui::ZDialog&>(dialog);
-      for (int id : {1006, 1005, 1012}) d.ControlAs<QAbstractButton>(id)->click();
+      for (int id :
+           {res::IDC_OPEN_CODE_FOLDER, res::IDC_OPEN_ANIMATE_FOLDER, res::IDC_OPEN_PROJECT_FOLDER})
+        d.ControlAs<QAbstractButton>(id)->click();
       d.done(ui::IDCANCEL);
     };
-    w.Click(1053);
-    w.Click(1023);  // answered OK
+    w.Click(res::IDC_OPEN_FOLDERS);
+    w.Click(res::IDC_OPEN_SETTINGS_FOLDER);  // answered OK
     const std::string f = w.folder().folder();
     const std::pair<const char*, std::string> expected[] = {
         {"动画代码(*.c)存储目录", f + "Code/"},
@@ -80,7 +83,7 @@ TEST(Opener, WithoutABrowserTheGuideOpensInTheToolsHelpWindow) {
   fs::copy(fs::path(ZOETRIX_TEST_DATA) / ".." / ".." / "doc" / "guide", w.folder().path() / "help");
   BrokenOpener opener(w.folder(), true);
   ASSERT_TRUE(HelpWindows().isEmpty());
-  w.Click(1006);
+  w.Click(res::IDC_WEBSITE);
   EXPECT_TRUE(hooks.messages.isEmpty()) << hooks.messages.join("|").toStdString();
   QList<ui::HelpWindow*> shown = HelpWindows();
   ASSERT_EQ(shown.size(), 1);
@@ -90,17 +93,17 @@ TEST(Opener, WithoutABrowserTheGuideOpensInTheToolsHelpWindow) {
 
   // The About box's link does the same, while the box stays open.
   hooks.onDialog = [&](QDialog& d) {
-    static_cast<ui::ZDialog&>(d).ControlAs<QAbstractButton>(1000)->click();
+    static_cast<ui::ZDialog&>(d).ControlAs<QAbstractButton>(res::IDC_ABOUT_WEBSITE)->click();
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(HelpWindows().size(), 1);
     d.done(ui::IDOK);
   };
-  w.Click(1000);
+  w.Click(res::IDC_ABOUT);
   EXPECT_TRUE(hooks.messages.isEmpty());
 
   // No guide at all: say so, with its path.
   fs::remove_all(w.folder().path() / "help");
-  w.Click(1006);
+  w.Click(res::IDC_WEBSITE);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法打开使用教程")));
   EXPECT_TRUE(

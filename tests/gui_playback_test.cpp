@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "playback/PlaybackClock.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 
 using namespace guitest;
@@ -26,9 +27,9 @@ TEST(Playback, IntervalFollowsTheRate) {
   Hooks hooks;
   MainWindow w(hooks);
   w.MakeNumberedFrames(2, 7);
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   EXPECT_EQ(w.dlg().TimerInterval(CZoetrixDlg::kTimerPlayback), 142);
-  w.Click(1040);
+  w.Click(res::IDC_PAUSE);
   EXPECT_FALSE(w.dlg().HasTimer(CZoetrixDlg::kTimerPlayback));
 }
 
@@ -38,11 +39,11 @@ TEST(Playback, FiveFramesOncePerTickThenStop) {
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(5);
   hooks.messages.clear();
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   for (int k = 1; k <= 5; ++k) {
     ASSERT_TRUE(d.HasTimer(CZoetrixDlg::kTimerPlayback)) << k;
     d.OnPlaybackTick();
-    EXPECT_EQ(w.Text(1009), QString::number(k));
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::number(k));
     EXPECT_EQ(d.m_comboPreview->currentIndex(), k - 1);
   }
   EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
@@ -56,20 +57,20 @@ TEST(Playback, LoopTurnedOnDuringPlaybackStartsOver) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(3);
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   d.OnPlaybackTick();
-  d.ControlAs<QAbstractButton>(1057)->setChecked(true);
+  d.ControlAs<QAbstractButton>(res::IDC_LOOP)->setChecked(true);
   d.OnPlaybackTick();
   d.OnPlaybackTick();
   d.OnPlaybackTick();
-  EXPECT_EQ(w.Text(1009), "1");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "1");
   EXPECT_TRUE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
   // Play from start while playing: back to frame 1 with the bars at 0.
   d.OnPlaybackTick();
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   EXPECT_EQ(d.m_progress->value(), 0);
   EXPECT_EQ(d.m_slider->value(), 0);
-  EXPECT_EQ(w.Text(1026), "1");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), "1");
 }
 
 TEST(Playback, SliderPauseAndResume) {
@@ -78,23 +79,23 @@ TEST(Playback, SliderPauseAndResume) {
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(6);
   hooks.messages.clear();
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   d.m_slider->setValue(2);
-  d.RunCommand(1049, ui::Notify::ReleasedCapture);
-  EXPECT_EQ(w.Text(1009), "3");
+  d.RunCommand(res::IDC_SLIDER, ui::Notify::ReleasedCapture);
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "3");
   d.OnPlaybackTick();
   d.OnPlaybackTick();
-  EXPECT_EQ(w.Text(1009), "4");
-  w.Click(1040);
-  w.Click(1039);  // continues with the frame that was showing
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "4");
+  w.Click(res::IDC_PAUSE);
+  w.Click(res::IDC_PLAY_FROM_CURRENT);  // continues with the frame that was showing
   d.OnPlaybackTick();
-  EXPECT_EQ(w.Text(1009), "4");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "4");
   d.OnPlaybackTick();
-  EXPECT_EQ(w.Text(1009), "5");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "5");
   // A number typed during playback is the next frame.
-  w.SetText(1026, "2");
+  w.SetText(res::IDC_PREVIEW_FRAME, "2");
   d.OnPlaybackTick();
-  EXPECT_EQ(w.Text(1009), "2");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "2");
   EXPECT_TRUE(hooks.messages.isEmpty());
 }
 
@@ -104,8 +105,8 @@ TEST(Playback, AFrameThatIsNotThereEndsPlaybackWithOneReport) {
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(3);
   hooks.messages.clear();
-  w.Click(1038);
-  w.SetText(1026, "9");
+  w.Click(res::IDC_PLAY_FROM_START);
+  w.SetText(res::IDC_PREVIEW_FRAME, "9");
   d.OnPlaybackTick();
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("没有这一帧！")});
   EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
@@ -114,10 +115,10 @@ TEST(Playback, AFrameThatIsNotThereEndsPlaybackWithOneReport) {
 TEST(Playback, NeedsAnAnimationButPauseAlwaysWorks) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Click(1040);
-  w.Click(1038);
-  w.Click(1039);
-  w.dlg().RunCommand(1049, ui::Notify::ReleasedCapture);
+  w.Click(res::IDC_PAUSE);
+  w.Click(res::IDC_PLAY_FROM_START);
+  w.Click(res::IDC_PLAY_FROM_CURRENT);
+  w.dlg().RunCommand(res::IDC_SLIDER, ui::Notify::ReleasedCapture);
   const QString none = QString::fromUtf8("还没有创建动画！请先创建动画！");
   EXPECT_EQ(hooks.messages, (QStringList{none, none}));
   EXPECT_FALSE(w.dlg().HasTimer(CZoetrixDlg::kTimerPlayback));
@@ -128,23 +129,23 @@ TEST(Playback, RunsOnItsOwnTimerAndTheMouseOnTheSliderJumps) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(4, 100);
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   // 10 ms a frame: all four are shown and playback ends (waits 5 s at most).
   for (int waited = 0; d.HasTimer(CZoetrixDlg::kTimerPlayback) && waited < 5000; waited += 20)
     Pump(20);
   EXPECT_FALSE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
-  EXPECT_EQ(w.Text(1009), "4");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "4");
   // A right click does nothing; a left click on the track moves the handle
   // towards it and the preview jumps to that frame.
   d.m_slider->setValue(2);
   QTest::mouseClick(d.m_slider, Qt::RightButton, {}, QPoint(2, d.m_slider->height() / 2));
   Pump();
-  EXPECT_EQ(w.Text(1009), "4");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "4");
   // Handled as the button lets go, not later: no tick can come in between.
   QTest::mouseClick(d.m_slider, Qt::LeftButton, {}, QPoint(2, d.m_slider->height() / 2));
   EXPECT_LT(d.m_slider->value(), 2);
-  EXPECT_EQ(w.Text(1026), QString::number(d.m_slider->value() + 1));
-  EXPECT_EQ(w.Text(1009), QString::number(d.m_slider->value() + 1));
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_FRAME), QString::number(d.m_slider->value() + 1));
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::number(d.m_slider->value() + 1));
 }
 
 TEST(Playback, AFieldThatDoesNotValidateEndsPlaybackWithOneReport) {
@@ -152,10 +153,10 @@ TEST(Playback, AFieldThatDoesNotValidateEndsPlaybackWithOneReport) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(3, 100);
-  d.ControlAs<QAbstractButton>(1057)->setChecked(true);
+  d.ControlAs<QAbstractButton>(res::IDC_LOOP)->setChecked(true);
   hooks.messages.clear();
-  w.Click(1038);
-  w.SetText(1002, "150");
+  w.Click(res::IDC_PLAY_FROM_START);
+  w.SetText(res::IDC_HIGH, "150");
   for (int waited = 0; d.HasTimer(CZoetrixDlg::kTimerPlayback) && waited < 3000; waited += 20)
     Pump(20);
   Pump(100);
@@ -171,9 +172,9 @@ TEST(Playback, FromTheCurrentFrameWithNothingChosenStartsAtTheFirst) {
   w.MakeNumberedFrames(3);
   d.m_comboPreview->setCurrentIndex(-1);
   hooks.messages.clear();
-  w.Click(1039);
+  w.Click(res::IDC_PLAY_FROM_CURRENT);
   d.OnPlaybackTick();
-  EXPECT_EQ(w.Text(1009), "1");
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "1");
   EXPECT_EQ(d.m_progress->value(), 1);
   EXPECT_EQ(d.m_slider->value(), 0);
   EXPECT_TRUE(hooks.messages.isEmpty());
@@ -184,14 +185,14 @@ TEST(Playback, TwoFramesLoopingKeepTheBarInStep) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(2);
-  d.ControlAs<QAbstractButton>(1057)->setChecked(true);
-  w.Click(1038);
+  d.ControlAs<QAbstractButton>(res::IDC_LOOP)->setChecked(true);
+  w.Click(res::IDC_PLAY_FROM_START);
   for (int round = 0; round < 3; ++round) {
     d.OnPlaybackTick();
-    EXPECT_EQ(w.Text(1009), "1");
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "1");
     EXPECT_EQ(d.m_progress->value(), 1) << round;
     d.OnPlaybackTick();
-    EXPECT_EQ(w.Text(1009), "2");
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "2");
   }
   // Three frames: 1, 2, then 1, 2 again after the restart.
   EXPECT_EQ(StepProgress(2, 0, 2), 1);
@@ -203,16 +204,17 @@ TEST(Playback, TheBarKeepsItsPlaceWhenFramesGoAndIsNeverBusy) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(8);
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   for (int k = 0; k < 5; ++k) d.OnPlaybackTick();
-  w.Click(1040);
+  w.Click(res::IDC_PAUSE);
   ASSERT_EQ(d.m_progress->value(), 5);
-  w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);  // 7 frames: 0 to 6
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);  // 7 frames: 0 to 6
   EXPECT_EQ(d.m_progress->value(), 5);
-  for (int left = 6; left >= 3; --left) w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  for (int left = 6; left >= 3; --left)
+    w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(d.m_progress->maximum(), 2);
   EXPECT_EQ(d.m_progress->value(), 2);  // inside the range, not emptied
-  while (d.m_nFrames > 1) w.Key(1010, Qt::Key_Delete, Qt::ControlModifier);
+  while (d.m_nFrames > 1) w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(d.m_progress->minimum(), 0);
   EXPECT_EQ(d.m_progress->maximum(), 1);
   EXPECT_EQ(d.m_progress->value(), 0);
@@ -249,11 +251,11 @@ TEST(Playback, TheTimerIsArmedForEachTickAndGoneDuringIt) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeNumberedFrames(3, 10);
-  w.Click(1038);
+  w.Click(res::IDC_PLAY_FROM_START);
   EXPECT_EQ(d.TimerInterval(CZoetrixDlg::kTimerPlayback), 100);
   // Fires once: after its tick (frame 1) it is armed again for the next.
-  for (int waited = 0; w.Text(1009) != "1" && waited < 2000; waited += 5) Pump(5);
-  EXPECT_EQ(w.Text(1009), "1");
+  for (int waited = 0; w.Text(res::IDC_PREVIEW_AREA) != "1" && waited < 2000; waited += 5) Pump(5);
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "1");
   EXPECT_TRUE(d.HasTimer(CZoetrixDlg::kTimerPlayback));
   EXPECT_LE(d.TimerInterval(CZoetrixDlg::kTimerPlayback), 100);
 }

@@ -6,6 +6,7 @@
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
@@ -40,13 +41,13 @@ TEST(Recovery, KeptWhileChangedWithTheTypingGoneAfterExportAndExit) {
   EXPECT_TRUE(d.HasTimer(CZoetrixDlg::kTimerRecovery));
   Save(d);
   EXPECT_FALSE(fs::exists(copy));  // no animation
-  w.Click(1005);
+  w.Click(res::IDC_CREATE);
   Save(d);
   EXPECT_FALSE(fs::exists(copy));  // a new blank animation holds nothing to lose
 
-  w.SetText(1010, "first");
-  w.Click(1012);
-  w.SetText(1010, "being typed");
+  w.SetText(res::IDC_EDIT_AREA, "first");
+  w.Click(res::IDC_APPEND_BLANK);
+  w.SetText(res::IDC_EDIT_AREA, "being typed");
   Save(d);
   ProjectReadResult read = ReadProjectFile(copy);
   ASSERT_TRUE(read.ok()) << read.error;
@@ -55,18 +56,18 @@ TEST(Recovery, KeptWhileChangedWithTheTypingGoneAfterExportAndExit) {
   EXPECT_EQ(*read.data.frames[1], "being typed");
 
   // Exporting a project: nothing is left to recover.
-  w.Click(1055);  // "保存工程"
-  w.Click(1054);
+  w.Click(res::IDC_SAVE_PROJECT);  // "保存工程"
+  w.Click(res::IDC_EXPORT);
   ASSERT_TRUE(fs::exists(d.m_strProjectPath));
   EXPECT_FALSE(fs::exists(copy));
   Save(d);
   EXPECT_FALSE(fs::exists(copy));
-  w.SetText(1010, "more");
+  w.SetText(res::IDC_EDIT_AREA, "more");
   Save(d);
   EXPECT_TRUE(fs::exists(copy));
 
   hooks.answer = ui::IDOK;
-  w.Click(2);  // the exit question
+  w.Click(res::IDC_EXIT);  // the exit question
   EXPECT_FALSE(w.dlg().isVisible());
   EXPECT_FALSE(fs::exists(copy));
 }
@@ -88,7 +89,7 @@ TEST(Recovery, ACrashedRunsCopyIsOfferedAndOpened) {
   EXPECT_EQ(d.m_nRate, 5);
   ASSERT_EQ(d.m_nFrames, 3);
   EXPECT_EQ(d.m_frames.At(1)->Text(), "two\r\nlines");
-  EXPECT_EQ(w.Text(1010), "typed");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
   EXPECT_TRUE(fs::exists(d.m_strCodePath));
   // The copy is now this run's own, and asked about only once.
   EXPECT_FALSE(fs::exists(w.folder().path() / "data" / "Recovery-999999.ini"));

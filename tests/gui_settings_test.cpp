@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/Shell.h"
+#include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
@@ -19,12 +20,12 @@ bool RunSettings(MainWindow& w, Hooks& hooks, std::optional<bool> tick, int butt
   bool shown = false;
   hooks.onDialog = [&](QDialog& dialog) {
     auto& d = static_cast<ui::ZDialog&>(dialog);
-    auto* box = d.ControlAs<QAbstractButton>(1035);
+    auto* box = d.ControlAs<QAbstractButton>(res::IDC_MODE_PREVIEW_FOLLOWS);
     shown = box->isChecked();
     if (tick) box->setChecked(*tick);
     d.ControlAs<QAbstractButton>(button)->click();
   };
-  w.Click(1028);
+  w.Click(res::IDC_SETTINGS);
   return shown;
 }
 
@@ -68,20 +69,22 @@ TEST(Folders, EachShortcutOpensItsFolderBesideTheTool) {
   platform::SetShellOpenHookForTesting([&](const std::string& t) { opened.push_back(t); });
   hooks.onDialog = [](QDialog& dialog) {
     auto& d = static_cast<ui::ZDialog&>(dialog);
-    for (int id : {1006, 1005, 1012}) d.ControlAs<QAbstractButton>(id)->click();
+    for (int id :
+         {res::IDC_OPEN_CODE_FOLDER, res::IDC_OPEN_ANIMATE_FOLDER, res::IDC_OPEN_PROJECT_FOLDER})
+      d.ControlAs<QAbstractButton>(id)->click();
     EXPECT_TRUE(d.isVisible());  // stays open for the next one
     d.done(ui::IDCANCEL);
   };
-  w.Click(1053);
+  w.Click(res::IDC_OPEN_FOLDERS);
   const std::string f = w.folder().folder();
   EXPECT_EQ(opened, (std::vector<std::string>{f + "Code/", f + "Animate/", f + "Project/"}));
 
   opened.clear();
   hooks.answer = ui::IDCANCEL;
-  w.Click(1023);
+  w.Click(res::IDC_OPEN_SETTINGS_FOLDER);
   EXPECT_TRUE(opened.empty());
   hooks.answer = ui::IDOK;
-  w.Click(1023);
+  w.Click(res::IDC_OPEN_SETTINGS_FOLDER);
   EXPECT_EQ(opened, std::vector<std::string>{f + "data/"});
   EXPECT_EQ(hooks.messages.last(), QString::fromUtf8("确实要打开配置文件存储目录？"));
 }

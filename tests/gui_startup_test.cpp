@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "res/ControlIds.h"
 #include "res/Templates.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/StartDlg.h"
@@ -49,13 +50,14 @@ TEST(Startup, InitialValuesColourListsAndLayout) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(d.windowTitle(), QString::fromUtf8("Zoetrix    C语言动画制作器    byVantor"));
-  EXPECT_EQ(w.Text(1002), "25");
-  EXPECT_EQ(w.Text(1003), "80");
-  EXPECT_EQ(w.Text(1004), "24");
-  EXPECT_EQ(w.Text(1019), QString::fromUtf8("无题"));
-  EXPECT_EQ(w.Text(1042), "---");
-  EXPECT_EQ(w.Text(1064), "---");
-  EXPECT_EQ(w.Text(1011), QString::fromUtf8("【↓动画制作区域↓】当前编辑：无文件"));
+  EXPECT_EQ(w.Text(res::IDC_HIGH), "25");
+  EXPECT_EQ(w.Text(res::IDC_WIDE), "80");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_RATE), "24");
+  EXPECT_EQ(w.Text(res::IDC_NAME), QString::fromUtf8("无题"));
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "---");
+  EXPECT_EQ(w.Text(res::IDC_DURATION), "---");
+  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
+            QString::fromUtf8("【↓动画制作区域↓】当前编辑：无文件"));
   EXPECT_EQ(d.m_bCreated, 0);
   EXPECT_TRUE(d.m_frames.Empty());
 
@@ -106,8 +108,8 @@ TEST(Startup, ControlsFollowTheTableInCreationTabAndChildOrder) {
   EXPECT_EQ(chain, d.Controls());
 
   // The groups drawn late over their controls never take the mouse.
-  EXPECT_TRUE(d.Control(1109)->testAttribute(Qt::WA_TransparentForMouseEvents));
-  EXPECT_FALSE(d.Control(1114)->isEnabled());
+  EXPECT_TRUE(d.Control(res::IDC_CANVAS_GROUP)->testAttribute(Qt::WA_TransparentForMouseEvents));
+  EXPECT_FALSE(d.Control(res::IDC_RULE)->isEnabled());
 }
 
 TEST(Startup, SplashClosesItselfAndIgnoresEscape) {
@@ -130,8 +132,8 @@ TEST(Exit, SameQuestionFromButtonEscapeAndCloseBoxCancelKeepsTheWindow) {
   Hooks hooks;
   MainWindow w(hooks);
   hooks.answer = ui::IDCANCEL;
-  w.Click(2);
-  w.Key(1002, Qt::Key_Escape);
+  w.Click(res::IDC_EXIT);
+  w.Key(res::IDC_HIGH, Qt::Key_Escape);
   w.dlg().close();
   ASSERT_EQ(hooks.messages.size(), 3);
   for (int i = 0; i < 3; ++i) {
@@ -146,7 +148,7 @@ TEST(Exit, AfterAnAnimationExistsTheQuestionAsksToSaveAndOkEnds) {
   MainWindow w(hooks);
   w.PretendCreated();
   hooks.answer = ui::IDOK;
-  w.Click(2);
+  w.Click(res::IDC_EXIT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(hooks.messages[0], QString::fromUtf8("确定要退出？请确保你保存好了动画。"));
   EXPECT_FALSE(w.dlg().isVisible());
@@ -156,20 +158,20 @@ TEST(Exit, AfterAnAnimationExistsTheQuestionAsksToSaveAndOkEnds) {
 TEST(Keys, EnterInAFieldShowsHelpButInsertsALineBreakInTheEditBox) {
   Hooks hooks;
   MainWindow w(hooks);
-  w.Key(1002, Qt::Key_Return);
-  w.Key(1019, Qt::Key_Enter, Qt::KeypadModifier);
-  w.Key(1009, Qt::Key_Return);  // the read-only preview takes no line break
+  w.Key(res::IDC_HIGH, Qt::Key_Return);
+  w.Key(res::IDC_NAME, Qt::Key_Enter, Qt::KeypadModifier);
+  w.Key(res::IDC_PREVIEW_AREA, Qt::Key_Return);  // the read-only preview takes no line break
   ASSERT_EQ(hooks.messages.size(), 3);
   for (const QString& m : hooks.messages)
     EXPECT_TRUE(m.startsWith(QString::fromUtf8("什么是Zoetrix")));
   EXPECT_TRUE(w.dlg().isVisible());
 
   hooks.messages.clear();
-  w.SetText(1010, "ab");
-  auto* edit = w.dlg().ControlAs<QPlainTextEdit>(1010);
+  w.SetText(res::IDC_EDIT_AREA, "ab");
+  auto* edit = w.dlg().ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA);
   edit->moveCursor(QTextCursor::End);
-  w.Key(1010, Qt::Key_Return);
-  EXPECT_EQ(w.Text(1010), "ab\n");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Return);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "ab\n");
   EXPECT_TRUE(hooks.messages.isEmpty());
 }
 
@@ -190,8 +192,8 @@ TEST(Keys, ShortcutsWinOverTheFocusedEditBox) {
   auto owned = std::make_unique<RecordingDlg>();
   RecordingDlg* dlg = owned.get();
   MainWindow w(hooks, std::move(owned));
-  w.SetText(1010, "picture");
-  auto* edit = dlg->ControlAs<QPlainTextEdit>(1010);
+  w.SetText(res::IDC_EDIT_AREA, "picture");
+  auto* edit = dlg->ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA);
   edit->moveCursor(QTextCursor::Start);
 
   struct Case {
@@ -199,30 +201,30 @@ TEST(Keys, ShortcutsWinOverTheFocusedEditBox) {
     Qt::KeyboardModifiers mods;
     int command;
   } cases[] = {
-      {Qt::Key_Delete, Qt::ControlModifier, 1013},
-      {Qt::Key_S, Qt::ControlModifier, 1022},
-      {Qt::Key_E, Qt::ControlModifier, 1036},
-      {Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier, 1044},
-      {Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, 1045},
-      {Qt::Key_D, Qt::ControlModifier, 1061},
+      {Qt::Key_Delete, Qt::ControlModifier, res::IDC_DELETE_LAST},
+      {Qt::Key_S, Qt::ControlModifier, res::IDC_SAVE_FRAME},
+      {Qt::Key_E, Qt::ControlModifier, res::IDC_ADD_KEY_FRAME},
+      {Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier, res::IDC_FILL_SECOND},
+      {Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, res::IDC_FILL_HALF_SECOND},
+      {Qt::Key_D, Qt::ControlModifier, res::IDC_ADD_DELAY},
   };
   for (const Case& c : cases) {
     dlg->commands.clear();
-    w.Key(1010, c.key, c.mods);
+    w.Key(res::IDC_EDIT_AREA, c.key, c.mods);
     EXPECT_EQ(dlg->commands, QList<int>{c.command}) << c.command;
-    EXPECT_EQ(w.Text(1010), "picture") << c.command;
+    EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "picture") << c.command;
   }
   // Ctrl+A without Shift is no shortcut: the box selects its text as usual.
   dlg->commands.clear();
-  w.Key(1010, Qt::Key_A, Qt::ControlModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_A, Qt::ControlModifier);
   EXPECT_TRUE(dlg->commands.isEmpty());
 
   // Ctrl+Alt+Z appends a frame even while typing: the text goes into it.
   w.PretendCreated();
-  w.Key(1010, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(dlg->m_nFrames, 1);
   EXPECT_EQ(dlg->m_frames.Head().Text(), "picture");
-  EXPECT_EQ(w.Text(1010), "");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
 
 TEST(SystemMenu, EndsWithASeparatorAndAboutWhichOpensTheAboutBox) {
@@ -235,14 +237,14 @@ TEST(SystemMenu, EndsWithASeparatorAndAboutWhichOpensTheAboutBox) {
   EXPECT_EQ(menu.back().text, QString::fromUtf8("关于 Zoetrix(&A)..."));
 
   // Alt+Space opens the menu; its last entry runs the About box.
-  w.Key(1002, Qt::Key_Space, Qt::AltModifier);
+  w.Key(res::IDC_HIGH, Qt::Key_Space, Qt::AltModifier);
   auto* popup = w.dlg().findChild<QMenu*>("systemMenu");
   ASSERT_NE(popup, nullptr);
   ASSERT_FALSE(popup->actions().isEmpty());
   hooks.dialogs.clear();
   popup->actions().last()->trigger();
   EXPECT_EQ(hooks.dialogs, QStringList{"CAboutDlg"});
-  EXPECT_EQ(w.Text(1002), "25");  // the field got no blank
+  EXPECT_EQ(w.Text(res::IDC_HIGH), "25");  // the field got no blank
 }
 
 TEST(Resize, ControlsStretchWithTheWindowAndComeBackExactly) {

@@ -1,4 +1,5 @@
 #include "ui/AboutDlg.h"
+#include "res/ControlIds.h"
 
 #include <QFile>
 #include <QLabel>
@@ -18,7 +19,7 @@ QString GuideAddress() {
 CAboutDlg::CAboutDlg(QWidget* parent) : ZDialog(res::kAboutDialog, parent) {}
 
 void CAboutDlg::OnCommand(int id, ui::Notify notify) {
-  if (id == 1000) {
+  if (id == res::IDC_ABOUT_WEBSITE) {
     ui::OpenWebsite(this);  // the box stays open
     return;
   }

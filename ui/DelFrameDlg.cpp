@@ -1,4 +1,5 @@
 #include "ui/DelFrameDlg.h"
+#include "res/ControlIds.h"
 
 #include <cstdlib>
 
@@ -18,21 +19,21 @@ DelFrame::DelFrame(int total, QWidget* parent)
     : ZDialog(res::kDelFrameDialog, parent), m_nTotal(total) {}
 
 void DelFrame::DoDataExchange(CDataExchange& dx) {
-  DDX_Text(dx, 1077, m_nTailCount);
-  DDX_Text(dx, 1078, m_nRangeFrom);
-  DDX_Text(dx, 1079, m_nRangeTo);
-  DDX_Text(dx, 1080, m_nSingle);
+  DDX_Text(dx, res::IDC_DEL_TAIL_COUNT, m_nTailCount);
+  DDX_Text(dx, res::IDC_DEL_RANGE_FIRST, m_nRangeFrom);
+  DDX_Text(dx, res::IDC_DEL_RANGE_SECOND, m_nRangeTo);
+  DDX_Text(dx, res::IDC_DEL_SINGLE_NUMBER, m_nSingle);
 }
 
 void DelFrame::OnCommand(int id, Notify notify) {
   switch (id) {
-    case 1074:
+    case res::IDC_DEL_TAIL:
       OnDeleteTail();
       return;
-    case 1075:
+    case res::IDC_DEL_RANGE:
       OnDeleteRange();
       return;
-    case 1076:
+    case res::IDC_DEL_SINGLE:
       OnDeleteSingle();
       return;
     default:

@@ -1,4 +1,5 @@
 #include "ui/ModeDlg.h"
+#include "res/ControlIds.h"
 
 #include "document/Refresh.h"
 #include "platform/Profile.h"
@@ -19,7 +20,9 @@ bool Mode::OnInitDialog() {
   return true;
 }
 
-void Mode::DoDataExchange(CDataExchange& dx) { DDX_Check(dx, 1035, m_nNewFrame); }
+void Mode::DoDataExchange(CDataExchange& dx) {
+  DDX_Check(dx, res::IDC_MODE_PREVIEW_FOLLOWS, m_nNewFrame);
+}
 
 void Mode::OnOK() {
   UpdateData(true);

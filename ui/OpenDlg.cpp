@@ -1,4 +1,5 @@
 #include "ui/OpenDlg.h"
+#include "res/ControlIds.h"
 
 #include "platform/ProgramFolder.h"
 #include "res/Templates.h"
@@ -8,14 +9,14 @@
 Open::Open(QWidget* parent) : ZDialog(res::kOpenDialog, parent) {}
 
 void Open::OnCommand(int id, ui::Notify notify) {
-  const char* folder = id == 1006   ? "Code/"
-                       : id == 1005 ? "Animate/"
-                       : id == 1012 ? "Project/"
-                                    : nullptr;
+  const char* folder = id == res::IDC_OPEN_CODE_FOLDER      ? "Code/"
+                       : id == res::IDC_OPEN_ANIMATE_FOLDER ? "Animate/"
+                       : id == res::IDC_OPEN_PROJECT_FOLDER ? "Project/"
+                                                            : nullptr;
   if (folder) {
-    const char* what = id == 1006   ? res::kCodeFolderName
-                       : id == 1005 ? res::kAnimateFolderName
-                                    : res::kProjectFolderName;
+    const char* what = id == res::IDC_OPEN_CODE_FOLDER      ? res::kCodeFolderName
+                       : id == res::IDC_OPEN_ANIMATE_FOLDER ? res::kAnimateFolderName
+                                                            : res::kProjectFolderName;
     ui::OpenFolder(platform::ProgramFolder() + folder, what);
     return;
   }

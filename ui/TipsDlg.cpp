@@ -1,4 +1,5 @@
 #include "ui/TipsDlg.h"
+#include "res/ControlIds.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -21,11 +22,13 @@ Tips::Tips(QWidget* parent) : ZDialog(res::kTipsDialog, parent) {
 bool Tips::OnInitDialog() {
   ZDialog::OnInitDialog();
   // Opened at the first line, not wherever the caret ended up.
-  if (auto* box = ControlAs<QPlainTextEdit>(1003)) {
+  if (auto* box = ControlAs<QPlainTextEdit>(res::IDC_TIPS_TEXT)) {
     box->moveCursor(QTextCursor::Start);
     box->verticalScrollBar()->setValue(0);
   }
   return true;
 }
 
-void Tips::DoDataExchange(ui::CDataExchange& dx) { ui::DDX_Text(dx, 1003, m_strTips); }
+void Tips::DoDataExchange(ui::CDataExchange& dx) {
+  ui::DDX_Text(dx, res::IDC_TIPS_TEXT, m_strTips);
+}

@@ -1,4 +1,5 @@
 #include "ui/ZoetrixDlg.h"
+#include "res/ControlIds.h"
 
 #include <QComboBox>
 #include <QProgressBar>
@@ -36,34 +37,34 @@ CZoetrixDlg::~CZoetrixDlg() {
 }
 
 void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
-  DDX_Control(dx, 1041, m_progress);
-  DDX_Control(dx, 1049, m_slider);
-  DDX_Control(dx, 1008, m_comboEdit);
-  DDX_Control(dx, 1007, m_comboPreview);
-  DDX_Control(dx, 1021, m_comboCharColor);
-  DDX_Control(dx, 1020, m_comboBackColor);
-  DDX_Text(dx, 1002, m_nHigh);
+  DDX_Control(dx, res::IDC_PROGRESS, m_progress);
+  DDX_Control(dx, res::IDC_SLIDER, m_slider);
+  DDX_Control(dx, res::IDC_EDIT_SELECTOR, m_comboEdit);
+  DDX_Control(dx, res::IDC_PREVIEW_SELECTOR, m_comboPreview);
+  DDX_Control(dx, res::IDC_CHAR_COLOR, m_comboCharColor);
+  DDX_Control(dx, res::IDC_BACK_COLOR, m_comboBackColor);
+  DDX_Text(dx, res::IDC_HIGH, m_nHigh);
   DDV_MinMaxInt(dx, m_nHigh, kMinCanvas, kMaxCanvas);
-  DDX_Text(dx, 1003, m_nWide);
+  DDX_Text(dx, res::IDC_WIDE, m_nWide);
   DDV_MinMaxInt(dx, m_nWide, kMinCanvas, kMaxCanvas);
-  DDX_Text(dx, 1004, m_nFrameRate);
+  DDX_Text(dx, res::IDC_FRAME_RATE, m_nFrameRate);
   DDV_MinMaxInt(dx, m_nFrameRate, kMinFrameRate, kMaxFrameRate);
-  DDX_Text(dx, 1019, m_strName);
-  DDX_Text(dx, 1010, m_strEditText);
-  DDX_Text(dx, 1024, m_nEditFrame);
-  DDX_Text(dx, 1026, m_nPreviewFrame);
-  DDX_Text(dx, 1009, m_strPreviewText);
-  DDX_Text(dx, 1042, m_strFrameTotal);
-  DDX_Check(dx, 1057, m_bLoop);
-  DDX_Check(dx, 1058, m_bOverwrite);
-  DDX_Text(dx, 1063, m_nDelay);
+  DDX_Text(dx, res::IDC_NAME, m_strName);
+  DDX_Text(dx, res::IDC_EDIT_AREA, m_strEditText);
+  DDX_Text(dx, res::IDC_EDIT_FRAME, m_nEditFrame);
+  DDX_Text(dx, res::IDC_PREVIEW_FRAME, m_nPreviewFrame);
+  DDX_Text(dx, res::IDC_PREVIEW_AREA, m_strPreviewText);
+  DDX_Text(dx, res::IDC_FRAME_TOTAL, m_strFrameTotal);
+  DDX_Check(dx, res::IDC_LOOP, m_bLoop);
+  DDX_Check(dx, res::IDC_OVERWRITE, m_bOverwrite);
+  DDX_Text(dx, res::IDC_DELAY, m_nDelay);
   DDV_MinMaxInt(dx, m_nDelay, kMinDelay, kMaxDelay);
-  DDX_Text(dx, 1064, m_strDuration);
-  DDX_Check(dx, 1035, m_bSaveCode);
-  DDX_Check(dx, 1037, m_bCompile);
-  DDX_Check(dx, 1055, m_bSaveProject);
-  DDX_Check(dx, 1067, m_bEndless);
-  DDX_Check(dx, 1070, m_bAppend);
+  DDX_Text(dx, res::IDC_DURATION, m_strDuration);
+  DDX_Check(dx, res::IDC_SAVE_CODE, m_bSaveCode);
+  DDX_Check(dx, res::IDC_COMPILE, m_bCompile);
+  DDX_Check(dx, res::IDC_SAVE_PROJECT, m_bSaveProject);
+  DDX_Check(dx, res::IDC_ENDLESS, m_bEndless);
+  DDX_Check(dx, res::IDC_APPEND, m_bAppend);
 }
 
 bool CZoetrixDlg::OnInitDialog() {

@@ -2,16 +2,13 @@
 // as one key frame, a second's or half a second's worth, or a delay.
 #include <QComboBox>
 
+#include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
 using namespace ui;
-
-namespace {
-constexpr int kStatusLabel = 1065;
-}
 
 // The frame the edit area shows takes its text, and count copies of that
 // picture follow the last frame; the frame controls are refreshed once at
@@ -49,11 +46,11 @@ void CZoetrixDlg::OnFillHalfSecond() {
 void CZoetrixDlg::OnAddDelayFrames() {
   UpdateData(true);
   if (!RequireAnimation()) return;
-  SetDlgItemText(kStatusLabel, U("正在创建帧，请勿点击程序！"));
+  SetDlgItemText(res::IDC_STATUS, U("正在创建帧，请勿点击程序！"));
   UpdateData(false);
   const long long count = static_cast<long long>(m_nDelay) * m_nRate;
   if (count > 0)
     StoreAndCopyLastFrame(count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count));
-  SetDlgItemText(kStatusLabel, U("创建完成。"));
+  SetDlgItemText(res::IDC_STATUS, U("创建完成。"));
   UpdateData(false);
 }

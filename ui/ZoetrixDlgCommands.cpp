@@ -2,6 +2,7 @@
 // to handler. Accelerator keys raise the same ids as their buttons.
 #include <iterator>
 
+#include "res/ControlIds.h"
 #include "ui/ZoetrixDlg.h"
 
 namespace {
@@ -16,50 +17,50 @@ struct Route {
 };
 
 const Route kRoutes[] = {
-    {ui::IDOK, Notify::Clicked, &CZoetrixDlg::OnHelp, nullptr},
-    {1000, Notify::Clicked, &CZoetrixDlg::OnAbout, nullptr},
-    {1006, Notify::Clicked, &CZoetrixDlg::OnWebsite, nullptr},
-    {1005, Notify::Clicked, &CZoetrixDlg::OnCreateAnimation, nullptr},
-    {1007, Notify::SelChange, &CZoetrixDlg::OnPreviewSelChange, nullptr},
-    {1008, Notify::SelChange, &CZoetrixDlg::OnEditSelChange, nullptr},
-    {1012, Notify::Clicked, &CZoetrixDlg::OnAppendBlankFrame, nullptr},
-    {1013, Notify::Clicked, &CZoetrixDlg::OnDeleteLastFrame, nullptr},
-    {1022, Notify::Clicked, &CZoetrixDlg::OnSaveFrame, nullptr},
-    {1023, Notify::Clicked, &CZoetrixDlg::OnOpenSettingsFolder, nullptr},
-    {1025, Notify::Clicked, &CZoetrixDlg::ShowEditFrame, nullptr},
-    {1027, Notify::Clicked, &CZoetrixDlg::ShowPreviewFrame, nullptr},
-    {1028, Notify::Clicked, &CZoetrixDlg::OnSettings, nullptr},
-    {1036, Notify::Clicked, &CZoetrixDlg::OnAddKeyFrame, nullptr},
-    {1038, Notify::Clicked, &CZoetrixDlg::OnPlayFromStart, nullptr},
-    {1039, Notify::Clicked, &CZoetrixDlg::OnPlayFromCurrent, nullptr},
-    {1040, Notify::Clicked, &CZoetrixDlg::OnPause, nullptr},
-    {1044, Notify::Clicked, &CZoetrixDlg::OnFillSecond, nullptr},
-    {1045, Notify::Clicked, &CZoetrixDlg::OnFillHalfSecond, nullptr},
-    {1049, Notify::ReleasedCapture, &CZoetrixDlg::OnSliderReleased, nullptr},
-    {1053, Notify::Clicked, &CZoetrixDlg::OnOpenFolders, nullptr},
-    {1054, Notify::Clicked, &CZoetrixDlg::OnExport, nullptr},
-    {1061, Notify::Clicked, &CZoetrixDlg::OnAddDelayFrames, nullptr},
-    {1066, Notify::Clicked, &CZoetrixDlg::OnReleaseCodeFile, nullptr},
-    {1069, Notify::Clicked, &CZoetrixDlg::OnOpenProject, nullptr},
-    {1072, Notify::Clicked, &CZoetrixDlg::OnShowProperties, nullptr},
-    {1073, Notify::Clicked, &CZoetrixDlg::OnDeleteOptions, nullptr},
-    {1081, Notify::Clicked, &CZoetrixDlg::OnPreviewPrev, nullptr},
-    {1082, Notify::Clicked, &CZoetrixDlg::OnPreviewNext, nullptr},
-    {1085, Notify::Clicked, &CZoetrixDlg::OnEditPrev, nullptr},
-    {1086, Notify::Clicked, &CZoetrixDlg::OnEditNext, nullptr},
-    {1043, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
-    {1046, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
-    {1047, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
-    {1059, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
-    {1062, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
-    {1071, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_HELP, Notify::Clicked, &CZoetrixDlg::OnHelp, nullptr},
+    {res::IDC_ABOUT, Notify::Clicked, &CZoetrixDlg::OnAbout, nullptr},
+    {res::IDC_WEBSITE, Notify::Clicked, &CZoetrixDlg::OnWebsite, nullptr},
+    {res::IDC_CREATE, Notify::Clicked, &CZoetrixDlg::OnCreateAnimation, nullptr},
+    {res::IDC_PREVIEW_SELECTOR, Notify::SelChange, &CZoetrixDlg::OnPreviewSelChange, nullptr},
+    {res::IDC_EDIT_SELECTOR, Notify::SelChange, &CZoetrixDlg::OnEditSelChange, nullptr},
+    {res::IDC_APPEND_BLANK, Notify::Clicked, &CZoetrixDlg::OnAppendBlankFrame, nullptr},
+    {res::IDC_DELETE_LAST, Notify::Clicked, &CZoetrixDlg::OnDeleteLastFrame, nullptr},
+    {res::IDC_SAVE_FRAME, Notify::Clicked, &CZoetrixDlg::OnSaveFrame, nullptr},
+    {res::IDC_OPEN_SETTINGS_FOLDER, Notify::Clicked, &CZoetrixDlg::OnOpenSettingsFolder, nullptr},
+    {res::IDC_EDIT_GO, Notify::Clicked, &CZoetrixDlg::ShowEditFrame, nullptr},
+    {res::IDC_PREVIEW_GO, Notify::Clicked, &CZoetrixDlg::ShowPreviewFrame, nullptr},
+    {res::IDC_SETTINGS, Notify::Clicked, &CZoetrixDlg::OnSettings, nullptr},
+    {res::IDC_ADD_KEY_FRAME, Notify::Clicked, &CZoetrixDlg::OnAddKeyFrame, nullptr},
+    {res::IDC_PLAY_FROM_START, Notify::Clicked, &CZoetrixDlg::OnPlayFromStart, nullptr},
+    {res::IDC_PLAY_FROM_CURRENT, Notify::Clicked, &CZoetrixDlg::OnPlayFromCurrent, nullptr},
+    {res::IDC_PAUSE, Notify::Clicked, &CZoetrixDlg::OnPause, nullptr},
+    {res::IDC_FILL_SECOND, Notify::Clicked, &CZoetrixDlg::OnFillSecond, nullptr},
+    {res::IDC_FILL_HALF_SECOND, Notify::Clicked, &CZoetrixDlg::OnFillHalfSecond, nullptr},
+    {res::IDC_SLIDER, Notify::ReleasedCapture, &CZoetrixDlg::OnSliderReleased, nullptr},
+    {res::IDC_OPEN_FOLDERS, Notify::Clicked, &CZoetrixDlg::OnOpenFolders, nullptr},
+    {res::IDC_EXPORT, Notify::Clicked, &CZoetrixDlg::OnExport, nullptr},
+    {res::IDC_ADD_DELAY, Notify::Clicked, &CZoetrixDlg::OnAddDelayFrames, nullptr},
+    {res::IDC_RELEASE_CODE, Notify::Clicked, &CZoetrixDlg::OnReleaseCodeFile, nullptr},
+    {res::IDC_OPEN_PROJECT, Notify::Clicked, &CZoetrixDlg::OnOpenProject, nullptr},
+    {res::IDC_PROPERTIES, Notify::Clicked, &CZoetrixDlg::OnShowProperties, nullptr},
+    {res::IDC_DELETE_OPTIONS, Notify::Clicked, &CZoetrixDlg::OnDeleteOptions, nullptr},
+    {res::IDC_PREVIEW_PREV, Notify::Clicked, &CZoetrixDlg::OnPreviewPrev, nullptr},
+    {res::IDC_PREVIEW_NEXT, Notify::Clicked, &CZoetrixDlg::OnPreviewNext, nullptr},
+    {res::IDC_EDIT_PREV, Notify::Clicked, &CZoetrixDlg::OnEditPrev, nullptr},
+    {res::IDC_EDIT_NEXT, Notify::Clicked, &CZoetrixDlg::OnEditNext, nullptr},
+    {res::IDC_EXPLAIN_KEY_FRAME, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_EXPLAIN_FILL_SECOND, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_EXPLAIN_FILL_HALF_SECOND, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_EXPLAIN_OVERWRITE, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_EXPLAIN_DELAY, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_EXPLAIN_APPEND, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
 };
 
 }  // namespace
 
 void CZoetrixDlg::OnCommand(int id, Notify notify) {
   // Exit: the dialog's own cancel (button, Escape, close box, Alt+F4).
-  if (id == ui::IDCANCEL && notify == Notify::Clicked) {
+  if (id == res::IDC_EXIT && notify == Notify::Clicked) {
     OnCancel();
     return;
   }

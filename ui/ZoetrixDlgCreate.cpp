@@ -6,6 +6,7 @@
 #include "output/CodeFile.h"
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
@@ -51,7 +52,8 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_strBuildPath = paths.build;
   m_strCodePath = paths.code;
   m_createdAt = header.created;
-  SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
+  SetDlgItemText(res::IDC_EDITING_STATUS,
+                 U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
   for (int i = 0; i < badColors; ++i) ZMessageBox(U("动画颜色信息导入错误！"));
   m_nBackColor = m_comboBackColor->currentIndex();
   m_nCharColor = m_comboCharColor->currentIndex();

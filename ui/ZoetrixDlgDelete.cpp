@@ -1,6 +1,7 @@
 // Deleting frames: the last one with Ctrl+Del, or by the deletion options.
 #include <algorithm>
 
+#include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/DelFrameDlg.h"
 #include "ui/ZoetrixDlg.h"
@@ -55,7 +56,7 @@ void CZoetrixDlg::EraseFrames(int first, int count) {
   m_nFrames -= count;
   if (m_nFrames > 0) {
     m_strEditText = m_frames.Last().Text();  // also when the copy stops before the box
-    SetDlgItemText(1010, FromGbk(m_strEditText));
+    SetDlgItemText(res::IDC_EDIT_AREA, FromGbk(m_strEditText));
   }
   RefreshFrameControls();
 }

@@ -2,6 +2,7 @@
 // properties of the current animation.
 #include <QComboBox>
 
+#include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
@@ -11,8 +12,6 @@ using namespace ui;
 
 namespace {
 constexpr const char* kNoSuchFrame = "没有这一帧！";
-constexpr int kEditArea = 1010;
-constexpr int kPreviewArea = 1009;
 }  // namespace
 
 // The edit area's text as GBK bytes. When it holds characters GBK cannot
@@ -20,7 +19,7 @@ constexpr int kPreviewArea = 1009;
 // text cannot be stored, so the edit area must not be left.
 bool CZoetrixDlg::EditAreaText(std::string& text) {
   QString bad;
-  if (ToGbk(ControlText(Control(kEditArea)), text, &bad)) return true;
+  if (ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text, &bad)) return true;
   const QString message = U(res::kUnsavableCharacters).arg(bad);
   if (!RepeatsRefusal(message)) ZMessageBox(message);
   return false;
@@ -99,14 +98,14 @@ void CZoetrixDlg::OnEditNext() {
 // the frame it showed when the edit area moves).
 void CZoetrixDlg::OnPreviewSelChange() {
   std::string text;
-  const bool storable = ToGbk(ControlText(Control(kEditArea)), text);
+  const bool storable = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text);
   if (storable)
     m_strEditText = std::move(text);
   else
-    HoldFrom(kEditArea);  // left as typed, with the fields after it
+    HoldFrom(res::IDC_EDIT_AREA);  // left as typed, with the fields after it
   ShowTextAt(m_comboPreview, m_strPreviewText);
   UpdateData(false);
-  if (!storable) SetDlgItemText(kPreviewArea, FromGbk(m_strPreviewText));
+  if (!storable) SetDlgItemText(res::IDC_PREVIEW_AREA, FromGbk(m_strPreviewText));
 }
 
 void CZoetrixDlg::OnEditSelChange() {

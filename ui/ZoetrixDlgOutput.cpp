@@ -6,6 +6,7 @@
 #include "output/Export.h"
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/ZoetrixDlg.h"
@@ -122,6 +123,7 @@ bool CZoetrixDlg::ReplaceWithProjectData(ProjectData& data) {
   AnimationPaths paths;
   if (!StartCodeFile(MakeProjectProgramHeader(data, now), &paths)) return false;
   ReplaceWithProject(*this, std::move(data), paths, now);
-  SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
+  SetDlgItemText(res::IDC_EDITING_STATUS,
+                 U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
   return true;
 }

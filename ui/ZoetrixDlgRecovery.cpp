@@ -10,16 +10,13 @@
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
+#include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
 using namespace ui;
-
-namespace {
-constexpr int kEditArea = 1010;
-}
 
 void CZoetrixDlg::StartRecovery() {
   m_recovery = std::make_unique<RecoveryCopy>(std::filesystem::path(GetProgramFolder()) / "data",
@@ -40,7 +37,7 @@ void CZoetrixDlg::SaveRecoveryCopy() {
   if (m_bCreated == 0) return;
   std::string text;
   // A text that cannot be stored is left out; the frame's stored text stands.
-  const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
+  const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
   if (m_recovery->Differs(*this, shown, text))
     m_recovery->StartWrite(RecoveryCopy::Snapshot(*this, shown, text));
 }
@@ -48,7 +45,7 @@ void CZoetrixDlg::SaveRecoveryCopy() {
 void CZoetrixDlg::MarkRecoverySaved() {
   if (!m_recovery) return;
   std::string text;
-  const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
+  const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
   m_recovery->MarkSaved(RecoveryCopy::Snapshot(*this, shown, text));
 }
 
@@ -60,7 +57,7 @@ void CZoetrixDlg::EndRecovery(bool userConfirmedExit) {
     m_recovery->Discard();
   } else if (m_bCreated == 1) {
     std::string text;
-    const int shown = ToGbk(ControlText(Control(kEditArea)), text) ? m_nEditShown : -1;
+    const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
     if (m_recovery->Differs(*this, shown, text))
       m_recovery->Write(RecoveryCopy::Snapshot(*this, shown, text));
   }
