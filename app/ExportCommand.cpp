@@ -133,8 +133,7 @@ int RunCommandLine(int argc, char** argv) {
   const bool projectWasThere = std::filesystem::exists(doc.m_strProjectPath, ec);
   TerminalPrompter prompter;
   const ExportEnd end = ExportAnimation(doc, args.options, folder, prompter);
-  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  doc.m_pCodeFile = nullptr;
+  doc.m_pCodeFile.reset();
   if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) {
     // Nothing half-made stays behind; the names were new to this run, so no
     // earlier file is touched.

@@ -64,7 +64,6 @@ void BM_AppendBlankFrame(benchmark::State& state) {
     for (int i = 0; i < kBatch; ++i) doc.AppendBlankFrame(picture);
     state.PauseTiming();
     doc.m_frames.Erase(static_cast<std::size_t>(n), kBatch);
-    doc.m_nFrames = n;
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * kBatch);
@@ -112,7 +111,6 @@ void BM_MemorySharedPicture(benchmark::State& state) {
   MeasureFrames(state, [](AnimationDocument& doc, int n) {
     const FrameText picture = MakeFrameText(Picture());
     for (int i = 0; i < n; ++i) doc.m_frames.Append(picture);
-    doc.m_nFrames = n;
   });
 }
 BENCHMARK(BM_MemorySharedPicture)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -143,11 +141,10 @@ void BM_RefreshFrameControls(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
   const int n = static_cast<int>(state.range(0));
   CZoetrixDlg& dlg = *g_window->dlg;
-  dlg.m_bCreated = 1;
-  dlg.m_nRate = 24;
-  dlg.m_frames.Clear();
-  dlg.m_nFrames = 0;
-  for (int i = 0; i < n; ++i) dlg.AppendBlankFrame({});
+  dlg.doc().m_bCreated = 1;
+  dlg.doc().m_nRate = 24;
+  dlg.doc().m_frames.Clear();
+  for (int i = 0; i < n; ++i) dlg.doc().AppendBlankFrame({});
   Pump(0);
 
   // The first refresh at this size, with nothing warmed up for it.
@@ -160,10 +157,9 @@ void BM_RefreshFrameControls(benchmark::State& state) {
   bool extra = false;
   for (auto _ : state) {
     if (extra) {
-      dlg.m_frames.Erase(static_cast<std::size_t>(n), 1);
-      dlg.m_nFrames = n;
+      dlg.doc().m_frames.Erase(static_cast<std::size_t>(n), 1);
     } else {
-      dlg.AppendBlankFrame({});
+      dlg.doc().AppendBlankFrame({});
     }
     extra = !extra;
     start = Clock::now();
@@ -171,12 +167,11 @@ void BM_RefreshFrameControls(benchmark::State& state) {
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
     Pump(0);
   }
-  if (dlg.m_strFrameTotal != std::to_string(dlg.m_nFrames) ||
-      dlg.m_comboEdit->count() != dlg.m_nFrames)
+  if (dlg.doc().m_strFrameTotal != std::to_string(dlg.doc().FrameCount()) ||
+      dlg.m_comboEdit->count() != dlg.doc().FrameCount())
     state.SkipWithError("the selectors do not show the frames");
-  dlg.m_frames.Clear();
-  dlg.m_nFrames = 0;
-  dlg.m_bCreated = 0;
+  dlg.doc().m_frames.Clear();
+  dlg.doc().m_bCreated = 0;
 }
 BENCHMARK(BM_RefreshFrameControls)
     ->Arg(1000)
@@ -230,7 +225,6 @@ std::string ProjectOf(long n) {
     doc->m_nAnimHigh = 25;
     doc->m_nRate = 24;
     for (long i = 0; i < n; ++i) doc->m_frames.Append(MakeFrameText(NumberedPicture(i)));
-    doc->m_nFrames = static_cast<int>(n);
     std::filesystem::remove(file);
     if (!WriteProjectFile(*doc, file).ok()) std::abort();
     madeFor = n;
@@ -248,7 +242,7 @@ void BM_WindowOpenProject(benchmark::State& state) {
     const auto start = Clock::now();
     dlg.OnOpenProject();
     state.SetIterationTime(Seconds(start));
-    if (dlg.m_nFrames != state.range(0)) state.SkipWithError("the project did not open");
+    if (dlg.doc().FrameCount() != state.range(0)) state.SkipWithError("the project did not open");
     Pump(0);
   }
   ui::SetOpenFileResponderForTesting({});
@@ -278,22 +272,17 @@ void BM_WindowPlainRead(benchmark::State& state) {
 
 // The window holding an animation of exactly n frames, copies of one picture.
 void SetFrames(CZoetrixDlg& dlg, long n) {
-  dlg.m_bCreated = 1;
-  dlg.m_nRate = 24;
-  if (static_cast<long>(dlg.m_frames.Size()) != dlg.m_nFrames) {
-    dlg.m_frames.Clear();
-    dlg.m_nFrames = 0;
-  }
-  if (dlg.m_nFrames > n) {
-    dlg.m_frames.Erase(static_cast<std::size_t>(n), static_cast<std::size_t>(dlg.m_nFrames - n));
-    dlg.m_nFrames = static_cast<int>(n);
+  dlg.doc().m_bCreated = 1;
+  dlg.doc().m_nRate = 24;
+  if (dlg.doc().FrameCount() > n) {
+    dlg.doc().m_frames.Erase(static_cast<std::size_t>(n),
+                             static_cast<std::size_t>(dlg.doc().FrameCount() - n));
   }
   const FrameText picture = MakeFrameText(Picture());
-  while (dlg.m_nFrames < n) {
-    dlg.m_frames.Append(picture);
-    ++dlg.m_nFrames;
+  while (dlg.doc().FrameCount() < n) {
+    dlg.doc().m_frames.Append(picture);
   }
-  dlg.m_strEditText = *picture;
+  dlg.doc().m_strEditText = *picture;
   dlg.UpdateData(false);
   dlg.RefreshFrameControls();
   Pump(0);
@@ -313,7 +302,7 @@ void BM_WindowDelayFrames(benchmark::State& state) {
     const auto start = Clock::now();
     dlg.OnAddDelayFrames();
     state.SetIterationTime(Seconds(start));
-    if (dlg.m_nFrames != state.range(0)) state.SkipWithError("the copies were not added");
+    if (dlg.doc().FrameCount() != state.range(0)) state.SkipWithError("the copies were not added");
     Pump(0);
   }
 }
@@ -337,7 +326,7 @@ void BM_WindowDeleteRange(benchmark::State& state) {
     const auto start = Clock::now();
     dlg.OnDeleteOptions();
     state.SetIterationTime(Seconds(start));
-    if (dlg.m_nFrames != n - 2400) state.SkipWithError("the frames were not deleted");
+    if (dlg.doc().FrameCount() != n - 2400) state.SkipWithError("the frames were not deleted");
     Pump(0);
   }
   g_onDialog = nullptr;
@@ -353,7 +342,8 @@ void BM_WindowDeleteLast(benchmark::State& state) {
     const auto start = Clock::now();
     dlg.OnDeleteLastFrame();
     state.SetIterationTime(Seconds(start));
-    if (dlg.m_nFrames != state.range(0) - 1) state.SkipWithError("the frame was not deleted");
+    if (dlg.doc().FrameCount() != state.range(0) - 1)
+      state.SkipWithError("the frame was not deleted");
     Pump(0);
   }
 }

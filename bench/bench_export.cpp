@@ -75,10 +75,7 @@ void SetPaths(AnimationDocument& doc, const Folder& f, const std::string& stamp)
   doc.m_strExePath = p.exe;
 }
 
-void CloseCode(AnimationDocument& doc) {
-  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  doc.m_pCodeFile = nullptr;
-}
+void CloseCode(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
 
 // One size: a document of n distinct frames, exported once to give the
 // files the reading cases use and the byte counts of the plain cases.
@@ -88,7 +85,6 @@ struct Fixture {
       doc.m_frames.Append(MakeFrameText(Picture(i)));
       frameBytes += doc.m_frames.Last().Text().size();
     }
-    doc.m_nFrames = static_cast<int>(n);
     doc.m_nRate = 24;
     doc.m_strAnimName = "bench";
     doc.m_nAnimWide = 80;
@@ -194,7 +190,7 @@ void BM_Open(benchmark::State& state) {
     ProjectReadResult read = ReadProjectFile(fx.doc.m_strProjectPath);
     if (!read.ok() || read.data.frameNum != state.range(0)) state.SkipWithError("open failed");
     ReplaceWithProject(*doc, std::move(read.data), paths, platform::LocalTime{});
-    benchmark::DoNotOptimize(doc->m_nFrames);
+    benchmark::DoNotOptimize(doc->FrameCount());
     state.PauseTiming();
     doc.reset();
     state.ResumeTiming();

@@ -52,7 +52,6 @@ AnimationDocument& Document(int n) {
     doc.reset();
     doc = std::make_unique<AnimationDocument>();
     for (int i = 0; i < n; ++i) doc->m_frames.Append(MakeFrameText(Picture(i)));
-    doc->m_nFrames = n;
     doc->m_nRate = 24;
     doc->m_nAnimWide = 80;
     doc->m_nAnimHigh = 25;

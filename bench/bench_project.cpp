@@ -65,7 +65,6 @@ struct Fixture {
     doc.m_nAnimHigh = 25;
     doc.m_nRate = 24;
     for (int i = 0; i < n; ++i) doc.m_frames.Append(MakeFrameText(Picture(i)));
-    doc.m_nFrames = n;
     if (!WriteProjectFile(doc, file).ok()) std::abort();
     std::FILE* f = std::fopen(file.c_str(), "rb");
     char buf[65536];

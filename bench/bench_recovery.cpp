@@ -36,7 +36,6 @@ AnimationDocument& Document() {
     d->m_nAnimHigh = 25;
     d->m_nRate = 24;
     for (int i = 0; i < kFrames; ++i) d->m_frames.Append(MakeFrameText(Picture(i)));
-    d->m_nFrames = kFrames;
     return d;
   }();
   return *doc;

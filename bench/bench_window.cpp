@@ -52,10 +52,9 @@ class TickRecorder : public QObject {
 void MakeAnimation(CZoetrixDlg& dlg, int rate, int n) {
   ui::ZDialog::SetControlText(dlg.Control(res::IDC_FRAME_RATE), QString::number(rate));
   dlg.RunCommand(res::IDC_CREATE, ui::Notify::Clicked);
-  dlg.m_frames.Clear();
-  dlg.m_nFrames = 0;
-  for (int i = 1; i <= n; ++i) dlg.AppendBlankFrame(Picture(i));
-  dlg.m_strEditText = Picture(0);
+  dlg.doc().m_frames.Clear();
+  for (int i = 1; i <= n; ++i) dlg.doc().AppendBlankFrame(Picture(i));
+  dlg.doc().m_strEditText = Picture(0);
   dlg.UpdateData(false);
   dlg.RefreshFrameControls();
   Pump(0);
@@ -81,7 +80,8 @@ void BM_PlaybackPace(benchmark::State& state) {
     while (dlg.HasTimer(CZoetrixDlg::kTimerPlayback))
       QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     dlg.removeEventFilter(&recorder);
-    if (static_cast<int>(recorder.ticks.size()) != kFrames || dlg.m_nPreviewFrame != kFrames) {
+    if (static_cast<int>(recorder.ticks.size()) != kFrames ||
+        dlg.doc().m_nPreviewFrame != kFrames) {
       state.SkipWithError("playback did not show every frame once");
       return;
     }
@@ -112,12 +112,12 @@ BENCHMARK(BM_PlaybackPace)->UseManualTime()->Iterations(2)->Unit(benchmark::kMil
 void BM_PlaybackTick(benchmark::State& state) {
   CZoetrixDlg& dlg = *g_window->dlg;
   MakeAnimation(dlg, 100, 1000);
-  dlg.m_bLoop = 1;
+  dlg.doc().m_bLoop = 1;
   dlg.UpdateData(false);
   dlg.RunCommand(res::IDC_PLAY_FROM_START, ui::Notify::Clicked);
   for (auto _ : state) dlg.OnPlaybackTick();
   dlg.RunCommand(res::IDC_PAUSE, ui::Notify::Clicked);
-  dlg.m_bLoop = 0;
+  dlg.doc().m_bLoop = 0;
   dlg.UpdateData(false);
   Pump(0);
 }
@@ -130,11 +130,10 @@ void BM_OpenFrameSelector(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   CZoetrixDlg& dlg = *g_window->dlg;
   dlg.show();
-  dlg.m_bCreated = 1;
-  dlg.m_nRate = 24;
-  dlg.m_frames.Clear();
-  dlg.m_nFrames = 0;
-  for (int i = 0; i < n; ++i) dlg.AppendBlankFrame({});
+  dlg.doc().m_bCreated = 1;
+  dlg.doc().m_nRate = 24;
+  dlg.doc().m_frames.Clear();
+  for (int i = 0; i < n; ++i) dlg.doc().AppendBlankFrame({});
   dlg.RefreshFrameControls();
   dlg.m_comboPreview->setCurrentIndex(n / 2);
   Pump(0);
@@ -150,8 +149,7 @@ void BM_OpenFrameSelector(benchmark::State& state) {
     dlg.m_comboPreview->hidePopup();
     Pump(0);
   }
-  dlg.m_frames.Clear();
-  dlg.m_nFrames = 0;
+  dlg.doc().m_frames.Clear();
   dlg.RefreshFrameControls();
 }
 BENCHMARK(BM_OpenFrameSelector)

@@ -9,15 +9,13 @@ FrameNode& AnimationDocument::EditedFrame(int editPosition) {
 void AnimationDocument::AppendBlankFrame(const std::string& editText, int editPosition) {
   EditedFrame(editPosition).pText = MakeFrameText(editText);
   m_frames.Append();
-  ++m_nFrames;
 }
 
 bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int count,
                                            int editPosition) {
-  if (count > kMaxFrames - m_nFrames) return false;
+  if (count > kMaxFrames - FrameCount()) return false;
   const FrameText text = MakeFrameText(editText);
   EditedFrame(editPosition).pText = text;
   for (int i = 0; i < count; ++i) m_frames.Append(text);
-  m_nFrames += count < 0 ? 0 : count;
   return true;
 }

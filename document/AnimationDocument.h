@@ -2,11 +2,11 @@
 // The animation being edited: the values the main window's fields show and
 // the document state no control shows. Strings are GBK bytes; frame texts
 // separate their lines with CR LF.
-#include <cstdio>
 #include <string>
 
 #include "document/FrameList.h"
 #include "platform/Clock.h"
+#include "platform/SafeFile.h"
 
 // Limits the fields accept when they are copied into the document.
 inline constexpr int kMinCanvas = 10;
@@ -48,7 +48,6 @@ struct AnimationDocument {
   // or opening; the start values are only there to be defined.
   int m_bCreated = 0;
   FrameList m_frames;
-  int m_nFrames = 0;
   int m_nRate = 0;
   int m_nBackColor = 0;
   int m_nCharColor = 7;
@@ -60,10 +59,14 @@ struct AnimationDocument {
   std::string m_strProjectPath;
   std::string m_strExePath;
   std::string m_strBuildPath;
-  std::FILE* m_pCodeFile = nullptr;
+  // The open code file; closed when replaced, released or at the end.
+  platform::UniqueFile m_pCodeFile;
   // The clock reading the files are named after; the code file's prologue
   // shows it too.
   platform::LocalTime m_createdAt;
+
+  // The number of frames: the frame list's own count, never kept beside it.
+  int FrameCount() const { return static_cast<int>(m_frames.Size()); }
 
   // The frame the edit area shows, for a selector position: that frame, or
   // the last frame (the head when there is none) when it names none.

@@ -41,8 +41,7 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
       std::filesystem::remove(candidate.code, ec);
       return CannotCreate(candidate.code);
     }
-    if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-    doc.m_pCodeFile = file;
+    doc.m_pCodeFile.reset(file);
     *paths = candidate;
     return {};
   }

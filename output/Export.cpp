@@ -44,15 +44,11 @@ bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body) {
     errno = error;
     return false;
   }
-  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  doc.m_pCodeFile = std::fopen(doc.m_strCodePath.c_str(), "rb+");
+  doc.m_pCodeFile.reset(std::fopen(doc.m_strCodePath.c_str(), "rb+"));
   return true;
 }
 
-void CloseCodeFile(AnimationDocument& doc) {
-  if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  doc.m_pCodeFile = nullptr;
-}
+void CloseCodeFile(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
 
 // Compiles the closed code file and puts the program into Animate/. The
 // compiler writes into a fresh folder of ours inside Code/, which nobody else

@@ -212,13 +212,13 @@ int FrameNumber(std::string_view name, int most) {
 class ProjectMerger {
  public:
   ProjectMerger(const AnimationDocument& doc, platform::AtomicFileWriter& out)
-      : m_doc(doc), m_out(out), m_frames(static_cast<std::size_t>(doc.m_nFrames) + 1, false) {
+      : m_doc(doc), m_out(out), m_frames(static_cast<std::size_t>(doc.FrameCount()) + 1, false) {
     m_properties[0] = PlainValue(doc.m_strAnimName);
     m_properties[1] = std::to_string(doc.m_nAnimWide);
     m_properties[2] = std::to_string(doc.m_nAnimHigh);
     m_properties[3] = PlainValue(doc.m_strColor);
     m_properties[4] = std::to_string(doc.m_nRate);
-    m_properties[5] = std::to_string(doc.m_nFrames);
+    m_properties[5] = std::to_string(doc.FrameCount());
   }
 
   void Line(std::string_view line) {
@@ -251,7 +251,7 @@ class ProjectMerger {
         m_propertyFound[i] = true;
         return PutKey(l.name, m_properties[i]);
       }
-    } else if (const int k = FrameNumber(l.name, m_doc.m_nFrames); k > 0 && !m_frames[k]) {
+    } else if (const int k = FrameNumber(l.name, m_doc.FrameCount()); k > 0 && !m_frames[k]) {
       m_frames[k] = true;
       return PutKey(l.name, FrameAt(k));
     }
@@ -266,7 +266,7 @@ class ProjectMerger {
       MissingKeys(Where::kProperties);
     }
     // A section is made for a key written into it: none without frames.
-    if (!m_seenPictures && m_doc.m_nFrames > 0) {
+    if (!m_seenPictures && m_doc.FrameCount() > 0) {
       Put(std::string("[") + kPicturesSection.data() + "]");
       MissingKeys(Where::kPictures);
     }
@@ -302,7 +302,7 @@ class ProjectMerger {
       return;
     }
     FrameKey key;
-    for (int k = 1; k <= m_doc.m_nFrames; ++k)
+    for (int k = 1; k <= m_doc.FrameCount(); ++k)
       if (!m_frames[static_cast<std::size_t>(k)]) PutKey(key(k), FrameAt(k));
   }
 
@@ -356,12 +356,7 @@ struct FdCloser {
 ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
   ProjectResult result;
   const std::string where = "无法保存工程文件：\n" + path.string() + "\n";
-  if (doc.m_nFrames < 0 || static_cast<std::size_t>(doc.m_nFrames) != doc.m_frames.Size()) {
-    result.error = where + "帧数（" + std::to_string(doc.m_nFrames) + "）与帧列表（" +
-                   std::to_string(doc.m_frames.Size()) + "帧）不一致。";
-    return result;
-  }
-  if (doc.m_nFrames > kMaxProjectFrames) {
+  if (doc.FrameCount() > kMaxProjectFrames) {
     result.error = where + "帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。";
     return result;
   }
@@ -516,7 +511,6 @@ void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const Anima
   doc.m_nAnimHigh = project.high;
   doc.m_strColor = std::move(project.color);
   doc.m_nRate = project.rate;
-  doc.m_nFrames = static_cast<int>(project.frames.size());
   doc.m_frames.Clear();
   for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
   doc.m_strProjectPath = paths.project;
@@ -534,11 +528,10 @@ ProjectResult AppendProject(AnimationDocument& doc, ProjectData project) {
     return result;
   }
   const int added = static_cast<int>(project.frames.size());
-  if (doc.m_nFrames > kMaxProjectFrames - added) {
+  if (doc.FrameCount() > kMaxProjectFrames - added) {
     result.error = Refusal("叠加后的帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。");
     return result;
   }
   for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
-  doc.m_nFrames += added;
   return result;
 }

@@ -74,13 +74,13 @@ struct ProjectReadResult {
 std::string UnescapeFrameText(std::string_view escaped);
 
 // Writes the project keys of doc to path: the six properties from
-// m_strAnimName, m_nAnimWide, m_nAnimHigh, m_strColor, m_nRate, m_nFrames,
-// and Frame1..FrameN from the first m_nFrames frames of the list, each
+// m_strAnimName, m_nAnimWide, m_nAnimHigh, m_strColor, m_nRate, the frame
+// count, and Frame1..FrameN from the frames of the list, each
 // escaped once. An existing file is read first and keeps every other line
 // (comments, other sections and keys, Frame keys past N); the new file
 // replaces it atomically, so a failed save leaves the old one as it was.
-// Refused without writing when m_nFrames disagrees with the frame list or
-// exceeds kMaxProjectFrames, or when an existing file cannot be read.
+// Refused without writing when the frames exceed kMaxProjectFrames, or when
+// an existing file cannot be read.
 ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path);
 
 // Reads the project at path. Refused (nothing read) when the file is missing
@@ -107,8 +107,7 @@ ProgramHeader MakeProjectProgramHeader(const ProjectData& project,
 void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const AnimationPaths& paths,
                         const platform::LocalTime& opened);
 
-// Opening in appending mode: the project's frames follow the last frame and
-// m_nFrames grows by their number; properties, paths and code file stay.
-// Refused, with nothing changed, without a created animation or when the
-// total would exceed kMaxProjectFrames.
+// Opening in appending mode: the project's frames follow the last frame; properties, paths and code
+// file stay. Refused, with nothing changed, without a created animation or when the total would
+// exceed kMaxProjectFrames.
 ProjectResult AppendProject(AnimationDocument& doc, ProjectData project);

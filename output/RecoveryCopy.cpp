@@ -166,7 +166,6 @@ void RecoveryCopy::WriteNow(const RecoverySnapshot& s) {
   doc.m_nAnimHigh = s.high;
   doc.m_nRate = s.rate;
   for (const FrameText& text : s.frames) doc.m_frames.Append(text);
-  doc.m_nFrames = static_cast<int>(s.frames.size());
   // A fresh file each time: the writer keeps the lines of a file it finds.
   std::error_code ec;
   fs::remove(m_temp, ec);

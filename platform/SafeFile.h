@@ -7,9 +7,17 @@
 // a symbolic link: a link or file planted under that name makes the creation
 // fail instead of sending our bytes to whatever the link points at.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace platform {
+
+// An open stdio stream that closes itself: whoever holds it never closes by
+// hand, so a stream is closed exactly once, on reset or at the end.
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Creates path as a new, empty file open for writing (O_CREAT | O_EXCL |
 // O_NOFOLLOW). Fails with EEXIST when anything is there, a dangling link

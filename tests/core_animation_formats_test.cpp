@@ -165,7 +165,6 @@ void Fill(AnimationDocument& doc, int wide, int high, int rate, const std::strin
   doc.m_strColor = color;
   doc.m_strAnimName = Gbk("小猫 <b>&\"");
   for (const auto& f : framesUtf8) doc.m_frames.Append(MakeFrameText(Gbk(f)));
-  doc.m_nFrames = static_cast<int>(framesUtf8.size());
 }
 
 std::vector<std::string> Rows(const formats::FrameCanvas& c) {

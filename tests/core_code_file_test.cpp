@@ -40,7 +40,7 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59_3.c");
   EXPECT_EQ(paths.project, tool.folder() + "Project/2024_2_29_23_59_59_3.ini");
   EXPECT_EQ(paths.exe, tool.folder() + "Animate/2024_2_29_23_59_59_3.exe");
-  ASSERT_NE(doc.m_pCodeFile, nullptr);
+  ASSERT_NE(doc.m_pCodeFile.get(), nullptr);
   EXPECT_EQ(ReadFile(paths.code), MakeProgramPrologue(header));
   EXPECT_EQ(ReadFile(tool.dir.path() / "Project" / "2024_2_29_23_59_59.ini"), "keep me");
   EXPECT_EQ(ReadFile(tool.dir.path() / "Code" / "2024_2_29_23_59_59_2.c"), "mine");
@@ -53,8 +53,8 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
     ASSERT_EQ(StartCodeFile(other, tool.folder(), header, &p), "");
     EXPECT_TRUE(names.insert(p.code).second) << p.code;
   }
-  for (AnimationDocument& d : others) std::fclose(d.m_pCodeFile);
-  std::fclose(doc.m_pCodeFile);
+  for (AnimationDocument& d : others) d.m_pCodeFile.reset();
+  doc.m_pCodeFile.reset();
 }
 
 TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
@@ -62,12 +62,11 @@ TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
   AnimationDocument doc;
   AnimationPaths first;
   ASSERT_EQ(StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "a", 80, 25, "07"}, &first), "");
-  std::FILE* open = doc.m_pCodeFile;
+  std::FILE* open = doc.m_pCodeFile.get();
   fs::remove_all(tool.dir.path() / "Code");
   AnimationPaths second;
   const std::string problem =
       StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "b", 80, 25, "07"}, &second);
   EXPECT_NE(problem.find("无法创建代码文件"), std::string::npos);
-  EXPECT_EQ(doc.m_pCodeFile, open);
-  std::fclose(open);
+  EXPECT_EQ(doc.m_pCodeFile.get(), open);
 }

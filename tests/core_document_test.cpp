@@ -216,13 +216,13 @@ TEST(AnimationDocument, AppendBlankFrameFillsLastFrameThenAddsAnEmptyOne) {
   ASSERT_TRUE(ChainConsistent(doc.m_frames));
   EXPECT_EQ(doc.m_frames.Head().Text(), "first");
   EXPECT_EQ(doc.m_frames.Size(), 1u);
-  EXPECT_EQ(doc.m_nFrames, 1);
+  EXPECT_EQ(doc.FrameCount(), 1);
   EXPECT_EQ(doc.m_frames.Last().Text(), "");
 
   doc.AppendBlankFrame("second\r\nline");
   doc.AppendBlankFrame("");
   ASSERT_TRUE(ChainConsistent(doc.m_frames));
-  EXPECT_EQ(doc.m_nFrames, 3);
+  EXPECT_EQ(doc.FrameCount(), 3);
   EXPECT_EQ(doc.m_frames.Size(), 3u);
   EXPECT_EQ(doc.m_frames.Head().Text(), "first");
   EXPECT_EQ(Texts(doc.m_frames), (std::vector<std::string>{"second\r\nline", "", ""}));

@@ -23,7 +23,6 @@ void Fill(AnimationDocument& doc, std::initializer_list<const char*> frames) {
   doc.m_nAnimHigh = 12;
   doc.m_nRate = 7;
   for (const char* text : frames) doc.m_frames.Append(MakeFrameText(text));
-  doc.m_nFrames = static_cast<int>(doc.m_frames.Size());
 }
 
 }  // namespace
@@ -64,7 +63,6 @@ TEST(RecoveryCopy, WritesAProjectWithTheTextBeingTypedAndNotesChanges) {
   EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
   doc.m_nRate = 7;
   doc.m_frames.Append();
-  ++doc.m_nFrames;
   EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
 
   // Saved (exported, say): the copy goes, and only a change brings it back.

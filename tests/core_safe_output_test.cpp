@@ -63,11 +63,8 @@ struct Tool {
     doc.m_nAnimHigh = 5;
     doc.m_strColor = "07";
     doc.m_frames.Append(MakeFrameText("x"));
-    doc.m_nFrames = 1;
   }
-  ~Tool() {
-    if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
-  }
+  ~Tool() { doc.m_pCodeFile.reset(); }
   void FakeCompiler(const std::string& body) const {
     const std::string path = dir.folder() + "tcc";
     WriteFile(path, "#!/bin/sh\n" + body);

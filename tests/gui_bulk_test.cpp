@@ -21,17 +21,17 @@ TEST(Bulk, KeyFrameStoresIntoTheShownFrameAndCopiesThePictureToTheEnd) {
   ASSERT_EQ(w.Text(res::IDC_EDIT_AREA), "f3");
   w.SetText(res::IDC_EDIT_AREA, "key");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_E, Qt::ControlModifier);
-  ASSERT_EQ(d.m_nFrames, 11);
-  EXPECT_EQ(d.m_frames.At(2)->Text(), "key");
-  EXPECT_EQ(d.m_frames.At(9)->Text(), "last");
-  EXPECT_EQ(d.m_frames.At(10)->Text(), "key");
+  ASSERT_EQ(d.doc().FrameCount(), 11);
+  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "key");
+  EXPECT_EQ(d.doc().m_frames.At(9)->Text(), "last");
+  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "key");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "key");  // the edit area goes on with the new last frame
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
   // Saving into one copy leaves the other alone.
   w.SetText(res::IDC_EDIT_AREA, "changed");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
-  EXPECT_EQ(d.m_frames.At(10)->Text(), "changed");
-  EXPECT_EQ(d.m_frames.At(2)->Text(), "key");
+  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "changed");
+  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "key");
 }
 
 TEST(Bulk, CountsFollowTheRateAndTheDelay) {
@@ -54,14 +54,14 @@ TEST(Bulk, CountsFollowTheRateAndTheDelay) {
     hooks.messages.clear();
     w.SetText(res::IDC_EDIT_AREA, "hold");
     w.Key(res::IDC_EDIT_AREA, c.key, Qt::KeyboardModifiers(c.mods));
-    EXPECT_EQ(w.dlg().m_nFrames, 1 + c.added) << c.rate << "/" << c.key << "/" << c.delay;
+    EXPECT_EQ(w.dlg().doc().FrameCount(), 1 + c.added) << c.rate << "/" << c.key << "/" << c.delay;
     EXPECT_TRUE(hooks.messages.isEmpty());
     EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), QString::number(1 + c.added));
     if (c.key == Qt::Key_D) {
       EXPECT_EQ(w.Text(res::IDC_STATUS), QString::fromUtf8("创建完成。"));
     }
     if (c.added) {
-      EXPECT_EQ(w.dlg().m_frames.Last().Text(), "hold");
+      EXPECT_EQ(w.dlg().doc().m_frames.Last().Text(), "hold");
     }
   }
 }
@@ -81,15 +81,14 @@ TEST(Bulk, EveryCommandNeedsAnAnimationAndTheLimitHolds) {
   w.SetText(res::IDC_FRAME_RATE, "100");
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
-  d.m_frames.Clear();
-  for (int i = 0; i < kMaxFrames - 50; ++i) d.m_frames.Append();
-  d.m_nFrames = kMaxFrames - 50;
+  d.doc().m_frames.Clear();
+  for (int i = 0; i < kMaxFrames - 50; ++i) d.doc().m_frames.Append();
   hooks.messages.clear();
   w.SetText(res::IDC_DELAY, "1");
   w.Click(res::IDC_ADD_DELAY);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].contains("1000000"));
-  EXPECT_EQ(d.m_nFrames, kMaxFrames - 50);
+  EXPECT_EQ(d.doc().FrameCount(), kMaxFrames - 50);
 }
 
 TEST(Bulk, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
@@ -97,13 +96,12 @@ TEST(Bulk, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.MakeDrawnFrames(3);
-  d.m_frames.Clear();
-  d.m_nFrames = 0;
+  d.doc().m_frames.Clear();
   w.SetText(res::IDC_EDIT_AREA, "again");
   w.Click(res::IDC_ADD_KEY_FRAME);
-  ASSERT_EQ(d.m_nFrames, 1);
-  EXPECT_EQ(d.m_frames.Head().Text(), "again");
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "again");
-  EXPECT_EQ(d.m_frames.At(0)->pPrev, &d.m_frames.Head());
-  EXPECT_EQ(d.m_frames.At(0)->pNext, nullptr);
+  ASSERT_EQ(d.doc().FrameCount(), 1);
+  EXPECT_EQ(d.doc().m_frames.Head().Text(), "again");
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "again");
+  EXPECT_EQ(d.doc().m_frames.At(0)->pPrev, &d.doc().m_frames.Head());
+  EXPECT_EQ(d.doc().m_frames.At(0)->pNext, nullptr);
 }

@@ -64,7 +64,7 @@ TEST(Create, TheLimitsOfWidthHeightAndRate) {
     w.Click(res::IDC_CREATE);
     EXPECT_EQ(hooks.messages, c.messages) << c.id << "=" << c.value;
     const bool created = c.messages.last() == kCreated;
-    EXPECT_EQ(w.dlg().m_bCreated, created ? 1 : 0);
+    EXPECT_EQ(w.dlg().doc().m_bCreated, created ? 1 : 0);
     EXPECT_EQ(FilesIn(w.folder().path() / "Code"), created ? 1 : 0);
   }
 }
@@ -76,12 +76,12 @@ TEST(Create, DefaultsGiveOneBlankFrameAndTheClassicProperties) {
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kCreated});
-  EXPECT_EQ(d.m_strColor, "07");
-  EXPECT_EQ(d.m_nAnimWide, 80);
-  EXPECT_EQ(d.m_nAnimHigh, 25);
-  EXPECT_EQ(d.m_nRate, 24);
-  EXPECT_EQ(d.m_strAnimName, Gbk("无题"));
-  EXPECT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(d.doc().m_strColor, "07");
+  EXPECT_EQ(d.doc().m_nAnimWide, 80);
+  EXPECT_EQ(d.doc().m_nAnimHigh, 25);
+  EXPECT_EQ(d.doc().m_nRate, 24);
+  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.041667");
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
   EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第1帧"));
@@ -94,16 +94,16 @@ TEST(Create, FilesAreNamedFromOneClockReadingAndTheCodeFileHoldsThePrologue) {
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   const std::string f = w.folder().folder();
-  EXPECT_EQ(d.m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
-  EXPECT_EQ(d.m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
-  EXPECT_EQ(d.m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
-  EXPECT_EQ(d.m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
+  EXPECT_EQ(d.doc().m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
+  EXPECT_EQ(d.doc().m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.doc().m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.doc().m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
             QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
                 QString::fromStdString(f + "Code/2019_7_5_9_3_7.c"));
-  ASSERT_NE(d.m_pCodeFile, nullptr);
-  std::fflush(d.m_pCodeFile);
-  const std::string code = testsupport::ReadFile(d.m_strCodePath);
+  ASSERT_NE(d.doc().m_pCodeFile.get(), nullptr);
+  std::fflush(d.doc().m_pCodeFile.get());
+  const std::string code = testsupport::ReadFile(d.doc().m_strCodePath);
   EXPECT_EQ(code, MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
   EXPECT_NE(code.find("2019.7.5 9:3:7"), std::string::npos);
   // Only the code file exists so far.
@@ -117,9 +117,9 @@ TEST(Create, ColoursOfTheListsMakeTheColourCode) {
   w.dlg().m_comboBackColor->setCurrentIndex(9);   // 淡蓝色
   w.dlg().m_comboCharColor->setCurrentIndex(15);  // 亮白色
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().m_strColor, "9F");
-  EXPECT_EQ(w.dlg().m_nBackColor, 9);
-  EXPECT_EQ(w.dlg().m_nCharColor, 15);
+  EXPECT_EQ(w.dlg().doc().m_strColor, "9F");
+  EXPECT_EQ(w.dlg().doc().m_nBackColor, 9);
+  EXPECT_EQ(w.dlg().doc().m_nCharColor, 15);
 }
 
 // A list without a selection is reported after the code file is open and
@@ -138,8 +138,8 @@ TEST(Create, AColourWithoutASelectionIsReportedOnceTheCodeFileIsOpen) {
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(seen, (QStringList{QString::fromUtf8("动画颜色信息导入错误！|1|1"),
                                QString::fromUtf8("创建完毕|1|1")}));
-  EXPECT_EQ(d.m_strColor, "7");
-  EXPECT_EQ(d.m_bCreated, 1);
+  EXPECT_EQ(d.doc().m_strColor, "7");
+  EXPECT_EQ(d.doc().m_bCreated, 1);
 }
 
 TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
@@ -152,7 +152,7 @@ TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
     w.SetText(res::IDC_EDIT_AREA, QString("frame %1").arg(i + 1));
     w.Click(res::IDC_APPEND_BLANK);
   }
-  ASSERT_EQ(d.m_nFrames, 12);
+  ASSERT_EQ(d.doc().FrameCount(), 12);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.500000");
 
   hooks.messages.clear();
@@ -162,11 +162,11 @@ TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
   w.SetText(res::IDC_NAME, "second");
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(hooks.messages, QStringList{kCreated});  // no question without the box
-  EXPECT_EQ(d.m_nFrames, 12);
-  EXPECT_EQ(d.m_nRate, 10);
-  EXPECT_EQ(d.m_frames.At(10)->Text(), "frame 11");
+  EXPECT_EQ(d.doc().FrameCount(), 12);
+  EXPECT_EQ(d.doc().m_nRate, 10);
+  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "frame 11");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.500000");
-  EXPECT_EQ(d.m_strAnimName, "second");
+  EXPECT_EQ(d.doc().m_strAnimName, "second");
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "1.300000");
 }
@@ -191,8 +191,8 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
   EXPECT_EQ(FilesIn(w.folder().path() / "Code"), 1);
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), status);
-  EXPECT_EQ(d.m_nFrames, 2);
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "kept");
+  EXPECT_EQ(d.doc().FrameCount(), 2);
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "kept");
 }
 
 TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
@@ -200,7 +200,7 @@ TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
   MainWindow w(hooks);
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("开场"));
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().m_frames.Head().Text(), Gbk("开场"));
+  EXPECT_EQ(w.dlg().doc().m_frames.Head().Text(), Gbk("开场"));
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::fromUtf8("开场"));
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
@@ -213,8 +213,8 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   w.Click(res::IDC_CREATE);
   w.SetText(res::IDC_EDIT_AREA, "one");
   w.Click(res::IDC_APPEND_BLANK);
-  std::FILE* before = d.m_pCodeFile;
-  const std::string codePath = d.m_strCodePath;
+  std::FILE* before = d.doc().m_pCodeFile.get();
+  const std::string codePath = d.doc().m_strCodePath;
   std::fflush(before);
   const std::string codeBefore = testsupport::ReadFile(codePath);
 
@@ -224,10 +224,10 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   w.Click(res::IDC_CREATE);
   ASSERT_EQ(hooks.messages.size(), 2);  // the overwrite question, then the problem
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
-  EXPECT_EQ(d.m_pCodeFile, before);
-  EXPECT_EQ(d.m_strCodePath, codePath);
-  EXPECT_EQ(d.m_nFrames, 2);
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "one");
+  EXPECT_EQ(d.doc().m_pCodeFile.get(), before);
+  EXPECT_EQ(d.doc().m_strCodePath, codePath);
+  EXPECT_EQ(d.doc().FrameCount(), 2);
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "one");
   fs::rename(w.folder().path() / "Code.away", w.folder().path() / "Code");
   EXPECT_EQ(testsupport::ReadFile(codePath), codeBefore);
 }
@@ -238,18 +238,18 @@ TEST(Create, ASecondCreationClosesTheFirstCodeFileLeavingItsContent) {
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
   w.Click(res::IDC_CREATE);
-  const std::string first = d.m_strCodePath;
+  const std::string first = d.doc().m_strCodePath;
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
   w.Click(res::IDC_CREATE);
-  EXPECT_NE(d.m_strCodePath, first);
+  EXPECT_NE(d.doc().m_strCodePath, first);
   EXPECT_EQ(testsupport::ReadFile(first),
             MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
   // Twice in the same second: the second gets a name of its own, so
   // nothing of the first is overwritten.
-  const std::string second = d.m_strCodePath;
+  const std::string second = d.doc().m_strCodePath;
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(d.m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
-  EXPECT_EQ(d.m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
+  EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
+  EXPECT_EQ(d.doc().m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
   EXPECT_EQ(testsupport::ReadFile(second),
             MakeProgramPrologue(ProgramHeader{platform::LocalTime{2019, 7, 5, 9, 3, 8}, Gbk("无题"),
                                               80, 25, "07"}));

@@ -19,7 +19,7 @@ const QString kBadRange = QString::fromUtf8(
 
 std::string Texts(CZoetrixDlg& d) {
   std::string all;
-  for (int i = 0; i < d.m_nFrames; ++i) all += d.m_frames.At(i)->Text() + " ";
+  for (int i = 0; i < d.doc().FrameCount(); ++i) all += d.doc().m_frames.At(i)->Text() + " ";
   return all;
 }
 
@@ -44,18 +44,18 @@ TEST(Delete, CtrlDelRemovesTheLastFrameButNeverTheOnlyOne) {
   hooks.messages.clear();
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确实要删除最后一帧？操作不可更改。")});
-  EXPECT_EQ(w.dlg().m_nFrames, 1);
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 1);
   // The edit area now holds the frame that is last, so drawing on keeps it.
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "1");
   hooks.messages.clear();
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已经没有可以删除的帧了。")});
-  EXPECT_EQ(w.dlg().m_nFrames, 1);
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 1);
   w.SetText(res::IDC_EDIT_AREA, "2");
   w.Click(res::IDC_APPEND_BLANK);
   hooks.answer = ui::IDCANCEL;
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
-  EXPECT_EQ(w.dlg().m_nFrames, 2);
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
 }
 
 TEST(Delete, FromTheEndARangeOrOneFrame) {
@@ -84,7 +84,7 @@ TEST(Delete, FromTheEndARangeOrOneFrame) {
     w.Click(res::IDC_DELETE_OPTIONS);
     EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确定删除？")}) << c.left;
     EXPECT_EQ(Texts(w.dlg()), c.left);
-    EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), QString::number(w.dlg().m_nFrames));
+    EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), QString::number(w.dlg().doc().FrameCount()));
   }
 }
 
@@ -129,7 +129,7 @@ TEST(Delete, BadValuesKeepTheDialogOpenAndDeleteNothing) {
     w.Click(res::IDC_DELETE_OPTIONS);
     EXPECT_EQ(hooks.messages, QStringList{c.message});
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(w.dlg().m_nFrames, 10);
+    EXPECT_EQ(w.dlg().doc().FrameCount(), 10);
   }
 }
 
@@ -146,7 +146,7 @@ TEST(Delete, EnterInTheOptionsLeadsToTheModeErrorAndDeletesNothing) {
   w.Click(res::IDC_DELETE_OPTIONS);
   EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8("确定删除？"),
                                          QString::fromUtf8("意外的错误：传入的模式有误！")}));
-  EXPECT_EQ(w.dlg().m_nFrames, 4);
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 4);
 }
 
 TEST(Delete, AfterARangeToTheEndCtrlDelShortensOneAtATime) {
@@ -159,7 +159,7 @@ TEST(Delete, AfterARangeToTheEndCtrlDelShortensOneAtATime) {
   ASSERT_EQ(Texts(w.dlg()), "1 2 6 ");
   for (int left = 2; left >= 1; --left) {
     w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(w.dlg().m_nFrames, left);
+    EXPECT_EQ(w.dlg().doc().FrameCount(), left);
   }
   EXPECT_EQ(Texts(w.dlg()), "1 ");
 }
@@ -175,7 +175,7 @@ TEST(Delete, AFieldOutOfRangeIsReportedOncePerCopy) {
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   const QString range = QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。");
   EXPECT_EQ(hooks.messages.count(range), 1);
-  EXPECT_EQ(w.dlg().m_nFrames, 4);
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 4);
   // The edit area holds the new last frame although the copy stopped before it.
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "4");
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");

@@ -20,7 +20,7 @@ TEST(AppendBlankFrame, RefusedWithoutAnAnimation) {
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")});
   EXPECT_EQ(hooks.messageTypes, QList<int>{ui::MB_OK});
-  EXPECT_EQ(w.dlg().m_nFrames, 0);
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 0);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "x");
 }
 
@@ -31,8 +31,8 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   w.PretendCreated(24);
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("第一帧\n  /\\_/\\"));
   w.Click(res::IDC_APPEND_BLANK);  // the first node becomes frame 1 after the head takes the text
-  EXPECT_EQ(d.m_frames.Head().Text(), Gbk("第一帧\r\n  /\\_/\\"));
-  EXPECT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(d.doc().m_frames.Head().Text(), Gbk("第一帧\r\n  /\\_/\\"));
+  EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.041667");
@@ -48,9 +48,9 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
 
   w.SetText(res::IDC_EDIT_AREA, "two");
   w.Click(res::IDC_APPEND_BLANK);
-  EXPECT_EQ(d.m_nFrames, 2);
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "two");
-  EXPECT_EQ(d.m_frames.At(1)->Text(), "");
+  EXPECT_EQ(d.doc().FrameCount(), 2);
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "two");
+  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "");
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
   EXPECT_EQ(d.m_comboPreview->currentIndex(), 0);
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "two");
@@ -66,7 +66,7 @@ TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated(1);
   for (int i = 0; i < 10; ++i) w.Click(res::IDC_APPEND_BLANK);
-  ASSERT_EQ(d.m_nFrames, 10);
+  ASSERT_EQ(d.doc().FrameCount(), 10);
   w.SetText(res::IDC_EDIT_AREA, "last");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   w.Click(res::IDC_PLAY_FROM_START);  // play from the start: the edit area goes to frame 1
@@ -74,14 +74,14 @@ TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   ASSERT_EQ(d.m_comboEdit->currentIndex(), 0);
   w.SetText(res::IDC_EDIT_AREA, "first");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "first");
-  EXPECT_EQ(d.m_frames.At(9)->Text(), "last");
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(d.doc().m_frames.At(9)->Text(), "last");
   d.m_comboEdit->setCurrentIndex(2);
   w.SetText(res::IDC_EDIT_AREA, "new");
   w.Click(res::IDC_APPEND_BLANK);
-  EXPECT_EQ(d.m_nFrames, 12);
-  EXPECT_EQ(d.m_frames.At(2)->Text(), "new");
-  EXPECT_EQ(d.m_frames.At(10)->Text(), "");
+  EXPECT_EQ(d.doc().FrameCount(), 12);
+  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "new");
+  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");  // the new blank frame is shown, as before
   EXPECT_EQ(d.m_comboEdit->count(), 12);
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 11);
@@ -97,15 +97,15 @@ TEST(AppendBlankFrame, OutOfRangeHeightStopsTheExchangeBeforeTheEditArea) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated();
-  d.m_strEditText = "before";
+  d.doc().m_strEditText = "before";
   w.SetText(res::IDC_HIGH, "150");
   w.SetText(res::IDC_EDIT_AREA, "typed");
   w.Click(res::IDC_APPEND_BLANK);
   ASSERT_FALSE(hooks.messages.isEmpty());
   EXPECT_EQ(hooks.messages[0], QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"));
-  EXPECT_EQ(d.m_nHigh, 150);
-  EXPECT_EQ(d.m_frames.Head().Text(), "before");  // the exchange never reached the edit area
-  EXPECT_EQ(d.m_nFrames, 1);
+  EXPECT_EQ(d.doc().m_nHigh, 150);
+  EXPECT_EQ(d.doc().m_frames.Head().Text(), "before");  // the exchange never reached the edit area
+  EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
 
@@ -119,10 +119,10 @@ TEST(DataExchange, ANonIntegerKeepsThisAndEveryLaterMember) {
   w.SetText(res::IDC_NAME, "name");
   d.UpdateData(true);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请输入一个整数。")});
-  EXPECT_EQ(d.m_nHigh, 30);
-  EXPECT_EQ(d.m_nWide, 80);
-  EXPECT_EQ(d.m_nFrameRate, 24);
-  EXPECT_EQ(d.m_strName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_nHigh, 30);
+  EXPECT_EQ(d.doc().m_nWide, 80);
+  EXPECT_EQ(d.doc().m_nFrameRate, 24);
+  EXPECT_EQ(d.doc().m_strName, Gbk("无题"));
   EXPECT_EQ(d.focusWidget(), d.Control(res::IDC_WIDE));
 }
 
@@ -162,14 +162,14 @@ TEST(DataExchange, TextGbkCannotHoldIsRefusedOnceAndStaysAsTyped) {
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated();
-  d.m_strEditText = "kept";
+  d.doc().m_strEditText = "kept";
   const QString typed = QString::fromUtf8("smile 😀 here");
   w.SetText(res::IDC_EDIT_AREA, typed);
   w.Click(res::IDC_APPEND_BLANK);
   ASSERT_EQ(hooks.messages.size(), 1);  // the refresh copies the fields again: asked once
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("😀")));
   EXPECT_EQ(d.focusWidget(), d.Control(res::IDC_EDIT_AREA));
-  EXPECT_EQ(d.m_frames.Head().Text(), "kept");
+  EXPECT_EQ(d.doc().m_frames.Head().Text(), "kept");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), typed);  // nothing typed is lost
   // The next command asks again.
   w.Click(res::IDC_SAVE_FRAME);
@@ -188,11 +188,11 @@ TEST(DataExchange, ABadNameLeavesThePictureTypedAfterItAlone) {
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "a picture");
   EXPECT_EQ(w.Text(res::IDC_NAME), QString::fromUtf8("猫😺"));
-  EXPECT_EQ(w.dlg().m_nHigh, 30);  // fields before the bad one were taken
+  EXPECT_EQ(w.dlg().doc().m_nHigh, 30);  // fields before the bad one were taken
   w.SetText(res::IDC_NAME, QString::fromUtf8("猫"));
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages.size(), 1);
-  EXPECT_EQ(w.dlg().m_frames.Head().Text(), "a picture");
+  EXPECT_EQ(w.dlg().doc().m_frames.Head().Text(), "a picture");
 }
 
 TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {
@@ -214,7 +214,7 @@ TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {
     if (c.settings) w.WriteSettings(c.settings);
     w.SetText(res::IDC_EDIT_AREA, "one");
     w.Click(res::IDC_APPEND_BLANK);
-    d.m_strPreviewText = "earlier";
+    d.doc().m_strPreviewText = "earlier";
     ui::ZDialog::SetControlText(d.Control(res::IDC_PREVIEW_AREA), "earlier");
     w.SetText(res::IDC_EDIT_AREA, "two");
     w.Click(res::IDC_APPEND_BLANK);
@@ -253,8 +253,7 @@ TEST(Refresh, ManyFramesFillTheSelectorsAtOnce) {
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated(24);
   const FrameText picture = MakeFrameText(std::string(80, '#'));
-  for (int i = 0; i < 70000; ++i) d.m_frames.Append(picture);
-  d.m_nFrames = 70000;
+  for (int i = 0; i < 70000; ++i) d.doc().m_frames.Append(picture);
   d.RefreshFrameControls();
   EXPECT_EQ(d.m_comboEdit->count(), 70000);
   EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第70000帧"));
@@ -276,7 +275,7 @@ TEST(DataExchange, ARefusedNameLeavesTheTotalsAndPreviewFollowingTheFrames) {
   hooks.messages.clear();
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(hooks.messages.size(), 1);
-  EXPECT_EQ(d.m_nFrames, 4);
+  EXPECT_EQ(d.doc().FrameCount(), 4);
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "4.000000");
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "3");
@@ -295,26 +294,26 @@ TEST(DataExchange, UnchangedBoxesAreReadFromMemoryChangedOnesAfresh) {
   auto* cache = d.TextCacheOf(d.Control(res::IDC_EDIT_AREA));
   ASSERT_NE(cache, nullptr);
   EXPECT_EQ(d.TextCacheOf(d.Control(res::IDC_NAME)), nullptr);  // single-line fields are cheap
-  d.m_strEditText = Gbk("第一行\r\n第二行");
+  d.doc().m_strEditText = Gbk("第一行\r\n第二行");
   d.UpdateData(false);
   EXPECT_TRUE(cache->valid);
-  d.m_strEditText.clear();
+  d.doc().m_strEditText.clear();
   d.UpdateData(true);
-  EXPECT_EQ(d.m_strEditText, Gbk("第一行\r\n第二行"));
+  EXPECT_EQ(d.doc().m_strEditText, Gbk("第一行\r\n第二行"));
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("新\n"));
   EXPECT_FALSE(cache->valid);
   d.UpdateData(true);
-  EXPECT_EQ(d.m_strEditText, Gbk("新\r\n"));
+  EXPECT_EQ(d.doc().m_strEditText, Gbk("新\r\n"));
   // Lone line feeds come back as CR LF, as the box gives them.
-  d.m_strEditText = "a\nb";
+  d.doc().m_strEditText = "a\nb";
   d.UpdateData(false);
   EXPECT_FALSE(cache->valid);
   d.UpdateData(true);
-  EXPECT_EQ(d.m_strEditText, "a\r\nb");
+  EXPECT_EQ(d.doc().m_strEditText, "a\r\nb");
   // Typing into the box is seen.
   d.UpdateData(false);
   w.Key(res::IDC_EDIT_AREA, Qt::Key_X);
   d.UpdateData(true);
-  EXPECT_NE(d.m_strEditText, "a\r\nb");
+  EXPECT_NE(d.doc().m_strEditText, "a\r\nb");
   EXPECT_TRUE(hooks.messages.isEmpty());
 }

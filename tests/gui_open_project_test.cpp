@@ -48,22 +48,22 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
   w.Click(res::IDC_OPEN_PROJECT);
   const CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kImported});
-  ASSERT_EQ(d.m_nFrames, 4);
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "a\r\nb");
-  EXPECT_EQ(d.m_frames.At(1)->Text(), "\"q\" 's' \\");
-  EXPECT_EQ(d.m_frames.At(2)->Text(), kProjectReadError);
-  EXPECT_EQ(d.m_frames.At(3)->Text(), kProjectReadError);
-  EXPECT_EQ(d.m_strAnimName, Gbk("小猫"));
-  EXPECT_EQ(d.m_nAnimWide, 40);
-  EXPECT_EQ(d.m_nAnimHigh, 12);
-  EXPECT_EQ(d.m_strColor, "1E");
-  EXPECT_EQ(d.m_nRate, 12);
-  EXPECT_EQ(d.m_bCreated, 1);
-  EXPECT_EQ(d.m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
+  ASSERT_EQ(d.doc().FrameCount(), 4);
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "a\r\nb");
+  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "\"q\" 's' \\");
+  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), kProjectReadError);
+  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), kProjectReadError);
+  EXPECT_EQ(d.doc().m_strAnimName, Gbk("小猫"));
+  EXPECT_EQ(d.doc().m_nAnimWide, 40);
+  EXPECT_EQ(d.doc().m_nAnimHigh, 12);
+  EXPECT_EQ(d.doc().m_strColor, "1E");
+  EXPECT_EQ(d.doc().m_nRate, 12);
+  EXPECT_EQ(d.doc().m_bCreated, 1);
+  EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
-                                                 QString::fromStdString(d.m_strCodePath));
-  EXPECT_NE(d.m_pCodeFile, nullptr);
-  EXPECT_EQ(ReadFile(d.m_strCodePath),
+                                                 QString::fromStdString(d.doc().m_strCodePath));
+  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_strCodePath),
             MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7}, Gbk("小猫"),
                                               40, 12, "1E"}));
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
@@ -80,10 +80,10 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   MainWindow w(hooks);
   w.CreateWithFrames({"1", "2", "3", "4"});
   CZoetrixDlg& d = w.dlg();
-  ASSERT_EQ(d.m_nFrames, 5);
+  ASSERT_EQ(d.doc().FrameCount(), 5);
   w.SetText(res::IDC_EDIT_AREA, "five, typed but not saved");
-  const std::string codePath = d.m_strCodePath;
-  std::FILE* code = d.m_pCodeFile;
+  const std::string codePath = d.doc().m_strCodePath;
+  std::FILE* code = d.doc().m_pCodeFile.get();
   const fs::path file = w.folder().path() / "three.ini";
   WriteFile(file, Project(3, {"x\\ny", "\\\\n", "z"}, "\n"));  // an LF-only file
   d.ControlAs<QAbstractButton>(res::IDC_APPEND)->setChecked(true);
@@ -91,16 +91,16 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   hooks.messages.clear();
   w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_EQ(hooks.messages, QStringList{kImported});
-  ASSERT_EQ(d.m_nFrames, 8);
-  EXPECT_EQ(d.m_frames.At(3)->Text(), "4");
-  EXPECT_EQ(d.m_frames.At(4)->Text(), "five, typed but not saved");
-  EXPECT_EQ(d.m_frames.At(5)->Text(), "x\r\ny");
-  EXPECT_EQ(d.m_frames.At(6)->Text(), "\\n");  // a backslash and n come back as they were
-  EXPECT_EQ(d.m_frames.At(7)->Text(), "z");
-  EXPECT_EQ(d.m_strAnimName, Gbk("无题"));
-  EXPECT_EQ(d.m_nRate, 24);
-  EXPECT_EQ(d.m_strCodePath, codePath);
-  EXPECT_EQ(d.m_pCodeFile, code);
+  ASSERT_EQ(d.doc().FrameCount(), 8);
+  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), "4");
+  EXPECT_EQ(d.doc().m_frames.At(4)->Text(), "five, typed but not saved");
+  EXPECT_EQ(d.doc().m_frames.At(5)->Text(), "x\r\ny");
+  EXPECT_EQ(d.doc().m_frames.At(6)->Text(), "\\n");  // a backslash and n come back as they were
+  EXPECT_EQ(d.doc().m_frames.At(7)->Text(), "z");
+  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_nRate, 24);
+  EXPECT_EQ(d.doc().m_strCodePath, codePath);
+  EXPECT_EQ(d.doc().m_pCodeFile.get(), code);
   EXPECT_EQ(d.m_comboEdit->count(), 8);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "z");  // the new last frame is the one being edited
 }
@@ -120,7 +120,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     MainWindow w(hooks);
     w.CreateWithFrames({"kept"});
     CZoetrixDlg& d = w.dlg();
-    const std::string codePath = d.m_strCodePath;
+    const std::string codePath = d.doc().m_strCodePath;
     const fs::path file = w.folder().path() / "bad.ini";
     WriteFile(file, c.content);
     w.AnswerOpenFile(file.string());
@@ -128,9 +128,9 @@ TEST(OpenProject, RefusalsChangeNothing) {
     w.Click(res::IDC_OPEN_PROJECT);
     ASSERT_EQ(hooks.messages.size(), 2) << c.what;  // the question, then the refusal
     EXPECT_NE(hooks.messages[1], kImported) << c.what;
-    EXPECT_EQ(d.m_nFrames, 2) << c.what;
-    EXPECT_EQ(d.m_frames.At(0)->Text(), "kept") << c.what;
-    EXPECT_EQ(d.m_strCodePath, codePath) << c.what;
+    EXPECT_EQ(d.doc().FrameCount(), 2) << c.what;
+    EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "kept") << c.what;
+    EXPECT_EQ(d.doc().m_strCodePath, codePath) << c.what;
   }
 }
 
@@ -157,7 +157,7 @@ TEST(OpenProject, CancelAndMissingPieces) {
   w.Click(res::IDC_OPEN_PROJECT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("你确定要打开一个动画工程吗？")));
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "mine");
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "mine");
   // No Code/ folder: told, nothing replaced.
   hooks.answer = ui::IDOK;
   hooks.messages.clear();
@@ -167,8 +167,8 @@ TEST(OpenProject, CancelAndMissingPieces) {
   platform::SetClockForTesting(std::nullopt);
   ASSERT_EQ(hooks.messages.size(), 2);
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
-  EXPECT_EQ(d.m_frames.At(0)->Text(), "mine");
-  EXPECT_EQ(d.m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "mine");
+  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
 }
 
 TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
@@ -181,6 +181,6 @@ TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
     ASSERT_EQ(hooks.messages, QStringList{kImported}) << golden;
     w.dlg().ControlAs<QAbstractButton>(res::IDC_SAVE_PROJECT)->setChecked(true);
     w.Click(res::IDC_EXPORT);
-    EXPECT_EQ(ReadFile(w.dlg().m_strProjectPath), ReadFile(file)) << golden;
+    EXPECT_EQ(ReadFile(w.dlg().doc().m_strProjectPath), ReadFile(file)) << golden;
   }
 }

@@ -214,7 +214,7 @@ TEST(Playback, TheBarKeepsItsPlaceWhenFramesGoAndIsNeverBusy) {
     w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(d.m_progress->maximum(), 2);
   EXPECT_EQ(d.m_progress->value(), 2);  // inside the range, not emptied
-  while (d.m_nFrames > 1) w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
+  while (d.doc().FrameCount() > 1) w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(d.m_progress->minimum(), 0);
   EXPECT_EQ(d.m_progress->maximum(), 1);
   EXPECT_EQ(d.m_progress->value(), 0);

@@ -58,7 +58,7 @@ TEST(Recovery, KeptWhileChangedWithTheTypingGoneAfterExportAndExit) {
   // Exporting a project: nothing is left to recover.
   w.Click(res::IDC_SAVE_PROJECT);  // "保存工程"
   w.Click(res::IDC_EXPORT);
-  ASSERT_TRUE(fs::exists(d.m_strProjectPath));
+  ASSERT_TRUE(fs::exists(d.doc().m_strProjectPath));
   EXPECT_FALSE(fs::exists(copy));
   Save(d);
   EXPECT_FALSE(fs::exists(copy));
@@ -81,16 +81,16 @@ TEST(Recovery, ACrashedRunsCopyIsOfferedAndOpened) {
   EXPECT_TRUE(hooks.messages[0].contains("crashed"));
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
   EXPECT_EQ(hooks.messages[1], QString::fromUtf8("已导入！"));
-  EXPECT_EQ(d.m_bCreated, 1);
-  EXPECT_EQ(d.m_strAnimName, "crashed");
-  EXPECT_EQ(d.m_nAnimWide, 30);
-  EXPECT_EQ(d.m_nAnimHigh, 11);
-  EXPECT_EQ(d.m_strColor, "2E");
-  EXPECT_EQ(d.m_nRate, 5);
-  ASSERT_EQ(d.m_nFrames, 3);
-  EXPECT_EQ(d.m_frames.At(1)->Text(), "two\r\nlines");
+  EXPECT_EQ(d.doc().m_bCreated, 1);
+  EXPECT_EQ(d.doc().m_strAnimName, "crashed");
+  EXPECT_EQ(d.doc().m_nAnimWide, 30);
+  EXPECT_EQ(d.doc().m_nAnimHigh, 11);
+  EXPECT_EQ(d.doc().m_strColor, "2E");
+  EXPECT_EQ(d.doc().m_nRate, 5);
+  ASSERT_EQ(d.doc().FrameCount(), 3);
+  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "two\r\nlines");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
-  EXPECT_TRUE(fs::exists(d.m_strCodePath));
+  EXPECT_TRUE(fs::exists(d.doc().m_strCodePath));
   // The copy is now this run's own, and asked about only once.
   EXPECT_FALSE(fs::exists(w.folder().path() / "data" / "Recovery-999999.ini"));
   EXPECT_TRUE(fs::exists(d.Recovery()->Path()));
@@ -104,6 +104,6 @@ TEST(Recovery, DecliningTheOfferDeletesTheCopy) {
   hooks.answer = ui::IDCANCEL;
   MainWindow w(hooks, LeaveCrashedCopy);
   ASSERT_EQ(hooks.messages.size(), 1);
-  EXPECT_EQ(w.dlg().m_bCreated, 0);
+  EXPECT_EQ(w.dlg().doc().m_bCreated, 0);
   EXPECT_FALSE(fs::exists(w.folder().path() / "data" / "Recovery-999999.ini"));
 }

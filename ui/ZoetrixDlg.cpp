@@ -31,10 +31,7 @@ CZoetrixDlg::CZoetrixDlg(QWidget* parent) : ZDialog(res::kMainDialog, parent) {
   m_hIcon.addFile(QStringLiteral(":/images/app_icon_256.png"));
 }
 
-CZoetrixDlg::~CZoetrixDlg() {
-  EndRecovery(false);
-  if (m_pCodeFile) std::fclose(m_pCodeFile);
-}
+CZoetrixDlg::~CZoetrixDlg() { EndRecovery(false); }
 
 void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
   DDX_Control(dx, res::IDC_PROGRESS, m_progress);
@@ -43,28 +40,28 @@ void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
   DDX_Control(dx, res::IDC_PREVIEW_SELECTOR, m_comboPreview);
   DDX_Control(dx, res::IDC_CHAR_COLOR, m_comboCharColor);
   DDX_Control(dx, res::IDC_BACK_COLOR, m_comboBackColor);
-  DDX_Text(dx, res::IDC_HIGH, m_nHigh);
-  DDV_MinMaxInt(dx, m_nHigh, kMinCanvas, kMaxCanvas);
-  DDX_Text(dx, res::IDC_WIDE, m_nWide);
-  DDV_MinMaxInt(dx, m_nWide, kMinCanvas, kMaxCanvas);
-  DDX_Text(dx, res::IDC_FRAME_RATE, m_nFrameRate);
-  DDV_MinMaxInt(dx, m_nFrameRate, kMinFrameRate, kMaxFrameRate);
-  DDX_Text(dx, res::IDC_NAME, m_strName);
-  DDX_Text(dx, res::IDC_EDIT_AREA, m_strEditText);
-  DDX_Text(dx, res::IDC_EDIT_FRAME, m_nEditFrame);
-  DDX_Text(dx, res::IDC_PREVIEW_FRAME, m_nPreviewFrame);
-  DDX_Text(dx, res::IDC_PREVIEW_AREA, m_strPreviewText);
-  DDX_Text(dx, res::IDC_FRAME_TOTAL, m_strFrameTotal);
-  DDX_Check(dx, res::IDC_LOOP, m_bLoop);
-  DDX_Check(dx, res::IDC_OVERWRITE, m_bOverwrite);
-  DDX_Text(dx, res::IDC_DELAY, m_nDelay);
-  DDV_MinMaxInt(dx, m_nDelay, kMinDelay, kMaxDelay);
-  DDX_Text(dx, res::IDC_DURATION, m_strDuration);
-  DDX_Check(dx, res::IDC_SAVE_CODE, m_bSaveCode);
-  DDX_Check(dx, res::IDC_COMPILE, m_bCompile);
-  DDX_Check(dx, res::IDC_SAVE_PROJECT, m_bSaveProject);
-  DDX_Check(dx, res::IDC_ENDLESS, m_bEndless);
-  DDX_Check(dx, res::IDC_APPEND, m_bAppend);
+  DDX_Text(dx, res::IDC_HIGH, m_doc.m_nHigh);
+  DDV_MinMaxInt(dx, m_doc.m_nHigh, kMinCanvas, kMaxCanvas);
+  DDX_Text(dx, res::IDC_WIDE, m_doc.m_nWide);
+  DDV_MinMaxInt(dx, m_doc.m_nWide, kMinCanvas, kMaxCanvas);
+  DDX_Text(dx, res::IDC_FRAME_RATE, m_doc.m_nFrameRate);
+  DDV_MinMaxInt(dx, m_doc.m_nFrameRate, kMinFrameRate, kMaxFrameRate);
+  DDX_Text(dx, res::IDC_NAME, m_doc.m_strName);
+  DDX_Text(dx, res::IDC_EDIT_AREA, m_doc.m_strEditText);
+  DDX_Text(dx, res::IDC_EDIT_FRAME, m_doc.m_nEditFrame);
+  DDX_Text(dx, res::IDC_PREVIEW_FRAME, m_doc.m_nPreviewFrame);
+  DDX_Text(dx, res::IDC_PREVIEW_AREA, m_doc.m_strPreviewText);
+  DDX_Text(dx, res::IDC_FRAME_TOTAL, m_doc.m_strFrameTotal);
+  DDX_Check(dx, res::IDC_LOOP, m_doc.m_bLoop);
+  DDX_Check(dx, res::IDC_OVERWRITE, m_doc.m_bOverwrite);
+  DDX_Text(dx, res::IDC_DELAY, m_doc.m_nDelay);
+  DDV_MinMaxInt(dx, m_doc.m_nDelay, kMinDelay, kMaxDelay);
+  DDX_Text(dx, res::IDC_DURATION, m_doc.m_strDuration);
+  DDX_Check(dx, res::IDC_SAVE_CODE, m_doc.m_bSaveCode);
+  DDX_Check(dx, res::IDC_COMPILE, m_doc.m_bCompile);
+  DDX_Check(dx, res::IDC_SAVE_PROJECT, m_doc.m_bSaveProject);
+  DDX_Check(dx, res::IDC_ENDLESS, m_doc.m_bEndless);
+  DDX_Check(dx, res::IDC_APPEND, m_doc.m_bAppend);
 }
 
 bool CZoetrixDlg::OnInitDialog() {
@@ -78,9 +75,9 @@ bool CZoetrixDlg::OnInitDialog() {
     splash.DoModal();
   }
   SetTimer(kTimerStartupTips, 1);
-  m_bCreated = 0;
+  m_doc.m_bCreated = 0;
   FillColorLists();
-  m_frames.Clear();
+  m_doc.m_frames.Clear();
   static const AcceleratorTable accelerators(res::kMainAccelerators);
   m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);
@@ -125,7 +122,7 @@ void CZoetrixDlg::OnTimer(int id) {
 
 void CZoetrixDlg::OnCancel() {
   QString question = U(res::kExitQuestion);
-  if (m_bCreated == 1) question += U(res::kExitSuffix);
+  if (m_doc.m_bCreated == 1) question += U(res::kExitSuffix);
   if (ZMessageBox(question, MB_OKCANCEL) == IDCANCEL) return;
   // Ended with the user's consent: no copy is kept for the next start.
   EndRecovery(true);

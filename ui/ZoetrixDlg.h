@@ -24,7 +24,7 @@ class AcceleratorTable;
 class FrameItemsModel;
 }  // namespace ui
 
-class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
+class CZoetrixDlg : public ui::ZDialog {
   Q_OBJECT
  public:
   static constexpr int kTimerPlayback = 0;
@@ -87,6 +87,10 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OfferRecoveryCopy();
   RecoveryCopy* Recovery() { return m_recovery.get(); }
 
+  // The animation the window shows and edits.
+  AnimationDocument& doc() { return m_doc; }
+  const AnimationDocument& doc() const { return m_doc; }
+
   // Controls attached by the data exchange.
   QProgressBar* m_progress = nullptr;
   QSlider* m_slider = nullptr;
@@ -132,6 +136,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   bool GoToPreviewFrame();
   void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
 
+  AnimationDocument m_doc;
   PlaybackSchedule m_pace;
   ui::FrameItemsModel* m_previewItems = nullptr;
   ui::FrameItemsModel* m_editItems = nullptr;

@@ -15,7 +15,7 @@ using namespace ui;
 // the end, which leaves them as a refresh after every copy would.
 void CZoetrixDlg::StoreAndCopyLastFrame(int count) {
   UpdateData(true);
-  if (!AppendCopiesOfLast(m_strEditText, count, m_comboEdit->currentIndex())) {
+  if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, m_comboEdit->currentIndex())) {
     ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
     return;
   }
@@ -24,7 +24,7 @@ void CZoetrixDlg::StoreAndCopyLastFrame(int count) {
 }
 
 bool CZoetrixDlg::RequireAnimation() {
-  if (m_bCreated != 0) return true;
+  if (m_doc.m_bCreated != 0) return true;
   ZMessageBox(U(res::kNoAnimation));
   return false;
 }
@@ -35,12 +35,12 @@ void CZoetrixDlg::OnAddKeyFrame() {
 
 void CZoetrixDlg::OnFillSecond() {
   UpdateData(true);
-  if (RequireAnimation() && m_nRate > 0) StoreAndCopyLastFrame(m_nRate);
+  if (RequireAnimation() && m_doc.m_nRate > 0) StoreAndCopyLastFrame(m_doc.m_nRate);
 }
 
 void CZoetrixDlg::OnFillHalfSecond() {
   UpdateData(true);
-  if (RequireAnimation() && m_nRate / 2 > 0) StoreAndCopyLastFrame(m_nRate / 2);
+  if (RequireAnimation() && m_doc.m_nRate / 2 > 0) StoreAndCopyLastFrame(m_doc.m_nRate / 2);
 }
 
 void CZoetrixDlg::OnAddDelayFrames() {
@@ -48,7 +48,7 @@ void CZoetrixDlg::OnAddDelayFrames() {
   if (!RequireAnimation()) return;
   SetDlgItemText(res::IDC_STATUS, U("正在创建帧，请勿点击程序！"));
   UpdateData(false);
-  const long long count = static_cast<long long>(m_nDelay) * m_nRate;
+  const long long count = static_cast<long long>(m_doc.m_nDelay) * m_doc.m_nRate;
   if (count > 0)
     StoreAndCopyLastFrame(count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count));
   SetDlgItemText(res::IDC_STATUS, U("创建完成。"));

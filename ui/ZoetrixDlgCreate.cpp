@@ -28,13 +28,13 @@ bool ValuesInRange(const AnimationDocument& d) {
 
 void CZoetrixDlg::OnCreateAnimation() {
   UpdateData(true);
-  const bool existed = m_bCreated == 1;
-  if (existed && m_bOverwrite == 1 &&
+  const bool existed = m_doc.m_bCreated == 1;
+  if (existed && m_doc.m_bOverwrite == 1 &&
       ZMessageBox(U("你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n"
                     "请确定现在的动画已经保存，否则现在的动画将会消失。点击取消来取消新建任务。"),
                   MB_OKCANCEL) == IDCANCEL)
     return;
-  if (!ValuesInRange(*this)) {
+  if (!ValuesInRange(m_doc)) {
     ZMessageBox(U("创建失败！数值越界！"));
     return;
   }
@@ -43,34 +43,34 @@ void CZoetrixDlg::OnCreateAnimation() {
   int badColors = 0;
   const std::string colorCode = MakeColorCode(
       m_comboBackColor->currentIndex(), m_comboCharColor->currentIndex(), [&] { ++badColors; });
-  const ProgramHeader header{platform::Now(), m_strName, m_nWide, m_nHigh, colorCode};
+  const ProgramHeader header{platform::Now(), m_doc.m_strName, m_doc.m_nWide, m_doc.m_nHigh,
+                             colorCode};
   AnimationPaths paths;
   if (!StartCodeFile(header, &paths)) return;
 
-  m_strProjectPath = paths.project;
-  m_strExePath = paths.exe;
-  m_strBuildPath = paths.build;
-  m_strCodePath = paths.code;
-  m_createdAt = header.created;
+  m_doc.m_strProjectPath = paths.project;
+  m_doc.m_strExePath = paths.exe;
+  m_doc.m_strBuildPath = paths.build;
+  m_doc.m_strCodePath = paths.code;
+  m_doc.m_createdAt = header.created;
   SetDlgItemText(res::IDC_EDITING_STATUS,
-                 U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
+                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
   for (int i = 0; i < badColors; ++i) ZMessageBox(U("动画颜色信息导入错误！"));
-  m_nBackColor = m_comboBackColor->currentIndex();
-  m_nCharColor = m_comboCharColor->currentIndex();
-  m_strColor = colorCode;
-  m_bCreated = 1;
+  m_doc.m_nBackColor = m_comboBackColor->currentIndex();
+  m_doc.m_nCharColor = m_comboCharColor->currentIndex();
+  m_doc.m_strColor = colorCode;
+  m_doc.m_bCreated = 1;
   ZMessageBox(U("创建完毕"));
-  m_nRate = m_nFrameRate;
-  const bool fresh = m_bOverwrite == 1 || !existed;
+  m_doc.m_nRate = m_doc.m_nFrameRate;
+  const bool fresh = m_doc.m_bOverwrite == 1 || !existed;
   if (fresh) {
-    m_frames.Clear();
-    m_nFrames = 0;
+    m_doc.m_frames.Clear();
     OnAppendBlankFrame();
   }
   KillTimer(kTimerPlayback);
-  m_nAnimWide = m_nWide;
-  m_nAnimHigh = m_nHigh;
-  m_strAnimName = m_strName;
+  m_doc.m_nAnimWide = m_doc.m_nWide;
+  m_doc.m_nAnimHigh = m_doc.m_nHigh;
+  m_doc.m_strAnimName = m_doc.m_strName;
   UpdateData(false);
   // A new blank animation holds nothing to recover; kept frames do.
   if (fresh) MarkRecoverySaved();
@@ -79,7 +79,7 @@ void CZoetrixDlg::OnCreateAnimation() {
 // Starts the code file of a new animation. When that fails the user is told
 // and the open animation is left as it was.
 bool CZoetrixDlg::StartCodeFile(const ProgramHeader& header, AnimationPaths* paths) {
-  const std::string problem = ::StartCodeFile(*this, GetProgramFolder(), header, paths);
+  const std::string problem = ::StartCodeFile(m_doc, GetProgramFolder(), header, paths);
   if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
   return problem.empty();
 }

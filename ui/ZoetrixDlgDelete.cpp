@@ -12,23 +12,23 @@ using namespace ui;
 
 void CZoetrixDlg::OnDeleteLastFrame() {
   if (!RequireAnimation()) return;
-  if (m_nFrames <= 1) {
+  if (m_doc.FrameCount() <= 1) {
     ZMessageBox(U("已经没有可以删除的帧了。"));
     return;
   }
   if (ZMessageBox(U("确实要删除最后一帧？操作不可更改。"), MB_OKCANCEL) == IDCANCEL) return;
-  EraseFrames(m_nFrames - 1, 1);
+  EraseFrames(m_doc.FrameCount() - 1, 1);
 }
 
 void CZoetrixDlg::OnDeleteOptions() {
   UpdateData(true);
   if (!RequireAnimation()) return;
-  DelFrame options(m_nFrames, this);
+  DelFrame options(m_doc.FrameCount(), this);
   if (options.DoModal() == IDCANCEL) return;
   if (ZMessageBox(U("确定删除？"), MB_OKCANCEL) == IDCANCEL) return;
   switch (options.m_nMode) {
     case DelFrame::kModeTail:
-      EraseFrames(m_nFrames - options.m_nFirst, options.m_nFirst);
+      EraseFrames(m_doc.FrameCount() - options.m_nFirst, options.m_nFirst);
       break;
     case DelFrame::kModeRange: {
       const int lo = std::min(options.m_nFirst, options.m_nSecond);
@@ -52,11 +52,10 @@ void CZoetrixDlg::OnDeleteOptions() {
 // reported once.
 void CZoetrixDlg::EraseFrames(int first, int count) {
   if (!KeepEditText()) return;
-  m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
-  m_nFrames -= count;
-  if (m_nFrames > 0) {
-    m_strEditText = m_frames.Last().Text();  // also when the copy stops before the box
-    SetDlgItemText(res::IDC_EDIT_AREA, FromGbk(m_strEditText));
+  m_doc.m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+  if (m_doc.FrameCount() > 0) {
+    m_doc.m_strEditText = m_doc.m_frames.Last().Text();  // also when the copy stops before the box
+    SetDlgItemText(res::IDC_EDIT_AREA, FromGbk(m_doc.m_strEditText));
   }
   RefreshFrameControls();
 }

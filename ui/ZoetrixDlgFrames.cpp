@@ -16,11 +16,12 @@ using namespace ui;
 
 std::string CZoetrixDlg::GetProgramFolder() { return platform::ProgramFolder(); }
 
-FrameNode* CZoetrixDlg::FrameNodeAt(int position) { return m_frames.At(position); }
+FrameNode* CZoetrixDlg::FrameNodeAt(int position) { return m_doc.m_frames.At(position); }
 
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
-  const RefreshFigures f = ComputeRefresh(m_nFrames, m_nRate, ReadPreviewMode(GetProgramFolder()));
+  const RefreshFigures f =
+      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, ReadPreviewMode(GetProgramFolder()));
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);
@@ -30,27 +31,27 @@ void CZoetrixDlg::RefreshFrameControls() {
     const bool valid = f.previewSelection >= 0 && f.previewSelection < f.frames;
     m_comboPreview->setCurrentIndex(valid ? f.previewSelection : -1);
     const FrameNode* node = FrameNodeAt(m_comboPreview->currentIndex());
-    m_strPreviewText = node ? node->Text() : std::string();
+    m_doc.m_strPreviewText = node ? node->Text() : std::string();
   }
-  m_strFrameTotal = f.frameTotal;
+  m_doc.m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);
   SetProgressRange(f.progressMax);
-  m_strDuration = f.duration;
+  m_doc.m_strDuration = f.duration;
   UpdateData(false);
 }
 
 void CZoetrixDlg::OnAppendBlankFrame() {
-  if (m_bCreated == 0) {
+  if (m_doc.m_bCreated == 0) {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
-  if (m_nFrames >= kMaxFrames) {
+  if (m_doc.FrameCount() >= kMaxFrames) {
     ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
     return;
   }
   UpdateData(true);
-  AppendBlankFrame(m_strEditText, m_comboEdit->currentIndex());
-  m_strEditText.clear();
+  m_doc.AppendBlankFrame(m_doc.m_strEditText, m_comboEdit->currentIndex());
+  m_doc.m_strEditText.clear();
   UpdateData(false);
   RefreshFrameControls();
 }

@@ -31,7 +31,7 @@ bool CZoetrixDlg::EditAreaText(std::string& text) {
 bool CZoetrixDlg::KeepEditText() {
   std::string text;
   if (!EditAreaText(text)) return false;
-  if (m_bCreated == 0 || m_nEditShown < 0) return true;
+  if (m_doc.m_bCreated == 0 || m_nEditShown < 0) return true;
   FrameNode* node = FrameNodeAt(m_nEditShown);
   if (node && node->Text() != text) node->pText = MakeFrameText(std::move(text));
   return true;
@@ -48,10 +48,10 @@ void CZoetrixDlg::ShowTextAt(QComboBox* selector, std::string& text) {
 bool CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
                             std::string AnimationDocument::*text) {
   const bool exchanged = UpdateData(true);
-  const int k = this->*number;
+  const int k = m_doc.*number;
   // Checked against the frame count only, which is 0 before any animation:
   // no frame is ever looked up in an empty list.
-  if (k > m_nFrames || k < 1) {
+  if (k > m_doc.FrameCount() || k < 1) {
     ZMessageBox(U(kNoSuchFrame));
     return false;
   }
@@ -59,7 +59,7 @@ bool CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
   if (editArea && !KeepEditText()) return false;
   selector->setCurrentIndex(k - 1);
   if (editArea) m_nEditShown = selector->currentIndex();
-  ShowTextAt(selector, this->*text);
+  ShowTextAt(selector, m_doc.*text);
   UpdateData(false);
   return exchanged;
 }
@@ -74,23 +74,24 @@ void CZoetrixDlg::StepFrame(int& number, QComboBox* selector, int offset,
 
 void CZoetrixDlg::ShowPreviewFrame() { GoToPreviewFrame(); }
 bool CZoetrixDlg::GoToPreviewFrame() {
-  return GoToFrame(&CZoetrixDlg::m_nPreviewFrame, m_comboPreview, &CZoetrixDlg::m_strPreviewText);
+  return GoToFrame(&AnimationDocument::m_nPreviewFrame, m_comboPreview,
+                   &AnimationDocument::m_strPreviewText);
 }
 void CZoetrixDlg::ShowEditFrame() {
-  GoToFrame(&CZoetrixDlg::m_nEditFrame, m_comboEdit, &CZoetrixDlg::m_strEditText);
+  GoToFrame(&AnimationDocument::m_nEditFrame, m_comboEdit, &AnimationDocument::m_strEditText);
 }
 
 void CZoetrixDlg::OnPreviewPrev() {
-  StepFrame(m_nPreviewFrame, m_comboPreview, 0, &CZoetrixDlg::ShowPreviewFrame);
+  StepFrame(m_doc.m_nPreviewFrame, m_comboPreview, 0, &CZoetrixDlg::ShowPreviewFrame);
 }
 void CZoetrixDlg::OnPreviewNext() {
-  StepFrame(m_nPreviewFrame, m_comboPreview, 2, &CZoetrixDlg::ShowPreviewFrame);
+  StepFrame(m_doc.m_nPreviewFrame, m_comboPreview, 2, &CZoetrixDlg::ShowPreviewFrame);
 }
 void CZoetrixDlg::OnEditPrev() {
-  StepFrame(m_nEditFrame, m_comboEdit, 0, &CZoetrixDlg::ShowEditFrame);
+  StepFrame(m_doc.m_nEditFrame, m_comboEdit, 0, &CZoetrixDlg::ShowEditFrame);
 }
 void CZoetrixDlg::OnEditNext() {
-  StepFrame(m_nEditFrame, m_comboEdit, 2, &CZoetrixDlg::ShowEditFrame);
+  StepFrame(m_doc.m_nEditFrame, m_comboEdit, 2, &CZoetrixDlg::ShowEditFrame);
 }
 
 // A choice in a selector rewrites every control from its member, except
@@ -100,12 +101,12 @@ void CZoetrixDlg::OnPreviewSelChange() {
   std::string text;
   const bool storable = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text);
   if (storable)
-    m_strEditText = std::move(text);
+    m_doc.m_strEditText = std::move(text);
   else
     HoldFrom(res::IDC_EDIT_AREA);  // left as typed, with the fields after it
-  ShowTextAt(m_comboPreview, m_strPreviewText);
+  ShowTextAt(m_comboPreview, m_doc.m_strPreviewText);
   UpdateData(false);
-  if (!storable) SetDlgItemText(res::IDC_PREVIEW_AREA, FromGbk(m_strPreviewText));
+  if (!storable) SetDlgItemText(res::IDC_PREVIEW_AREA, FromGbk(m_doc.m_strPreviewText));
 }
 
 void CZoetrixDlg::OnEditSelChange() {
@@ -114,28 +115,28 @@ void CZoetrixDlg::OnEditSelChange() {
     return;
   }
   m_nEditShown = m_comboEdit->currentIndex();
-  ShowTextAt(m_comboEdit, m_strEditText);
+  ShowTextAt(m_comboEdit, m_doc.m_strEditText);
   UpdateData(false);
 }
 
 void CZoetrixDlg::OnSaveFrame() {
   UpdateData(true);
-  if (m_bCreated == 0) {
+  if (m_doc.m_bCreated == 0) {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
   if (FrameNode* node = FrameNodeAt(m_comboEdit->currentIndex()))
-    node->pText = MakeFrameText(m_strEditText);
+    node->pText = MakeFrameText(m_doc.m_strEditText);
   UpdateData(false);
 }
 
 void CZoetrixDlg::OnShowProperties() {
-  if (m_bCreated == 0) {
+  if (m_doc.m_bCreated == 0) {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
-  ZMessageBox(U("【动画属性】\n动画名称：") + FromGbk(m_strName) + U("\n动画画布尺寸：宽") +
-              QString::number(m_nAnimWide) + U("，高") + QString::number(m_nAnimHigh) +
-              U("\n动画颜色：") + FromGbk(m_strColor) + U("\n帧频：") + QString::number(m_nRate) +
-              U("\n帧数：") + QString::number(m_nFrames));
+  ZMessageBox(U("【动画属性】\n动画名称：") + FromGbk(m_doc.m_strName) + U("\n动画画布尺寸：宽") +
+              QString::number(m_doc.m_nAnimWide) + U("，高") + QString::number(m_doc.m_nAnimHigh) +
+              U("\n动画颜色：") + FromGbk(m_doc.m_strColor) + U("\n帧频：") +
+              QString::number(m_doc.m_nRate) + U("\n帧数：") + QString::number(m_doc.FrameCount()));
 }

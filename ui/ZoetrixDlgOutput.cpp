@@ -29,20 +29,21 @@ std::filesystem::file_time_type WrittenAt(const std::string& path) {
 
 void CZoetrixDlg::OnExport() {
   UpdateData(true);
-  if (m_bCreated == 0) {
+  if (m_doc.m_bCreated == 0) {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
   OnSaveFrame();
-  const ExportOptions options{m_bSaveCode == 1, m_bCompile == 1, m_bSaveProject == 1,
-                              m_bEndless == 1};
+  const ExportOptions options{m_doc.m_bSaveCode == 1, m_doc.m_bCompile == 1,
+                              m_doc.m_bSaveProject == 1, m_doc.m_bEndless == 1};
   // The fields are brought up to date before the closing message.
   MessageBoxPrompter prompter([this] { UpdateData(false); });
   // The export may stop after the project is written (at the compiler's
   // question, say); the project file's time tells whether it was.
-  const auto projectBefore = WrittenAt(m_strProjectPath);
-  const ExportEnd end = ExportAnimation(*this, options, GetProgramFolder(), prompter);
-  if (options.saveProject && WrittenAt(m_strProjectPath) != projectBefore) MarkRecoverySaved();
+  const auto projectBefore = WrittenAt(m_doc.m_strProjectPath);
+  const ExportEnd end = ExportAnimation(m_doc, options, GetProgramFolder(), prompter);
+  if (options.saveProject && WrittenAt(m_doc.m_strProjectPath) != projectBefore)
+    MarkRecoverySaved();
   if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
     EndDialog(IDCANCEL);
@@ -51,7 +52,7 @@ void CZoetrixDlg::OnExport() {
 
 void CZoetrixDlg::OnReleaseCodeFile() {
   MessageBoxPrompter prompter;
-  ReleaseCodeFile(*this, prompter);
+  ReleaseCodeFile(m_doc, prompter);
 }
 
 void CZoetrixDlg::OnOpenProject() {
@@ -63,7 +64,7 @@ void CZoetrixDlg::OnOpenProject() {
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::filesystem::path path(QFile::encodeName(chosen).toStdString());
-  if (m_bAppend == 1) {
+  if (m_doc.m_bAppend == 1) {
     if (!OpenProjectAppending(path)) return;
     FinishOpening();
     return;
@@ -77,16 +78,16 @@ void CZoetrixDlg::OnOpenProject() {
 void CZoetrixDlg::FinishOpening() {
   // The last frame is the one being edited: the edit area shows its text, so
   // the next save or export keeps it instead of overwriting it.
-  if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
+  if (m_doc.FrameCount() > 0) m_doc.m_strEditText = m_doc.m_frames.Last().Text();
   UpdateData(false);
   // Also with no frames at all, so the selectors never show stale items.
   RefreshFrameControls();
-  m_bCreated = 1;
+  m_doc.m_bCreated = 1;
   ZMessageBox(U("已导入！"));
 }
 
 bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
-  if (m_bCreated == 0) {
+  if (m_doc.m_bCreated == 0) {
     ZMessageBox(U(res::kNoAnimation));
     return false;
   }
@@ -97,13 +98,13 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
   }
   // What the edit area holds belongs to the frame it shows.
   if (!KeepEditText()) return false;
-  const ProjectResult appended = AppendProject(*this, std::move(read.data));
+  const ProjectResult appended = AppendProject(m_doc, std::move(read.data));
   if (!appended.ok()) ZMessageBox(QString::fromStdString(appended.error));
   return appended.ok();
 }
 
 bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
-  if (m_bCreated == 1 &&
+  if (m_doc.m_bCreated == 1 &&
       ZMessageBox(
           U("你确定要打开一个动画工程吗？\n你没有勾选\"叠加到当前动画后\"\n"
             "请确定现在的动画已经保存，否则现在的动画将会被新的动画覆盖。点击取消来取消新建任务。"),
@@ -122,8 +123,8 @@ bool CZoetrixDlg::ReplaceWithProjectData(ProjectData& data) {
   const platform::LocalTime now = platform::Now();
   AnimationPaths paths;
   if (!StartCodeFile(MakeProjectProgramHeader(data, now), &paths)) return false;
-  ReplaceWithProject(*this, std::move(data), paths, now);
+  ReplaceWithProject(m_doc, std::move(data), paths, now);
   SetDlgItemText(res::IDC_EDITING_STATUS,
-                 U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
+                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
   return true;
 }

@@ -16,12 +16,12 @@ void CZoetrixDlg::StartPlayback(int position) {
   KillTimer(kTimerPlayback);  // a report below must not find ticks still coming
   UpdateData(true);
   if (!RequireAnimation()) return;
-  m_nPreviewFrame = position + 1;
+  m_doc.m_nPreviewFrame = position + 1;
   m_slider->setValue(position);
   m_progress->setValue(position);
   UpdateData(false);
   ShowEditFrame();
-  const int interval = PlaybackInterval(m_nRate);
+  const int interval = PlaybackInterval(m_doc.m_nRate);
   m_pace.Start(PlaybackSchedule::Clock::now(), interval);
   SetTimerOnce(kTimerPlayback, interval);
 }
@@ -49,17 +49,17 @@ void CZoetrixDlg::OnPause() { KillTimer(kTimerPlayback); }
 void CZoetrixDlg::OnPlaybackTick() {
   KillTimer(kTimerPlayback);
   if (!GoToPreviewFrame()) return;
-  switch (AfterTick(m_nPreviewFrame, m_nFrames, m_bLoop == 1)) {
+  switch (AfterTick(m_doc.m_nPreviewFrame, m_doc.FrameCount(), m_doc.m_bLoop == 1)) {
     case TickEnd::Stop:
       return;
     case TickEnd::Restart:
-      m_nPreviewFrame = 1;
+      m_doc.m_nPreviewFrame = 1;
       break;
     case TickEnd::Advance:
       m_progress->setValue(
           StepProgress(m_progress->value(), m_progress->minimum(), m_progress->maximum()));
-      m_slider->setValue(m_nPreviewFrame - 1);
-      ++m_nPreviewFrame;
+      m_slider->setValue(m_doc.m_nPreviewFrame - 1);
+      ++m_doc.m_nPreviewFrame;
       break;
   }
   UpdateData(false);
@@ -67,9 +67,9 @@ void CZoetrixDlg::OnPlaybackTick() {
 }
 
 void CZoetrixDlg::OnSliderReleased() {
-  if (m_bCreated == 0) return;
+  if (m_doc.m_bCreated == 0) return;
   UpdateData(true);
-  m_nPreviewFrame = m_slider->value() + 1;
+  m_doc.m_nPreviewFrame = m_slider->value() + 1;
   UpdateData(false);
   ShowPreviewFrame();
   UpdateData(false);

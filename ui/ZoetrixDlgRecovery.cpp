@@ -34,19 +34,19 @@ void CZoetrixDlg::SaveRecoveryCopy() {
     m_recoveryErrorShown = true;  // once: the timer would repeat it every few seconds
     ZMessageBox(QString::fromStdString(error));
   }
-  if (m_bCreated == 0) return;
+  if (m_doc.m_bCreated == 0) return;
   std::string text;
   // A text that cannot be stored is left out; the frame's stored text stands.
   const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  if (m_recovery->Differs(*this, shown, text))
-    m_recovery->StartWrite(RecoveryCopy::Snapshot(*this, shown, text));
+  if (m_recovery->Differs(m_doc, shown, text))
+    m_recovery->StartWrite(RecoveryCopy::Snapshot(m_doc, shown, text));
 }
 
 void CZoetrixDlg::MarkRecoverySaved() {
   if (!m_recovery) return;
   std::string text;
   const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  m_recovery->MarkSaved(RecoveryCopy::Snapshot(*this, shown, text));
+  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc, shown, text));
 }
 
 // The tool ends: without the exit question (the compiler could not be
@@ -55,11 +55,11 @@ void CZoetrixDlg::EndRecovery(bool userConfirmedExit) {
   if (!m_recovery) return;
   if (userConfirmedExit) {
     m_recovery->Discard();
-  } else if (m_bCreated == 1) {
+  } else if (m_doc.m_bCreated == 1) {
     std::string text;
     const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-    if (m_recovery->Differs(*this, shown, text))
-      m_recovery->Write(RecoveryCopy::Snapshot(*this, shown, text));
+    if (m_recovery->Differs(m_doc, shown, text))
+      m_recovery->Write(RecoveryCopy::Snapshot(m_doc, shown, text));
   }
   m_recovery.reset();
 }
@@ -95,7 +95,7 @@ void CZoetrixDlg::OfferRecoveryCopy() {
     if (!ReplaceWithProjectData(read.data)) return;  // the copy stays for the next start
     // Taken over before the closing message, which lets the timer run: the
     // copy already holds this animation.
-    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(*this, -1, {}));
+    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(m_doc, -1, {}));
     FinishOpening();
     return;
   }
