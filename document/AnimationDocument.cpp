@@ -1,14 +1,69 @@
 #include "document/AnimationDocument.h"
 
+#include <algorithm>
+#include <utility>
+
+namespace {
+// A new animation's canvas is one cell larger than the fields accept.
+constexpr int kMinCreateCanvas = 11;
+}  // namespace
+
+const std::string& AnimationDocument::TextAt(int position) const {
+  static const std::string none;
+  const FrameNode* node = m_frames.At(position);
+  return node ? node->Text() : none;
+}
+
+bool AnimationDocument::CreationValuesInRange() const {
+  return m_nFrameRate >= kMinFrameRate && m_nFrameRate <= kMaxFrameRate &&
+         m_nWide >= kMinCreateCanvas && m_nWide <= kMaxCanvas && m_nHigh >= kMinCreateCanvas &&
+         m_nHigh <= kMaxCanvas;
+}
+
+void AnimationDocument::TakeCreation(const AnimationPaths& paths,
+                                     const platform::LocalTime& created, int backColor,
+                                     int charColor, const std::string& colorCode) {
+  m_strProjectPath = paths.project;
+  m_strExePath = paths.exe;
+  m_strBuildPath = paths.build;
+  m_strCodePath = paths.code;
+  m_createdAt = created;
+  m_nBackColor = backColor;
+  m_nCharColor = charColor;
+  m_strColor = colorCode;
+  m_bCreated = 1;
+  m_nRate = m_nFrameRate;
+  m_nAnimWide = m_nWide;
+  m_nAnimHigh = m_nHigh;
+  m_strAnimName = m_strName;
+}
+
 FrameNode& AnimationDocument::EditedFrame(int editPosition) {
   if (editPosition >= 0)
     if (FrameNode* node = m_frames.At(editPosition)) return *node;
   return m_frames.Last();
 }
 
-void AnimationDocument::AppendBlankFrame(const std::string& editText, int editPosition) {
+void AnimationDocument::StoreEditText(int editPosition, const std::string& text) {
+  if (m_bCreated == 0) return;
+  if (FrameNode* node = m_frames.At(editPosition)) node->pText = MakeFrameText(text);
+}
+
+void AnimationDocument::KeepEditText(int shownPosition, std::string text) {
+  if (m_bCreated == 0 || shownPosition < 0) return;
+  FrameNode* node = m_frames.At(shownPosition);
+  if (node && node->Text() != text) node->pText = MakeFrameText(std::move(text));
+}
+
+void AnimationDocument::EditLastFrame() {
+  if (FrameCount() > 0) m_strEditText = m_frames.Last().Text();
+}
+
+bool AnimationDocument::AppendBlankFrame(const std::string& editText, int editPosition) {
+  if (AtFrameLimit()) return false;
   EditedFrame(editPosition).pText = MakeFrameText(editText);
   m_frames.Append();
+  return true;
 }
 
 bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int count,
@@ -18,4 +73,21 @@ bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int coun
   EditedFrame(editPosition).pText = text;
   for (int i = 0; i < count; ++i) m_frames.Append(text);
   return true;
+}
+
+int AnimationDocument::CopiesForDelay() const {
+  const long long count = static_cast<long long>(m_nDelay) * m_nRate;
+  if (count <= 0) return 0;
+  return count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count);
+}
+
+void AnimationDocument::EraseFrames(int first, int count) {
+  m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+  EditLastFrame();
+}
+
+void AnimationDocument::EraseBetween(int a, int b) {
+  const int lo = std::min(a, b);
+  const int hi = std::max(a, b);
+  EraseFrames(lo, hi - lo - 1);
 }

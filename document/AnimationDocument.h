@@ -4,6 +4,7 @@
 // separate their lines with CR LF.
 #include <string>
 
+#include "document/AnimationFiles.h"
 #include "document/FrameList.h"
 #include "platform/Clock.h"
 #include "platform/SafeFile.h"
@@ -67,15 +68,50 @@ struct AnimationDocument {
 
   // The number of frames: the frame list's own count, never kept beside it.
   int FrameCount() const { return static_cast<int>(m_frames.Size()); }
+  // Frame number (from 1) is there. Before any animation there is none, so
+  // no frame is ever looked up in an empty list.
+  bool HasFrame(int number) const { return number >= 1 && number <= FrameCount(); }
+  // No command may append another frame.
+  bool AtFrameLimit() const { return FrameCount() >= kMaxFrames; }
+  // The text of the node at a selector position (see FrameList::At): the
+  // head's for -1, empty past the end.
+  const std::string& TextAt(int position) const;
 
+  // --- creating ("新建") -----------------------------------------------------
+  // The fields hold values a new animation takes: a rate within its limits
+  // and a canvas of 11 to 100 cells each way.
+  bool CreationValuesInRange() const;
+  // Creating starts the frames afresh when it overwrites or when there was no
+  // animation; otherwise the frames carry over to the new animation.
+  bool CreationRestartsFrames(bool existed) const { return m_bOverwrite == 1 || !existed; }
+  // The fields' values become the current animation's (name, canvas, rate,
+  // colours), with the files of paths, named after created. The frames are
+  // left alone: see CreationRestartsFrames and RestartFrames.
+  void TakeCreation(const AnimationPaths& paths, const platform::LocalTime& created, int backColor,
+                    int charColor, const std::string& colorCode);
+  // An empty frame list; the next append stores the edit area into the head.
+  void RestartFrames() { m_frames.Clear(); }
+
+  // --- the edit area's text ---------------------------------------------------
   // The frame the edit area shows, for a selector position: that frame, or
   // the last frame (the head when there is none) when it names none.
   FrameNode& EditedFrame(int editPosition);
+  // Ctrl+S: the text goes into the frame at the edit selector's position;
+  // nothing happens without an animation or when the position names no frame.
+  void StoreEditText(int editPosition, const std::string& text);
+  // Before the edit area moves off the frame at shownPosition (-1: none) its
+  // text stays in that frame, as Ctrl+S would keep it. An unchanged text is
+  // not stored again, so moving costs no new frame text.
+  void KeepEditText(int shownPosition, std::string text);
+  // The last frame is the one being edited: the edit area takes its text
+  // (when there are frames), so the next save or append keeps it.
+  void EditLastFrame();
 
+  // --- appending ----------------------------------------------------------
   // Appending a blank frame: the edit area's text goes into the frame the
   // edit area shows (see EditedFrame), then an empty frame follows the last
-  // one.
-  void AppendBlankFrame(const std::string& editText, int editPosition = -1);
+  // one. False, with nothing changed, at the frame limit.
+  bool AppendBlankFrame(const std::string& editText, int editPosition = -1);
 
   // Storing and copying the picture being drawn, count times: the edit
   // area's text goes into the frame the edit area shows (see EditedFrame)
@@ -83,4 +119,25 @@ struct AnimationDocument {
   // share the text, which is never changed in place. False, with nothing
   // changed, when the animation would pass kMaxFrames.
   bool AppendCopiesOfLast(const std::string& editText, int count, int editPosition = -1);
+
+  // How many copies each bulk command adds (0: the command adds nothing): a
+  // second's worth, half a second's worth at the animation's rate, and the
+  // delay field's seconds (past the limit it asks for one frame too many, so
+  // the append is refused).
+  int CopiesForSecond() const { return m_nRate > 0 ? m_nRate : 0; }
+  int CopiesForHalfSecond() const { return m_nRate / 2 > 0 ? m_nRate / 2 : 0; }
+  int CopiesForDelay() const;
+
+  // --- deleting -----------------------------------------------------------
+  // The last frame may go only while another stays.
+  bool CanDeleteLastFrame() const { return FrameCount() > 1; }
+  // Takes count frames out from position first (frame first + 1) on.
+  // Afterwards the edit area shows the last frame (see EditLastFrame).
+  void EraseFrames(int first, int count);
+  void EraseLastFrame() { EraseFrames(FrameCount() - 1, 1); }
+  void EraseLastFrames(int n) { EraseFrames(FrameCount() - n, n); }
+  // The frames strictly between numbers a and b, in either order: both
+  // bounding frames stay.
+  void EraseBetween(int a, int b);
+  void EraseFrameNumber(int number) { EraseFrames(number - 1, 1); }
 };

@@ -80,7 +80,9 @@ RecoveryCopy::RecoveryCopy(fs::path dataFolder, long id) : m_folder(std::move(da
   std::error_code ec;
   for (int attempt = 1; attempt <= 100 && m_lockFd < 0; ++attempt) {
     std::string token = std::to_string(id);
-    if (attempt > 1) token += "-" + std::to_string(attempt);
+    // Appended piece by piece: "-" + std::to_string() trips a false -Wrestrict
+    // in g++ 12's optimised string code.
+    if (attempt > 1) token.append("-").append(std::to_string(attempt));
     const fs::path lock = LockPath(m_folder, token);
     const int fd = TakeLock(lock);
     if (fd < 0) {
@@ -94,7 +96,7 @@ RecoveryCopy::RecoveryCopy(fs::path dataFolder, long id) : m_folder(std::move(da
     m_lockFd = fd;
     m_lock = lock;
     m_copy = CopyPath(m_folder, token);
-    m_temp = m_folder / ("." + m_copy.filename().string() + ".tmp");
+    m_temp = m_folder / std::string(".").append(m_copy.filename().string()).append(".tmp");
   }
   if (m_copy.empty()) m_copy = CopyPath(m_folder, std::to_string(id));
 }

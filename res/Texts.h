@@ -21,6 +21,43 @@ inline constexpr const char* kRecoveryQuestion =
     "是否打开这个动画？\n点击取消将删除这个恢复副本。";
 inline constexpr const char* kRecoveryUnreadable = "恢复副本无法打开，已保留在：\n%1";
 
+// Creating an animation.
+inline constexpr const char* kCreateOverwriteQuestion =
+    "你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n"
+    "请确定现在的动画已经保存，否则现在的动画将会消失。点击取消来取消新建任务。";
+inline constexpr const char* kCreateOutOfRange = "创建失败！数值越界！";
+inline constexpr const char* kColorImportError = "动画颜色信息导入错误！";
+inline constexpr const char* kCreated = "创建完毕";
+
+// Appending frames; %1 is the frame limit.
+inline constexpr const char* kFrameLimit = "帧数将超出上限（%1），未添加。";
+inline constexpr const char* kCreatingFrames = "正在创建帧，请勿点击程序！";
+inline constexpr const char* kFramesCreated = "创建完成。";
+
+// Deleting frames.
+inline constexpr const char* kNoFrameToDelete = "已经没有可以删除的帧了。";
+inline constexpr const char* kDeleteLastQuestion = "确实要删除最后一帧？操作不可更改。";
+inline constexpr const char* kDeleteQuestion = "确定删除？";
+inline constexpr const char* kBadDeleteMode = "意外的错误：传入的模式有误！";
+
+// Moving between frames, and the animation's properties: %1 name, %2 and
+// %3 canvas width and height, %4 colour code, %5 rate, %6 frame count.
+inline constexpr const char* kNoSuchFrame = "没有这一帧！";
+inline constexpr const char* kProperties =
+    "【动画属性】\n动画名称：%1\n动画画布尺寸：宽%2，高%3\n动画颜色：%4\n帧频：%5\n帧数：%6";
+
+// Opening a project.
+inline constexpr const char* kProjectFilter = "工程文件(*.ini)";
+inline constexpr const char* kOpenReplaceQuestion =
+    "你确定要打开一个动画工程吗？\n你没有勾选\"叠加到当前动画后\"\n"
+    "请确定现在的动画已经保存，否则现在的动画将会被新的动画覆盖。点击取消来取消新建任务。";
+inline constexpr const char* kImported = "已导入！";
+
+// Settings; %1 is the settings file's path.
+inline constexpr const char* kOpenSettingsFolderQuestion = "确实要打开配置文件存储目录？";
+inline constexpr const char* kCannotSaveSettings =
+    "无法保存设置：\n%1\n请确认程序目录下的 data 文件夹存在并且可以写入。设置保持原样。";
+
 // Opening a folder or the guide in another program failed: %1 names what,
 // %2 is its full path.
 inline constexpr const char* kCannotOpen =

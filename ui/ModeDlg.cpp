@@ -1,5 +1,6 @@
 #include "ui/ModeDlg.h"
 #include "res/ControlIds.h"
+#include "res/Texts.h"
 
 #include "document/Refresh.h"
 #include "platform/Profile.h"
@@ -29,7 +30,7 @@ void Mode::OnOK() {
   const std::string folder = platform::ProgramFolder();
   if (!platform::WritePrivateProfileString("Frame", "NewFrame", m_nNewFrame == 1 ? "1" : "0",
                                            folder + "data/Settings.ini"))
-    ZMessageBox(U("无法保存设置：\n") + QString::fromStdString(folder + "data/Settings.ini") +
-                U("\n请确认程序目录下的 data 文件夹存在并且可以写入。设置保持原样。"));
+    ZMessageBox(
+        U(res::kCannotSaveSettings).arg(QString::fromStdString(folder + "data/Settings.ini")));
   EndDialog(IDOK);
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRect>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,7 +42,6 @@ class CZoetrixDlg : public ui::ZDialog {
 
   // Document operations shared by the frame commands.
   static std::string GetProgramFolder();
-  FrameNode* FrameNodeAt(int position);
   void RefreshFrameControls();
 
   // Command handlers.
@@ -119,7 +119,7 @@ class CZoetrixDlg : public ui::ZDialog {
   bool RequireAnimation();
   void StartPlayback(int position);
   void SetProgressRange(int maximum);
-  void EraseFrames(int first, int count);
+  void EraseFrames(const std::function<void()>& erase);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool ReplaceWithProjectData(ProjectData& data);

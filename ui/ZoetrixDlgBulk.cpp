@@ -16,7 +16,7 @@ using namespace ui;
 void CZoetrixDlg::StoreAndCopyLastFrame(int count) {
   UpdateData(true);
   if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, m_comboEdit->currentIndex())) {
-    ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
+    ZMessageBox(U(res::kFrameLimit).arg(kMaxFrames));
     return;
   }
   UpdateData(false);
@@ -35,22 +35,22 @@ void CZoetrixDlg::OnAddKeyFrame() {
 
 void CZoetrixDlg::OnFillSecond() {
   UpdateData(true);
-  if (RequireAnimation() && m_doc.m_nRate > 0) StoreAndCopyLastFrame(m_doc.m_nRate);
+  if (RequireAnimation() && m_doc.CopiesForSecond() > 0)
+    StoreAndCopyLastFrame(m_doc.CopiesForSecond());
 }
 
 void CZoetrixDlg::OnFillHalfSecond() {
   UpdateData(true);
-  if (RequireAnimation() && m_doc.m_nRate / 2 > 0) StoreAndCopyLastFrame(m_doc.m_nRate / 2);
+  if (RequireAnimation() && m_doc.CopiesForHalfSecond() > 0)
+    StoreAndCopyLastFrame(m_doc.CopiesForHalfSecond());
 }
 
 void CZoetrixDlg::OnAddDelayFrames() {
   UpdateData(true);
   if (!RequireAnimation()) return;
-  SetDlgItemText(res::IDC_STATUS, U("正在创建帧，请勿点击程序！"));
+  SetDlgItemText(res::IDC_STATUS, U(res::kCreatingFrames));
   UpdateData(false);
-  const long long count = static_cast<long long>(m_doc.m_nDelay) * m_doc.m_nRate;
-  if (count > 0)
-    StoreAndCopyLastFrame(count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count));
-  SetDlgItemText(res::IDC_STATUS, U("创建完成。"));
+  if (const int count = m_doc.CopiesForDelay(); count > 0) StoreAndCopyLastFrame(count);
+  SetDlgItemText(res::IDC_STATUS, U(res::kFramesCreated));
   UpdateData(false);
 }

@@ -14,63 +14,38 @@
 
 using namespace ui;
 
-namespace {
-
-constexpr int kMinCreateCanvas = 11;
-
-bool ValuesInRange(const AnimationDocument& d) {
-  return d.m_nFrameRate >= kMinFrameRate && d.m_nFrameRate <= kMaxFrameRate &&
-         d.m_nWide >= kMinCreateCanvas && d.m_nWide <= kMaxCanvas &&
-         d.m_nHigh >= kMinCreateCanvas && d.m_nHigh <= kMaxCanvas;
-}
-
-}  // namespace
-
 void CZoetrixDlg::OnCreateAnimation() {
   UpdateData(true);
   const bool existed = m_doc.m_bCreated == 1;
   if (existed && m_doc.m_bOverwrite == 1 &&
-      ZMessageBox(U("你确定要新建一个动画吗？\n你勾选了\"覆盖当前动画\"\n"
-                    "请确定现在的动画已经保存，否则现在的动画将会消失。点击取消来取消新建任务。"),
-                  MB_OKCANCEL) == IDCANCEL)
+      ZMessageBox(U(res::kCreateOverwriteQuestion), MB_OKCANCEL) == IDCANCEL)
     return;
-  if (!ValuesInRange(m_doc)) {
-    ZMessageBox(U("创建失败！数值越界！"));
+  if (!m_doc.CreationValuesInRange()) {
+    ZMessageBox(U(res::kCreateOutOfRange));
     return;
   }
   // The code is made now for the prologue; a colour without a selection is
   // reported once the code file is open and named in the status line.
   int badColors = 0;
-  const std::string colorCode = MakeColorCode(
-      m_comboBackColor->currentIndex(), m_comboCharColor->currentIndex(), [&] { ++badColors; });
+  const int back = m_comboBackColor->currentIndex();
+  const int character = m_comboCharColor->currentIndex();
+  const std::string colorCode = MakeColorCode(back, character, [&] { ++badColors; });
   const ProgramHeader header{platform::Now(), m_doc.m_strName, m_doc.m_nWide, m_doc.m_nHigh,
                              colorCode};
   AnimationPaths paths;
   if (!StartCodeFile(header, &paths)) return;
 
-  m_doc.m_strProjectPath = paths.project;
-  m_doc.m_strExePath = paths.exe;
-  m_doc.m_strBuildPath = paths.build;
-  m_doc.m_strCodePath = paths.code;
-  m_doc.m_createdAt = header.created;
+  m_doc.TakeCreation(paths, header.created, back, character, colorCode);
   SetDlgItemText(res::IDC_EDITING_STATUS,
                  U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
-  for (int i = 0; i < badColors; ++i) ZMessageBox(U("动画颜色信息导入错误！"));
-  m_doc.m_nBackColor = m_comboBackColor->currentIndex();
-  m_doc.m_nCharColor = m_comboCharColor->currentIndex();
-  m_doc.m_strColor = colorCode;
-  m_doc.m_bCreated = 1;
-  ZMessageBox(U("创建完毕"));
-  m_doc.m_nRate = m_doc.m_nFrameRate;
-  const bool fresh = m_doc.m_bOverwrite == 1 || !existed;
+  for (int i = 0; i < badColors; ++i) ZMessageBox(U(res::kColorImportError));
+  ZMessageBox(U(res::kCreated));
+  const bool fresh = m_doc.CreationRestartsFrames(existed);
   if (fresh) {
-    m_doc.m_frames.Clear();
+    m_doc.RestartFrames();
     OnAppendBlankFrame();
   }
   KillTimer(kTimerPlayback);
-  m_doc.m_nAnimWide = m_doc.m_nWide;
-  m_doc.m_nAnimHigh = m_doc.m_nHigh;
-  m_doc.m_strAnimName = m_doc.m_strName;
   UpdateData(false);
   // A new blank animation holds nothing to recover; kept frames do.
   if (fresh) MarkRecoverySaved();

@@ -16,8 +16,6 @@ using namespace ui;
 
 std::string CZoetrixDlg::GetProgramFolder() { return platform::ProgramFolder(); }
 
-FrameNode* CZoetrixDlg::FrameNodeAt(int position) { return m_doc.m_frames.At(position); }
-
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
   const RefreshFigures f =
@@ -30,8 +28,7 @@ void CZoetrixDlg::RefreshFrameControls() {
   if (f.previewFollows) {
     const bool valid = f.previewSelection >= 0 && f.previewSelection < f.frames;
     m_comboPreview->setCurrentIndex(valid ? f.previewSelection : -1);
-    const FrameNode* node = FrameNodeAt(m_comboPreview->currentIndex());
-    m_doc.m_strPreviewText = node ? node->Text() : std::string();
+    m_doc.m_strPreviewText = m_doc.TextAt(m_comboPreview->currentIndex());
   }
   m_doc.m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);
@@ -45,8 +42,8 @@ void CZoetrixDlg::OnAppendBlankFrame() {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
-  if (m_doc.FrameCount() >= kMaxFrames) {
-    ZMessageBox(U("帧数将超出上限（%1），未添加。").arg(kMaxFrames));
+  if (m_doc.AtFrameLimit()) {
+    ZMessageBox(U(res::kFrameLimit).arg(kMaxFrames));
     return;
   }
   UpdateData(true);

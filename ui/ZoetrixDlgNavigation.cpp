@@ -10,10 +10,6 @@
 
 using namespace ui;
 
-namespace {
-constexpr const char* kNoSuchFrame = "没有这一帧！";
-}  // namespace
-
 // The edit area's text as GBK bytes. When it holds characters GBK cannot
 // hold, the user is told (once per command) and false is returned: such a
 // text cannot be stored, so the edit area must not be left.
@@ -31,15 +27,12 @@ bool CZoetrixDlg::EditAreaText(std::string& text) {
 bool CZoetrixDlg::KeepEditText() {
   std::string text;
   if (!EditAreaText(text)) return false;
-  if (m_doc.m_bCreated == 0 || m_nEditShown < 0) return true;
-  FrameNode* node = FrameNodeAt(m_nEditShown);
-  if (node && node->Text() != text) node->pText = MakeFrameText(std::move(text));
+  m_doc.KeepEditText(m_nEditShown, std::move(text));
   return true;
 }
 
 void CZoetrixDlg::ShowTextAt(QComboBox* selector, std::string& text) {
-  const FrameNode* node = FrameNodeAt(selector->currentIndex());
-  text = node ? node->Text() : std::string();
+  text = m_doc.TextAt(selector->currentIndex());
 }
 
 // The go-to operations take the number from the field, so callers that want
@@ -51,8 +44,8 @@ bool CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
   const int k = m_doc.*number;
   // Checked against the frame count only, which is 0 before any animation:
   // no frame is ever looked up in an empty list.
-  if (k > m_doc.FrameCount() || k < 1) {
-    ZMessageBox(U(kNoSuchFrame));
+  if (!m_doc.HasFrame(k)) {
+    ZMessageBox(U(res::kNoSuchFrame));
     return false;
   }
   const bool editArea = selector == m_comboEdit;
@@ -125,8 +118,7 @@ void CZoetrixDlg::OnSaveFrame() {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
-  if (FrameNode* node = FrameNodeAt(m_comboEdit->currentIndex()))
-    node->pText = MakeFrameText(m_doc.m_strEditText);
+  m_doc.StoreEditText(m_comboEdit->currentIndex(), m_doc.m_strEditText);
   UpdateData(false);
 }
 
@@ -135,8 +127,8 @@ void CZoetrixDlg::OnShowProperties() {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
-  ZMessageBox(U("【动画属性】\n动画名称：") + FromGbk(m_doc.m_strName) + U("\n动画画布尺寸：宽") +
-              QString::number(m_doc.m_nAnimWide) + U("，高") + QString::number(m_doc.m_nAnimHigh) +
-              U("\n动画颜色：") + FromGbk(m_doc.m_strColor) + U("\n帧频：") +
-              QString::number(m_doc.m_nRate) + U("\n帧数：") + QString::number(m_doc.FrameCount()));
+  ZMessageBox(U(res::kProperties)
+                  .arg(FromGbk(m_doc.m_strName), QString::number(m_doc.m_nAnimWide),
+                       QString::number(m_doc.m_nAnimHigh), FromGbk(m_doc.m_strColor),
+                       QString::number(m_doc.m_nRate), QString::number(m_doc.FrameCount())));
 }

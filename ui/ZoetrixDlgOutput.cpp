@@ -59,7 +59,7 @@ void CZoetrixDlg::OnOpenProject() {
   UpdateData(true);
   // Projects are saved in Project/ of the tool's folder: look there first.
   const QString chosen =
-      GetOpenFileName(this, U("工程文件(*.ini)"), QStringLiteral("ini"),
+      GetOpenFileName(this, U(res::kProjectFilter), QStringLiteral("ini"),
                       QFile::decodeName(QByteArray::fromStdString(GetProgramFolder() + "Project")));
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
@@ -78,12 +78,12 @@ void CZoetrixDlg::OnOpenProject() {
 void CZoetrixDlg::FinishOpening() {
   // The last frame is the one being edited: the edit area shows its text, so
   // the next save or export keeps it instead of overwriting it.
-  if (m_doc.FrameCount() > 0) m_doc.m_strEditText = m_doc.m_frames.Last().Text();
+  m_doc.EditLastFrame();
   UpdateData(false);
   // Also with no frames at all, so the selectors never show stale items.
   RefreshFrameControls();
   m_doc.m_bCreated = 1;
-  ZMessageBox(U("已导入！"));
+  ZMessageBox(U(res::kImported));
 }
 
 bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
@@ -104,11 +104,7 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
 }
 
 bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
-  if (m_doc.m_bCreated == 1 &&
-      ZMessageBox(
-          U("你确定要打开一个动画工程吗？\n你没有勾选\"叠加到当前动画后\"\n"
-            "请确定现在的动画已经保存，否则现在的动画将会被新的动画覆盖。点击取消来取消新建任务。"),
-          MB_OKCANCEL) == IDCANCEL)
+  if (m_doc.m_bCreated == 1 && ZMessageBox(U(res::kOpenReplaceQuestion), MB_OKCANCEL) == IDCANCEL)
     return false;
   ProjectReadResult read = ReadProjectFile(path);
   if (!read.ok()) {

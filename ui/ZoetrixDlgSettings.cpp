@@ -20,6 +20,6 @@ void CZoetrixDlg::OnOpenFolders() {
 }
 
 void CZoetrixDlg::OnOpenSettingsFolder() {
-  if (ZMessageBox(U("确实要打开配置文件存储目录？"), MB_OKCANCEL) == IDCANCEL) return;
+  if (ZMessageBox(U(res::kOpenSettingsFolderQuestion), MB_OKCANCEL) == IDCANCEL) return;
   OpenFolder(GetProgramFolder() + "data/", res::kSettingsFolderName);
 }
