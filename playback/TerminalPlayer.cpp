@@ -387,25 +387,16 @@ bool PlayPlain(const std::vector<FrameText>& frames, FrameRange range,
   return platform::WriteAll(fd, out);
 }
 
-namespace {
-
-// The real terminal: standard output, keys from standard input.
-class SessionTerminal : public PlayerTerminal {
- public:
-  explicit SessionTerminal(std::string_view enter)
-      : m_session(STDIN_FILENO, STDOUT_FILENO, enter, LeaveSequence({})) {}
-  SteadyTime Now() override { return std::chrono::steady_clock::now(); }
-  std::string Wait(std::optional<SteadyTime> deadline) override { return m_session.Wait(deadline); }
-  bool TakeRedraw() override { return m_session.TakeRedraw(); }
-  platform::TerminalSize Size() override { return platform::SizeOf(STDOUT_FILENO); }
-  bool Write(std::string_view bytes) override { return m_session.Write(bytes); }
-  void SetLeave(std::string_view bytes) override { m_session.SetLeave(bytes); }
-
- private:
-  platform::TerminalSession m_session;
-};
-
-}  // namespace
+SessionTerminal::SessionTerminal(int in, int out, std::string_view enter)
+    : m_out(out), m_session(in, out, enter, LeaveSequence({})) {}
+SteadyTime SessionTerminal::Now() { return std::chrono::steady_clock::now(); }
+std::string SessionTerminal::Wait(std::optional<SteadyTime> deadline) {
+  return m_session.Wait(deadline);
+}
+bool SessionTerminal::TakeRedraw() { return m_session.TakeRedraw(); }
+platform::TerminalSize SessionTerminal::Size() { return platform::SizeOf(m_out); }
+bool SessionTerminal::Write(std::string_view bytes) { return m_session.Write(bytes); }
+void SessionTerminal::SetLeave(std::string_view bytes) { m_session.SetLeave(bytes); }
 
 int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySettings& settings,
                          std::string_view colorCode) {
@@ -413,7 +404,7 @@ int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySetting
   bool ok;
   int error = 0;
   if (platform::IsTerminal(STDOUT_FILENO)) {
-    SessionTerminal terminal(EnterSequence(colorCode));
+    SessionTerminal terminal(STDIN_FILENO, STDOUT_FILENO, EnterSequence(colorCode));
     const PlayCounts counts = PlayInTerminal(frames, settings, encoding, terminal);
     ok = counts.ok;
     error = counts.error;

@@ -178,6 +178,23 @@ class PlayerTerminal {
   virtual void SetLeave(std::string_view bytes) = 0;
 };
 
+// A real terminal: writes to `out`, keys from `in`, for as long as it lives
+// (see platform::TerminalSession).
+class SessionTerminal : public PlayerTerminal {
+ public:
+  SessionTerminal(int in, int out, std::string_view enter);
+  SteadyTime Now() override;
+  std::string Wait(std::optional<SteadyTime> deadline) override;
+  bool TakeRedraw() override;
+  platform::TerminalSize Size() override;
+  bool Write(std::string_view bytes) override;
+  void SetLeave(std::string_view bytes) override;
+
+ private:
+  int m_out;
+  platform::TerminalSession m_session;
+};
+
 struct PlaySettings {
   FrameRange range;
   int rate = 1;
