@@ -169,7 +169,8 @@ TEST_F(PlayCommand, StrictArgumentsWithChineseMessages) {
   EXPECT_NE(help.out.find("用法：zoetrix --play"), std::string::npos);
 }
 
-// Into a file or a pipe: the frames as text, a form feed line between them,
+// Into a file or a pipe (the tool run with no display and an empty
+// environment besides LANG): the frames as text, a form feed line between them,
 // no control sequences and no waiting.
 TEST_F(PlayCommand, PlainFramesWhenNotATerminal) {
   Outcome r = Call({"--play", m_project, "--loop", "--speed", "0.01"});
@@ -179,7 +180,8 @@ TEST_F(PlayCommand, PlainFramesWhenNotATerminal) {
   EXPECT_EQ(r.out, "two\n=\n");
 
   const platform::ProcessResult pipe = platform::RunProcess(
-      {"/usr/bin/env", "LANG=C.UTF-8", ZOETRIX_BINARY, "--play", m_project, "--from", "2"}, 10s);
+      {"/usr/bin/env", "-i", "LANG=C.UTF-8", ZOETRIX_BINARY, "--play", m_project, "--from", "2"},
+      10s);
   EXPECT_EQ(pipe.exitStatus, 0);
   EXPECT_EQ(pipe.output, "two\n=\n\f\n中\n");
   EXPECT_EQ(pipe.output.find('\033'), std::string::npos);
