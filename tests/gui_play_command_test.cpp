@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -62,8 +63,12 @@ struct TerminalRun {
 // Runs the tool as the foreground job of a fresh 80 x 25 pseudo-terminal.
 // `act` sees the output so far and the master side; it returns true once it
 // has done what it wanted.
+// With `asJob` the tool runs in a process group of its own below a parent
+// that waits like a shell, so that Ctrl+Z stops it (the kernel ignores it
+// for a group without such a parent).
 TerminalRun RunInTerminal(const std::vector<std::string>& args,
-                          const std::function<bool(const std::string&, int, pid_t)>& act = {}) {
+                          const std::function<bool(const std::string&, int, pid_t)>& act = {},
+                          bool asJob = false) {
   TerminalRun run;
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   EXPECT_GE(master, 0);
@@ -97,6 +102,22 @@ TerminalRun RunInTerminal(const std::vector<std::string>& args,
     ::dup2(tty, 1);
     ::dup2(tty, 2);
     ::close_range(3, ~0u, 0);
+    if (asJob) {
+      const pid_t job = ::fork();
+      if (job == 0) {
+        ::setpgid(0, 0);
+        ::tcsetpgrp(0, ::getpgrp());
+        ::execve(argv[0], argv.data(), env.data());
+        ::_exit(127);
+      }
+      ::setpgid(job, job);
+      ::tcsetpgrp(0, job);
+      int status = 0;
+      while (::waitpid(job, &status, 0) < 0 && errno == EINTR) {
+      }
+      if (WIFSIGNALED(status)) ::_exit(128 + WTERMSIG(status));
+      ::_exit(WEXITSTATUS(status));
+    }
     ::execve(argv[0], argv.data(), env.data());
     ::_exit(127);
   }
@@ -262,5 +283,49 @@ TEST_F(PlayCommand, KeysPauseStepAndQuit) {
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   // Nothing typed was echoed over the picture.
   EXPECT_EQ(run.output.find_first_of(" q"), std::string::npos) << run.output;
+  EXPECT_EQ(run.lflagAfter & kKeyModes, run.lflagBefore & kKeyModes);
+}
+
+// Ctrl+Z: the terminal is given back (cursor, colours, line editing, echo)
+// while the player is stopped; on going on it takes the terminal again and
+// draws the whole picture anew.
+TEST_F(PlayCommand, CtrlZStopsAndGoingOnRedraws) {
+  int step = 0;
+  std::size_t stoppedAt = 0;
+  tcflag_t whileStopped = 0;
+  auto since = std::chrono::steady_clock::now();
+  const TerminalRun run = RunInTerminal(
+      {"--play", m_project, "--loop", "--speed", "0.1"},
+      [&](const std::string& output, int master, pid_t) {
+        const auto now = std::chrono::steady_clock::now();
+        if (step == 0) {
+          if (output.find("\033[Htwo") == std::string::npos) return false;
+          step = ::write(master, "\x1a", 1) == 1 ? 1 : -1;
+          since = now;
+        } else if (step == 1) {
+          if (now - since < 300ms) return false;
+          termios modes{};
+          ::tcgetattr(master, &modes);
+          whileStopped = modes.c_lflag;
+          stoppedAt = output.size();
+          step = ::kill(-::tcgetpgrp(master), SIGCONT) == 0 ? 2 : -1;
+          since = now;
+        } else if (step == 2) {
+          if (output.find("\033[J", stoppedAt) == std::string::npos) return false;
+          step = 3;
+          return ::write(master, "q", 1) == 1;
+        }
+        return step < 0;
+      },
+      true);
+  ASSERT_EQ(step, 3) << run.output;
+  EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;
+  EXPECT_EQ(whileStopped & kKeyModes, run.lflagBefore & kKeyModes);
+  const std::string stopped = run.output.substr(0, stoppedAt);
+  const std::string after = run.output.substr(stoppedAt);
+  EXPECT_NE(stopped.rfind(std::string("\033[0m\033[2;1H\r\r\n") + kShowCursor), std::string::npos)
+      << stopped;
+  // Hidden again, colours again, then the whole picture from the corner.
+  EXPECT_EQ(after.find(std::string(kHideCursor) + "\033[0;40;92m\033[H"), 0u) << after;
   EXPECT_EQ(run.lflagAfter & kKeyModes, run.lflagBefore & kKeyModes);
 }
