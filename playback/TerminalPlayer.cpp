@@ -366,8 +366,7 @@ PlayCounts PlayInTerminal(const std::vector<FrameText>& frames, const PlaySettin
       state.Resume(now);
     }
     if (const auto due = state.Deadline(); due && now >= *due) newFrame |= state.OnDeadline(now);
-    const bool changed = newFrame;
-    if ((changed || !screenKnown) && !state.Finished()) show(newFrame);
+    if ((newFrame || !screenKnown) && !state.Finished()) show(newFrame);
   }
   return counts;
 }
