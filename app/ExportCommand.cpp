@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/PlayCommand.h"
 #include "document/AnimationFiles.h"
 #include "output/CodeFile.h"
 #include "output/Compiler.h"
@@ -106,9 +107,12 @@ bool IsCommandLine(int argc, char**) {
 }
 
 int RunCommandLine(int argc, char** argv) {
+  if (IsPlayCommand(argc, argv)) return RunPlayCommand(argc, argv);
   const Arguments args = Parse(argc, argv);
   if (args.help) {
     std::fputs(kUsage, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(kPlayUsage, stdout);
     return 0;
   }
   if (!args.error.empty()) {

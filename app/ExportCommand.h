@@ -1,6 +1,7 @@
 #pragma once
 // zoetrix --export PROJECT.ini [--code] [--compile] [--project] [--endless]
 // Opens the project as a new animation and exports it without a window.
+// zoetrix --play is handed on to app/PlayCommand.
 
 // True when the arguments ask for the command line rather than the window.
 bool IsCommandLine(int argc, char** argv);
