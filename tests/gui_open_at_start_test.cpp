@@ -116,6 +116,33 @@ TEST(OpenAtStart, AFileThatCannotBeOpenedLeavesAnEmptyWindow) {
   }
 }
 
+// The closing message lets the recovery timer run; the project just read
+// from its file is no change to keep, from the command line or from "打开".
+TEST(OpenAtStart, NoRecoveryCopyWhileTheClosingMessageIsOpen) {
+  testsupport::TempDir elsewhere("zoetrix-given");
+  const fs::path file = elsewhere.path() / "given.ini";
+  testsupport::WriteFile(file, kProject);
+  Hooks hooks;
+  auto owned = WindowFor({file.string()});
+  CZoetrixDlg* d = owned.get();
+  int copiesWritten = 0;
+  int closingMessages = 0;
+  ui::SetMessageBoxResponderForTesting([&](const QString& text, int) {
+    if (text == kImported) {
+      ++closingMessages;
+      d->SaveRecoveryCopy();  // as the timer would, while the box is open
+      d->Recovery()->Wait();
+      if (fs::exists(d->Recovery()->Path())) ++copiesWritten;
+    }
+    return ui::IDOK;
+  });
+  MainWindow w(hooks, std::move(owned));
+  w.AnswerOpenFile(file.string());
+  w.Click(1069);  // "打开", replacing after the question
+  EXPECT_EQ(closingMessages, 2);
+  EXPECT_EQ(copiesWritten, 0);
+}
+
 // Unsaved work from a crashed run is offered first; taking it means the
 // project asked for replaces it only after the usual question.
 TEST(OpenAtStart, TheRecoveryCopyIsOfferedFirst) {

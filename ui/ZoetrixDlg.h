@@ -123,7 +123,7 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool ReplaceWithProjectData(ProjectData& data);
-  void FinishOpening();
+  void FinishOpening(bool nothingToRecover = false);
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
   bool KeepEditText();

@@ -71,9 +71,8 @@ void CZoetrixDlg::OnOpenProject() {
     return;
   }
   if (!OpenProjectReplacing(path)) return;
-  FinishOpening();
   // The animation is the file just opened: nothing to recover yet.
-  MarkRecoverySaved();
+  FinishOpening(true);
 }
 
 void CZoetrixDlg::OpenStartProject() {
@@ -81,8 +80,7 @@ void CZoetrixDlg::OpenStartProject() {
   const std::filesystem::path path = std::exchange(m_startProject, {});
   UpdateData(true);
   if (!OpenProjectReplacing(path)) return;
-  FinishOpening();
-  MarkRecoverySaved();
+  FinishOpening(true);
 }
 
 // The window names the project file it opened; a new animation has none.
@@ -94,7 +92,7 @@ void CZoetrixDlg::ShowProjectInTitle(const std::filesystem::path& project) {
   setWindowTitle(title);
 }
 
-void CZoetrixDlg::FinishOpening() {
+void CZoetrixDlg::FinishOpening(bool nothingToRecover) {
   // The last frame is the one being edited: the edit area shows its text, so
   // the next save or export keeps it instead of overwriting it.
   if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
@@ -102,6 +100,9 @@ void CZoetrixDlg::FinishOpening() {
   // Also with no frames at all, so the selectors never show stale items.
   RefreshFrameControls();
   m_bCreated = 1;
+  // Before the closing message, which lets the recovery timer run: an
+  // animation just read from its file is no change to keep.
+  if (nothingToRecover) MarkRecoverySaved();
   ZMessageBox(U("已导入！"));
 }
 
