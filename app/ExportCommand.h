@@ -1,8 +1,10 @@
 #pragma once
 // zoetrix --export PROJECT.ini [--code] [--compile] [--project] [--endless]
 // Opens the project as a new animation and exports it without a window.
+// zoetrix --play is handed on to app/PlayCommand.
 
-// True when the arguments ask for the command line rather than the window.
+// True when the arguments ask for the command line rather than the window
+// (which takes at most one argument: a project file to open).
 bool IsCommandLine(int argc, char** argv);
 
 // Runs the command line; returns the process exit status.

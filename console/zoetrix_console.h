@@ -22,7 +22,7 @@
  *     screen in between.
  *   - The cursor is hidden and typed keys are not echoed while the program
  *     runs. At the end (return from main, exit(), Ctrl+C, termination,
- *     hang-up) colours, cursor, echo and the window title are put back and
+ *     hang-up) colours, cursor, echo, the size and the window title are put back and
  *     the cursor is left on the line below the picture; Ctrl+Z does the same
  *     before the program stops and undoes it when it goes on. A `cls` still
  *     pending at the end is dropped, so the last picture stays on screen.
@@ -74,6 +74,10 @@ typedef struct zx_console {
   int shown_row, shown_col, shown_bottom;
 
   int title_saved;
+  /* The terminal's size at start (0 when unknown) and whether `mode con`
+     asked for another one, which the end undoes. */
+  int start_rows, start_cols;
+  int size_changed;
   char color[32]; /* the colour sequence in force, to put back after Ctrl+Z */
 
   int echo_off;
@@ -405,8 +409,24 @@ static inline void zx_echo_off(void) {
   if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) != 0) zx_con.echo_off = 0;
 }
 
+/* Back to the size the terminal had at start, if `mode con` asked for
+   another. The size is read with ioctl at start: asking the terminal
+   (ESC[18t) needs an answer many terminals never send. */
+static inline void zx_restore_size(void) {
+  char text[32];
+  char *p;
+  if (!zx_con.size_changed) return;
+  p = zx_cat(text, ZX_CSI "8;");
+  p = zx_cat_int(p, zx_con.start_rows);
+  p = zx_cat(p, ";");
+  p = zx_cat_int(p, zx_con.start_cols);
+  p = zx_cat(p, "t");
+  zx_write_all(text, (size_t)(p - text));
+}
+
 static inline void zx_restore(void) {
   zx_leave_picture();
+  zx_restore_size();
   if (zx_con.title_saved) zx_write_all(ZX_CSI "23;2t", 7);
 }
 
@@ -495,8 +515,13 @@ static inline int zx_is_gbk_family(const char *codeset) {
 static void zx_init(void) {
   char buf[64];
   const char *codeset;
+  struct winsize size;
   if (zx_con.ready) return;
   zx_con.ready = 1;
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+    zx_con.start_rows = size.ws_row;
+    zx_con.start_cols = size.ws_col;
+  }
   zx_con.bottom = zx_con.shown_bottom = -1;
   strcpy(zx_con.color, ZX_CSI "0m");
 
@@ -617,6 +642,10 @@ static inline int zx_mode(const char *arg) {
     while (*p && *p != ' ' && *p != '\t') p++;
   }
   if (cols <= 0 && lines <= 0) return 0;
+  /* Only a size we know can be put back, and only a change needs it. */
+  if (zx_con.start_rows > 0 && ((lines > 0 && lines != zx_con.start_rows) ||
+                                (cols > 0 && cols != zx_con.start_cols)))
+    zx_con.size_changed = 1;
   zx_append_str(ZX_CSI "8;");
   if (lines > 0) zx_append_int(lines);
   zx_append_str(";");

@@ -161,7 +161,9 @@ TEST(ConsoleTest, FramesAreDrawnInPlaceOneAfterAnother) {
                              "\033[HC:\\dir\\\033[J" + "\033[H" +
                              Utf8("\x81\x5c\\\x87\x5c\xb6\x5c\xbb\x5c") + "\033[J" +
                              "\033[H\033[J" + "\033[Hline\033[K\r\n\033[J";
-  const std::string end = std::string(kResetColours) + kShowCursor + "\033[23;2t";
+  // The terminal goes back to the 80 x 25 it had before the program asked
+  // for 40 x 12.
+  const std::string end = std::string(kResetColours) + kShowCursor + "\033[8;25;80t\033[23;2t";
   EXPECT_EQ(run.output.substr(start.size()), frames + end);
   EXPECT_TRUE(run.echoAfter);
 }
@@ -204,7 +206,8 @@ TEST(ConsoleTest, EndlessProgramStopsOnCtrlCAndPutsTheTerminalBack) {
                                     : out.rfind(Utf8(Gbk("猫")));
   const std::string tail = out.substr(lastFrame);
   EXPECT_NE(tail.find(kResetColours), std::string::npos) << tail;
-  EXPECT_TRUE(EndsWith(out, std::string("\r\n") + kShowCursor + "\033[23;2t")) << tail;
+  EXPECT_TRUE(EndsWith(out, std::string("\r\n") + kShowCursor + "\033[8;25;80t\033[23;2t"))
+      << tail;
   EXPECT_TRUE(run.echoAfter);
 }
 
@@ -233,6 +236,8 @@ TEST(ConsoleTest, PercentSignsPrintAsTyped) {
 }
 
 TEST(ConsoleTest, OtherConsoleUse) {
+  // "mode con" asks for the size the terminal already has: nothing to put
+  // back at the end.
   Builder builder;
   const TerminalRun run =
       RunInTerminal(builder.Build(fs::path(ZOETRIX_TEST_DATA) / "console" / "commands.c"));

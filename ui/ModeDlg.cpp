@@ -27,7 +27,7 @@ void Mode::DoDataExchange(CDataExchange& dx) {
 
 void Mode::OnOK() {
   UpdateData(true);
-  const std::string folder = platform::ProgramFolder();
+  const std::string folder = platform::WorkFolder();
   if (!platform::WritePrivateProfileString("Frame", "NewFrame", m_nNewFrame == 1 ? "1" : "0",
                                            folder + "data/Settings.ini"))
     ZMessageBox(

@@ -17,7 +17,7 @@ void Open::OnCommand(int id, ui::Notify notify) {
     const char* what = id == res::IDC_OPEN_CODE_FOLDER      ? res::kCodeFolderName
                        : id == res::IDC_OPEN_ANIMATE_FOLDER ? res::kAnimateFolderName
                                                             : res::kProjectFolderName;
-    ui::OpenFolder(platform::ProgramFolder() + folder, what);
+    ui::OpenFolder(platform::WorkFolder() + folder, what);
     return;
   }
   // Enter presses no button here: only Escape and the close box end it.

@@ -6,6 +6,7 @@
 #include "output/CodeFile.h"
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
@@ -38,6 +39,8 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_doc.TakeCreation(paths, header.created, back, character, colorCode);
   SetDlgItemText(res::IDC_EDITING_STATUS,
                  U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
+  // Saved under a new name from now on: no longer the project opened.
+  ShowProjectInTitle({});
   for (int i = 0; i < badColors; ++i) ZMessageBox(U(res::kColorImportError));
   ZMessageBox(U(res::kCreated));
   const bool fresh = m_doc.CreationRestartsFrames(existed);
@@ -54,7 +57,7 @@ void CZoetrixDlg::OnCreateAnimation() {
 // Starts the code file of a new animation. When that fails the user is told
 // and the open animation is left as it was.
 bool CZoetrixDlg::StartCodeFile(const ProgramHeader& header, AnimationPaths* paths) {
-  const std::string problem = ::StartCodeFile(m_doc, GetProgramFolder(), header, paths);
+  const std::string problem = ::StartCodeFile(m_doc, platform::WorkFolder(), header, paths);
   if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
   return problem.empty();
 }

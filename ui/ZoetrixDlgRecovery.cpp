@@ -10,6 +10,7 @@
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
+#include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
@@ -19,8 +20,8 @@
 using namespace ui;
 
 void CZoetrixDlg::StartRecovery() {
-  m_recovery = std::make_unique<RecoveryCopy>(std::filesystem::path(GetProgramFolder()) / "data",
-                                              static_cast<long>(::getpid()));
+  m_recovery = std::make_unique<RecoveryCopy>(
+      std::filesystem::path(platform::WorkFolder()) / "data", static_cast<long>(::getpid()));
   SetTimer(kTimerRecovery, kRecoveryInterval);
 }
 

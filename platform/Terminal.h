@@ -1,0 +1,93 @@
+#pragma once
+// The terminal the tool itself plays in (zoetrix --play): its encoding, its
+// size, keys without Enter or echo, and putting it back however the program
+// ends. The compiled animation programs have their own copy of these rules
+// in console/zoetrix_console.h; the two must agree.
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// GBK characters to the bytes the terminal expects. The encoding comes from
+// the locale variables (LC_ALL, then LC_CTYPE, then LANG; the first that is
+// set and not empty), the part after the dot up to any '@'. None named means
+// UTF-8; GBK, CP936 and GB18030 get the bytes as they are.
+class TerminalEncoding {
+ public:
+  // From the process's environment.
+  static TerminalEncoding FromLocale();
+  // From a value such as "zh_CN.UTF-8"; getenv-like lookup for the three names.
+  static TerminalEncoding FromLocaleVariables(const std::function<const char*(const char*)>& get);
+  // From a codeset name ("UTF-8", "GBK"); empty means UTF-8.
+  static TerminalEncoding ForCodeset(std::string_view codeset);
+
+  TerminalEncoding(TerminalEncoding&&) noexcept;
+  TerminalEncoding& operator=(TerminalEncoding&&) noexcept;
+  ~TerminalEncoding();
+
+  // Appends one GBK character (1 or 2 bytes) in the terminal's encoding;
+  // a character that does not convert gives one '?' per byte, so it keeps
+  // the columns the console gives it.
+  void AppendChar(std::string_view gbk, std::string& out) const;
+  bool PassesBytes() const { return m_handle == nullptr; }
+
+ private:
+  explicit TerminalEncoding(void* handle) : m_handle(handle) {}
+  void* m_handle;  // iconv_t, or null when GBK passes unchanged
+};
+
+// Columns and rows of the terminal on fd; 0 and 0 when fd is not one.
+struct TerminalSize {
+  int cols = 0;
+  int rows = 0;
+};
+TerminalSize SizeOf(int fd);
+
+bool IsTerminal(int fd);
+
+// Writes everything, through EINTR and short writes. False on an error
+// (the terminal is gone, the pipe's reader left, the disk is full).
+bool WriteAll(int fd, std::string_view bytes);
+
+// Holds the terminal while the tool plays in it. Only one at a time.
+//
+// Keys: when `in` is a terminal and we are its foreground job, it is put in
+// non-canonical mode without echo (signals from Ctrl+C and Ctrl+Z stay on).
+// The `enter` bytes (cursor hidden, colours) are written at once and again
+// after a stop; the `leave` bytes (colours reset, cursor below the picture
+// and visible) are written when the session ends: by destruction, by
+// SIGINT, SIGTERM, SIGHUP or SIGQUIT (the process then ends by that signal
+// as it would have), and before stopping on SIGTSTP. On SIGCONT the keys
+// mode and `enter` come back and Redraw() turns true, because anything may
+// have been drawn over the picture meanwhile.
+class TerminalSession {
+ public:
+  TerminalSession(int in, int out, std::string_view enter, std::string_view leave);
+  ~TerminalSession();
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
+
+  // What to write at the end, as the picture changes.
+  void SetLeave(std::string_view leave);
+  // Writes bytes to the terminal with the signals held back, so that what a
+  // signal writes never lands inside them.
+  bool Write(std::string_view bytes);
+
+  // Waits until `deadline` (none: without limit), a key arrives, or a
+  // signal asks for a redraw. Returns the keys read (possibly none).
+  std::string Wait(std::optional<std::chrono::steady_clock::time_point> deadline);
+  // True once after the program went on after a stop (or the size changed).
+  bool TakeRedraw();
+  bool ReadsKeys() const { return m_keys; }
+
+ private:
+  int m_in, m_out;
+  bool m_keys = false;
+};
+
+}  // namespace platform
