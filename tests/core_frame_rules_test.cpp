@@ -163,7 +163,11 @@ TEST(AppendRule, TheFrameLimitIsExactlyOneMillion) {
   EXPECT_FALSE(doc.AtFrameLimit());
   EXPECT_FALSE(doc.AppendCopiesOfLast("x", 2));  // one past the limit
   EXPECT_EQ(doc.FrameCount(), kMaxFrames - 1);
-  ASSERT_TRUE(doc.AppendBlankFrame("x"));  // the millionth
+  ASSERT_TRUE(doc.AppendCopiesOfLast("x", 1));  // the millionth as a copy
+  EXPECT_EQ(doc.FrameCount(), kMaxFrames);
+  EXPECT_TRUE(doc.AtFrameLimit());
+  doc.EraseLastFrame();
+  ASSERT_TRUE(doc.AppendBlankFrame("x"));  // and as a blank frame
   EXPECT_EQ(doc.FrameCount(), kMaxFrames);
   EXPECT_TRUE(doc.AtFrameLimit());
   EXPECT_FALSE(doc.AppendBlankFrame("y"));
