@@ -643,8 +643,8 @@ static inline int zx_mode(const char *arg) {
   }
   if (cols <= 0 && lines <= 0) return 0;
   /* Only a size we know can be put back, and only a change needs it. */
-  if (zx_con.start_rows > 0 && ((lines > 0 && lines != zx_con.start_rows) ||
-                                (cols > 0 && cols != zx_con.start_cols)))
+  if (zx_con.start_rows > 0 &&
+      ((lines > 0 && lines != zx_con.start_rows) || (cols > 0 && cols != zx_con.start_cols)))
     zx_con.size_changed = 1;
   zx_append_str(ZX_CSI "8;");
   if (lines > 0) zx_append_int(lines);

@@ -206,8 +206,7 @@ TEST(ConsoleTest, EndlessProgramStopsOnCtrlCAndPutsTheTerminalBack) {
                                     : out.rfind(Utf8(Gbk("猫")));
   const std::string tail = out.substr(lastFrame);
   EXPECT_NE(tail.find(kResetColours), std::string::npos) << tail;
-  EXPECT_TRUE(EndsWith(out, std::string("\r\n") + kShowCursor + "\033[8;25;80t\033[23;2t"))
-      << tail;
+  EXPECT_TRUE(EndsWith(out, std::string("\r\n") + kShowCursor + "\033[8;25;80t\033[23;2t")) << tail;
   EXPECT_TRUE(run.echoAfter);
 }
 

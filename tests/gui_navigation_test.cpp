@@ -171,7 +171,8 @@ TEST(Navigation, SavingFrameTwoOfFive) {
   w.SetText(res::IDC_EDIT_AREA, "new two");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "new two");
-  for (int i : {0, 2, 3}) EXPECT_EQ(d.doc().m_frames.At(i)->Text(), "f" + std::to_string(i + 1));
+  for (int i : {0, 2, 3})
+    EXPECT_EQ(d.doc().m_frames.At(i)->Text(), std::string("f").append(std::to_string(i + 1)));
   EXPECT_EQ(d.doc().FrameCount(), 5);
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA),
             "f2");  // the preview keeps the old text until shown again
