@@ -14,6 +14,8 @@
 // complete message for the user (UTF-8). The document is not changed.
 #include <string>
 
+#include "res/Texts.h"
+
 #include "document/AnimationDocument.h"
 
 // A self-contained page (no network, no other file) playing the animation in
@@ -44,10 +46,9 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
 // at i / rate seconds drawing the frame in place with ANSI escapes.
 bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, std::string* error);
 
-// Messages (UTF-8).
-inline constexpr const char* kFormatCannotCreate = "无法创建文件：";
-inline constexpr const char* kFormatWriteFailed = "写入文件失败：";
-inline constexpr const char* kFormatNoFont =
-    "找不到等宽中文字体，无法导出 GIF。请安装 fonts-wqy-microhei。";
-inline constexpr const char* kFormatBadFont = "无法使用字体文件：";
-inline constexpr const char* kFormatGifFailed = "GIF 编码失败：";
+// Messages (UTF-8, res/Texts.h).
+using res::kFormatBadFont;
+using res::kFormatCannotCreate;
+using res::kFormatGifFailed;
+using res::kFormatNoFont;
+using res::kFormatWriteFailed;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/SafeFile.h"
+#include "res/Texts.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool AnyExists(const AnimationPaths& p) {
 }
 
 std::string CannotCreate(const std::string& path) {
-  return "无法创建代码文件：\n" + path + "\n请确认程序目录下的 Code 文件夹存在并且可以写入。";
+  return res::Format(res::kCannotCreateCodeFile, {path});
 }
 
 }  // namespace
@@ -45,5 +46,5 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
     *paths = candidate;
     return {};
   }
-  return "无法创建代码文件：同一秒内创建的动画太多。\n请稍后再试。";
+  return res::kTooManyAnimationsPerSecond;
 }

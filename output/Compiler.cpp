@@ -98,15 +98,15 @@ CompileResult CompileAnimation(const std::string& programFolder, const std::stri
 
 std::string CompileProblemDetails(const CompileResult& result) {
   if (result.outcome == CompileOutcome::Success) return {};
-  if (result.compilerMissing) return "找不到编译器 tcc：程序目录和 PATH 中都没有。";
+  if (result.compilerMissing) return res::kCompilerMissing;
   std::string details = result.output;
   if (!details.empty() && details.back() != '\n') details += '\n';
   if (result.timedOut)
-    details += "编译超过了时间限制，已被停止。";
+    details += res::kCompileTimedOut;
   else if (result.incomplete)
-    details += "编译器没有生成完整的程序（磁盘可能已满）：" + result.buildPath;
+    details += res::Format(res::kCompileIncomplete, {result.buildPath});
   else if (details.empty())
-    details = "编译器没有说明原因就失败了。";
+    details = res::kCompileNoReason;
   if (!details.empty() && details.back() == '\n') details.pop_back();
   return details;
 }

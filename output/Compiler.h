@@ -19,6 +19,8 @@
 #include <chrono>
 #include <string>
 
+#include "res/Texts.h"
+
 enum class CompileOutcome {
   Success,        // nothing written, status 0: the program is at buildPath
   Problem,        // diagnostics, a failed or missing compiler, or the time limit
@@ -27,17 +29,12 @@ enum class CompileOutcome {
   ProcessFailed,  // no process for the compiler: ends the tool
 };
 
-// What the user is shown for each outcome (UTF-8).
-inline constexpr const char* kCompileSuccessMessage = "编译成功！";
-inline constexpr const char* kCompileProblemMessage =
-    "编译遇到问题，请检查动画目录内是否生成文件。";
-inline constexpr const char* kCompileEmptySourceMessage =
-    "导出动画时遇到错误！错误原因：代码文件为空。";
-inline constexpr const char* kCompilePipeFailedMessage =
-    "与编译器的联系断开，编译器可能被损坏或程序被损坏，请重新安装程序。按确定后退出程序。";
-inline constexpr const char* kCompileProcessFailedMessage =
-    "无法创建新进程，请检查权限，程序可能被损坏，请重新安装程序。按确定后退出程序。";
-
+// What the user is shown for each outcome (UTF-8, res/Texts.h).
+using res::kCompileEmptySourceMessage;
+using res::kCompilePipeFailedMessage;
+using res::kCompileProblemMessage;
+using res::kCompileProcessFailedMessage;
+using res::kCompileSuccessMessage;
 const char* CompileMessage(CompileOutcome outcome);
 
 // The two outcomes after whose message the tool ends.

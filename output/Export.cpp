@@ -60,8 +60,8 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
       doc.m_strBuildPath.substr(0, doc.m_strBuildPath.find_last_of('/') + 1);
   const std::string staging = platform::CreatePrivateFolder(codeFolder, ".build-");
   if (staging.empty()) {
-    prompter.Message("导出失败：无法在 Code 文件夹中准备编译：\n" + codeFolder + "\n（" +
-                     std::strerror(errno) + "）\n请确认该文件夹可以写入并且磁盘还有空间。");
+    prompter.Message(
+        res::Format(res::kExportCannotPrepareCompile, {codeFolder, std::strerror(errno)}));
     return ExportEnd::Failed;
   }
   const std::string built =
@@ -77,8 +77,8 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
   } else if (!result.timedOut && platform::IsWholeExecutable(built)) {
     // Replaces an older program of the same name, also on another disk.
     if (!platform::MoveFile(built, doc.m_strExePath)) {
-      prompter.Message("无法把编译好的程序放进 Animate 文件夹：\n" + doc.m_strExePath + "\n（" +
-                       std::strerror(errno) + "）\n请确认该文件夹存在并且可以写入。");
+      prompter.Message(
+          res::Format(res::kExportCannotMoveProgram, {doc.m_strExePath, std::strerror(errno)}));
       end = ExportEnd::Failed;
     }
   }
@@ -98,8 +98,7 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
   const ProgramBodyOptions body{doc.m_nRate, options.saveCode, options.endless};
   if (!WriteCodeFile(doc, body)) {
     const std::string reason = std::strerror(errno);
-    prompter.Message("导出失败：无法写入代码文件\n" + doc.m_strCodePath + "\n（" + reason +
-                     "）\n请确认 Code 文件夹存在、可以写入并且磁盘还有空间。");
+    prompter.Message(res::Format(res::kExportCannotWriteCode, {doc.m_strCodePath, reason}));
     return ExportEnd::Failed;
   }
   if (options.saveProject) {

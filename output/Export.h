@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "res/Texts.h"
 
 // How the export talks to the user. Texts are UTF-8.
 class ExportPrompter {
@@ -36,14 +37,14 @@ enum class ExportEnd {
   ToolEnds,        // the compiler could not be started at all: the tool ends
 };
 
-inline constexpr const char* kExportNoOption = "请选择至少一个导出选项！";
-inline constexpr const char* kExportCompileNeedsCode = "进行编译必须要导出代码！";
-inline constexpr const char* kExportCompileQuestion = "进行编译将解除代码文件的占用,是否继续？";
-inline constexpr const char* kExportDone = "已导出。";
-inline constexpr const char* kReleaseQuestion =
-    "确定要解除占用？这意味着你将结束对动画文件的编辑。";
-inline constexpr const char* kReleaseDone = "已解除占用。";
-inline constexpr const char* kReleaseNotOpen = "代码文件没有被占用，无需解除。";
+// The export's messages (res/Texts.h).
+using res::kExportCompileNeedsCode;
+using res::kExportCompileQuestion;
+using res::kExportDone;
+using res::kExportNoOption;
+using res::kReleaseDone;
+using res::kReleaseNotOpen;
+using res::kReleaseQuestion;
 
 // The export after the caller has copied the controls, checked that an
 // animation exists and saved the edit area's frame. The frames are never

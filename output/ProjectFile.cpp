@@ -19,6 +19,7 @@
 
 #include "platform/Cp936.h"
 #include "platform/Profile.h"
+#include "res/Texts.h"
 
 namespace cp936 = platform::cp936;
 
@@ -111,7 +112,7 @@ std::size_t NextBackslashByte(std::string_view s, std::size_t from) {
   return std::string_view::npos;
 }
 
-std::string Refusal(std::string_view why) { return "打开失败：" + std::string(why); }
+std::string Refusal(std::string_view why) { return res::Format(res::kOpenFailed, {why}); }
 
 }  // namespace
 
@@ -355,9 +356,10 @@ struct FdCloser {
 
 ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
   ProjectResult result;
-  const std::string where = "无法保存工程文件：\n" + path.string() + "\n";
+  const std::string where = res::Format(res::kCannotSaveProject, {path.string()});
   if (doc.FrameCount() > kMaxProjectFrames) {
-    result.error = where + "帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。";
+    result.error =
+        where + res::Format(res::kSaveTooManyFrames, {std::to_string(kMaxProjectFrames)});
     return result;
   }
 
@@ -365,14 +367,14 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
   // has lost its other keys.
   int fd = -1;
   if (!OpenExisting(path, &fd)) {
-    result.error = where + "已有的文件无法读取。";
+    result.error = where + res::kExistingFileUnreadable;
     return result;
   }
   FdCloser closer{fd};
   std::string detail;
   platform::AtomicFileWriter out;
   if (!out.Open(path, &detail)) {
-    result.error = where + "请确认文件夹存在并且可以写入。\n（" + detail + "）";
+    result.error = where + res::Format(res::kFolderNotWritable, {detail});
     return result;
   }
   ProjectMerger merger(doc, out);
@@ -381,13 +383,12 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
     std::string_view line;
     while (reader.Next(&line)) merger.Line(line);
     if (reader.Failed()) {
-      result.error = where + "已有的文件无法读取。";
+      result.error = where + res::kExistingFileUnreadable;
       return result;
     }
   }
   merger.End();
-  if (!out.Commit(&detail))
-    result.error = where + "请确认文件夹存在并且可以写入。\n（" + detail + "）";
+  if (!out.Commit(&detail)) result.error = where + res::Format(res::kFolderNotWritable, {detail});
   return result;
 }
 
@@ -396,7 +397,7 @@ namespace {
 // Why a project's properties make it unreadable, or empty.
 std::string CheckProperties(const std::optional<std::string> (&found)[6], ProjectData* data) {
   if (std::none_of(std::begin(found), std::end(found), [](const auto& v) { return v.has_value(); }))
-    return Refusal("该文件不是工程文件。");
+    return Refusal(res::kProjectNotAProject);
   auto text = [&](int i) { return found[i] ? *found[i] : std::string(kProjectReadError); };
   auto number = [&](int i) { return found[i] ? platform::ParseProfileInt(*found[i], 0) : 0; };
   data->name = text(0);
@@ -406,10 +407,10 @@ std::string CheckProperties(const std::optional<std::string> (&found)[6], Projec
   data->rate = number(4);
   data->frameNum = number(5);
   // Playback and the generated program divide by the rate.
-  if (data->rate < 1) return Refusal("工程文件中的帧频无效。");
-  if (data->frameNum < 0) return Refusal("工程文件中的帧数无效。");
+  if (data->rate < 1) return Refusal(res::kProjectBadRate);
+  if (data->frameNum < 0) return Refusal(res::kProjectBadFrameCount);
   if (data->frameNum > kMaxProjectFrames)
-    return Refusal("工程文件中的帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。");
+    return Refusal(res::Format(res::kProjectTooManyFrames, {std::to_string(kMaxProjectFrames)}));
   return {};
 }
 
@@ -424,17 +425,17 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t
   ProjectReadResult result;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
-    result.error = Refusal("找不到该文件。");
+    result.error = Refusal(res::kProjectFileMissing);
     return result;
   }
   // A device or a pipe would never end, or never start.
   if (!std::filesystem::is_regular_file(path, ec)) {
-    result.error = Refusal("该路径不是一个普通文件。");
+    result.error = Refusal(res::kProjectNotAFile);
     return result;
   }
   int fd = -1;
   if (!OpenExisting(path, &fd) || fd < 0) {
-    result.error = Refusal("无法读取该文件。");
+    result.error = Refusal(res::kProjectUnreadable);
     return result;
   }
   FdCloser closer{fd};
@@ -481,7 +482,7 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t
     }
   }
   if (reader.Failed()) {
-    result.error = Refusal("无法读取该文件。");
+    result.error = Refusal(res::kProjectUnreadable);
     return result;
   }
   if (!propertiesDone) {
@@ -524,12 +525,13 @@ void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const Anima
 ProjectResult AppendProject(AnimationDocument& doc, ProjectData project) {
   ProjectResult result;
   if (doc.m_bCreated == 0) {
-    result.error = "还没有创建动画！请先创建动画！";
+    result.error = res::kNoAnimation;
     return result;
   }
   const int added = static_cast<int>(project.frames.size());
   if (doc.FrameCount() > kMaxProjectFrames - added) {
-    result.error = Refusal("叠加后的帧数超出上限（" + std::to_string(kMaxProjectFrames) + "）。");
+    result.error =
+        Refusal(res::Format(res::kAppendTooManyFrames, {std::to_string(kMaxProjectFrames)}));
     return result;
   }
   for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));

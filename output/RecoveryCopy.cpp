@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "output/ProjectFile.h"
+#include "res/Texts.h"
 
 namespace fs = std::filesystem;
 
@@ -156,9 +157,9 @@ std::string RecoveryCopy::TakeError() {
 }
 
 void RecoveryCopy::WriteNow(const RecoverySnapshot& s) {
-  const std::string where = "无法写入恢复副本：\n" + m_copy.string() + "\n";
+  const std::string where = res::Format(res::kCannotWriteRecovery, {m_copy.string()});
   if (!Active()) {
-    SetError(where + "请确认 data 文件夹存在并且可以写入。动画仍在，请及时导出工程。");
+    SetError(where + res::kRecoveryFolderNotWritable);
     return;
   }
   AnimationDocument doc;
@@ -174,13 +175,13 @@ void RecoveryCopy::WriteNow(const RecoverySnapshot& s) {
   const ProjectResult result = WriteProjectFile(doc, m_temp);
   if (!result.ok()) {
     fs::remove(m_temp, ec);
-    SetError(result.error + "\n动画仍在，请及时导出工程。");
+    SetError(result.error + res::kRecoveryStillThere);
     return;
   }
   fs::rename(m_temp, m_copy, ec);
   if (ec) {
     fs::remove(m_temp, ec);
-    SetError(where + ec.message() + "\n动画仍在，请及时导出工程。");
+    SetError(where + ec.message() + res::kRecoveryStillThere);
   }
 }
 

@@ -91,4 +91,22 @@ std::string TipsText(const std::string& guideAddress) {
   return text;
 }
 
+std::string Format(std::string_view text, std::initializer_list<std::string_view> args) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+      const auto k = static_cast<std::size_t>(text[i + 1] - '1');
+      if (k < args.size()) {
+        out += *(args.begin() + k);
+        ++i;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace res

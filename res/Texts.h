@@ -1,6 +1,8 @@
 #pragma once
 // The tool's fixed texts, UTF-8.
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace res {
 
@@ -59,6 +61,80 @@ inline constexpr const char* kImported = "已导入！";
 inline constexpr const char* kOpenSettingsFolderQuestion = "确实要打开配置文件存储目录？";
 inline constexpr const char* kCannotSaveSettings =
     "无法保存设置：\n%1\n请确认程序目录下的 data 文件夹存在并且可以写入。设置保持原样。";
+
+// --- the export, the compiler, the sharing formats ------------------------
+inline constexpr const char* kExportNoOption = "请选择至少一个导出选项！";
+inline constexpr const char* kExportCompileNeedsCode = "进行编译必须要导出代码！";
+inline constexpr const char* kExportCompileQuestion = "进行编译将解除代码文件的占用,是否继续？";
+inline constexpr const char* kExportDone = "已导出。";
+inline constexpr const char* kReleaseQuestion =
+    "确定要解除占用？这意味着你将结束对动画文件的编辑。";
+inline constexpr const char* kReleaseDone = "已解除占用。";
+inline constexpr const char* kReleaseNotOpen = "代码文件没有被占用，无需解除。";
+
+inline constexpr const char* kCompileSuccessMessage = "编译成功！";
+inline constexpr const char* kCompileProblemMessage =
+    "编译遇到问题，请检查动画目录内是否生成文件。";
+inline constexpr const char* kCompileEmptySourceMessage =
+    "导出动画时遇到错误！错误原因：代码文件为空。";
+inline constexpr const char* kCompilePipeFailedMessage =
+    "与编译器的联系断开，编译器可能被损坏或程序被损坏，请重新安装程序。按确定后退出程序。";
+inline constexpr const char* kCompileProcessFailedMessage =
+    "无法创建新进程，请检查权限，程序可能被损坏，请重新安装程序。按确定后退出程序。";
+
+inline constexpr const char* kFormatCannotCreate = "无法创建文件：";
+inline constexpr const char* kFormatWriteFailed = "写入文件失败：";
+inline constexpr const char* kFormatNoFont =
+    "找不到等宽中文字体，无法导出 GIF。请安装 fonts-wqy-microhei。";
+inline constexpr const char* kFormatBadFont = "无法使用字体文件：";
+inline constexpr const char* kFormatGifFailed = "GIF 编码失败：";
+
+// --- files the tool writes and reads --------------------------------------
+// %1 is the code file's path.
+inline constexpr const char* kCannotCreateCodeFile =
+    "无法创建代码文件：\n%1\n请确认程序目录下的 Code 文件夹存在并且可以写入。";
+inline constexpr const char* kTooManyAnimationsPerSecond =
+    "无法创建代码文件：同一秒内创建的动画太多。\n请稍后再试。";
+inline constexpr const char* kCompilerMissing = "找不到编译器 tcc：程序目录和 PATH 中都没有。";
+inline constexpr const char* kCompileTimedOut = "编译超过了时间限制，已被停止。";
+// %1 is where the program should have been written.
+inline constexpr const char* kCompileIncomplete = "编译器没有生成完整的程序（磁盘可能已满）：%1";
+inline constexpr const char* kCompileNoReason = "编译器没有说明原因就失败了。";
+// %1 is the folder or file, %2 the system's reason.
+inline constexpr const char* kExportCannotPrepareCompile =
+    "导出失败：无法在 Code "
+    "文件夹中准备编译：\n%1\n（%2）\n请确认该文件夹可以写入并且磁盘还有空间。";
+inline constexpr const char* kExportCannotMoveProgram =
+    "无法把编译好的程序放进 Animate 文件夹：\n%1\n（%2）\n请确认该文件夹存在并且可以写入。";
+inline constexpr const char* kExportCannotWriteCode =
+    "导出失败：无法写入代码文件\n%1\n（%2）\n请确认 Code 文件夹存在、可以写入并且磁盘还有空间。";
+// A project refused when opening; %1 says why.
+inline constexpr const char* kOpenFailed = "打开失败：%1";
+inline constexpr const char* kProjectNotAProject = "该文件不是工程文件。";
+inline constexpr const char* kProjectBadRate = "工程文件中的帧频无效。";
+inline constexpr const char* kProjectBadFrameCount = "工程文件中的帧数无效。";
+// %1 is the frame limit.
+inline constexpr const char* kProjectTooManyFrames = "工程文件中的帧数超出上限（%1）。";
+inline constexpr const char* kAppendTooManyFrames = "叠加后的帧数超出上限（%1）。";
+inline constexpr const char* kProjectFileMissing = "找不到该文件。";
+inline constexpr const char* kProjectNotAFile = "该路径不是一个普通文件。";
+inline constexpr const char* kProjectUnreadable = "无法读取该文件。";
+// A project that cannot be saved: %1 is its path; then one of the reasons.
+inline constexpr const char* kCannotSaveProject = "无法保存工程文件：\n%1\n";
+inline constexpr const char* kSaveTooManyFrames = "帧数超出上限（%1）。";
+inline constexpr const char* kExistingFileUnreadable = "已有的文件无法读取。";
+// %1 is the system's reason.
+inline constexpr const char* kFolderNotWritable = "请确认文件夹存在并且可以写入。\n（%1）";
+// The recovery copy cannot be written: %1 is its path; the reason follows,
+// then kRecoveryStillThere.
+inline constexpr const char* kCannotWriteRecovery = "无法写入恢复副本：\n%1\n";
+inline constexpr const char* kRecoveryFolderNotWritable =
+    "请确认 data 文件夹存在并且可以写入。动画仍在，请及时导出工程。";
+inline constexpr const char* kRecoveryStillThere = "\n动画仍在，请及时导出工程。";
+
+// The text with %1, %2, ... replaced by the arguments in one pass, so an
+// argument holding "%2" stays as it is.
+std::string Format(std::string_view text, std::initializer_list<std::string_view> args);
 
 // Opening a folder or the guide in another program failed: %1 names what,
 // %2 is its full path.
