@@ -8,6 +8,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   tcc
+  gcc-mingw-w64-x86-64
   fonts-wqy-microhei
   libgif-dev libfreetype-dev
   xvfb xauth

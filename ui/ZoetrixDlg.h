@@ -16,6 +16,7 @@ struct AnimationPaths;
 struct ProgramHeader;
 class RecoveryCopy;
 struct ProjectData;
+enum class ShareFormat;
 class QComboBox;
 class QProgressBar;
 class QSlider;
@@ -79,6 +80,11 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnAbout();
   void OnWebsite();
   void OnExplain(int buttonId);
+  // The system menu's sharing and import items (ZoetrixDlgShare.cpp).
+  void AppendShareMenu();
+  bool OnShareCommand(int sysCommand);
+  void OnShare(ShareFormat format);
+  void OnImportTextFrames();
 
   // The recovery copy: written in the background when the animation has
   // changed since the last write (the timer asks every few seconds), and
