@@ -35,10 +35,10 @@ inline constexpr const char* kHelpWindowTitle = "Zoetrix 使用教程";
 
 // The system menu's sharing items, below About, and what they report; %1
 // is the file written.
-inline constexpr const char* kShareHtmlMenuText = "导出为网页(&H)…";
-inline constexpr const char* kShareGifMenuText = "导出为 GIF 动画(&G)…";
-inline constexpr const char* kShareCastMenuText = "导出为 asciicast 录像(&C)…";
-inline constexpr const char* kShareWindowsMenuText = "编译为 Windows 程序(&W)…";
+inline constexpr const char* kShareHtmlMenuText = "导出为网页(&H)";
+inline constexpr const char* kShareGifMenuText = "导出为 GIF 动画(&G)";
+inline constexpr const char* kShareCastMenuText = "导出为 asciicast 录像(&C)";
+inline constexpr const char* kShareWindowsMenuText = "编译为 Windows 程序(&W)";
 inline constexpr const char* kImportTextMenuText = "从文本文件导入帧(&T)…";
 inline constexpr const char* kShareHtmlDone = "已导出为网页：\n%1\n用浏览器打开即可播放。";
 inline constexpr const char* kShareGifDone = "已导出为 GIF 动画：\n%1";
