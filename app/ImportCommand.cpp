@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -172,28 +170,20 @@ ImportArguments Parse(int argc, char** argv) {
   return a;
 }
 
-// The whole file, or nothing with *error set.
+// The whole file, or nothing with *error set; "-" is standard input.
 std::optional<std::string> ReadText(const std::string& file, std::string* error) {
+  if (file != "-") {
+    std::string text;
+    if (!ReadTextFile(file, &text, error)) return std::nullopt;
+    return text;
+  }
   std::ostringstream bytes;
-  if (file == "-") {
-    bytes << std::cin.rdbuf();
-    if (std::cin.bad()) {
-      *error = "无法读取标准输入。";
-      return std::nullopt;
-    }
-    return bytes.str();
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    *error = "无法打开文本文件：" + file + "（" + std::strerror(errno) + "）";
+  bytes << std::cin.rdbuf();
+  if (std::cin.bad()) {
+    *error = "无法读取标准输入。";
     return std::nullopt;
   }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    *error = "无法读取文本文件：" + file;
-    return std::nullopt;
-  }
-  return text;
+  return bytes.str();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "output/TextFrames.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -156,6 +157,28 @@ TextFramesResult SplitTextFrames(std::string_view text, const TextFrameOptions& 
         "文本文件中的帧超过了上限 " + std::to_string(options.maxFrames) + " 帧，无法导入。";
   }
   return result;
+}
+
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  text->clear();
+  bool ok = fd >= 0;
+  char buffer[65536];
+  while (ok) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    text->append(buffer, static_cast<std::size_t>(got));
+  }
+  if (!ok) {
+    *error = "无法读取文本文件：\n" + path + "\n（" + std::strerror(errno) + "）";
+    text->clear();
+  }
+  if (fd >= 0) ::close(fd);
+  return ok;
 }
 
 ProjectData MakeTextProject(std::vector<FrameText> frames, const TextProjectSettings& settings) {

@@ -44,6 +44,11 @@ struct TextFramesResult {
 // mode n separator lines give n + 1 frames, empty ones included.
 TextFramesResult SplitTextFrames(std::string_view text, const TextFrameOptions& options = {});
 
+// Reads the whole file at path (bytes as they are). False with *error set
+// (UTF-8, naming the file and the reason) when it cannot be opened or read,
+// a folder included.
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error);
+
 // The properties of a project made from a text file: those of a new
 // animation unless given.
 struct TextProjectSettings {

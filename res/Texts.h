@@ -47,7 +47,6 @@ inline constexpr const char* kShareCastDone =
 inline constexpr const char* kShareWindowsDone =
     "已编译为 Windows 程序：\n%1\n把它复制到 Windows 电脑上双击即可播放。";
 inline constexpr const char* kImportTextFilter = "文本文件(*.txt);;所有文件(*)";
-inline constexpr const char* kImportTextUnreadable = "无法读取文本文件：\n%1\n（%2）";
 
 // The help text behind "使用帮助" and the Enter key.
 extern const char* const kHelpText;

@@ -113,6 +113,18 @@ TEST(TextFrames, EmptyTextAndTooManyFramesAreRefused) {
   EXPECT_FALSE(Split("1\n2\n3\n", "\f", 1, 2).ok());
 }
 
+TEST(TextFrames, ReadTextFileSaysWhyItCannot) {
+  TempDir dir("zoetrix-textfile");
+  WriteFile(dir.path() / "a.txt", std::string("x\0y", 3));
+  std::string text, error;
+  ASSERT_TRUE(ReadTextFile((dir.path() / "a.txt").string(), &text, &error));
+  EXPECT_EQ(text, std::string("x\0y", 3));
+  for (const fs::path& bad : {dir.path() / "missing.txt", dir.path()}) {
+    EXPECT_FALSE(ReadTextFile(bad.string(), &text, &error));
+    EXPECT_EQ(error.rfind("无法读取文本文件：\n" + bad.string() + "\n（", 0), 0u) << error;
+  }
+}
+
 TEST(TextProject, WrittenUnderAFreshStampAndReadBack) {
   TempDir dir("zoetrix-textproject");
   fs::create_directory(dir.path() / "Project");

@@ -1,10 +1,6 @@
 // The system menu's sharing items (web page, GIF, asciicast, Windows
 // program) and frames imported from a text file.
 #include <QFile>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "output/Share.h"
 #include "output/TextFrames.h"
@@ -88,11 +84,9 @@ void CZoetrixDlg::OnImportTextFrames() {
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::string path = QFile::encodeName(chosen).toStdString();
-  std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) {
-    ZMessageBox(
-        U(res::kImportTextUnreadable).arg(chosen, QString::fromLocal8Bit(std::strerror(errno))));
+  std::string text, problem;
+  if (!ReadTextFile(path, &text, &problem)) {
+    ZMessageBox(QString::fromStdString(problem));
     return;
   }
   TextFramesResult split = SplitTextFrames(text);
