@@ -24,11 +24,13 @@ constexpr const char* kUsage =
     "\n"
     "不打开窗口，把一个工程导出：相当于在窗口中打开该工程（不叠加），\n"
     "勾选所给的选项后按“开始导出”。\n"
-    "  --code      保存为代码 (*.c)，写入程序目录下的 Code/\n"
+    "  --code      保存为代码 (*.c)，写入工作目录下的 Code/\n"
     "  --compile   进行编译 (*.exe)，编译好的程序放进 Animate/（需要 --code）\n"
     "  --project   保存工程 (*.ini)，写入 Project/\n"
     "  --endless   无尽循环播放\n"
     "%s"
+    "工作目录是程序所在的目录；安装后的程序（或程序目录不可写时）用\n"
+    "$XDG_DATA_HOME/zoetrix/（默认 ~/.local/share/zoetrix/）。\n"
     "成功时列出写出的文件并以 0 退出；否则把原因写到标准错误并以非 0 退出。\n"
     "  --help      显示本说明\n";
 
@@ -108,9 +110,11 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
-bool IsCommandLine(int argc, char**) {
-  // The window takes no arguments: anything given is for the command line,
-  // which then needs no display, also to say that it is wrong.
+bool IsCommandLine(int argc, char** argv) {
+  // The window takes one argument, a project file to open; anything else is
+  // for the command line, which then needs no display, also to say that it
+  // is wrong.
+  if (argc == 2 && argv[1] && argv[1][0] != '\0' && argv[1][0] != '-') return false;
   return argc > 1;
 }
 
@@ -136,7 +140,7 @@ int RunCommandLine(int argc, char** argv) {
   ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
   if (!read.ok()) return Fail(read.error);
 
-  const std::string folder = platform::ProgramFolder();
+  const std::string folder = platform::WorkFolder();
   const platform::LocalTime now = platform::Now();
   AnimationDocument doc;
   AnimationPaths paths;
@@ -150,7 +154,8 @@ int RunCommandLine(int argc, char** argv) {
   TerminalPrompter prompter;
   const ExportOptions& o = args.options;
   const bool classic = o.saveCode || o.saveProject || o.compile;
-  const ExportEnd end = classic ? ExportAnimation(doc, o, folder, prompter) : ExportEnd::Exported;
+  const ExportEnd end =
+      classic ? ExportAnimation(doc, o, platform::ShareFolder(), prompter) : ExportEnd::Exported;
   if (doc.m_pCodeFile) std::fclose(doc.m_pCodeFile);
   doc.m_pCodeFile = nullptr;
   if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) {

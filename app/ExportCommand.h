@@ -5,7 +5,8 @@
 // sharing options are app/ShareCommand's. zoetrix --play is handed on to
 // app/PlayCommand, zoetrix --import to app/ImportCommand.
 
-// True when the arguments ask for the command line rather than the window.
+// True when the arguments ask for the command line rather than the window
+// (which takes at most one argument: a project file to open).
 bool IsCommandLine(int argc, char** argv);
 
 // Runs the command line; returns the process exit status.

@@ -216,7 +216,7 @@ int RunImportCommand(int argc, char** argv) {
     return 1;
   }
   std::string path;
-  problem = WriteNewProject(platform::ProgramFolder(), platform::Now(),
+  problem = WriteNewProject(platform::WorkFolder(), platform::Now(),
                             MakeTextProject(std::move(split.frames), args.settings), &path);
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());

@@ -27,12 +27,21 @@ int CZoetrixApp::Run(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zoetrix"));
   ui::InstallQtTranslations(app);
-  InitInstance();
+  InitInstance(ProjectToOpen(argc, argv));
   return 0;
 }
 
-bool CZoetrixApp::InitInstance() {
+std::filesystem::path CZoetrixApp::ProjectToOpen(int argc, char** argv) {
+  if (argc != 2 || IsCommandLine(argc, argv)) return {};
+  std::error_code ec;
+  const std::filesystem::path given(argv[1]);
+  const std::filesystem::path full = std::filesystem::absolute(given, ec);
+  return ec ? given : full;
+}
+
+bool CZoetrixApp::InitInstance(const std::filesystem::path& project) {
   CZoetrixDlg dlg;
+  dlg.OpenAtStart(project);
   QApplication::setWindowIcon(dlg.m_hIcon);
   dlg.DoModal();
   return false;

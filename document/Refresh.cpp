@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/Profile.h"
+#include "platform/ProgramFolder.h"
 
 std::string FormatDuration(int frames, int rate) {
   if (rate < 1) return "---";
@@ -29,8 +30,8 @@ RefreshFigures ComputeRefresh(int nFrames, int rate, int previewMode) {
 }
 
 int ReadPreviewMode(const std::string& programFolder) {
-  return platform::GetPrivateProfileInt("Frame", "NewFrame", 1,
-                                        programFolder + "data/Settings.ini");
+  return platform::GetPrivateProfileInt(
+      "Frame", "NewFrame", 1, platform::WorkFolderFor(programFolder) + "data/Settings.ini");
 }
 
 std::string FrameItemText(int n) { return "第" + std::to_string(n) + "帧"; }

@@ -20,7 +20,8 @@ std::string FormatDuration(int frames, int rate);
 RefreshFigures ComputeRefresh(int nFrames, int rate, int previewMode);
 
 // The preview-mode setting: NewFrame in section Frame of data/Settings.ini in
-// the program folder; 1 when the file, section or key is missing.
+// the work folder of the program folder (or of a work folder given);
+// 1 when the file, section or key is missing.
 int ReadPreviewMode(const std::string& programFolder);
 
 // The item text of frame number n (from 1): "第n帧", UTF-8.

@@ -8,7 +8,8 @@
 //   tcc -I<programFolder>include -o <buildPath> <source file name>
 //
 // where include/ beside the tool holds the console layer (our windows.h and
-// process.h). The source goes by its bare name because tcc pastes the path
+// process.h); an installed tool passes its share/zoetrix/ folder instead.
+// The source goes by its bare name because tcc pastes the path
 // it is given into a string of its own (__BASE_FILE__), which a double quote
 // in a folder name would break. The run is clean when the compiler wrote
 // nothing at all to its output and error streams, exited with status 0 and
@@ -62,7 +63,8 @@ std::string CompileProblemDetails(const CompileResult& result);
 std::string CompiledProgramPath(const std::string& sourcePath);
 
 // Compiles sourcePath into buildPath, by default CompiledProgramPath(sourcePath).
-// programFolder is the tool's folder, ending in a separator. Blocks until the
+// programFolder is the folder holding include/, ending in a separator: the
+// tool's own folder, or share/zoetrix/ of an installation. Blocks until the
 // compiler ends or the time limit (60 s) runs out. A program that is not
 // whole is removed.
 CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath,

@@ -49,7 +49,8 @@ inline constexpr const char* kReleaseNotOpen = "代码文件没有被占用，�
 // animation exists and saved the edit area's frame. The frames are never
 // changed. The code file always ends up holding one prologue (the one made
 // when the animation was created or opened) and one body, whether it was
-// open, already held a body, or had been closed.
+// open, already held a body, or had been closed. programFolder is the folder
+// holding include/ for the compiler (platform::ShareFolder()).
 ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
                           const std::string& programFolder, ExportPrompter& prompter);
 

@@ -1,6 +1,9 @@
 #include "platform/ProgramFolder.h"
 
+#include <pwd.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -50,6 +53,80 @@ void SetProgramFolderForTesting(const std::string& folder) {
   std::lock_guard lock(g_mutex);
   g_override = folder;
   if (!g_override.empty() && g_override.back() != '/') g_override += '/';
+}
+
+namespace {
+
+std::function<bool(const std::string&)> g_writable;
+
+bool IsWritableFolder(const std::string& folder) {
+  {
+    std::lock_guard lock(g_mutex);
+    if (g_writable) return g_writable(folder);
+  }
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  // Started without HOME (by a service, say): the account's own entry.
+  std::vector<char> buf(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buf.data(), buf.size(), &found) == 0 && found &&
+      found->pw_dir && *found->pw_dir)
+    return found->pw_dir;
+  return "/tmp";
+}
+
+}  // namespace
+
+std::string UserWorkFolder() {
+  // Only an absolute XDG_DATA_HOME counts; a relative one is to be ignored.
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const std::string data =
+      xdg && xdg[0] == '/' ? std::string(xdg) : WithSeparator(HomeFolder()) + ".local/share";
+  return WithSeparator(data) + "zoetrix/";
+}
+
+std::string ShareFolderFor(const std::string& programFolder) {
+  const std::string folder = WithSeparator(programFolder);
+  if (IsFolder(folder + "include")) return folder;
+  const std::string installed =
+      std::filesystem::path(folder + "../share/zoetrix/").lexically_normal().string();
+  if (IsFolder(installed + "include")) return WithSeparator(installed);
+  return folder;
+}
+
+std::string WorkFolderFor(const std::string& programFolder) {
+  const std::string folder = WithSeparator(programFolder);
+  // An installed tool never works beside itself, not even when it may write
+  // there (run by root, say): bin/ is no place for animations.
+  if (ShareFolderFor(folder) == folder && IsWritableFolder(folder)) return folder;
+  const std::string user = UserWorkFolder();
+  std::error_code ec;
+  for (const char* sub : {"Code", "Animate", "Project", "data"})
+    std::filesystem::create_directories(user + sub, ec);
+  return user;
+}
+
+std::string WorkFolder() { return WorkFolderFor(ProgramFolder()); }
+
+std::string ShareFolder() { return ShareFolderFor(ProgramFolder()); }
+
+void SetWritableCheckForTesting(std::function<bool(const std::string&)> check) {
+  std::lock_guard lock(g_mutex);
+  g_writable = std::move(check);
 }
 
 }  // namespace platform

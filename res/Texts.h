@@ -9,6 +9,8 @@ inline constexpr const char* kNoAnimation = "还没有创建动画！请先创�
 inline constexpr const char* kExitQuestion = "确定要退出？";
 inline constexpr const char* kExitSuffix = "请确保你保存好了动画。";
 inline constexpr const char* kStatusEditing = "【↓动画制作区域↓】当前编辑：";
+// Between the window's caption and the name of the project file it opened.
+inline constexpr const char* kTitleProjectSeparator = " — ";
 // The same words as the field exchange uses for such a text.
 inline constexpr const char* kUnsavableCharacters =
     "输入的内容含有无法保存的字符：%1\n请删除或替换这些字符后再试。";

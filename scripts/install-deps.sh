@@ -5,6 +5,7 @@ set -euo pipefail
 
 PKGS=(
   build-essential cmake ninja-build pkg-config
+  dpkg-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   tcc

@@ -35,6 +35,9 @@ class MainWindow {
   explicit MainWindow(Hooks& hooks, std::unique_ptr<CZoetrixDlg> dlg = nullptr);
   // As above, with files put into the tool folder before the window starts.
   MainWindow(Hooks& hooks, const std::function<void(const std::filesystem::path&)>& prepare);
+  // Both: files first, then the window given.
+  MainWindow(Hooks& hooks, const std::function<void(const std::filesystem::path&)>& prepare,
+             std::unique_ptr<CZoetrixDlg> dlg);
   ~MainWindow();
   CZoetrixDlg& dlg() { return *m_dlg; }
   const testsupport::TempDir& folder() const { return m_dir; }
@@ -63,8 +66,6 @@ class MainWindow {
   void PretendCreated(int rate = 24);
 
  private:
-  MainWindow(Hooks& hooks, const std::function<void(const std::filesystem::path&)>& prepare,
-             std::unique_ptr<CZoetrixDlg> dlg);
   testsupport::TempDir m_dir;
   std::unique_ptr<CZoetrixDlg> m_dlg;
 };

@@ -11,7 +11,7 @@
 
 QString GuideAddress() {
   const QString path =
-      QFile::decodeName(QByteArray::fromStdString(platform::ProgramFolder() + kWebsiteAddress));
+      QFile::decodeName(QByteArray::fromStdString(platform::ShareFolder() + kWebsiteAddress));
   return QUrl::fromLocalFile(path).toString();
 }
 

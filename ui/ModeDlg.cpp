@@ -23,7 +23,7 @@ void Mode::DoDataExchange(CDataExchange& dx) { DDX_Check(dx, 1035, m_nNewFrame);
 
 void Mode::OnOK() {
   UpdateData(true);
-  const std::string folder = platform::ProgramFolder();
+  const std::string folder = platform::WorkFolder();
   if (!platform::WritePrivateProfileString("Frame", "NewFrame", m_nNewFrame == 1 ? "1" : "0",
                                            folder + "data/Settings.ini"))
     ZMessageBox(U("无法保存设置：\n") + QString::fromStdString(folder + "data/Settings.ini") +

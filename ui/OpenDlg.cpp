@@ -16,7 +16,7 @@ void Open::OnCommand(int id, ui::Notify notify) {
     const char* what = id == 1006   ? res::kCodeFolderName
                        : id == 1005 ? res::kAnimateFolderName
                                     : res::kProjectFolderName;
-    ui::OpenFolder(platform::ProgramFolder() + folder, what);
+    ui::OpenFolder(platform::WorkFolder() + folder, what);
     return;
   }
   // Enter presses no button here: only Escape and the close box end it.

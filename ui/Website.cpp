@@ -21,7 +21,7 @@ QString CannotOpen(const char* what, const std::string& path) {
 }  // namespace
 
 void OpenWebsite(QWidget* parent) {
-  const std::string guide = platform::ProgramFolder() + kWebsiteAddress;
+  const std::string guide = platform::ShareFolder() + kWebsiteAddress;
   if (platform::ShellOpen(guide) == platform::ShellOpenResult::Opened) return;
   if (!QFile::exists(QFile::decodeName(guide.c_str()))) {
     ZMessageBox(CannotOpen(res::kGuideName, guide));

@@ -110,7 +110,10 @@ void CZoetrixDlg::CaptureLayout() {
 void CZoetrixDlg::OnTimer(int id) {
   if (id == kTimerStartupTips) {
     KillTimer(kTimerStartupTips);
+    // Unsaved work first: a copy taken over is then only replaced by the
+    // project asked for after the usual question.
     OfferRecoveryCopy();
+    OpenStartProject();
     Tips tips(this);
     tips.DoModal();
   } else if (id == kTimerPlayback) {

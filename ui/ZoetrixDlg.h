@@ -86,6 +86,10 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   void OnShare(ShareFormat format);
   void OnImportTextFrames();
 
+  // A project named on the command line (or by the desktop's "open with"):
+  // opened once the window is up, as "打开" opens one without "叠加".
+  void OpenAtStart(const std::filesystem::path& project) { m_startProject = project; }
+
   // The recovery copy: written in the background when the animation has
   // changed since the last write (the timer asks every few seconds), and
   // offered at start-up when an earlier run left one.
@@ -125,7 +129,9 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool ReplaceWithProjectData(ProjectData& data);
-  void FinishOpening();
+  void FinishOpening(bool nothingToRecover = false);
+  void OpenStartProject();
+  void ShowProjectInTitle(const std::filesystem::path& project);
   bool KeepEditText();
   bool EditAreaText(std::string& text);
   void MarkRecoverySaved();
@@ -146,4 +152,5 @@ class CZoetrixDlg : public ui::ZDialog, public AnimationDocument {
   int m_nEditShown = -1;
   std::unique_ptr<RecoveryCopy> m_recovery;
   bool m_recoveryErrorShown = false;
+  std::filesystem::path m_startProject;
 };

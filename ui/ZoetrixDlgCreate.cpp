@@ -6,6 +6,7 @@
 #include "output/CodeFile.h"
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
@@ -52,6 +53,8 @@ void CZoetrixDlg::OnCreateAnimation() {
   m_strCodePath = paths.code;
   m_createdAt = header.created;
   SetDlgItemText(1011, U(res::kStatusEditing) + QString::fromStdString(m_strCodePath));
+  // Saved under a new name from now on: no longer the project opened.
+  ShowProjectInTitle({});
   for (int i = 0; i < badColors; ++i) ZMessageBox(U("动画颜色信息导入错误！"));
   m_nBackColor = m_comboBackColor->currentIndex();
   m_nCharColor = m_comboCharColor->currentIndex();
@@ -77,7 +80,7 @@ void CZoetrixDlg::OnCreateAnimation() {
 // Starts the code file of a new animation. When that fails the user is told
 // and the open animation is left as it was.
 bool CZoetrixDlg::StartCodeFile(const ProgramHeader& header, AnimationPaths* paths) {
-  const std::string problem = ::StartCodeFile(*this, GetProgramFolder(), header, paths);
+  const std::string problem = ::StartCodeFile(*this, platform::WorkFolder(), header, paths);
   if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
   return problem.empty();
 }

@@ -1,11 +1,14 @@
 // Export, release of the code file, and opening projects.
 #include <QFile>
 #include <filesystem>
+#include <utility>
 
 #include "document/AnimationFiles.h"
 #include "output/Export.h"
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+#include "res/Templates.h"
 #include "res/Texts.h"
 #include "ui/MessageBoxPrompter.h"
 #include "ui/ZoetrixDlg.h"
@@ -40,7 +43,7 @@ void CZoetrixDlg::OnExport() {
   // The export may stop after the project is written (at the compiler's
   // question, say); the project file's time tells whether it was.
   const auto projectBefore = WrittenAt(m_strProjectPath);
-  const ExportEnd end = ExportAnimation(*this, options, GetProgramFolder(), prompter);
+  const ExportEnd end = ExportAnimation(*this, options, platform::ShareFolder(), prompter);
   if (options.saveProject && WrittenAt(m_strProjectPath) != projectBefore) MarkRecoverySaved();
   if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
@@ -55,10 +58,10 @@ void CZoetrixDlg::OnReleaseCodeFile() {
 
 void CZoetrixDlg::OnOpenProject() {
   UpdateData(true);
-  // Projects are saved in Project/ of the tool's folder: look there first.
-  const QString chosen =
-      GetOpenFileName(this, U("工程文件(*.ini)"), QStringLiteral("ini"),
-                      QFile::decodeName(QByteArray::fromStdString(GetProgramFolder() + "Project")));
+  // Projects are saved in Project/ of the work folder: look there first.
+  const QString chosen = GetOpenFileName(
+      this, U("工程文件(*.ini)"), QStringLiteral("ini"),
+      QFile::decodeName(QByteArray::fromStdString(platform::WorkFolder() + "Project")));
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::filesystem::path path(QFile::encodeName(chosen).toStdString());
@@ -68,12 +71,28 @@ void CZoetrixDlg::OnOpenProject() {
     return;
   }
   if (!OpenProjectReplacing(path)) return;
-  FinishOpening();
   // The animation is the file just opened: nothing to recover yet.
-  MarkRecoverySaved();
+  FinishOpening(true);
 }
 
-void CZoetrixDlg::FinishOpening() {
+void CZoetrixDlg::OpenStartProject() {
+  if (m_startProject.empty()) return;
+  const std::filesystem::path path = std::exchange(m_startProject, {});
+  UpdateData(true);
+  if (!OpenProjectReplacing(path)) return;
+  FinishOpening(true);
+}
+
+// The window names the project file it opened; a new animation has none.
+void CZoetrixDlg::ShowProjectInTitle(const std::filesystem::path& project) {
+  QString title = U(res::kMainDialog.caption);
+  if (!project.empty())
+    title += U(res::kTitleProjectSeparator) +
+             QFile::decodeName(QByteArray::fromStdString(project.filename().string()));
+  setWindowTitle(title);
+}
+
+void CZoetrixDlg::FinishOpening(bool nothingToRecover) {
   // The last frame is the one being edited: the edit area shows its text, so
   // the next save or export keeps it instead of overwriting it.
   if (m_nFrames > 0) m_strEditText = m_frames.Last().Text();
@@ -81,6 +100,9 @@ void CZoetrixDlg::FinishOpening() {
   // Also with no frames at all, so the selectors never show stale items.
   RefreshFrameControls();
   m_bCreated = 1;
+  // Before the closing message, which lets the recovery timer run: an
+  // animation just read from its file is no change to keep.
+  if (nothingToRecover) MarkRecoverySaved();
   ZMessageBox(U("已导入！"));
 }
 
@@ -113,7 +135,9 @@ bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
     ZMessageBox(QString::fromStdString(read.error));
     return false;
   }
-  return ReplaceWithProjectData(read.data);
+  if (!ReplaceWithProjectData(read.data)) return false;
+  ShowProjectInTitle(path);
+  return true;
 }
 
 // The project becomes the current animation, with a new code file.

@@ -10,6 +10,7 @@
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
+#include "platform/ProgramFolder.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
@@ -22,8 +23,8 @@ constexpr int kEditArea = 1010;
 }
 
 void CZoetrixDlg::StartRecovery() {
-  m_recovery = std::make_unique<RecoveryCopy>(std::filesystem::path(GetProgramFolder()) / "data",
-                                              static_cast<long>(::getpid()));
+  m_recovery = std::make_unique<RecoveryCopy>(
+      std::filesystem::path(platform::WorkFolder()) / "data", static_cast<long>(::getpid()));
   SetTimer(kTimerRecovery, kRecoveryInterval);
 }
 

@@ -1,4 +1,5 @@
 // The preview-mode settings and the folder shortcuts.
+#include "platform/ProgramFolder.h"
 #include "res/Texts.h"
 #include "ui/ModeDlg.h"
 #include "ui/OpenDlg.h"
@@ -21,5 +22,5 @@ void CZoetrixDlg::OnOpenFolders() {
 
 void CZoetrixDlg::OnOpenSettingsFolder() {
   if (ZMessageBox(U("确实要打开配置文件存储目录？"), MB_OKCANCEL) == IDCANCEL) return;
-  OpenFolder(GetProgramFolder() + "data/", res::kSettingsFolderName);
+  OpenFolder(platform::WorkFolder() + "data/", res::kSettingsFolderName);
 }
