@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/ImportCommand.h"
 #include "app/PlayCommand.h"
+#include "app/ShareCommand.h"
 #include "document/AnimationFiles.h"
 #include "output/CodeFile.h"
 #include "output/Compiler.h"
@@ -18,6 +20,7 @@ namespace {
 
 constexpr const char* kUsage =
     "用法：zoetrix --export 工程.ini [--code] [--compile] [--project] [--endless]\n"
+    "                              [--html] [--gif] [--cast] [--windows]\n"
     "\n"
     "不打开窗口，把一个工程导出：相当于在窗口中打开该工程（不叠加），\n"
     "勾选所给的选项后按“开始导出”。\n"
@@ -25,6 +28,7 @@ constexpr const char* kUsage =
     "  --compile   进行编译 (*.exe)，编译好的程序放进 Animate/（需要 --code）\n"
     "  --project   保存工程 (*.ini)，写入 Project/\n"
     "  --endless   无尽循环播放\n"
+    "%s"
     "工作目录是程序所在的目录；安装后的程序（或程序目录不可写时）用\n"
     "$XDG_DATA_HOME/zoetrix/（默认 ~/.local/share/zoetrix/）。\n"
     "成功时列出写出的文件并以 0 退出；否则把原因写到标准错误并以非 0 退出。\n"
@@ -50,6 +54,7 @@ class TerminalPrompter : public ExportPrompter {
 struct Arguments {
   std::string project;
   ExportOptions options;
+  ShareOptions share;
   bool help = false;
   std::string error;
 };
@@ -80,6 +85,7 @@ Arguments Parse(int argc, char** argv) {
       a.options.saveProject = true;
     } else if (arg == "--endless") {
       a.options.endless = true;
+    } else if (TakeShareOption(arg, a.share)) {
     } else {
       a.error = (IsOption(arg) ? "无法识别的参数：" : "多余的参数：") + arg;
     }
@@ -89,11 +95,13 @@ Arguments Parse(int argc, char** argv) {
 }
 
 // The options the window would refuse, refused before any file is made.
-std::string RefusedOptions(const ExportOptions& o) {
-  if (!o.saveCode && !o.saveProject && !o.compile) return kExportNoOption;
+std::string RefusedOptions(const ExportOptions& o, const ShareOptions& share) {
+  if (!o.saveCode && !o.saveProject && !o.compile && !share.Any()) return kExportNoOption;
   if (o.compile && !o.saveCode) return kExportCompileNeedsCode;
   return {};
 }
+
+void PrintUsage(std::FILE* to) { std::fprintf(to, kUsage, kShareUsage); }
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
@@ -112,18 +120,22 @@ bool IsCommandLine(int argc, char** argv) {
 
 int RunCommandLine(int argc, char** argv) {
   if (IsPlayCommand(argc, argv)) return RunPlayCommand(argc, argv);
+  if (IsImportCommand(argc, argv)) return RunImportCommand(argc, argv);
   const Arguments args = Parse(argc, argv);
   if (args.help) {
-    std::fputs(kUsage, stdout);
+    PrintUsage(stdout);
     std::fputs("\n", stdout);
     std::fputs(kPlayUsage, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(kImportUsage, stdout);
     return 0;
   }
   if (!args.error.empty()) {
-    std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kUsage);
+    std::fprintf(stderr, "%s\n\n", args.error.c_str());
+    PrintUsage(stderr);
     return 2;
   }
-  if (const std::string refused = RefusedOptions(args.options); !refused.empty())
+  if (const std::string refused = RefusedOptions(args.options, args.share); !refused.empty())
     return Fail(refused);
   ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
   if (!read.ok()) return Fail(read.error);
@@ -140,7 +152,10 @@ int RunCommandLine(int argc, char** argv) {
   std::error_code ec;
   const bool projectWasThere = std::filesystem::exists(doc.m_strProjectPath, ec);
   TerminalPrompter prompter;
-  const ExportEnd end = ExportAnimation(doc, args.options, platform::ShareFolder(), prompter);
+  const ExportOptions& o = args.options;
+  const bool classic = o.saveCode || o.saveProject || o.compile;
+  const ExportEnd end =
+      classic ? ExportAnimation(doc, o, platform::ShareFolder(), prompter) : ExportEnd::Exported;
   doc.m_pCodeFile.reset();
   if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) {
     // Nothing half-made stays behind; the names were new to this run, so no
@@ -150,9 +165,14 @@ int RunCommandLine(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("%s\n", doc.m_strCodePath.c_str());
-  if (args.options.saveProject) std::printf("%s\n", doc.m_strProjectPath.c_str());
-  if (args.options.compile && std::filesystem::exists(doc.m_strExePath, ec))
-    std::printf("%s\n", doc.m_strExePath.c_str());
-  return end == ExportEnd::Exported ? 0 : 1;
+  if (classic) {
+    std::printf("%s\n", doc.m_strCodePath.c_str());
+    if (args.options.saveProject) std::printf("%s\n", doc.m_strProjectPath.c_str());
+    if (args.options.compile && std::filesystem::exists(doc.m_strExePath, ec))
+      std::printf("%s\n", doc.m_strExePath.c_str());
+  }
+  const bool shared = RunShares(doc, args.share, o.endless);
+  // Without the classic options the code file only claimed the stamp.
+  if (!classic) std::filesystem::remove(doc.m_strCodePath, ec);
+  return end == ExportEnd::Exported && shared ? 0 : 1;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // zoetrix --export PROJECT.ini [--code] [--compile] [--project] [--endless]
-// Opens the project as a new animation and exports it without a window.
-// zoetrix --play is handed on to app/PlayCommand.
+//                              [--html] [--gif] [--cast] [--windows]
+// Opens the project as a new animation and exports it without a window; the
+// sharing options are app/ShareCommand's. zoetrix --play is handed on to
+// app/PlayCommand, zoetrix --import to app/ImportCommand.
 
 // True when the arguments ask for the command line rather than the window
 // (which takes at most one argument: a project file to open).

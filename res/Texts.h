@@ -148,6 +148,21 @@ inline constexpr const char* kSettingsFolderName = "配置文件存储目录";
 inline constexpr const char* kGuideName = "使用教程";
 inline constexpr const char* kHelpWindowTitle = "Zoetrix 使用教程";
 
+// The system menu's sharing items, below About, and what they report; %1
+// is the file written.
+inline constexpr const char* kShareHtmlMenuText = "导出为网页(&H)";
+inline constexpr const char* kShareGifMenuText = "导出为 GIF 动画(&G)";
+inline constexpr const char* kShareCastMenuText = "导出为 asciicast 录像(&C)";
+inline constexpr const char* kShareWindowsMenuText = "编译为 Windows 程序(&W)";
+inline constexpr const char* kImportTextMenuText = "从文本文件导入帧(&T)…";
+inline constexpr const char* kShareHtmlDone = "已导出为网页：\n%1\n用浏览器打开即可播放。";
+inline constexpr const char* kShareGifDone = "已导出为 GIF 动画：\n%1";
+inline constexpr const char* kShareCastDone =
+    "已导出为 asciicast 录像：\n%1\n可以用 asciinema play 在终端里播放。";
+inline constexpr const char* kShareWindowsDone =
+    "已编译为 Windows 程序：\n%1\n把它复制到 Windows 电脑上双击即可播放。";
+inline constexpr const char* kImportTextFilter = "文本文件(*.txt);;所有文件(*)";
+
 // The help text behind "使用帮助" and the Enter key.
 extern const char* const kHelpText;
 

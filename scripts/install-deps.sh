@@ -10,6 +10,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   tcc
+  gcc-mingw-w64-x86-64  # optional: "编译为 Windows 程序" (--windows)
   fonts-wqy-microhei
   libgif-dev libfreetype-dev
   xvfb xauth

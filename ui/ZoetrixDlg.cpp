@@ -68,6 +68,7 @@ bool CZoetrixDlg::OnInitDialog() {
   ZDialog::OnInitDialog();
   AppendSystemMenu(0, {});
   AppendSystemMenu(kSysCommandAbout, U(res::kAboutMenuText));
+  AppendShareMenu();
   setWindowIcon(m_hIcon);
 
   {
@@ -137,5 +138,6 @@ void CZoetrixDlg::OnSysCommand(int id) {
     OnAbout();
     return;
   }
+  if (OnShareCommand(id & 0xFFF0)) return;
   ZDialog::OnSysCommand(id);
 }

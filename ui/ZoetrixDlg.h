@@ -17,6 +17,7 @@ struct AnimationPaths;
 struct ProgramHeader;
 class RecoveryCopy;
 struct ProjectData;
+enum class ShareFormat;
 class QComboBox;
 class QProgressBar;
 class QSlider;
@@ -79,6 +80,11 @@ class CZoetrixDlg : public ui::ZDialog {
   void OnAbout();
   void OnWebsite();
   void OnExplain(int buttonId);
+  // The system menu's sharing and import items (ZoetrixDlgShare.cpp).
+  void AppendShareMenu();
+  bool OnShareCommand(int sysCommand);
+  void OnShare(ShareFormat format);
+  void OnImportTextFrames();
 
   // A project named on the command line (or by the desktop's "open with"):
   // opened once the window is up, as "打开" opens one without "叠加".

@@ -1,0 +1,50 @@
+#include "app/ShareCommand.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "output/Share.h"
+
+const char* const kShareUsage =
+    "  --html      导出为网页 (*.html)：不需要网络的单个文件，用浏览器打开即可播放\n"
+    "  --gif       导出为 GIF 动画 (*.gif)\n"
+    "  --cast      导出为 asciicast 录像 (*.cast)：用 asciinema play 在终端里播放\n"
+    "  --windows   编译为 Windows 程序 (*-windows.exe)，需要 gcc-mingw-w64-x86-64\n"
+    "              （--endless 时循环播放）\n"
+    "这四种文件都写入 Animate/，以动画的时间命名。\n";
+
+bool TakeShareOption(const std::string& arg, ShareOptions& options) {
+  const std::pair<const char*, bool ShareOptions::*> kOptions[] = {
+      {"--html", &ShareOptions::html},
+      {"--gif", &ShareOptions::gif},
+      {"--cast", &ShareOptions::cast},
+      {"--windows", &ShareOptions::windows},
+  };
+  for (const auto& [name, flag] : kOptions) {
+    if (arg == name) {
+      options.*flag = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool RunShares(const AnimationDocument& doc, const ShareOptions& options, bool endless) {
+  bool allWritten = true;
+  const std::pair<bool, ShareFormat> kChosen[] = {{options.html, ShareFormat::Html},
+                                                  {options.gif, ShareFormat::Gif},
+                                                  {options.cast, ShareFormat::Cast},
+                                                  {options.windows, ShareFormat::Windows}};
+  for (const auto& [chosen, format] : kChosen) {
+    if (!chosen) continue;
+    const std::string problem = ShareAnimation(doc, format, endless);
+    if (problem.empty()) {
+      std::printf("%s\n", SharePath(doc, format).c_str());
+    } else {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      allWritten = false;
+    }
+  }
+  std::fflush(stdout);
+  return allWritten;
+}

@@ -1,0 +1,124 @@
+#include "output/WindowsProgram.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <system_error>
+#include <vector>
+
+#include "output/ProgramWriter.h"
+#include "platform/Process.h"
+#include "platform/SafeFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::chrono::seconds kCompileTimeout{120};
+
+std::mutex g_compilerLock;
+std::string g_compilerForTesting;
+
+std::string Compiler() {
+  std::lock_guard<std::mutex> lock(g_compilerLock);
+  return g_compilerForTesting.empty() ? kWindowsCompiler : g_compilerForTesting;
+}
+
+std::uint32_t Read32(const std::vector<unsigned char>& d, std::size_t at) {
+  return d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (std::uint32_t{d[at + 3]} << 24);
+}
+std::uint16_t Read16(const std::vector<unsigned char>& d, std::size_t at) {
+  return static_cast<std::uint16_t>(d[at] | (d[at + 1] << 8));
+}
+
+std::string Reason() { return std::string("（") + std::strerror(errno) + "）"; }
+
+}  // namespace
+
+bool IsWindowsExecutable(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  const std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+  if (d.size() < 0x40 || d[0] != 'M' || d[1] != 'Z') return false;
+  const std::uint64_t pe = Read32(d, 0x3C);
+  constexpr std::uint64_t kFileHeader = 4 + 20;  // signature, COFF header
+  if (pe + kFileHeader > d.size()) return false;
+  if (std::memcmp(&d[pe], "PE\0\0", 4) != 0) return false;
+  if (Read16(d, pe + 4) != 0x8664) return false;
+  const std::uint64_t sections = Read16(d, pe + 6);
+  const std::uint64_t optionalSize = Read16(d, pe + 20);
+  const std::uint64_t optional = pe + kFileHeader;
+  if (optionalSize < 2 || optional + optionalSize > d.size()) return false;
+  if (Read16(d, optional) != 0x20B) return false;  // PE32+
+  const std::uint64_t table = optional + optionalSize;
+  if (sections == 0 || table + sections * 40 > d.size()) return false;
+  for (std::uint64_t i = 0; i < sections; ++i) {
+    const std::uint64_t entry = table + i * 40;
+    const std::uint64_t rawSize = Read32(d, entry + 16);
+    const std::uint64_t rawAt = Read32(d, entry + 20);
+    if (rawSize > 0 && rawAt + rawSize > d.size()) return false;
+  }
+  return true;
+}
+
+std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
+                                const std::string& target) {
+  std::error_code ec;
+  std::string temp = fs::temp_directory_path(ec).string();
+  if (ec || temp.empty()) temp = "/tmp";
+  if (temp.back() != '/') temp += '/';
+  const std::string folder = platform::CreatePrivateFolder(temp, "zoetrix-windows-");
+  if (folder.empty()) return "无法准备编译 Windows 程序的临时文件夹：\n" + temp + "\n" + Reason();
+  struct Cleanup {
+    std::string folder;
+    ~Cleanup() {
+      std::error_code ignored;
+      fs::remove_all(folder, ignored);
+    }
+  } cleanup{folder};
+
+  // The same program the code file holds after an export with the frames.
+  const std::string source = folder + "/animation.c";
+  std::FILE* f = platform::CreateNewFileStream(source, "wb");
+  if (!f) return "无法写入临时代码文件：\n" + source + "\n" + Reason();
+  const ProgramHeader header{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
+                             doc.m_strColor};
+  bool written = WriteProgramPrologue(f, header) &&
+                 WriteProgramBody(f, doc.m_frames, {doc.m_nRate, true, endless});
+  written = std::fclose(f) == 0 && written;
+  if (!written) return "无法写入临时代码文件：\n" + source + "\n" + Reason();
+
+  // The text is GBK as on a Chinese Windows: the compiler must read it so,
+  // or a second byte 0x5C would escape the quote after it.
+  const std::string program = folder + "/animation.exe";
+  const platform::ProcessResult run =
+      platform::RunProcess({Compiler(), "-O2", "-s", "-finput-charset=CP936",
+                            "-fexec-charset=CP936", "-o", "animation.exe", "animation.c"},
+                           kCompileTimeout, folder);
+  if (run.programMissing) return kWindowsCompilerMissing;
+  if (run.pipeFailed || !run.started)
+    return std::string("无法启动 Windows 交叉编译器 ") + kWindowsCompiler + "。";
+  if (run.timedOut) return "编译 Windows 程序超过了时间限制，已被停止。";
+  if (!run.ExitedCleanly()) {
+    std::string message = "编译 Windows 程序失败。";
+    if (!run.output.empty()) message += "编译器的输出：\n" + run.output;
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    return message;
+  }
+  if (!IsWindowsExecutable(program)) return "编译器没有生成完整的 Windows 程序（磁盘可能已满）。";
+  if (!platform::MoveFile(program, target))
+    return "无法把 Windows 程序放进 Animate 文件夹：\n" + target + "\n" + Reason() +
+           "\n请确认该文件夹存在并且可以写入。";
+  return {};
+}
+
+void SetWindowsCompilerForTesting(const std::string& program) {
+  std::lock_guard<std::mutex> lock(g_compilerLock);
+  g_compilerForTesting = program;
+}

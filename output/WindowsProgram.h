@@ -1,0 +1,31 @@
+#pragma once
+// The animation as a Windows console program: the generated C program,
+// compiled with the MinGW-w64 cross compiler against the real Windows
+// headers, so a Windows user gets what the classic tool made for them.
+#include <string>
+
+#include "document/AnimationDocument.h"
+
+// The cross compiler, from Debian's gcc-mingw-w64-x86-64.
+inline constexpr const char* kWindowsCompiler = "x86_64-w64-mingw32-gcc";
+
+inline constexpr const char* kWindowsCompilerMissing =
+    "找不到 Windows 交叉编译器 x86_64-w64-mingw32-gcc，无法编译为 Windows 程序。\n"
+    "请先安装 gcc-mingw-w64-x86-64（在终端中运行：sudo apt-get install gcc-mingw-w64-x86-64）。";
+
+// True when path is a whole PE executable for x86-64: the MZ header, the PE
+// signature at e_lfanew inside the file, machine 0x8664, an optional header
+// of the PE32+ kind, and every section's data inside the file.
+bool IsWindowsExecutable(const std::string& path);
+
+// Writes the complete program (the prologue the code file got when the
+// animation was created or opened, then every frame, jumping back to the
+// start after the last one when endless) into a private temporary folder,
+// compiles it there and moves the program to target, replacing what is
+// there. Empty on success; otherwise the message for the user (UTF-8), and
+// target is untouched. Blocks until the compiler ends (at most two minutes).
+std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
+                                const std::string& target);
+
+// Tests run another compiler (a missing one, say); empty restores the real one.
+void SetWindowsCompilerForTesting(const std::string& program);

@@ -1,0 +1,122 @@
+// Sharing an animation: where each format goes, and the Windows program
+// built with the MinGW-w64 cross compiler.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "TestSupport.h"
+#include "output/Share.h"
+#include "output/WindowsProgram.h"
+
+using testsupport::Gbk;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool CrossCompilerPresent() {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "";
+  for (std::size_t start = 0; start <= dirs.size();) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string candidate = dirs.substr(start, end - start) + "/" + kWindowsCompiler;
+    if (::access(candidate.c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+void MakeAnimation(AnimationDocument& doc, const std::string& folder) {
+  doc.m_bCreated = 1;
+  doc.m_strAnimName = Gbk("测试");
+  doc.m_nAnimWide = 20;
+  doc.m_nAnimHigh = 5;
+  doc.m_strColor = "0A";
+  doc.m_nRate = 10;
+  doc.m_createdAt = {2024, 5, 6, 7, 8, 9};
+  doc.m_strExePath = folder + "Animate/2024_5_6_7_8_9.exe";
+  // A second byte 0x5C right before the closing quote, and a percent sign.
+  for (const std::string& text : {Gbk("中文\r\n100%"), std::string("\x95\x5C"), std::string("b\"")})
+    doc.m_frames.Append(MakeFrameText(text));
+}
+
+}  // namespace
+
+TEST(Share, EachFormatHasItsNameInAnimate) {
+  AnimationDocument doc;
+  doc.m_strExePath = "/tool/Animate/2024_5_6_7_8_9_2.exe";
+  EXPECT_EQ(SharePath(doc, ShareFormat::Html), "/tool/Animate/2024_5_6_7_8_9_2.html");
+  EXPECT_EQ(SharePath(doc, ShareFormat::Gif), "/tool/Animate/2024_5_6_7_8_9_2.gif");
+  EXPECT_EQ(SharePath(doc, ShareFormat::Cast), "/tool/Animate/2024_5_6_7_8_9_2.cast");
+  EXPECT_EQ(SharePath(doc, ShareFormat::Windows), "/tool/Animate/2024_5_6_7_8_9_2-windows.exe");
+}
+
+TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
+  if (!CrossCompilerPresent())
+    GTEST_SKIP() << kWindowsCompiler << " is not installed (Debian package gcc-mingw-w64-x86-64)";
+  TempDir dir("zoetrix-windows");
+  fs::create_directory(dir.path() / "Animate");
+  AnimationDocument doc;
+  MakeAnimation(doc, dir.folder());
+  const std::string target = SharePath(doc, ShareFormat::Windows);
+  WriteFile(target, "an older build");
+  ASSERT_EQ(ShareAnimation(doc, ShareFormat::Windows, true), "");
+  ASSERT_TRUE(IsWindowsExecutable(target));
+  const std::string exe = ReadFile(target);
+  ASSERT_GT(exe.size(), 0x40u);
+  EXPECT_EQ(exe.substr(0, 2), "MZ");
+  const unsigned pe = static_cast<unsigned char>(exe[0x3C]) | static_cast<unsigned char>(exe[0x3D])
+                                                                  << 8;
+  EXPECT_EQ(exe.substr(pe, 6), std::string("PE\0\0\x64\x86", 6));
+  // The frames went in as GBK, the 0x5C second byte kept single, and the
+  // console's own commands are there: real Windows headers, not ours.
+  EXPECT_NE(exe.find(Gbk("中文\n100%")), std::string::npos);
+  EXPECT_NE(exe.find(std::string("\x95\x5C", 2)), std::string::npos);
+  EXPECT_NE(exe.find("mode con cols=20 lines=5"), std::string::npos);
+  EXPECT_NE(exe.find("SetConsoleCursorPosition"), std::string::npos);
+
+  // Cut short, or not a Windows program at all: refused.
+  WriteFile(dir.path() / "cut.exe", exe.substr(0, exe.size() / 2));
+  EXPECT_FALSE(IsWindowsExecutable((dir.path() / "cut.exe").string()));
+  WriteFile(dir.path() / "head.exe", exe.substr(0, pe + 4));
+  EXPECT_FALSE(IsWindowsExecutable((dir.path() / "head.exe").string()));
+  std::string wrongMachine = exe;
+  wrongMachine[pe + 4] = '\x4C', wrongMachine[pe + 5] = '\x01';  // i386
+  WriteFile(dir.path() / "i386.exe", wrongMachine);
+  EXPECT_FALSE(IsWindowsExecutable((dir.path() / "i386.exe").string()));
+  EXPECT_FALSE(IsWindowsExecutable("/proc/self/exe"));
+}
+
+TEST(WindowsProgram, MissingCompilerOrFailureLeavesTheTargetAlone) {
+  TempDir dir("zoetrix-windows-missing");
+  fs::create_directory(dir.path() / "Animate");
+  AnimationDocument doc;
+  MakeAnimation(doc, dir.folder());
+  const std::string target = SharePath(doc, ShareFormat::Windows);
+  WriteFile(target, "an older build");
+
+  SetWindowsCompilerForTesting("zoetrix-no-such-cross-compiler");
+  EXPECT_EQ(ShareAnimation(doc, ShareFormat::Windows, false), kWindowsCompilerMissing);
+  // A compiler that fails with words of its own: they are passed on.
+  WriteFile(dir.path() / "failing-gcc", "#!/bin/sh\necho 'animation.c:1: error: no' >&2\nexit 1\n");
+  fs::permissions(dir.path() / "failing-gcc", fs::perms::owner_all);
+  SetWindowsCompilerForTesting((dir.path() / "failing-gcc").string());
+  const std::string failed = ShareAnimation(doc, ShareFormat::Windows, false);
+  // A compiler that claims success but leaves no program.
+  WriteFile(dir.path() / "lying-gcc", "#!/bin/sh\nprintf 'MZ' > animation.exe\n");
+  fs::permissions(dir.path() / "lying-gcc", fs::perms::owner_all);
+  SetWindowsCompilerForTesting((dir.path() / "lying-gcc").string());
+  const std::string lied = ShareAnimation(doc, ShareFormat::Windows, false);
+  SetWindowsCompilerForTesting({});
+
+  EXPECT_NE(failed.find("animation.c:1: error: no"), std::string::npos) << failed;
+  EXPECT_NE(lied.find("没有生成完整的 Windows 程序"), std::string::npos) << lied;
+  EXPECT_EQ(ReadFile(target), "an older build");
+}

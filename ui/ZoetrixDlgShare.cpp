@@ -1,0 +1,107 @@
+// The system menu's sharing items (web page, GIF, asciicast, Windows
+// program) and frames imported from a text file.
+#include <QFile>
+
+#include "output/Share.h"
+#include "output/TextFrames.h"
+#include "res/Texts.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/FileDialog.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
+
+using namespace ui;
+
+namespace {
+
+// System command identifiers: multiples of 16 after About's 16.
+constexpr int kSysShareHtml = 32;
+constexpr int kSysShareGif = 48;
+constexpr int kSysShareCast = 64;
+constexpr int kSysShareWindows = 80;
+constexpr int kSysImportText = 96;
+
+struct ShareItem {
+  int id;
+  ShareFormat format;
+  const char* menuText;
+  const char* done;
+};
+
+const ShareItem kShareItems[] = {
+    {kSysShareHtml, ShareFormat::Html, res::kShareHtmlMenuText, res::kShareHtmlDone},
+    {kSysShareGif, ShareFormat::Gif, res::kShareGifMenuText, res::kShareGifDone},
+    {kSysShareCast, ShareFormat::Cast, res::kShareCastMenuText, res::kShareCastDone},
+    {kSysShareWindows, ShareFormat::Windows, res::kShareWindowsMenuText, res::kShareWindowsDone},
+};
+
+}  // namespace
+
+void CZoetrixDlg::AppendShareMenu() {
+  AppendSystemMenu(0, {});
+  for (const ShareItem& item : kShareItems) AppendSystemMenu(item.id, U(item.menuText));
+  AppendSystemMenu(kSysImportText, U(res::kImportTextMenuText));
+}
+
+bool CZoetrixDlg::OnShareCommand(int sysCommand) {
+  if (sysCommand == kSysImportText) {
+    OnImportTextFrames();
+    return true;
+  }
+  for (const ShareItem& item : kShareItems) {
+    if (item.id != sysCommand) continue;
+    OnShare(item.format);
+    return true;
+  }
+  return false;
+}
+
+void CZoetrixDlg::OnShare(ShareFormat format) {
+  UpdateData(true);
+  if (m_doc.m_bCreated == 0) {
+    ZMessageBox(U(res::kNoAnimation));
+    return;
+  }
+  // The picture being drawn counts, as for "开始导出".
+  OnSaveFrame();
+  const std::string problem = ShareAnimation(m_doc, format, m_doc.m_bEndless == 1);
+  if (!problem.empty()) {
+    ZMessageBox(QString::fromStdString(problem));
+    return;
+  }
+  for (const ShareItem& item : kShareItems)
+    if (item.format == format)
+      ZMessageBox(U(item.done).arg(QString::fromStdString(SharePath(m_doc, format))));
+}
+
+void CZoetrixDlg::OnImportTextFrames() {
+  UpdateData(true);
+  if (m_doc.m_bCreated == 0) {
+    ZMessageBox(U(res::kNoAnimation));
+    return;
+  }
+  const QString chosen = GetOpenFileName(this, U(res::kImportTextFilter), QStringLiteral("txt"));
+  if (chosen.isEmpty()) return;
+  // The file system's own bytes, whatever the name's encoding.
+  const std::string path = QFile::encodeName(chosen).toStdString();
+  std::string text, problem;
+  if (!ReadTextFile(path, &text, &problem)) {
+    ZMessageBox(QString::fromStdString(problem));
+    return;
+  }
+  TextFramesResult split = SplitTextFrames(text);
+  if (!split.ok()) {
+    ZMessageBox(QString::fromStdString(split.error));
+    return;
+  }
+  // What the edit area holds belongs to the frame it shows, as when a
+  // project is appended.
+  if (!KeepEditText()) return;
+  const ProjectResult appended =
+      AppendProject(m_doc, MakeTextProject(std::move(split.frames), TextProjectSettings{}));
+  if (!appended.ok()) {
+    ZMessageBox(QString::fromStdString(appended.error));
+    return;
+  }
+  FinishOpening();
+}
