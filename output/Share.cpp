@@ -2,6 +2,7 @@
 
 #include "output/AnimationFormats.h"
 #include "output/WindowsProgram.h"
+#include "res/Texts.h"
 
 std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
   std::string base = doc.m_strExePath;
@@ -40,5 +41,5 @@ std::string ShareAnimation(const AnimationDocument& doc, ShareFormat format, boo
       break;
   }
   if (ok) return {};
-  return error.empty() ? "导出失败：" + path : error;
+  return error.empty() ? res::Format(res::kShareFailed, {path}) : error;
 }

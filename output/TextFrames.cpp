@@ -12,6 +12,7 @@
 #include "document/AnimationFiles.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
+#include "res/Texts.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ bool IsUtf8(std::string_view s) {
 }
 
 std::string Where(int line, int column) {
-  return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
+  return res::Format(res::kTextWhere, {std::to_string(line), std::to_string(column)});
 }
 
 // Why a line (UTF-8) cannot become GBK: the first character GBK cannot hold,
@@ -73,13 +74,11 @@ std::string LineProblem(std::string_view line, int lineNumber, bool readAsGbk,
     if (readAsGbk && cp >= kBadByteBase && cp <= kBadByteBase + 0xFF) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(cp - kBadByteBase));
-      return Where(lineNumber, column) + "的字节 " + hex +
-             " 不是文字：这个文件既不是 UTF-8 也不是 GBK 编码的文本。";
+      return res::Format(res::kTextNotText, {Where(lineNumber, column), hex});
     }
     const bool carried = cp >= kBadByteBase && cp <= kBadByteBase + 0xFF;
     if (!readAsGbk && (cp == unmappable || carried)) {
-      return Where(lineNumber, column) + "的字符“" + std::string(line.substr(i, n)) +
-             "”无法用 GBK 保存，请删除或替换后再导入。";
+      return res::Format(res::kTextNotGbk, {Where(lineNumber, column), line.substr(i, n)});
     }
     i += n;
   }
@@ -153,8 +152,7 @@ TextFramesResult SplitTextFrames(std::string_view text, const TextFrameOptions& 
   if (!tooMany && (options.blockHeight <= 0 || frameLines > 0)) finishFrame();
   if (tooMany) {
     result.frames.clear();
-    result.error =
-        "文本文件中的帧超过了上限 " + std::to_string(options.maxFrames) + " 帧，无法导入。";
+    result.error = res::Format(res::kTextTooManyFrames, {std::to_string(options.maxFrames)});
   }
   return result;
 }
@@ -174,7 +172,7 @@ bool ReadTextFile(const std::string& path, std::string* text, std::string* error
     text->append(buffer, static_cast<std::size_t>(got));
   }
   if (!ok) {
-    *error = "无法读取文本文件：\n" + path + "\n（" + std::strerror(errno) + "）";
+    *error = res::Format(res::kTextUnreadable, {path, std::strerror(errno)});
     text->clear();
   }
   if (fd >= 0) ::close(fd);
@@ -207,8 +205,7 @@ std::string WriteNewProject(const std::string& programFolder, const platform::Lo
     const int fd = platform::CreateNewFile(paths.project);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) {
-      return "无法创建工程文件：\n" + paths.project + "\n（" + std::strerror(errno) +
-             "）\n请确认程序目录下的 Project 文件夹存在并且可以写入。";
+      return res::Format(res::kCannotCreateProject, {paths.project, std::strerror(errno)});
     }
     ::close(fd);
     AnimationDocument doc;
@@ -221,5 +218,5 @@ std::string WriteNewProject(const std::string& programFolder, const platform::Lo
     *path = paths.project;
     return {};
   }
-  return "无法创建工程文件：同一秒内创建的工程太多。\n请稍后再试。";
+  return res::kTooManyProjectsPerSecond;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "res/Texts.h"
 #include "document/FrameList.h"
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
@@ -71,4 +72,4 @@ std::string WriteNewProject(const std::string& programFolder, const platform::Lo
                             ProjectData project, std::string* path);
 
 // Messages (UTF-8).
-inline constexpr const char* kTextFramesEmpty = "文本文件是空的，没有可以导入的帧。";
+using res::kTextFramesEmpty;  // res/Texts.h

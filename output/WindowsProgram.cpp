@@ -14,6 +14,7 @@
 #include "output/ProgramWriter.h"
 #include "platform/Process.h"
 #include "platform/SafeFile.h"
+#include "res/Texts.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   if (ec || temp.empty()) temp = "/tmp";
   if (temp.back() != '/') temp += '/';
   const std::string folder = platform::CreatePrivateFolder(temp, "zoetrix-windows-");
-  if (folder.empty()) return "无法准备编译 Windows 程序的临时文件夹：\n" + temp + "\n" + Reason();
+  if (folder.empty()) return res::Format(res::kWindowsNoTempFolder, {temp, Reason()});
   struct Cleanup {
     std::string folder;
     ~Cleanup() {
@@ -86,13 +87,13 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   // The same program the code file holds after an export with the frames.
   const std::string source = folder + "/animation.c";
   std::FILE* f = platform::CreateNewFileStream(source, "wb");
-  if (!f) return "无法写入临时代码文件：\n" + source + "\n" + Reason();
+  if (!f) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
   const ProgramHeader header{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
                              doc.m_strColor};
   bool written = WriteProgramPrologue(f, header) &&
                  WriteProgramBody(f, doc.m_frames, {doc.m_nRate, true, endless});
   written = std::fclose(f) == 0 && written;
-  if (!written) return "无法写入临时代码文件：\n" + source + "\n" + Reason();
+  if (!written) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
 
   // The text is GBK as on a Chinese Windows: the compiler must read it so,
   // or a second byte 0x5C would escape the quote after it.
@@ -103,18 +104,17 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
                            kCompileTimeout, folder);
   if (run.programMissing) return kWindowsCompilerMissing;
   if (run.pipeFailed || !run.started)
-    return std::string("无法启动 Windows 交叉编译器 ") + kWindowsCompiler + "。";
-  if (run.timedOut) return "编译 Windows 程序超过了时间限制，已被停止。";
+    return res::Format(res::kWindowsCompilerNotStarted, {kWindowsCompiler});
+  if (run.timedOut) return res::kWindowsCompileTimedOut;
   if (!run.ExitedCleanly()) {
-    std::string message = "编译 Windows 程序失败。";
-    if (!run.output.empty()) message += "编译器的输出：\n" + run.output;
+    std::string message = res::kWindowsCompileFailed;
+    if (!run.output.empty()) message += res::kWindowsCompilerOutput + run.output;
     while (!message.empty() && message.back() == '\n') message.pop_back();
     return message;
   }
-  if (!IsWindowsExecutable(program)) return "编译器没有生成完整的 Windows 程序（磁盘可能已满）。";
+  if (!IsWindowsExecutable(program)) return res::kWindowsProgramIncomplete;
   if (!platform::MoveFile(program, target))
-    return "无法把 Windows 程序放进 Animate 文件夹：\n" + target + "\n" + Reason() +
-           "\n请确认该文件夹存在并且可以写入。";
+    return res::Format(res::kWindowsCannotMoveProgram, {target, Reason()});
   return {};
 }
 

@@ -5,13 +5,12 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "res/Texts.h"
 
 // The cross compiler, from Debian's gcc-mingw-w64-x86-64.
 inline constexpr const char* kWindowsCompiler = "x86_64-w64-mingw32-gcc";
 
-inline constexpr const char* kWindowsCompilerMissing =
-    "找不到 Windows 交叉编译器 x86_64-w64-mingw32-gcc，无法编译为 Windows 程序。\n"
-    "请先安装 gcc-mingw-w64-x86-64（在终端中运行：sudo apt-get install gcc-mingw-w64-x86-64）。";
+using res::kWindowsCompilerMissing;  // res/Texts.h
 
 // True when path is a whole PE executable for x86-64: the MZ header, the PE
 // signature at e_lfanew inside the file, machine 0x8664, an optional header

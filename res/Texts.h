@@ -132,6 +132,43 @@ inline constexpr const char* kRecoveryFolderNotWritable =
     "请确认 data 文件夹存在并且可以写入。动画仍在，请及时导出工程。";
 inline constexpr const char* kRecoveryStillThere = "\n动画仍在，请及时导出工程。";
 
+// --- sharing, importing text, the Windows program -------------------------
+// %1 is the file.
+inline constexpr const char* kShareFailed = "导出失败：%1";
+// Where in a text file: %1 line, %2 column.
+inline constexpr const char* kTextWhere = "第 %1 行第 %2 列";
+// %1 is kTextWhere, %2 the byte (0xNN) or the character.
+inline constexpr const char* kTextNotText =
+    "%1的字节 %2 不是文字：这个文件既不是 UTF-8 也不是 GBK 编码的文本。";
+inline constexpr const char* kTextNotGbk = "%1的字符“%2”无法用 GBK 保存，请删除或替换后再导入。";
+// %1 is the frame limit.
+inline constexpr const char* kTextTooManyFrames = "文本文件中的帧超过了上限 %1 帧，无法导入。";
+// %1 is the file, %2 the system's reason.
+inline constexpr const char* kTextUnreadable = "无法读取文本文件：\n%1\n（%2）";
+inline constexpr const char* kCannotCreateProject =
+    "无法创建工程文件：\n%1\n（%2）\n请确认程序目录下的 Project 文件夹存在并且可以写入。";
+inline constexpr const char* kTooManyProjectsPerSecond =
+    "无法创建工程文件：同一秒内创建的工程太多。\n请稍后再试。";
+// %1 is the folder or file, %2 the system's reason.
+inline constexpr const char* kWindowsNoTempFolder =
+    "无法准备编译 Windows 程序的临时文件夹：\n%1\n%2";
+inline constexpr const char* kWindowsCannotWriteSource = "无法写入临时代码文件：\n%1\n%2";
+// %1 is the cross compiler's name.
+inline constexpr const char* kWindowsCompilerNotStarted = "无法启动 Windows 交叉编译器 %1。";
+inline constexpr const char* kWindowsCompileTimedOut =
+    "编译 Windows 程序超过了时间限制，已被停止。";
+inline constexpr const char* kWindowsCompileFailed = "编译 Windows 程序失败。";
+inline constexpr const char* kWindowsCompilerOutput = "编译器的输出：\n";
+inline constexpr const char* kWindowsProgramIncomplete =
+    "编译器没有生成完整的 Windows 程序（磁盘可能已满）。";
+inline constexpr const char* kWindowsCannotMoveProgram =
+    "无法把 Windows 程序放进 Animate 文件夹：\n%1\n%2\n请确认该文件夹存在并且可以写入。";
+
+inline constexpr const char* kTextFramesEmpty = "文本文件是空的，没有可以导入的帧。";
+inline constexpr const char* kWindowsCompilerMissing =
+    "找不到 Windows 交叉编译器 x86_64-w64-mingw32-gcc，无法编译为 Windows 程序。\n"
+    "请先安装 gcc-mingw-w64-x86-64（在终端中运行：sudo apt-get install gcc-mingw-w64-x86-64）。";
+
 // The text with %1, %2, ... replaced by the arguments in one pass, so an
 // argument holding "%2" stays as it is.
 std::string Format(std::string_view text, std::initializer_list<std::string_view> args);
