@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
-#include "res/Texts.h"
 #include "document/FrameList.h"
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "res/Texts.h"
 
 struct TextFrameOptions {
   // A line equal to this (UTF-8, compared after the line end is taken off)
