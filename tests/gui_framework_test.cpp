@@ -12,9 +12,13 @@ using namespace guitest;
 
 namespace {
 
+// The probe dialog belongs to this test alone, so its ids are named here.
+constexpr int IDC_PROBE_A = 100;
+constexpr int IDC_PROBE_B = 101;
+
 const ui::ControlEntry kControls[] = {
-    {100, ui::ControlKind::Field, "", 5, 5, 40, 14},
-    {101, ui::ControlKind::Field, "", 5, 25, 40, 14},
+    {IDC_PROBE_A, ui::ControlKind::Field, "", 5, 5, 40, 14},
+    {IDC_PROBE_B, ui::ControlKind::Field, "", 5, 25, 40, 14},
     {ui::IDOK, ui::ControlKind::DefaultButton, "OK", 5, 45, 40, 14},
 };
 const ui::DialogTemplate kTemplate = {"Probe", "probe",           100,      70, ui::FontRole::Song,
@@ -26,9 +30,9 @@ class Probe : public ui::ZDialog {
   int a = 1, b = 2;
   QList<int> ticks;
   void DoDataExchange(ui::CDataExchange& dx) override {
-    ui::DDX_Text(dx, 100, a);
+    ui::DDX_Text(dx, IDC_PROBE_A, a);
     ui::DDV_MinMaxInt(dx, a, 0, 9);
-    ui::DDX_Text(dx, 101, b);
+    ui::DDX_Text(dx, IDC_PROBE_B, b);
   }
   void OnTimer(int id) override { ticks << id; }
 };
@@ -65,13 +69,13 @@ TEST(Framework, OutOfRangeIsStoredButLaterMembersKeepTheirValues) {
   Hooks hooks;
   Probe p;
   p.Create();
-  ui::ZDialog::SetControlText(p.Control(100), "12");
-  ui::ZDialog::SetControlText(p.Control(101), "5");
+  ui::ZDialog::SetControlText(p.Control(IDC_PROBE_A), "12");
+  ui::ZDialog::SetControlText(p.Control(IDC_PROBE_B), "5");
   EXPECT_FALSE(p.UpdateData(true));
   EXPECT_EQ(p.a, 12);
   EXPECT_EQ(p.b, 2);
-  EXPECT_EQ(p.focusWidget(), p.Control(100));
-  EXPECT_EQ(p.ControlAs<QLineEdit>(100)->selectedText(), "12");
+  EXPECT_EQ(p.focusWidget(), p.Control(IDC_PROBE_A));
+  EXPECT_EQ(p.ControlAs<QLineEdit>(IDC_PROBE_A)->selectedText(), "12");
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请输入一个介于 0 和 9 之间的整数。")});
 }
 
