@@ -60,7 +60,7 @@ inline constexpr const char* kImported = "已导入！";
 // Settings; %1 is the settings file's path.
 inline constexpr const char* kOpenSettingsFolderQuestion = "确实要打开配置文件存储目录？";
 inline constexpr const char* kCannotSaveSettings =
-    "无法保存设置：\n%1\n请确认程序目录下的 data 文件夹存在并且可以写入。设置保持原样。";
+    "无法保存设置：\n%1\n请确认工作目录下的 data 文件夹存在并且可以写入。设置保持原样。";
 
 // --- the export, the compiler, the sharing formats ------------------------
 inline constexpr const char* kExportNoOption = "请选择至少一个导出选项！";
@@ -92,7 +92,7 @@ inline constexpr const char* kFormatGifFailed = "GIF 编码失败：";
 // --- files the tool writes and reads --------------------------------------
 // %1 is the code file's path.
 inline constexpr const char* kCannotCreateCodeFile =
-    "无法创建代码文件：\n%1\n请确认程序目录下的 Code 文件夹存在并且可以写入。";
+    "无法创建代码文件：\n%1\n请确认工作目录下的 Code 文件夹存在并且可以写入。";
 inline constexpr const char* kTooManyAnimationsPerSecond =
     "无法创建代码文件：同一秒内创建的动画太多。\n请稍后再试。";
 inline constexpr const char* kCompilerMissing = "找不到编译器 tcc：程序目录和 PATH 中都没有。";
@@ -146,7 +146,7 @@ inline constexpr const char* kTextTooManyFrames = "文本文件中的帧超过�
 // %1 is the file, %2 the system's reason.
 inline constexpr const char* kTextUnreadable = "无法读取文本文件：\n%1\n（%2）";
 inline constexpr const char* kCannotCreateProject =
-    "无法创建工程文件：\n%1\n（%2）\n请确认程序目录下的 Project 文件夹存在并且可以写入。";
+    "无法创建工程文件：\n%1\n（%2）\n请确认工作目录下的 Project 文件夹存在并且可以写入。";
 inline constexpr const char* kTooManyProjectsPerSecond =
     "无法创建工程文件：同一秒内创建的工程太多。\n请稍后再试。";
 // %1 is the folder or file, %2 the system's reason.
