@@ -6,6 +6,8 @@
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
 
+namespace document {
+
 std::string FormatDuration(int frames, int rate) {
   if (rate < 1) return "---";
   double d = static_cast<double>(frames) / rate;
@@ -35,3 +37,5 @@ int ReadPreviewMode(const std::string& programFolder) {
 }
 
 std::string FrameItemText(int n) { return "第" + std::to_string(n) + "帧"; }
+
+}  // namespace document

@@ -2,6 +2,8 @@
 // What the frame controls show after a change of the frame list.
 #include <string>
 
+namespace document {
+
 struct RefreshFigures {
   int frames = 0;               // items in each selector ("第%d帧", from 1)
   int editSelection = -1;       // the last frame
@@ -26,3 +28,5 @@ int ReadPreviewMode(const std::string& programFolder);
 
 // The item text of frame number n (from 1): "第n帧", UTF-8.
 std::string FrameItemText(int n);
+
+}  // namespace document

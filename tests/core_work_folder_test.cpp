@@ -14,6 +14,8 @@
 #include "platform/ProgramFolder.h"
 #include "tests/TestSupport.h"
 
+using document::ReadPreviewMode;
+
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 

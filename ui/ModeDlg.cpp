@@ -9,6 +9,8 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using document::ReadPreviewMode;
+
 using namespace ui;
 
 Mode::Mode(QWidget* parent) : ZDialog(res::kModeDialog, parent) {}

@@ -12,6 +12,11 @@
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Widgets.h"
 
+using document::ComputeRefresh;
+using document::kMaxFrames;
+using document::ReadPreviewMode;
+using document::RefreshFigures;
+
 using namespace ui;
 
 std::string CZoetrixDlg::GetProgramFolder() { return platform::ProgramFolder(); }
