@@ -162,4 +162,7 @@ class CZoetrixDlg : public ui::ZDialog {
   std::unique_ptr<output::RecoveryCopy> m_recovery;
   bool m_recoveryErrorShown = false;
   std::filesystem::path m_startProject;
+  // The work folder the refresh reads the preview setting from; empty until
+  // the next refresh resolves it.
+  std::string m_strWorkFolder;
 };
