@@ -22,12 +22,13 @@ using document::AnimationDocument;
 using document::MakeFrameText;
 
 using output::GifOptions;
+using output::kFormatBadFont;
+using output::kFormatCannotCreate;
 using output::WriteCastAnimation;
 using output::WriteGifAnimation;
 using output::WriteHtmlAnimation;
+
 namespace formats = output::formats;
-using output::kFormatBadFont;
-using output::kFormatCannotCreate;
 
 using testsupport::Gbk;
 using testsupport::ReadFile;

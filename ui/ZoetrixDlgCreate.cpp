@@ -17,7 +17,6 @@ using document::AnimationPaths;
 
 using output::MakeColorCode;
 using output::ProgramHeader;
-using output::StartCodeFile;
 
 using namespace ui;
 
