@@ -16,6 +16,23 @@
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+
+using output::ExportAnimation;
+using output::ExportEnd;
+using output::ExportOptions;
+using output::ExportPrompter;
+using output::kCompileSuccessMessage;
+using output::kExportCompileNeedsCode;
+using output::kExportDone;
+using output::kExportNoOption;
+using output::MakeProjectProgramHeader;
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::ReplaceWithProject;
+using output::StartCodeFile;
+
 namespace {
 
 constexpr const char* kUsage =

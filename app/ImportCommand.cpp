@@ -15,6 +15,18 @@
 #include "platform/Cp936.h"
 #include "platform/ProgramFolder.h"
 
+using document::kMaxCanvas;
+using document::kMaxFrameRate;
+using document::kMinFrameRate;
+
+using output::MakeTextProject;
+using output::ReadTextFile;
+using output::SplitTextFrames;
+using output::TextFrameOptions;
+using output::TextFramesResult;
+using output::TextProjectSettings;
+using output::WriteNewProject;
+
 const char* const kImportUsage =
     "用法：zoetrix --import 文本文件 [--separator 分隔行 | --block 行数] [--rate 帧频]\n"
     "                      [--name 名称] [--size 宽x高] [--colors 颜色代码]\n"

@@ -12,6 +12,15 @@
 #include "output/ProjectFile.h"
 #include "playback/TerminalPlayer.h"
 
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+
+using playback::kMaxPlaySpeed;
+using playback::kMinPlaySpeed;
+using playback::PlaySettings;
+using playback::PlayToStandardOutput;
+using playback::SelectFrames;
+
 const char* const kPlayUsage =
     "用法：zoetrix --play 工程.ini [--loop] [--speed 倍数] [--from 帧号] [--to 帧号]\n"
     "\n"

@@ -5,6 +5,12 @@
 
 #include "output/Share.h"
 
+using document::AnimationDocument;
+
+using output::ShareAnimation;
+using output::ShareFormat;
+using output::SharePath;
+
 const char* const kShareUsage =
     "  --html      导出为网页 (*.html)：不需要网络的单个文件，用浏览器打开即可播放\n"
     "  --gif       导出为 GIF 动画 (*.gif)\n"

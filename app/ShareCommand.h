@@ -21,4 +21,4 @@ bool TakeShareOption(const std::string& arg, ShareOptions& options);
 
 // Writes every chosen format, listing each file written on standard output
 // and each problem on standard error. True when all were written.
-bool RunShares(const AnimationDocument& doc, const ShareOptions& options, bool endless);
+bool RunShares(const document::AnimationDocument& doc, const ShareOptions& options, bool endless);

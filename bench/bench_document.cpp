@@ -36,6 +36,12 @@
 #include "ui/DelFrameDlg.h"
 #include "ui/framework/FileDialog.h"
 
+using document::AnimationDocument;
+using document::FrameText;
+using document::MakeFrameText;
+
+using output::WriteProjectFile;
+
 namespace {
 
 constexpr int kBatch = 1000;

@@ -25,6 +25,21 @@
 #include "output/ProjectFile.h"
 #include "platform/Cp936.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+using document::MakeAnimationPaths;
+using document::MakeFrameText;
+
+using output::ExportAnimation;
+using output::ExportEnd;
+using output::ExportOptions;
+using output::ExportPrompter;
+using output::MakeProjectProgramHeader;
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::ReplaceWithProject;
+using output::StartCodeFile;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -25,6 +25,13 @@
 #include "output/AnimationFormats.h"
 #include "platform/Cp936.h"
 
+using document::AnimationDocument;
+using document::MakeFrameText;
+
+using output::WriteCastAnimation;
+using output::WriteGifAnimation;
+using output::WriteHtmlAnimation;
+
 namespace {
 
 namespace fs = std::filesystem;

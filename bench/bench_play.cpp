@@ -16,6 +16,16 @@
 
 #include "playback/TerminalPlayer.h"
 
+using document::FrameText;
+using document::MakeFrameText;
+
+using playback::EnterSequence;
+using playback::LayOutFrame;
+using playback::Picture;
+using playback::PlayCounts;
+using playback::PlayInTerminal;
+using playback::SessionTerminal;
+
 namespace {
 
 constexpr int kCols = 80, kRows = 25, kFrames = 1000, kRate = 100;

@@ -16,6 +16,13 @@
 #include "output/ProjectFile.h"
 #include "platform/Cp936.h"
 
+using document::AnimationDocument;
+using document::MakeFrameText;
+
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::WriteProjectFile;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -10,6 +10,12 @@
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
 
+using document::AnimationDocument;
+using document::MakeFrameText;
+
+using output::RecoveryCopy;
+using output::RecoverySnapshot;
+
 namespace {
 
 constexpr int kFrames = 100000;

@@ -8,6 +8,9 @@
 #include "output/TextFrames.h"
 #include "platform/Cp936.h"
 
+using output::SplitTextFrames;
+using output::TextFramesResult;
+
 namespace {
 
 // n pictures of 80 x 25 in UTF-8, a Chinese caption on each, separated by

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace document {
+
 namespace {
 // A new animation's canvas is one cell larger than the fields accept.
 constexpr int kMinCreateCanvas = 11;
@@ -91,3 +93,5 @@ void AnimationDocument::EraseBetween(int a, int b) {
   const int hi = std::max(a, b);
   EraseFrames(lo, hi - lo - 1);
 }
+
+}  // namespace document

@@ -9,6 +9,8 @@
 #include "platform/Clock.h"
 #include "platform/SafeFile.h"
 
+namespace document {
+
 // Limits the fields accept when they are copied into the document.
 inline constexpr int kMinCanvas = 10;
 inline constexpr int kMaxCanvas = 100;
@@ -141,3 +143,5 @@ struct AnimationDocument {
   void EraseBetween(int a, int b);
   void EraseFrameNumber(int number) { EraseFrames(number - 1, 1); }
 };
+
+}  // namespace document

@@ -5,6 +5,8 @@
 
 #include "platform/Clock.h"
 
+namespace document {
+
 std::string MakeCreationStamp(const platform::LocalTime& t);  // 2019_7_5_9_3_7
 
 struct AnimationPaths {
@@ -16,3 +18,5 @@ struct AnimationPaths {
 
 // The four paths under the program folder (which ends in a separator).
 AnimationPaths MakeAnimationPaths(const std::string& programFolder, const std::string& stamp);
+
+}  // namespace document

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace document {
+
 FrameText MakeFrameText(std::string text) {
   if (text.empty()) return EmptyFrameText();
   return std::make_shared<const std::string>(std::move(text));
@@ -57,3 +59,5 @@ void FrameList::Erase(std::size_t first, std::size_t count) {
   m_nodes.erase(m_nodes.begin() + static_cast<std::ptrdiff_t>(first),
                 m_nodes.begin() + static_cast<std::ptrdiff_t>(end));
 }
+
+}  // namespace document

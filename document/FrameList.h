@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace document {
+
 using FrameText = std::shared_ptr<const std::string>;
 
 // A text holding a copy of the given bytes.
@@ -69,3 +71,5 @@ class FrameList {
   FrameNode m_head;
   std::vector<std::unique_ptr<FrameNode>> m_nodes;
 };
+
+}  // namespace document

@@ -4,7 +4,8 @@
 #include <cstdio>
 
 #include "platform/Profile.h"
-#include "platform/ProgramFolder.h"
+
+namespace document {
 
 std::string FormatDuration(int frames, int rate) {
   if (rate < 1) return "---";
@@ -29,9 +30,10 @@ RefreshFigures ComputeRefresh(int nFrames, int rate, int previewMode) {
   return f;
 }
 
-int ReadPreviewMode(const std::string& programFolder) {
-  return platform::GetPrivateProfileInt(
-      "Frame", "NewFrame", 1, platform::WorkFolderFor(programFolder) + "data/Settings.ini");
+int ReadPreviewMode(const std::string& workFolder) {
+  return platform::GetPrivateProfileInt("Frame", "NewFrame", 1, workFolder + "data/Settings.ini");
 }
 
 std::string FrameItemText(int n) { return "第" + std::to_string(n) + "帧"; }
+
+}  // namespace document

@@ -2,6 +2,8 @@
 // What the frame controls show after a change of the frame list.
 #include <string>
 
+namespace document {
+
 struct RefreshFigures {
   int frames = 0;               // items in each selector ("第%d帧", from 1)
   int editSelection = -1;       // the last frame
@@ -20,9 +22,12 @@ std::string FormatDuration(int frames, int rate);
 RefreshFigures ComputeRefresh(int nFrames, int rate, int previewMode);
 
 // The preview-mode setting: NewFrame in section Frame of data/Settings.ini in
-// the work folder of the program folder (or of a work folder given);
-// 1 when the file, section or key is missing.
-int ReadPreviewMode(const std::string& programFolder);
+// the work folder (platform::WorkFolder()); 1 when the file, section or key
+// is missing. The caller resolves the folder: the refresh reads the setting
+// every time and keeps the folder.
+int ReadPreviewMode(const std::string& workFolder);
 
 // The item text of frame number n (from 1): "第n帧", UTF-8.
 std::string FrameItemText(int n);
+
+}  // namespace document

@@ -18,10 +18,13 @@
 
 #include "document/AnimationDocument.h"
 
+namespace output {
+
 // A self-contained page (no network, no other file) playing the animation in
 // a grid of the canvas size, with play/pause, previous/next frame and a
 // frame counter.
-bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, std::string* error);
+bool WriteHtmlAnimation(const document::AnimationDocument& doc, const std::string& path,
+                        std::string* error);
 
 // Drawing options of the GIF; the defaults suit every caller.
 struct GifOptions {
@@ -39,12 +42,13 @@ struct GifOptions {
 // frames that look the same become one image. A frame shorter than 2/100 s
 // (rates above 50) is merged into the frame before it, since viewers stretch
 // such frames to 1/10 s.
-bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
-                       const GifOptions& options = {});
+bool WriteGifAnimation(const document::AnimationDocument& doc, const std::string& path,
+                       std::string* error, const GifOptions& options = {});
 
 // An asciicast v2 recording: the header line, then one output event per frame
 // at i / rate seconds drawing the frame in place with ANSI escapes.
-bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, std::string* error);
+bool WriteCastAnimation(const document::AnimationDocument& doc, const std::string& path,
+                        std::string* error);
 
 // Messages (UTF-8, res/Texts.h).
 using res::kFormatBadFont;
@@ -52,3 +56,5 @@ using res::kFormatCannotCreate;
 using res::kFormatGifFailed;
 using res::kFormatNoFont;
 using res::kFormatWriteFailed;
+
+}  // namespace output

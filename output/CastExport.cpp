@@ -12,6 +12,11 @@
 #include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
 
+using document::AnimationDocument;
+using document::FrameNode;
+
+namespace output {
+
 namespace {
 
 // Console colour index (bit 0 blue, 1 green, 2 red, 3 bright) to the
@@ -107,3 +112,5 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
   }
   return out.Commit(error);
 }
+
+}  // namespace output

@@ -8,6 +8,13 @@
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+using document::MakeAnimationPaths;
+using document::MakeCreationStamp;
+
+namespace output {
+
 namespace {
 
 constexpr int kMostNamesPerSecond = 9999;
@@ -48,3 +55,5 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
   }
   return res::kTooManyAnimationsPerSecond;
 }
+
+}  // namespace output

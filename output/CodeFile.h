@@ -7,6 +7,8 @@
 #include "document/AnimationFiles.h"
 #include "output/ProgramWriter.h"
 
+namespace output {
+
 // Claims the files of a new animation named after header.created, creates
 // its code file with the prologue and makes that the document's open code
 // file, closing the earlier one (whose content stays on disk).
@@ -18,5 +20,7 @@
 // On success *paths holds the four paths for the caller to take and the
 // result is empty; otherwise the message for the user (UTF-8) is returned
 // and nothing of the document has changed.
-std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
-                          const ProgramHeader& header, AnimationPaths* paths);
+std::string StartCodeFile(document::AnimationDocument& doc, const std::string& programFolder,
+                          const ProgramHeader& header, document::AnimationPaths* paths);
+
+}  // namespace output

@@ -9,6 +9,8 @@
 #include "platform/Executable.h"
 #include "platform/Process.h"
 
+namespace output {
+
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultTimeout{60'000};
@@ -114,3 +116,5 @@ std::string CompileProblemDetails(const CompileResult& result) {
 void SetCompileTimeoutForTesting(std::chrono::milliseconds timeout) {
   g_timeoutMs.store(timeout.count());
 }
+
+}  // namespace output

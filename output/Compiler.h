@@ -21,6 +21,8 @@
 
 #include "res/Texts.h"
 
+namespace output {
+
 enum class CompileOutcome {
   Success,        // nothing written, status 0: the program is at buildPath
   Problem,        // diagnostics, a failed or missing compiler, or the time limit
@@ -69,3 +71,5 @@ CompileResult CompileAnimation(const std::string& programFolder, const std::stri
 
 // Tests shorten the time limit; zero restores the normal one.
 void SetCompileTimeoutForTesting(std::chrono::milliseconds timeout);
+
+}  // namespace output

@@ -14,6 +14,10 @@
 #include "platform/Executable.h"
 #include "platform/SafeFile.h"
 
+using document::AnimationDocument;
+
+namespace output {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -135,3 +139,5 @@ void ReleaseCodeFile(AnimationDocument& doc, ExportPrompter& prompter) {
   CloseCodeFile(doc);
   prompter.Message(kReleaseDone);
 }
+
+}  // namespace output

@@ -8,6 +8,8 @@
 #include "document/AnimationDocument.h"
 #include "res/Texts.h"
 
+namespace output {
+
 // How the export talks to the user. Texts are UTF-8.
 class ExportPrompter {
  public:
@@ -52,9 +54,11 @@ using res::kReleaseQuestion;
 // when the animation was created or opened) and one body, whether it was
 // open, already held a body, or had been closed. programFolder is the folder
 // holding include/ for the compiler (platform::ShareFolder()).
-ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
+ExportEnd ExportAnimation(document::AnimationDocument& doc, const ExportOptions& options,
                           const std::string& programFolder, ExportPrompter& prompter);
 
 // "解除占用": closes the code file after asking. Tells the user when there
 // is no open code file.
-void ReleaseCodeFile(AnimationDocument& doc, ExportPrompter& prompter);
+void ReleaseCodeFile(document::AnimationDocument& doc, ExportPrompter& prompter);
+
+}  // namespace output

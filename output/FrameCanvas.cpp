@@ -10,6 +10,10 @@
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
 
+using document::AnimationDocument;
+
+namespace output {
+
 namespace formats {
 namespace {
 
@@ -277,3 +281,5 @@ bool OutputFile::Commit(std::string* error) {
 }
 
 }  // namespace formats
+
+}  // namespace output

@@ -16,6 +16,8 @@
 
 #include "document/AnimationDocument.h"
 
+namespace output {
+
 namespace formats {
 
 // The cell right of a two-byte character holds this instead of a character.
@@ -76,7 +78,7 @@ extern const std::array<std::uint32_t, 16> kConsoleRgb;
 std::string CssColor(int index);
 
 // The rate the writers play at: below 1 counts as 1.
-int PlayRate(const AnimationDocument& doc);
+int PlayRate(const document::AnimationDocument& doc);
 
 // Appends a code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
@@ -112,3 +114,5 @@ class OutputFile {
 };
 
 }  // namespace formats
+
+}  // namespace output

@@ -20,6 +20,11 @@
 #include "output/AnimationFormats.h"
 #include "output/FrameCanvas.h"
 
+using document::AnimationDocument;
+using document::FrameNode;
+
+namespace output {
+
 namespace {
 
 // Viewers show an image with a delay under 2/100 s for 1/10 s.
@@ -358,3 +363,5 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   if (!encoder.Finish(error)) return false;
   return out.Commit(error);
 }
+
+}  // namespace output

@@ -12,6 +12,11 @@
 #include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
 
+using document::AnimationDocument;
+using document::FrameNode;
+
+namespace output {
+
 namespace {
 
 std::string HtmlEscape(std::string_view utf8) {
@@ -237,3 +242,5 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
   out.Write(kPageTail);
   return out.Commit(error);
 }
+
+}  // namespace output

@@ -11,6 +11,12 @@
 #include "platform/Profile.h"
 #include "res/AppInfo.h"
 
+using document::ColorDigit;
+using document::FrameList;
+using document::FrameNode;
+
+namespace output {
+
 namespace cp936 = platform::cp936;
 
 namespace {
@@ -338,3 +344,5 @@ bool WriteProgramBody(std::FILE* file, const FrameList& frames, const ProgramBod
   EmitBody(frames, options, sink);
   return sink.Close();
 }
+
+}  // namespace output

@@ -17,6 +17,8 @@
 #include "document/FrameList.h"
 #include "platform/Clock.h"
 
+namespace output {
+
 // The values the prologue is made of.
 struct ProgramHeader {
   platform::LocalTime created;  // the clock reading that also names the files
@@ -52,9 +54,12 @@ std::string MakeProgramPrologue(const ProgramHeader& header);
 // The body: section heading, one block per frame, the jump back and the end
 // of main, without a line feed after the final brace. Frames are written in
 // list order, all of them. A rate below 1 is taken as 1.
-std::string MakeProgramBody(const FrameList& frames, const ProgramBodyOptions& options);
+std::string MakeProgramBody(const document::FrameList& frames, const ProgramBodyOptions& options);
 
 // Write the same bytes to the open code file and flush it. False when the
 // file is null or any write fails; the file stays open either way.
 bool WriteProgramPrologue(std::FILE* file, const ProgramHeader& header);
-bool WriteProgramBody(std::FILE* file, const FrameList& frames, const ProgramBodyOptions& options);
+bool WriteProgramBody(std::FILE* file, const document::FrameList& frames,
+                      const ProgramBodyOptions& options);
+
+}  // namespace output

@@ -21,6 +21,13 @@
 #include "platform/Profile.h"
 #include "res/Texts.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+using document::FrameText;
+using document::MakeFrameText;
+
+namespace output {
+
 namespace cp936 = platform::cp936;
 
 namespace {
@@ -537,3 +544,5 @@ ProjectResult AppendProject(AnimationDocument& doc, ProjectData project) {
   for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
   return result;
 }
+
+}  // namespace output

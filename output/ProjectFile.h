@@ -31,9 +31,11 @@
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
 
+namespace output {
+
 // The most frames an animation may have. Files claiming more are refused
 // before anything is allocated for them, and no file is written with more.
-inline constexpr int kMaxProjectFrames = kMaxFrames;
+inline constexpr int kMaxProjectFrames = document::kMaxFrames;
 
 // What a missing name, colour or frame reads as: "读取错误" in GBK.
 inline constexpr const char* kProjectReadError = "\xB6\xC1\xC8\xA1\xB4\xED\xCE\xF3";
@@ -56,8 +58,8 @@ struct ProjectData {
   // kProjectReadError (those texts share one string); keys past FrameNum
   // are not read.
   int frameNum = 0;
-  std::vector<FrameText> frames;  // unescaped
-  int missingFrames = 0;          // how many of them were missing
+  std::vector<document::FrameText> frames;  // unescaped
+  int missingFrames = 0;                    // how many of them were missing
 };
 
 struct ProjectReadResult {
@@ -81,7 +83,8 @@ std::string UnescapeFrameText(std::string_view escaped);
 // replaces it atomically, so a failed save leaves the old one as it was.
 // Refused without writing when the frames exceed kMaxProjectFrames, or when
 // an existing file cannot be read.
-ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path);
+ProjectResult WriteProjectFile(const document::AnimationDocument& doc,
+                               const std::filesystem::path& path);
 
 // Reads the project at path. Refused (nothing read) when the file is missing
 // or unreadable, holds none of the AnimatedProperties keys (not a project:
@@ -104,10 +107,12 @@ ProgramHeader MakeProjectProgramHeader(const ProjectData& project,
 // its text); the four paths and the clock reading become those given; the
 // animation counts as created. m_pCodeFile and the fields' members are left
 // to the caller. Cannot fail: the data was checked when read.
-void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const AnimationPaths& paths,
-                        const platform::LocalTime& opened);
+void ReplaceWithProject(document::AnimationDocument& doc, ProjectData project,
+                        const document::AnimationPaths& paths, const platform::LocalTime& opened);
 
 // Opening in appending mode: the project's frames follow the last frame; properties, paths and code
 // file stay. Refused, with nothing changed, without a created animation or when the total would
 // exceed kMaxProjectFrames.
-ProjectResult AppendProject(AnimationDocument& doc, ProjectData project);
+ProjectResult AppendProject(document::AnimationDocument& doc, ProjectData project);
+
+}  // namespace output

@@ -11,6 +11,14 @@
 #include "output/ProjectFile.h"
 #include "res/Texts.h"
 
+using document::AnimationDocument;
+using document::EmptyFrameText;
+using document::FrameNode;
+using document::FrameText;
+using document::MakeFrameText;
+
+namespace output {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -271,3 +279,5 @@ void RecoveryCopy::Remove(RecoveryOrphan orphan) {
   fs::remove(orphan.m_copy, ec);
   fs::remove(orphan.m_lock, ec);
 }
+
+}  // namespace output

@@ -24,6 +24,8 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameList.h"
 
+namespace output {
+
 // What a recovery copy holds: the project file's properties and frames.
 struct RecoverySnapshot {
   std::string name;
@@ -31,7 +33,7 @@ struct RecoverySnapshot {
   int wide = 0;
   int high = 0;
   int rate = 0;
-  std::vector<FrameText> frames;
+  std::vector<document::FrameText> frames;
 };
 
 // A copy left by a tool that is no longer running. While this object lives
@@ -71,13 +73,14 @@ class RecoveryCopy {
   // The document as a project would hold it, with editText as the text of
   // the frame at editPosition (the edit area's frame; ignored when it names
   // no frame), so what is being typed is in the copy too.
-  static RecoverySnapshot Snapshot(const AnimationDocument& doc, int editPosition,
+  static RecoverySnapshot Snapshot(const document::AnimationDocument& doc, int editPosition,
                                    std::string_view editText);
 
   // True when doc (read as Snapshot reads it) differs from the last
   // snapshot written or marked as saved. Compares frame pointers, and the
   // edit area's frame by its bytes: no text is copied.
-  bool Differs(const AnimationDocument& doc, int editPosition, std::string_view editText) const;
+  bool Differs(const document::AnimationDocument& doc, int editPosition,
+               std::string_view editText) const;
 
   // Starts writing the snapshot in the background. False, with nothing
   // done, while an earlier write is still under way.
@@ -125,3 +128,5 @@ class RecoveryCopy {
   std::mutex m_mutex;  // guards m_error
   std::string m_error;
 };
+
+}  // namespace output

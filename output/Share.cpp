@@ -4,6 +4,10 @@
 #include "output/WindowsProgram.h"
 #include "res/Texts.h"
 
+using document::AnimationDocument;
+
+namespace output {
+
 std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
   std::string base = doc.m_strExePath;
   if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
@@ -43,3 +47,5 @@ std::string ShareAnimation(const AnimationDocument& doc, ShareFormat format, boo
   if (ok) return {};
   return error.empty() ? res::Format(res::kShareFailed, {path}) : error;
 }
+
+}  // namespace output

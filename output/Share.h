@@ -6,14 +6,19 @@
 
 #include "document/AnimationDocument.h"
 
+namespace output {
+
 enum class ShareFormat { Html, Gif, Cast, Windows };
 
 // Where the format goes: the animation's Animate/<stamp>.exe with its ending
 // replaced.
-std::string SharePath(const AnimationDocument& doc, ShareFormat format);
+std::string SharePath(const document::AnimationDocument& doc, ShareFormat format);
 
 // Writes the format at SharePath. endless is for the Windows program (start
 // again after the last frame); the other formats always loop. Empty on
 // success, otherwise the message for the user (UTF-8). The document is not
 // changed.
-std::string ShareAnimation(const AnimationDocument& doc, ShareFormat format, bool endless);
+std::string ShareAnimation(const document::AnimationDocument& doc, ShareFormat format,
+                           bool endless);
+
+}  // namespace output

@@ -14,6 +14,16 @@
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+using document::EmptyFrameText;
+using document::FrameText;
+using document::MakeAnimationPaths;
+using document::MakeCreationStamp;
+using document::MakeFrameText;
+
+namespace output {
+
 namespace {
 
 constexpr char32_t kBadByteBase = 0x10FF00;  // how cp936::ToUtf8 carries a stray byte
@@ -220,3 +230,5 @@ std::string WriteNewProject(const std::string& programFolder, const platform::Lo
   }
   return res::kTooManyProjectsPerSecond;
 }
+
+}  // namespace output

@@ -20,6 +20,8 @@
 #include "platform/Clock.h"
 #include "res/Texts.h"
 
+namespace output {
+
 struct TextFrameOptions {
   // A line equal to this (UTF-8, compared after the line end is taken off)
   // ends a frame; it belongs to no frame. Used when blockHeight is 0.
@@ -28,13 +30,13 @@ struct TextFrameOptions {
   // be shorter.
   int blockHeight = 0;
   // More frames than this are refused.
-  int maxFrames = kMaxFrames;
+  int maxFrames = document::kMaxFrames;
 };
 
 struct TextFramesResult {
-  std::vector<FrameText> frames;  // GBK, CR LF between lines
-  bool utf8 = false;              // the text was read as UTF-8 (otherwise GBK)
-  std::string error;              // why the text is refused (UTF-8); empty on success
+  std::vector<document::FrameText> frames;  // GBK, CR LF between lines
+  bool utf8 = false;                        // the text was read as UTF-8 (otherwise GBK)
+  std::string error;                        // why the text is refused (UTF-8); empty on success
   bool ok() const { return error.empty(); }
 };
 
@@ -53,14 +55,15 @@ bool ReadTextFile(const std::string& path, std::string* text, std::string* error
 // The properties of a project made from a text file: those of a new
 // animation unless given.
 struct TextProjectSettings {
-  std::string name = kDefaultAnimName;  // GBK
+  std::string name = document::kDefaultAnimName;  // GBK
   int wide = 80;
   int high = 25;
   int rate = 24;
   std::string color = "07";  // background digit, then character digit
 };
 
-ProjectData MakeTextProject(std::vector<FrameText> frames, const TextProjectSettings& settings);
+ProjectData MakeTextProject(std::vector<document::FrameText> frames,
+                            const TextProjectSettings& settings);
 
 // Writes the project as Project/<stamp>.ini under programFolder, the stamp
 // made from `now` like a new animation's; a stamp any of whose four files
@@ -73,3 +76,5 @@ std::string WriteNewProject(const std::string& programFolder, const platform::Lo
 
 // Messages (UTF-8).
 using res::kTextFramesEmpty;  // res/Texts.h
+
+}  // namespace output

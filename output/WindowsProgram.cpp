@@ -16,6 +16,10 @@
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
+using document::AnimationDocument;
+
+namespace output {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -122,3 +126,5 @@ void SetWindowsCompilerForTesting(const std::string& program) {
   std::lock_guard<std::mutex> lock(g_compilerLock);
   g_compilerForTesting = program;
 }
+
+}  // namespace output

@@ -7,6 +7,8 @@
 #include "document/AnimationDocument.h"
 #include "res/Texts.h"
 
+namespace output {
+
 // The cross compiler, from Debian's gcc-mingw-w64-x86-64.
 inline constexpr const char* kWindowsCompiler = "x86_64-w64-mingw32-gcc";
 
@@ -23,8 +25,10 @@ bool IsWindowsExecutable(const std::string& path);
 // compiles it there and moves the program to target, replacing what is
 // there. Empty on success; otherwise the message for the user (UTF-8), and
 // target is untouched. Blocks until the compiler ends (at most two minutes).
-std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
+std::string BuildWindowsProgram(const document::AnimationDocument& doc, bool endless,
                                 const std::string& target);
 
 // Tests run another compiler (a missing one, say); empty restores the real one.
 void SetWindowsCompilerForTesting(const std::string& program);
+
+}  // namespace output

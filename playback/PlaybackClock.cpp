@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace playback {
+
 int PlaybackInterval(int rate) { return std::max(1000 / (rate < 1 ? 1 : rate), 10); }
 
 int StepProgress(int value, int minimum, int maximum) {
@@ -34,3 +36,5 @@ int PlaybackSchedule::NextWait(Clock::time_point now) {
   const auto wait = std::chrono::floor<std::chrono::milliseconds>(m_next - now);
   return static_cast<int>(wait.count());
 }
+
+}  // namespace playback

@@ -2,6 +2,8 @@
 // The pace of playback in the preview area.
 #include <chrono>
 
+namespace playback {
+
 // Milliseconds between frames at a rate: 1000 / rate, whole milliseconds (41
 // at 24 frames per second). A rate below 1 plays at one frame per second; no
 // rate goes faster than a frame every 10 ms.
@@ -38,3 +40,5 @@ class PlaybackSchedule {
   Clock::time_point m_next{};
   Clock::duration m_interval = std::chrono::seconds(1);
 };
+
+}  // namespace playback

@@ -9,6 +9,10 @@
 
 #include "platform/Cp936.h"
 
+using document::FrameText;
+
+namespace playback {
+
 namespace {
 
 constexpr std::string_view kHideCursor = "\033[?25l";
@@ -417,3 +421,5 @@ int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySetting
   }
   return 0;
 }
+
+}  // namespace playback

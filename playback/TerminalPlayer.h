@@ -27,6 +27,8 @@
 #include "document/FrameList.h"
 #include "platform/Terminal.h"
 
+namespace playback {
+
 using SteadyTime = std::chrono::steady_clock::time_point;
 
 // ---- which frames -------------------------------------------------------------
@@ -210,16 +212,19 @@ struct PlayCounts {
 };
 
 // Plays on a terminal until the end (playing once), `q`, or a failed write.
-PlayCounts PlayInTerminal(const std::vector<FrameText>& frames, const PlaySettings& settings,
-                          const platform::TerminalEncoding& encoding, PlayerTerminal& terminal);
+PlayCounts PlayInTerminal(const std::vector<document::FrameText>& frames,
+                          const PlaySettings& settings, const platform::TerminalEncoding& encoding,
+                          PlayerTerminal& terminal);
 
 // Writes the frames of the range to fd in the plain form. False when a
 // write failed.
-bool PlayPlain(const std::vector<FrameText>& frames, FrameRange range,
+bool PlayPlain(const std::vector<document::FrameText>& frames, FrameRange range,
                const platform::TerminalEncoding& encoding, int fd);
 
 // Plays to standard output: on a terminal (keys from standard input) or
 // plainly. Returns the process exit status; a failure is reported on
 // standard error.
-int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySettings& settings,
-                         std::string_view colorCode);
+int PlayToStandardOutput(const std::vector<document::FrameText>& frames,
+                         const PlaySettings& settings, std::string_view colorCode);
+
+}  // namespace playback

@@ -18,6 +18,18 @@
 #include "output/AnimationFormats.h"
 #include "output/FrameCanvas.h"
 
+using document::AnimationDocument;
+using document::MakeFrameText;
+
+using output::GifOptions;
+using output::kFormatBadFont;
+using output::kFormatCannotCreate;
+using output::WriteCastAnimation;
+using output::WriteGifAnimation;
+using output::WriteHtmlAnimation;
+
+namespace formats = output::formats;
+
 using testsupport::Gbk;
 using testsupport::ReadFile;
 using testsupport::TempDir;

@@ -7,6 +7,13 @@
 #include "output/CodeFile.h"
 #include "tests/TestSupport.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+
+using output::MakeProgramPrologue;
+using output::ProgramHeader;
+using output::StartCodeFile;
+
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
 using testsupport::TempDir;

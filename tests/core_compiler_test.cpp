@@ -14,6 +14,15 @@
 #include "output/Compiler.h"
 #include "tests/TestSupport.h"
 
+using output::CompileAnimation;
+using output::CompiledProgramPath;
+using output::CompileEndsTool;
+using output::CompileMessage;
+using output::CompileOutcome;
+using output::CompileProblemDetails;
+using output::CompileResult;
+using output::SetCompileTimeoutForTesting;
+
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;

@@ -21,6 +21,10 @@
 #include "platform/Cp936.h"
 #include "tests/TestSupport.h"
 
+using output::CompileAnimation;
+using output::CompileOutcome;
+using output::CompileResult;
+
 using testsupport::Gbk;
 using testsupport::TempDir;
 namespace fs = std::filesystem;

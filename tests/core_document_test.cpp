@@ -15,6 +15,20 @@
 #include "document/Refresh.h"
 #include "tests/TestSupport.h"
 
+using document::AnimationDocument;
+using document::ColorDigit;
+using document::ComputeRefresh;
+using document::EmptyFrameText;
+using document::FormatDuration;
+using document::FrameList;
+using document::FrameNode;
+using document::FrameText;
+using document::g_colorTable;
+using document::kColorCount;
+using document::MakeFrameText;
+using document::ReadPreviewMode;
+using document::RefreshFigures;
+
 namespace {
 
 // The chain and the index must agree: walking pNext from the head meets

@@ -7,6 +7,11 @@
 
 #include "document/AnimationDocument.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+using document::kMaxFrames;
+using document::MakeFrameText;
+
 namespace {
 
 std::string Texts(const AnimationDocument& doc) {

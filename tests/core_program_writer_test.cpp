@@ -10,6 +10,18 @@
 #include "res/AppInfo.h"
 #include "tests/TestSupport.h"
 
+using document::FrameList;
+using document::MakeFrameText;
+
+using output::EscapeFrameText;
+using output::MakeColorCode;
+using output::MakeProgramBody;
+using output::MakeProgramPrologue;
+using output::ProgramBodyOptions;
+using output::ProgramHeader;
+using output::WriteProgramBody;
+using output::WriteProgramPrologue;
+
 using testsupport::Gbk;
 using testsupport::ReadFile;
 

@@ -11,6 +11,23 @@
 #include "platform/Profile.h"
 #include "tests/TestSupport.h"
 
+using document::AnimationDocument;
+using document::FrameText;
+using document::MakeAnimationPaths;
+using document::MakeCreationStamp;
+using document::MakeFrameText;
+
+using output::AppendProject;
+using output::EscapeFrameText;
+using output::kMaxProjectFrames;
+using output::kProjectReadError;
+using output::ProjectData;
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::ReplaceWithProject;
+using output::UnescapeFrameText;
+using output::WriteProjectFile;
+
 using testsupport::Gbk;
 using testsupport::ReadFile;
 using testsupport::TempDir;

@@ -10,6 +10,14 @@
 #include "output/RecoveryCopy.h"
 #include "tests/TestSupport.h"
 
+using document::AnimationDocument;
+using document::MakeFrameText;
+
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::RecoveryCopy;
+using output::RecoveryOrphan;
+
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 

@@ -17,6 +17,24 @@
 #include "platform/SafeFile.h"
 #include "tests/TestSupport.h"
 
+using document::AnimationDocument;
+using document::AnimationPaths;
+using document::MakeFrameText;
+
+using output::CompileAnimation;
+using output::CompileOutcome;
+using output::CompileProblemDetails;
+using output::CompileResult;
+using output::ExportAnimation;
+using output::ExportEnd;
+using output::ExportOptions;
+using output::ExportPrompter;
+using output::kCompileProblemMessage;
+using output::kCompileSuccessMessage;
+using output::kExportDone;
+using output::ProgramHeader;
+using output::StartCodeFile;
+
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
 using testsupport::TempDir;

@@ -12,6 +12,17 @@
 #include "output/Share.h"
 #include "output/WindowsProgram.h"
 
+using document::AnimationDocument;
+using document::MakeFrameText;
+
+using output::IsWindowsExecutable;
+using output::kWindowsCompiler;
+using output::kWindowsCompilerMissing;
+using output::SetWindowsCompilerForTesting;
+using output::ShareAnimation;
+using output::ShareFormat;
+using output::SharePath;
+
 using testsupport::Gbk;
 using testsupport::ReadFile;
 using testsupport::TempDir;

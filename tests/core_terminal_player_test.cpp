@@ -13,6 +13,32 @@
 #include "playback/TerminalPlayer.h"
 #include "tests/TestSupport.h"
 
+using document::FrameText;
+using document::MakeFrameText;
+
+using playback::ColorSequence;
+using playback::DrawPicture;
+using playback::EnterSequence;
+using playback::FasterSpeed;
+using playback::FrameRange;
+using playback::FrameSchedule;
+using playback::KeyDecoder;
+using playback::kMaxPlaySpeed;
+using playback::kMinPlaySpeed;
+using playback::LayOutFrame;
+using playback::LeaveSequence;
+using playback::Picture;
+using playback::PlayCounts;
+using playback::PlayerKey;
+using playback::PlayerState;
+using playback::PlayerTerminal;
+using playback::PlayInTerminal;
+using playback::PlayPlain;
+using playback::ScreenRow;
+using playback::SelectFrames;
+using playback::SlowerSpeed;
+using playback::SteadyTime;
+
 using testsupport::Gbk;
 using namespace std::chrono_literals;
 

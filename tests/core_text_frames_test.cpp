@@ -10,6 +10,21 @@
 #include "output/ProjectFile.h"
 #include "output/TextFrames.h"
 
+using document::FrameText;
+using document::kDefaultAnimName;
+using document::kMaxFrames;
+
+using output::kTextFramesEmpty;
+using output::MakeTextProject;
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::ReadTextFile;
+using output::SplitTextFrames;
+using output::TextFrameOptions;
+using output::TextFramesResult;
+using output::TextProjectSettings;
+using output::WriteNewProject;
+
 using testsupport::Gbk;
 using testsupport::ReadFile;
 using testsupport::TempDir;

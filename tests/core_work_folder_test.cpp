@@ -14,6 +14,8 @@
 #include "platform/ProgramFolder.h"
 #include "tests/TestSupport.h"
 
+using document::ReadPreviewMode;
+
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
@@ -130,16 +132,17 @@ TEST_F(WorkFolderTest, TheUsersFolderFollowsXdgDataHomeElseHome) {
   }
 }
 
-// The refresh reads the setting through the program folder: an installed
-// tool must find the one the settings dialog wrote into the user's folder.
+// The refresh reads the setting in the work folder of the program folder: an
+// installed tool must find the one the settings dialog wrote into the user's
+// folder.
 TEST_F(WorkFolderTest, ThePreviewSettingIsReadFromTheWorkFolder) {
   LayOutBuildFolder();
   testsupport::WriteFile(Tool() + "data/Settings.ini", "[Frame]\r\nNewFrame=0\r\n");
-  EXPECT_EQ(ReadPreviewMode(Tool()), 0);
+  EXPECT_EQ(ReadPreviewMode(platform::WorkFolderFor(Tool())), 0);
   ReadOnly(Tool());
-  EXPECT_EQ(ReadPreviewMode(Tool()), 1);  // the user's folder has none yet
+  EXPECT_EQ(ReadPreviewMode(platform::WorkFolderFor(Tool())), 1);  // the user's folder has none yet
   testsupport::WriteFile(User() + "data/Settings.ini", "[Frame]\r\nNewFrame=0\r\n");
-  EXPECT_EQ(ReadPreviewMode(Tool()), 0);
+  EXPECT_EQ(ReadPreviewMode(platform::WorkFolderFor(Tool())), 0);
   EXPECT_EQ(ReadPreviewMode(platform::WorkFolder()), 0);
 }
 

@@ -11,6 +11,9 @@
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
+using output::MakeProgramPrologue;
+using output::ProgramHeader;
+
 using namespace guitest;
 using testsupport::Gbk;
 namespace fs = std::filesystem;

@@ -13,6 +13,15 @@
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
+using output::kCompileProblemMessage;
+using output::kExportCompileQuestion;
+using output::kReleaseNotOpen;
+using output::kReleaseQuestion;
+using output::MakeProgramBody;
+using output::MakeProgramPrologue;
+using output::ProgramBodyOptions;
+using output::ProgramHeader;
+
 using namespace guitest;
 using testsupport::Gbk;
 using testsupport::ReadFile;

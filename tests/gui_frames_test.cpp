@@ -10,6 +10,9 @@
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
+using document::FrameText;
+using document::MakeFrameText;
+
 using namespace guitest;
 using testsupport::Gbk;
 

@@ -10,6 +10,10 @@
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
+using output::kProjectReadError;
+using output::MakeProgramPrologue;
+using output::ProgramHeader;
+
 using namespace guitest;
 using testsupport::Gbk;
 using testsupport::ReadFile;

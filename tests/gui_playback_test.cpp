@@ -10,6 +10,10 @@
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 
+using playback::PlaybackInterval;
+using playback::PlaybackSchedule;
+using playback::StepProgress;
+
 using namespace guitest;
 
 namespace {}  // namespace

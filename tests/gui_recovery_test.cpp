@@ -10,6 +10,9 @@
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
 
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+
 namespace fs = std::filesystem;
 using namespace guitest;
 

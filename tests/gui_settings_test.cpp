@@ -1,9 +1,12 @@
 // The preview-mode settings and the folder shortcuts.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string>
 
+#include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
@@ -87,4 +90,40 @@ TEST(Folders, EachShortcutOpensItsFolderBesideTheTool) {
   w.Click(res::IDC_OPEN_SETTINGS_FOLDER);
   EXPECT_EQ(opened, std::vector<std::string>{f + "data/"});
   EXPECT_EQ(hooks.messages.last(), QString::fromUtf8("确实要打开配置文件存储目录？"));
+}
+
+// The refresh keeps the work folder it found, and the settings dialog finds
+// it afresh: once the tool's folder has turned read-only, the setting saved
+// into the user's folder is the one the next refresh reads.
+TEST(Settings, TheRefreshReadsWhereTheDialogSaved) {
+  testsupport::TempDir xdg("zoetrix-xdg");
+  const char* old = std::getenv("XDG_DATA_HOME");
+  const std::string oldValue = old ? old : "";
+  ::setenv("XDG_DATA_HOME", xdg.path().c_str(), 1);
+  {
+    Hooks hooks;
+    MainWindow w(hooks);
+    w.PretendCreated(24);
+    w.SetText(res::IDC_EDIT_AREA, "a");
+    w.Click(res::IDC_APPEND_BLANK);  // a refresh in the tool's own folder
+    ASSERT_EQ(w.Text(res::IDC_PREVIEW_AREA), "a");
+    const std::string tool = w.folder().folder();
+    platform::SetWritableCheckForTesting([&](const std::string& f) { return f != tool; });
+    RunSettings(w, hooks, false, ui::IDOK);
+    EXPECT_EQ(testsupport::ReadFile(xdg.folder() + "zoetrix/data/Settings.ini"),
+              "[Frame]\r\nNewFrame=0\r\n");
+    EXPECT_EQ(Settings(w), "(none)");
+    w.SetText(res::IDC_EDIT_AREA, "b");
+    w.Click(res::IDC_APPEND_BLANK);
+    w.SetText(res::IDC_EDIT_AREA, "c");
+    w.Click(res::IDC_APPEND_BLANK);
+    // Preview mode off: the preview area stays on the frame it showed.
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "a");
+  }
+  platform::SetWritableCheckForTesting({});
+  if (old) {
+    ::setenv("XDG_DATA_HOME", oldValue.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_DATA_HOME");
+  }
 }

@@ -17,6 +17,14 @@
 #include "platform/ProgramFolder.h"
 #include "tests/TestSupport.h"
 
+using document::FrameText;
+using document::kDefaultAnimName;
+
+using output::kWindowsCompilerMissing;
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::SetWindowsCompilerForTesting;
+
 using testsupport::Gbk;
 using testsupport::ReadFile;
 using testsupport::WriteFile;

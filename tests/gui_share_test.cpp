@@ -11,6 +11,9 @@
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/FileDialog.h"
 
+using output::kWindowsCompilerMissing;
+using output::SetWindowsCompilerForTesting;
+
 using guitest::Hooks;
 using guitest::MainWindow;
 using testsupport::Gbk;

@@ -2,6 +2,8 @@
 
 #include "document/Refresh.h"
 
+using document::FrameItemText;
+
 namespace ui {
 
 int FrameItemsModel::rowCount(const QModelIndex& parent) const {

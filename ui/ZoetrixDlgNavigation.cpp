@@ -8,6 +8,8 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using document::AnimationDocument;
+
 using namespace ui;
 
 // The edit area's text as GBK bytes. When it holds characters GBK cannot

@@ -17,6 +17,20 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using document::AnimationPaths;
+
+using output::AppendProject;
+using output::ExportAnimation;
+using output::ExportEnd;
+using output::ExportOptions;
+using output::MakeProjectProgramHeader;
+using output::ProjectData;
+using output::ProjectReadResult;
+using output::ProjectResult;
+using output::ReadProjectFile;
+using output::ReleaseCodeFile;
+using output::ReplaceWithProject;
+
 using namespace ui;
 
 namespace {

@@ -10,6 +10,12 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using playback::AfterTick;
+using playback::PlaybackInterval;
+using playback::PlaybackSchedule;
+using playback::StepProgress;
+using playback::TickEnd;
+
 using namespace ui;
 
 void CZoetrixDlg::StartPlayback(int position) {

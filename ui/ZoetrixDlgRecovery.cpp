@@ -17,6 +17,11 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using output::ProjectReadResult;
+using output::ReadProjectFile;
+using output::RecoveryCopy;
+using output::RecoveryOrphan;
+
 using namespace ui;
 
 void CZoetrixDlg::StartRecovery() {

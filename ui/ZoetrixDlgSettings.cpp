@@ -13,6 +13,7 @@ using namespace ui;
 void CZoetrixDlg::OnSettings() {
   Mode settings(this);
   settings.DoModal();
+  m_strWorkFolder.clear();
 }
 
 void CZoetrixDlg::OnOpenFolders() {
@@ -22,5 +23,6 @@ void CZoetrixDlg::OnOpenFolders() {
 
 void CZoetrixDlg::OnOpenSettingsFolder() {
   if (ZMessageBox(U(res::kOpenSettingsFolderQuestion), MB_OKCANCEL) == IDCANCEL) return;
+  m_strWorkFolder.clear();
   OpenFolder(platform::WorkFolder() + "data/", res::kSettingsFolderName);
 }

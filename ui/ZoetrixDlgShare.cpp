@@ -10,6 +10,17 @@
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
+using output::AppendProject;
+using output::MakeTextProject;
+using output::ProjectResult;
+using output::ReadTextFile;
+using output::ShareAnimation;
+using output::ShareFormat;
+using output::SharePath;
+using output::SplitTextFrames;
+using output::TextFramesResult;
+using output::TextProjectSettings;
+
 using namespace ui;
 
 namespace {
