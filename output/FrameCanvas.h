@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "platform/Cp936.h"
 
 namespace output {
 
@@ -81,7 +82,7 @@ std::string CssColor(int index);
 int PlayRate(const document::AnimationDocument& doc);
 
 // Appends a code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t cp);
+using platform::cp936::AppendUtf8;
 
 // Appends a UTF-8 text as a JSON string. Besides what JSON needs, '<', '>',
 // '&', U+2028 and U+2029 are escaped, so the result can stand inside an HTML

@@ -26,6 +26,9 @@ std::size_t FindLast(std::string_view s, char c);
 // U+10FF00 + byte, which ToGbk turns back into the same byte.
 std::string ToUtf8(std::string_view gbk);
 
+// Appends a code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 struct GbkResult {
   std::string bytes;                 // the converted text (unmappable characters left out)
   std::vector<char32_t> unmappable;  // characters GBK cannot hold, in order of appearance

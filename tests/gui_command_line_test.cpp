@@ -9,18 +9,15 @@
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"
 
+using testsupport::Outcome;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
 
 // Runs the command line in a tool folder of its own.
 class CommandLine : public ::testing::Test {
@@ -37,15 +34,7 @@ class CommandLine : public ::testing::Test {
     platform::SetClockForTesting(std::nullopt);
   }
   Outcome Call(std::vector<std::string> args) {
-    args.insert(args.begin(), "zoetrix");
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
-    Outcome r{status, testing::internal::GetCapturedStdout(),
-              testing::internal::GetCapturedStderr()};
-    return r;
+    return testsupport::CallCommandLine(std::move(args));
   }
   std::string Path(const char* rel) { return m_dir.folder() + rel; }
   testsupport::TempDir m_dir{"zoetrix-cli"};

@@ -17,8 +17,10 @@
 
 #include "app/ExportCommand.h"
 #include "platform/Process.h"
+#include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"
 
+using testsupport::Outcome;
 using testsupport::WriteFile;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -36,19 +38,8 @@ const char* kProject =
 class PlayCommand : public ::testing::Test {
  protected:
   void SetUp() override { WriteFile(m_project, kProject); }
-  struct Outcome {
-    int status;
-    std::string out, err;
-  };
-  // In the process, standard output captured into a file: the plain form.
   Outcome Call(std::vector<std::string> args) {
-    args.insert(args.begin(), "zoetrix");
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
-    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return testsupport::CallCommandLine(std::move(args));
   }
   testsupport::TempDir m_dir{"zoetrix-play"};
   std::string m_project = (m_dir.path() / "p.ini").string();

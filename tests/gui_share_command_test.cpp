@@ -15,10 +15,12 @@
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"
 
 using document::FrameText;
 using document::kDefaultAnimName;
+using testsupport::Outcome;
 
 using output::kWindowsCompilerMissing;
 using output::ProjectReadResult;
@@ -52,18 +54,8 @@ class ShareCommand : public ::testing::Test {
     platform::SetProgramFolderForTesting({});
     platform::SetClockForTesting(std::nullopt);
   }
-  struct Outcome {
-    int status;
-    std::string out, err;
-  };
   Outcome Call(std::vector<std::string> args) {
-    args.insert(args.begin(), "zoetrix");
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
-    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return testsupport::CallCommandLine(std::move(args));
   }
   std::string Path(const std::string& rel) { return m_dir.folder() + rel; }
   std::vector<std::string> Files(const char* sub) {

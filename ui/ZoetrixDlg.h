@@ -45,8 +45,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void OnCommand(int id, ui::Notify notify) override;
   void OnSysCommand(int id) override;
 
-  // Document operations shared by the frame commands.
-  static std::string GetProgramFolder();
+  // Rebuilds the frame selectors and figures after the frame list changed.
   void RefreshFrameControls();
 
   // Command handlers.

@@ -19,8 +19,6 @@ using document::RefreshFigures;
 
 using namespace ui;
 
-std::string CZoetrixDlg::GetProgramFolder() { return platform::ProgramFolder(); }
-
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
   // The setting is read afresh every time, its folder only once: resolving
