@@ -2,7 +2,9 @@
 // The real main window for benchmarks: started offscreen in a scratch tool
 // folder, the way the tool starts, with every message box answered OK and
 // every modal dialog but the splash ended at once.
+#include <benchmark/benchmark.h>
 #include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -69,5 +71,17 @@ struct Window {
     std::filesystem::remove_all(dir, ec);
   }
 };
+
+// The window the benchmarks drive while RunSpecifiedBenchmarks runs.
+inline Window* g_window = nullptr;
+
+// Runs the registered benchmarks against one window started for them.
+inline void RunWithWindow(const std::string& name) {
+  Hooks hooks;
+  Window window(name);
+  g_window = &window;
+  benchmark::RunSpecifiedBenchmarks();
+  g_window = nullptr;
+}
 
 }  // namespace benchwindow

@@ -26,6 +26,7 @@
 #include <fcntl.h>
 #include <QAbstractButton>
 
+#include "bench/BenchPictures.h"
 #include "bench/BenchSizes.h"
 #include "bench/BenchWindow.h"
 #include "document/AnimationDocument.h"
@@ -134,11 +135,9 @@ BENCHMARK(BM_MemoryTypedPictures)->Arg(100000)->Unit(benchmark::kMillisecond)->I
 // ----------------------------------------------------------------- refresh
 
 using benchwindow::g_onDialog;
-using benchwindow::Hooks;
 using benchwindow::Pump;
-using benchwindow::Window;
 
-Window* g_window = nullptr;
+using benchwindow::g_window;
 
 // RefreshFrameControls alone, with the frame list set to N frames directly.
 // Between timings one frame is added or taken off, as the append command
@@ -202,21 +201,6 @@ void ReportPerFrame(benchmark::State& state) {
   state.counters["us_per_frame"] =
       benchmark::Counter(static_cast<double>(state.iterations() * state.range(0)) / 1e6,
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-// A distinct 80x25 picture for frame n.
-std::string NumberedPicture(long n) {
-  std::string out;
-  const std::string caption =
-      platform::cp936::ToGbk("第" + std::to_string(n) + "帧").bytes + " \"go\" C:\\x 100%";
-  for (int row = 0; row < 25; ++row) {
-    std::string line(80, ' ');
-    if (row == 12) line.replace(static_cast<std::size_t>(n % 60), 9, "( o.o )/\\");
-    if (row == 20) line.replace(2, caption.size(), caption);
-    if (row) out += "\r\n";
-    out += line;
-  }
-  return out;
 }
 
 // A project of n distinct pictures, written once per size.
@@ -374,13 +358,7 @@ int main(int argc, char** argv) {
     }
     add("BM_WindowDeleteLast", BM_WindowDeleteLast);
   }
-  {
-    Hooks hooks;
-    Window window("doc");
-    g_window = &window;
-    benchmark::RunSpecifiedBenchmarks();
-    g_window = nullptr;
-  }
+  benchwindow::RunWithWindow("doc");
   benchmark::Shutdown();
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchPictures.h"
 #include "bench/BenchSizes.h"
 #include "document/AnimationFiles.h"
 #include "output/CodeFile.h"
@@ -43,22 +44,6 @@ using output::StartCodeFile;
 namespace {
 
 namespace fs = std::filesystem;
-
-// Each frame a different picture: a walking figure over blank rows, a
-// caption with Chinese text, quotes and a backslash.
-std::string Picture(long n) {
-  std::string out;
-  const std::string caption =
-      platform::cp936::ToGbk("第" + std::to_string(n) + "帧").bytes + " \"go\" C:\\x 100%";
-  for (int row = 0; row < 25; ++row) {
-    std::string line(80, ' ');
-    if (row == 12) line.replace(static_cast<std::size_t>(n % 60), 9, "( o.o )/\\");
-    if (row == 20) line.replace(2, caption.size(), caption);
-    if (row) out += "\r\n";
-    out += line;
-  }
-  return out;
-}
 
 class Silent : public ExportPrompter {
  public:
@@ -97,7 +82,7 @@ void CloseCode(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
 struct Fixture {
   explicit Fixture(long n) : folder(std::to_string(n)) {
     for (long i = 0; i < n; ++i) {
-      doc.m_frames.Append(MakeFrameText(Picture(i)));
+      doc.m_frames.Append(MakeFrameText(NumberedPicture(i)));
       frameBytes += doc.m_frames.Last().Text().size();
     }
     doc.m_nRate = 24;

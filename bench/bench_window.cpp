@@ -20,12 +20,10 @@
 
 namespace {
 
-using benchwindow::Hooks;
 using benchwindow::Pump;
-using benchwindow::Window;
 using Clock = std::chrono::steady_clock;
 
-Window* g_window = nullptr;
+using benchwindow::g_window;
 
 // An 80x25 picture, different for every frame number.
 std::string Picture(int n) {
@@ -167,13 +165,7 @@ int main(int argc, char** argv) {
   ui::InstallQtTranslations(app);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  {
-    Hooks hooks;
-    Window window("window");
-    g_window = &window;
-    benchmark::RunSpecifiedBenchmarks();
-    g_window = nullptr;
-  }
+  benchwindow::RunWithWindow("window");
   benchmark::Shutdown();
   return 0;
 }

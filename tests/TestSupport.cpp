@@ -1,5 +1,7 @@
 #include "tests/TestSupport.h"
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <atomic>
 #include <fstream>
@@ -48,6 +50,20 @@ std::string Gbk(std::string_view utf8) {
   auto r = platform::cp936::ToGbk(utf8);
   if (!r.ok()) throw std::runtime_error("test text not representable in GBK");
   return r.bytes;
+}
+
+PseudoTerminal OpenPseudoTerminal() {
+  PseudoTerminal pty;
+  pty.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (pty.master < 0) return pty;
+  ::grantpt(pty.master);
+  ::unlockpt(pty.master);
+  pty.slave = ::ptsname(pty.master);
+  winsize size{};
+  size.ws_row = 25;
+  size.ws_col = 80;
+  ::ioctl(pty.master, TIOCSWINSZ, &size);
+  return pty;
 }
 
 }  // namespace testsupport

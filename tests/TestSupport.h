@@ -28,4 +28,12 @@ void WriteFile(const std::filesystem::path& p, std::string_view bytes);
 // written in UTF-8 for readability).
 std::string Gbk(std::string_view utf8);
 
+// A fresh pseudo-terminal of 80x25: its master side (-1 when none could be
+// had) and the path of its other side, for a child to open.
+struct PseudoTerminal {
+  int master = -1;
+  std::string slave;
+};
+PseudoTerminal OpenPseudoTerminal();
+
 }  // namespace testsupport

@@ -75,16 +75,11 @@ struct TerminalRun {
 TerminalRun RunInTerminal(const std::string& program, const std::string& lang = "C.UTF-8",
                           const std::function<bool(const std::string&, int)>& act = {}) {
   TerminalRun run;
-  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const testsupport::PseudoTerminal pty = testsupport::OpenPseudoTerminal();
+  const int master = pty.master;
   EXPECT_GE(master, 0);
   if (master < 0) return run;
-  ::grantpt(master);
-  ::unlockpt(master);
-  const std::string slave = ::ptsname(master);
-  winsize size{};
-  size.ws_row = 25;
-  size.ws_col = 80;
-  ::ioctl(master, TIOCSWINSZ, &size);
+  const std::string& slave = pty.slave;
 
   // Everything the child needs is made before fork.
   std::string langVar = "LANG=" + lang;

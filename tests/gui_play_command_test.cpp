@@ -61,16 +61,11 @@ TerminalRun RunInTerminal(const std::vector<std::string>& args,
                           const std::function<bool(const std::string&, int, pid_t)>& act = {},
                           bool asJob = false) {
   TerminalRun run;
-  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const testsupport::PseudoTerminal pty = testsupport::OpenPseudoTerminal();
+  const int master = pty.master;
   EXPECT_GE(master, 0);
   if (master < 0) return run;
-  ::grantpt(master);
-  ::unlockpt(master);
-  const std::string slave = ::ptsname(master);
-  winsize size{};
-  size.ws_row = 25;
-  size.ws_col = 80;
-  ::ioctl(master, TIOCSWINSZ, &size);
+  const std::string& slave = pty.slave;
   termios modes{};
   ::tcgetattr(master, &modes);
   run.lflagBefore = modes.c_lflag;
