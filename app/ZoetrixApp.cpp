@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/ExportCommand.h"
+#include "platform/SignalPipe.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/Translations.h"
 
@@ -24,10 +25,19 @@ int CZoetrixApp::Run(int argc, char** argv) {
         stderr);
     return 1;
   }
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Zoetrix"));
-  ui::InstallQtTranslations(app);
-  InitInstance(ProjectToOpen(argc, argv));
+  int signal = 0;
+  {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zoetrix"));
+    ui::InstallQtTranslations(app);
+    signal = InitInstance(ProjectToOpen(argc, argv));
+  }
+  // Ended by a signal, with the work kept: the tool ends as the signal
+  // would have ended it, so whoever sent it sees that.
+  if (signal != 0) {
+    platform::EndAsSignal(signal);
+    return 128 + signal;
+  }
   return 0;
 }
 
@@ -39,10 +49,11 @@ std::filesystem::path CZoetrixApp::ProjectToOpen(int argc, char** argv) {
   return ec ? given : full;
 }
 
-bool CZoetrixApp::InitInstance(const std::filesystem::path& project) {
+int CZoetrixApp::InitInstance(const std::filesystem::path& project) {
   CZoetrixDlg dlg;
   dlg.OpenAtStart(project);
+  dlg.EndOnSignals(platform::CatchEndSignals());
   QApplication::setWindowIcon(dlg.m_hIcon);
   dlg.DoModal();
-  return false;
+  return dlg.EndedBySignal();
 }

@@ -12,5 +12,6 @@ class CZoetrixApp {
   static std::filesystem::path ProjectToOpen(int argc, char** argv);
 
  private:
-  bool InitInstance(const std::filesystem::path& project);
+  // Runs the window; the signal that ended it, or 0.
+  int InitInstance(const std::filesystem::path& project);
 };

@@ -361,7 +361,12 @@ struct FdCloser {
 
 }  // namespace
 
-ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
+namespace {
+
+// Both writers: fresh ones read nothing at path and replace a link there
+// instead of writing through it.
+ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::path& path,
+                           bool fresh) {
   ProjectResult result;
   const std::string where = res::Format(res::kCannotSaveProject, {path.string()});
   if (doc.FrameCount() > kMaxProjectFrames) {
@@ -373,14 +378,14 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
   // A file that exists but cannot be read must not be replaced by one that
   // has lost its other keys.
   int fd = -1;
-  if (!OpenExisting(path, &fd)) {
+  if (!fresh && !OpenExisting(path, &fd)) {
     result.error = where + res::kExistingFileUnreadable;
     return result;
   }
   FdCloser closer{fd};
   std::string detail;
   platform::AtomicFileWriter out;
-  if (!out.Open(path, &detail)) {
+  if (!out.Open(path, &detail, !fresh)) {
     result.error = where + res::Format(res::kFolderNotWritable, {detail});
     return result;
   }
@@ -397,6 +402,16 @@ ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesyst
   merger.End();
   if (!out.Commit(&detail)) result.error = where + res::Format(res::kFolderNotWritable, {detail});
   return result;
+}
+
+}  // namespace
+
+ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
+  return WriteProject(doc, path, false);
+}
+
+ProjectResult WriteNewProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
+  return WriteProject(doc, path, true);
 }
 
 namespace {
@@ -446,6 +461,11 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t
     return result;
   }
   FdCloser closer{fd};
+  return ReadProjectFrom(fd, readBuffer);
+}
+
+ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
+  ProjectReadResult result;
 
   // One pass: each frame is unescaped from the read buffer straight into
   // its text. Frames met before FrameNum is known are kept by number and

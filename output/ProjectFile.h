@@ -86,6 +86,12 @@ std::string UnescapeFrameText(std::string_view escaped);
 ProjectResult WriteProjectFile(const document::AnimationDocument& doc,
                                const std::filesystem::path& path);
 
+// The same for a file of the tool's own (the recovery copy): the project
+// alone, nothing read from what is at path, and a symbolic link there is
+// replaced, never written through.
+ProjectResult WriteNewProjectFile(const document::AnimationDocument& doc,
+                                  const std::filesystem::path& path);
+
 // Reads the project at path. Refused (nothing read) when the file is missing
 // or unreadable, holds none of the AnimatedProperties keys (not a project:
 // another INI file, binary data), has a FrameRate below 1, or a FrameNum
@@ -95,6 +101,9 @@ ProjectResult WriteProjectFile(const document::AnimationDocument& doc,
 // line longer than that makes it grow), never held whole.
 ProjectReadResult ReadProjectFile(const std::filesystem::path& path,
                                   std::size_t readBuffer = std::size_t{1} << 20);
+// The same from a regular file already open for reading at its start (the
+// caller checked what it opened); fd stays open.
+ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer = std::size_t{1} << 20);
 
 // The prologue's values for a project opened at `opened`: the project's
 // name, canvas size and colour code.

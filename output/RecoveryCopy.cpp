@@ -2,9 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <map>
 #include <system_error>
 #include <utility>
 
@@ -26,16 +30,36 @@ namespace {
 constexpr std::string_view kPrefix = "Recovery-";
 constexpr std::string_view kCopySuffix = ".ini";
 constexpr std::string_view kLockSuffix = ".lock";
+// A copy being written: the writer appends its own part to this.
+constexpr std::string_view kTempPrefix = ".Recovery-";
+constexpr std::string_view kTempSuffix = ".ini.tmp";
 
-// "Recovery-<token>.ini" gives the token; anything else gives an empty one.
-std::string TokenOf(const fs::path& file) {
-  const std::string name = file.filename().string();
-  if (name.size() <= kPrefix.size() + kCopySuffix.size() || !name.starts_with(kPrefix) ||
-      !name.ends_with(kCopySuffix))
-    return {};
-  std::string token =
-      name.substr(kPrefix.size(), name.size() - kPrefix.size() - kCopySuffix.size());
-  return token.find('.') == std::string::npos ? token : std::string();
+// "<id>" or "<id>-<n>", as the constructor makes them.
+bool IsToken(std::string_view t) {
+  if (t.empty() || t.front() == '-' || t.back() == '-') return false;
+  int dashes = 0;
+  for (char c : t) {
+    if (c == '-' ? ++dashes > 1 : (c < '0' || c > '9')) return false;
+  }
+  return true;
+}
+
+// The token of a name that is prefix + token + suffix (or, unless whole,
+// continues after the suffix); empty for any other name.
+std::string TokenOf(std::string_view name, std::string_view prefix, std::string_view suffix,
+                    bool whole = true) {
+  if (!name.starts_with(prefix)) return {};
+  name.remove_prefix(prefix.size());
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos) return {};
+  const std::string_view token = name.substr(0, dot);
+  const std::string_view rest = name.substr(dot);
+  if (!IsToken(token) || !(whole ? rest == suffix : rest.starts_with(suffix))) return {};
+  return std::string(token);
+}
+
+std::string CopyToken(const fs::path& file) {
+  return TokenOf(file.filename().string(), kPrefix, kCopySuffix);
 }
 
 fs::path CopyPath(const fs::path& folder, const std::string& token) {
@@ -45,16 +69,49 @@ fs::path LockPath(const fs::path& folder, const std::string& token) {
   return folder / (std::string(kPrefix) + token + std::string(kLockSuffix));
 }
 
+// Whether anything at all, a dangling link included, is under this name.
+bool Occupied(const fs::path& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 || errno != ENOENT;
+}
+
 // The lock file opened and locked for this open file description, or -1
-// when it cannot be made or another one holds it.
+// when another one holds it, it cannot be made, or what is under its name
+// is no plain file (a link is never followed, so nothing is ever created
+// elsewhere through one).
 int TakeLock(const fs::path& lock) {
-  const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const int fd =
+        ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    struct stat held {};
+    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return -1;
+    }
+    // A tool giving the lock up removes its file while holding it: a lock
+    // on a file no longer under that name guards nothing, so look again.
+    struct stat named {};
+    if (::lstat(lock.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino)
+      return fd;
     ::close(fd);
-    return -1;
   }
-  return fd;
+  return -1;
+}
+
+// Renames from to a name nothing is under yet; false with errno EEXIST when
+// something is.
+bool MoveToNewName(const fs::path& from, const fs::path& to) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+  // Without that kind of rename: a second name, which link() never puts
+  // over another file, then the first name goes.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
 }
 
 }  // namespace
@@ -98,16 +155,45 @@ RecoveryCopy::RecoveryCopy(fs::path dataFolder, long id) : m_folder(std::move(da
       if (!fs::exists(m_folder, ec)) break;
       continue;
     }
-    if (fs::exists(CopyPath(m_folder, token), ec)) {
+    if (Occupied(CopyPath(m_folder, token))) {
       ::close(fd);
       continue;
     }
     m_lockFd = fd;
     m_lock = lock;
     m_copy = CopyPath(m_folder, token);
-    m_temp = m_folder / std::string(".").append(m_copy.filename().string()).append(".tmp");
   }
   if (m_copy.empty()) m_copy = CopyPath(m_folder, std::to_string(id));
+  if (Active()) RemoveLeftovers();
+}
+
+void RecoveryCopy::RemoveLeftovers() {
+  // What each token has: half-written copies, and whether a lock file.
+  std::map<std::string, std::vector<fs::path>> leftovers;
+  std::error_code ec;
+  for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const std::string written = TokenOf(name, kTempPrefix, kTempSuffix, false);
+    const std::string locked = TokenOf(name, kPrefix, kLockSuffix);
+    std::error_code typeError;
+    if (!written.empty() && it->symlink_status(typeError).type() == fs::file_type::regular)
+      leftovers[written].push_back(it->path());
+    else if (!locked.empty())
+      leftovers[locked];
+  }
+  const std::string own = CopyToken(m_copy);
+  for (const auto& [token, temporaries] : leftovers) {
+    if (token == own) continue;
+    // Taken, the lock keeps a tool starting under this token away while
+    // its files go; held by another, its tool runs and everything stays.
+    const fs::path lock = LockPath(m_folder, token);
+    const int fd = TakeLock(lock);
+    if (fd < 0) continue;
+    for (const fs::path& temporary : temporaries) ::unlink(temporary.c_str());
+    // A copy beside it is still to be offered.
+    if (!Occupied(CopyPath(m_folder, token))) ::unlink(lock.c_str());
+    ::close(fd);
+  }
 }
 
 RecoveryCopy::~RecoveryCopy() {
@@ -177,20 +263,10 @@ void RecoveryCopy::WriteNow(const RecoverySnapshot& s) {
   doc.m_nAnimHigh = s.high;
   doc.m_nRate = s.rate;
   for (const FrameText& text : s.frames) doc.m_frames.Append(text);
-  // A fresh file each time: the writer keeps the lines of a file it finds.
-  std::error_code ec;
-  fs::remove(m_temp, ec);
-  const ProjectResult result = WriteProjectFile(doc, m_temp);
-  if (!result.ok()) {
-    fs::remove(m_temp, ec);
-    SetError(result.error + res::kRecoveryStillThere);
-    return;
-  }
-  fs::rename(m_temp, m_copy, ec);
-  if (ec) {
-    fs::remove(m_temp, ec);
-    SetError(where + ec.message() + res::kRecoveryStillThere);
-  }
+  // The project alone, written beside the copy and renamed over it: nothing
+  // of the earlier copy is read, and a link put in its place is replaced.
+  const ProjectResult result = WriteNewProjectFile(doc, m_copy);
+  if (!result.ok()) SetError(result.error + res::kRecoveryStillThere);
 }
 
 bool RecoveryCopy::StartWrite(RecoverySnapshot snapshot) {
@@ -240,8 +316,11 @@ std::vector<RecoveryOrphan> RecoveryCopy::FindOrphans() const {
   std::error_code ec;
   for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
     const fs::path copy = it->path();
-    const std::string token = TokenOf(copy);
-    if (token.empty() || copy == m_copy || !it->is_regular_file(ec)) continue;
+    const std::string token = CopyToken(copy);
+    std::error_code typeError;
+    if (token.empty() || copy == m_copy ||
+        it->symlink_status(typeError).type() != fs::file_type::regular)
+      continue;
     const fs::path lock = LockPath(m_folder, token);
     const int fd = TakeLock(lock);
     if (fd < 0) continue;  // its tool is running
@@ -278,6 +357,39 @@ void RecoveryCopy::Remove(RecoveryOrphan orphan) {
   std::error_code ec;
   fs::remove(orphan.m_copy, ec);
   fs::remove(orphan.m_lock, ec);
+}
+
+ProjectReadResult RecoveryCopy::Read(const RecoveryOrphan& orphan) {
+  const int fd = ::open(orphan.m_copy.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    ProjectReadResult refused;
+    refused.error = res::Format(res::kOpenFailed, {res::kProjectNotAFile});
+    return refused;
+  }
+  ProjectReadResult read = ReadProjectFrom(fd);
+  ::close(fd);
+  return read;
+}
+
+fs::path RecoveryCopy::KeepUnreadable(RecoveryOrphan orphan) {
+  const std::string token = CopyToken(orphan.m_copy);
+  fs::path kept;
+  for (int n = 1; n <= 1000 && !token.empty(); ++n) {
+    std::string name = std::string(kPrefix) + token + ".unreadable";
+    if (n > 1) name.append("-").append(std::to_string(n));
+    name += kCopySuffix;
+    const fs::path candidate = orphan.m_copy.parent_path() / name;
+    if (MoveToNewName(orphan.m_copy, candidate)) {
+      kept = candidate;
+      break;
+    }
+    if (errno != EEXIST) break;
+  }
+  std::error_code ec;
+  fs::remove(orphan.m_lock, ec);
+  return kept;
 }
 
 }  // namespace output

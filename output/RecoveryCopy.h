@@ -11,7 +11,13 @@
 // Writing happens on a background thread: the caller takes a snapshot (the
 // properties and the frame texts, which are immutable and shared, so the
 // snapshot copies pointers, not pictures), and the thread builds the project
-// from it, writes it beside the copy and renames it into place.
+// from it, writes it beside the copy (.Recovery-<id>.ini.tmp-...) and renames
+// it into place.
+//
+// Others may write in data/, so no name there is trusted: the lock is opened
+// without following a link and must be a plain file, a copy is only ever
+// replaced by a rename (a link there is replaced, not written through), and
+// only plain files are offered, read without following a link.
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -23,6 +29,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/FrameList.h"
+#include "output/ProjectFile.h"
 
 namespace output {
 
@@ -59,7 +66,11 @@ class RecoveryCopy {
   // dataFolder is the tool's data/ folder; id tells this tool's copy from
   // the others' (the process id). The lock is taken here; when it cannot
   // be (no data/ folder, say) Active() is false and every write fails with
-  // a message.
+  // a message. A name with anything already under it is passed over.
+  // Then what tools no longer running left and nobody will use goes: their
+  // half-written copies (a write cut short by a kill) and lock files with
+  // no copy beside them. Nothing of a running tool is touched: its files
+  // carry its id, and it holds that id's lock.
   RecoveryCopy(std::filesystem::path dataFolder, long id);
   // Waits for a write under way and gives up the lock. The copy stays: a
   // tool that ends without the exit question leaves it to be offered.
@@ -110,14 +121,21 @@ class RecoveryCopy {
   bool Adopt(RecoveryOrphan orphan, RecoverySnapshot snapshot);
   // Deletes the orphan's copy and its lock file.
   static void Remove(RecoveryOrphan orphan);
+  // Reads the orphan's copy, which must still be a plain file.
+  static ProjectReadResult Read(const RecoveryOrphan& orphan);
+  // Keeps a copy that cannot be read, for the user, under a name that is
+  // never offered and never replaces anything: Recovery-<id>.unreadable.ini,
+  // or .unreadable-2.ini, -3, ... when that is taken (ids repeat). Returns
+  // the new name; empty when it could not be moved and stays where it was.
+  static std::filesystem::path KeepUnreadable(RecoveryOrphan orphan);
 
  private:
   void WriteNow(const RecoverySnapshot& snapshot);
   void SetError(std::string error);
+  void RemoveLeftovers();
 
   std::filesystem::path m_folder;
   std::filesystem::path m_copy;
-  std::filesystem::path m_temp;
   std::filesystem::path m_lock;
   int m_lockFd = -1;
   // The state the copy holds, or that needs no copy; shared with a write

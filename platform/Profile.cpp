@@ -547,11 +547,13 @@ AtomicFileWriter::~AtomicFileWriter() {
   ::unlink(m_tmpName.c_str());
 }
 
-bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error) {
+bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error,
+                            bool throughLink) {
   // Write through a symbolic link rather than replacing the link itself.
   m_target = path;
+  m_throughLink = throughLink;
   std::error_code ec;
-  if (std::filesystem::is_symlink(path, ec)) {
+  if (throughLink && std::filesystem::is_symlink(path, ec)) {
     auto resolved = std::filesystem::weakly_canonical(path, ec);
     if (!ec) m_target = resolved;
   }
@@ -619,10 +621,13 @@ bool AtomicFileWriter::Commit(std::string* error) {
   int err = 0;
   const char* what = nullptr;
   std::string where = m_tmpName;
+  // The mode of the file replaced, not of a link that is replaced.
   struct stat st {};
+  const int found = m_throughLink ? ::stat(m_target.c_str(), &st) : ::lstat(m_target.c_str(), &st);
+  const bool keepMode = found == 0 && S_ISREG(st.st_mode);
   if (!Drain()) {
     err = m_err, what = "cannot write";
-  } else if (::stat(m_target.c_str(), &st) == 0 && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
+  } else if (keepMode && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
     err = errno, what = "cannot set the permissions of";  // keep the old file's mode
   } else if (::fsync(m_fd) != 0) {
     err = errno, what = "cannot flush";

@@ -108,9 +108,10 @@ class LineReader {
 
 // A file written beside its place and renamed over it once complete, so a
 // failed write never leaves a half-written file; writes go through a buffer.
-// A symbolic link is written through, an existing file's mode is kept, and
-// the data and the rename are flushed to disk. Without Commit the partial
-// copy is removed.
+// A symbolic link is written through (unless Open is told not to: then the
+// link itself is replaced), an existing file's mode is kept, and the data
+// and the rename are flushed to disk. Without Commit the partial copy is
+// removed.
 class AtomicFileWriter {
  public:
   AtomicFileWriter() = default;
@@ -119,13 +120,15 @@ class AtomicFileWriter {
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
   // False (with a reason in *error when given) when no file can be made.
-  bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+  bool Open(const std::filesystem::path& path, std::string* error = nullptr,
+            bool throughLink = true);
   void Write(std::string_view bytes);
   bool Commit(std::string* error = nullptr);
 
  private:
   bool Drain();
   std::filesystem::path m_target;
+  bool m_throughLink = true;
   std::string m_tmpName;
   int m_fd = -1;
   std::string m_buffer;

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "output/ProjectFile.h"
@@ -150,4 +154,111 @@ TEST(RecoveryCopy, AMissingDataFolderIsReportedNotIgnored) {
   EXPECT_NE(error.find("无法写入恢复副本"), std::string::npos) << error;
   EXPECT_EQ(copy.TakeError(), "");  // told once
   EXPECT_TRUE(copy.FindOrphans().empty());
+}
+
+namespace {
+
+// A lock that another running tool holds: a descriptor of this process
+// with its own open file description, so it conflicts with ours.
+struct HeldLock {
+  explicit HeldLock(const fs::path& path)
+      : fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  }
+  ~HeldLock() { ::close(fd); }
+  int fd;
+};
+
+}  // namespace
+
+TEST(RecoveryCopy, PlantedLinksAreNeverFollowed) {
+  TempDir dir;
+  TempDir outside("zoetrix-outside");
+  AnimationDocument doc;
+  Fill(doc, {"mine"});
+  // A link where this tool's lock goes, pointing where nothing is yet: an
+  // open that follows it would create that file.
+  const fs::path target = outside.path() / "made-through-the-lock";
+  fs::create_symlink(target, dir.path() / "Recovery-21.lock");
+  // A link where a copy goes, to a project of the user's outside data/.
+  testsupport::WriteFile(outside.path() / "theirs.ini",
+                         "[AnimatedProperties]\r\nName=theirs\r\nFrameRate=5\r\nFrameNum=0\r\n");
+  fs::create_symlink(outside.path() / "theirs.ini", dir.path() / "Recovery-22.ini");
+  {
+    RecoveryCopy copy(dir.path(), 21);
+    EXPECT_FALSE(fs::exists(target));
+    // The tool works under another name; the link stays as it was.
+    ASSERT_TRUE(copy.Active());
+    EXPECT_NE(copy.Path(), dir.path() / "Recovery-21.ini");
+    copy.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+    EXPECT_EQ(copy.TakeError(), "");
+    EXPECT_EQ(*ReadProjectFile(copy.Path()).data.frames[0], "mine");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "Recovery-21.lock"));
+    // A link is no copy of ours, however readable its target.
+    EXPECT_TRUE(copy.FindOrphans().empty());
+  }
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "Recovery-22.ini"));
+  EXPECT_EQ(testsupport::ReadFile(outside.path() / "theirs.ini").substr(0, 20),
+            "[AnimatedProperties]");
+}
+
+TEST(RecoveryCopy, StartRemovesLeftoversOfToolsNoLongerRunningOnly) {
+  TempDir dir;
+  const fs::path& d = dir.path();
+  AnimationDocument doc;
+  Fill(doc, {"a"});
+  auto put = [&](const char* name, std::string_view bytes = "half a project") {
+    testsupport::WriteFile(d / name, bytes);
+  };
+  // Killed with a copy: the half-written next one goes, the copy stays.
+  {
+    RecoveryCopy killed(d, 42);
+    killed.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  }
+  // A tool that runs and is writing its copy.
+  RecoveryCopy running(d, 40);
+  put(".Recovery-40.ini.tmp-40-3");
+  // Another running tool, seen only through its lock.
+  HeldLock other(d / "Recovery-44.lock");
+  put(".Recovery-44.ini.tmp-44-0");
+  put("Recovery-42.lock", "");
+  put(".Recovery-42.ini.tmp-42-9");
+  // Killed while writing, before any copy was complete (both the names of
+  // this version and of earlier ones), and a lock left by a kill.
+  put("Recovery-41.lock", "");
+  put(".Recovery-41.ini.tmp-41-0");
+  put(".Recovery-41.ini.tmp");
+  put(".Recovery-41.ini.tmp.tmp-41-7");
+  put(".Recovery-43.ini.tmp-43-1");  // its lock file went too
+  put("Recovery-45.lock", "");       // nothing to recover
+  // Not ours to judge.
+  put("Settings.ini", "[x]\r\n");
+  put(".Settings.ini.tmp-41-0");
+  put("Recovery-41.unreadable.ini");
+  put(".Recovery-x.ini.tmp-1-1");
+
+  RecoveryCopy starting(d, 50);
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(d)) left.insert(entry.path().filename());
+  const std::set<std::string> expected = {"Recovery-40.lock",
+                                          ".Recovery-40.ini.tmp-40-3",
+                                          "Recovery-44.lock",
+                                          ".Recovery-44.ini.tmp-44-0",
+                                          "Recovery-42.ini",
+                                          "Recovery-42.lock",
+                                          "Settings.ini",
+                                          ".Settings.ini.tmp-41-0",
+                                          "Recovery-41.unreadable.ini",
+                                          ".Recovery-x.ini.tmp-1-1",
+                                          "Recovery-50.lock"};
+  EXPECT_EQ(left, expected);
+  // The running tools keep their locks; the copy is still offered.
+  const int probe = ::open((d / "Recovery-40.lock").c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0);
+  ::close(probe);
+  std::vector<RecoveryOrphan> orphans = starting.FindOrphans();
+  ASSERT_EQ(orphans.size(), 1u);
+  EXPECT_EQ(orphans[0].Copy(), d / "Recovery-42.ini");
 }

@@ -1,8 +1,22 @@
 // The recovery copy seen from the main window: kept while the animation has
 // unexported changes, gone after an export or the exit question, offered
 // once at the next start after a crash.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QComboBox>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
@@ -24,13 +38,22 @@ void Save(CZoetrixDlg& d) {
   d.Recovery()->Wait();
 }
 
+constexpr const char* kCrashedCopy =
+    "[AnimatedProperties]\r\nName=crashed\r\nWide=30\r\nHigh=11\r\n"
+    "Color=2E\r\nFrameRate=5\r\nFrameNum=3\r\n[AnimatePicture]\r\n"
+    "Frame1=one\r\nFrame2=two\\nlines\r\nFrame3=typed\r\n";
+
 // A copy left by a run that was killed: its lock file is not held.
 void LeaveCrashedCopy(const fs::path& folder) {
-  testsupport::WriteFile(folder / "data" / "Recovery-999999.ini",
-                         "[AnimatedProperties]\r\nName=crashed\r\nWide=30\r\nHigh=11\r\n"
-                         "Color=2E\r\nFrameRate=5\r\nFrameNum=3\r\n[AnimatePicture]\r\n"
-                         "Frame1=one\r\nFrame2=two\\nlines\r\nFrame3=typed\r\n");
+  testsupport::WriteFile(folder / "data" / "Recovery-999999.ini", kCrashedCopy);
   testsupport::WriteFile(folder / "data" / "Recovery-999999.lock", "");
+}
+
+// The names in a folder.
+std::set<std::string> Names(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
 }
 
 }  // namespace
@@ -109,4 +132,162 @@ TEST(Recovery, DecliningTheOfferDeletesTheCopy) {
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_EQ(w.dlg().doc().m_bCreated, 0);
   EXPECT_FALSE(fs::exists(w.folder().path() / "data" / "Recovery-999999.ini"));
+}
+
+TEST(Recovery, AnUnreadableCopyIsKeptBesideOneKeptEarlierUnderTheSameNumber) {
+  const std::string unreadable = "\x01\x02 not a project";
+  Hooks hooks;
+  MainWindow w(hooks, [&](const fs::path& folder) {
+    // Kept by an earlier start, after another run with the same process id.
+    testsupport::WriteFile(folder / "data" / "Recovery-999999.unreadable.ini", "earlier");
+    testsupport::WriteFile(folder / "data" / "Recovery-999999.ini", unreadable);
+  });
+  const fs::path data = w.folder().path() / "data";
+  ASSERT_EQ(hooks.messages.size(), 1);
+  const QString said = QString::fromUtf8("恢复副本无法打开，已保留在：\n");
+  ASSERT_TRUE(hooks.messages[0].startsWith(said)) << hooks.messages[0].toStdString();
+  const fs::path kept = hooks.messages[0].mid(said.size()).toStdString();
+  EXPECT_EQ(kept.parent_path(), data);
+  EXPECT_NE(kept, data / "Recovery-999999.unreadable.ini");
+  EXPECT_EQ(testsupport::ReadFile(kept), unreadable);
+  EXPECT_EQ(testsupport::ReadFile(data / "Recovery-999999.unreadable.ini"), "earlier");
+  EXPECT_FALSE(fs::exists(data / "Recovery-999999.ini"));
+  // Neither is offered again.
+  hooks.messages.clear();
+  w.dlg().OfferRecoveryCopy();
+  EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+namespace {
+
+// The built tool, copied into a folder of its own (which it then works in),
+// started as a user would start the window, with no display but offscreen.
+class WindowProcess {
+ public:
+  explicit WindowProcess(const std::function<void(const fs::path&)>& prepare) {
+    for (const char* sub : {"Code", "Animate", "Project", "data"})
+      fs::create_directory(m_dir.path() / sub);
+    prepare(m_dir.path());
+    const fs::path tool = m_dir.path() / "zoetrix";
+    fs::copy_file(ZOETRIX_BINARY, tool);
+    fs::permissions(tool, fs::perms::owner_all, fs::perm_options::add);
+
+    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "LANG=C.UTF-8"};
+    for (const char* name : {"PATH", "HOME", "TMPDIR", "XDG_RUNTIME_DIR"})
+      if (const char* v = std::getenv(name)) env.push_back(std::string(name) + "=" + v);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string toolName = tool.string();
+    char* argv[] = {toolName.data(), nullptr};
+
+    // The window starts with the usual signal handling, whatever the test
+    // process has.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, ends;
+    sigemptyset(&none);
+    sigemptyset(&ends);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&ends, sig);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &ends);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    if (::posix_spawn(&m_pid, toolName.c_str(), &files, &attr, argv, envp.data()) != 0) m_pid = -1;
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attr);
+  }
+  ~WindowProcess() {
+    if (m_pid > 0) {
+      ::kill(m_pid, SIGKILL);
+      ::waitpid(m_pid, nullptr, 0);
+    }
+  }
+  pid_t pid() const { return m_pid; }
+  fs::path Data() const { return m_dir.path() / "data"; }
+
+  // Waits (a generous while at most) until the condition holds.
+  static bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 3000; ++i) {
+      if (condition()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  // Whether this process holds an flock on the file.
+  bool Holds(const fs::path& file) const {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return false;
+    std::ifstream locks("/proc/locks");
+    const std::string pid = " " + std::to_string(m_pid) + " ";
+    const std::string inode = ":" + std::to_string(st.st_ino) + " ";
+    for (std::string line; std::getline(locks, line);)
+      if (line.find("FLOCK") != std::string::npos && line.find(pid) != std::string::npos &&
+          line.find(inode) != std::string::npos)
+        return true;
+    return false;
+  }
+
+  // The wait status once the process has ended; -1 if it does not end.
+  int WaitForEnd() {
+    int status = -1;
+    const bool ended = WaitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; });
+    if (!ended) return -1;
+    m_pid = -1;
+    return status;
+  }
+
+ private:
+  testsupport::TempDir m_dir{"zoetrix-window"};
+  pid_t m_pid = -1;
+};
+
+}  // namespace
+
+// Ended by a signal while asking about a copy left earlier: the copy is
+// neither taken nor deleted, nothing of this run stays, and the next start
+// asks again.
+TEST(Recovery, TheWindowEndsOnSignalsWithoutAQuestionAndLeavesNoLock) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    WindowProcess tool(LeaveCrashedCopy);
+    ASSERT_GT(tool.pid(), 0);
+    const fs::path data = tool.Data();
+    // The question is up (or about to be) once the copy's lock is held.
+    ASSERT_TRUE(WindowProcess::WaitFor([&] { return tool.Holds(data / "Recovery-999999.lock"); }));
+    ASSERT_TRUE(fs::exists(data / ("Recovery-" + std::to_string(tool.pid()) + ".lock")));
+    ::kill(tool.pid(), sig);
+    const int status = tool.WaitForEnd();
+    ASSERT_NE(status, -1) << "the window did not end";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+    std::set<std::string> left = Names(data);
+    left.erase("Recovery-999999.lock");
+    EXPECT_EQ(left, std::set<std::string>{"Recovery-999999.ini"});
+    EXPECT_EQ(testsupport::ReadFile(data / "Recovery-999999.ini"), kCrashedCopy);
+
+    Hooks hooks;
+    hooks.answer = ui::IDCANCEL;
+    MainWindow next(hooks, [&](const fs::path& folder) {
+      fs::copy_file(data / "Recovery-999999.ini", folder / "data" / "Recovery-999999.ini");
+    });
+    ASSERT_EQ(hooks.messages.size(), 1);
+    EXPECT_TRUE(hooks.messages[0].contains("crashed"));
+  }
+}
+
+// Ended by a signal with nothing to keep: nothing is left in data/.
+TEST(Recovery, AWindowWithNothingToKeepLeavesNothingOnASignal) {
+  WindowProcess tool([](const fs::path&) {});
+  ASSERT_GT(tool.pid(), 0);
+  const fs::path lock = tool.Data() / ("Recovery-" + std::to_string(tool.pid()) + ".lock");
+  ASSERT_TRUE(WindowProcess::WaitFor([&] { return tool.Holds(lock); }));
+  ::kill(tool.pid(), SIGTERM);
+  const int status = tool.WaitForEnd();
+  ASSERT_NE(status, -1) << "the window did not end";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_TRUE(Names(tool.Data()).empty());
 }

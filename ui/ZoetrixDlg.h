@@ -99,6 +99,13 @@ class CZoetrixDlg : public ui::ZDialog {
   void SaveRecoveryCopy();
   void OfferRecoveryCopy();
   output::RecoveryCopy* Recovery() { return m_recovery.get(); }
+  // SIGTERM, SIGINT and SIGHUP end the window without the exit question,
+  // as a crash would but in order: the recovery copy brought up to date and
+  // kept for the next start, the lock given up. fd is the end of the
+  // signal pipe to watch (platform::CatchEndSignals).
+  void EndOnSignals(int fd);
+  // The signal that ended the window; 0 when none did.
+  int EndedBySignal() const { return m_endSignal; }
 
   // The animation the window shows and edits.
   document::AnimationDocument& doc() { return m_doc; }
@@ -144,6 +151,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void MarkRecoverySaved();
   void StartRecovery();
   void EndRecovery(bool userConfirmedExit);
+  void EndWithoutQuestion(int signal);
   bool StartCodeFile(const output::ProgramHeader& header, document::AnimationPaths* paths);
   void ShowTextAt(QComboBox* selector, std::string& text);
   bool GoToFrame(int document::AnimationDocument::*number, QComboBox* selector,
@@ -160,6 +168,7 @@ class CZoetrixDlg : public ui::ZDialog {
   int m_nEditShown = -1;
   std::unique_ptr<output::RecoveryCopy> m_recovery;
   bool m_recoveryErrorShown = false;
+  int m_endSignal = 0;
   std::filesystem::path m_startProject;
   // The work folder the refresh reads the preview setting from; empty until
   // the next refresh resolves it.

@@ -1,24 +1,26 @@
 // The recovery copy of the animation: kept up to date in the background
-// while the animation has changes no exported project holds, and offered
-// when the tool starts after a run that did not end through the exit
-// question.
+// while the animation has changes no exported project holds, offered when
+// the tool starts after a run that did not end through the exit question,
+// and kept when a signal ends the window.
 #include <unistd.h>
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <filesystem>
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SignalPipe.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
+#include "ui/framework/Modal.h"
 
 using output::ProjectReadResult;
-using output::ReadProjectFile;
 using output::RecoveryCopy;
 using output::RecoveryOrphan;
 
@@ -77,16 +79,12 @@ void CZoetrixDlg::OfferRecoveryCopy() {
   if (!m_recovery) return;
   for (RecoveryOrphan& orphan : m_recovery->FindOrphans()) {
     const std::filesystem::path copy = orphan.Copy();
-    ProjectReadResult read = ReadProjectFile(copy);
+    ProjectReadResult read = RecoveryCopy::Read(orphan);
     if (!read.ok()) {
       // Kept for the user under a name that is not offered again.
-      std::filesystem::path kept = copy;
-      kept.replace_extension(".unreadable.ini");
-      std::error_code ec;
-      std::filesystem::rename(copy, kept, ec);
-      RecoveryCopy::Remove(std::move(orphan));
-      ZMessageBox(
-          U(res::kRecoveryUnreadable).arg(QString::fromStdString((ec ? copy : kept).string())));
+      const std::filesystem::path kept = RecoveryCopy::KeepUnreadable(std::move(orphan));
+      ZMessageBox(U(res::kRecoveryUnreadable)
+                      .arg(QString::fromStdString((kept.empty() ? copy : kept).string())));
       continue;
     }
     const QString when = QFileInfo(QString::fromStdString(copy.string()))
@@ -95,14 +93,38 @@ void CZoetrixDlg::OfferRecoveryCopy() {
     const QString question =
         U(res::kRecoveryQuestion).arg(FromGbk(read.data.name)).arg(read.data.frameNum).arg(when);
     if (ZMessageBox(question, MB_OKCANCEL) == IDCANCEL) {
+      if (ModalRunsEnded()) return;  // not declined: the window is ending
       RecoveryCopy::Remove(std::move(orphan));
       continue;
     }
-    if (!ReplaceWithProjectData(read.data)) return;  // the copy stays for the next start
+    // The copy stays for the next start, also when the window ended meanwhile.
+    if (!ReplaceWithProjectData(read.data) || !m_recovery) return;
     // Taken over before the closing message, which lets the timer run: the
     // copy already holds this animation.
     m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(m_doc, -1, {}));
     FinishOpening();
     return;
   }
+}
+
+void CZoetrixDlg::EndOnSignals(int fd) {
+  if (fd < 0) return;
+  auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this, fd] {
+    if (const int signal = platform::TakeEndSignal(fd)) EndWithoutQuestion(signal);
+  });
+}
+
+// Runs from whatever event loop is running, a message box's included. The
+// copy is written first, so whatever the dialogs being closed go on to do,
+// the work is safe; then every dialog ends as cancelled and no question is
+// asked any more.
+void CZoetrixDlg::EndWithoutQuestion(int signal) {
+  if (m_endSignal != 0) return;
+  m_endSignal = signal;
+  for (int timer : {kTimerPlayback, kTimerStartupTips, kTimerRecovery}) KillTimer(timer);
+  m_startProject.clear();  // not opened on the way out
+  EndRecovery(false);
+  EndModalRuns();
+  EndDialog(IDCANCEL);
 }

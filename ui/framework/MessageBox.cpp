@@ -6,6 +6,7 @@
 
 #include "ui/framework/ControlTable.h"
 #include "ui/framework/GbkText.h"
+#include "ui/framework/Modal.h"
 
 namespace ui {
 namespace {
@@ -20,6 +21,8 @@ void SetMessageBoxResponderForTesting(MessageBoxResponder responder) {
 }
 
 int ZMessageBox(const QString& text, int type) {
+  // Ending without questions: nothing is shown, nothing agreed to.
+  if (ModalRunsEnded()) return IDCANCEL;
   if (Responder()) return Responder()(text, type);
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Zoetrix"), text, QMessageBox::NoButton,
                   QApplication::activeWindow());
@@ -29,6 +32,7 @@ int ZMessageBox(const QString& text, int type) {
   box.setDefaultButton(ok);
   box.setEscapeButton(cancel ? static_cast<QAbstractButton*>(cancel) : ok);
   box.exec();
+  if (ModalRunsEnded()) return IDCANCEL;  // closed, not answered
   return box.clickedButton() == cancel && cancel ? IDCANCEL : IDOK;
 }
 
