@@ -181,15 +181,17 @@ void RecoveryCopy::RemoveLeftovers() {
     else if (!locked.empty())
       leftovers[locked];
   }
+  // This tool's own token may have been an earlier process's (ids repeat);
+  // nothing is written under it yet, so what is there is that one's.
   const std::string own = CopyToken(m_copy);
   for (const auto& [token, temporaries] : leftovers) {
-    if (token == own) continue;
     // Taken, the lock keeps a tool starting under this token away while
     // its files go; held by another, its tool runs and everything stays.
     const fs::path lock = LockPath(m_folder, token);
-    const int fd = TakeLock(lock);
-    if (fd < 0) continue;
+    const int fd = token == own ? -1 : TakeLock(lock);
+    if (token != own && fd < 0) continue;
     for (const fs::path& temporary : temporaries) ::unlink(temporary.c_str());
+    if (token == own) continue;
     // A copy beside it is still to be offered.
     if (!Occupied(CopyPath(m_folder, token))) ::unlink(lock.c_str());
     ::close(fd);

@@ -233,6 +233,7 @@ TEST(RecoveryCopy, StartRemovesLeftoversOfToolsNoLongerRunningOnly) {
   put(".Recovery-41.ini.tmp.tmp-41-7");
   put(".Recovery-43.ini.tmp-43-1");  // its lock file went too
   put("Recovery-45.lock", "");       // nothing to recover
+  put(".Recovery-50.ini.tmp-50-0");  // an earlier tool with the id of the next
   // Not ours to judge.
   put("Settings.ini", "[x]\r\n");
   put(".Settings.ini.tmp-41-0");

@@ -8,7 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -20,9 +23,11 @@
 
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
+#include "platform/SignalPipe.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"
+#include "ui/framework/Modal.h"
 
 using output::ProjectReadResult;
 using output::ReadProjectFile;
@@ -252,6 +257,7 @@ class WindowProcess {
 // neither taken nor deleted, nothing of this run stays, and the next start
 // asks again.
 TEST(Recovery, TheWindowEndsOnSignalsWithoutAQuestionAndLeavesNoLock) {
+  if (!fs::exists("/proc/locks")) GTEST_SKIP() << "the window's locks show only in /proc/locks";
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(strsignal(sig));
     WindowProcess tool(LeaveCrashedCopy);
@@ -281,6 +287,7 @@ TEST(Recovery, TheWindowEndsOnSignalsWithoutAQuestionAndLeavesNoLock) {
 
 // Ended by a signal with nothing to keep: nothing is left in data/.
 TEST(Recovery, AWindowWithNothingToKeepLeavesNothingOnASignal) {
+  if (!fs::exists("/proc/locks")) GTEST_SKIP() << "the window's locks show only in /proc/locks";
   WindowProcess tool([](const fs::path&) {});
   ASSERT_GT(tool.pid(), 0);
   const fs::path lock = tool.Data() / ("Recovery-" + std::to_string(tool.pid()) + ".lock");
@@ -290,4 +297,120 @@ TEST(Recovery, AWindowWithNothingToKeepLeavesNothingOnASignal) {
   ASSERT_NE(status, -1) << "the window did not end";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_TRUE(Names(tool.Data()).empty());
+}
+
+namespace {
+
+// The end signals caught as the tool catches them, for one test.
+struct EndSignals {
+  EndSignals() : fd(platform::CatchEndSignals()) { EXPECT_GE(fd, 0); }
+  ~EndSignals() {
+    platform::ReleaseEndSignals();
+    ui::ResumeModalRunsForTesting();
+  }
+  int fd;
+};
+
+// Lets the window's loop run until the signal has ended it (a generous
+// while at most).
+bool EndedBySignal(CZoetrixDlg& d) {
+  for (int i = 0; i < 3000 && d.EndedBySignal() == 0; ++i)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return d.EndedBySignal() != 0;
+}
+
+fs::path LockOf(const fs::path& copy) {
+  fs::path lock = copy;
+  return lock.replace_extension(".lock");
+}
+
+}  // namespace
+
+TEST(Recovery, ASignalEndsTheWindowWithoutAQuestionKeepingTheLatestWork) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    EndSignals caught;
+    std::string kept;
+    {
+      Hooks hooks;
+      MainWindow w(hooks);
+      CZoetrixDlg& d = w.dlg();
+      d.EndOnSignals(caught.fd);
+      w.CreateWithFrames({"one", "two"});
+      Save(d);  // an earlier state on disk
+      w.SetText(res::IDC_EDIT_AREA, "typed, not stored");
+      const fs::path copy = d.Recovery()->Path();
+      ASSERT_TRUE(fs::exists(LockOf(copy)));
+      hooks.messages.clear();
+      ::kill(::getpid(), sig);
+      ASSERT_TRUE(EndedBySignal(d));
+      EXPECT_EQ(d.EndedBySignal(), sig);
+      EXPECT_TRUE(hooks.messages.isEmpty()) << hooks.messages.join('|').toStdString();
+      EXPECT_FALSE(d.isVisible());
+      EXPECT_FALSE(fs::exists(LockOf(copy)));
+      const ProjectReadResult read = ReadProjectFile(copy);
+      ASSERT_TRUE(read.ok()) << read.error;
+      ASSERT_EQ(read.data.frames.size(), 3u);
+      EXPECT_EQ(*read.data.frames[1], "two");
+      EXPECT_EQ(*read.data.frames[2], "typed, not stored");
+      kept = testsupport::ReadFile(copy);
+    }
+    ui::ResumeModalRunsForTesting();
+    // The next start offers it, as after a crash.
+    Hooks hooks;
+    MainWindow next(hooks, [&](const fs::path& folder) {
+      testsupport::WriteFile(folder / "data" / "Recovery-999998.ini", kept);
+    });
+    ASSERT_FALSE(hooks.messages.isEmpty());
+    EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("恢复副本")));
+    ASSERT_EQ(next.dlg().doc().FrameCount(), 3);
+    EXPECT_EQ(next.Text(res::IDC_EDIT_AREA), "typed, not stored");
+  }
+}
+
+// A question on screen when the signal comes is closed, and counts as no
+// answer, not as a "确定" (here: to replace the animation by a new one).
+TEST(Recovery, ASignalClosesTheQuestionOnScreenUnanswered) {
+  EndSignals caught;
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  d.EndOnSignals(caught.fd);
+  w.CreateWithFrames({"one"});
+  w.SetText(res::IDC_EDIT_AREA, "typed");
+  const fs::path copy = d.Recovery()->Path();
+  d.ControlAs<QAbstractButton>(res::IDC_OVERWRITE)->setChecked(true);
+  // A real message box, then the signal while it waits for a click.
+  ui::SetMessageBoxResponderForTesting({});
+  QTimer::singleShot(0, [] { ::kill(::getpid(), SIGHUP); });
+  w.Click(res::IDC_CREATE);
+  EXPECT_EQ(d.EndedBySignal(), SIGHUP);
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(d.doc().FrameCount(), 2);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
+  EXPECT_FALSE(fs::exists(LockOf(copy)));
+  const ProjectReadResult read = ReadProjectFile(copy);
+  ASSERT_TRUE(read.ok()) << read.error;
+  ASSERT_EQ(read.data.frames.size(), 2u);
+  EXPECT_EQ(*read.data.frames[1], "typed");
+}
+
+// The same for a dialog of the tool's own (here the settings).
+TEST(Recovery, ASignalClosesADialogOnScreen) {
+  EndSignals caught;
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  d.EndOnSignals(caught.fd);
+  w.CreateWithFrames({"one"});
+  const fs::path copy = d.Recovery()->Path();
+  // Left open by the test, as a user would leave it.
+  hooks.onDialog = [](QDialog&) { ::kill(::getpid(), SIGINT); };
+  w.Click(res::IDC_SETTINGS);
+  EXPECT_EQ(d.EndedBySignal(), SIGINT);
+  EXPECT_FALSE(fs::exists(LockOf(copy)));
+  EXPECT_TRUE(fs::exists(copy));
+  const auto shown = hooks.dialogs.size();
+  w.Click(res::IDC_SETTINGS);  // nothing opens any more
+  EXPECT_EQ(hooks.dialogs.size(), shown);
 }
