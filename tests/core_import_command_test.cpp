@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -63,7 +64,9 @@ class ImportCommandLimits : public ::testing::Test {
     if (pid == 0) {
       const rlim_t limit = AddressSpace() + (rlim_t{512} << 20);
       const rlimit memory{limit, limit};
-      if (::setrlimit(RLIMIT_AS, &memory) != 0) ::_exit(120);
+      const rlimit noCore{0, 0};
+      if (::setrlimit(RLIMIT_AS, &memory) != 0 || ::setrlimit(RLIMIT_CORE, &noCore) != 0)
+        ::_exit(120);
       if (!std::freopen(errFile.c_str(), "w", stderr)) ::_exit(121);
       if (!std::freopen("/dev/null", "w", stdout)) ::_exit(122);
       if (input) {
@@ -72,7 +75,14 @@ class ImportCommandLimits : public ::testing::Test {
       }
       std::vector<char*> argv;
       for (auto& a : args) argv.push_back(a.data());
-      const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
+      // An exception must not return into the test framework in this copy
+      // of the process: end as the tool would, by std::terminate.
+      int status = 134;
+      try {
+        status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "terminate called after throwing: %s\n", e.what());
+      }
       std::fflush(nullptr);
       ::_exit(status);
     }
