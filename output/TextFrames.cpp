@@ -68,6 +68,31 @@ std::size_t DecodeChar(std::string_view s, std::size_t pos, char32_t* cp) {
 // both encodings.
 constexpr bool IsSpecial(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+std::uint64_t Word(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// Whether any of eight bytes is special: below 0x20 (the borrow trick is
+// exact for "any") or equal to 0x7F.
+bool AnySpecial(std::uint64_t w) {
+  const std::uint64_t below = (w - kOnes * 0x20) & ~w & kHighs;
+  const std::uint64_t del = w ^ (kOnes * 0x7F);
+  return (below | ((del - kOnes) & ~del & kHighs)) != 0;
+}
+
+// Where the next special byte is, from i on; n when there is none.
+std::size_t NextSpecial(std::string_view s, std::size_t i) {
+  const std::size_t n = s.size();
+  while (i + 8 <= n && !AnySpecial(Word(s.data() + i))) i += 8;
+  while (i < n && !IsSpecial(static_cast<unsigned char>(s[i]))) ++i;
+  return i;
+}
+
 std::string Where(std::uint64_t line, std::uint64_t column) {
   return res::Format(res::kTextWhere, {std::to_string(line), std::to_string(column)});
 }
@@ -190,42 +215,71 @@ bool TextFrameReader::Feed(std::string_view bytes) {
 }
 
 void TextFrameReader::TakeUtf8State(std::string_view bytes) {
-  std::size_t i = 0;
+  if (!m_utf8) return;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  while (m_utf8 && i < n) {
-    const auto c = static_cast<unsigned char>(bytes[i++]);
-    if (m_utf8Due > 0) {
-      if (c < m_utf8Low || c > m_utf8High) {
-        m_utf8 = false;
-        break;
-      }
-      m_utf8Low = 0x80, m_utf8High = 0xBF;
-      --m_utf8Due;
-      continue;
+  std::size_t i = 0;
+  // A character cut off by the end of the last piece first.
+  for (; m_utf8Due > 0 && i < n; ++i) {
+    if (p[i] < m_utf8Low || p[i] > m_utf8High) {
+      m_utf8 = false;
+      return;
     }
+    m_utf8Low = 0x80, m_utf8High = 0xBF;
+    --m_utf8Due;
+  }
+  const auto follows = [&](std::size_t k) { return (p[k] & 0xC0) == 0x80; };
+  while (i < n) {
+    const unsigned char c = p[i];
     if (c < 0x80) {
       // Plain ASCII runs go eight bytes at a time.
-      while (i + 8 <= n) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        if (word & 0x8080808080808080ull) break;
-        i += 8;
-      }
+      ++i;
+      while (i + 8 <= n && (Word(bytes.data() + i) & kHighs) == 0) i += 8;
       continue;
     }
+    // Whole characters, the ranges of the second byte checked where they
+    // narrow (no overlong form, no surrogate, nothing past U+10FFFF).
+    unsigned char low = 0x80, high = 0xBF;
+    std::size_t length;
     if (c >= 0xC2 && c <= 0xDF) {
-      m_utf8Due = 1;
+      length = 2;
     } else if (c >= 0xE0 && c <= 0xEF) {
-      m_utf8Due = 2;
-      if (c == 0xE0) m_utf8Low = 0xA0;   // no overlong forms
-      if (c == 0xED) m_utf8High = 0x9F;  // no surrogates
+      length = 3;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
     } else if (c >= 0xF0 && c <= 0xF4) {
-      m_utf8Due = 3;
-      if (c == 0xF0) m_utf8Low = 0x90;
-      if (c == 0xF4) m_utf8High = 0x8F;  // nothing past U+10FFFF
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
     } else {
       m_utf8 = false;
+      return;
     }
+    if (i + length > n) {
+      // Cut off: what is there must fit, the rest is due with the next piece.
+      std::size_t k = i + 1;
+      if (k < n && (p[k] < low || p[k] > high)) {
+        m_utf8 = false;
+        return;
+      }
+      for (++k; k < n; ++k)
+        if (!follows(k)) {
+          m_utf8 = false;
+          return;
+        }
+      m_utf8Due = static_cast<int>(i + length - n);
+      const bool secondDue = i + 1 == n;
+      m_utf8Low = secondDue ? low : 0x80;
+      m_utf8High = secondDue ? high : 0xBF;
+      return;
+    }
+    bool ok = p[i + 1] >= low && p[i + 1] <= high;
+    for (std::size_t k = 2; k < length; ++k) ok = ok && follows(i + k);
+    if (!ok) {
+      m_utf8 = false;
+      return;
+    }
+    i += length;
   }
 }
 
@@ -234,8 +288,7 @@ void TextFrameReader::Take(std::string_view bytes) {
   TakeUtf8State(bytes);
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n && m_error.empty();) {
-    std::size_t j = i;
-    while (j < n && !IsSpecial(static_cast<unsigned char>(bytes[j]))) ++j;
+    const std::size_t j = NextSpecial(bytes, i);
     if (j > i) AppendText(bytes.substr(i, j - i));
     if (j == n || !m_error.empty()) break;
     const char c = bytes[j];

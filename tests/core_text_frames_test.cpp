@@ -219,6 +219,25 @@ TEST(TextFrames, PiecesOfAnySizeGiveTheSameFrames) {
   EXPECT_EQ(Texts(SplitTextFrames(texts[0], o)),
             (std::vector<std::string>{Gbk("中文"), "b\r\nc", "", "d", "e"}));
   EXPECT_EQ(Texts(SplitTextFrames(texts[4], o)), std::vector<std::string>{"\xEF\xBB"});
+
+  // UTF-8 or not, decided alike whatever the cut: overlong forms, surrogates
+  // and code points past U+10FFFF are not UTF-8.
+  const std::pair<std::string, bool> encodings[] = {
+      {"a\xF0\x9F\x98\x80\xE4\xB8\xAD\xC3\xA9", true},
+      {"\xE0\x80\x80", false},
+      {"\xED\xA0\x80", false},
+      {"\xF4\x90\x80\x80", false},
+      {"\xC0\xAF", false},
+      {"\xE4\xB8", false},
+  };
+  for (const auto& [text, utf8] : encodings) {
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      TextFrameReader reader;
+      reader.Feed(std::string_view(text).substr(0, cut));
+      reader.Feed(std::string_view(text).substr(cut));
+      EXPECT_EQ(reader.Finish().utf8, utf8) << cut;
+    }
+  }
 }
 
 // Endless feeding stops at the first piece past a limit.
