@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <new>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "document/AnimationDocument.h"
@@ -14,14 +13,16 @@
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
 #include "platform/ProgramFolder.h"
+#include "res/Printable.h"
+#include "res/Texts.h"
 
 using document::kMaxCanvas;
 using document::kMaxFrameRate;
 using document::kMinFrameRate;
 
 using output::MakeTextProject;
-using output::ReadTextFile;
-using output::SplitTextFrames;
+using output::ReadTextFrames;
+using output::ReadTextFramesFile;
 using output::TextFrameOptions;
 using output::TextFramesResult;
 using output::TextProjectSettings;
@@ -36,11 +37,13 @@ const char* const kImportUsage =
     "文本文件为 - 时读标准输入，例如：zoetrix --play a.ini | zoetrix --import -\n"
     "  --separator 分隔行  与这一行完全相同的行把帧隔开（默认：只含换页符的一行，\n"
     "                      也就是 zoetrix --play 写入管道时帧与帧之间的那一行）\n"
-    "  --block 行数        每这么多行为一帧（1 到 100）\n"
+    "  --block 行数        每这么多行为一帧（1 到 100），换页符提前结束一帧\n"
     "  --rate 帧频         每秒的帧数，1 到 100（默认 24）\n"
     "  --name 名称         动画名称（默认“无题”）\n"
     "  --size 宽x高        画布尺寸，宽和高都是 11 到 100（默认 80x25）\n"
     "  --colors 颜色代码   两位十六进制数字，先背景色后字符色（默认 07：黑底白字）\n"
+    "换页符总是把帧隔开，在行中间也一样；帧里除了制表符不能有控制字符。\n"
+    "边读边分帧，超过上限即停止：1000000 帧，一行 64 KiB，一帧 8 MiB，整个文本 16 GiB。\n"
     "成功时以 0 退出；参数错误以 2 退出，其他问题把原因写到标准错误并以 1 退出。\n";
 
 namespace {
@@ -56,6 +59,24 @@ struct ImportArguments {
 };
 
 bool IsOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
+
+// What --import takes, and the commands it cannot go with: after an option
+// that wants a value, only these mean the value is missing; anything else,
+// "-80x25" included, is the value, checked like any other.
+bool IsKnownOption(const std::string& arg) {
+  for (const char* known : {"--import", "--separator", "--block", "--rate", "--name", "--size",
+                            "--colors", "--help", "-h", "--export", "--play"})
+    if (arg == known) return true;
+  return false;
+}
+
+// Controls in a separator: no line holding one is accepted, and a form feed
+// breaks frames by itself.
+bool HasControl(const std::string& text) {
+  for (const char c : text)
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) return true;
+  return false;
+}
 
 // A whole decimal number from min to max.
 std::optional<int> Number(const std::string& text, int min, int max) {
@@ -88,8 +109,8 @@ ImportArguments Parse(int argc, char** argv) {
   // The option's value; a separator may be anything, even empty or "---".
   auto value = [&](int& i, const std::string& name, const char* what,
                    bool anything = false) -> std::optional<std::string> {
-    if (i + 1 >= argc || (!anything && (!*argv[i + 1] || IsOption(argv[i + 1])))) {
-      a.error = name + " 后面缺少" + what;
+    if (i + 1 >= argc || (!anything && (!*argv[i + 1] || IsKnownOption(argv[i + 1])))) {
+      a.error = res::Format(res::kImportMissingValue, {name, what});
       return std::nullopt;
     }
     return std::string(argv[++i]);
@@ -105,8 +126,8 @@ ImportArguments Parse(int argc, char** argv) {
       if (!once(arg)) break;
       separatorGiven = true;
       if (auto v = value(i, arg, "分隔行", true)) {
-        if (v->find_first_of("\r\n") != std::string::npos)
-          a.error = "--separator 的分隔行不能含有换行";
+        if (*v != "\f" && HasControl(*v))
+          a.error = res::Format(res::kImportSeparatorControl, {res::Printable(*v)});
         else
           a.split.separator = *v;
       }
@@ -116,8 +137,8 @@ ImportArguments Parse(int argc, char** argv) {
       if (auto v = value(i, arg, "行数")) {
         const std::optional<int> n = Number(*v, 1, kMaxCanvas);
         if (!n)
-          a.error =
-              "--block 的行数必须是 1 到 " + std::to_string(kMaxCanvas) + " 之间的整数：" + *v;
+          a.error = "--block 的行数必须是 1 到 " + std::to_string(kMaxCanvas) + " 之间的整数：" +
+                    res::Printable(*v);
         else
           a.split.blockHeight = *n;
       }
@@ -127,7 +148,7 @@ ImportArguments Parse(int argc, char** argv) {
         const std::optional<int> n = Number(*v, kMinFrameRate, kMaxFrameRate);
         if (!n)
           a.error = "--rate 的帧频必须是 " + std::to_string(kMinFrameRate) + " 到 " +
-                    std::to_string(kMaxFrameRate) + " 之间的整数：" + *v;
+                    std::to_string(kMaxFrameRate) + " 之间的整数：" + res::Printable(*v);
         else
           a.settings.rate = *n;
       }
@@ -138,7 +159,7 @@ ImportArguments Parse(int argc, char** argv) {
         if (v->find_first_of("\r\n") != std::string::npos)
           a.error = "--name 的名称不能含有换行";
         else if (!gbk.ok())
-          a.error = "--name 的名称含有 GBK 无法保存的字符：" + *v;
+          a.error = "--name 的名称含有 GBK 无法保存的字符：" + res::Printable(*v);
         else
           a.settings.name = gbk.bytes;
       }
@@ -154,7 +175,7 @@ ImportArguments Parse(int argc, char** argv) {
                                          : Number(v->substr(x + 1), kMinImportCanvas, kMaxCanvas);
         if (!w || !h) {
           a.error = "--size 必须是 宽x高，宽和高都是 " + std::to_string(kMinImportCanvas) + " 到 " +
-                    std::to_string(kMaxCanvas) + " 之间的整数：" + *v;
+                    std::to_string(kMaxCanvas) + " 之间的整数：" + res::Printable(*v);
         } else {
           a.settings.wide = *w;
           a.settings.high = *h;
@@ -164,7 +185,8 @@ ImportArguments Parse(int argc, char** argv) {
       if (!once(arg)) break;
       if (auto v = value(i, arg, "颜色代码")) {
         if (v->size() != 2 || HexDigit((*v)[0]) < 0 || HexDigit((*v)[1]) < 0) {
-          a.error = "--colors 必须是两位十六进制数字（0-9、A-F），先背景色后字符色：" + *v;
+          a.error = "--colors 必须是两位十六进制数字（0-9、A-F），先背景色后字符色：" +
+                    res::Printable(*v);
         } else {
           const char digits[] = "0123456789ABCDEF";
           a.settings.color = {digits[HexDigit((*v)[0])], digits[HexDigit((*v)[1])]};
@@ -173,7 +195,7 @@ ImportArguments Parse(int argc, char** argv) {
     } else if (arg == "--export" || arg == "--play") {
       a.error = "--import 和 " + arg + " 不能一起使用";
     } else {
-      a.error = (IsOption(argv[i]) ? "无法识别的参数：" : "多余的参数：") + arg;
+      a.error = (IsOption(argv[i]) ? "无法识别的参数：" : "多余的参数：") + res::Printable(arg);
     }
   }
   if (a.error.empty() && separatorGiven && blockGiven)
@@ -182,20 +204,10 @@ ImportArguments Parse(int argc, char** argv) {
   return a;
 }
 
-// The whole file, or nothing with *error set; "-" is standard input.
-std::optional<std::string> ReadText(const std::string& file, std::string* error) {
-  if (file != "-") {
-    std::string text;
-    if (!ReadTextFile(file, &text, error)) return std::nullopt;
-    return text;
-  }
-  std::ostringstream bytes;
-  bytes << std::cin.rdbuf();
-  if (std::cin.bad()) {
-    *error = "无法读取标准输入。";
-    return std::nullopt;
-  }
-  return bytes.str();
+// The frames of the file, read as they come; "-" is standard input.
+TextFramesResult ReadFrames(const std::string& file, const TextFrameOptions& options) {
+  if (file == "-") return ReadTextFrames(0, res::kTextStandardInput, options);
+  return ReadTextFramesFile(file, options);
 }
 
 }  // namespace
@@ -216,20 +228,15 @@ int RunImportCommand(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kImportUsage);
     return 2;
   }
-  std::string problem;
-  const std::optional<std::string> text = ReadText(args.file, &problem);
-  if (!text) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
-    return 1;
-  }
-  TextFramesResult split = SplitTextFrames(*text, args.split);
+  TextFramesResult split = ReadFrames(args.file, args.split);
   if (!split.ok()) {
     std::fprintf(stderr, "%s\n", split.error.c_str());
     return 1;
   }
   std::string path;
-  problem = WriteNewProject(platform::WorkFolder(), platform::Now(),
-                            MakeTextProject(std::move(split.frames), args.settings), &path);
+  const std::string problem =
+      WriteNewProject(platform::WorkFolder(), platform::Now(),
+                      MakeTextProject(std::move(split.frames), args.settings), &path);
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;

@@ -210,4 +210,25 @@ const char* ExplanationFor(int buttonId);
 // guide at guideAddress.
 std::string TipsText(const std::string& guideAddress);
 
+// --- frames from a text file: streaming limits, controls, arguments -------
+// %1 is kTextWhere, %2 the character as U+XXXX.
+inline constexpr const char* kTextControl =
+    "%1有控制字符 %2，无法导入：帧里除了制表符不能有控制字符。请删除后再导入。";
+// %1 is the line number, %2 the limit ("64 KiB").
+inline constexpr const char* kTextLineTooLong =
+    "文本文件第 %1 行超过了一行的上限 %2，无法导入：这不像是画面的文字。";
+// %1 is the frame number, %2 the line it starts on, %3 the limit ("8 MiB").
+inline constexpr const char* kTextFrameTooLarge =
+    "文本文件的第 %1 帧（从第 %2 行开始）超过了一帧的上限 %3，无法导入。\n"
+    "帧与帧之间要用分隔行隔开（默认是只含换页符的一行）。";
+// %1 is the limit ("16 GiB").
+inline constexpr const char* kTextTooLarge = "文本文件超过了上限 %1，无法导入。";
+inline constexpr const char* kTextOutOfMemory = "内存不足，无法导入这个文本文件中的帧。";
+inline constexpr const char* kTextStandardInput = "标准输入";
+// Arguments of --import; %1 is the option, %2 what it needs.
+inline constexpr const char* kImportMissingValue = "%1 后面缺少%2";
+inline constexpr const char* kImportSeparatorControl =
+    "--separator 的分隔行不能含有换行、换页符或其他控制字符（制表符除外）：%1\n"
+    "换页符总是把帧隔开，不必再写进分隔行。";
+
 }  // namespace res

@@ -18,9 +18,11 @@ using output::kTextFramesEmpty;
 using output::MakeTextProject;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
-using output::ReadTextFile;
+using output::ReadTextFrames;
+using output::ReadTextFramesFile;
 using output::SplitTextFrames;
 using output::TextFrameOptions;
+using output::TextFrameReader;
 using output::TextFramesResult;
 using output::TextProjectSettings;
 using output::WriteNewProject;
@@ -59,8 +61,8 @@ TEST(TextFrames, FormFeedLinesSeparateFramesHeldWithCrLf) {
   EXPECT_EQ(Texts(r), (std::vector<std::string>{"one\r\n=", "", "two\r\n", Gbk("中")}));
 
   // CR LF and a lone CR end lines too; a missing last line end changes nothing.
-  r = Split("a\r\nb\rc\f\r\nd");
-  EXPECT_EQ(Texts(r), (std::vector<std::string>{"a\r\nb\r\nc\f\r\nd"}));
+  r = Split("a\r\nb\rc\r\nd");
+  EXPECT_EQ(Texts(r), (std::vector<std::string>{"a\r\nb\r\nc\r\nd"}));
   r = Split("a\r\nb\r\n\f\r\nd\r\n");
   EXPECT_EQ(Texts(r), (std::vector<std::string>{"a\r\nb", "d"}));
 
@@ -75,9 +77,9 @@ TEST(TextFrames, FormFeedLinesSeparateFramesHeldWithCrLf) {
 }
 
 TEST(TextFrames, BlocksOfAFixedHeightIgnoreSeparators) {
-  TextFramesResult r = Split("1\n2\n\f\n4\n5\n", "\f", 2);
+  TextFramesResult r = Split("1\n2\n--\n4\n5\n", "--", 2);
   ASSERT_TRUE(r.ok()) << r.error;
-  EXPECT_EQ(Texts(r), (std::vector<std::string>{"1\r\n2", "\f\r\n4", "5"}));
+  EXPECT_EQ(Texts(r), (std::vector<std::string>{"1\r\n2", "--\r\n4", "5"}));
   EXPECT_EQ(Texts(Split("1\n\n", "\f", 1)), (std::vector<std::string>{"1", ""}));
 }
 
@@ -119,7 +121,7 @@ TEST(TextFrames, RefusesWhatGbkCannotHoldNamingLineAndColumn) {
 TEST(TextFrames, EmptyTextAndTooManyFramesAreRefused) {
   EXPECT_EQ(Split("").error, kTextFramesEmpty);
   EXPECT_EQ(Split("\xEF\xBB\xBF").error, kTextFramesEmpty);
-  EXPECT_TRUE(Split("a\f\nb", "\f", 0, 1).ok());  // "a\f" is no separator line
+  EXPECT_TRUE(Split("a\n\f", "\f", 0, 2).ok());
   TextFramesResult r = Split("a\n\f\nb\n\f\nc", "\f", 0, 2);
   EXPECT_FALSE(r.ok());
   EXPECT_TRUE(r.frames.empty());
@@ -128,16 +130,183 @@ TEST(TextFrames, EmptyTextAndTooManyFramesAreRefused) {
   EXPECT_FALSE(Split("1\n2\n3\n", "\f", 1, 2).ok());
 }
 
-TEST(TextFrames, ReadTextFileSaysWhyItCannot) {
-  TempDir dir("zoetrix-textfile");
-  WriteFile(dir.path() / "a.txt", std::string("x\0y", 3));
-  std::string text, error;
-  ASSERT_TRUE(ReadTextFile((dir.path() / "a.txt").string(), &text, &error));
-  EXPECT_EQ(text, std::string("x\0y", 3));
-  for (const fs::path& bad : {dir.path() / "missing.txt", dir.path()}) {
-    EXPECT_FALSE(ReadTextFile(bad.string(), &text, &error));
-    EXPECT_EQ(error.rfind("无法读取文本文件：\n" + bad.string() + "\n（", 0), 0u) << error;
+// Every form feed breaks the frame, wherever it stands: a frame never holds one.
+TEST(TextFrames, FormFeedInsideALineBreaksTheFrame) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Texts(Split("ab\fcd\nef\n\fgh")), (V{"ab", "cd\r\nef", "gh"}));
+  EXPECT_EQ(Texts(Split("a\f\fb")), (V{"a", "", "b"}));
+  // The line end right after a form feed belongs to the break.
+  EXPECT_EQ(Texts(Split("x\f\r\ny\f\rz\f\n\nw")), (V{"x", "y", "z", "\r\nw"}));
+  // Beside a separator of one's own; in blocks it ends a block early, and
+  // between whole blocks (as --play writes them) it changes nothing.
+  EXPECT_EQ(Texts(Split("a\fb\n--\nc", "--")), (V{"a", "b", "c"}));
+  EXPECT_EQ(Texts(Split("1\f2\n3\n4\n\f\n5\n", "\f", 2)), (V{"1", "2\r\n3", "4", "5"}));
+  EXPECT_EQ(Texts(Split("a\nb\n\f\nc\nd\n", "\f", 2)), (V{"a\r\nb", "c\r\nd"}));
+}
+
+TEST(TextFrames, ControlCharactersAreRefusedWithTheirPlaceAsCodePoints) {
+  EXPECT_EQ(Texts(Split("a\tb")), std::vector<std::string>{"a\tb"});  // tab is text
+  const struct {
+    std::string text;
+    const char* where;
+    const char* name;
+  } cases[] = {
+      {"ok\n中a\x01"
+       "b",
+       "第 2 行第 3 列", "U+0001"},
+      {std::string("x\0", 2), "第 1 行第 2 列", "U+0000"},
+      {"\x1B[2J", "第 1 行第 1 列", "U+001B"},
+      {"ab\x7F", "第 1 行第 3 列", "U+007F"},
+      {"ab\fc\x1B", "第 1 行第 5 列", "U+001B"},         // the form feed takes a column
+      {Gbk("中") + "\x01", "第 1 行第 2 列", "U+0001"},  // columns in GBK characters
+      {"a\n\xC2\x9D"
+       "0;title",
+       "第 2 行第 1 列", "U+009D"},  // C1 in UTF-8
+      {"\xC2\x9B"
+       "31m",
+       "第 1 行第 1 列", "U+009B"},
+  };
+  for (const auto& c : cases) {
+    const TextFramesResult r = Split(c.text);
+    EXPECT_TRUE(r.frames.empty());
+    EXPECT_NE(r.error.find(std::string(c.where) + "有控制字符 " + c.name), std::string::npos)
+        << r.error;
+    for (const char* raw : {"\x01", "\x1B", "\x7F", "\xC2\x9D", "\xC2\x9B"})
+      EXPECT_EQ(r.error.find(raw), std::string::npos) << r.error;
   }
+}
+
+// Characters that would turn or hide the message around them are named, not shown.
+TEST(TextFrames, InvisibleCharactersInRefusalsAreNamed) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\xE2\x80\xAE", "U+202E"},
+      {"\xE2\x80\x8B", "U+200B"},
+      {"\xE2\x81\xA6", "U+2066"},
+      {"\xEF\xBB\xBF", "U+FEFF"},
+  };
+  for (const auto& [character, name] : cases) {
+    const TextFramesResult r = Split(std::string("ab") + character + "cd");
+    EXPECT_NE(r.error.find(std::string("第 1 行第 3 列的字符“") + name + "”"), std::string::npos)
+        << r.error;
+    EXPECT_EQ(r.error.find(character), std::string::npos) << r.error;
+  }
+}
+
+// However the text is cut into pieces, the frames and the refusals are those
+// of the whole text.
+TEST(TextFrames, PiecesOfAnySizeGiveTheSameFrames) {
+  const std::string texts[] = {
+      "\xEF\xBB\xBF中文\r\n\f\r\nb\rc\f\fd\n--\ne",
+      Gbk("中文\n--\n字") + "\x95\x5C\r\n",
+      "ok\n\f\nx\xF0\x9F\x98\x80\n",
+      "a\nb\x01",
+      "\xEF\xBB",
+  };
+  TextFrameOptions o;
+  o.separator = "--";
+  for (const std::string& text : texts) {
+    const TextFramesResult whole = SplitTextFrames(text, o);
+    for (std::size_t size : {1, 2, 3, 7}) {
+      TextFrameReader reader(o);
+      for (std::size_t at = 0; at < text.size(); at += size)
+        if (!reader.Feed(std::string_view(text).substr(at, size))) break;
+      const TextFramesResult pieces = reader.Finish();
+      EXPECT_EQ(Texts(pieces), Texts(whole)) << size;
+      EXPECT_EQ(pieces.error, whole.error) << size;
+      EXPECT_EQ(pieces.utf8, whole.utf8) << size;
+    }
+  }
+  EXPECT_EQ(Texts(SplitTextFrames(texts[0], o)),
+            (std::vector<std::string>{Gbk("中文"), "b\r\nc", "", "d", "e"}));
+  EXPECT_EQ(Texts(SplitTextFrames(texts[4], o)), std::vector<std::string>{"\xEF\xBB"});
+
+  // UTF-8 or not, decided alike whatever the cut: overlong forms, surrogates
+  // and code points past U+10FFFF are not UTF-8.
+  const std::pair<std::string, bool> encodings[] = {
+      {"a\xF0\x9F\x98\x80\xE4\xB8\xAD\xC3\xA9", true},
+      {"\xE0\x80\x80", false},
+      {"\xED\xA0\x80", false},
+      {"\xF4\x90\x80\x80", false},
+      {"\xC0\xAF", false},
+      {"\xE4\xB8", false},
+  };
+  for (const auto& [text, utf8] : encodings) {
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      TextFrameReader reader;
+      reader.Feed(std::string_view(text).substr(0, cut));
+      reader.Feed(std::string_view(text).substr(cut));
+      EXPECT_EQ(reader.Finish().utf8, utf8) << cut;
+    }
+  }
+}
+
+// Endless feeding stops at the first piece past a limit.
+TEST(TextFrames, LimitsStopTheTextAsItComes) {
+  const auto feedForever = [](const std::string& piece, const TextFrameOptions& o, int* taken) {
+    TextFrameReader reader(o);
+    for (*taken = 0; *taken < 100000 && reader.Feed(piece);) ++*taken;
+    return reader.Finish();
+  };
+  TextFrameOptions o;
+  o.maxLineBytes = 8;
+  o.maxFrameBytes = 32;
+  o.maxFrames = 3;
+  int taken = 0;
+  TextFramesResult r = feedForever("abc", o, &taken);
+  EXPECT_EQ(taken, 2);
+  EXPECT_NE(r.error.find("第 1 行超过了一行的上限 8 B"), std::string::npos) << r.error;
+  r = feedForever("abc\n", o, &taken);  // "abc" CR LF per line
+  EXPECT_EQ(taken, 6);
+  EXPECT_NE(r.error.find("第 1 帧（从第 1 行开始）超过了一帧的上限 32 B"), std::string::npos)
+      << r.error;
+  r = feedForever("a\f", o, &taken);
+  EXPECT_EQ(taken, 3);
+  EXPECT_NE(r.error.find("上限 3 帧"), std::string::npos) << r.error;
+  EXPECT_TRUE(r.frames.empty());
+  TextFrameOptions total;
+  total.maxTextBytes = 100;
+  r = feedForever("\f", total, &taken);
+  EXPECT_EQ(taken, 100);
+  EXPECT_NE(r.error.find("超过了上限 100 B"), std::string::npos) << r.error;
+  // The limits as the messages name them.
+  EXPECT_EQ(output::ByteSize(output::kMaxTextLineBytes), "64 KiB");
+  EXPECT_EQ(output::ByteSize(output::kMaxTextFrameBytes), "8 MiB");
+  EXPECT_EQ(output::ByteSize(output::kMaxTextBytes), "16 GiB");
+}
+
+// A device or a pipe that never ends is refused while it is read.
+TEST(TextFrames, EndlessSourcesAreRefusedWhileRead) {
+  EXPECT_NE(ReadTextFramesFile("/dev/zero").error.find("第 1 行第 1 列有控制字符 U+0000"),
+            std::string::npos);
+  const std::pair<const char*, const char*> cases[] = {
+      {"tr '\\0' a < /dev/zero", "第 1 行超过了一行的上限 64 KiB"},
+      {"yes abc", "第 1 帧（从第 1 行开始）超过了一帧的上限 8 MiB"},
+      {"yes \"$(printf 'a\\f')\"", "超过了上限 1000000 帧"},
+  };
+  for (const auto& [command, message] : cases) {
+    FILE* source = ::popen(command, "r");
+    ASSERT_NE(source, nullptr);
+    const TextFramesResult r = ReadTextFrames(::fileno(source), command);
+    ::pclose(source);
+    EXPECT_NE(r.error.find(message), std::string::npos) << command << ": " << r.error;
+    EXPECT_TRUE(r.frames.empty());
+  }
+}
+
+TEST(TextFrames, ReadTextFramesFileSaysWhyItCannot) {
+  TempDir dir("zoetrix-textfile");
+  WriteFile(dir.path() / "a.txt", "x\n\f\ny");
+  const TextFramesResult read = ReadTextFramesFile((dir.path() / "a.txt").string());
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(Texts(read), (std::vector<std::string>{"x", "y"}));
+  for (const fs::path& bad : {dir.path() / "missing.txt", dir.path()}) {
+    const TextFramesResult r = ReadTextFramesFile(bad.string());
+    EXPECT_EQ(r.error.rfind("无法读取文本文件：\n" + bad.string() + "\n（", 0), 0u) << r.error;
+  }
+  // A name holding controls is shown with them spelled out.
+  const TextFramesResult named = ReadTextFramesFile("/nonexistent/\x1B]0;x\x07.txt");
+  EXPECT_NE(named.error.find("/nonexistent/U+001B]0;xU+0007.txt"), std::string::npos)
+      << named.error;
 }
 
 TEST(TextProject, WrittenUnderAFreshStampAndReadBack) {

@@ -197,7 +197,19 @@ TEST_F(ShareCommand, ImportRefusesBadArgumentsWithStatusTwo) {
       {{"--import", text, "--block", "0"}, "--block 的行数必须是 1 到 100 之间的整数：0"},
       {{"--import", text, "--block", "2", "--separator", "x"}, "只能选一个"},
       {{"--import", text, "--rate", "101"}, "--rate 的帧频必须是 1 到 100 之间的整数：101"},
-      {{"--import", text, "--rate", "-1"}, "--rate 后面缺少帧频"},
+      {{"--import", text, "--rate", "-1"}, "--rate 的帧频必须是 1 到 100 之间的整数：-1"},
+      {{"--import", text, "--size", "-80x25"},
+       "--size 必须是 宽x高，宽和高都是 11 到 100 之间的整数：-80x25"},
+      {{"--import", text, "--block", "-3"}, "--block 的行数必须是 1 到 100 之间的整数：-3"},
+      {{"--import", text, "--colors", "-7"}, "--colors 必须是两位十六进制数字"},
+      {{"--import", text, "--size", "--rate", "5"}, "--size 后面缺少宽x高"},
+      {{"--import", text, "--separator", "a\fb"}, "--separator 的分隔行不能含有换行、换页符"},
+      {{"--import", text, "--separator", "\x1B[2J"}, "控制字符（制表符除外）：U+001B[2J"},
+      {{"--import", text, "--size",
+        "\xE2\x80\xAE"
+        "80x25"},
+       "之间的整数：U+202E80x25"},
+      {{"--import", text, "--bogus\x1B]0;x\x07"}, "无法识别的参数：--bogusU+001B]0;xU+0007"},
       {{"--import", text, "--size", "10x25"}, "宽和高都是 11 到 100"},
       {{"--import", text, "--size", "80"}, "--size 必须是 宽x高"},
       {{"--import", text, "--colors", "0G"}, "--colors 必须是两位十六进制数字"},
@@ -212,6 +224,7 @@ TEST_F(ShareCommand, ImportRefusesBadArgumentsWithStatusTwo) {
     const Outcome r = Call(c.args);
     EXPECT_EQ(r.status, 2) << c.err;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find_first_of("\x07\x1B"), std::string::npos) << r.err;
   }
   EXPECT_TRUE(fs::is_empty(Path("Project")));
   // The file itself missing is no argument error.

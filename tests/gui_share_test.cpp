@@ -152,3 +152,45 @@ TEST(ImportTextMenu, AppendsTheFileFramesKeepingTheEditArea) {
   EXPECT_TRUE(hooks.messages.isEmpty());
   EXPECT_EQ(w.dlg().doc().FrameCount(), 4);
 }
+
+// A form feed inside a line breaks the frame in the window too; a refused
+// file (a control, too many frames, a device without end) changes nothing
+// the user had: the frames, and what is being drawn.
+TEST(ImportTextMenu, FormFeedsBreakFramesAndRefusalsKeepEverything) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  OpenFileAnswers answers;
+  w.CreateWithFrames({"one"});
+  const std::string file = (w.folder().path() / "frames.txt").string();
+  WriteFile(file, "a\fb\n");
+  w.AnswerOpenFile(file);
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportText);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已导入！")});
+  ASSERT_EQ(w.dlg().doc().FrameCount(), 4);
+  EXPECT_EQ(w.dlg().doc().TextAt(2), "a");
+  EXPECT_EQ(w.dlg().doc().TextAt(3), "b");
+
+  w.SetText(res::IDC_EDIT_AREA, "still drawing");
+  const struct {
+    std::string path, content;
+    const char* message;
+  } refused[] = {
+      {file, "x\n\f\ny\x1B[31mz\n", "第 3 行第 2 列有控制字符 U+001B"},
+      {file, std::string(1000000, '\f'), "文本文件中的帧超过了上限 1000000 帧，无法导入。"},
+      {"/dev/zero", "", "第 1 行第 1 列有控制字符 U+0000"},
+  };
+  for (const auto& r : refused) {
+    if (!r.content.empty()) WriteFile(r.path, r.content);
+    w.AnswerOpenFile(r.path);
+    hooks.messages.clear();
+    w.dlg().OnSysCommand(kImportText);
+    ASSERT_EQ(hooks.messages.size(), 1) << r.message;
+    EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8(r.message)))
+        << hooks.messages[0].toStdString();
+    EXPECT_FALSE(hooks.messages[0].contains(QChar(0x1B)));
+    EXPECT_EQ(w.dlg().doc().FrameCount(), 4);
+    EXPECT_EQ(w.dlg().doc().TextAt(3), "b");
+    EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
+  }
+}

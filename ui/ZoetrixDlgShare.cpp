@@ -13,11 +13,10 @@
 using output::AppendProject;
 using output::MakeTextProject;
 using output::ProjectResult;
-using output::ReadTextFile;
+using output::ReadTextFramesFile;
 using output::ShareAnimation;
 using output::ShareFormat;
 using output::SharePath;
-using output::SplitTextFrames;
 using output::TextFramesResult;
 using output::TextProjectSettings;
 
@@ -95,12 +94,9 @@ void CZoetrixDlg::OnImportTextFrames() {
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::string path = QFile::encodeName(chosen).toStdString();
-  std::string text, problem;
-  if (!ReadTextFile(path, &text, &problem)) {
-    ZMessageBox(QString::fromStdString(problem));
-    return;
-  }
-  TextFramesResult split = SplitTextFrames(text);
+  // Read and split as it comes: an enormous or endless file is refused at a
+  // limit, and until the frames are all there nothing here has changed.
+  TextFramesResult split = ReadTextFramesFile(path);
   if (!split.ok()) {
     ZMessageBox(QString::fromStdString(split.error));
     return;
