@@ -3,7 +3,10 @@
 // manager has said how tall its title bar is); on a smaller screen its title
 // bar and top left part first. Run once per screen (see CMakeLists.txt).
 #include <gtest/gtest.h>
+#include <QLabel>
 #include <QScreen>
+
+#include "res/ControlIds.h"
 
 #include "tests/GuiTestSupport.h"
 #include "tests/ScreenTest.h"
@@ -53,4 +56,13 @@ TEST(Screen, TheMainWindowShowsItsTitleBarAndAsMuchAsFits) {
   for (QWidget* control : d.Controls())
     EXPECT_TRUE(d.rect().contains(control->geometry()))
         << control->objectName().toStdString() << " " << where;
+  // The widest figures still read whole, with the font and size this screen gave.
+  const std::pair<int, const char*> widest[] = {{res::IDC_FRAME_TOTAL, "1000000"},
+                                                {res::IDC_DURATION, "1000000.000000"}};
+  for (const auto& [id, text] : widest) {
+    auto* label = d.ControlAs<QLabel>(id);
+    label->setText(QString::fromLatin1(text));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+        << text << " " << where;
+  }
 }
