@@ -16,15 +16,22 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/zoetrix.desktop
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/zoetrix-mime.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME zoetrix.xml)
 
-# The manual page, compressed as Debian keeps them (-n: no time stamp, so
-# the package is the same from build to build).
-set(ZOETRIX_MAN_GZ ${CMAKE_BINARY_DIR}/packaging/zoetrix.1.gz)
-add_custom_command(OUTPUT ${ZOETRIX_MAN_GZ}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
-  COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/zoetrix.1 > ${ZOETRIX_MAN_GZ}
-  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/zoetrix.1)
-set(ZOETRIX_PACKAGING_FILES ${ZOETRIX_MAN_GZ})
-install(FILES ${ZOETRIX_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages, English and Chinese (man picks by the locale),
+# compressed as Debian keeps them (-n: no time stamp, so the package is the
+# same from build to build).
+set(ZOETRIX_PACKAGING_FILES)
+foreach(page "zoetrix.1|man1" "zoetrix.zh_CN.1|zh_CN/man1")
+  string(REPLACE "|" ";" page "${page}")
+  list(GET page 0 source)
+  list(GET page 1 folder)
+  set(gz ${CMAKE_BINARY_DIR}/packaging/${folder}/zoetrix.1.gz)
+  add_custom_command(OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging/${folder}
+    COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/${source} > ${gz}
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/${source})
+  list(APPEND ZOETRIX_PACKAGING_FILES ${gz})
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${folder})
+endforeach()
 
 # The icon at every size desktops look for, drawn from the icon's vector
 # source (the 16 px size has a drawing of its own, fitted to whole pixels).

@@ -8,7 +8,8 @@ namespace platform {
 enum class ShellOpenResult {
   Opened,         // the opener succeeded, or is still busy after the wait
   OpenerMissing,  // no opener (xdg-open) could be started
-  OpenerFailed,   // the opener ended with a failure status
+  OpenerFailed,   // the opener ended with a failure status: it found nothing
+                  // set up to open the target (or the target is not there)
 };
 
 // Opens a folder in the file manager or an address in the browser with

@@ -12,6 +12,7 @@ enum class ControlKind {
   WrapButton,         // push button whose caption wraps onto several lines
   LeftButton,         // push button with its caption at the left
   Label,              // static text
+  FigureLabel,        // static text, right-aligned: a figure before its unit
   DisabledLabel,      // static text, greyed
   SunkenLabel,        // static text, centred in a sunken border
   Group,              // a frame with a caption, drawn behind other controls

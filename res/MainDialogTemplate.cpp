@@ -52,8 +52,8 @@ const ControlEntry kMainControls[] = {
     {IDC_PLAY_FROM_CURRENT, K::Button, "从当前帧播放", 478, 147, 54, 14},
     {IDC_PAUSE, K::Button, "暂停", 419, 147, 54, 14},
     {IDC_FRAME_TOTAL_BEFORE, K::Label, "共", 357, 238, 8, 8},
-    {IDC_FRAME_TOTAL, K::Label, "1", 371, 238, 27, 8},
-    {IDC_FRAME_TOTAL_AFTER, K::Label, "帧", 402, 238, 9, 8},
+    {IDC_FRAME_TOTAL, K::FigureLabel, "1", 367, 238, 76, 8},
+    {IDC_FRAME_TOTAL_AFTER, K::Label, "帧", 443, 238, 9, 8},
     {IDC_EXPLAIN_KEY_FRAME, K::Button, "?", 446, 306, 11, 23},
     {IDC_FILL_SECOND, K::WrapButton, "添加帧并自动补足帧数(Ctrl+Shift+E)", 354, 331, 91, 23},
     {IDC_FILL_HALF_SECOND, K::WrapButton, "添加帧并补足一半帧数(Ctrl+Shift+A)", 354, 356, 91, 23},
@@ -78,8 +78,8 @@ const ControlEntry kMainControls[] = {
     {IDC_DELAY_UNIT, K::Label, "秒", 498, 402, 9, 8},
     {IDC_STATUS, K::Label, "请勿设置帧频过大或延时过长！", 354, 417, 113, 8},
     {IDC_DURATION_LABEL, K::Label, "总时长", 357, 225, 25, 8},
-    {IDC_DURATION, K::Label, "-", 386, 225, 24, 8},
-    {IDC_DURATION_UNIT, K::Label, "秒", 411, 225, 9, 8},
+    {IDC_DURATION, K::FigureLabel, "-", 383, 225, 60, 8},
+    {IDC_DURATION_UNIT, K::Label, "秒", 443, 225, 9, 8},
     {IDC_RELEASE_CODE, K::Button, "解除占用", 466, 360, 68, 14},
     {IDC_ENDLESS, K::Check, "无尽循环播放", 465, 333, 64, 10},
     {IDC_OPEN_PROJECT, K::Button, "打开", 481, 198, 27, 14},
@@ -123,7 +123,8 @@ const DialogTemplate kMainDialog = {
     9,
     kStyleCaption | kStyleMinMax | kStyleSizing,
     kMainControls,
-    // A 1366x768 screen: 740 pixels with the title bar, which takes about 35.
+    // The same size on every screen from 1366x768 up: 740 pixels with the
+    // title bar, which takes about 35. Smaller screens take a smaller font.
     705,
 };
 

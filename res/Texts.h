@@ -231,4 +231,15 @@ inline constexpr const char* kImportSeparatorControl =
     "--separator 的分隔行不能含有换行、换页符或其他控制字符（制表符除外）：%1\n"
     "换页符总是把帧隔开，不必再写进分隔行。";
 
+// The window and its messages (screen, folders, start-up project).
+// Opening a folder or the guide: %1 names what, %2 is its full path. The
+// opener ran but nothing on the system is set up to open it.
+inline constexpr const char* kCannotOpenNoProgram =
+    "无法打开%1：\n%2\nxdg-open 已运行，但系统中没有设置可以打开它的程序。"
+    "请安装一个文件管理器（例如 pcmanfm），或在桌面的设置中为文件夹选择默认程序。";
+// ... it is not there at all.
+inline constexpr const char* kCannotOpenMissing = "无法打开%1：\n%2\n它不存在。";
+// A project that could not be opened: %1 the reason, %2 the file's path.
+inline constexpr const char* kOpenFailedNamed = "%1\n文件：%2";
+
 }  // namespace res

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
+#include "tests/GuiTestSupport.h"
 #include "ui/framework/Translations.h"
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The smallest screen the main window is made for, so it shows as made.
+  const guitest::OffscreenScreen screen(1366, 768);
   QApplication app(argc, argv);
   ui::InstallQtTranslations(app);
   ::testing::InitGoogleTest(&argc, argv);

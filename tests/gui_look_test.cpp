@@ -7,9 +7,13 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
@@ -46,6 +50,97 @@ TEST(Look, DropDownListsAreAsHighAsTheTablesSay) {
     const int rows = view->viewport()->height() / rowHeight;
     EXPECT_EQ(rows, combo->maxVisibleItems()) << id;
     combo->hidePopup();
+  }
+}
+
+// A list holding more than it shows has a scroll bar to reach the rest, and
+// every item reads whole beside it.
+TEST(Look, ListsLongerThanTheirDropScroll) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(40);
+  for (int id : {res::IDC_BACK_COLOR, res::IDC_CHAR_COLOR, res::IDC_PREVIEW_SELECTOR,
+                 res::IDC_EDIT_SELECTOR}) {
+    auto* combo = d.ControlAs<QComboBox>(id);
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    ASSERT_TRUE(view->isVisible()) << id;
+    QScrollBar* bar = view->verticalScrollBar();
+    EXPECT_TRUE(bar->isVisible()) << id;
+    EXPECT_GT(bar->maximum(), 0) << id;
+    for (int row = 0; row < combo->count(); ++row) {
+      const QString text = combo->itemText(row);
+      EXPECT_LE(view->fontMetrics().horizontalAdvance(text),
+                view->visualRect(view->model()->index(row, 0)).width())
+          << id << " " << text.toStdString();
+    }
+    // The last item can be scrolled into view.
+    const QModelIndex last = view->model()->index(combo->count() - 1, 0);
+    view->scrollTo(last);
+    EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(last))) << id;
+    combo->hidePopup();
+  }
+}
+
+// The figures below the play controls show their whole value, the unit
+// beside it, up to the largest animation: 1,000,000 frames at one a second.
+TEST(Look, FiguresShowTheirWholeValue) {
+  struct Case {
+    int frames, rate;
+    const char* total;
+    const char* duration;
+  } cases[] = {
+      {1000000, 1, "1000000", "1000000.000000"},
+      {1, 100, "1", "0.010000"},
+      {1, 8, "1", "0.125000"},
+  };
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    CZoetrixDlg& d = w.dlg();
+    w.SetText(res::IDC_FRAME_RATE, QString::number(c.rate));
+    w.Click(res::IDC_CREATE);
+    if (c.frames > 1) {
+      // The fields cannot reach the limit in one step; the rate can.
+      d.doc().m_nRate = c.frames - 1;
+      w.SetText(res::IDC_DELAY, "1");
+      w.Click(res::IDC_ADD_DELAY);
+      d.doc().m_nRate = c.rate;
+      d.RefreshFrameControls();
+    }
+    ASSERT_EQ(d.doc().FrameCount(), c.frames);
+    ASSERT_EQ(w.Text(res::IDC_FRAME_TOTAL), c.total);
+    ASSERT_EQ(w.Text(res::IDC_DURATION), c.duration);
+    // Each value and its unit read whole, side by side, clear of the buttons.
+    const int pairs[][2] = {{res::IDC_FRAME_TOTAL, res::IDC_FRAME_TOTAL_AFTER},
+                            {res::IDC_DURATION, res::IDC_DURATION_UNIT}};
+    for (const auto& [value, unit] : pairs) {
+      for (int id : {value, unit}) {
+        auto* label = d.ControlAs<QLabel>(id);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                  label->contentsRect().width())
+            << c.frames << " " << label->text().toStdString();
+        for (int button : {res::IDC_PROPERTIES, res::IDC_SETTINGS})
+          EXPECT_FALSE(label->geometry().intersects(d.Control(button)->geometry())) << id;
+      }
+      EXPECT_LE(d.Control(value)->geometry().right(), d.Control(unit)->geometry().left()) << value;
+    }
+    // The frame numbers too, in the fields and the lists.
+    for (int id : {res::IDC_EDIT_FRAME, res::IDC_PREVIEW_FRAME}) {
+      auto* field = d.ControlAs<QLineEdit>(id);
+      field->setText(c.total);
+      const QRect inside = field->contentsRect().marginsRemoved(field->textMargins());
+      EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), inside.width() - 4) << id;
+    }
+    auto* selector = d.m_comboEdit;
+    QStyleOptionComboBox option;
+    option.initFrom(selector);
+    option.editable = false;
+    const QRect shown = selector->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, selector);
+    EXPECT_LE(selector->fontMetrics().horizontalAdvance(selector->currentText()), shown.width())
+        << selector->currentText().toStdString();
   }
 }
 

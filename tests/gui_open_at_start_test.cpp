@@ -111,6 +111,10 @@ TEST(OpenAtStart, AFileThatCannotBeOpenedLeavesAnEmptyWindow) {
     MainWindow w(hooks, WindowFor({c.path.string()}));
     ASSERT_EQ(hooks.messages.size(), 1) << c.path;
     EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8(c.message))) << c.path;
+    // Named in full, as it may not be the file the user meant.
+    EXPECT_TRUE(hooks.messages[0].endsWith(QString::fromUtf8("文件：") +
+                                           QString::fromStdString(c.path.string())))
+        << hooks.messages[0].toStdString();
     EXPECT_EQ(hooks.dialogs, (QStringList{"start", "Tips"}));
     EXPECT_EQ(w.dlg().doc().m_bCreated, 0);
     EXPECT_EQ(w.dlg().windowTitle(), kBaseTitle);

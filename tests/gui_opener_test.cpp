@@ -18,13 +18,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The real launch path with a stand-in opener: missing, or exiting with 1.
+// The real launch path with a stand-in opener: missing, or exiting with 3 as
+// xdg-open does when nothing is set up to open the target.
 class BrokenOpener {
  public:
   explicit BrokenOpener(const testsupport::TempDir& dir, bool missing) {
     const fs::path script = dir.path() / "opener";
     if (!missing) {
-      testsupport::WriteFile(script, "#!/bin/sh\nexit 1\n");
+      testsupport::WriteFile(script, "#!/bin/sh\nexit 3\n");
       fs::permissions(script, fs::perms::owner_all);
     }
     platform::SetShellOpenHookForTesting({});
@@ -72,8 +73,27 @@ TEST(Opener, EveryFolderButtonNamesWhatFailedAndItsPath) {
       EXPECT_EQ(lines[0], QString::fromUtf8("无法打开") + QString::fromUtf8(expected[i].first) +
                               QString::fromUtf8("："));
       EXPECT_EQ(lines[1], QString::fromStdString(expected[i].second));
-      EXPECT_TRUE(lines[2].contains("xdg-utils"));
+      // Installing xdg-utils helps only where there is no xdg-open.
+      EXPECT_EQ(lines[2].contains("xdg-utils"), missing) << lines[2].toStdString();
+      if (!missing) {
+        EXPECT_TRUE(lines[2].contains(QString::fromUtf8("没有设置可以打开它的程序")));
+      }
     }
+  }
+}
+
+TEST(Opener, AFolderThatIsNotThereIsSaidToBeMissing) {
+  for (bool missing : {true, false}) {
+    Hooks hooks;
+    MainWindow w(hooks);
+    BrokenOpener opener(w.folder(), missing);
+    fs::remove_all(w.folder().path() / "data");
+    w.Click(res::IDC_OPEN_SETTINGS_FOLDER);  // answered OK
+    ASSERT_EQ(hooks.messages.size(), 2) << hooks.messages.join("|").toStdString();
+    const QStringList lines = hooks.messages[1].split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], QString::fromStdString(w.folder().folder() + "data/"));
+    EXPECT_EQ(lines[2], QString::fromUtf8("它不存在。"));
   }
 }
 

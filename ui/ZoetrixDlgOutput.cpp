@@ -129,7 +129,8 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
   }
   ProjectReadResult read = ReadProjectFile(path);
   if (!read.ok()) {
-    ZMessageBox(QString::fromStdString(read.error));
+    ZMessageBox(U(res::kOpenFailedNamed)
+                    .arg(QString::fromStdString(read.error), QFile::decodeName(path.c_str())));
     return false;
   }
   // What the edit area holds belongs to the frame it shows.
@@ -144,7 +145,8 @@ bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
     return false;
   ProjectReadResult read = ReadProjectFile(path);
   if (!read.ok()) {
-    ZMessageBox(QString::fromStdString(read.error));
+    ZMessageBox(U(res::kOpenFailedNamed)
+                    .arg(QString::fromStdString(read.error), QFile::decodeName(path.c_str())));
     return false;
   }
   if (!ReplaceWithProjectData(read.data)) return false;

@@ -14,6 +14,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSlider>
 #include <QTextDocument>
 #include <QTimerEvent>
@@ -25,6 +27,19 @@
 #include "ui/framework/Widgets.h"
 
 namespace ui {
+namespace {
+
+// The frame a window is assumed to get until the window manager reports the
+// real one: a title bar as tall as the common desktops draw theirs.
+const QMargins kFrameGuess(8, 40, 8, 8);
+// Below this the Chinese captions stop being readable.
+constexpr int kSmallestPointSize = 7;
+// A sizable window may be made this much smaller than its table says to fit
+// the screen (the controls follow); on a smaller screen its title bar and
+// its top left part stay in view instead.
+constexpr double kSmallestScale = 0.75;
+
+}  // namespace
 
 ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), m_tpl(tpl) {
   InitResources();
@@ -32,8 +47,16 @@ ZDialog::ZDialog(const DialogTemplate& tpl, QWidget* parent) : QDialog(parent), 
   setWindowTitle(QString::fromUtf8(tpl.caption));
   QFont font = ResolveDialogFont(tpl.font, tpl.pointSize);
   m_units = DialogUnits::FromFont(font);
+  // The screen the window will show on decides too: what it leaves below a
+  // title bar is the most the client area can have.
+  int maxClientHeight = tpl.maxClientHeight;
+  if (const QScreen* s = screen()) {
+    const int room = s->availableGeometry().height() - kFrameGuess.top() - kFrameGuess.bottom();
+    if (maxClientHeight <= 0 || room < maxClientHeight) maxClientHeight = room;
+  }
   for (int size = tpl.pointSize - 1;
-       tpl.maxClientHeight > 0 && m_units.MapY(tpl.height) > tpl.maxClientHeight && size >= 7;
+       maxClientHeight > 0 && m_units.MapY(tpl.height) > maxClientHeight &&
+       size >= kSmallestPointSize;
        --size) {
     font = ResolveDialogFont(tpl.font, size);
     m_units = DialogUnits::FromFont(font);
@@ -138,6 +161,12 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       return l;
     }
+    case ControlKind::FigureLabel: {
+      auto* l = new QLabel(caption, this);
+      l->setTextFormat(Qt::PlainText);
+      l->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      return l;
+    }
     case ControlKind::Label:
     case ControlKind::DisabledLabel: {
       const bool rule = !caption.isEmpty() && caption.count(QLatin1Char('_')) == caption.size();
@@ -165,6 +194,7 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       // which at a million frames takes seconds.
       c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
       if (auto* list = qobject_cast<QListView*>(c->view())) list->setUniformItemSizes(true);
+      c->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
       return c;
     }
     case ControlKind::DigitsField: {
@@ -362,6 +392,56 @@ void ZDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+void ZDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (m_placed || event->spontaneous()) return;
+  m_placed = true;
+  FitToScreen(parentWidget() == nullptr);
+  // Until it is mapped, a window on X has no frame yet: once the window
+  // manager reports the real one it is checked again.
+  m_awaitingFrame = frameGeometry() == geometry();
+}
+
+bool ZDialog::event(QEvent* event) {
+  const bool handled = QDialog::event(event);
+  if (m_awaitingFrame && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+      isVisible() && frameGeometry() != geometry()) {
+    m_awaitingFrame = false;
+    FitToScreen(false);
+  }
+  return handled;
+}
+
+// Puts the whole window, frame and title bar included, on the available part
+// of its screen: shrunk if it may be and must be, centred when asked, and
+// moved in from the edges it passes. Where it cannot fit, its title bar and
+// top left corner are what stays in view.
+void ZDialog::FitToScreen(bool centre) {
+  const QScreen* s = screen();
+  if (!s) return;
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  const bool frameKnown = frame != client;
+  const QMargins margins =
+      frameKnown ? QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                            frame.right() - client.right(), frame.bottom() - client.bottom())
+                 : kFrameGuess;
+  const QRect room = s->availableGeometry().marginsRemoved(margins);
+  QRect g = client;
+  if (m_tpl.style & kStyleSizing) {
+    const QSize designed(m_units.MapX(m_tpl.width), m_units.MapY(m_tpl.height));
+    const QSize smallest(static_cast<int>(designed.width() * kSmallestScale),
+                         static_cast<int>(designed.height() * kSmallestScale));
+    g.setSize(g.size().boundedTo(room.size()).expandedTo(smallest.boundedTo(g.size())));
+  }
+  if (centre) g.moveCenter(room.center());
+  if (g.right() > room.right()) g.moveRight(room.right());
+  if (g.bottom() > room.bottom()) g.moveBottom(room.bottom());
+  if (g.left() < room.left()) g.moveLeft(room.left());
+  if (g.top() < room.top()) g.moveTop(room.top());
+  if (g != client) setGeometry(g);
 }
 
 void ZDialog::AppendSystemMenu(int id, const QString& text) { m_sysMenu.push_back({id, text}); }

@@ -106,6 +106,8 @@ class ZDialog : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
   void reject() override;
   void accept() override;
 
@@ -114,6 +116,7 @@ class ZDialog : public QDialog {
   void WidenCheckBoxes();
   QWidget* MakeControl(const ControlEntry& entry);
   void Wire(QWidget* w, int id);
+  void FitToScreen(bool centre);
 
   const DialogTemplate& m_tpl;
   DialogUnits m_units;
@@ -129,6 +132,8 @@ class ZDialog : public QDialog {
   int m_holdFrom = 0;  // 0: nothing held
   QString m_lastRefusal;
   QHash<const QWidget*, TextCache> m_textCaches;
+  bool m_placed = false;         // fitted to its screen at its first showing
+  bool m_awaitingFrame = false;  // fitted before its frame was known
 };
 
 }  // namespace ui
