@@ -285,20 +285,6 @@ TEST(Recovery, TheWindowEndsOnSignalsWithoutAQuestionAndLeavesNoLock) {
   }
 }
 
-// Ended by a signal with nothing to keep: nothing is left in data/.
-TEST(Recovery, AWindowWithNothingToKeepLeavesNothingOnASignal) {
-  if (!fs::exists("/proc/locks")) GTEST_SKIP() << "the window's locks show only in /proc/locks";
-  WindowProcess tool([](const fs::path&) {});
-  ASSERT_GT(tool.pid(), 0);
-  const fs::path lock = tool.Data() / ("Recovery-" + std::to_string(tool.pid()) + ".lock");
-  ASSERT_TRUE(WindowProcess::WaitFor([&] { return tool.Holds(lock); }));
-  ::kill(tool.pid(), SIGTERM);
-  const int status = tool.WaitForEnd();
-  ASSERT_NE(status, -1) << "the window did not end";
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-  EXPECT_TRUE(Names(tool.Data()).empty());
-}
-
 namespace {
 
 // The end signals caught as the tool catches them, for one test.
