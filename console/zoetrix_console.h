@@ -260,7 +260,7 @@ static inline size_t zx_convert(const unsigned char *gbk, size_t n, char *out) {
   }
   size = 16 - out_left;
   if (zx_has_control(out, size) ||
-      (zx_con.utf8 && (unsigned char)out[0] == 0xC2 && (unsigned char)out[1] < 0xA0)) {
+      (zx_con.utf8 && size == 2 && (unsigned char)out[0] == 0xC2 && (unsigned char)out[1] < 0xA0)) {
     memset(out, '?', n);
     return n;
   }
