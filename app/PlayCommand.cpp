@@ -36,11 +36,14 @@ const char* const kPlayUsage =
     "  ← →             暂停时后退 / 前进一帧\n"
     "  + -             加快 / 减慢（每次 1.25 倍）\n"
     "  q               退出\n"
+    "终端在画面下方还有空行时，那一行显示正在播放还是已暂停、当前速度和这些按键。\n"
     "Ctrl+Z 暂停程序并交还终端，fg 后继续播放；Ctrl+C 结束。无论怎样结束，\n"
     "终端都恢复原样（光标、颜色、回显），终端的大小从不改变。\n"
     "输出不是终端时（管道、文件），不加控制序列、不等待，直接写出所选的各帧：\n"
     "每帧的各行以 LF 结尾，帧与帧之间是只含换页符的一行（\"\\f\\n\"），\n"
     "文字按终端的编码（LC_ALL、LC_CTYPE、LANG，未指定时为 UTF-8）；--loop 不起作用。\n"
+    "终端的编码与 ASCII 不兼容或带有切换状态（如 UTF-16、ISO-2022）时改用 UTF-8，\n"
+    "并在标准错误上说明。帧里的控制字符（制表符除外）从不输出。\n"
     "成功时以 0 退出；参数错误以 2 退出，其他问题把原因写到标准错误并以 1 退出。\n";
 
 namespace {
@@ -155,10 +158,14 @@ int RunPlayCommand(int argc, char** argv) {
   const std::string problem = SelectFrames(read.data.frameNum, args.from, args.to, &settings.range);
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
-    return 2;  // the numbers given do not fit this animation
+    // Numbers that do not fit the animation are bad arguments; an
+    // animation without frames is a problem of the file.
+    return read.data.frameNum < 1 ? 1 : 2;
   }
   settings.rate = read.data.rate;
   settings.speed = args.speed;
   settings.loop = args.loop;
+  settings.statusRow = true;
+  settings.canvasRows = read.data.high;
   return PlayToStandardOutput(read.data.frames, settings, read.data.color);
 }

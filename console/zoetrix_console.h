@@ -53,9 +53,10 @@ typedef struct zx_console {
   char *out;
   size_t len, cap;
 
-  /* GBK to the terminal's encoding; with convert == 0 bytes pass as they are. */
+  /* GBK to the terminal's encoding; with convert == 0 bytes pass as they
+     are. utf8: the terminal's encoding is UTF-8. */
   iconv_t conv;
-  int convert;
+  int convert, utf8;
   unsigned char lead; /* first byte of a character split between two printf calls */
 
   /* The lazy clear. */
@@ -223,22 +224,47 @@ static inline void zx_put_glyph(const char *bytes, size_t n, int width) {
   }
 }
 
+static inline int zx_has_control(const char *bytes, size_t n) {
+  size_t i;
+  for (i = 0; i < n; i++)
+    if ((unsigned char)bytes[i] < 0x20 || bytes[i] == 0x7F) return 1;
+  return 0;
+}
+
 /* One GBK character (one or two bytes) in the terminal's encoding, into
    out (16 bytes); a '?' per byte for bytes that form no character, so the
-   columns it takes stay what the console gives it. Returns the size. */
+   columns it takes stay what the console gives it. Nothing that comes out
+   is a control: a lead byte alone (or 0x80, 0xFF) would reach a GBK
+   terminal as a C1 control and a GB18030 one would join it to the bytes
+   after it. Returns the size. */
 static inline size_t zx_convert(const unsigned char *gbk, size_t n, char *out) {
   char *in = (char *)gbk, *to = out;
-  size_t in_left = n, out_left = 16;
-  if (gbk[0] < 0x80 || !zx_con.convert) {
+  size_t in_left = n, out_left = 16, size;
+  if (gbk[0] < 0x80) {
     memcpy(out, gbk, n);
     return n;
   }
+  if (!zx_con.convert) {
+    if (n == 2) { /* callers pair a lead byte only with a second byte */
+      memcpy(out, gbk, 2);
+      return 2;
+    }
+    out[0] = '?';
+    return 1;
+  }
+  iconv(zx_con.conv, NULL, NULL, NULL, NULL);
   if (iconv(zx_con.conv, &in, &in_left, &to, &out_left) == (size_t)-1 || in_left != 0) {
     iconv(zx_con.conv, NULL, NULL, NULL, NULL);
     memset(out, '?', n);
     return n;
   }
-  return 16 - out_left;
+  size = 16 - out_left;
+  if (zx_has_control(out, size) ||
+      (zx_con.utf8 && size == 2 && (unsigned char)out[0] == 0xC2 && (unsigned char)out[1] < 0xA0)) {
+    memset(out, '?', n);
+    return n;
+  }
+  return size;
 }
 
 static inline void zx_put_gbk(const unsigned char *gbk, size_t n) {
@@ -301,7 +327,8 @@ static inline void zx_text(const char *text, size_t n) {
       zx_append("\b", 1);
       if (zx_con.col > 0) zx_con.col--;
     } else if (c < 0x20 || c == 0x7F) {
-      zx_append((const char *)s + i, 1); /* other controls: passed on, no column */
+      /* Other controls are left out: an ESC in a frame would start any
+         sequence on the terminal. */
     } else {
       zx_put_gbk(s + i, 1);
     }
@@ -498,22 +525,67 @@ static inline const char *zx_locale_codeset(char *buf, size_t size) {
   return n ? buf : NULL;
 }
 
+/* Converts n bytes from the initial state and goes back to it. Returns
+   the size written, -1 when they do not convert, -2 when going back to
+   the initial state writes anything (a shift state the terminal would
+   keep). */
+static inline long zx_convert_whole(iconv_t cd, const char *in, size_t n, char *out, size_t size) {
+  char *from = (char *)in, *to = out;
+  size_t in_left = n, out_left = size, before;
+  iconv(cd, NULL, NULL, NULL, NULL);
+  if (iconv(cd, &from, &in_left, &to, &out_left) == (size_t)-1 || in_left != 0) {
+    iconv(cd, NULL, NULL, NULL, NULL);
+    return -1;
+  }
+  before = out_left;
+  iconv(cd, NULL, NULL, &to, &out_left);
+  return out_left == before ? (long)(size - out_left) : -2;
+}
+
+/* ASCII-compatible and stateless, as a terminal needs: ASCII comes out as
+   itself, and Chinese, Latin, Cyrillic, kana and the middle dot come out
+   without control bytes (the escapes and shifts of ISO-2022, the zero
+   bytes of UTF-16) and without a shift state left behind. */
+static inline int zx_safe_encoding(iconv_t cd) {
+  static const char *const probes[] = {"\xD6\xD0", "\xA8\xA6", "\xA7\xA8", "\xA4\xA2", "\xA1\xA4"};
+  char ascii[128], out[256];
+  size_t i, k = 0;
+  long n;
+  ascii[k++] = '\t';
+  ascii[k++] = '\n';
+  ascii[k++] = '\r';
+  for (i = 0x20; i < 0x7F; i++) ascii[k++] = (char)i;
+  n = zx_convert_whole(cd, ascii, k, out, sizeof out);
+  if (n != (long)k || memcmp(out, ascii, k) != 0) return 0;
+  for (i = 0; i < sizeof probes / sizeof probes[0]; i++) {
+    n = zx_convert_whole(cd, probes[i], 2, out, sizeof out);
+    if (n == -2 || (n > 0 && zx_has_control(out, (size_t)n))) return 0;
+  }
+  return 1;
+}
+
+/* The name reduced to lower case without '-' and '_' ("UTF-8" -> "utf8"). */
+static inline void zx_plain_name(const char *codeset, char *plain, size_t size) {
+  size_t n = 0;
+  for (; *codeset && n + 1 < size; codeset++)
+    if (*codeset != '-' && *codeset != '_')
+      plain[n++] = (char)((*codeset >= 'A' && *codeset <= 'Z') ? *codeset + 32 : *codeset);
+  plain[n] = '\0';
+}
+
 /* Encodings in which GBK bytes are already right. */
 static inline int zx_is_gbk_family(const char *codeset) {
   static const char *const names[] = {"gbk", "cp936", "ms936", "windows936", "gb18030"};
   char plain[32];
-  size_t i, n = 0;
-  for (; *codeset && n + 1 < sizeof plain; codeset++)
-    if (*codeset != '-' && *codeset != '_')
-      plain[n++] = (char)((*codeset >= 'A' && *codeset <= 'Z') ? *codeset + 32 : *codeset);
-  plain[n] = '\0';
+  size_t i;
+  zx_plain_name(codeset, plain, sizeof plain);
   for (i = 0; i < sizeof names / sizeof names[0]; i++)
     if (strcmp(plain, names[i]) == 0) return 1;
   return 0;
 }
 
 static void zx_init(void) {
-  char buf[64];
+  char buf[64], plain[32];
   const char *codeset;
   struct winsize size;
   if (zx_con.ready) return;
@@ -525,12 +597,23 @@ static void zx_init(void) {
   zx_con.bottom = zx_con.shown_bottom = -1;
   strcpy(zx_con.color, ZX_CSI "0m");
 
+  /* An encoding a terminal cannot safely be given (UTF-16, ISO-2022-CN, a
+     name iconv does not know) is replaced by UTF-8. */
   codeset = zx_locale_codeset(buf, sizeof buf);
   if (codeset && zx_is_gbk_family(codeset)) {
     zx_con.convert = 0;
   } else {
-    zx_con.conv = iconv_open(codeset ? codeset : "UTF-8", "CP936");
-    if (zx_con.conv == (iconv_t)-1 && codeset) zx_con.conv = iconv_open("UTF-8", "CP936");
+    if (codeset) zx_plain_name(codeset, plain, sizeof plain);
+    zx_con.utf8 = !codeset || strcmp(plain, "utf8") == 0;
+    zx_con.conv = iconv_open(zx_con.utf8 ? "UTF-8" : codeset, "CP936");
+    if (zx_con.conv != (iconv_t)-1 && !zx_con.utf8 && !zx_safe_encoding(zx_con.conv)) {
+      iconv_close(zx_con.conv);
+      zx_con.conv = (iconv_t)-1;
+    }
+    if (zx_con.conv == (iconv_t)-1 && !zx_con.utf8) {
+      zx_con.conv = iconv_open("UTF-8", "CP936");
+      zx_con.utf8 = 1;
+    }
     zx_con.convert = zx_con.conv != (iconv_t)-1;
   }
 

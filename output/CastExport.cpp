@@ -83,7 +83,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
     }
   std::string line = "{\"version\": 2, \"width\": " + std::to_string(canvas.Wide()) +
                      ", \"height\": " + std::to_string(canvas.High()) + ", \"title\": ";
-  formats::AppendJsonString(line, platform::cp936::ToUtf8(doc.m_strAnimName));
+  formats::AppendJsonString(line, formats::TitleUtf8(doc.m_strAnimName));
   line += ", \"env\": {\"TERM\": \"xterm-256color\"}, \"theme\": {\"fg\": \"" +
           formats::CssColor(colors.fore) + "\", \"bg\": \"" + formats::CssColor(colors.back) +
           "\", \"palette\": \"" + palette + "\"}}\n";

@@ -176,6 +176,19 @@ std::string CssColor(int index) {
 
 int PlayRate(const AnimationDocument& doc) { return doc.m_nRate < 1 ? 1 : doc.m_nRate; }
 
+std::string TitleUtf8(std::string_view gbk) {
+  std::string out;
+  const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
+  for (std::size_t i = 0; i < gbk.size(); ++i) {
+    const unsigned char b = s[i];
+    if (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size() && IsTrailByte(s[i + 1]))
+      AppendUtf8(out, Table().At(b, s[++i]));
+    else
+      out += b < 0x20 || b == 0x7F ? ' ' : b >= 0x80 ? '?' : static_cast<char>(b);
+  }
+  return out;
+}
+
 void AppendJsonString(std::string& out, std::string_view utf8) {
   static const char kHex[] = "0123456789abcdef";
   out += '"';

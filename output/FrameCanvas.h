@@ -81,6 +81,11 @@ std::string CssColor(int index);
 // The rate the writers play at: below 1 counts as 1.
 int PlayRate(const document::AnimationDocument& doc);
 
+// A GBK text (the animation's name) as a title in UTF-8, each character as
+// the canvas shows it: a control character as a blank, a byte that starts
+// no character as '?'. No title carries a control to a player or a browser.
+std::string TitleUtf8(std::string_view gbk);
+
 // Appends a code point as UTF-8.
 using platform::cp936::AppendUtf8;
 

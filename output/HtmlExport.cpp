@@ -208,7 +208,7 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
 
   const formats::ConsoleColors colors = formats::ParseColorCode(doc.m_strColor);
   std::string head = kPageHead;
-  head = Fill(head, "@TITLE@", HtmlEscape(platform::cp936::ToUtf8(doc.m_strAnimName)));
+  head = Fill(head, "@TITLE@", HtmlEscape(formats::TitleUtf8(doc.m_strAnimName)));
   head = Fill(head, "@BACK@", formats::CssColor(colors.back));
   head = Fill(head, "@FORE@", formats::CssColor(colors.fore));
   out.Write(head);
@@ -217,7 +217,7 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
   std::string piece = "{\"width\":" + std::to_string(canvas.Wide()) +
                       ",\"height\":" + std::to_string(canvas.High()) +
                       ",\"rate\":" + std::to_string(formats::PlayRate(doc)) + ",\"name\":";
-  formats::AppendJsonString(piece, platform::cp936::ToUtf8(doc.m_strAnimName));
+  formats::AppendJsonString(piece, formats::TitleUtf8(doc.m_strAnimName));
   piece += ",\"frames\":[\n";
   out.Write(piece);
 

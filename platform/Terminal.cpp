@@ -13,6 +13,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/Cp936.h"
+
 namespace platform {
 
 // ---- encoding ---------------------------------------------------------------
@@ -33,6 +35,55 @@ bool IsGbkFamily(std::string_view codeset) {
   for (const char* name : {"gbk", "cp936", "ms936", "windows936", "gb18030"})
     if (plain == name) return true;
   return false;
+}
+
+bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
+
+enum class Conversion { Done, Lacks, Shifts };
+
+// Converts `in` from the initial state and brings the state back to it.
+// Shifts when that return writes anything: a shift state, which a terminal
+// would keep until told otherwise.
+Conversion ConvertWhole(iconv_t cd, std::string_view in, std::string& out) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char buffer[512];
+  char* from = const_cast<char*>(in.data());
+  char* to = buffer;
+  std::size_t inLeft = in.size(), outLeft = sizeof buffer;
+  if (iconv(cd, &from, &inLeft, &to, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return Conversion::Lacks;
+  }
+  out.assign(buffer, sizeof buffer - outLeft);
+  const std::size_t before = outLeft;
+  iconv(cd, nullptr, nullptr, &to, &outLeft);
+  return outLeft == before ? Conversion::Done : Conversion::Shifts;
+}
+
+bool HasControl(std::string_view bytes) {
+  return std::any_of(bytes.begin(), bytes.end(),
+                     [](char b) { return IsControl(static_cast<unsigned char>(b)); });
+}
+
+// ASCII-compatible and stateless: ASCII comes out as itself, and characters
+// from several scripts come out without control bytes (the escapes and
+// shifts of ISO-2022, the zero bytes of UTF-16) and without a shift state.
+bool SafeForTerminal(iconv_t cd) {
+  std::string ascii = "\t\n\r", out;
+  for (char c = 0x20; c < 0x7F; ++c) ascii += c;
+  if (ConvertWhole(cd, ascii, out) != Conversion::Done || out != ascii) return false;
+  for (const char* probe : {"中", "é", "Ж", "あ", "가", "·"}) {
+    const Conversion result = ConvertWhole(cd, probe, out);
+    if (result == Conversion::Shifts || (result == Conversion::Done && HasControl(out)))
+      return false;
+  }
+  return true;
+}
+
+std::string Printable(std::string_view name) {
+  std::string shown;
+  for (const char c : name) shown += (c > 0x20 && c < 0x7F) ? c : '?';
+  return shown;
 }
 
 }  // namespace
@@ -60,20 +111,31 @@ TerminalEncoding TerminalEncoding::FromLocaleVariables(
 }
 
 TerminalEncoding TerminalEncoding::ForCodeset(std::string_view codeset) {
-  if (!codeset.empty() && IsGbkFamily(codeset)) return TerminalEncoding(nullptr);
-  const std::string name = codeset.empty() ? "UTF-8" : std::string(codeset);
-  iconv_t cd = iconv_open(name.c_str(), "CP936");
-  if (cd == kNoIconv) cd = iconv_open("UTF-8", "CP936");
-  return TerminalEncoding(cd == kNoIconv ? nullptr : reinterpret_cast<void*>(cd));
+  if (codeset.empty() || Lower(codeset) == "utf8") return TerminalEncoding(Kind::Utf8, nullptr);
+  if (IsGbkFamily(codeset)) return TerminalEncoding(Kind::Gbk, nullptr);
+  const iconv_t cd = iconv_open(std::string(codeset).c_str(), "UTF-8");
+  if (cd != kNoIconv && SafeForTerminal(cd))
+    return TerminalEncoding(Kind::Other, reinterpret_cast<void*>(cd));
+  if (cd != kNoIconv) iconv_close(cd);
+  TerminalEncoding utf8(Kind::Utf8, nullptr);
+  utf8.m_fallback = cd == kNoIconv ? Fallback::Unknown : Fallback::Unsafe;
+  utf8.m_refused = Printable(codeset);
+  return utf8;
 }
 
 TerminalEncoding::TerminalEncoding(TerminalEncoding&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    : m_kind(other.m_kind),
+      m_handle(std::exchange(other.m_handle, nullptr)),
+      m_fallback(other.m_fallback),
+      m_refused(std::move(other.m_refused)) {}
 
 TerminalEncoding& TerminalEncoding::operator=(TerminalEncoding&& other) noexcept {
   if (this != &other) {
     if (m_handle) iconv_close(reinterpret_cast<iconv_t>(m_handle));
+    m_kind = other.m_kind;
     m_handle = std::exchange(other.m_handle, nullptr);
+    m_fallback = other.m_fallback;
+    m_refused = std::move(other.m_refused);
   }
   return *this;
 }
@@ -84,23 +146,43 @@ TerminalEncoding::~TerminalEncoding() {
 
 void TerminalEncoding::AppendChar(std::string_view gbk, std::string& out) const {
   if (gbk.empty()) return;
-  if (!m_handle || static_cast<unsigned char>(gbk[0]) < 0x80) {
-    out.append(gbk);
+  const auto first = static_cast<unsigned char>(gbk[0]);
+  if (first < 0x80) {
+    out += IsControl(first) && first != '\t' ? '?' : gbk[0];
     return;
   }
-  const iconv_t cd = reinterpret_cast<iconv_t>(m_handle);
-  char in[2] = {};
-  std::memcpy(in, gbk.data(), std::min<std::size_t>(gbk.size(), 2));
-  char converted[16];
-  char* from = in;
-  char* to = converted;
-  std::size_t inLeft = std::min<std::size_t>(gbk.size(), 2), outLeft = sizeof converted;
-  if (iconv(cd, &from, &inLeft, &to, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    out.append(gbk.size(), '?');
+  const std::string unknown(gbk.size(), '?');
+  // Only a lead byte with its second byte is a character; alone (a stray
+  // lead byte, 0x80, 0xFF) it would reach a GBK terminal as a C1 control,
+  // and a GB18030 one would pair it with the bytes after it.
+  const bool pair = gbk.size() == 2 && cp936::CharLength(gbk, 0) == 2;
+  if (m_kind == Kind::Gbk) {
+    out += pair ? std::string(gbk) : unknown;
     return;
   }
-  out.append(converted, sizeof converted - outLeft);
+  if (!pair && first != 0x80) {
+    out += unknown;
+    return;
+  }
+  const std::string utf8 = cp936::ToUtf8(gbk);
+  const auto byte = [&utf8](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
+  // One character came out, and it is not a C1 control (U+0080..U+009F).
+  const bool one = (utf8.size() == 2 && byte(0) >= 0xC2 && byte(0) <= 0xDF) ||
+                   (utf8.size() == 3 && byte(0) >= 0xE0 && byte(0) <= 0xEF) ||
+                   (utf8.size() == 4 && byte(0) >= 0xF0 && byte(0) < 0xF4);
+  if (!one || (byte(0) == 0xC2 && byte(1) < 0xA0)) {
+    out += unknown;
+    return;
+  }
+  if (m_kind == Kind::Utf8) {
+    out += utf8;
+    return;
+  }
+  std::string converted;
+  const bool ok =
+      ConvertWhole(reinterpret_cast<iconv_t>(m_handle), utf8, converted) == Conversion::Done &&
+      !HasControl(converted);
+  out += ok ? converted : unknown;
 }
 
 // ---- size and writing ---------------------------------------------------------

@@ -16,9 +16,22 @@ namespace platform {
 // GBK characters to the bytes the terminal expects. The encoding comes from
 // the locale variables (LC_ALL, then LC_CTYPE, then LANG; the first that is
 // set and not empty), the part after the dot up to any '@'. None named means
-// UTF-8; GBK, CP936 and GB18030 get the bytes as they are.
+// UTF-8; GBK, CP936 and GB18030 get the bytes as they are. Any other
+// encoding is used only when it is ASCII-compatible and stateless (ASCII
+// comes out as ASCII, and no character leaves a shift state or control
+// bytes behind), so not UTF-16, UTF-7 or the ISO-2022 family; for those,
+// and for a name iconv does not know, the text goes out as UTF-8 and
+// Fallback() says why.
+//
+// Nothing that comes out is a control character in that encoding: a C0 or
+// C1 control, DEL, a byte that starts no GBK character (a lead byte without
+// its second byte) or a character the encoding lacks becomes one '?' per
+// byte, so it keeps the columns the console gives it. Tab is the one
+// control that passes.
 class TerminalEncoding {
  public:
+  enum class Fallback { None, Unknown, Unsafe };
+
   // From the process's environment.
   static TerminalEncoding FromLocale();
   // From a value such as "zh_CN.UTF-8"; getenv-like lookup for the three names.
@@ -30,15 +43,23 @@ class TerminalEncoding {
   TerminalEncoding& operator=(TerminalEncoding&&) noexcept;
   ~TerminalEncoding();
 
-  // Appends one GBK character (1 or 2 bytes) in the terminal's encoding;
-  // a character that does not convert gives one '?' per byte, so it keeps
-  // the columns the console gives it.
+  // Appends one GBK character (1 or 2 bytes) in the terminal's encoding.
   void AppendChar(std::string_view gbk, std::string& out) const;
-  bool PassesBytes() const { return m_handle == nullptr; }
+  bool PassesBytes() const { return m_kind == Kind::Gbk; }
+
+  // Why UTF-8 is used instead of the encoding the locale names, and that
+  // name with every byte outside printable ASCII shown as '?' (empty when
+  // it is used).
+  Fallback Refusal() const { return m_fallback; }
+  const std::string& RefusedName() const { return m_refused; }
 
  private:
-  explicit TerminalEncoding(void* handle) : m_handle(handle) {}
-  void* m_handle;  // iconv_t, or null when GBK passes unchanged
+  enum class Kind { Utf8, Gbk, Other };
+  TerminalEncoding(Kind kind, void* handle) : m_kind(kind), m_handle(handle) {}
+  Kind m_kind;
+  void* m_handle;  // iconv_t from UTF-8, only for Kind::Other
+  Fallback m_fallback = Fallback::None;
+  std::string m_refused;
 };
 
 // Columns and rows of the terminal on fd; 0 and 0 when fd is not one.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/Cp936.h"
+#include "res/Texts.h"
 
 using document::FrameText;
 
@@ -38,13 +39,13 @@ std::string MoveTo(int row) {  // row from 0, column 0
 
 std::string SelectFrames(int frameCount, std::optional<int> from, std::optional<int> to,
                          FrameRange* range) {
-  if (frameCount < 1) return "这个工程没有帧，没有可播放的内容。";
-  const std::string span = "该动画共有 " + std::to_string(frameCount) + " 帧（帧号 1 到 " +
-                           std::to_string(frameCount) + "）。";
-  if (from && (*from < 1 || *from > frameCount)) return "--from 的帧号超出范围：" + span;
-  if (to && (*to < 1 || *to > frameCount)) return "--to 的帧号超出范围：" + span;
+  if (frameCount < 1) return res::kPlayNoFrames;
+  const std::string span = res::Format(res::kPlayFrameSpan, {std::to_string(frameCount)});
+  if (from && (*from < 1 || *from > frameCount))
+    return res::Format(res::kPlayFromOutOfRange, {span});
+  if (to && (*to < 1 || *to > frameCount)) return res::Format(res::kPlayToOutOfRange, {span});
   const int first = from.value_or(1), last = to.value_or(frameCount);
-  if (last < first) return "--to 的帧号不能小于 --from 的帧号。";
+  if (last < first) return res::kPlayToBeforeFrom;
   range->first = first - 1;
   range->last = last - 1;
   return {};
@@ -298,9 +299,13 @@ std::string EnterSequence(std::string_view colorCode) {
   return std::string(kHideCursor) + ColorSequence(colorCode);
 }
 
-std::string LeaveSequence(const Picture& shown) {
+std::string LeaveSequence(const Picture& shown, int statusRow) {
   std::string out(kResetColours);
-  if (!shown.empty()) out += MoveTo(static_cast<int>(shown.size()) - 1) + "\r\n";
+  if (statusRow >= 0) out += MoveTo(statusRow) + std::string(kClearLine);
+  if (!shown.empty())
+    out += MoveTo(static_cast<int>(shown.size()) - 1) + "\r\n";
+  else if (statusRow >= 0)
+    out += MoveTo(0);
   out += kShowCursor;
   return out;
 }
@@ -329,21 +334,59 @@ std::string PlainFrame(std::string_view gbk, const platform::TerminalEncoding& e
 
 // ---- playing ------------------------------------------------------------------
 
+namespace {
+
+// The speed as a short number: "1", "1.25", "0.8", "1.56".
+std::string SpeedText(double speed) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", speed);
+  std::string shown = text;
+  while (shown.back() == '0') shown.pop_back();
+  if (shown.back() == '.') shown.pop_back();
+  return shown;
+}
+
+// The status row for the state, in `cols` columns (0: unknown).
+ScreenRow StatusRow(const PlayerState& state, const platform::TerminalEncoding& encoding,
+                    int cols) {
+  const std::string utf8 =
+      res::Format(state.Paused() ? res::kPlayStatusPaused : res::kPlayStatusPlaying,
+                  {SpeedText(state.Speed()), std::to_string(state.Frame() + 1)});
+  // Short of the last column, where a character would leave the cursor
+  // waiting to wrap.
+  Picture row = LayOutFrame(platform::cp936::ToGbk(utf8).bytes, encoding,
+                            cols > 0 ? std::max(cols - 1, 1) : 0, 1);
+  return row.empty() ? ScreenRow{} : row[0];
+}
+
+}  // namespace
+
 PlayCounts PlayInTerminal(const std::vector<FrameText>& frames, const PlaySettings& settings,
                           const platform::TerminalEncoding& encoding, PlayerTerminal& terminal) {
   PlayCounts counts;
   PlayerState state(settings.range, settings.rate, settings.speed, settings.loop);
   KeyDecoder decoder;
-  Picture shown;
+  Picture frame;   // the frame's own rows
+  Picture screen;  // what is on screen: the frame, then the status row below it
   bool screenKnown = false;
   platform::TerminalSize size = terminal.Size();
 
   auto show = [&](bool count) {
     const FrameText& text = frames[static_cast<std::size_t>(state.Frame())];
-    Picture next = LayOutFrame(text ? std::string_view(*text) : std::string_view(), encoding,
-                               size.cols, size.rows);
+    Picture nextFrame = LayOutFrame(text ? std::string_view(*text) : std::string_view(), encoding,
+                                    size.cols, size.rows);
+    Picture next = nextFrame;
+    // The status row goes below the canvas, or below a taller frame, when
+    // the terminal has that row.
+    int statusRow = std::max(settings.canvasRows, static_cast<int>(nextFrame.size()));
+    if (settings.statusRow && size.rows > 0 && statusRow < size.rows) {
+      next.resize(static_cast<std::size_t>(statusRow));
+      next.push_back(StatusRow(state, encoding, size.cols));
+    } else {
+      statusRow = -1;
+    }
     const std::string bytes =
-        DrawPicture(screenKnown ? &shown : nullptr, next, size.cols, size.rows);
+        DrawPicture(screenKnown ? &screen : nullptr, next, size.cols, size.rows);
     if (!terminal.Write(bytes)) {
       counts.ok = false;
       counts.error = errno;
@@ -351,9 +394,10 @@ PlayCounts PlayInTerminal(const std::vector<FrameText>& frames, const PlaySettin
     }
     counts.bytesWritten += static_cast<long long>(bytes.size());
     if (count) ++counts.framesShown;
-    shown = std::move(next);
+    frame = std::move(nextFrame);
+    screen = std::move(next);
     screenKnown = true;
-    terminal.SetLeave(LeaveSequence(shown));
+    terminal.SetLeave(LeaveSequence(frame, statusRow));
   };
 
   state.Start(terminal.Now());
@@ -362,6 +406,8 @@ PlayCounts PlayInTerminal(const std::vector<FrameText>& frames, const PlaySettin
     const std::string typed = terminal.Wait(state.Deadline());
     const SteadyTime now = terminal.Now();
     bool newFrame = false;
+    const bool paused = state.Paused();
+    const double speed = state.Speed();
     for (const PlayerKey key : decoder.Feed(typed)) newFrame |= state.OnKey(key, now);
     if (terminal.TakeRedraw()) {
       // Back from a stop, or a new size: the screen holds anything now.
@@ -370,7 +416,9 @@ PlayCounts PlayInTerminal(const std::vector<FrameText>& frames, const PlaySettin
       state.Resume(now);
     }
     if (const auto due = state.Deadline(); due && now >= *due) newFrame |= state.OnDeadline(now);
-    if ((newFrame || !screenKnown) && !state.Finished()) show(newFrame);
+    const bool statusChanged =
+        settings.statusRow && (state.Paused() != paused || state.Speed() != speed);
+    if ((newFrame || statusChanged || !screenKnown) && !state.Finished()) show(newFrame);
   }
   return counts;
 }
@@ -403,6 +451,7 @@ void SessionTerminal::SetLeave(std::string_view bytes) { m_session.SetLeave(byte
 
 int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySettings& settings,
                          std::string_view colorCode) {
+  using Fallback = platform::TerminalEncoding::Fallback;
   const platform::TerminalEncoding encoding = platform::TerminalEncoding::FromLocale();
   bool ok;
   int error = 0;
@@ -415,8 +464,16 @@ int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySetting
     ok = PlayPlain(frames, settings.range, encoding, STDOUT_FILENO);
     error = errno;
   }
+  // Afterwards, so that on the terminal it comes below the picture rather
+  // than under it.
+  if (encoding.Refusal() != Fallback::None) {
+    const char* note = encoding.Refusal() == Fallback::Unknown ? res::kPlayEncodingUnknown
+                                                               : res::kPlayEncodingUnsafe;
+    std::fprintf(stderr, "%s\n", res::Format(note, {encoding.RefusedName()}).c_str());
+  }
   if (!ok) {
-    std::fprintf(stderr, "无法写出动画：%s\n", std::strerror(error));
+    std::fprintf(stderr, "%s\n",
+                 res::Format(res::kPlayWriteFailed, {std::strerror(error)}).c_str());
     return 1;
   }
   return 0;

@@ -18,6 +18,10 @@
 // Both drop control characters other than tab from the frames (the console
 // would pass them to the terminal, where an ESC in a project file could
 // start any sequence); a line break is CR LF, LF or a lone CR.
+//
+// On a terminal with a row to spare below the picture, a status row there
+// shows whether it plays or is paused, the speed and the keys; it is
+// erased when playing ends.
 #include <chrono>
 #include <optional>
 #include <string>
@@ -155,9 +159,10 @@ std::string ColorSequence(std::string_view code);
 
 // Hides the cursor and sets the colours, at start and after a stop.
 std::string EnterSequence(std::string_view colorCode);
-// Colours back, the cursor at the start of the row below the picture and
-// visible: what is left when playing ends.
-std::string LeaveSequence(const Picture& shown);
+// Colours back, the status row (when one is shown, at statusRow) erased,
+// the cursor at the start of the row below the picture and visible: what
+// is left when playing ends.
+std::string LeaveSequence(const Picture& shown, int statusRow = -1);
 
 // One frame for a pipe or a file (see above), without the separator.
 std::string PlainFrame(std::string_view gbk, const platform::TerminalEncoding& encoding);
@@ -202,6 +207,10 @@ struct PlaySettings {
   int rate = 1;
   double speed = 1.0;
   bool loop = false;
+  // The status row: whether there is one, and the canvas height it goes
+  // below (a taller frame pushes it down; 0: right below each frame).
+  bool statusRow = false;
+  int canvasRows = 0;
 };
 
 struct PlayCounts {
@@ -221,9 +230,10 @@ PlayCounts PlayInTerminal(const std::vector<document::FrameText>& frames,
 bool PlayPlain(const std::vector<document::FrameText>& frames, FrameRange range,
                const platform::TerminalEncoding& encoding, int fd);
 
-// Plays to standard output: on a terminal (keys from standard input) or
-// plainly. Returns the process exit status; a failure is reported on
-// standard error.
+// Plays to standard output: on a terminal (keys from standard input, the
+// status row as the settings ask) or plainly. Returns the process exit
+// status; a failure, and the locale's encoding when it is not used, are
+// reported on standard error.
 int PlayToStandardOutput(const std::vector<document::FrameText>& frames,
                          const PlaySettings& settings, std::string_view colorCode);
 

@@ -242,4 +242,25 @@ inline constexpr const char* kCannotOpenMissing = "无法打开%1：\n%2\n它不
 // A project that could not be opened: %1 the reason, %2 the file's path.
 inline constexpr const char* kOpenFailedNamed = "%1\n文件：%2";
 
+// --- zoetrix --play: the frames chosen, the status row, the terminal --------
+inline constexpr const char* kPlayNoFrames = "这个工程没有帧，没有可播放的内容。";
+// %1 is the frame count.
+inline constexpr const char* kPlayFrameSpan = "该动画共有 %1 帧（帧号 1 到 %1）。";
+// %1 is kPlayFrameSpan.
+inline constexpr const char* kPlayFromOutOfRange = "--from 的帧号超出范围：%1";
+inline constexpr const char* kPlayToOutOfRange = "--to 的帧号超出范围：%1";
+inline constexpr const char* kPlayToBeforeFrom = "--to 的帧号不能小于 --from 的帧号。";
+// %1 is the system's reason.
+inline constexpr const char* kPlayWriteFailed = "无法写出动画：%1";
+// The locale names an encoding the text cannot be sent in; %1 is its name.
+inline constexpr const char* kPlayEncodingUnknown = "不认识终端编码 %1，改用 UTF-8 显示。";
+inline constexpr const char* kPlayEncodingUnsafe =
+    "终端编码 %1 与 ASCII 不兼容或带有切换状态，改用 UTF-8 显示。";
+// The status row below the picture, GBK characters only: %1 is the speed,
+// %2 the frame on screen (numbered from 1).
+inline constexpr const char* kPlayStatusPlaying =
+    "播放中 · 速度 %1 倍 · 空格 暂停  + - 快慢  q 退出";
+inline constexpr const char* kPlayStatusPaused =
+    "已暂停 · 第 %2 帧 · 速度 %1 倍 · 空格 继续  ← → 逐帧  q 退出";
+
 }  // namespace res

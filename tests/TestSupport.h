@@ -36,4 +36,13 @@ struct PseudoTerminal {
 };
 PseudoTerminal OpenPseudoTerminal();
 
+// What a terminal would take as a control in bytes written to it, besides
+// the tool's own sequences (ESC [ ... final byte, and the window title
+// ESC ] 2 ; ... BEL), CR, LF and tab: C0 and C1 controls, DEL, and bytes
+// that do not decode in the terminal's encoding ("UTF-8", or "GBK" for the
+// GBK family: a byte from 0x80 on only as a lead byte with its second
+// byte, which also keeps a GB18030 terminal from reading four-byte
+// sequences). Empty when there is none, otherwise where and what.
+std::string StrayControls(std::string_view output, std::string_view encoding);
+
 }  // namespace testsupport

@@ -380,6 +380,29 @@ TEST(CastAnimation, OneEventPerFrameAtItsTime) {
   EXPECT_NE(lines[3].arr()[2].str().find("\x1b[2X\u2500\x1b[3G|"), std::string::npos);
 }
 
+// ---- titles -------------------------------------------------------------------
+
+// A name holding control characters (an ESC sequence, a bell, a tab, a line
+// break, DEL) and bytes that start no character (0x80, a lead byte at the
+// end): the page's title and data and the recording's title show them as
+// the canvas does, as blanks and '?', never as controls.
+TEST(AnimationTitles, ControlsInTheNameAreCleaned) {
+  TempDir dir;
+  AnimationDocument doc;
+  Fill(doc, 8, 3, 3, "07", {"x"});
+  doc.m_strAnimName = Gbk("猫") + "\x1b]0;x\x07" + "a\tb\r\nc\x7f\x80" + "d\x9b";
+  const std::string title = "猫 ]0;x a b  c ?d?";
+  std::string error;
+  const std::string page = (dir.path() / "a.html").string(),
+                    cast = (dir.path() / "a.cast").string();
+  ASSERT_TRUE(WriteHtmlAnimation(doc, page, &error)) << error;
+  ASSERT_TRUE(WriteCastAnimation(doc, cast, &error)) << error;
+  const std::string html = ReadFile(page);
+  EXPECT_NE(html.find("<title>" + title + "</title>"), std::string::npos);
+  EXPECT_EQ(PageData(html)["name"].str(), title);
+  EXPECT_EQ(CastLines(ReadFile(cast))[0]["title"].str(), title);
+}
+
 // ---- GIF ----------------------------------------------------------------------
 
 namespace {

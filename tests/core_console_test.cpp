@@ -253,4 +253,26 @@ TEST(ConsoleTest, OtherConsoleUse) {
   EXPECT_EQ(run.output, expected);
 }
 
+// Whatever the locale names, the terminal gets text: an encoding that is
+// not ASCII-compatible and stateless gives way to UTF-8, and no control
+// from the name or a frame (an ESC, a GBK lead byte without its second
+// byte, 0x80, 0xFF, a shift) comes out as one.
+TEST(ConsoleTest, NoControlFromTheProgramsTextReachesTheTerminal) {
+  Builder builder;
+  const std::string program =
+      builder.Build(fs::path(ZOETRIX_TEST_DATA) / "console" / "stray_bytes.c");
+  const struct {
+    const char* lang;
+    const char* encoding;
+  } cases[] = {{"C.UTF-8", "UTF-8"},  {"zh_CN.GBK", "GBK"},       {"zh_CN.GB18030", "GBK"},
+               {"x.UTF-16", "UTF-8"}, {"x.ISO-2022-CN", "UTF-8"}, {"x.NO-SUCH-CODESET", "UTF-8"}};
+  for (const auto& c : cases) {
+    const TerminalRun run = RunInTerminal(program, c.lang);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << c.lang;
+    EXPECT_EQ(testsupport::StrayControls(run.output, c.encoding), "") << c.lang;
+    const std::string chinese = c.encoding == std::string("GBK") ? Gbk("中") : "中";
+    EXPECT_NE(run.output.find(chinese + " a]0;pwnedb?"), std::string::npos) << c.lang;
+  }
+}
+
 }  // namespace

@@ -192,7 +192,7 @@ TEST(TerminalPlayerTest, FrameLayoutWrapsLikeTheTerminal) {
   EXPECT_TRUE(LayOutFrame("", utf8, 80, 25).empty());
   // A GBK terminal gets the bytes; a broken character shows as '?'.
   const auto gbk = platform::TerminalEncoding::ForCodeset("GB18030");
-  EXPECT_EQ(LayOutFrame(Gbk("中") + "\x81", gbk, 0, 0)[0].bytes, Gbk("中") + "\x81");
+  EXPECT_EQ(LayOutFrame(Gbk("中") + "\x81", gbk, 0, 0)[0].bytes, Gbk("中") + "?");
   EXPECT_EQ(LayOutFrame("\x81\x20x", utf8, 0, 0)[0].bytes, "? x");
 }
 
@@ -214,6 +214,48 @@ TEST(TerminalPlayerTest, LocaleRuleMatchesTheConsoleLayer) {
   out.clear();
   platform::TerminalEncoding::FromLocaleVariables(get).AppendChar(Gbk("中"), out);
   EXPECT_EQ(out, "\xA4\xA4");
+}
+
+// Only an encoding in which ASCII is ASCII and nothing shifts is used; any
+// other, and a name iconv does not know, gives UTF-8 and says why.
+TEST(TerminalPlayerTest, EncodingsThatCannotCarryTextGiveWayToUtf8) {
+  using Fallback = platform::TerminalEncoding::Fallback;
+  for (const char* name : {"UTF-16", "UTF-16LE", "UTF-32", "UTF-7", "ISO-2022-CN", "ISO-2022-JP",
+                           "ISO-2022-KR", "IBM037"}) {
+    const auto encoding = platform::TerminalEncoding::ForCodeset(name);
+    EXPECT_EQ(encoding.Refusal(), Fallback::Unsafe) << name;
+    EXPECT_EQ(encoding.RefusedName(), name);
+    std::string out;
+    encoding.AppendChar(Gbk("中"), out);
+    encoding.AppendChar("a", out);
+    EXPECT_EQ(out, "中a") << name;
+  }
+  const auto unknown = platform::TerminalEncoding::ForCodeset("NO-SUCH\033]0;x");
+  EXPECT_EQ(unknown.Refusal(), Fallback::Unknown);
+  EXPECT_EQ(unknown.RefusedName(), "NO-SUCH?]0;x");  // shown without its control
+  for (const char* name : {"UTF-8", "utf8", "GBK", "BIG5", "ISO-8859-1", "EUC-JP", "KOI8-R"})
+    EXPECT_EQ(platform::TerminalEncoding::ForCodeset(name).Refusal(), Fallback::None) << name;
+}
+
+// Whatever the encoding, what comes out of a GBK character is never a
+// control: a lead byte alone (at the end, before a non-second byte), 0x80
+// and 0xFF become '?', as do C0 controls other than tab.
+TEST(TerminalPlayerTest, NothingConvertedIsAControl) {
+  const auto convert = [](const char* codeset, std::initializer_list<std::string> chars) {
+    const auto encoding = platform::TerminalEncoding::ForCodeset(codeset);
+    std::string out;
+    for (const std::string& c : chars) encoding.AppendChar(c, out);
+    return out;
+  };
+  for (const char* codeset : {"GBK", "GB18030", "UTF-8", "ISO-8859-1"}) {
+    EXPECT_EQ(convert(codeset, {"\x9b", "\x81", "0", "\xff", "\x1b", "\x7f", "\t", "\x9b "}),
+              "??0???\t??")
+        << codeset;
+  }
+  EXPECT_EQ(convert("GB18030", {"\x80"}), "?");
+  EXPECT_EQ(convert("UTF-8", {"\x80"}), "€");  // code page 936's single-byte euro
+  EXPECT_EQ(convert("ISO-8859-1", {Gbk("é"), Gbk("中")}), "\xE9??");
+  EXPECT_EQ(convert("GBK", {Gbk("中")}), Gbk("中"));
 }
 
 TEST(TerminalPlayerTest, OnlyChangedRowsAreWritten) {
@@ -358,4 +400,52 @@ TEST(TerminalPlayerTest, KeysAndRedrawWhilePlaying) {
       {3000ms, "\033[HA\033[K"},    {4000ms, "\033[HA\033[K\033[J"}, {5010ms, "\033[HB\033[K"}};
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(t.now, kStart + 5s + 15ms);
+}
+
+// The status row: below the canvas (or a taller frame), playing or paused,
+// the speed, the frame while paused; rewritten only when that changes;
+// erased at the end; cut to the width; absent without a row to spare.
+TEST(TerminalPlayerTest, StatusRowBelowTheCanvas) {
+  const std::string playing = "播放中 · 速度 1 倍 · 空格 暂停  + - 快慢  q 退出";
+  FakeTerminal t;
+  t.keys.insert({kStart + 5ms, "+"});
+  t.keys.insert({kStart + 6ms, " "});
+  t.keys.insert({kStart + 7ms, "q"});
+  playback::PlaySettings settings{{0, 2}, 100, 1.0, true};
+  settings.statusRow = true;
+  settings.canvasRows = 2;
+  PlayInTerminal(Frames({"A", "B\r\nb\r\nt", "C"}), settings, Utf8(), t);
+  ASSERT_EQ(t.writes.size(), 3u);
+  EXPECT_EQ(t.writes[0].bytes, "\033[HA\033[K\r\n\033[K\r\n" + playing + "\033[K\033[J");
+  EXPECT_EQ(t.writes[1].bytes,
+            "\033[3;1H播放中 · 速度 1.25 倍 · 空格 暂停  + - 快慢  q 退出\033[K");
+  EXPECT_EQ(t.writes[2].bytes,
+            "\033[3;1H已暂停 · 第 1 帧 · 速度 1.25 倍 · 空格 继续  ← → 逐帧  q 退出\033[K");
+  EXPECT_EQ(t.leave, "\033[0m\033[3;1H\033[K\033[H\r\n\033[?25h");
+
+  // A frame taller than the canvas pushes it down, the next takes it back.
+  settings.loop = false;
+  FakeTerminal tall;
+  PlayInTerminal(Frames({"A", "B\r\nb\r\nt", "C"}), settings, Utf8(), tall);
+  ASSERT_EQ(tall.writes.size(), 3u);
+  EXPECT_EQ(tall.writes[1].bytes, "\033[HB\033[K\r\nb\033[K\r\nt\033[K\r\n" + playing + "\033[K");
+  EXPECT_EQ(tall.writes[2].bytes, "\033[HC\033[K\r\n\033[K\r\n" + playing + "\033[K\033[J");
+  EXPECT_EQ(tall.leave, "\033[0m\033[3;1H\033[K\033[H\r\n\033[?25h");
+
+  // Short of the last column of a narrow terminal: of 12 columns, 11 hold
+  // text, and "速" would need the 11th and the 12th.
+  settings.range = {0, 0};
+  FakeTerminal narrow;
+  narrow.size = {12, 25};
+  PlayInTerminal(Frames({"A"}), settings, Utf8(), narrow);
+  ASSERT_EQ(narrow.writes.size(), 1u);
+  EXPECT_EQ(narrow.writes[0].bytes, "\033[HA\033[K\r\n\033[K\r\n播放中 · \033[K\033[J");
+
+  // No row to spare below the canvas.
+  FakeTerminal full;
+  full.size = {80, 2};
+  PlayInTerminal(Frames({"A"}), settings, Utf8(), full);
+  ASSERT_EQ(full.writes.size(), 1u);
+  EXPECT_EQ(full.writes[0].bytes, "\033[HA\033[K\033[J");
+  EXPECT_EQ(full.leave, "\033[0m\033[H\r\n\033[?25h");
 }

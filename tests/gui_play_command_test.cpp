@@ -51,21 +51,31 @@ struct TerminalRun {
   tcflag_t lflagBefore = 0, lflagAfter = 0;
 };
 
-// Runs the tool as the foreground job of a fresh 80 x 25 pseudo-terminal.
+struct TerminalOptions {
+  std::string lang = "C.UTF-8";
+  int rows = 25;  // by 80 columns
+  // The tool runs in a process group of its own below a parent that waits
+  // like a shell, so that Ctrl+Z stops it (the kernel ignores it for a
+  // group without such a parent).
+  bool asJob = false;
+};
+
+// Runs the tool as the foreground job of a fresh pseudo-terminal.
 // `act` sees the output so far and the master side; it returns true once it
 // has done what it wanted.
-// With `asJob` the tool runs in a process group of its own below a parent
-// that waits like a shell, so that Ctrl+Z stops it (the kernel ignores it
-// for a group without such a parent).
 TerminalRun RunInTerminal(const std::vector<std::string>& args,
                           const std::function<bool(const std::string&, int, pid_t)>& act = {},
-                          bool asJob = false) {
+                          const TerminalOptions& options = {}) {
   TerminalRun run;
   const testsupport::PseudoTerminal pty = testsupport::OpenPseudoTerminal();
   const int master = pty.master;
   EXPECT_GE(master, 0);
   if (master < 0) return run;
   const std::string& slave = pty.slave;
+  winsize size{};
+  size.ws_row = static_cast<unsigned short>(options.rows);
+  size.ws_col = 80;
+  ::ioctl(master, TIOCSWINSZ, &size);
   termios modes{};
   ::tcgetattr(master, &modes);
   run.lflagBefore = modes.c_lflag;
@@ -75,8 +85,8 @@ TerminalRun RunInTerminal(const std::vector<std::string>& args,
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<char*> env = {const_cast<char*>("LANG=C.UTF-8"), const_cast<char*>("TERM=xterm"),
-                            nullptr};
+  std::string lang = "LANG=" + options.lang;
+  std::vector<char*> env = {lang.data(), const_cast<char*>("TERM=xterm"), nullptr};
 
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -88,7 +98,7 @@ TerminalRun RunInTerminal(const std::vector<std::string>& args,
     ::dup2(tty, 1);
     ::dup2(tty, 2);
     ::close_range(3, ~0u, 0);
-    if (asJob) {
+    if (options.asJob) {
       const pid_t job = ::fork();
       if (job == 0) {
         ::setpgid(0, 0);
@@ -139,9 +149,23 @@ std::size_t Count(const std::string& text, const std::string& piece) {
 
 constexpr tcflag_t kKeyModes = ICANON | ECHO;
 
+constexpr const char* kStatusPlaying = "播放中 · 速度 1 倍 · 空格 暂停  + - 快慢  q 退出";
+
+// The output without its status rows, whose text has spaces and letters.
+std::string WithoutStatusRows(std::string output) {
+  for (const char* start : {"播放中", "已暂停"})
+    for (std::size_t at; (at = output.find(start)) != std::string::npos;)
+      output.erase(at, output.find('\033', at) - at);
+  return output;
+}
+
 }  // namespace
 
 TEST_F(PlayCommand, StrictArgumentsWithChineseMessages) {
+  const std::string empty = (m_dir.path() / "empty.ini").string();
+  WriteFile(empty,
+            "[AnimatedProperties]\r\nName=e\r\nWide=20\r\nHigh=3\r\nColor=0A\r\n"
+            "FrameRate=100\r\nFrameNum=0\r\n[AnimatePicture]\r\n");
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -160,6 +184,8 @@ TEST_F(PlayCommand, StrictArgumentsWithChineseMessages) {
       {{"--play", m_project, "--from", "3", "--to", "2"}, 2, "不能小于"},
       {{"--play", m_project, "--export", m_project}, 2, "不能一起使用"},
       {{"--play", (m_dir.path() / "missing.ini").string()}, 1, ""},
+      // Nothing to play is a fault of the file, not of the arguments.
+      {{"--play", empty}, 1, "这个工程没有帧"},
   };
   for (const Case& c : cases) {
     const Outcome r = Call(c.args);
@@ -198,12 +224,14 @@ TEST_F(PlayCommand, PlaysInPlaceAndGivesTheTerminalBack) {
   const TerminalRun run = RunInTerminal({"--play", m_project});
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0) << run.output;
-  // Cursor hidden, colours 0A; the three frames from the corner, only the
-  // first row changing after the first, the last one row shorter; it stays,
-  // the cursor below it.
+  // Cursor hidden, colours 0A; the three frames from the corner, the
+  // status row below the three-row canvas; only the first row changing
+  // after the first, the last one row shorter. It stays, the status row is
+  // erased and the cursor goes below the picture.
   const std::string expected = std::string(kHideCursor) + "\033[0;40;92m" +
-                               "\033[Hone\033[K\r\r\n=\033[K\033[J" + "\033[Htwo\033[K" +
-                               "\033[H中\033[K\033[J" + "\033[0m\033[H\r\r\n" + kShowCursor;
+                               "\033[Hone\033[K\r\r\n=\033[K\r\r\n\033[K\r\r\n" + kStatusPlaying +
+                               "\033[K\033[J" + "\033[Htwo\033[K" + "\033[H中\033[K\r\r\n\033[K" +
+                               "\033[0m\033[4;1H\033[K\033[H\r\r\n" + kShowCursor;
   EXPECT_EQ(run.output, expected);
   EXPECT_EQ(run.lflagAfter & kKeyModes, run.lflagBefore & kKeyModes);
   EXPECT_EQ(Count(run.output, "\033[8;"), 0u);  // never resizes
@@ -268,7 +296,7 @@ TEST_F(PlayCommand, KeysPauseStepAndQuit) {
   ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
   // Nothing typed was echoed over the picture.
-  EXPECT_EQ(run.output.find_first_of(" q"), std::string::npos) << run.output;
+  EXPECT_EQ(WithoutStatusRows(run.output).find_first_of(" q"), std::string::npos) << run.output;
   EXPECT_EQ(run.lflagAfter & kKeyModes, run.lflagBefore & kKeyModes);
 }
 
@@ -280,38 +308,134 @@ TEST_F(PlayCommand, CtrlZStopsAndGoingOnRedraws) {
   std::size_t stoppedAt = 0;
   tcflag_t whileStopped = 0;
   auto since = std::chrono::steady_clock::now();
-  const TerminalRun run = RunInTerminal(
-      {"--play", m_project, "--loop", "--speed", "0.1"},
-      [&](const std::string& output, int master, pid_t) {
-        const auto now = std::chrono::steady_clock::now();
-        if (step == 0) {
-          if (output.find("\033[Htwo") == std::string::npos) return false;
-          step = ::write(master, "\x1a", 1) == 1 ? 1 : -1;
-          since = now;
-        } else if (step == 1) {
-          if (now - since < 300ms) return false;
-          termios modes{};
-          ::tcgetattr(master, &modes);
-          whileStopped = modes.c_lflag;
-          stoppedAt = output.size();
-          step = ::kill(-::tcgetpgrp(master), SIGCONT) == 0 ? 2 : -1;
-          since = now;
-        } else if (step == 2) {
-          if (output.find("\033[J", stoppedAt) == std::string::npos) return false;
-          step = 3;
-          return ::write(master, "q", 1) == 1;
-        }
-        return step < 0;
-      },
-      true);
+  const TerminalRun run =
+      RunInTerminal({"--play", m_project, "--loop", "--speed", "0.1"},
+                    [&](const std::string& output, int master, pid_t) {
+                      const auto now = std::chrono::steady_clock::now();
+                      if (step == 0) {
+                        if (output.find("\033[Htwo") == std::string::npos) return false;
+                        step = ::write(master, "\x1a", 1) == 1 ? 1 : -1;
+                        since = now;
+                      } else if (step == 1) {
+                        if (now - since < 300ms) return false;
+                        termios modes{};
+                        ::tcgetattr(master, &modes);
+                        whileStopped = modes.c_lflag;
+                        stoppedAt = output.size();
+                        step = ::kill(-::tcgetpgrp(master), SIGCONT) == 0 ? 2 : -1;
+                        since = now;
+                      } else if (step == 2) {
+                        if (output.find("\033[J", stoppedAt) == std::string::npos) return false;
+                        step = 3;
+                        return ::write(master, "q", 1) == 1;
+                      }
+                      return step < 0;
+                    },
+                    {.asJob = true});
   ASSERT_EQ(step, 3) << run.output;
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;
   EXPECT_EQ(whileStopped & kKeyModes, run.lflagBefore & kKeyModes);
   const std::string stopped = run.output.substr(0, stoppedAt);
   const std::string after = run.output.substr(stoppedAt);
-  EXPECT_NE(stopped.rfind(std::string("\033[0m\033[2;1H\r\r\n") + kShowCursor), std::string::npos)
+  EXPECT_NE(stopped.rfind(std::string("\033[0m\033[4;1H\033[K\033[2;1H\r\r\n") + kShowCursor),
+            std::string::npos)
       << stopped;
   // Hidden again, colours again, then the whole picture from the corner.
   EXPECT_EQ(after.find(std::string(kHideCursor) + "\033[0;40;92m\033[H"), 0u) << after;
   EXPECT_EQ(run.lflagAfter & kKeyModes, run.lflagBefore & kKeyModes);
+}
+
+// Below the canvas, when the terminal has that row: playing or paused, the
+// speed as the keys change it, and the frame while paused. Erased at the
+// end. Not there without a row to spare, nor in a pipe.
+TEST_F(PlayCommand, StatusRowShowsPauseAndSpeedWhenThereIsARowToSpare) {
+  std::size_t step = 0;
+  const std::vector<std::pair<std::string, std::string>> script = {
+      {"播放中 · 速度 0.2 倍", "+"}, {"播放中 · 速度 0.25 倍", " "}, {"帧 · 速度 0.25 倍", "q"}};
+  const TerminalRun run = RunInTerminal({"--play", m_project, "--loop", "--speed", "0.2"},
+                                        [&](const std::string& output, int master, pid_t) {
+                                          if (output.find(script[step].first) == std::string::npos)
+                                            return false;
+                                          if (::write(master, script[step].second.data(), 1) != 1)
+                                            return true;
+                                          return ++step == script.size();
+                                        });
+  EXPECT_EQ(step, script.size()) << run.output;
+  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  // Pausing rewrites only the status row, on the fourth row below the
+  // three-row canvas.
+  EXPECT_NE(run.output.find("\033[4;1H已暂停 · 第 "), std::string::npos) << run.output;
+  const std::string tail = run.output.substr(run.output.rfind("\033[0m"));
+  EXPECT_EQ(tail.find("\033[0m\033[4;1H\033[K"), 0u) << tail;
+
+  const TerminalRun noRoom = RunInTerminal({"--play", m_project}, {}, {.rows = 3});
+  EXPECT_TRUE(WIFEXITED(noRoom.status) && WEXITSTATUS(noRoom.status) == 0) << noRoom.status;
+  EXPECT_NE(noRoom.output.find("\033[H中"), std::string::npos) << noRoom.output;
+  EXPECT_EQ(noRoom.output.find("播放中"), std::string::npos) << noRoom.output;
+  const Outcome piped = Call({"--play", m_project});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out.find("播放中"), std::string::npos) << piped.out;
+}
+
+// A locale whose encoding cannot carry text to a terminal (not
+// ASCII-compatible, stateful, unknown): UTF-8 instead, and a note on
+// standard error, after the picture so that it stays readable.
+TEST_F(PlayCommand, UnusableTerminalEncodingsGiveWayToUtf8) {
+  const struct {
+    const char* lang;
+    const char* note;
+  } cases[] = {{"x.UTF-16", "终端编码 UTF-16 与 ASCII 不兼容或带有切换状态，改用 UTF-8 显示。"},
+               {"x.ISO-2022-CN", "终端编码 ISO-2022-CN 与 ASCII 不兼容或带有切换状态"},
+               {"x.NO-SUCH-CODESET", "不认识终端编码 NO-SUCH-CODESET，改用 UTF-8 显示。"}};
+  for (const auto& c : cases) {
+    const TerminalRun run = RunInTerminal({"--play", m_project}, {}, {.lang = c.lang});
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << c.lang;
+    EXPECT_EQ(testsupport::StrayControls(run.output, "UTF-8"), "") << c.lang;
+    EXPECT_NE(run.output.find("\033[H中\033[K"), std::string::npos) << c.lang;
+    const std::size_t note = run.output.find(c.note);
+    EXPECT_NE(note, std::string::npos) << c.lang << "\n" << run.output;
+    EXPECT_GT(note, run.output.rfind(kShowCursor)) << c.lang;
+  }
+}
+
+// Frames holding bytes that are no text: an ESC sequence, a GBK lead byte
+// without its second byte (before a space, and at the end of the frame's
+// last line), 0x80, 0xFF, and lead bytes before digits, which a GB18030
+// terminal would read as a four-byte character. None reaches the terminal
+// or a pipe as a control, in a GBK, GB18030 or UTF-8 locale.
+TEST_F(PlayCommand, NoControlFromAFrameReachesTheTerminal) {
+  WriteFile(m_project,
+            "[AnimatedProperties]\r\nName=bytes\r\nWide=20\r\nHigh=3\r\nColor=07\r\n"
+            "FrameRate=100\r\nFrameNum=2\r\n[AnimatePicture]\r\n"
+            "Frame1=\xD6\xD0 a\x1b]0;pwned\x07"
+            "b\x1b[2J\x9b\r\n"
+            "Frame2=\x81"
+            "0\x81"
+            "0\x80\xff\x9b c\r\n");
+  const struct {
+    const char* lang;
+    const char* encoding;
+    std::string first;
+  } cases[] = {{"zh_CN.GBK", "GBK", testsupport::Gbk("中") + " a]0;pwnedb[2J?"},
+               {"zh_CN.GB18030", "GBK", testsupport::Gbk("中") + " a]0;pwnedb[2J?"},
+               {"C.UTF-8", "UTF-8", "中 a]0;pwnedb[2J?"}};
+  for (const auto& c : cases) {
+    const TerminalRun run = RunInTerminal({"--play", m_project}, {}, {.lang = c.lang});
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << c.lang;
+    EXPECT_EQ(testsupport::StrayControls(run.output, c.encoding), "") << c.lang;
+    EXPECT_EQ(run.output.find("\033[2J"), std::string::npos) << c.lang;
+    EXPECT_NE(run.output.find("\033[H" + c.first + "\033[K"), std::string::npos) << c.lang;
+
+    const platform::ProcessResult pipe = platform::RunProcess(
+        {"/usr/bin/env", "-i", std::string("LANG=") + c.lang, ZOETRIX_BINARY, "--play", m_project},
+        10s);
+    EXPECT_EQ(pipe.exitStatus, 0) << c.lang;
+    EXPECT_EQ(pipe.output.find('\033'), std::string::npos) << c.lang;
+    EXPECT_EQ(pipe.output.find(c.first + "\n\f\n"), 0u) << c.lang;
+    std::string frames = pipe.output;  // without the form feed lines between the frames
+    for (std::size_t at; (at = frames.find("\n\f\n")) != std::string::npos;)
+      frames.erase(at + 1, 2);
+    EXPECT_EQ(testsupport::StrayControls(frames, c.encoding), "") << c.lang;
+  }
 }
