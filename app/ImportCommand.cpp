@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <string>
 
@@ -156,8 +155,8 @@ ImportArguments Parse(int argc, char** argv) {
       if (!once(arg)) break;
       if (auto v = value(i, arg, "名称", true)) {
         const platform::cp936::GbkResult gbk = platform::cp936::ToGbk(*v);
-        if (v->find_first_of("\r\n") != std::string::npos)
-          a.error = "--name 的名称不能含有换行";
+        if (HasControl(*v) || v->find('\t') != std::string::npos)
+          a.error = res::Format(res::kImportNameControl, {res::Printable(*v)});
         else if (!gbk.ok())
           a.error = "--name 的名称含有 GBK 无法保存的字符：" + res::Printable(*v);
         else

@@ -230,6 +230,8 @@ inline constexpr const char* kImportMissingValue = "%1 后面缺少%2";
 inline constexpr const char* kImportSeparatorControl =
     "--separator 的分隔行不能含有换行、换页符或其他控制字符（制表符除外）：%1\n"
     "换页符总是把帧隔开，不必再写进分隔行。";
+// %1 is the name given.
+inline constexpr const char* kImportNameControl = "--name 的名称不能含有换行或其他控制字符：%1";
 
 // The window and its messages (screen, folders, start-up project).
 // Opening a folder or the guide: %1 names what, %2 is its full path. The

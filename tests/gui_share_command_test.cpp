@@ -214,7 +214,12 @@ TEST_F(ShareCommand, ImportRefusesBadArgumentsWithStatusTwo) {
       {{"--import", text, "--size", "80"}, "--size 必须是 宽x高"},
       {{"--import", text, "--colors", "0G"}, "--colors 必须是两位十六进制数字"},
       {{"--import", text, "--colors", "007"}, "--colors 必须是两位十六进制数字"},
-      {{"--import", text, "--name", "a\nb"}, "--name 的名称不能含有换行"},
+      {{"--import", text, "--name", "a\nb"}, "--name 的名称不能含有换行或其他控制字符：aU+000Ab"},
+      {{"--import", text, "--name", "\x1B]0;x\x07"}, "控制字符：U+001B]0;xU+0007"},
+      {{"--import", text, "--name",
+        "a\xC2\x9B"
+        "31m"},
+       "GBK 无法保存的字符：aU+009B31m"},
       {{"--import", text, "--name", "\xF0\x9F\x98\x80"}, "GBK 无法保存"},
       {{"--import", text, "--rate", "5", "--rate", "6"}, "--rate 只能给一次"},
       {{"--import", text, "--export", text}, "不能一起使用"},
