@@ -132,8 +132,7 @@ std::string ClaimShareStamp(AnimationDocument& doc, const std::string& programFo
     case Claim::Made:
       break;
     case Claim::CannotCreate:
-      return res::Format(res::kCannotClaimShareFile,
-                         {claimFile(candidate), std::strerror(errno)});
+      return res::Format(res::kCannotClaimShareFile, {claimFile(candidate), std::strerror(errno)});
     case Claim::TooMany:
       return res::kTooManySharesPerSecond;
   }

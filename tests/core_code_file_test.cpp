@@ -118,8 +118,7 @@ TEST(CodeFileTest, ClaimingForSharedFormatsNeedsOnlyAnimate) {
   ASSERT_EQ(ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Html, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59.c");
   fs::remove_all(tool.dir.path() / "Animate");
-  const std::string problem =
-      ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Cast, &paths);
+  const std::string problem = ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Cast, &paths);
   EXPECT_NE(problem.find(tool.folder() + "Animate/2024_2_29_23_59_59.cast"), std::string::npos)
       << problem;
   EXPECT_EQ(problem.find("Code"), std::string::npos) << problem;

@@ -290,7 +290,8 @@ TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   const ExportOptions compile{true, true, false, false};
   Recorder refused;
   EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), refused), ExportEnd::Failed);
-  EXPECT_EQ(refused.messages, std::vector<std::string>{res::Format(res::kExportTargetExists, {exe})});
+  EXPECT_EQ(refused.messages,
+            std::vector<std::string>{res::Format(res::kExportTargetExists, {exe})});
   EXPECT_EQ(ReadFile(exe), "someone else's");
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Animate"), {}), 1);
 
@@ -307,8 +308,8 @@ TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, true, false}, tool.dir.folder(),
                             project),
             ExportEnd::Failed);
-  EXPECT_EQ(project.messages,
-            std::vector<std::string>{res::Format(res::kExportTargetExists, {tool.doc.m_strProjectPath})});
+  EXPECT_EQ(project.messages, std::vector<std::string>{res::Format(res::kExportTargetExists,
+                                                                   {tool.doc.m_strProjectPath})});
   EXPECT_EQ(ReadFile(tool.doc.m_strProjectPath), "[Other]\r\nKey=1\r\n");
 }
 

@@ -10,8 +10,8 @@
 
 #include "TestSupport.h"
 #include "output/Share.h"
-#include "res/Texts.h"
 #include "output/WindowsProgram.h"
+#include "res/Texts.h"
 
 using document::AnimationDocument;
 using document::MakeFrameText;
@@ -67,9 +67,9 @@ std::string SmallestWindowsProgram() {
   pe[0x3C] = 0x40;
   pe.replace(0x40, 4, std::string("PE\0\0", 4));
   pe[0x44] = '\x64', pe[0x45] = '\x86';  // machine
-  pe[0x46] = 1;                           // one section
-  pe[0x54] = '\xF0';                      // size of the optional header
-  pe[0x58] = 0x0B, pe[0x59] = 0x02;       // PE32+
+  pe[0x46] = 1;                          // one section
+  pe[0x54] = '\xF0';                     // size of the optional header
+  pe[0x58] = 0x0B, pe[0x59] = 0x02;      // PE32+
   return pe;
 }
 

@@ -129,7 +129,8 @@ TEST_F(ShareCommand, WindowsProgramNeedsTheCrossCompiler) {
   const Outcome r = Call({"--export", m_project, "--project", "--html", "--cast", "--windows"});
   SetWindowsCompilerForTesting({});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, std::string(kWindowsCompilerMissing) + "\n" + res::kExportRemovedRunFiles + "\n");
+  EXPECT_EQ(r.err,
+            std::string(kWindowsCompilerMissing) + "\n" + res::kExportRemovedRunFiles + "\n");
   EXPECT_EQ(r.out.find('/'), std::string::npos) << r.out;
   EXPECT_TRUE(fs::is_empty(Path("Animate")));
   EXPECT_TRUE(fs::is_empty(Path("Project")));
