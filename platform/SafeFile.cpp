@@ -46,7 +46,8 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 // Renames within one file system. Without replacing: a rename that refuses
 // an existing target, or where the file system lacks one, a hard link (which
-// cannot replace either) and the old name removed.
+// cannot replace either) and the old name removed; without hard links, a
+// plain rename where nothing was found.
 bool Rename(const std::string& from, const std::string& to, Replace replace) {
   HoldInterrupts hold;
   struct stat before {};
@@ -55,8 +56,16 @@ bool Rename(const std::string& from, const std::string& to, Replace replace) {
     if (::rename(from.c_str(), to.c_str()) != 0) return false;
   } else if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    ::unlink(from.c_str());
+    if (::link(from.c_str(), to.c_str()) == 0) {
+      ::unlink(from.c_str());
+    } else if (errno == EEXIST) {
+      return false;
+    } else if (existed) {  // no hard links either (FAT, say): look, then rename
+      errno = EEXIST;
+      return false;
+    } else if (::rename(from.c_str(), to.c_str()) != 0) {
+      return false;
+    }
   }
   ForgetMade(from);
   // A file replaced was there before this run; only a new one is its own.
