@@ -43,11 +43,13 @@ std::FILE* CreateTempBeside(const std::string& target, std::string* tempPath);
 // failure.
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix);
 
-// Which file is at a path: the same numbers are the same file, however its
-// content changed.
+// Which file is at a path, as it was: the same numbers are the same file,
+// unchanged since. The change time tells a new file that happens to get a
+// removed one's inode from that one.
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  std::int64_t changedNs = 0;
   friend bool operator==(const FileId&, const FileId&) = default;
 };
 
