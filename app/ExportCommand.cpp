@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/ImportCommand.h"
 #include "app/PlayCommand.h"
@@ -14,11 +15,14 @@
 #include "output/Export.h"
 #include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 using document::AnimationDocument;
 using document::AnimationPaths;
 
+using output::ClaimShareStamp;
 using output::ExportAnimation;
 using output::ExportEnd;
 using output::ExportOptions;
@@ -53,10 +57,12 @@ constexpr const char* kUsage =
 
 // Messages go to the terminal instead of message boxes; questions are
 // answered yes, since the options on the command line already said so.
+// "已导出。" waits for the end of the run: the shared formats may still fail.
 class TerminalPrompter : public ExportPrompter {
  public:
   void Message(const std::string& text) override {
-    const bool fine = text == kExportDone || text == kCompileSuccessMessage;
+    if (text == kExportDone) return;
+    const bool fine = text == kCompileSuccessMessage;
     std::fprintf(fine ? stdout : stderr, "%s\n", text.c_str());
   }
   bool Ask(const std::string& text) override {
@@ -125,6 +131,32 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+// Removes what this run wrote (every name was new to it, and only the very
+// files it wrote go). True when there was any.
+bool RemoveRunFiles(AnimationDocument& doc) {
+  doc.m_pCodeFile.reset();
+  bool any = false;
+  for (const auto& [path, id] : doc.m_writtenFiles) {
+    if (!output::IsOwnFile(doc, path)) continue;
+    platform::RemoveFile(path);
+    any = true;
+  }
+  doc.m_writtenFiles.clear();
+  return any;
+}
+
+// The files this run leaves, in the order they were written.
+void ListRunFiles(const AnimationDocument& doc, const ExportOptions& o, const ShareOptions& share) {
+  std::vector<std::string> files;
+  if (o.saveCode || o.saveProject || o.compile) files.push_back(doc.m_strCodePath);
+  if (o.saveProject) files.push_back(doc.m_strProjectPath);
+  if (o.compile) files.push_back(doc.m_strExePath);
+  for (output::ShareFormat format : ChosenFormats(share))
+    files.push_back(output::SharePath(doc, format));
+  for (const std::string& file : files)
+    if (output::IsOwnFile(doc, file)) std::printf("%s\n", file.c_str());
+}
+
 }  // namespace
 
 bool IsCommandLine(int argc, char** argv) {
@@ -159,37 +191,36 @@ int RunCommandLine(int argc, char** argv) {
 
   const std::string folder = platform::WorkFolder();
   const platform::LocalTime now = platform::Now();
+  const ExportOptions& o = args.options;
+  const bool classic = o.saveCode || o.saveProject || o.compile;
+  // From the first file made, an interrupt removes what this run made.
+  const platform::InterruptCleanup interrupts;
   AnimationDocument doc;
   AnimationPaths paths;
+  // Without the classic options no code file is needed: the first shared
+  // format's file claims the name, so Code/ need not even be writable.
   const std::string problem =
-      StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths);
+      classic ? StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths)
+              : ClaimShareStamp(doc, folder, now, ChosenFormats(args.share).front(), &paths);
   if (!problem.empty()) return Fail(problem);
   ReplaceWithProject(doc, std::move(read.data), paths, now);
 
-  std::error_code ec;
-  const bool projectWasThere = std::filesystem::exists(doc.m_strProjectPath, ec);
   TerminalPrompter prompter;
-  const ExportOptions& o = args.options;
-  const bool classic = o.saveCode || o.saveProject || o.compile;
   const ExportEnd end =
       classic ? ExportAnimation(doc, o, platform::ShareFolder(), prompter) : ExportEnd::Exported;
   doc.m_pCodeFile.reset();
-  if (end != ExportEnd::Exported && end != ExportEnd::CompileProblem) {
-    // Nothing half-made stays behind; the names were new to this run, so no
-    // earlier file is touched.
-    std::filesystem::remove(doc.m_strCodePath, ec);
-    if (!projectWasThere) std::filesystem::remove(doc.m_strProjectPath, ec);
+  const bool exported = end == ExportEnd::Exported || end == ExportEnd::CompileProblem;
+  if (!exported || !RunShares(doc, args.share, o.endless)) {
+    // Nothing of a failed run stays behind; earlier files are not touched.
+    if (RemoveRunFiles(doc)) std::fprintf(stderr, "%s\n", res::kExportRemovedRunFiles);
     return 1;
   }
-
-  if (classic) {
-    std::printf("%s\n", doc.m_strCodePath.c_str());
-    if (args.options.saveProject) std::printf("%s\n", doc.m_strProjectPath.c_str());
-    if (args.options.compile && std::filesystem::exists(doc.m_strExePath, ec))
-      std::printf("%s\n", doc.m_strExePath.c_str());
-  }
-  const bool shared = RunShares(doc, args.share, o.endless);
-  // Without the classic options the code file only claimed the stamp.
-  if (!classic) std::filesystem::remove(doc.m_strCodePath, ec);
-  return end == ExportEnd::Exported && shared ? 0 : 1;
+  // The compiler's complaints point into the code: what was written stays.
+  if (end == ExportEnd::CompileProblem)
+    std::fprintf(stderr, "%s\n", res::kExportKeptAfterCompileProblem);
+  else if (classic)
+    std::printf("%s\n", kExportDone);
+  ListRunFiles(doc, o, args.share);
+  std::fflush(stdout);
+  return end == ExportEnd::Exported ? 0 : 1;
 }

@@ -3,13 +3,10 @@
 #include <cstdio>
 #include <utility>
 
-#include "output/Share.h"
-
 using document::AnimationDocument;
 
 using output::ShareAnimation;
 using output::ShareFormat;
-using output::SharePath;
 
 const char* const kShareUsage =
     "  --html      导出为网页 (*.html)：不需要网络的单个文件，用浏览器打开即可播放\n"
@@ -35,22 +32,22 @@ bool TakeShareOption(const std::string& arg, ShareOptions& options) {
   return false;
 }
 
-bool RunShares(const AnimationDocument& doc, const ShareOptions& options, bool endless) {
-  bool allWritten = true;
-  const std::pair<bool, ShareFormat> kChosen[] = {{options.html, ShareFormat::Html},
-                                                  {options.gif, ShareFormat::Gif},
-                                                  {options.cast, ShareFormat::Cast},
-                                                  {options.windows, ShareFormat::Windows}};
-  for (const auto& [chosen, format] : kChosen) {
-    if (!chosen) continue;
+std::vector<ShareFormat> ChosenFormats(const ShareOptions& options) {
+  std::vector<ShareFormat> formats;
+  if (options.html) formats.push_back(ShareFormat::Html);
+  if (options.gif) formats.push_back(ShareFormat::Gif);
+  if (options.cast) formats.push_back(ShareFormat::Cast);
+  if (options.windows) formats.push_back(ShareFormat::Windows);
+  return formats;
+}
+
+bool RunShares(AnimationDocument& doc, const ShareOptions& options, bool endless) {
+  for (ShareFormat format : ChosenFormats(options)) {
     const std::string problem = ShareAnimation(doc, format, endless);
-    if (problem.empty()) {
-      std::printf("%s\n", SharePath(doc, format).c_str());
-    } else {
+    if (!problem.empty()) {
       std::fprintf(stderr, "%s\n", problem.c_str());
-      allWritten = false;
+      return false;
     }
   }
-  std::fflush(stdout);
-  return allWritten;
+  return true;
 }

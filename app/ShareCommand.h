@@ -2,8 +2,10 @@
 // The sharing options of zoetrix --export: --html, --gif, --cast and
 // --windows write the animation into Animate/ beside the classic files.
 #include <string>
+#include <vector>
 
 #include "document/AnimationDocument.h"
+#include "output/Share.h"
 
 struct ShareOptions {
   bool html = false;
@@ -19,6 +21,10 @@ extern const char* const kShareUsage;
 // True (and the option noted) when arg is one of the sharing options.
 bool TakeShareOption(const std::string& arg, ShareOptions& options);
 
-// Writes every chosen format, listing each file written on standard output
-// and each problem on standard error. True when all were written.
-bool RunShares(const document::AnimationDocument& doc, const ShareOptions& options, bool endless);
+// The chosen formats, in the order they are written and listed.
+std::vector<output::ShareFormat> ChosenFormats(const ShareOptions& options);
+
+// Writes every chosen format, stopping at the first that cannot be written
+// and saying why on standard error. True when all were written; the files
+// are the document's own (m_writtenFiles).
+bool RunShares(document::AnimationDocument& doc, const ShareOptions& options, bool endless);

@@ -155,8 +155,10 @@ void Register() {
     Writer write;
   };
   const Format formats[] = {
-      {"Html", WriteHtmlAnimation},
-      {"Cast", WriteCastAnimation},
+      {"Html", [](const AnimationDocument& d, const std::string& p,
+                  std::string* e) { return WriteHtmlAnimation(d, p, e); }},
+      {"Cast", [](const AnimationDocument& d, const std::string& p,
+                  std::string* e) { return WriteCastAnimation(d, p, e); }},
       {"Gif", [](const AnimationDocument& d, const std::string& p,
                  std::string* e) { return WriteGifAnimation(d, p, e); }},
   };

@@ -2,6 +2,7 @@
 // The animation being edited: the values the main window's fields show and
 // the document state no control shows. Strings are GBK bytes; frame texts
 // separate their lines with CR LF.
+#include <map>
 #include <string>
 
 #include "document/AnimationFiles.h"
@@ -67,6 +68,10 @@ struct AnimationDocument {
   // The clock reading the files are named after; the code file's prologue
   // shows it too.
   platform::LocalTime m_createdAt;
+  // The files this animation put in place (its code file, and what its
+  // exports wrote), each with the file it was: a later export replaces these
+  // and nothing else that has come to be at one of its names.
+  std::map<std::string, platform::FileId> m_writtenFiles;
 
   // The number of frames: the frame list's own count, never kept beside it.
   int FrameCount() const { return static_cast<int>(m_frames.Size()); }

@@ -8,7 +8,9 @@
 // The writers stream: one frame is laid out, written and forgotten before the
 // next, so memory stays at the size of the document plus a small fixed amount
 // whatever the number of frames. The file appears at path only when it is
-// complete; a failed export leaves what was there before.
+// complete; a failed export leaves what was there before. A file already at
+// path is replaced only with Replace::Yes (a file the caller wrote there
+// itself); otherwise the writer fails and names it.
 //
 // Each returns true on success; on failure false with *error holding a
 // complete message for the user (UTF-8). The document is not changed.
@@ -17,6 +19,7 @@
 #include "res/Texts.h"
 
 #include "document/AnimationDocument.h"
+#include "platform/SafeFile.h"
 
 namespace output {
 
@@ -24,7 +27,7 @@ namespace output {
 // a grid of the canvas size, with play/pause, previous/next frame and a
 // frame counter.
 bool WriteHtmlAnimation(const document::AnimationDocument& doc, const std::string& path,
-                        std::string* error);
+                        std::string* error, platform::Replace replace = platform::Replace::No);
 
 // Drawing options of the GIF; the defaults suit every caller.
 struct GifOptions {
@@ -43,12 +46,13 @@ struct GifOptions {
 // (rates above 50) is merged into the frame before it, since viewers stretch
 // such frames to 1/10 s.
 bool WriteGifAnimation(const document::AnimationDocument& doc, const std::string& path,
-                       std::string* error, const GifOptions& options = {});
+                       std::string* error, const GifOptions& options = {},
+                       platform::Replace replace = platform::Replace::No);
 
 // An asciicast v2 recording: the header line, then one output event per frame
 // at i / rate seconds drawing the frame in place with ANSI escapes.
 bool WriteCastAnimation(const document::AnimationDocument& doc, const std::string& path,
-                        std::string* error);
+                        std::string* error, platform::Replace replace = platform::Replace::No);
 
 // Messages (UTF-8, res/Texts.h).
 using res::kFormatBadFont;

@@ -66,9 +66,10 @@ void AppendRow(std::string& out, const formats::FrameCanvas& canvas, int row) {
 
 }  // namespace
 
-bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, std::string* error) {
+bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+                        platform::Replace replace) {
   formats::OutputFile out;
-  if (!out.Open(path, error)) return false;
+  if (!out.Open(path, error, replace)) return false;
 
   const formats::ConsoleColors colors = formats::ParseColorCode(doc.m_strColor);
   const int rate = formats::PlayRate(doc);

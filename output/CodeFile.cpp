@@ -1,11 +1,14 @@
 #include "output/CodeFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
+#include <functional>
 
-#include "platform/SafeFile.h"
 #include "res/Texts.h"
 
 using document::AnimationDocument;
@@ -19,41 +22,152 @@ namespace {
 
 constexpr int kMostNamesPerSecond = 9999;
 
-bool AnyExists(const AnimationPaths& p) {
-  std::error_code ec;
-  for (const std::string* path : {&p.project, &p.exe, &p.build})
-    if (std::filesystem::exists(*path, ec)) return true;
+constexpr ShareFormat kShareFormats[] = {ShareFormat::Html, ShareFormat::Gif, ShareFormat::Cast,
+                                         ShareFormat::Windows};
+
+// Anything at a name counts, a dangling link included.
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// A file of the stamp other than `claim`, the one being claimed.
+bool OtherFilesExist(const AnimationPaths& p, const std::string& claim) {
+  for (const std::string* path : {&p.code, &p.project, &p.exe, &p.build})
+    if (*path != claim && Exists(*path)) return true;
+  for (ShareFormat format : kShareFormats) {
+    const std::string path = SharePathFor(p.exe, format);
+    if (path != claim && Exists(path)) return true;
+  }
   return false;
 }
 
-std::string CannotCreate(const std::string& path) {
-  return res::Format(res::kCannotCreateCodeFile, {path});
+enum class Claim { Made, CannotCreate, TooMany };
+
+// Takes the first stamp (the bare one, then "_2", "_3", ...) none of whose
+// files is there, by creating claimFile(paths) exclusively. Looking again
+// once it is made closes the gap to another tool claiming the same stamp by
+// another of its files at that moment: whoever then sees the other's file
+// gives the stamp up. *paths is the stamp tried last, also on failure.
+Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
+                 const std::function<std::string(const AnimationPaths&)>& claimFile,
+                 AnimationPaths* paths, std::FILE** made) {
+  for (int n = 1; n <= kMostNamesPerSecond; ++n) {
+    *paths = MakeAnimationPaths(programFolder, n == 1 ? stamp : stamp + "_" + std::to_string(n));
+    const std::string claim = claimFile(*paths);
+    if (OtherFilesExist(*paths, claim)) continue;
+    std::FILE* file = platform::CreateNewFileStream(claim, "wb+");
+    if (!file && errno == EEXIST) continue;
+    if (!file) return Claim::CannotCreate;
+    if (OtherFilesExist(*paths, claim)) {
+      std::fclose(file);
+      platform::RemoveFile(claim);
+      continue;
+    }
+    *made = file;
+    return Claim::Made;
+  }
+  return Claim::TooMany;
+}
+
+// Exactly the bytes given, read from the file at path without following a
+// link.
+bool HoldsExactly(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string held(bytes.size() + 1, '\0');
+  std::size_t got = 0;
+  while (got < held.size()) {
+    const ssize_t n = ::read(fd, held.data() + got, held.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return got == bytes.size() && held.compare(0, got, bytes) == 0;
 }
 
 }  // namespace
 
+ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
+  return ProgramHeader{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
+                       doc.m_strColor};
+}
+
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
                           const ProgramHeader& header, AnimationPaths* paths) {
-  const std::string stamp = MakeCreationStamp(header.created);
-  for (int n = 1; n <= kMostNamesPerSecond; ++n) {
-    const AnimationPaths candidate =
-        MakeAnimationPaths(programFolder, n == 1 ? stamp : stamp + "_" + std::to_string(n));
-    if (AnyExists(candidate)) continue;
-    // Only a file that did not exist, so a name is never taken twice.
-    std::FILE* file = platform::CreateNewFileStream(candidate.code, "wb+");
-    if (!file && errno == EEXIST) continue;
-    if (!file) return CannotCreate(candidate.code);
-    if (!WriteProgramPrologue(file, header)) {
-      std::fclose(file);
-      std::error_code ec;
-      std::filesystem::remove(candidate.code, ec);
-      return CannotCreate(candidate.code);
-    }
-    doc.m_pCodeFile.reset(file);
-    *paths = candidate;
-    return {};
+  AnimationPaths candidate;
+  std::FILE* file = nullptr;
+  switch (ClaimStamp(
+      programFolder, MakeCreationStamp(header.created),
+      [](const AnimationPaths& p) { return p.code; }, &candidate, &file)) {
+    case Claim::Made:
+      break;
+    case Claim::CannotCreate:
+      return res::Format(res::kCannotCreateCodeFile, {candidate.code});
+    case Claim::TooMany:
+      return res::kTooManyAnimationsPerSecond;
   }
-  return res::kTooManyAnimationsPerSecond;
+  if (!WriteProgramPrologue(file, header)) {
+    std::fclose(file);
+    platform::RemoveFile(candidate.code);
+    return res::Format(res::kCannotCreateCodeFile, {candidate.code});
+  }
+  // The animation replaced lets go of its files.
+  DiscardCodeStub(doc);
+  doc.m_writtenFiles.clear();
+  doc.m_pCodeFile.reset(file);
+  NoteOwnFile(doc, candidate.code);
+  *paths = candidate;
+  return {};
+}
+
+std::string ClaimShareStamp(AnimationDocument& doc, const std::string& programFolder,
+                            const platform::LocalTime& created, ShareFormat first,
+                            AnimationPaths* paths) {
+  AnimationPaths candidate;
+  std::FILE* file = nullptr;
+  const auto claimFile = [first](const AnimationPaths& p) { return SharePathFor(p.exe, first); };
+  switch (ClaimStamp(programFolder, MakeCreationStamp(created), claimFile, &candidate, &file)) {
+    case Claim::Made:
+      break;
+    case Claim::CannotCreate:
+      return res::Format(res::kCannotClaimShareFile, {claimFile(candidate), std::strerror(errno)});
+    case Claim::TooMany:
+      return res::kTooManySharesPerSecond;
+  }
+  std::fclose(file);
+  doc.m_writtenFiles.clear();
+  NoteOwnFile(doc, claimFile(candidate));
+  *paths = candidate;
+  return {};
+}
+
+void DiscardCodeStub(AnimationDocument& doc) {
+  if (doc.m_bCreated != 1 || doc.m_strCodePath.empty()) return;
+  // The prologue may still wait in the stream's buffer.
+  if (doc.m_pCodeFile) std::fflush(doc.m_pCodeFile.get());
+  if (HoldsExactly(doc.m_strCodePath, MakeProgramPrologue(CodeFileHeader(doc))))
+    platform::RemoveFile(doc.m_strCodePath);
+}
+
+bool IsOwnFile(const AnimationDocument& doc, const std::string& path) {
+  const auto written = doc.m_writtenFiles.find(path);
+  platform::FileId now;
+  return written != doc.m_writtenFiles.end() && platform::IdentifyFile(path, &now) &&
+         now == written->second;
+}
+
+platform::Replace ReplaceMode(const AnimationDocument& doc, const std::string& path) {
+  return IsOwnFile(doc, path) ? platform::Replace::Yes : platform::Replace::No;
+}
+
+void NoteOwnFile(AnimationDocument& doc, const std::string& path) {
+  platform::FileId id;
+  if (platform::IdentifyFile(path, &id))
+    doc.m_writtenFiles[path] = id;
+  else
+    doc.m_writtenFiles.erase(path);
 }
 
 }  // namespace output

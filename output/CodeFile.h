@@ -1,26 +1,59 @@
 #pragma once
-// The code file of the current animation: created with its prologue when an
-// animation is created or a project opened, kept open for the export.
+// The files of an animation: its stamp claimed when it is created or opened,
+// its code file (created then with its prologue, kept open for the export),
+// and which files at its names are its own.
 #include <string>
 
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
 #include "output/ProgramWriter.h"
+#include "output/Share.h"
+#include "platform/SafeFile.h"
 
 namespace output {
 
 // Claims the files of a new animation named after header.created, creates
 // its code file with the prologue and makes that the document's open code
-// file, closing the earlier one (whose content stays on disk).
+// file. The animation it replaces lets go of its code file: closed, and
+// removed when it still holds nothing but the prologue (it was never
+// exported); what its exports wrote stays.
 //
-// The code file is created exclusively: when a file of that stamp is already
-// there (two animations within one second, or two exports running at once),
-// "_2", "_3", ... follow the stamp, so nothing made earlier is overwritten.
+// A stamp is claimed only when none of its files (code, project, programs,
+// shared formats) is there, and the code file is created exclusively: when
+// a file of that stamp is already there (two animations within one second,
+// or two exports running at once), "_2", "_3", ... follow the stamp, so
+// nothing made earlier is overwritten.
 //
 // On success *paths holds the four paths for the caller to take and the
 // result is empty; otherwise the message for the user (UTF-8) is returned
 // and nothing of the document has changed.
 std::string StartCodeFile(document::AnimationDocument& doc, const std::string& programFolder,
                           const ProgramHeader& header, document::AnimationPaths* paths);
+
+// For an export that writes only shared formats: claims a stamp as
+// StartCodeFile does, but by creating the (empty) file of `first` in
+// Animate/ instead of a code file, so Code/ need not be writable. That file
+// is the document's own, for the export of `first` to replace. The code file
+// is left alone. Same results as StartCodeFile.
+std::string ClaimShareStamp(document::AnimationDocument& doc, const std::string& programFolder,
+                            const platform::LocalTime& created, ShareFormat first,
+                            document::AnimationPaths* paths);
+
+// The prologue the code file was given when the animation was created or
+// opened: same timestamp, name, size and colours.
+ProgramHeader CodeFileHeader(const document::AnimationDocument& doc);
+
+// Removes the code file when it holds exactly its prologue: an animation
+// that was never exported leaves no program that cannot compile. The tool
+// calls it when it ends; StartCodeFile when an animation is replaced.
+void DiscardCodeStub(document::AnimationDocument& doc);
+
+// Whether the file at path is one this animation put there and is still
+// that same file: only such a file may be replaced.
+bool IsOwnFile(const document::AnimationDocument& doc, const std::string& path);
+// Replace::Yes for an own file, Replace::No for anything else.
+platform::Replace ReplaceMode(const document::AnimationDocument& doc, const std::string& path);
+// The file now at path is the animation's own.
+void NoteOwnFile(document::AnimationDocument& doc, const std::string& path);
 
 }  // namespace output

@@ -1,17 +1,18 @@
 #include "output/Export.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "output/CodeFile.h"
 #include "output/Compiler.h"
 #include "output/ProgramWriter.h"
 #include "output/ProjectFile.h"
 #include "platform/Executable.h"
+#include "platform/Interrupt.h"
 #include "platform/SafeFile.h"
 
 using document::AnimationDocument;
@@ -20,44 +21,59 @@ namespace output {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// The prologue the code file was given when the animation was created or
-// opened: same timestamp, name, size and colours.
-ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
-  return ProgramHeader{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
-                       doc.m_strColor};
+// A file of the animation that something else has taken the place of.
+std::string TargetExists(const std::string& path) {
+  return res::Format(res::kExportTargetExists, {path});
 }
 
 // Writes the whole program afresh: one prologue and one body, so a second
 // export replaces the first body instead of following the end of main. The
 // new program is written beside the old one and then put in its place, so a
 // full disk never costs the program the last export wrote; the file is held
-// open again afterwards.
-bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body) {
+// open again afterwards. False with the message in *problem.
+bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body, std::string* problem) {
+  const std::string& path = doc.m_strCodePath;
   std::string temp;
-  std::FILE* f = platform::CreateTempBeside(doc.m_strCodePath, &temp);
-  if (!f) return false;
-  bool ok = WriteProgramPrologue(f, CodeFileHeader(doc)) &&
-            WriteProgramBody(f, doc.m_frames, body) && ::fsync(::fileno(f)) == 0;
-  ok = std::fclose(f) == 0 && ok;
-  ok = ok && std::rename(temp.c_str(), doc.m_strCodePath.c_str()) == 0;
+  std::FILE* f = platform::CreateTempBeside(path, &temp);
+  bool ok = f && WriteProgramPrologue(f, CodeFileHeader(doc)) &&
+            WriteProgramBody(f, doc.m_frames, body) && std::fflush(f) == 0 &&
+            ::fsync(::fileno(f)) == 0;
+  if (f) ok = std::fclose(f) == 0 && ok;
+  ok = ok && platform::PlaceFile(temp, path, ReplaceMode(doc, path));
   if (!ok) {
     const int error = errno;
-    std::remove(temp.c_str());
-    errno = error;
+    if (f) platform::RemoveFile(temp);
+    *problem = error == EEXIST && f
+                   ? TargetExists(path)
+                   : res::Format(res::kExportCannotWriteCode, {path, std::strerror(error)});
     return false;
   }
-  doc.m_pCodeFile.reset(std::fopen(doc.m_strCodePath.c_str(), "rb+"));
+  NoteOwnFile(doc, path);
+  doc.m_pCodeFile.reset(std::fopen(path.c_str(), "rb+"));
   return true;
 }
 
 void CloseCodeFile(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
 
+// Puts the compiled program into Animate/ (also across disks), replacing
+// only a program this animation put there. False after telling the user.
+bool PlaceProgram(AnimationDocument& doc, const std::string& built, ExportPrompter& prompter) {
+  const std::string& exe = doc.m_strExePath;
+  if (platform::PlaceFile(built, exe, ReplaceMode(doc, exe))) {
+    NoteOwnFile(doc, exe);
+    return true;
+  }
+  prompter.Message(errno == EEXIST
+                       ? TargetExists(exe)
+                       : res::Format(res::kExportCannotMoveProgram, {exe, std::strerror(errno)}));
+  return false;
+}
+
 // Compiles the closed code file and puts the program into Animate/. The
 // compiler writes into a fresh folder of ours inside Code/, which nobody else
 // can plant a link in; the folder is gone again afterwards, whatever happened,
-// and files of earlier runs are left alone.
+// and files of earlier runs are left alone. Success is announced only once
+// the program is in Animate/.
 ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
                   ExportPrompter& prompter) {
   const std::string codeFolder =
@@ -70,24 +86,29 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
   }
   const std::string built =
       staging + doc.m_strBuildPath.substr(doc.m_strBuildPath.find_last_of('/'));
+  platform::NoteMadeFile(built);  // the compiler's, but made for this run
   const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath, built);
-  prompter.Message(CompileMessage(result.outcome));
-  if (result.outcome == CompileOutcome::Problem)
-    prompter.CompilerDetails(CompileProblemDetails(result));
-  ExportEnd end =
-      result.outcome == CompileOutcome::Success ? ExportEnd::Exported : ExportEnd::CompileProblem;
+  ExportEnd end = ExportEnd::CompileProblem;
   if (CompileEndsTool(result.outcome)) {
+    prompter.Message(CompileMessage(result.outcome));
     end = ExportEnd::ToolEnds;
-  } else if (!result.timedOut && platform::IsWholeExecutable(built)) {
-    // Replaces an older program of the same name, also on another disk.
-    if (!platform::MoveFile(built, doc.m_strExePath)) {
-      prompter.Message(
-          res::Format(res::kExportCannotMoveProgram, {doc.m_strExePath, std::strerror(errno)}));
+  } else if (result.outcome == CompileOutcome::Success) {
+    if (PlaceProgram(doc, built, prompter)) {
+      prompter.Message(CompileMessage(result.outcome));
+      end = ExportEnd::Exported;
+    } else {
       end = ExportEnd::Failed;
     }
+  } else {
+    prompter.Message(CompileMessage(result.outcome));
+    if (result.outcome == CompileOutcome::Problem)
+      prompter.CompilerDetails(CompileProblemDetails(result));
+    // Warnings, say, with a whole program: it goes to Animate/ all the same.
+    if (!result.timedOut && platform::IsWholeExecutable(built) &&
+        !PlaceProgram(doc, built, prompter))
+      end = ExportEnd::Failed;
   }
-  std::error_code ec;
-  fs::remove_all(staging, ec);
+  platform::RemoveFolder(staging);
   return end;
 }
 
@@ -100,17 +121,24 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
     return ExportEnd::Stopped;
   }
   const ProgramBodyOptions body{doc.m_nRate, options.saveCode, options.endless};
-  if (!WriteCodeFile(doc, body)) {
-    const std::string reason = std::strerror(errno);
-    prompter.Message(res::Format(res::kExportCannotWriteCode, {doc.m_strCodePath, reason}));
+  std::string problem;
+  if (!WriteCodeFile(doc, body, &problem)) {
+    prompter.Message(problem);
     return ExportEnd::Failed;
   }
   if (options.saveProject) {
-    const ProjectResult saved = WriteProjectFile(doc, doc.m_strProjectPath);
+    const std::string& project = doc.m_strProjectPath;
+    struct stat there {};
+    if (::lstat(project.c_str(), &there) == 0 && !IsOwnFile(doc, project)) {
+      prompter.Message(TargetExists(project));
+      return ExportEnd::Failed;
+    }
+    const ProjectResult saved = WriteProjectFile(doc, project);
     if (!saved.ok()) {
       prompter.Message(saved.error);
       return ExportEnd::Failed;
     }
+    NoteOwnFile(doc, project);
   }
   if (options.compile) {
     if (!options.saveCode) {

@@ -238,12 +238,13 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
 OutputFile::~OutputFile() {
   if (m_file) {
     std::fclose(m_file);
-    std::remove(m_temp.c_str());
+    platform::RemoveFile(m_temp);
   }
 }
 
-bool OutputFile::Open(const std::string& path, std::string* error) {
+bool OutputFile::Open(const std::string& path, std::string* error, platform::Replace replace) {
   m_path = path;
+  m_replace = replace;
   m_file = platform::CreateTempBeside(path, &m_temp);
   if (!m_file) {
     if (error) *error = std::string(kFormatCannotCreate) + path + "\n" + std::strerror(errno);
@@ -266,10 +267,13 @@ bool OutputFile::Commit(std::string* error) {
   m_file = nullptr;
   if (std::ferror(f) && !m_writeErrno) m_writeErrno = EIO;
   const int closeErrno = std::fclose(f) == 0 ? 0 : errno;
-  if (m_writeErrno || closeErrno != 0 || !platform::MoveFile(m_temp, m_path)) {
+  if (m_writeErrno || closeErrno != 0 || !platform::PlaceFile(m_temp, m_path, m_replace)) {
     const int err = m_writeErrno ? m_writeErrno : closeErrno ? closeErrno : errno;
-    std::remove(m_temp.c_str());
-    if (error) *error = std::string(kFormatWriteFailed) + m_path + "\n" + std::strerror(err);
+    platform::RemoveFile(m_temp);
+    if (error)
+      *error = err == EEXIST && !m_writeErrno && !closeErrno
+                   ? res::Format(res::kExportTargetExists, {m_path})
+                   : std::string(kFormatWriteFailed) + m_path + "\n" + std::strerror(err);
     return false;
   }
   return true;

@@ -16,6 +16,7 @@
 
 #include "document/AnimationDocument.h"
 #include "platform/Cp936.h"
+#include "platform/SafeFile.h"
 
 namespace output {
 
@@ -95,7 +96,8 @@ using platform::cp936::AppendUtf8;
 void AppendJsonString(std::string& out, std::string_view utf8);
 
 // Writes a file by way of a temporary beside it, so that a failed or
-// abandoned export leaves whatever was at path before untouched.
+// abandoned export leaves whatever was at path before untouched. A file
+// already at path is replaced only with Replace::Yes.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -104,15 +106,18 @@ class OutputFile {
   ~OutputFile();
 
   // False with *error set (UTF-8 message) when the file cannot be made.
-  bool Open(const std::string& path, std::string* error);
+  bool Open(const std::string& path, std::string* error,
+            platform::Replace replace = platform::Replace::No);
   std::FILE* Stream() const { return m_file; }
   void Write(std::string_view bytes);
   // Closes the temporary and moves it to path. False with *error set when
-  // any write, the close or the move failed.
+  // any write, the close or the move failed, or something is at path that
+  // may not be replaced.
   bool Commit(std::string* error);
 
  private:
   std::string m_path;
+  platform::Replace m_replace = platform::Replace::No;
   std::string m_temp;
   std::FILE* m_file = nullptr;
   int m_writeErrno = 0;

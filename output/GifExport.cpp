@@ -318,14 +318,14 @@ long long FrameStart(long long i, int rate) { return 100 * i / rate; }
 }  // namespace
 
 bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
-                       const GifOptions& options) {
+                       const GifOptions& options, platform::Replace replace) {
   std::string ignored;
   if (!error) error = &ignored;
   Font font;
   if (!font.Open(options, error)) return false;
 
   formats::OutputFile out;
-  if (!out.Open(path, error)) return false;
+  if (!out.Open(path, error, replace)) return false;
   const int rate = formats::PlayRate(doc);
   formats::FrameCanvas pending(doc.m_nAnimWide, doc.m_nAnimHigh);
   formats::FrameCanvas next(doc.m_nAnimWide, doc.m_nAnimHigh);

@@ -202,9 +202,10 @@ std::string Fill(std::string text, std::string_view key, const std::string& valu
 
 }  // namespace
 
-bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, std::string* error) {
+bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+                        platform::Replace replace) {
   formats::OutputFile out;
-  if (!out.Open(path, error)) return false;
+  if (!out.Open(path, error, replace)) return false;
 
   const formats::ConsoleColors colors = formats::ParseColorCode(doc.m_strColor);
   std::string head = kPageHead;

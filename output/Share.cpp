@@ -1,6 +1,7 @@
 #include "output/Share.h"
 
 #include "output/AnimationFormats.h"
+#include "output/CodeFile.h"
 #include "output/WindowsProgram.h"
 #include "res/Texts.h"
 
@@ -8,8 +9,8 @@ using document::AnimationDocument;
 
 namespace output {
 
-std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
-  std::string base = doc.m_strExePath;
+std::string SharePathFor(const std::string& exePath, ShareFormat format) {
+  std::string base = exePath;
   if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
     base.resize(base.size() - 4);
   switch (format) {
@@ -25,26 +26,34 @@ std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
   return base;
 }
 
-std::string ShareAnimation(const AnimationDocument& doc, ShareFormat format, bool endless) {
+std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
+  return SharePathFor(doc.m_strExePath, format);
+}
+
+std::string ShareAnimation(AnimationDocument& doc, ShareFormat format, bool endless) {
   const std::string path = SharePath(doc, format);
+  const platform::Replace replace = ReplaceMode(doc, path);
   std::string error;
   bool ok = false;
   switch (format) {
     case ShareFormat::Html:
-      ok = WriteHtmlAnimation(doc, path, &error);
+      ok = WriteHtmlAnimation(doc, path, &error, replace);
       break;
     case ShareFormat::Gif:
-      ok = WriteGifAnimation(doc, path, &error);
+      ok = WriteGifAnimation(doc, path, &error, {}, replace);
       break;
     case ShareFormat::Cast:
-      ok = WriteCastAnimation(doc, path, &error);
+      ok = WriteCastAnimation(doc, path, &error, replace);
       break;
     case ShareFormat::Windows:
-      error = BuildWindowsProgram(doc, endless, path);
+      error = BuildWindowsProgram(doc, endless, path, replace);
       ok = error.empty();
       break;
   }
-  if (ok) return {};
+  if (ok) {
+    NoteOwnFile(doc, path);
+    return {};
+  }
   return error.empty() ? res::Format(res::kShareFailed, {path}) : error;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/ProgramWriter.h"
+#include "platform/Interrupt.h"
 #include "platform/Process.h"
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
@@ -73,7 +74,7 @@ bool IsWindowsExecutable(const std::string& path) {
 }
 
 std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
-                                const std::string& target) {
+                                const std::string& target, platform::Replace replace) {
   std::error_code ec;
   std::string temp = fs::temp_directory_path(ec).string();
   if (ec || temp.empty()) temp = "/tmp";
@@ -82,10 +83,7 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   if (folder.empty()) return res::Format(res::kWindowsNoTempFolder, {temp, Reason()});
   struct Cleanup {
     std::string folder;
-    ~Cleanup() {
-      std::error_code ignored;
-      fs::remove_all(folder, ignored);
-    }
+    ~Cleanup() { platform::RemoveFolder(folder); }
   } cleanup{folder};
 
   // The same program the code file holds after an export with the frames.
@@ -102,6 +100,7 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   // The text is GBK as on a Chinese Windows: the compiler must read it so,
   // or a second byte 0x5C would escape the quote after it.
   const std::string program = folder + "/animation.exe";
+  platform::NoteMadeFile(program);  // the compiler's, but made for this run
   const platform::ProcessResult run =
       platform::RunProcess({Compiler(), "-O2", "-s", "-finput-charset=CP936",
                             "-fexec-charset=CP936", "-o", "animation.exe", "animation.c"},
@@ -117,8 +116,9 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
     return message;
   }
   if (!IsWindowsExecutable(program)) return res::kWindowsProgramIncomplete;
-  if (!platform::MoveFile(program, target))
-    return res::Format(res::kWindowsCannotMoveProgram, {target, Reason()});
+  if (!platform::PlaceFile(program, target, replace))
+    return errno == EEXIST ? res::Format(res::kExportTargetExists, {target})
+                           : res::Format(res::kWindowsCannotMoveProgram, {target, Reason()});
   return {};
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "platform/SafeFile.h"
 #include "res/Texts.h"
 
 namespace output {
@@ -22,11 +23,13 @@ bool IsWindowsExecutable(const std::string& path);
 // Writes the complete program (the prologue the code file got when the
 // animation was created or opened, then every frame, jumping back to the
 // start after the last one when endless) into a private temporary folder,
-// compiles it there and moves the program to target, replacing what is
-// there. Empty on success; otherwise the message for the user (UTF-8), and
-// target is untouched. Blocks until the compiler ends (at most two minutes).
+// compiles it there and moves the program to target, replacing a file
+// there only with Replace::Yes. Empty on success; otherwise the message for
+// the user (UTF-8), and target is untouched. Blocks until the compiler ends
+// (at most two minutes).
 std::string BuildWindowsProgram(const document::AnimationDocument& doc, bool endless,
-                                const std::string& target);
+                                const std::string& target,
+                                platform::Replace replace = platform::Replace::No);
 
 // Tests run another compiler (a missing one, say); empty restores the real one.
 void SetWindowsCompilerForTesting(const std::string& program);

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <thread>
 
+#include "platform/Interrupt.h"
+
 extern char** environ;
 
 namespace platform {
@@ -163,6 +165,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
     return result;
   }
   result.started = true;
+  // An interrupted command line stops the program before removing its files.
+  NoteRunningGroup(pid);
 
   const bool limited = timeout.count() > 0;
   const Clock::time_point deadline = Clock::now() + timeout;
@@ -179,6 +183,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
     ReadToEnd(readEnd.get(), result.output, true, Clock::now() + std::chrono::milliseconds(500));
   }
 
+  NoteRunningGroup(0);
   if (wait != Wait::Reaped) return result;
   if (WIFEXITED(status)) {
     result.exitStatus = WEXITSTATUS(status);

@@ -634,7 +634,7 @@ bool AtomicFileWriter::Commit(std::string* error) {
   }
   if (::close(m_fd) != 0 && !what) err = errno, what = "cannot close";
   m_fd = -1;
-  if (!what && ::rename(m_tmpName.c_str(), m_target.c_str()) != 0) {
+  if (!what && !PlaceFile(m_tmpName, m_target.string(), Replace::Yes)) {
     err = errno, what = "cannot replace", where = m_target.string();
   }
   if (what) {

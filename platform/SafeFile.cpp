@@ -6,9 +6,14 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
+#include <system_error>
 #include <vector>
+
+#include "platform/Interrupt.h"
 
 namespace platform {
 namespace {
@@ -39,8 +44,37 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// Copies from into a fresh temporary beside to, then renames it over to.
-bool CopyIntoPlace(const std::string& from, const std::string& to) {
+// Renames within one file system. Without replacing: a rename that refuses
+// an existing target, or where the file system lacks one, a hard link (which
+// cannot replace either) and the old name removed; without hard links, a
+// plain rename where nothing was found.
+bool Rename(const std::string& from, const std::string& to, Replace replace) {
+  HoldInterrupts hold;
+  struct stat before {};
+  const bool existed = ::lstat(to.c_str(), &before) == 0;
+  if (replace == Replace::Yes) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  } else if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+      ::unlink(from.c_str());
+    } else if (errno == EEXIST) {
+      return false;
+    } else if (existed) {  // no hard links either (FAT, say): look, then rename
+      errno = EEXIST;
+      return false;
+    } else if (::rename(from.c_str(), to.c_str()) != 0) {
+      return false;
+    }
+  }
+  ForgetMade(from);
+  // A file replaced was there before this run; only a new one is its own.
+  if (!existed) NoteMadeFile(to);
+  return true;
+}
+
+// Copies from into a fresh temporary beside to, then puts it in place.
+bool CopyIntoPlace(const std::string& from, const std::string& to, Replace replace) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (in < 0) return false;
   struct stat st {};
@@ -81,34 +115,42 @@ bool CopyIntoPlace(const std::string& from, const std::string& to) {
   int error = ok ? 0 : errno;
   if (::close(out) != 0 && ok) ok = false, error = errno;
   ::close(in);
-  if (ok && ::rename(temp.c_str(), to.c_str()) != 0) ok = false, error = errno;
+  if (ok && !Rename(temp, to, replace)) ok = false, error = errno;
   if (!ok) {
-    ::unlink(temp.c_str());
+    RemoveFile(temp);
     errno = error;
     return false;
   }
   // The copy is safely in place; the source may go now.
-  ::unlink(from.c_str());
+  RemoveFile(from);
   return true;
 }
 
 }  // namespace
 
-int CreateNewFile(const std::string& path, int mode) {
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                static_cast<mode_t>(mode));
+namespace {
+
+int OpenNew(const std::string& path, int access, int mode) {
+  HoldInterrupts hold;
+  const int fd = ::open(path.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        static_cast<mode_t>(mode));
+  if (fd >= 0) NoteMadeFile(path);
+  return fd;
 }
+
+}  // namespace
+
+int CreateNewFile(const std::string& path, int mode) { return OpenNew(path, O_WRONLY, mode); }
 
 std::FILE* CreateNewFileStream(const std::string& path, const char* mode) {
   const bool update = std::string(mode).find('+') != std::string::npos;
-  const int fd = ::open(
-      path.c_str(), (update ? O_RDWR : O_WRONLY) | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const int fd = OpenNew(path, update ? O_RDWR : O_WRONLY, 0666);
   if (fd < 0) return nullptr;
   std::FILE* f = ::fdopen(fd, mode);
   if (!f) {
     const int error = errno;
     ::close(fd);
-    ::unlink(path.c_str());
+    RemoveFile(path);
     errno = error;
   }
   return f;
@@ -128,16 +170,43 @@ std::FILE* CreateTempBeside(const std::string& target, std::string* tempPath) {
 
 std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
   std::string pattern = parent + prefix + "XXXXXX";
+  HoldInterrupts hold;
   if (!::mkdtemp(pattern.data())) return {};
+  NoteMadeFolder(pattern);
   return pattern;
 }
 
-bool MoveFile(const std::string& from, const std::string& to) {
+bool IdentifyFile(const std::string& path, FileId* id) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+               static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+  return true;
+}
+
+bool PlaceFile(const std::string& from, const std::string& to, Replace replace) {
   if (!g_alwaysCopy.load()) {
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (Rename(from, to, replace)) return true;
     if (errno != EXDEV) return false;
   }
-  return CopyIntoPlace(from, to);
+  return CopyIntoPlace(from, to, replace);
+}
+
+bool MoveFile(const std::string& from, const std::string& to) {
+  return PlaceFile(from, to, Replace::Yes);
+}
+
+void RemoveFile(const std::string& path) {
+  HoldInterrupts hold;
+  ::unlink(path.c_str());
+  ForgetMade(path);
+}
+
+void RemoveFolder(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+  // Its name was unique to this run: forgetting after removing is safe.
+  ForgetMade(path);
 }
 
 void SetMoveFileAlwaysCopiesForTesting(bool always) { g_alwaysCopy.store(always); }

@@ -265,4 +265,19 @@ inline constexpr const char* kPlayStatusPlaying =
 inline constexpr const char* kPlayStatusPaused =
     "已暂停 · 第 %2 帧 · 速度 %1 倍 · 空格 继续  ← → 逐帧  q 退出";
 
+// --- export: new names only, interrupted and failed runs -------------------
+// %1 is the file found at one of the animation's names.
+inline constexpr const char* kExportTargetExists =
+    "没有覆盖已有的文件：\n%1\n它不是这个动画导出的。请把它移走或改名后再导出。";
+// A stamp for shared formats alone: %1 is the file, %2 the system's reason.
+inline constexpr const char* kCannotClaimShareFile =
+    "无法创建文件：\n%1\n（%2）\n请确认工作目录下的 Animate 文件夹存在并且可以写入。";
+inline constexpr const char* kTooManySharesPerSecond =
+    "无法导出：同一秒内导出的动画太多。\n请稍后再试。";
+// zoetrix --export after a failure, and after a compile problem (the files
+// kept are listed on standard output).
+inline constexpr const char* kExportRemovedRunFiles = "本次导出写出的文件已全部删除。";
+inline constexpr const char* kExportKeptAfterCompileProblem =
+    "编译没有成功；本次导出写出的文件已保留，以便检查：";
+
 }  // namespace res

@@ -477,6 +477,8 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
   TempDir dir;
   const std::string path = (dir.path() / "a.gif").string();
   std::string error;
+  // Each case writes over the one before: a writer replaces only when told to.
+  const auto replace = platform::Replace::Yes;
   {
     // Rate 3: 33/33/34, the whole lasting exactly one second; loops.
     AnimationDocument doc;
@@ -493,7 +495,7 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
     // identical. Rate 7: starts 0,14,28,42,57,71,85, end 100.
     AnimationDocument doc;
     Fill(doc, 4, 2, 7, "07", {"a", "a", "a  ", "b", "a", "a", "a"});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error)) << error;
+    ASSERT_TRUE(WriteGifAnimation(doc, path, &error, {}, replace)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(Delays(gif.get()), (std::vector<int>{42, 15, 43}));
@@ -503,7 +505,7 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
     // 1/10 s; every other frame is left out instead, keeping the total.
     AnimationDocument doc;
     Fill(doc, 4, 2, 100, "07", {"a", "b", "c", "d"});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error)) << error;
+    ASSERT_TRUE(WriteGifAnimation(doc, path, &error, {}, replace)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(Delays(gif.get()), (std::vector<int>{2, 2}));
@@ -512,7 +514,7 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
     // No frames: the blank canvas.
     AnimationDocument doc;
     Fill(doc, 4, 2, 24, "07", {});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error)) << error;
+    ASSERT_TRUE(WriteGifAnimation(doc, path, &error, {}, replace)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(gif->ImageCount, 1);

@@ -10,8 +10,12 @@
 using document::AnimationDocument;
 using document::AnimationPaths;
 
+using output::ClaimShareStamp;
+using output::DiscardCodeStub;
+using output::IsOwnFile;
 using output::MakeProgramPrologue;
 using output::ProgramHeader;
+using output::ShareFormat;
 using output::StartCodeFile;
 
 namespace fs = std::filesystem;
@@ -76,4 +80,78 @@ TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
       StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "b", 80, 25, "07"}, &second);
   EXPECT_NE(problem.find("无法创建代码文件"), std::string::npos);
   EXPECT_EQ(doc.m_pCodeFile.get(), open);
+}
+
+// A stamp any file of which is there is not taken: the shared formats and a
+// dangling link count too, so a later export cannot write over them.
+TEST(CodeFileTest, AnyFileOfAStampKeepsTheStampTaken) {
+  Tool tool;
+  const ProgramHeader header{kWhen, "cat", 80, 25, "07"};
+  const std::string stamp = "2024_2_29_23_59_59";
+  const fs::path animate = tool.dir.path() / "Animate";
+  WriteFile(animate / (stamp + ".html"), "a page");
+  WriteFile(animate / (stamp + "_2.gif"), "a picture");
+  WriteFile(animate / (stamp + "_3.cast"), "a recording");
+  WriteFile(animate / (stamp + "_4-windows.exe"), "a program");
+  fs::create_symlink(tool.dir.path() / "nowhere", animate / (stamp + "_5.exe"));
+  AnimationDocument doc;
+  AnimationPaths paths;
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+  EXPECT_EQ(paths.code, tool.folder() + "Code/" + stamp + "_6.c");
+
+  // Claiming for shared formats alone takes the next, by the format's file.
+  AnimationDocument shares;
+  ASSERT_EQ(ClaimShareStamp(shares, tool.folder(), kWhen, ShareFormat::Gif, &paths), "");
+  EXPECT_EQ(paths.exe, tool.folder() + "Animate/" + stamp + "_7.exe");
+  EXPECT_EQ(ReadFile(animate / (stamp + "_7.gif")), "");
+  EXPECT_TRUE(IsOwnFile(shares, tool.folder() + "Animate/" + stamp + "_7.gif"));
+  doc.m_pCodeFile.reset();
+}
+
+// Shared formats alone need no Code/ folder; without Animate/ the message
+// names the file that could not be made there.
+TEST(CodeFileTest, ClaimingForSharedFormatsNeedsOnlyAnimate) {
+  Tool tool;
+  fs::remove_all(tool.dir.path() / "Code");
+  AnimationDocument doc;
+  AnimationPaths paths;
+  ASSERT_EQ(ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Html, &paths), "");
+  EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59.c");
+  fs::remove_all(tool.dir.path() / "Animate");
+  const std::string problem = ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Cast, &paths);
+  EXPECT_NE(problem.find(tool.folder() + "Animate/2024_2_29_23_59_59.cast"), std::string::npos)
+      << problem;
+  EXPECT_EQ(problem.find("Code"), std::string::npos) << problem;
+}
+
+// A code file holding only its prologue cannot compile: it goes when its
+// animation is replaced. One that was exported, or changed by hand, stays.
+TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue) {
+  Tool tool;
+  AnimationDocument doc;
+  AnimationPaths paths;
+  const auto start = [&](const char* name) {
+    const ProgramHeader header{kWhen, name, 80, 25, "07"};
+    ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+    doc.m_bCreated = 1;
+    doc.m_strCodePath = paths.code;
+    doc.m_createdAt = kWhen;
+    doc.m_strAnimName = name;
+    doc.m_nAnimWide = 80;
+    doc.m_nAnimHigh = 25;
+    doc.m_strColor = "07";
+  };
+  start("a");
+  const std::string first = paths.code;
+  start("b");
+  EXPECT_FALSE(fs::exists(first));
+  const std::string second = paths.code;
+  std::fputs("/* mine */", doc.m_pCodeFile.get());  // an edit of the user's
+  start("c");
+  EXPECT_TRUE(fs::exists(second));
+  const std::string third = paths.code;
+  DiscardCodeStub(doc);  // the tool ends
+  EXPECT_FALSE(fs::exists(third));
+  doc.m_pCodeFile.reset();
+  EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
 }

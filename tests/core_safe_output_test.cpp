@@ -2,18 +2,23 @@
 // a compiled program is whole or it is a problem.
 #include <gtest/gtest.h>
 
+#include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "output/CodeFile.h"
 #include "output/Compiler.h"
 #include "output/Export.h"
 #include "platform/Executable.h"
+#include "platform/Interrupt.h"
 #include "platform/SafeFile.h"
 #include "tests/TestSupport.h"
 
@@ -34,6 +39,8 @@ using output::kCompileSuccessMessage;
 using output::kExportDone;
 using output::ProgramHeader;
 using output::StartCodeFile;
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
@@ -257,8 +264,9 @@ TEST(CompilerTest, RealCompileInAFolderWithOneDoubleQuote) {
   EXPECT_TRUE(platform::IsWholeExecutable(folder + "Code/q.exe"));
 }
 
-// The program cannot go into Animate/: the user is told where, and nothing of
-// the run stays in Code/ but the code file.
+// The program cannot go into Animate/: the user is told where, without
+// hearing first that compiling succeeded, and nothing of the run stays in
+// Code/ but the code file.
 TEST(MoveFileTest, AFailedMoveLeavesNoProgramInCode) {
   Tool tool;
   tool.FakeCompiler("while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
@@ -267,8 +275,113 @@ TEST(MoveFileTest, AFailedMoveLeavesNoProgramInCode) {
   EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, true, false, false}, tool.dir.folder(),
                             prompter),
             ExportEnd::Failed);
-  ASSERT_EQ(prompter.messages.size(), 2u);
-  EXPECT_EQ(prompter.messages[0], kCompileSuccessMessage);
-  EXPECT_NE(prompter.messages[1].find(tool.doc.m_strExePath), std::string::npos);
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_NE(prompter.messages[0].find(tool.doc.m_strExePath), std::string::npos);
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
+}
+
+// A program someone else put at the animation's name stays as it is; a
+// program this animation put there is updated by the next export.
+TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
+  Tool tool;
+  tool.FakeCompiler("while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
+  const std::string& exe = tool.doc.m_strExePath;
+  WriteFile(exe, "someone else's");
+  const ExportOptions compile{true, true, false, false};
+  Recorder refused;
+  EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), refused), ExportEnd::Failed);
+  EXPECT_EQ(refused.messages,
+            std::vector<std::string>{res::Format(res::kExportTargetExists, {exe})});
+  EXPECT_EQ(ReadFile(exe), "someone else's");
+  EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Animate"), {}), 1);
+
+  fs::remove(exe);
+  for (int run = 0; run < 2; ++run) {
+    Recorder prompter;
+    EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), prompter), ExportEnd::Exported);
+    EXPECT_EQ(prompter.messages, (std::vector<std::string>{kCompileSuccessMessage, kExportDone}));
+    EXPECT_TRUE(platform::IsWholeExecutable(exe));
+  }
+  // The project file likewise: a file planted at its name is not written over.
+  WriteFile(tool.doc.m_strProjectPath, "[Other]\r\nKey=1\r\n");
+  Recorder project;
+  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, true, false}, tool.dir.folder(),
+                            project),
+            ExportEnd::Failed);
+  EXPECT_EQ(project.messages, std::vector<std::string>{res::Format(res::kExportTargetExists,
+                                                                   {tool.doc.m_strProjectPath})});
+  EXPECT_EQ(ReadFile(tool.doc.m_strProjectPath), "[Other]\r\nKey=1\r\n");
+}
+
+// Putting a finished file in place replaces nothing unless told to, whether
+// it is renamed or copied from another disk, a dangling link included.
+TEST(MoveFileTest, PlacingWithoutReplacingLeavesWhatIsThere) {
+  TempDir dir("zoetrix-place");
+  const std::string from = (dir.path() / "new").string();
+  const std::string taken = (dir.path() / "taken").string();
+  const std::string link = (dir.path() / "link").string();
+  WriteFile(taken, "precious");
+  fs::create_symlink(dir.path() / "nowhere", link);
+  for (bool copying : {false, true}) {
+    platform::SetMoveFileAlwaysCopiesForTesting(copying);
+    WriteFile(from, "new");
+    for (const std::string& target : {taken, link}) {
+      errno = 0;
+      EXPECT_FALSE(platform::PlaceFile(from, target, platform::Replace::No)) << target;
+      EXPECT_EQ(errno, EEXIST) << target;
+    }
+    EXPECT_EQ(ReadFile(taken), "precious");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+    const std::string fresh = (dir.path() / ("fresh" + std::to_string(copying))).string();
+    EXPECT_TRUE(platform::PlaceFile(from, fresh, platform::Replace::No));
+    EXPECT_EQ(ReadFile(fresh), "new");
+    EXPECT_FALSE(fs::exists(from));
+  }
+  platform::SetMoveFileAlwaysCopiesForTesting(false);
+  // No temporary stays: taken, link, fresh0, fresh1.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 4);
+}
+
+// An interrupted run stops the program it runs, removes what it made (and
+// only that) and ends by the signal it got.
+TEST(InterruptTest, RemovesWhatTheRunMadeAndEndsByTheSignal) {
+  TempDir dir("zoetrix-interrupt");
+  const std::string folder = dir.folder();
+  WriteFile(folder + "before", "older than the run");
+  const auto run = [&] {
+    platform::InterruptCleanup cleanup;
+    ::close(platform::CreateNewFile(folder + "made"));
+    const std::string staging = platform::CreatePrivateFolder(folder, ".build-");
+    platform::NoteMadeFile(staging + "/a.exe");  // what a compiler writes there
+    WriteFile(staging + "/a.exe", "half a program");
+    ::close(platform::CreateNewFile(folder + "placed.tmp"));
+    platform::PlaceFile(folder + "placed.tmp", folder + "placed", platform::Replace::No);
+    ::close(platform::CreateNewFile(folder + "over.tmp"));
+    platform::PlaceFile(folder + "over.tmp", folder + "before", platform::Replace::Yes);
+    ::close(platform::CreateNewFile(folder + "kept"));
+    platform::ForgetMade(folder + "kept");
+    // A program running in a group of its own, as the compiler does.
+    pid_t child = -1;
+    const char* argv[] = {"sleep", "600", nullptr};
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawnattr_setpgroup(&attributes, 0);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    ::posix_spawnp(&child, "sleep", nullptr, &attributes, const_cast<char**>(argv), environ);
+    platform::NoteRunningGroup(child);
+    WriteFile(folder + "child", std::to_string(child));
+    platform::ForgetMade(folder + "child");
+    ::raise(SIGTERM);
+  };
+  EXPECT_EXIT(run(), ::testing::KilledBySignal(SIGTERM), "");
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(dir.path())) left.push_back(e.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"before", "child", "kept"}));
+  // The replaced file was there before the run: it stays, with the new text.
+  EXPECT_EQ(ReadFile(folder + "before"), "");
+  const pid_t child = std::stoi(ReadFile(folder + "child"));
+  EXPECT_EQ(::kill(child, 0), -1);
+  EXPECT_EQ(errno, ESRCH);
 }

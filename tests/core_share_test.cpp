@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "output/Share.h"
 #include "output/WindowsProgram.h"
+#include "res/Texts.h"
 
 using document::AnimationDocument;
 using document::MakeFrameText;
@@ -58,6 +59,20 @@ void MakeAnimation(AnimationDocument& doc, const std::string& folder) {
     doc.m_frames.Append(MakeFrameText(text));
 }
 
+// The headers of an x86-64 PE program with one empty section: enough to
+// pass for a whole one.
+std::string SmallestWindowsProgram() {
+  std::string pe(0x40 + 24 + 0xF0 + 40, '\0');
+  pe[0] = 'M', pe[1] = 'Z';
+  pe[0x3C] = 0x40;
+  pe.replace(0x40, 4, std::string("PE\0\0", 4));
+  pe[0x44] = '\x64', pe[0x45] = '\x86';  // machine
+  pe[0x46] = 1;                          // one section
+  pe[0x54] = '\xF0';                     // size of the optional header
+  pe[0x58] = 0x0B, pe[0x59] = 0x02;      // PE32+
+  return pe;
+}
+
 }  // namespace
 
 TEST(Share, EachFormatHasItsNameInAnimate) {
@@ -77,7 +92,6 @@ TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
   const std::string target = SharePath(doc, ShareFormat::Windows);
-  WriteFile(target, "an older build");
   ASSERT_EQ(ShareAnimation(doc, ShareFormat::Windows, true), "");
   ASSERT_TRUE(IsWindowsExecutable(target));
   const std::string exe = ReadFile(target);
@@ -130,4 +144,43 @@ TEST(WindowsProgram, MissingCompilerOrFailureLeavesTheTargetAlone) {
   EXPECT_NE(failed.find("animation.c:1: error: no"), std::string::npos) << failed;
   EXPECT_NE(lied.find("没有生成完整的 Windows 程序"), std::string::npos) << lied;
   EXPECT_EQ(ReadFile(target), "an older build");
+}
+
+// Exporting a format again updates the file the animation wrote; a file
+// someone else put at that name (a dangling link too) stays as it was, the
+// message names it and no temporary is left.
+TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
+  TempDir dir("zoetrix-share-own");
+  fs::create_directory(dir.path() / "Animate");
+  AnimationDocument doc;
+  MakeAnimation(doc, dir.folder());
+  for (ShareFormat format : {ShareFormat::Html, ShareFormat::Cast}) {
+    const std::string path = SharePath(doc, format);
+    ASSERT_EQ(ShareAnimation(doc, format, false), "");
+    doc.m_frames.Append(MakeFrameText("later"));
+    ASSERT_EQ(ShareAnimation(doc, format, false), "");
+    EXPECT_NE(ReadFile(path).find("later"), std::string::npos);
+
+    fs::remove(path);
+    WriteFile(path, "someone else's");
+    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetExists, {path}));
+    EXPECT_EQ(ReadFile(path), "someone else's");
+    fs::remove(path);
+    fs::create_symlink(dir.path() / "nowhere", path);
+    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetExists, {path}));
+    EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+  }
+  // The Windows program likewise, with a compiler that makes one at once.
+  const std::string target = SharePath(doc, ShareFormat::Windows);
+  WriteFile(target, "an older build");
+  WriteFile(dir.path() / "fake-gcc", "#!/bin/sh\ncp \"$0.exe\" animation.exe\n");
+  WriteFile(dir.path() / "fake-gcc.exe", SmallestWindowsProgram());
+  fs::permissions(dir.path() / "fake-gcc", fs::perms::owner_all);
+  SetWindowsCompilerForTesting((dir.path() / "fake-gcc").string());
+  const std::string refused = ShareAnimation(doc, ShareFormat::Windows, false);
+  SetWindowsCompilerForTesting({});
+  EXPECT_EQ(refused, res::Format(res::kExportTargetExists, {target})) << refused;
+  EXPECT_EQ(ReadFile(target), "an older build");
+  // Only the files the tests planted: no temporaries.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "Animate"), {}), 3);
 }

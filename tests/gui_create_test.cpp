@@ -235,25 +235,62 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   EXPECT_EQ(testsupport::ReadFile(codePath), codeBefore);
 }
 
-TEST(Create, ASecondCreationClosesTheFirstCodeFileLeavingItsContent) {
+TEST(Create, ASecondCreationClosesTheFirstCodeFile) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
   w.Click(res::IDC_CREATE);
-  const std::string first = d.doc().m_strCodePath;
+  std::FILE* first = d.doc().m_pCodeFile.get();
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
   w.Click(res::IDC_CREATE);
-  EXPECT_NE(d.doc().m_strCodePath, first);
-  EXPECT_EQ(testsupport::ReadFile(first),
-            MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
+  EXPECT_NE(d.doc().m_pCodeFile.get(), first);
   // Twice in the same second: the second gets a name of its own, so
   // nothing of the first is overwritten.
   const std::string second = d.doc().m_strCodePath;
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
   EXPECT_EQ(d.doc().m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
-  EXPECT_EQ(testsupport::ReadFile(second),
-            MakeProgramPrologue(ProgramHeader{platform::LocalTime{2019, 7, 5, 9, 3, 8}, Gbk("无题"),
-                                              80, 25, "07"}));
+  EXPECT_NE(d.doc().m_strCodePath, second);
+}
+
+// A code file that holds only the prologue cannot compile: it goes when its
+// animation is replaced ("新建", opening a project) or the tool ends, unless
+// the animation's code was exported.
+TEST(Create, CodeFilesNeverExportedDoNotOutliveTheirAnimation) {
+  testsupport::TempDir code("zoetrix-code");  // outlives the tool's folder
+  {
+    Hooks hooks;
+    MainWindow w(hooks, [&](const fs::path& tool) {
+      fs::remove_all(tool / "Code");
+      fs::create_directory_symlink(code.path(), tool / "Code");
+    });
+    CZoetrixDlg& d = w.dlg();
+    FixedClock clock(kJuly5);
+    w.Click(res::IDC_CREATE);
+    const std::string first = d.doc().m_strCodePath;
+    w.Click(res::IDC_CREATE);
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_EQ(FilesIn(code.path()), 1);
+
+    d.ControlAs<QAbstractButton>(res::IDC_SAVE_CODE)->setChecked(true);
+    w.Click(res::IDC_EXPORT);
+    const std::string exported = d.doc().m_strCodePath;
+    w.Click(res::IDC_CREATE);
+    EXPECT_TRUE(fs::exists(exported));
+    const std::string third = d.doc().m_strCodePath;
+
+    const fs::path project = w.folder().path() / "in.ini";
+    testsupport::WriteFile(project,
+                           "[AnimatedProperties]\r\nName=p\r\nWide=20\r\nHigh=4\r\nColor=07\r\n"
+                           "FrameRate=5\r\nFrameNum=1\r\n[AnimatePicture]\r\nFrame1=x\r\n");
+    w.AnswerOpenFile(project.string());
+    w.Click(res::IDC_OPEN_PROJECT);
+    EXPECT_NE(d.doc().m_strCodePath, third);
+    EXPECT_FALSE(fs::exists(third));
+    EXPECT_EQ(FilesIn(code.path()), 2);
+  }
+  // The tool has ended: only the exported animation's code is left.
+  EXPECT_EQ(FilesIn(code.path()), 1);
+  EXPECT_TRUE(fs::exists(code.path() / "2019_7_5_9_3_7_2.c"));
 }

@@ -223,8 +223,6 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   w.SetText(res::IDC_FRAME_RATE, "50");
   w.SetText(res::IDC_NAME, QString::fromUtf8("三只猫"));
   w.CreateWithFrames({"cat one", "cat two", QString::fromUtf8("猫三")});
-  // An old program of the same name must give way.
-  testsupport::WriteFile(d.doc().m_strExePath, "stale");
   Tick(w, true, true, true, false);
   hooks.messages.clear();
   w.Click(res::IDC_EXPORT);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <set>
+#include <sstream>
 
 #include "app/ExportCommand.h"
 #include "output/ProjectFile.h"
@@ -15,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "res/Texts.h"
 #include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"
 
@@ -119,13 +122,60 @@ TEST_F(ShareCommand, CombineWithTheClassicOptionsAndKeepTheirChecks) {
   EXPECT_NE(Call({"--help"}).out.find("--windows"), std::string::npos);
 }
 
+// A format that cannot be written fails the run: what it wrote before goes
+// again, and nothing is listed.
 TEST_F(ShareCommand, WindowsProgramNeedsTheCrossCompiler) {
   SetWindowsCompilerForTesting("zoetrix-no-such-cross-compiler");
-  const Outcome r = Call({"--export", m_project, "--windows", "--html"});
+  const Outcome r = Call({"--export", m_project, "--project", "--html", "--cast", "--windows"});
   SetWindowsCompilerForTesting({});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, std::string(kWindowsCompilerMissing) + "\n");
-  EXPECT_EQ(Files("Animate"), std::vector<std::string>{"2023_10_1_8_0_0.html"});
+  EXPECT_EQ(r.err,
+            std::string(kWindowsCompilerMissing) + "\n" + res::kExportRemovedRunFiles + "\n");
+  EXPECT_EQ(r.out.find('/'), std::string::npos) << r.out;
+  EXPECT_TRUE(fs::is_empty(Path("Animate")));
+  EXPECT_TRUE(fs::is_empty(Path("Project")));
+  EXPECT_TRUE(fs::is_empty(Path("Code")));
+}
+
+// Batch exports within one second: every project keeps files of its own,
+// each run lists its own, and a file already at a name is left alone.
+TEST_F(ShareCommand, ExportsWithinOneSecondNeverWriteOverEachOther) {
+  const std::string stamp = "2023_10_1_8_0_0";
+  WriteFile(Path("Animate/") + stamp + ".cast", "planted");
+  std::set<std::string> listed;
+  for (const char* name : {"one", "two", "three"}) {
+    const std::string project = (m_dir.path() / (std::string(name) + ".ini")).string();
+    WriteFile(project, std::string("[AnimatedProperties]\r\nName=n\r\nWide=20\r\nHigh=4\r\n") +
+                           "Color=07\r\nFrameRate=5\r\nFrameNum=1\r\n[AnimatePicture]\r\nFrame1=" +
+                           name + "\r\n");
+    const Outcome r = Call({"--export", project, "--html", "--gif", "--cast"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_TRUE(listed.insert(line).second) << line;
+      if (fs::path(line).extension() == ".html") {
+        EXPECT_NE(ReadFile(line).find(name), std::string::npos) << line;
+      }
+    }
+  }
+  EXPECT_EQ(listed.size(), 9u);
+  EXPECT_EQ(ReadFile(Path("Animate/") + stamp + ".cast"), "planted");
+  EXPECT_EQ(Files("Animate").size(), 10u);
+  EXPECT_EQ(listed.count(Path("Animate/") + stamp + "_4.gif"), 1u);
+}
+
+// Shared formats alone need no code file, so no writable Code/ either; what
+// cannot be written is what the message names.
+TEST_F(ShareCommand, SharingAloneNeedsNoCodeFolder) {
+  fs::remove_all(Path("Code"));
+  Outcome r = Call({"--export", m_project, "--html"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, Path("Animate/2023_10_1_8_0_0.html\n"));
+  fs::remove_all(Path("Animate"));
+  r = Call({"--export", m_project, "--gif", "--cast"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(Path("Animate/2023_10_1_8_0_0.gif")), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Code"), std::string::npos) << r.err;
 }
 
 // Playing into a pipe and importing what came out gives the same frames.

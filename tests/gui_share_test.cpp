@@ -110,6 +110,30 @@ TEST(ShareMenu, WritesIntoAnimateAndSaysWhere) {
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kWindowsCompilerMissing)});
 }
 
+// Exporting again from the window updates the page; a file someone else
+// put at its name since is left as it is, and the message says so.
+TEST(ShareMenu, ExportingAgainUpdatesOnlyTheAnimationsOwnFile) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  w.CreateWithFrames({"first"});
+  const std::string page = output::SharePath(w.dlg().doc(), output::ShareFormat::Html);
+  w.dlg().OnSysCommand(kHtml);
+  w.SetText(res::IDC_EDIT_AREA, "second");
+  w.dlg().OnSysCommand(kHtml);
+  EXPECT_NE(ReadFile(page).find("second"), std::string::npos);
+
+  fs::remove(page);
+  WriteFile(page, "someone else's");
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kHtml);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("没有覆盖已有的文件：\n")))
+      << hooks.messages[0].toStdString();
+  EXPECT_TRUE(hooks.messages[0].contains(QString::fromStdString(page)));
+  EXPECT_EQ(ReadFile(page), "someone else's");
+  EXPECT_EQ(std::distance(fs::directory_iterator(w.folder().path() / "Animate"), {}), 1);
+}
+
 TEST(ImportTextMenu, AppendsTheFileFramesKeepingTheEditArea) {
   Hooks hooks;
   MainWindow w(hooks);

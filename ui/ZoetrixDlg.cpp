@@ -6,6 +6,7 @@
 #include <QSlider>
 
 #include "document/ColorTable.h"
+#include "output/CodeFile.h"
 #include "output/RecoveryCopy.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
@@ -39,7 +40,11 @@ CZoetrixDlg::CZoetrixDlg(QWidget* parent) : ZDialog(res::kMainDialog, parent) {
   m_hIcon.addFile(QStringLiteral(":/images/app_icon_256.png"));
 }
 
-CZoetrixDlg::~CZoetrixDlg() { EndRecovery(false); }
+CZoetrixDlg::~CZoetrixDlg() {
+  EndRecovery(false);
+  // A code file never exported holds only the prologue and cannot compile.
+  output::DiscardCodeStub(m_doc);
+}
 
 void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
   DDX_Control(dx, res::IDC_PROGRESS, m_progress);
