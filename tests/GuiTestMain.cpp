@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
-#include "tests/GuiTestSupport.h"
+#include "tests/OffscreenScreen.h"
 #include "ui/framework/Translations.h"
 
 int main(int argc, char** argv) {

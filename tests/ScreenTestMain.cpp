@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/GuiTestSupport.h"
+#include "tests/OffscreenScreen.h"
 #include "tests/ScreenTest.h"
 #include "ui/framework/Translations.h"
 

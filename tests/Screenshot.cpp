@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
+#include "tests/OffscreenScreen.h"
 #include "ui/AboutDlg.h"
 #include "ui/DelFrameDlg.h"
 #include "ui/ModeDlg.h"
@@ -22,7 +23,8 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The smallest screen the main window is made for, so it shows as made.
+  const guitest::OffscreenScreen screen(1366, 768);
   QApplication app(argc, argv);
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString which = argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("main");

@@ -18,6 +18,7 @@
 #include <QShowEvent>
 #include <QSlider>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include "ui/framework/Accelerators.h"
@@ -38,6 +39,9 @@ constexpr int kSmallestPointSize = 7;
 // the screen (the controls follow); on a smaller screen its title bar and
 // its top left part stay in view instead.
 constexpr double kSmallestScale = 0.75;
+// How long a window waits for its frame to be reported: 40 looks, 50 ms apart.
+constexpr int kFrameChecks = 40;
+constexpr int kFrameCheckInterval = 50;
 
 }  // namespace
 
@@ -399,19 +403,20 @@ void ZDialog::showEvent(QShowEvent* event) {
   if (m_placed || event->spontaneous()) return;
   m_placed = true;
   FitToScreen(parentWidget() == nullptr);
-  // Until it is mapped, a window on X has no frame yet: once the window
-  // manager reports the real one it is checked again.
-  m_awaitingFrame = frameGeometry() == geometry();
+  // On X a window gets its frame only after the window manager has mapped
+  // it, and no event says so: look again for a short while.
+  if (frameGeometry() == geometry()) AwaitFrame(kFrameChecks);
 }
 
-bool ZDialog::event(QEvent* event) {
-  const bool handled = QDialog::event(event);
-  if (m_awaitingFrame && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-      isVisible() && frameGeometry() != geometry()) {
-    m_awaitingFrame = false;
-    FitToScreen(false);
-  }
-  return handled;
+void ZDialog::AwaitFrame(int checksLeft) {
+  QTimer::singleShot(kFrameCheckInterval, this, [this, checksLeft] {
+    if (!isVisible()) return;
+    if (frameGeometry() != geometry()) {
+      FitToScreen(false);
+    } else if (checksLeft > 1) {
+      AwaitFrame(checksLeft - 1);
+    }
+  });
 }
 
 // Puts the whole window, frame and title bar included, on the available part

@@ -107,7 +107,6 @@ class ZDialog : public QDialog {
   void timerEvent(QTimerEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool event(QEvent* event) override;
   void reject() override;
   void accept() override;
 
@@ -117,6 +116,7 @@ class ZDialog : public QDialog {
   QWidget* MakeControl(const ControlEntry& entry);
   void Wire(QWidget* w, int id);
   void FitToScreen(bool centre);
+  void AwaitFrame(int checksLeft);
 
   const DialogTemplate& m_tpl;
   DialogUnits m_units;
@@ -132,8 +132,7 @@ class ZDialog : public QDialog {
   int m_holdFrom = 0;  // 0: nothing held
   QString m_lastRefusal;
   QHash<const QWidget*, TextCache> m_textCaches;
-  bool m_placed = false;         // fitted to its screen at its first showing
-  bool m_awaitingFrame = false;  // fitted before its frame was known
+  bool m_placed = false;  // fitted to its screen at its first showing
 };
 
 }  // namespace ui
