@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -194,7 +195,7 @@ int RunCommandLine(int argc, char** argv) {
   const ExportOptions& o = args.options;
   const bool classic = o.saveCode || o.saveProject || o.compile;
   // From the first file made, an interrupt removes what this run made.
-  const platform::InterruptCleanup interrupts;
+  std::optional<platform::InterruptCleanup> interrupts(std::in_place);
   AnimationDocument doc;
   AnimationPaths paths;
   // Without the classic options no code file is needed: the first shared
@@ -215,6 +216,9 @@ int RunCommandLine(int argc, char** argv) {
     if (RemoveRunFiles(doc)) std::fprintf(stderr, "%s\n", res::kExportRemovedRunFiles);
     return 1;
   }
+  // The run is over and its files are the result: a signal from here on must
+  // not remove what is about to be listed.
+  interrupts.reset();
   // The compiler's complaints point into the code: what was written stays.
   if (end == ExportEnd::CompileProblem)
     std::fprintf(stderr, "%s\n", res::kExportKeptAfterCompileProblem);

@@ -11,6 +11,7 @@
 #include "output/TextFrames.h"
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
+#include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
 #include "res/Printable.h"
 #include "res/Texts.h"
@@ -233,9 +234,13 @@ int RunImportCommand(int argc, char** argv) {
     return 1;
   }
   std::string path;
+  // From the claimed name on, an interrupt removes the claim and the
+  // half-written project; once written, the project is the result and stays.
+  std::optional<platform::InterruptCleanup> interrupts(std::in_place);
   const std::string problem =
       WriteNewProject(platform::WorkFolder(), platform::Now(),
                       MakeTextProject(std::move(split.frames), args.settings), &path);
+  interrupts.reset();
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;

@@ -42,13 +42,25 @@ bool OtherFilesExist(const AnimationPaths& p, const std::string& claim) {
   return false;
 }
 
-enum class Claim { Made, CannotCreate, TooMany };
+// Exactly the bytes given, read from the file at path without following a
+// link.
+bool HoldsExactly(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string held(bytes.size() + 1, '\0');
+  std::size_t got = 0;
+  while (got < held.size()) {
+    const ssize_t n = ::read(fd, held.data() + got, held.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return got == bytes.size() && held.compare(0, got, bytes) == 0;
+}
 
-// Takes the first stamp (the bare one, then "_2", "_3", ...) none of whose
-// files is there, by creating claimFile(paths) exclusively. Looking again
-// once it is made closes the gap to another tool claiming the same stamp by
-// another of its files at that moment: whoever then sees the other's file
-// gives the stamp up. *paths is the stamp tried last, also on failure.
+}  // namespace
+
 Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
                  const std::function<std::string(const AnimationPaths&)>& claimFile,
                  AnimationPaths* paths, std::FILE** made) {
@@ -69,25 +81,6 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
   }
   return Claim::TooMany;
 }
-
-// Exactly the bytes given, read from the file at path without following a
-// link.
-bool HoldsExactly(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::string held(bytes.size() + 1, '\0');
-  std::size_t got = 0;
-  while (got < held.size()) {
-    const ssize_t n = ::read(fd, held.data() + got, held.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  return got == bytes.size() && held.compare(0, got, bytes) == 0;
-}
-
-}  // namespace
 
 ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
   return ProgramHeader{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
@@ -156,6 +149,12 @@ bool IsOwnFile(const AnimationDocument& doc, const std::string& path) {
   platform::FileId now;
   return written != doc.m_writtenFiles.end() && platform::IdentifyFile(path, &now) &&
          now == written->second;
+}
+
+std::string NotReplacedMessage(const AnimationDocument& doc, const std::string& path) {
+  return res::Format(
+      doc.m_writtenFiles.count(path) != 0 ? res::kExportTargetChanged : res::kExportTargetExists,
+      {path});
 }
 
 platform::Replace ReplaceMode(const AnimationDocument& doc, const std::string& path) {

@@ -2,6 +2,8 @@
 // The files of an animation: its stamp claimed when it is created or opened,
 // its code file (created then with its prologue, kept open for the export),
 // and which files at its names are its own.
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "document/AnimationDocument.h"
@@ -30,6 +32,19 @@ namespace output {
 std::string StartCodeFile(document::AnimationDocument& doc, const std::string& programFolder,
                           const ProgramHeader& header, document::AnimationPaths* paths);
 
+enum class Claim { Made, CannotCreate, TooMany };
+
+// Takes the first stamp (the bare one, then "_2", "_3", ...) none of whose
+// files (code, project, programs, shared formats) is there, a dangling link
+// included, by creating claimFile(paths) exclusively; *made is then that
+// file, open for update. Looking again once it is made closes the gap to
+// another tool claiming the same stamp by another of its files at that
+// moment: whoever then sees the other's file gives the stamp up. *paths is
+// the stamp tried last, also on failure; after CannotCreate errno says why.
+Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
+                 const std::function<std::string(const document::AnimationPaths&)>& claimFile,
+                 document::AnimationPaths* paths, std::FILE** made);
+
 // For an export that writes only shared formats: claims a stamp as
 // StartCodeFile does, but by creating the (empty) file of `first` in
 // Animate/ instead of a code file, so Code/ need not be writable. That file
@@ -51,6 +66,9 @@ void DiscardCodeStub(document::AnimationDocument& doc);
 // Whether the file at path is one this animation put there and is still
 // that same file: only such a file may be replaced.
 bool IsOwnFile(const document::AnimationDocument& doc, const std::string& path);
+// Why the file at path is not replaced: it changed since this animation
+// exported it (edited by hand, say), or it never was this animation's.
+std::string NotReplacedMessage(const document::AnimationDocument& doc, const std::string& path);
 // Replace::Yes for an own file, Replace::No for anything else.
 platform::Replace ReplaceMode(const document::AnimationDocument& doc, const std::string& path);
 // The file now at path is the animation's own.

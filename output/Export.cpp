@@ -21,11 +21,6 @@ namespace output {
 
 namespace {
 
-// A file of the animation that something else has taken the place of.
-std::string TargetExists(const std::string& path) {
-  return res::Format(res::kExportTargetExists, {path});
-}
-
 // Writes the whole program afresh: one prologue and one body, so a second
 // export replaces the first body instead of following the end of main. The
 // new program is written beside the old one and then put in its place, so a
@@ -44,7 +39,7 @@ bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body, std::
     const int error = errno;
     if (f) platform::RemoveFile(temp);
     *problem = error == EEXIST && f
-                   ? TargetExists(path)
+                   ? NotReplacedMessage(doc, path)
                    : res::Format(res::kExportCannotWriteCode, {path, std::strerror(error)});
     return false;
   }
@@ -64,7 +59,7 @@ bool PlaceProgram(AnimationDocument& doc, const std::string& built, ExportPrompt
     return true;
   }
   prompter.Message(errno == EEXIST
-                       ? TargetExists(exe)
+                       ? NotReplacedMessage(doc, exe)
                        : res::Format(res::kExportCannotMoveProgram, {exe, std::strerror(errno)}));
   return false;
 }
@@ -130,12 +125,16 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
     const std::string& project = doc.m_strProjectPath;
     struct stat there {};
     if (::lstat(project.c_str(), &there) == 0 && !IsOwnFile(doc, project)) {
-      prompter.Message(TargetExists(project));
+      prompter.Message(NotReplacedMessage(doc, project));
       return ExportEnd::Failed;
     }
-    const ProjectResult saved = WriteProjectFile(doc, project);
+    // Checked again as the file is put in place: what appears there in the
+    // meantime stays.
+    const ProjectResult saved = WriteProjectFile(doc, project, ReplaceMode(doc, project));
     if (!saved.ok()) {
-      prompter.Message(saved.error);
+      prompter.Message(saved.error == res::Format(res::kExportTargetExists, {project})
+                           ? NotReplacedMessage(doc, project)
+                           : saved.error);
       return ExportEnd::Failed;
     }
     NoteOwnFile(doc, project);

@@ -366,7 +366,7 @@ namespace {
 // Both writers: fresh ones read nothing at path and replace a link there
 // instead of writing through it.
 ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::path& path,
-                           bool fresh) {
+                           bool fresh, platform::Replace replace) {
   ProjectResult result;
   const std::string where = res::Format(res::kCannotSaveProject, {path.string()});
   if (doc.FrameCount() > kMaxProjectFrames) {
@@ -385,7 +385,7 @@ ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::
   FdCloser closer{fd};
   std::string detail;
   platform::AtomicFileWriter out;
-  if (!out.Open(path, &detail, !fresh)) {
+  if (!out.Open(path, &detail, !fresh, replace)) {
     result.error = where + res::Format(res::kFolderNotWritable, {detail});
     return result;
   }
@@ -400,18 +400,22 @@ ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::
     }
   }
   merger.End();
-  if (!out.Commit(&detail)) result.error = where + res::Format(res::kFolderNotWritable, {detail});
+  if (!out.Commit(&detail))
+    result.error = errno == EEXIST && replace == platform::Replace::No
+                       ? res::Format(res::kExportTargetExists, {path.string()})
+                       : where + res::Format(res::kFolderNotWritable, {detail});
   return result;
 }
 
 }  // namespace
 
-ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
-  return WriteProject(doc, path, false);
+ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path,
+                               platform::Replace replace) {
+  return WriteProject(doc, path, false, replace);
 }
 
 ProjectResult WriteNewProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
-  return WriteProject(doc, path, true);
+  return WriteProject(doc, path, true, platform::Replace::Yes);
 }
 
 namespace {

@@ -30,6 +30,7 @@
 #include "document/FrameList.h"
 #include "output/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "platform/SafeFile.h"
 
 namespace output {
 
@@ -82,9 +83,11 @@ std::string UnescapeFrameText(std::string_view escaped);
 // (comments, other sections and keys, Frame keys past N); the new file
 // replaces it atomically, so a failed save leaves the old one as it was.
 // Refused without writing when the frames exceed kMaxProjectFrames, or when
-// an existing file cannot be read.
+// an existing file cannot be read. With Replace::No whatever is at path when
+// the new file is put in place stays, and the write is refused saying so.
 ProjectResult WriteProjectFile(const document::AnimationDocument& doc,
-                               const std::filesystem::path& path);
+                               const std::filesystem::path& path,
+                               platform::Replace replace = platform::Replace::Yes);
 
 // The same for a file of the tool's own (the recovery copy): the project
 // alone, nothing read from what is at path, and a symbolic link there is

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "output/ProjectFile.h"
+#include "platform/SafeFile.h"
 #include "res/Texts.h"
 
 using document::AnimationDocument;
@@ -98,20 +99,6 @@ int TakeLock(const fs::path& lock) {
     ::close(fd);
   }
   return -1;
-}
-
-// Renames from to a name nothing is under yet; false with errno EEXIST when
-// something is.
-bool MoveToNewName(const fs::path& from, const fs::path& to) {
-#ifdef RENAME_NOREPLACE
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-#endif
-  // Without that kind of rename: a second name, which link() never puts
-  // over another file, then the first name goes.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
 }
 
 }  // namespace
@@ -383,7 +370,8 @@ fs::path RecoveryCopy::KeepUnreadable(RecoveryOrphan orphan) {
     if (n > 1) name.append("-").append(std::to_string(n));
     name += kCopySuffix;
     const fs::path candidate = orphan.m_copy.parent_path() / name;
-    if (MoveToNewName(orphan.m_copy, candidate)) {
+    // Never over another file: EEXIST tries the next name.
+    if (platform::PlaceFile(orphan.m_copy.string(), candidate.string(), platform::Replace::No)) {
       kept = candidate;
       break;
     }

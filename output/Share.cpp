@@ -54,7 +54,9 @@ std::string ShareAnimation(AnimationDocument& doc, ShareFormat format, bool endl
     NoteOwnFile(doc, path);
     return {};
   }
-  return error.empty() ? res::Format(res::kShareFailed, {path}) : error;
+  if (error.empty()) return res::Format(res::kShareFailed, {path});
+  return error == res::Format(res::kExportTargetExists, {path}) ? NotReplacedMessage(doc, path)
+                                                                : error;
 }
 
 }  // namespace output

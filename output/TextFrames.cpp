@@ -6,11 +6,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
-#include <system_error>
 
 #include "document/AnimationFiles.h"
+#include "output/CodeFile.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
 #include "res/Printable.h"
@@ -20,7 +19,6 @@ using document::AnimationDocument;
 using document::AnimationPaths;
 using document::EmptyFrameText;
 using document::FrameText;
-using document::MakeAnimationPaths;
 using document::MakeCreationStamp;
 using document::MakeFrameText;
 
@@ -29,7 +27,6 @@ namespace output {
 namespace {
 
 constexpr char32_t kBadByteBase = 0x10FF00;  // how cp936::ToUtf8 carries a stray byte
-constexpr int kMostNamesPerSecond = 9999;
 constexpr std::size_t kReadBuffer = 64 << 10;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -496,37 +493,34 @@ ProjectData MakeTextProject(std::vector<FrameText> frames, const TextProjectSett
 
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
                             ProjectData project, std::string* path) {
-  const std::string stamp = MakeCreationStamp(now);
-  for (int n = 1; n <= kMostNamesPerSecond; ++n) {
-    const AnimationPaths paths =
-        MakeAnimationPaths(programFolder, n == 1 ? stamp : stamp + "_" + std::to_string(n));
-    std::error_code ec;
-    bool taken = false;
-    for (const std::string* p : {&paths.project, &paths.exe, &paths.build, &paths.code})
-      taken = taken || std::filesystem::exists(*p, ec);
-    if (taken) continue;
-    const int fd = platform::CreateNewFile(paths.project);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) {
+  AnimationPaths paths;
+  std::FILE* claimed = nullptr;
+  switch (ClaimStamp(
+      programFolder, MakeCreationStamp(now), [](const AnimationPaths& p) { return p.project; },
+      &paths, &claimed)) {
+    case Claim::Made:
+      break;
+    case Claim::CannotCreate:
       return res::Format(res::kCannotCreateProject, {paths.project, std::strerror(errno)});
-    }
-    ::close(fd);
-    ProjectResult written;
-    try {
-      AnimationDocument doc;
-      ReplaceWithProject(doc, std::move(project), paths, now);
-      written = WriteProjectFile(doc, paths.project);
-    } catch (const std::bad_alloc&) {
-      written.error = res::kTextOutOfMemory;
-    }
-    if (!written.ok()) {
-      std::filesystem::remove(paths.project, ec);
-      return written.error;
-    }
-    *path = paths.project;
-    return {};
+    case Claim::TooMany:
+      return res::kTooManyProjectsPerSecond;
   }
-  return res::kTooManyProjectsPerSecond;
+  std::fclose(claimed);
+  ProjectResult written;
+  try {
+    AnimationDocument doc;
+    ReplaceWithProject(doc, std::move(project), paths, now);
+    // The claimed file is empty and ours: nothing in it to keep.
+    written = WriteNewProjectFile(doc, paths.project);
+  } catch (const std::bad_alloc&) {
+    written.error = res::kTextOutOfMemory;
+  }
+  if (!written.ok()) {
+    platform::RemoveFile(paths.project);
+    return written.error;
+  }
+  *path = paths.project;
+  return {};
 }
 
 }  // namespace output

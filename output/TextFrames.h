@@ -154,11 +154,9 @@ ProjectData MakeTextProject(std::vector<document::FrameText> frames,
                             const TextProjectSettings& settings);
 
 // Writes the project as Project/<stamp>.ini under programFolder, the stamp
-// made from `now` like a new animation's; a stamp any of whose four files
-// exists is passed over ("_2", "_3", ... follow it, as for code files) and
-// the project file is claimed exclusively, so nothing earlier is
-// overwritten. On success *path is the project's path and the result empty;
-// otherwise the message (UTF-8) and no file is left.
+// made from `now` and claimed by the project file as a new animation's is
+// by its code file (ClaimStamp), so nothing earlier is overwritten. On success *path is the
+// project's path and the result empty; otherwise the message (UTF-8) and no file is left.
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
                             ProjectData project, std::string* path);
 

@@ -153,8 +153,16 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
   pointers.push_back(nullptr);
 
   pid_t pid = -1;
-  const int error =
-      ::posix_spawnp(&pid, args[0].c_str(), &actions, &attributes, pointers.data(), environ);
+  int error = 0;
+  {
+    // An interrupted command line stops the program before removing its
+    // files: no signal may come between its start and the note of its group,
+    // or it would outlive the tool. The child starts with a clean mask
+    // (POSIX_SPAWN_SETSIGMASK above), so holding here holds nothing there.
+    const HoldInterrupts hold;
+    error = ::posix_spawnp(&pid, args[0].c_str(), &actions, &attributes, pointers.data(), environ);
+    if (error == 0) NoteRunningGroup(pid);
+  }
   ::posix_spawn_file_actions_destroy(&actions);
   ::posix_spawnattr_destroy(&attributes);
   // Only the child may hold the write end now, so the end of the pipe is the
@@ -165,8 +173,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
     return result;
   }
   result.started = true;
-  // An interrupted command line stops the program before removing its files.
-  NoteRunningGroup(pid);
 
   const bool limited = timeout.count() > 0;
   const Clock::time_point deadline = Clock::now() + timeout;

@@ -544,16 +544,18 @@ bool LineReader::Next(std::string_view* line) {
 AtomicFileWriter::~AtomicFileWriter() {
   if (m_fd < 0) return;
   ::close(m_fd);
-  ::unlink(m_tmpName.c_str());
+  RemoveFile(m_tmpName);
 }
 
-bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error,
-                            bool throughLink) {
+bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error, bool throughLink,
+                            Replace replace) {
   // Write through a symbolic link rather than replacing the link itself.
   m_target = path;
-  m_throughLink = throughLink;
+  // A link that may not be replaced is not written through either.
+  m_throughLink = throughLink && replace == Replace::Yes;
+  m_replace = replace;
   std::error_code ec;
-  if (throughLink && std::filesystem::is_symlink(path, ec)) {
+  if (m_throughLink && std::filesystem::is_symlink(path, ec)) {
     auto resolved = std::filesystem::weakly_canonical(path, ec);
     if (!ec) m_target = resolved;
   }
@@ -634,12 +636,13 @@ bool AtomicFileWriter::Commit(std::string* error) {
   }
   if (::close(m_fd) != 0 && !what) err = errno, what = "cannot close";
   m_fd = -1;
-  if (!what && !PlaceFile(m_tmpName, m_target.string(), Replace::Yes)) {
+  if (!what && !PlaceFile(m_tmpName, m_target.string(), m_replace)) {
     err = errno, what = "cannot replace", where = m_target.string();
   }
   if (what) {
-    ::unlink(m_tmpName.c_str());
+    RemoveFile(m_tmpName);
     if (error) *error = ErrnoText(what, where, err);
+    errno = err;
     return false;
   }
 

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SafeFile.h"
+
 namespace platform {
 
 // Load once, many gets and sets, save once: each lookup and each set is O(1)
@@ -111,7 +113,8 @@ class LineReader {
 // A symbolic link is written through (unless Open is told not to: then the
 // link itself is replaced), an existing file's mode is kept, and the data
 // and the rename are flushed to disk. Without Commit the partial copy is
-// removed.
+// removed. With Replace::No, Commit fails with errno EEXIST when anything is
+// at the path by then, and leaves it as it is.
 class AtomicFileWriter {
  public:
   AtomicFileWriter() = default;
@@ -121,7 +124,7 @@ class AtomicFileWriter {
 
   // False (with a reason in *error when given) when no file can be made.
   bool Open(const std::filesystem::path& path, std::string* error = nullptr,
-            bool throughLink = true);
+            bool throughLink = true, Replace replace = Replace::Yes);
   void Write(std::string_view bytes);
   bool Commit(std::string* error = nullptr);
 
@@ -129,6 +132,7 @@ class AtomicFileWriter {
   bool Drain();
   std::filesystem::path m_target;
   bool m_throughLink = true;
+  Replace m_replace = Replace::Yes;
   std::string m_tmpName;
   int m_fd = -1;
   std::string m_buffer;

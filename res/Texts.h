@@ -280,4 +280,9 @@ inline constexpr const char* kExportRemovedRunFiles = "本次导出写出的文�
 inline constexpr const char* kExportKeptAfterCompileProblem =
     "编译没有成功；本次导出写出的文件已保留，以便检查：";
 
+// --- export: a file of the animation changed since it was exported ----------
+// %1 is a file this animation exported that was edited or replaced since.
+inline constexpr const char* kExportTargetChanged =
+    "没有覆盖文件：\n%1\n它在上次导出之后被修改或替换过。请把它移走或改名后再导出。";
+
 }  // namespace res

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -140,5 +142,50 @@ TEST_F(ImportCommandLimits, ControlsInAStreamAreNamed) {
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("第 2 行第 1 列有控制字符 U+001B"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find('\033'), std::string::npos) << run.err;
+  EXPECT_TRUE(NoProject());
+}
+
+// Interrupted while the project is being written: neither the claimed name
+// nor the half-written file stays in Project/, and the tool ends by the
+// signal.
+TEST_F(ImportCommandLimits, AnInterruptedImportLeavesNothing) {
+  const fs::path text = m_dir.path() / "data" / "many.txt";
+  {
+    const std::string line(120, 'x');
+    std::FILE* f = std::fopen(text.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    for (int i = 0; i < 400000; ++i) std::fprintf(f, "%s\n", line.c_str());
+    ASSERT_EQ(std::fclose(f), 0);
+  }
+  const fs::path project = m_dir.path() / "Project";
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+      ::_exit(121);
+    std::string a0 = "zoetrix", a1 = "--import", a2 = text.string(), a3 = "--block", a4 = "1";
+    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
+    ::_exit(RunCommandLine(5, argv));
+  }
+  // Once something is written to the temporary beside the claimed name, the
+  // write is under way.
+  bool writing = false;
+  int status = 0;
+  while (!writing && ::waitpid(pid, &status, WNOHANG) == 0) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(project, ec))
+      if (entry.path().filename().string().find(".tmp-") != std::string::npos &&
+          entry.file_size(ec) > 0)
+        writing = true;
+    if (!writing) ::usleep(200);
+  }
+  if (writing) {
+    ::kill(pid, SIGTERM);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  ASSERT_TRUE(writing) << "the import ended before its project was seen being written";
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
   EXPECT_TRUE(NoProject());
 }

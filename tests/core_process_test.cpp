@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Interrupt.h"
 #include "platform/Process.h"
 #include "tests/TestSupport.h"
 
@@ -126,6 +127,19 @@ TEST(ProcessTest, ProgramThatCannotBeRun) {
     EXPECT_FALSE(r.pipeFailed) << program;
     EXPECT_TRUE(r.output.empty()) << program;
   }
+}
+
+TEST(ProcessTest, StartedWhileInterruptsAreHeldTheProgramStillGetsThem) {
+  // An interrupted command line holds the signals while it starts the
+  // program and notes its group: neither the program nor the tool may keep
+  // them held afterwards.
+  const platform::InterruptCleanup interrupts;
+  const ProcessResult r = Shell("grep SigBlk /proc/self/status");
+  ASSERT_TRUE(r.ExitedCleanly());
+  EXPECT_EQ(r.output, "SigBlk:\t0000000000000000\n");
+  sigset_t now;
+  ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, nullptr, &now), 0);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) EXPECT_FALSE(sigismember(&now, sig)) << sig;
 }
 
 }  // namespace

@@ -272,6 +272,35 @@ TEST(ProjectFileTest, FailedWritesSayWhyAndLeaveFilesAlone) {
   EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
 }
 
+TEST(ProjectFileTest, WithoutReplacingWhatIsThereByThenStays) {
+  // The export decides before writing whether the file is its own; one that
+  // appears in the meantime must survive the write.
+  TempDir dir;
+  AnimationDocument doc;
+  Load(doc, {"n", "07", 80, 25, 24, {"a"}});
+  const std::filesystem::path fresh = dir.path() / "fresh.ini";
+  EXPECT_TRUE(WriteProjectFile(doc, fresh, platform::Replace::No).ok());
+  EXPECT_EQ(ReadProjectFile(fresh).data.name, "n");
+
+  const std::filesystem::path taken = dir.path() / "taken.ini";
+  WriteFile(taken, "someone else's\r\n");
+  const output::ProjectResult refused = WriteProjectFile(doc, taken, platform::Replace::No);
+  EXPECT_NE(refused.error.find("没有覆盖已有的文件"), std::string::npos) << refused.error;
+  EXPECT_EQ(ReadFile(taken), "someone else's\r\n");
+
+  // Nor through a link that points nowhere yet.
+  const std::filesystem::path link = dir.path() / "link.ini";
+  std::filesystem::create_symlink(dir.path() / "target.ini", link);
+  EXPECT_FALSE(WriteProjectFile(doc, link, platform::Replace::No).ok());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "target.ini"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  // And no temporary is left beside them.
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    ++files;
+  EXPECT_EQ(files, 3u);
+}
+
 // ------------------------------------------------- streaming read and write
 //
 // Projects are read and written line by line without holding the file. The

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -311,6 +312,41 @@ TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   EXPECT_EQ(project.messages, std::vector<std::string>{res::Format(res::kExportTargetExists,
                                                                    {tool.doc.m_strProjectPath})});
   EXPECT_EQ(ReadFile(tool.doc.m_strProjectPath), "[Other]\r\nKey=1\r\n");
+}
+
+// Once released, the code file is the user's to edit; the next export keeps
+// the edits and says they were made after the export, not that the file was
+// never this animation's. The project file likewise.
+TEST(MoveFileTest, AFileEditedSinceTheExportIsKeptAndSaidSo) {
+  Tool tool;
+  const ExportOptions both{true, false, true, false};
+  Recorder first;
+  ASSERT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), first), ExportEnd::Exported);
+  output::ReleaseCodeFile(tool.doc, first);
+  const std::string& code = tool.doc.m_strCodePath;
+  const std::string& project = tool.doc.m_strProjectPath;
+  {
+    std::FILE* f = std::fopen(code.c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::fputs("/* mine */\n", f);
+    std::fclose(f);
+  }
+  const std::string edited = ReadFile(code);
+  Recorder again;
+  EXPECT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), again), ExportEnd::Failed);
+  EXPECT_EQ(again.messages,
+            std::vector<std::string>{res::Format(res::kExportTargetChanged, {code})});
+  EXPECT_EQ(ReadFile(code), edited);
+
+  // The code file given up, the project file edited in its place.
+  fs::remove(code);
+  tool.doc.m_writtenFiles.erase(code);
+  WriteFile(project, "[Other]\r\nKey=1\r\n");
+  Recorder projectRun;
+  EXPECT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), projectRun), ExportEnd::Failed);
+  EXPECT_EQ(projectRun.messages,
+            std::vector<std::string>{res::Format(res::kExportTargetChanged, {project})});
+  EXPECT_EQ(ReadFile(project), "[Other]\r\nKey=1\r\n");
 }
 
 // Putting a finished file in place replaces nothing unless told to, whether

@@ -161,13 +161,14 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
     ASSERT_EQ(ShareAnimation(doc, format, false), "");
     EXPECT_NE(ReadFile(path).find("later"), std::string::npos);
 
+    // Replaced after it was exported: said so, and kept.
     fs::remove(path);
     WriteFile(path, "someone else's");
-    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetExists, {path}));
+    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetChanged, {path}));
     EXPECT_EQ(ReadFile(path), "someone else's");
     fs::remove(path);
     fs::create_symlink(dir.path() / "nowhere", path);
-    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetExists, {path}));
+    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetChanged, {path}));
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
   }
   // The Windows program likewise, with a compiler that makes one at once.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "document/AnimationFiles.h"
 #include "output/ProjectFile.h"
+#include "output/Share.h"
 #include "output/TextFrames.h"
 
 using document::FrameText;
@@ -358,4 +360,28 @@ TEST(TextProject, WrittenUnderAFreshStampAndReadBack) {
       WriteNewProject(empty.folder(), now, MakeTextProject(split.frames, {}), &path);
   EXPECT_NE(problem.find("Project"), std::string::npos) << problem;
   EXPECT_TRUE(fs::is_empty(empty.path()));
+}
+
+TEST(TextProject, EveryFileOfAStampTakesItEvenADanglingLink) {
+  // A stamp is taken for an import just as for a new animation: by any of
+  // its files, shared formats included, and by a link that points nowhere.
+  TempDir dir("zoetrix-textproject-taken");
+  for (const char* sub : {"Project", "Code", "Animate"}) fs::create_directory(dir.path() / sub);
+  const platform::LocalTime now{2024, 2, 3, 4, 5, 6};
+  const std::string stamp = "2024_2_3_4_5_6";
+  auto exe = [&](const std::string& name) {
+    return document::MakeAnimationPaths(dir.folder(), name).exe;
+  };
+  WriteFile(output::SharePathFor(exe(stamp), output::ShareFormat::Html), "page");
+  WriteFile(output::SharePathFor(exe(stamp + "_2"), output::ShareFormat::Gif), "gif");
+  WriteFile(output::SharePathFor(exe(stamp + "_3"), output::ShareFormat::Cast), "cast");
+  WriteFile(output::SharePathFor(exe(stamp + "_4"), output::ShareFormat::Windows), "exe");
+  fs::create_symlink(dir.path() / "nowhere.c",
+                     document::MakeAnimationPaths(dir.folder(), stamp + "_5").code);
+  const TextFramesResult split = Split("a\n");
+  std::string path;
+  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextProject(split.frames, {}), &path), "");
+  EXPECT_EQ(path, dir.folder() + "Project/" + stamp + "_6.ini");
+  EXPECT_TRUE(ReadProjectFile(path).ok());
+  EXPECT_FALSE(fs::exists(dir.path() / "nowhere.c"));
 }
