@@ -397,7 +397,9 @@ TEST_F(PlayCommand, UnusableTerminalEncodingsGiveWayToUtf8) {
     const char* note;
   } cases[] = {{"x.UTF-16", "终端编码 UTF-16 与 ASCII 不兼容或带有切换状态，改用 UTF-8 显示。"},
                {"x.ISO-2022-CN", "终端编码 ISO-2022-CN 与 ASCII 不兼容或带有切换状态"},
-               {"x.NO-SUCH-CODESET", "不认识终端编码 NO-SUCH-CODESET，改用 UTF-8 显示。"}};
+               {"x.NO-SUCH-CODESET", "不认识终端编码 NO-SUCH-CODESET，改用 UTF-8 显示。"},
+               // Named like any other quoted text, its controls as U+XXXX.
+               {"x.NO\033]0;t\a\xC3", "不认识终端编码 NOU+001B]0;tU+0007\\xC3，改用 UTF-8 显示。"}};
   for (const auto& c : cases) {
     const TerminalRun run = RunInTerminal({"--play", m_project}, {}, {.lang = c.lang});
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << c.lang;
