@@ -19,6 +19,7 @@
 #include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "res/Printable.h"
 
 using document::AnimationDocument;
 using document::AnimationPaths;
@@ -111,7 +112,7 @@ Arguments Parse(int argc, char** argv) {
       a.options.endless = true;
     } else if (TakeShareOption(arg, a.share)) {
     } else {
-      a.error = (IsOption(arg) ? "无法识别的参数：" : "多余的参数：") + arg;
+      a.error = (IsOption(arg) ? "无法识别的参数：" : "多余的参数：") + res::Printable(arg);
     }
   }
   if (!a.help && a.error.empty() && a.project.empty()) a.error = "缺少 --export 工程.ini";

@@ -11,6 +11,7 @@
 
 #include "output/ProjectFile.h"
 #include "playback/TerminalPlayer.h"
+#include "res/Printable.h"
 
 using output::ProjectReadResult;
 using output::ReadProjectFile;
@@ -59,6 +60,16 @@ struct PlayArguments {
 
 bool IsOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
 
+// What --play takes, and the commands it cannot go with: after an option
+// that wants a value, only these mean the value is missing; anything else,
+// "-1" included, is the value, checked like any other.
+bool IsKnownOption(const std::string& arg) {
+  for (const char* known :
+       {"--play", "--loop", "--speed", "--from", "--to", "--help", "-h", "--export", "--import"})
+    if (arg == known) return true;
+  return false;
+}
+
 // A frame number: decimal digits only, no sign, within int.
 std::optional<int> FrameNumber(const std::string& text) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -80,7 +91,7 @@ PlayArguments Parse(int argc, char** argv) {
   bool playGiven = false;
   // The option's value, or an error when there is none.
   auto value = [&](int& i, const std::string& name) -> std::optional<std::string> {
-    if (i + 1 >= argc || !*argv[i + 1] || IsOption(argv[i + 1])) {
+    if (i + 1 >= argc || !*argv[i + 1] || IsKnownOption(argv[i + 1])) {
       a.error = name + " 后面缺少" +
                 (name == "--speed"  ? "倍数"
                  : name == "--play" ? "工程文件名"
@@ -109,7 +120,7 @@ PlayArguments Parse(int argc, char** argv) {
       } else if (auto v = value(i, arg)) {
         const std::optional<double> speed = Speed(*v);
         if (!speed || *speed < kMinPlaySpeed || *speed > kMaxPlaySpeed)
-          a.error = "--speed 的倍数必须是 0.01 到 100 之间的数：" + *v;
+          a.error = "--speed 的倍数必须是 0.01 到 100 之间的数：" + res::Printable(*v);
         else
           a.speed = *speed;
       }
@@ -120,12 +131,12 @@ PlayArguments Parse(int argc, char** argv) {
         a.error = arg + " 只能给一次";
       } else if (auto v = value(i, arg)) {
         target = FrameNumber(*v);
-        if (!target) a.error = arg + " 的帧号必须是正整数：" + *v;
+        if (!target) a.error = arg + " 的帧号必须是正整数：" + res::Printable(*v);
       }
     } else if (arg == "--export") {
       a.error = "--play 和 --export 不能一起使用";
     } else {
-      a.error = (IsOption(argv[i]) ? "无法识别的参数：" : "多余的参数：") + arg;
+      a.error = (IsOption(argv[i]) ? "无法识别的参数：" : "多余的参数：") + res::Printable(arg);
     }
   }
   return a;

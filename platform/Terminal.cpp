@@ -80,12 +80,6 @@ bool SafeForTerminal(iconv_t cd) {
   return true;
 }
 
-std::string Printable(std::string_view name) {
-  std::string shown;
-  for (const char c : name) shown += (c > 0x20 && c < 0x7F) ? c : '?';
-  return shown;
-}
-
 }  // namespace
 
 TerminalEncoding TerminalEncoding::FromLocale() {
@@ -119,7 +113,7 @@ TerminalEncoding TerminalEncoding::ForCodeset(std::string_view codeset) {
   if (cd != kNoIconv) iconv_close(cd);
   TerminalEncoding utf8(Kind::Utf8, nullptr);
   utf8.m_fallback = cd == kNoIconv ? Fallback::Unknown : Fallback::Unsafe;
-  utf8.m_refused = Printable(codeset);
+  utf8.m_refused = std::string(codeset);
   return utf8;
 }
 

@@ -48,8 +48,8 @@ class TerminalEncoding {
   bool PassesBytes() const { return m_kind == Kind::Gbk; }
 
   // Why UTF-8 is used instead of the encoding the locale names, and that
-  // name with every byte outside printable ASCII shown as '?' (empty when
-  // it is used).
+  // name as the locale gives it, controls and all (empty when it is used):
+  // quote it with res::Printable before it reaches a terminal.
   Fallback Refusal() const { return m_fallback; }
   const std::string& RefusedName() const { return m_refused; }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/Cp936.h"
+#include "res/Printable.h"
 #include "res/Texts.h"
 
 using document::FrameText;
@@ -469,7 +470,8 @@ int PlayToStandardOutput(const std::vector<FrameText>& frames, const PlaySetting
   if (encoding.Refusal() != Fallback::None) {
     const char* note = encoding.Refusal() == Fallback::Unknown ? res::kPlayEncodingUnknown
                                                                : res::kPlayEncodingUnsafe;
-    std::fprintf(stderr, "%s\n", res::Format(note, {encoding.RefusedName()}).c_str());
+    std::fprintf(stderr, "%s\n",
+                 res::Format(note, {res::Printable(encoding.RefusedName())}).c_str());
   }
   if (!ok) {
     std::fprintf(stderr, "%s\n",

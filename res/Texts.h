@@ -221,7 +221,7 @@ inline constexpr const char* kTextLineTooLong =
 inline constexpr const char* kTextFrameTooLarge =
     "文本文件的第 %1 帧（从第 %2 行开始）超过了一帧的上限 %3，无法导入。\n"
     "帧与帧之间要用分隔行隔开（默认是只含换页符的一行）。";
-// %1 is the limit ("16 GiB").
+// %1 is the limit ("2 GiB").
 inline constexpr const char* kTextTooLarge = "文本文件超过了上限 %1，无法导入。";
 inline constexpr const char* kTextOutOfMemory = "内存不足，无法导入这个文本文件中的帧。";
 inline constexpr const char* kTextStandardInput = "标准输入";

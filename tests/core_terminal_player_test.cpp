@@ -232,7 +232,7 @@ TEST(TerminalPlayerTest, EncodingsThatCannotCarryTextGiveWayToUtf8) {
   }
   const auto unknown = platform::TerminalEncoding::ForCodeset("NO-SUCH\033]0;x");
   EXPECT_EQ(unknown.Refusal(), Fallback::Unknown);
-  EXPECT_EQ(unknown.RefusedName(), "NO-SUCH?]0;x");  // shown without its control
+  EXPECT_EQ(unknown.RefusedName(), "NO-SUCH\033]0;x");  // quoted where it is shown
   for (const char* name : {"UTF-8", "utf8", "GBK", "BIG5", "ISO-8859-1", "EUC-JP", "KOI8-R"})
     EXPECT_EQ(platform::TerminalEncoding::ForCodeset(name).Refusal(), Fallback::None) << name;
 }

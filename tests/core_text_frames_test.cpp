@@ -273,7 +273,7 @@ TEST(TextFrames, LimitsStopTheTextAsItComes) {
   // The limits as the messages name them.
   EXPECT_EQ(output::ByteSize(output::kMaxTextLineBytes), "64 KiB");
   EXPECT_EQ(output::ByteSize(output::kMaxTextFrameBytes), "8 MiB");
-  EXPECT_EQ(output::ByteSize(output::kMaxTextBytes), "16 GiB");
+  EXPECT_EQ(output::ByteSize(output::kMaxTextBytes), "2 GiB");
 }
 
 // A device or a pipe that never ends is refused while it is read.

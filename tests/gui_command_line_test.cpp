@@ -181,6 +181,15 @@ TEST(CommandLineTool, ParsesStrictlyAndNeedsNoDisplay) {
   EXPECT_NE(r.err.find("用法："), std::string::npos);
   EXPECT_EQ(r.out, "");
 
+  // What was typed is quoted without its controls.
+  r = RunTool(dir, {"--export", "a.ini", "x\033[2J", "--code"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("多余的参数：xU+001B[2J"), std::string::npos) << r.err;
+  r = RunTool(dir, {"--export", "a.ini", "--bogus\033]0;t\a"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("无法识别的参数：--bogusU+001B]0;tU+0007"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\033'), std::string::npos) << r.err;
+
   r = RunTool(dir, {"--export", "--code", "--compile"});
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_NE(r.err.find("--export 后面缺少工程文件名"), std::string::npos) << r.err;

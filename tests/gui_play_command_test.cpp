@@ -177,7 +177,16 @@ TEST_F(PlayCommand, StrictArgumentsWithChineseMessages) {
       {{"--play", m_project, "--speed"}, 2, "--speed 后面缺少倍数"},
       {{"--play", m_project, "--speed", "fast"}, 2, "0.01 到 100"},
       {{"--play", m_project, "--speed", "0"}, 2, "0.01 到 100"},
-      {{"--play", m_project, "--from", "-1"}, 2, "--from 后面缺少帧号"},
+      // A value that looks like an option is a bad value, not a missing one.
+      {{"--play", m_project, "--from", "-1"}, 2, "--from 的帧号必须是正整数：-1"},
+      {{"--play", m_project, "--speed", "-2"}, 2, "0.01 到 100 之间的数：-2"},
+      {{"--play", m_project, "--from"}, 2, "--from 后面缺少帧号"},
+      {{"--play", m_project, "--to", "--loop"}, 2, "--to 后面缺少帧号"},
+      // What was typed is quoted without its controls.
+      {{"--play", m_project, "x\033[2J"}, 2, "多余的参数：xU+001B[2J"},
+      {{"--play", m_project, "--bogus\033]0;t\a"}, 2, "无法识别的参数：--bogusU+001B]0;tU+0007"},
+      {{"--play", m_project, "--to", "1\033[2J"}, 2, "正整数：1U+001B[2J"},
+      {{"--play", m_project, "--speed", "\033[2J"}, 2, "之间的数：U+001B[2J"},
       {{"--play", m_project, "--from", "1x"}, 2, "正整数"},
       {{"--play", m_project, "--from", "0"}, 2, "该动画共有 3 帧"},
       {{"--play", m_project, "--to", "4"}, 2, "该动画共有 3 帧"},
@@ -192,6 +201,7 @@ TEST_F(PlayCommand, StrictArgumentsWithChineseMessages) {
     EXPECT_EQ(r.status, c.status) << c.err << "\n" << r.err;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.find('\033'), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "") << c.err;
   }
   const Outcome usage = Call({"--play", m_project, "--bogus"});
@@ -387,7 +397,9 @@ TEST_F(PlayCommand, UnusableTerminalEncodingsGiveWayToUtf8) {
     const char* note;
   } cases[] = {{"x.UTF-16", "终端编码 UTF-16 与 ASCII 不兼容或带有切换状态，改用 UTF-8 显示。"},
                {"x.ISO-2022-CN", "终端编码 ISO-2022-CN 与 ASCII 不兼容或带有切换状态"},
-               {"x.NO-SUCH-CODESET", "不认识终端编码 NO-SUCH-CODESET，改用 UTF-8 显示。"}};
+               {"x.NO-SUCH-CODESET", "不认识终端编码 NO-SUCH-CODESET，改用 UTF-8 显示。"},
+               // Named like any other quoted text, its controls as U+XXXX.
+               {"x.NO\033]0;t\a\xC3", "不认识终端编码 NOU+001B]0;tU+0007\\xC3，改用 UTF-8 显示。"}};
   for (const auto& c : cases) {
     const TerminalRun run = RunInTerminal({"--play", m_project}, {}, {.lang = c.lang});
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << c.lang;
