@@ -30,36 +30,6 @@ constexpr char32_t kBadByteBase = 0x10FF00;  // how cp936::ToUtf8 carries a stra
 constexpr std::size_t kReadBuffer = 64 << 10;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Decodes one UTF-8 character at pos; 0 when none starts there (a stray or
-// missing continuation byte, an overlong form, a surrogate, past U+10FFFF).
-std::size_t DecodeChar(std::string_view s, std::size_t pos, char32_t* cp) {
-  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
-  const unsigned char c = b(0);
-  if (c < 0x80) {
-    *cp = c;
-    return 1;
-  }
-  std::size_t n;
-  char32_t value, least;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2, value = c & 0x1F, least = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3, value = c & 0x0F, least = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4, value = c & 0x07, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (pos + n > s.size()) return 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((b(i) & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (b(i) & 0x3F);
-  }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  *cp = value;
-  return n;
-}
-
 // Bytes that end a run of plain text: the C0 controls and DEL. None of them
 // is ever the second byte of a GBK character, so the split is the same in
 // both encodings.
@@ -103,7 +73,7 @@ std::string LineProblem(std::string_view line, std::uint64_t lineNumber, std::ui
   std::uint64_t column = firstColumn;
   for (std::size_t i = 0; i < line.size(); ++column) {
     char32_t cp = 0;
-    std::size_t n = DecodeChar(line, i, &cp);
+    std::size_t n = res::DecodeUtf8Char(line, i, &cp);
     if (n == 0) n = 1, cp = 0xFFFD;  // cannot happen in a text checked to be UTF-8
     const bool carried = cp >= kBadByteBase && cp <= kBadByteBase + 0xFF;
     if (readAsGbk && carried) {

@@ -20,8 +20,9 @@ constexpr Range kFormat[] = {
     {0xE0020, 0xE007F},
 };
 
-// One UTF-8 character at pos: its length, 0 when none starts there.
-std::size_t Decode(std::string_view s, std::size_t pos, char32_t* cp) {
+}  // namespace
+
+std::size_t DecodeUtf8Char(std::string_view s, std::size_t pos, char32_t* cp) {
   const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
   const unsigned char c = b(0);
   if (c < 0x80) {
@@ -49,8 +50,6 @@ std::size_t Decode(std::string_view s, std::size_t pos, char32_t* cp) {
   return n;
 }
 
-}  // namespace
-
 bool IsControlOrFormat(char32_t cp) {
   if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) return true;
   for (const Range& r : kFormat)
@@ -69,7 +68,7 @@ std::string Printable(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t cp = 0;
-    const std::size_t n = Decode(utf8, i, &cp);
+    const std::size_t n = DecodeUtf8Char(utf8, i, &cp);
     if (n == 0) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(utf8[i]));

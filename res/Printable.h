@@ -14,6 +14,11 @@ namespace res {
 // the byte-order mark, ...) and the line and paragraph separators.
 bool IsControlOrFormat(char32_t cp);
 
+// One UTF-8 character at pos: its length, with the code point in *cp; 0 when
+// none starts there (a stray or missing continuation byte, an overlong form,
+// a surrogate, past U+10FFFF).
+std::size_t DecodeUtf8Char(std::string_view s, std::size_t pos, char32_t* cp);
+
 // "U+XXXX": upper-case hex, at least four digits.
 std::string CodePointName(char32_t cp);
 
