@@ -8,6 +8,8 @@
 #include <ctime>
 #include <iterator>
 
+#include "platform/SignalPipe.h"
+
 namespace platform {
 namespace {
 
@@ -70,12 +72,7 @@ void OnInterrupt(int sig) {
     if (g_slots[i].kind.load() == kFile) ::unlink(g_slots[i].path);
   for (std::size_t i = kSlots; i-- > 0;)
     if (g_slots[i].kind.load() == kFolder) ::rmdir(g_slots[i].path);
-  ::signal(sig, SIG_DFL);
-  sigset_t self;
-  sigemptyset(&self);
-  sigaddset(&self, sig);
-  sigprocmask(SIG_UNBLOCK, &self, nullptr);
-  ::raise(sig);
+  EndAsSignal(sig);
 }
 
 void Note(const std::string& path, Kind kind) {

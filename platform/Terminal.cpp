@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/Cp936.h"
+#include "platform/SignalPipe.h"
 
 namespace platform {
 
@@ -272,12 +273,7 @@ void Install(int sig, void (*handler)(int));
 
 void OnEndSignal(int sig) {
   Leave();
-  ::signal(sig, SIG_DFL);
-  sigset_t self;
-  sigemptyset(&self);
-  sigaddset(&self, sig);
-  sigprocmask(SIG_UNBLOCK, &self, nullptr);
-  ::raise(sig);
+  EndAsSignal(sig);
 }
 
 // Ctrl+Z: the shell gets its terminal back while we are stopped.
