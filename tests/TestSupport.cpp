@@ -1,6 +1,7 @@
 #include "tests/TestSupport.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <atomic>
@@ -51,6 +52,13 @@ std::string Gbk(std::string_view utf8) {
   auto r = platform::cp936::ToGbk(utf8);
   if (!r.ok()) throw std::runtime_error("test text not representable in GBK");
   return r.bytes;
+}
+
+void ResetSignalsForChild() {
+  for (int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(sig, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
 PseudoTerminal OpenPseudoTerminal() {

@@ -36,6 +36,12 @@ struct PseudoTerminal {
 };
 PseudoTerminal OpenPseudoTerminal();
 
+// In a forked child before exec: the signals a terminal sends take their
+// default action and none is blocked. A suite started as a background job
+// inherits SIGINT and SIGQUIT ignored, and a program that is to stop on
+// Ctrl+C must not.
+void ResetSignalsForChild();
+
 // What a terminal would take as a control in bytes written to it, besides
 // the tool's own sequences (ESC [ ... final byte, and the window title
 // ESC ] 2 ; ... BEL), CR, LF and tab: C0 and C1 controls, DEL, and bytes

@@ -98,6 +98,7 @@ TerminalRun RunInTerminal(const std::string& program, const std::string& lang = 
     ::dup2(tty, 1);
     ::dup2(tty, 2);
     ::close_range(3, ~0u, 0);
+    testsupport::ResetSignalsForChild();
     ::execve(file.c_str(), argv.data(), env.data());
     ::_exit(127);
   }

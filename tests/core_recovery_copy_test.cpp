@@ -88,6 +88,32 @@ TEST(RecoveryCopy, WritesAProjectWithTheTextBeingTypedAndNotesChanges) {
   EXPECT_TRUE(copy.Differs(doc, 3, "x"));
 }
 
+// Every property the copy holds counts as a change on its own, so losing
+// any one from the comparison would let the copy fall behind unnoticed.
+TEST(RecoveryCopy, EachPropertyOnItsOwnIsAChange) {
+  TempDir dir;
+  AnimationDocument doc;
+  Fill(doc, {"one", "two"});
+  RecoveryCopy copy(dir.path(), 12);
+  ASSERT_TRUE(copy.Active());
+  copy.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  ASSERT_FALSE(copy.Differs(doc, -1, ""));
+
+  const auto changes = [&](auto change, auto back, const char* what) {
+    change();
+    EXPECT_TRUE(copy.Differs(doc, -1, "")) << what;
+    back();
+    EXPECT_FALSE(copy.Differs(doc, -1, "")) << what;
+  };
+  changes([&] { doc.m_strAnimName = "dog"; }, [&] { doc.m_strAnimName = "cat"; }, "name");
+  changes([&] { doc.m_strColor = "F1"; }, [&] { doc.m_strColor = "1F"; }, "colours");
+  changes([&] { doc.m_nAnimWide = 41; }, [&] { doc.m_nAnimWide = 40; }, "width");
+  changes([&] { doc.m_nAnimHigh = 13; }, [&] { doc.m_nAnimHigh = 12; }, "height");
+  changes([&] { doc.m_nRate = 8; }, [&] { doc.m_nRate = 7; }, "rate");
+  changes([&] { doc.m_frames.At(1)->pText = MakeFrameText("TWO"); },
+          [&] { doc.m_frames.At(1)->pText = MakeFrameText("two"); }, "a frame");
+}
+
 TEST(RecoveryCopy, OnlyCopiesOfToolsNoLongerRunningAreOffered) {
   TempDir dir;
   AnimationDocument doc;

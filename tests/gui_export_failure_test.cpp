@@ -180,10 +180,7 @@ pid_t StartOnTerminal(const testsupport::PseudoTerminal& pty, const fs::path& to
   ::setsid();
   const int terminal = ::open(pty.slave.c_str(), O_RDWR);  // becomes the controlling terminal
   for (int fd = 0; fd < 3; ++fd) ::dup2(terminal, fd);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::signal(sig, SIG_DFL);
-  sigset_t none;
-  sigemptyset(&none);
-  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  testsupport::ResetSignalsForChild();
   ::execv(argv[0], argv.data());
   ::_exit(127);
 }

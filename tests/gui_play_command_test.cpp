@@ -98,6 +98,7 @@ TerminalRun RunInTerminal(const std::vector<std::string>& args,
     ::dup2(tty, 1);
     ::dup2(tty, 2);
     ::close_range(3, ~0u, 0);
+    testsupport::ResetSignalsForChild();
     if (options.asJob) {
       const pid_t job = ::fork();
       if (job == 0) {
