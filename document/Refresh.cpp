@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "document/Screen.h"
 #include "platform/Profile.h"
 
 namespace document {
 
 std::string FormatDuration(int frames, int rate) {
   if (rate < 1) return "---";
-  double d = static_cast<double>(frames) / rate;
+  double d = FrameStart(frames, rate);
   if (d < 0) d = -d;
   char buf[64];
   std::snprintf(buf, sizeof buf, "%f", d);

@@ -19,18 +19,6 @@ namespace output {
 
 namespace {
 
-// Console colour index (bit 0 blue, 1 green, 2 red, 3 bright) to the
-// terminal's colour number (bit 0 red, 1 green, 2 blue).
-int AnsiColor(int index) { return ((index & 1) << 2) | (index & 2) | ((index & 4) >> 2); }
-
-std::string ColorSgr(const formats::ConsoleColors& colors) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "\x1b[0;%d;%dm",
-                ((colors.back & 8) ? 100 : 40) + AnsiColor(colors.back & 7),
-                ((colors.fore & 8) ? 90 : 30) + AnsiColor(colors.fore & 7));
-  return buf;
-}
-
 // Characters every terminal gives two cells. The other characters GBK holds
 // in two bytes (Greek, Cyrillic, box drawing, many symbols) are one cell wide
 // in most terminals, so after them the cursor is put where the console would
@@ -71,7 +59,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
-  const formats::ConsoleColors colors = formats::ParseColorCode(doc.m_strColor);
+  const document::ConsoleColors colors = document::ShownColors(doc.m_strColor);
   const int rate = formats::PlayRate(doc);
   formats::FrameCanvas canvas(doc.m_nAnimWide, doc.m_nAnimHigh);
 
@@ -80,7 +68,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
   for (int bright = 0; bright < 16; bright += 8)
     for (int ansi = 0; ansi < 8; ++ansi) {
       if (!palette.empty()) palette += ':';
-      palette += formats::CssColor(bright + AnsiColor(ansi));
+      palette += formats::CssColor(bright + document::AnsiColor(ansi));
     }
   std::string line = "{\"version\": 2, \"width\": " + std::to_string(canvas.Wide()) +
                      ", \"height\": " + std::to_string(canvas.High()) + ", \"title\": ";
@@ -90,7 +78,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
           "\", \"palette\": \"" + palette + "\"}}\n";
   out.Write(line);
 
-  const std::string sgr = ColorSgr(colors);
+  const std::string sgr = document::ColorSgr(colors);
   std::string data;
   long long index = 0;
   for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext, ++index) {
@@ -105,7 +93,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
       AppendRow(data, canvas, r);
     }
     char time[40];
-    std::snprintf(time, sizeof time, "[%.6f, \"o\", ", static_cast<double>(index) / rate);
+    std::snprintf(time, sizeof time, "[%.6f, \"o\", ", document::FrameStart(index, rate));
     line = time;
     formats::AppendJsonString(line, data);
     line += "]\n";

@@ -143,38 +143,14 @@ std::string FrameCanvas::RowUtf8(int row) const {
   return out;
 }
 
-ConsoleColors ParseColorCode(std::string_view code) {
-  auto hex = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  ConsoleColors colors;
-  if (code.size() == 1 && hex(code[0]) >= 0) {
-    colors.back = 0;
-    colors.fore = hex(code[0]);
-  } else if (code.size() == 2 && hex(code[0]) >= 0 && hex(code[1]) >= 0) {
-    colors.back = hex(code[0]);
-    colors.fore = hex(code[1]);
-  }
-  if (colors.back == colors.fore) return ConsoleColors{};
-  return colors;
-}
-
-// The classic console palette.
-const std::array<std::uint32_t, 16> kConsoleRgb = {
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
-    0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
-};
-
 std::string CssColor(int index) {
   char buf[8];
-  std::snprintf(buf, sizeof buf, "#%06X", kConsoleRgb[static_cast<std::size_t>(index & 15)]);
+  std::snprintf(buf, sizeof buf, "#%06X",
+                document::kConsoleRgb[static_cast<std::size_t>(index & 15)]);
   return buf;
 }
 
-int PlayRate(const AnimationDocument& doc) { return doc.m_nRate < 1 ? 1 : doc.m_nRate; }
+int PlayRate(const AnimationDocument& doc) { return document::PlayRate(doc.m_nRate); }
 
 std::string TitleUtf8(std::string_view gbk) {
   std::string out;

@@ -8,13 +8,13 @@
 // multiple of 8. What falls outside the canvas is cut off rather than
 // wrapped, so every frame keeps the canvas size; a two-byte character that
 // would straddle the right edge is left out.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "document/AnimationDocument.h"
+#include "document/Screen.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
 
@@ -61,25 +61,10 @@ class FrameCanvas {
   std::vector<char32_t> m_cells;
 };
 
-// The two colours an animation is shown in, as console colour indexes.
-struct ConsoleColors {
-  int back = 0;
-  int fore = 7;
-};
-
-// The colours of a console colour code "XY" (X background, Y characters),
-// read the way the console's `color` command reads it: one digit is the
-// character colour on black; no digits, more than two, a character that is
-// not a hex digit, or equal digits leave the console's own 07.
-ConsoleColors ParseColorCode(std::string_view code);
-
-// The console's sixteen colours as 0xRRGGBB, by colour index.
-extern const std::array<std::uint32_t, 16> kConsoleRgb;
-
-// "#RRGGBB" of a colour index.
+// "#RRGGBB" of a console colour index (document/Screen.h has the palette).
 std::string CssColor(int index);
 
-// The rate the writers play at: below 1 counts as 1.
+// The rate the writers play at: document::PlayRate of the document's.
 int PlayRate(const document::AnimationDocument& doc);
 
 // A GBK text (the animation's name) as a title in UTF-8, each character as

@@ -164,7 +164,7 @@ int PutBytes(GifFileType* gif, const GifByteType* bytes, int length) {
 
 class GifEncoder {
  public:
-  GifEncoder(Font& font, int wide, int high, const formats::ConsoleColors& colors)
+  GifEncoder(Font& font, int wide, int high, const document::ConsoleColors& colors)
       : m_font(font),
         m_colors(colors),
         m_shown(wide, high),
@@ -185,7 +185,7 @@ class GifEncoder {
     EGifSetGifVersion(m_gif, true);
     GifColorType colors[16];
     for (int i = 0; i < 16; ++i) {
-      const std::uint32_t rgb = formats::kConsoleRgb[static_cast<std::size_t>(i)];
+      const std::uint32_t rgb = document::kConsoleRgb[static_cast<std::size_t>(i)];
       colors[i].Red = static_cast<GifByteType>(rgb >> 16);
       colors[i].Green = static_cast<GifByteType>(rgb >> 8);
       colors[i].Blue = static_cast<GifByteType>(rgb);
@@ -303,7 +303,7 @@ class GifEncoder {
   }
 
   Font& m_font;
-  formats::ConsoleColors m_colors;
+  document::ConsoleColors m_colors;
   formats::FrameCanvas m_shown;  // what the images so far show
   bool m_started = false;
   int m_width;
@@ -313,7 +313,7 @@ class GifEncoder {
 };
 
 // Hundredths of a second from the start to frame i.
-long long FrameStart(long long i, int rate) { return 100 * i / rate; }
+long long FrameStart(long long i, int rate) { return document::WholeFrameStart(i, rate, 100); }
 
 }  // namespace
 
@@ -329,7 +329,7 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   const int rate = formats::PlayRate(doc);
   formats::FrameCanvas pending(doc.m_nAnimWide, doc.m_nAnimHigh);
   formats::FrameCanvas next(doc.m_nAnimWide, doc.m_nAnimHigh);
-  GifEncoder encoder(font, pending.Wide(), pending.High(), formats::ParseColorCode(doc.m_strColor));
+  GifEncoder encoder(font, pending.Wide(), pending.High(), document::ShownColors(doc.m_strColor));
   if (!encoder.Start(out, error)) return false;
 
   // One image is held back until the next different frame shows how long

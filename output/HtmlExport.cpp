@@ -207,7 +207,7 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
-  const formats::ConsoleColors colors = formats::ParseColorCode(doc.m_strColor);
+  const document::ConsoleColors colors = document::ShownColors(doc.m_strColor);
   std::string head = kPageHead;
   head = Fill(head, "@TITLE@", HtmlEscape(formats::TitleUtf8(doc.m_strAnimName)));
   head = Fill(head, "@BACK@", formats::CssColor(colors.back));

@@ -7,6 +7,7 @@
 #endif
 
 #include "document/ColorTable.h"
+#include "document/Screen.h"
 #include "platform/Cp936.h"
 #include "platform/Profile.h"
 #include "res/AppInfo.h"
@@ -240,7 +241,9 @@ class FileSink {
 
 // Milliseconds each frame stays on screen; a project file can carry a rate
 // below 1, which plays as 1.
-int FramePeriodMs(int rate) { return rate < 1 ? 1000 : 1000 / rate; }
+int FramePeriodMs(int rate) {
+  return static_cast<int>(document::WholeFrameLength(document::PlayRate(rate), 1000));
+}
 
 template <typename Put>
 void EmitBody(const FrameList& frames, const ProgramBodyOptions& options, Put& put) {

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include "document/Screen.h"
+
 namespace playback {
 
-int PlaybackInterval(int rate) { return std::max(1000 / (rate < 1 ? 1 : rate), 10); }
+int PlaybackInterval(int rate) {
+  return std::max(static_cast<int>(document::WholeFrameLength(document::PlayRate(rate), 1000)), 10);
+}
 
 int StepProgress(int value, int minimum, int maximum) {
   const long long next = static_cast<long long>(value) + 1;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "document/Screen.h"
 #include "platform/Cp936.h"
 #include "res/Printable.h"
 #include "res/Texts.h"
@@ -59,7 +60,7 @@ double SlowerSpeed(double speed) { return std::max(speed / 1.25, kMinPlaySpeed);
 
 namespace {
 std::chrono::nanoseconds PeriodOf(int rate, double speed) {
-  const double ns = 1e9 / (std::max(rate, 1) * speed);
+  const double ns = document::FrameStart(1, document::PlayRate(rate) * speed, 1e9);
   return std::chrono::nanoseconds(std::llround(ns));
 }
 }  // namespace
@@ -274,26 +275,8 @@ std::string DrawPicture(const Picture* shown, const Picture& next, int cols, int
 }
 
 std::string ColorSequence(std::string_view code) {
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  // Console colour index (bit 0 blue, 1 green, 2 red, 3 bright) to the
-  // terminal's colour number (bit 0 red, 1 green, 2 blue).
-  auto ansi = [](int index) { return ((index & 1) << 2) | (index & 2) | ((index & 4) >> 2); };
-  while (!code.empty() && (code.front() == ' ' || code.front() == '\t')) code.remove_prefix(1);
-  while (!code.empty() && (code.back() == ' ' || code.back() == '\t')) code.remove_suffix(1);
-  if (code.empty() || code.size() > 2) return {};
-  int digits[2] = {0, 0};
-  for (std::size_t i = 0; i < code.size(); ++i)
-    if ((digits[i] = hex(code[i])) < 0) return {};
-  const int back = code.size() == 2 ? digits[0] : 0;
-  const int fore = digits[code.size() - 1];
-  if (back == fore) return {};
-  return "\033[0;" + std::to_string(((back & 8) ? 100 : 40) + ansi(back)) + ";" +
-         std::to_string(((fore & 8) ? 90 : 30) + ansi(fore)) + "m";
+  const auto colors = document::ReadColorCode(code);
+  return colors ? document::ColorSgr(*colors) : std::string();
 }
 
 std::string EnterSequence(std::string_view colorCode) {

@@ -151,10 +151,9 @@ Picture LayOutFrame(std::string_view gbk, const platform::TerminalEncoding& enco
 // `next`, for a terminal of `cols` x `rows` (0: unknown).
 std::string DrawPicture(const Picture* shown, const Picture& next, int cols, int rows);
 
-// The console colour code XY (background X, characters Y, hexadecimal, as
-// the `color` command takes it) as a terminal sequence; one digit sets the
-// characters on black; empty when the console would refuse it (equal
-// digits, not hexadecimal), and then the terminal keeps its own colours.
+// The console colour code as a terminal sequence, read by
+// document::ReadColorCode; empty where the console would leave the
+// terminal's own colours.
 std::string ColorSequence(std::string_view code);
 
 // Hides the cursor and sets the colours, at start and after a stop.

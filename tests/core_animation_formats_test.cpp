@@ -17,6 +17,7 @@
 #include "TestSupport.h"
 #include "output/AnimationFormats.h"
 #include "output/FrameCanvas.h"
+#include "playback/TerminalPlayer.h"
 
 using document::AnimationDocument;
 using document::MakeFrameText;
@@ -212,7 +213,7 @@ TEST(FrameCanvas, LaysOutAsTheConsolePrints) {
 
 TEST(FrameCanvas, ColorCodeReadLikeTheConsole) {
   auto is = [](const char* code, int back, int fore) {
-    const auto c = formats::ParseColorCode(code);
+    const auto c = document::ShownColors(code);
     return c.back == back && c.fore == fore;
   };
   EXPECT_TRUE(is("9F", 9, 15));
@@ -401,6 +402,28 @@ TEST(AnimationTitles, ControlsInTheNameAreCleaned) {
   EXPECT_NE(html.find("<title>" + title + "</title>"), std::string::npos);
   EXPECT_EQ(PageData(html)["name"].str(), title);
   EXPECT_EQ(CastLines(ReadFile(cast))[0]["title"].str(), title);
+}
+
+// The recording and the terminal player read a colour code the same way:
+// the same colours for the same code, blanks and odd codes included; where
+// the player leaves the terminal's colours the recording shows the console's
+// own 07.
+TEST(AsciiCast, ColourCodeReadAsThePlayerReadsIt) {
+  TempDir dir;
+  int n = 0;
+  for (const char* code : {"1E", " 1E", "1E\t", " c ", "af", "77", "1 E", "0G", "", "  "}) {
+    SCOPED_TRACE(std::string("[") + code + "]");
+    AnimationDocument doc;
+    Fill(doc, 4, 1, 5, code, {"ab"});
+    std::string error;
+    const std::string path = (dir.path() / (std::to_string(++n) + ".cast")).string();
+    ASSERT_TRUE(WriteCastAnimation(doc, path, &error)) << error;
+    const auto lines = CastLines(ReadFile(path));
+    ASSERT_EQ(lines.size(), 2u);
+    std::string player = playback::ColorSequence(code);
+    if (player.empty()) player = "\x1b[0;40;37m";
+    EXPECT_NE(lines[1].arr()[2].str().find("\x1b[H" + player), std::string::npos);
+  }
 }
 
 // ---- GIF ----------------------------------------------------------------------
