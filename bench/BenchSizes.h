@@ -2,6 +2,10 @@
 // Frame counts the size-dependent benchmarks run at. The default list keeps
 // a run short; ZOETRIX_BENCH_FRAMES="1000,1000000" chooses others (a million
 // frames is a project of about 2 GB: mind the disk and the memory).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstddef>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -26,4 +30,16 @@ inline double PeakResidentBytes() {
   for (std::string line; std::getline(status, line);)
     if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) * 1024.0;
   return -1;
+}
+
+// The yardstick for reading a file: the whole of it, with plain read calls,
+// into a buffer of its size that the caller allocated (and touched) once.
+inline void ReadWholeFile(const std::string& path, char* buffer, std::size_t size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  for (std::size_t got = 0; got < size;) {
+    const ssize_t n = ::read(fd, buffer + got, size - got);
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
 }

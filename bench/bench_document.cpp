@@ -247,13 +247,7 @@ void BM_WindowPlainRead(benchmark::State& state) {
   const std::unique_ptr<char[]> buffer(new char[size]());  // touched once, before timing
   for (auto _ : state) {
     const auto start = Clock::now();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    for (std::size_t got = 0; got < size;) {
-      const ssize_t n = ::read(fd, buffer.get() + got, size - got);
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    ReadWholeFile(path, buffer.get(), size);
     benchmark::DoNotOptimize(buffer.get());
     state.SetIterationTime(Seconds(start));
   }

@@ -205,13 +205,7 @@ void BM_PlainRead(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(fs::file_size(fx.doc.m_strProjectPath));
   const std::unique_ptr<char[]> buffer(new char[size]());  // touched once, before timing
   for (auto _ : state) {
-    const int fd = ::open(fx.doc.m_strProjectPath.c_str(), O_RDONLY | O_CLOEXEC);
-    for (std::size_t got = 0; got < size;) {
-      const ssize_t n = ::read(fd, buffer.get() + got, size - got);
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    ReadWholeFile(fx.doc.m_strProjectPath, buffer.get(), size);
     benchmark::DoNotOptimize(buffer.get());
   }
   Report(state, fx.projectBytes);
