@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "document/Screen.h"
-#include "platform/Profile.h"
+#include "platform/ProfileFile.h"
 
 namespace document {
 

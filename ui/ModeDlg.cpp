@@ -3,7 +3,7 @@
 #include "res/Texts.h"
 
 #include "document/Refresh.h"
-#include "platform/Profile.h"
+#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "res/Templates.h"
 #include "ui/framework/GbkText.h"
