@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include "document/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
 #include "tests/OffscreenScreen.h"
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (which == "mode") {
-    Mode settings;
+    document::Settings shown = document::Settings::Read(platform::WorkFolder());
+    Mode settings(shown);
     settings.DoModal();
     return 1;
   }

@@ -8,6 +8,7 @@
 #include "document/ColorTable.h"
 #include "output/CodeFile.h"
 #include "output/RecoveryCopy.h"
+#include "platform/ProgramFolder.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
 #include "ui/AboutDlg.h"
@@ -96,6 +97,7 @@ bool CZoetrixDlg::OnInitDialog() {
   m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);
   CaptureLayout();
+  m_settings = document::Settings::Read(platform::WorkFolder());
   StartRecovery();
   return true;
 }

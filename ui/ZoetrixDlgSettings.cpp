@@ -11,9 +11,8 @@
 using namespace ui;
 
 void CZoetrixDlg::OnSettings() {
-  Mode settings(this);
+  Mode settings(m_settings, this);
   settings.DoModal();
-  m_strWorkFolder.clear();
 }
 
 void CZoetrixDlg::OnOpenFolders() {
@@ -23,6 +22,5 @@ void CZoetrixDlg::OnOpenFolders() {
 
 void CZoetrixDlg::OnOpenSettingsFolder() {
   if (ZMessageBox(U(res::kOpenSettingsFolderQuestion), MB_OKCANCEL) == IDCANCEL) return;
-  m_strWorkFolder.clear();
   OpenFolder(platform::WorkFolder() + "data/", res::kSettingsFolderName);
 }
