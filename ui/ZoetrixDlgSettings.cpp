@@ -1,8 +1,8 @@
 // The preview-mode settings and the folder shortcuts.
 #include "platform/ProgramFolder.h"
 #include "res/Texts.h"
-#include "ui/ModeDlg.h"
-#include "ui/OpenDlg.h"
+#include "ui/Mode.h"
+#include "ui/Open.h"
 #include "ui/Website.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"

@@ -1,4 +1,4 @@
-#include "ui/ModeDlg.h"
+#include "ui/Mode.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 
