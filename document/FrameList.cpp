@@ -1,5 +1,6 @@
 #include "document/FrameList.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace document {
@@ -22,42 +23,62 @@ const std::string& FrameNode::Text() const {
 FrameNode* FrameList::At(int position) {
   if (position < 0) return &m_head;
   auto p = static_cast<std::size_t>(position);
-  return p < m_nodes.size() ? m_nodes[p].get() : nullptr;
+  return p < m_nodes.size() ? &m_nodes[p] : nullptr;
 }
 
 const FrameNode* FrameList::At(int position) const {
   return const_cast<FrameList*>(this)->At(position);
 }
 
-FrameNode& FrameList::Last() { return m_nodes.empty() ? m_head : *m_nodes.back(); }
+FrameNode& FrameList::Last() { return m_nodes.empty() ? m_head : m_nodes.back(); }
+const FrameNode& FrameList::Last() const { return m_nodes.empty() ? m_head : m_nodes.back(); }
 
 FrameNode& FrameList::Append() { return Append(EmptyFrameText()); }
 
 FrameNode& FrameList::Append(FrameText text) {
-  auto node = std::make_unique<FrameNode>();
-  FrameNode& last = Last();
-  node->pPrev = &last;
-  node->pText = std::move(text);
-  last.pNext = node.get();
-  m_nodes.push_back(std::move(node));
-  return *m_nodes.back();
+  m_nodes.push_back(FrameNode{std::move(text)});
+  return m_nodes.back();
 }
 
-void FrameList::Clear() {
-  m_head.pNext = nullptr;
-  m_nodes.clear();
+void FrameList::Insert(std::size_t position, const FrameText& text, std::size_t count) {
+  position = std::min(position, m_nodes.size());
+  m_nodes.insert(m_nodes.begin() + static_cast<std::ptrdiff_t>(position), count, FrameNode{text});
+}
+
+void FrameList::Insert(std::size_t position, std::span<const FrameText> texts) {
+  position = std::min(position, m_nodes.size());
+  std::vector<FrameNode> nodes;
+  nodes.reserve(texts.size());
+  for (const FrameText& text : texts) nodes.push_back(FrameNode{text});
+  m_nodes.insert(m_nodes.begin() + static_cast<std::ptrdiff_t>(position),
+                 std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()));
 }
 
 void FrameList::Erase(std::size_t first, std::size_t count) {
   if (first >= m_nodes.size() || count == 0) return;
-  if (count > m_nodes.size() - first) count = m_nodes.size() - first;
-  FrameNode* before = first == 0 ? &m_head : m_nodes[first - 1].get();
-  std::size_t end = first + count;
-  FrameNode* after = end < m_nodes.size() ? m_nodes[end].get() : nullptr;
-  before->pNext = after;
-  if (after) after->pPrev = before;
+  count = std::min(count, m_nodes.size() - first);
   m_nodes.erase(m_nodes.begin() + static_cast<std::ptrdiff_t>(first),
-                m_nodes.begin() + static_cast<std::ptrdiff_t>(end));
+                m_nodes.begin() + static_cast<std::ptrdiff_t>(first + count));
+}
+
+bool FrameList::Move(std::size_t first, std::size_t count, std::size_t to) {
+  const std::size_t n = m_nodes.size();
+  if (first > n || count > n - first || to > n - count) return false;
+  auto at = [&](std::size_t i) { return m_nodes.begin() + static_cast<std::ptrdiff_t>(i); };
+  if (to < first)
+    std::rotate(at(to), at(first), at(first + count));
+  else if (to > first)
+    std::rotate(at(first), at(first + count), at(to + count));
+  return true;
+}
+
+std::vector<FrameText> FrameList::Texts(std::size_t first, std::size_t count) const {
+  std::vector<FrameText> texts;
+  if (first >= m_nodes.size()) return texts;
+  count = std::min(count, m_nodes.size() - first);
+  texts.reserve(count);
+  for (std::size_t i = first; i < first + count; ++i) texts.push_back(m_nodes[i].pText);
+  return texts;
 }
 
 }  // namespace document

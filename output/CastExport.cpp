@@ -81,8 +81,8 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
   const std::string sgr = document::ColorSgr(colors);
   std::string data;
   long long index = 0;
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext, ++index) {
-    canvas.Layout(node->Text());
+  for (const FrameNode& node : doc.m_frames) {
+    canvas.Layout(node.Text());
     data.clear();
     // The first event hides the cursor and blanks the screen in the
     // animation's colours.
@@ -98,6 +98,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
     formats::AppendJsonString(line, data);
     line += "]\n";
     out.Write(line);
+    ++index;
   }
   return out.Commit(error);
 }

@@ -337,9 +337,9 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   bool hasPending = false;
   long long pendingStart = 0;
   long long index = 0;
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext, ++index) {
-    const long long start = FrameStart(index, rate);
-    next.Layout(node->Text());
+  for (const FrameNode& node : doc.m_frames) {
+    const long long start = FrameStart(index++, rate);
+    next.Layout(node.Text());
     if (hasPending) {
       if (next == pending) continue;
       // Too soon after the image before: left out, its time goes to that image.

@@ -224,8 +224,8 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
 
   std::string text;
   bool first = true;
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext) {
-    canvas.Layout(node->Text());
+  for (const FrameNode& node : doc.m_frames) {
+    canvas.Layout(node.Text());
     text.clear();
     int rows = canvas.High();
     while (rows > 0 && canvas.RowLength(rows - 1) == 0) --rows;

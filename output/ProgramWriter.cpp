@@ -257,11 +257,11 @@ void EmitBody(const FrameList& frames, const ProgramBodyOptions& options, Put& p
     const std::string blockEnd =
         "\");\n\tSleep(" + std::to_string(FramePeriodMs(options.rate)) + ");\n\tsystem(\"cls\");\n";
     int number = 0;
-    for (const FrameNode* node = frames.Head().pNext; node; node = node->pNext) {
+    for (const FrameNode& node : frames) {
       put(blockStart);
       put(std::to_string(++number));
       put(blockMiddle);
-      put(EscapeFrame(node->Text(), true));
+      put(EscapeFrame(node.Text(), true));
       put(blockEnd);
     }
     if (options.endless) put(jumpBack);

@@ -202,8 +202,8 @@ RecoverySnapshot RecoveryCopy::Snapshot(const AnimationDocument& doc, int editPo
   s.high = doc.m_nAnimHigh;
   s.rate = doc.m_nRate;
   s.frames.reserve(doc.m_frames.Size());
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext)
-    s.frames.push_back(node->pText ? node->pText : EmptyFrameText());
+  for (const FrameNode& node : doc.m_frames)
+    s.frames.push_back(node.pText ? node.pText : EmptyFrameText());
   if (editPosition >= 0 && static_cast<std::size_t>(editPosition) < s.frames.size() &&
       *s.frames[static_cast<std::size_t>(editPosition)] != editText)
     s.frames[static_cast<std::size_t>(editPosition)] = MakeFrameText(std::string(editText));
@@ -218,11 +218,11 @@ bool RecoveryCopy::Differs(const AnimationDocument& doc, int editPosition,
       w.high != doc.m_nAnimHigh || w.rate != doc.m_nRate || w.frames.size() != doc.m_frames.Size())
     return true;
   int position = 0;
-  for (const FrameNode* node = doc.m_frames.Head().pNext; node; node = node->pNext, ++position) {
+  for (const FrameNode& node : doc.m_frames) {
     const FrameText& written = w.frames[static_cast<std::size_t>(position)];
-    if (position == editPosition) {
+    if (position++ == editPosition) {
       if (*written != editText) return true;
-    } else if (written != node->pText && *written != node->Text()) {
+    } else if (written != node.pText && *written != node.Text()) {
       return true;
     }
   }

@@ -1,4 +1,4 @@
-// The animation document without the window: the frame chain and its index,
+// The animation document without the window: the frame list,
 // appending blank frames, the figures the frame controls show, the preview
 // setting and the colour list.
 #include <gtest/gtest.h>
@@ -30,36 +30,29 @@ using document::RefreshFigures;
 
 namespace {
 
-// The chain and the index must agree: walking pNext from the head meets
-// At(0), At(1), ... in order, every pPrev points one step back, the chain
-// ends after Size() frames, and walking pPrev from Last() returns to the head.
-::testing::AssertionResult ChainConsistent(FrameList& list) {
+// The list's views must agree: At(0), At(1), ... are the frames in the
+// order iteration gives them, At(Size()) is null, Last() is the last frame
+// (the head when there is none) and negative positions give the head.
+::testing::AssertionResult ListConsistent(FrameList& list) {
   auto fail = [] { return ::testing::AssertionFailure(); };
-  FrameNode* head = &list.Head();
-  if (head->pPrev || list.At(-1) != head) return fail() << "head is not the chain's start";
+  if (list.At(-1) != &list.Head()) return fail() << "At(-1) is not the head";
   if (list.Empty() != (list.Size() == 0)) return fail() << "Empty() disagrees with Size()";
-  const std::size_t n = list.Size();
-  const FrameNode* prev = head;
-  const FrameNode* node = head->pNext;
-  for (std::size_t i = 0; i < n; prev = node, node = node->pNext, ++i) {
-    if (!node) return fail() << "chain ends after " << i << " of " << n << " frames";
-    if (list.At(static_cast<int>(i)) != node) return fail() << "At(" << i << ") is off the chain";
-    if (node->pPrev != prev) return fail() << "frame " << i + 1 << " links back wrongly";
+  std::size_t i = 0;
+  for (const FrameNode& node : list) {
+    if (list.At(static_cast<int>(i)) != &node) return fail() << "At(" << i << ") is off the order";
+    ++i;
   }
-  if (node) return fail() << "chain goes on past " << n << " frames";
-  if (list.At(static_cast<int>(n))) return fail() << "At(Size()) is not null";
-  if (&list.Last() != prev) return fail() << "Last() is not the chain's end";
-  std::size_t back = 0;
-  for (const FrameNode* p = &list.Last(); p != head; p = p->pPrev)
-    if (!p || ++back > n) return fail() << "walking back from Last() misses the head";
-  if (back != n) return fail() << "walking back takes " << back << " steps, not " << n;
+  if (i != list.Size()) return fail() << "iteration meets " << i << " of " << list.Size();
+  if (list.At(static_cast<int>(i))) return fail() << "At(Size()) is not null";
+  const FrameNode* last = i ? list.At(static_cast<int>(i - 1)) : &list.Head();
+  if (&list.Last() != last) return fail() << "Last() is not the last frame";
   return ::testing::AssertionSuccess();
 }
 
-// The texts of all frames, in chain order.
+// The texts of all frames, in order.
 std::vector<std::string> Texts(const FrameList& list) {
   std::vector<std::string> out;
-  for (const FrameNode* p = list.Head().pNext; p; p = p->pNext) out.push_back(p->Text());
+  for (const FrameNode& node : list) out.push_back(node.Text());
   return out;
 }
 
@@ -79,7 +72,7 @@ void Fill(FrameList& list, int n) {
 
 TEST(FrameList, LookupOnEmptyAndFilledChains) {
   FrameList list;
-  EXPECT_TRUE(ChainConsistent(list));
+  EXPECT_TRUE(ListConsistent(list));
   EXPECT_EQ(list.At(-1), &list.Head());
   EXPECT_EQ(list.At(INT_MIN), &list.Head());
   EXPECT_EQ(list.At(0), nullptr);
@@ -88,7 +81,7 @@ TEST(FrameList, LookupOnEmptyAndFilledChains) {
   EXPECT_EQ(list.Head().Text(), "");
 
   Fill(list, 3);
-  ASSERT_TRUE(ChainConsistent(list));
+  ASSERT_TRUE(ListConsistent(list));
   EXPECT_EQ(list.At(0)->Text(), "f1");
   EXPECT_EQ(list.At(2)->Text(), "f3");
   EXPECT_EQ(list.At(2), &list.Last());
@@ -101,20 +94,18 @@ TEST(FrameList, LookupOnEmptyAndFilledChains) {
   EXPECT_EQ(view.At(3), nullptr);
 }
 
-TEST(FrameList, AppendLinksBothWays) {
+TEST(FrameList, AppendAddsAtTheEnd) {
   FrameList list;
   FrameNode& first = list.Append();
-  EXPECT_EQ(first.pPrev, &list.Head());
-  EXPECT_EQ(list.Head().pNext, &first);
+  EXPECT_EQ(list.At(0), &first);
   EXPECT_EQ(first.pText, EmptyFrameText());
   EXPECT_EQ(first.Text(), "");
 
   for (int i = 2; i <= 50; ++i) {
     FrameNode& node = list.Append(MakeFrameText(Label(i)));
     EXPECT_EQ(&node, &list.Last());
-    EXPECT_EQ(node.pNext, nullptr);
   }
-  ASSERT_TRUE(ChainConsistent(list));
+  ASSERT_TRUE(ListConsistent(list));
   EXPECT_EQ(list.Size(), 50u);
   EXPECT_EQ(Texts(list).front(), "");
   EXPECT_EQ(Texts(list).back(), "f50");
@@ -127,14 +118,13 @@ TEST(FrameList, ClearKeepsHeadTextAndAllowsNewFrames) {
   list.Head().pText = MakeFrameText("edit");
   Fill(list, 4);
   list.Clear();
-  ASSERT_TRUE(ChainConsistent(list));
+  ASSERT_TRUE(ListConsistent(list));
   EXPECT_TRUE(list.Empty());
-  EXPECT_EQ(list.Head().pNext, nullptr);
+  EXPECT_EQ(list.At(0), nullptr);
   EXPECT_EQ(list.Head().Text(), "edit");
 
-  FrameNode& again = list.Append(MakeFrameText("g1"));
-  EXPECT_EQ(again.pPrev, &list.Head());
-  EXPECT_TRUE(ChainConsistent(list));
+  list.Append(MakeFrameText("g1"));
+  EXPECT_TRUE(ListConsistent(list));
   EXPECT_EQ(Texts(list), std::vector<std::string>{"g1"});
 }
 
@@ -145,7 +135,7 @@ struct EraseCase {
   std::vector<std::string> left;
 };
 
-TEST(FrameList, EraseRangesKeepChainAndIndexInStep) {
+TEST(FrameList, EraseRangesLeaveTheOthersInOrder) {
   const EraseCase cases[] = {
       {"first two", 0, 2, {"f3", "f4", "f5"}},
       {"first one", 0, 1, {"f2", "f3", "f4", "f5"}},
@@ -166,13 +156,13 @@ TEST(FrameList, EraseRangesKeepChainAndIndexInStep) {
     list.Head().pText = MakeFrameText("head");
     Fill(list, 5);
     list.Erase(c.first, c.count);
-    ASSERT_TRUE(ChainConsistent(list));
+    ASSERT_TRUE(ListConsistent(list));
     EXPECT_EQ(Texts(list), c.left);
     EXPECT_EQ(list.Head().Text(), "head");
 
-    // The chain must also take new frames at its new end.
+    // The list must also take new frames at its new end.
     list.Append(MakeFrameText("new"));
-    ASSERT_TRUE(ChainConsistent(list));
+    ASSERT_TRUE(ListConsistent(list));
     EXPECT_EQ(list.Last().Text(), "new");
     EXPECT_EQ(list.Size(), c.left.size() + 1);
   }
@@ -186,7 +176,7 @@ TEST(FrameList, RepeatedErasesAndAppendsStayConsistent) {
   Fill(list, 7);
   list.Erase(list.Size() - 2, 2);
   list.Erase(20, 1);
-  ASSERT_TRUE(ChainConsistent(list));
+  ASSERT_TRUE(ListConsistent(list));
   EXPECT_EQ(list.Size(), 36u);
   EXPECT_EQ(list.At(0)->Text(), "f4");
   EXPECT_EQ(list.At(6)->Text(), "f10");
@@ -221,12 +211,100 @@ TEST(FrameList, CopiedTextIsSharedAndReplacingOneLeavesTheOther) {
   EXPECT_EQ(MakeFrameText("").get(), EmptyFrameText().get());
 }
 
+// Inserting at every position of a list of five: the new frames stand
+// where asked, the others keep their order around them.
+TEST(FrameList, InsertAtAnyPositionKeepsTheOthersInOrder) {
+  for (std::size_t at = 0; at <= 6; ++at) {
+    SCOPED_TRACE(at);
+    FrameList list;
+    Fill(list, 5);
+    const FrameText x = MakeFrameText("x");
+    list.Insert(at, x, 2);
+    ASSERT_TRUE(ListConsistent(list));
+    std::vector<std::string> want = {"f1", "f2", "f3", "f4", "f5"};
+    const std::size_t where = std::min<std::size_t>(at, 5);  // past the end: at the end
+    want.insert(want.begin() + static_cast<std::ptrdiff_t>(where), 2, "x");
+    EXPECT_EQ(Texts(list), want);
+    EXPECT_EQ(list.At(static_cast<int>(where))->pText, x);  // shared, not copied
+
+    const std::vector<FrameText> texts = {MakeFrameText("p"), MakeFrameText("q")};
+    list.Insert(0, texts);
+    want.insert(want.begin(), {"p", "q"});
+    EXPECT_EQ(Texts(list), want);
+    EXPECT_EQ(list.At(1)->pText, texts[1]);
+  }
+  FrameList empty;
+  empty.Insert(0, std::vector<FrameText>{});
+  empty.Insert(3, MakeFrameText("a"), 0);
+  EXPECT_TRUE(empty.Empty());
+}
+
+struct MoveCase {
+  const char* name;
+  std::size_t first, count, to;
+  std::vector<std::string> after;  // empty: refused, the list unchanged
+};
+
+TEST(FrameList, MoveABlockAnywhere) {
+  const MoveCase cases[] = {
+      {"one frame to the front", 3, 1, 0, {"f4", "f1", "f2", "f3", "f5"}},
+      {"one frame to the end", 0, 1, 4, {"f2", "f3", "f4", "f5", "f1"}},
+      {"one place later", 1, 1, 2, {"f1", "f3", "f2", "f4", "f5"}},
+      {"one place earlier", 2, 1, 1, {"f1", "f3", "f2", "f4", "f5"}},
+      {"a block forward", 0, 2, 3, {"f3", "f4", "f5", "f1", "f2"}},
+      {"a block back", 3, 2, 1, {"f1", "f4", "f5", "f2", "f3"}},
+      {"to where it is", 1, 3, 1, {"f1", "f2", "f3", "f4", "f5"}},
+      {"the whole list", 0, 5, 0, {"f1", "f2", "f3", "f4", "f5"}},
+      {"nothing", 2, 0, 4, {"f1", "f2", "f3", "f4", "f5"}},
+      {"target past the end", 0, 2, 4, {}},
+      {"block past the end", 4, 2, 0, {}},
+      {"first past the end", 6, 0, 0, {}},
+  };
+  for (const MoveCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    FrameList list;
+    Fill(list, 5);
+    const bool moved = list.Move(c.first, c.count, c.to);
+    ASSERT_TRUE(ListConsistent(list));
+    EXPECT_EQ(moved, !c.after.empty());
+    if (moved)
+      EXPECT_EQ(Texts(list), c.after);
+    else
+      EXPECT_EQ(Texts(list), (std::vector<std::string>{"f1", "f2", "f3", "f4", "f5"}));
+  }
+}
+
+// A copy of the list is a value of its own: changing either leaves the
+// other as it was, while the pictures stay shared.
+TEST(FrameList, ACopyIsIndependentButSharesThePictures) {
+  FrameList list;
+  list.Head().pText = MakeFrameText("head");
+  Fill(list, 4);
+  FrameList copy = list;
+  ASSERT_TRUE(ListConsistent(copy));
+  EXPECT_EQ(Texts(copy), Texts(list));
+  EXPECT_EQ(copy.Head().Text(), "head");
+  EXPECT_EQ(copy.At(2)->pText, list.At(2)->pText);
+
+  copy.At(0)->pText = MakeFrameText("changed");
+  copy.Erase(1, 1);
+  copy.Move(0, 1, 2);
+  list.Append(MakeFrameText("f5"));
+  EXPECT_EQ(Texts(list), (std::vector<std::string>{"f1", "f2", "f3", "f4", "f5"}));
+  EXPECT_EQ(Texts(copy), (std::vector<std::string>{"f3", "f4", "changed"}));
+
+  const std::vector<FrameText> taken = list.Texts(3, 10);
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0], list.At(3)->pText);
+  EXPECT_TRUE(list.Texts(9, 1).empty());
+}
+
 // ------------------------------------------------------- AnimationDocument
 
 TEST(AnimationDocument, AppendBlankFrameFillsLastFrameThenAddsAnEmptyOne) {
   AnimationDocument doc;
   doc.AppendBlankFrame("first");
-  ASSERT_TRUE(ChainConsistent(doc.m_frames));
+  ASSERT_TRUE(ListConsistent(doc.m_frames));
   EXPECT_EQ(doc.m_frames.Head().Text(), "first");
   EXPECT_EQ(doc.m_frames.Size(), 1u);
   EXPECT_EQ(doc.FrameCount(), 1);
@@ -234,7 +312,7 @@ TEST(AnimationDocument, AppendBlankFrameFillsLastFrameThenAddsAnEmptyOne) {
 
   doc.AppendBlankFrame("second\r\nline");
   doc.AppendBlankFrame("");
-  ASSERT_TRUE(ChainConsistent(doc.m_frames));
+  ASSERT_TRUE(ListConsistent(doc.m_frames));
   EXPECT_EQ(doc.FrameCount(), 3);
   EXPECT_EQ(doc.m_frames.Size(), 3u);
   EXPECT_EQ(doc.m_frames.Head().Text(), "first");

@@ -154,8 +154,7 @@ TEST(AppendRule, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
   ASSERT_EQ(doc.FrameCount(), 1);
   EXPECT_EQ(doc.m_frames.Head().Text(), "again");
   EXPECT_EQ(doc.m_frames.At(0)->Text(), "again");
-  EXPECT_EQ(doc.m_frames.At(0)->pPrev, &doc.m_frames.Head());
-  EXPECT_EQ(doc.m_frames.At(0)->pNext, nullptr);
+  EXPECT_EQ(doc.m_frames.At(1), nullptr);
 }
 
 // The limit is exactly kMaxFrames: the last frame that fits is taken, the

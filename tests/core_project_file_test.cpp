@@ -227,7 +227,6 @@ TEST(ProjectFileTest, ReplacingTakesThePropertiesAndFramesAndKeepsTheHead) {
   ReplaceWithProject(doc, p, MakeAnimationPaths("/t/", MakeCreationStamp(when)), when);
   EXPECT_EQ(doc.FrameCount(), 3);
   EXPECT_EQ(doc.m_frames.At(0)->Text() + doc.m_frames.At(2)->Text(), "ac");
-  EXPECT_EQ(doc.m_frames.At(0)->pPrev, &doc.m_frames.Head());
   EXPECT_EQ(doc.m_frames.Head().Text(), "typed");
   EXPECT_EQ(doc.m_strAnimName + doc.m_strColor, "new9F");
   EXPECT_EQ(std::vector<int>({doc.m_nAnimWide, doc.m_nAnimHigh, doc.m_nRate}),
@@ -251,7 +250,6 @@ TEST(ProjectFileTest, AppendingAddsFramesAfterTheLastOrRefuses) {
   ASSERT_TRUE(AppendProject(doc, p).ok());
   EXPECT_EQ(doc.FrameCount(), 8);
   EXPECT_EQ(doc.m_frames.Size(), 8u);
-  EXPECT_EQ(doc.m_frames.At(5)->pPrev, doc.m_frames.At(4));
   EXPECT_EQ(doc.m_frames.At(5)->Text() + doc.m_frames.At(6)->Text() + doc.m_frames.At(7)->Text(),
             "a\r\nb\"q\"c\\d");
   EXPECT_EQ(doc.m_strAnimName + doc.m_strColor + std::to_string(doc.m_nRate), "mine0724");
