@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "document/Animation.h"
 #include "output/ProjectFile.h"
 #include "playback/TerminalPlayer.h"
 #include "res/Printable.h"
@@ -160,7 +162,7 @@ int RunPlayCommand(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kPlayUsage);
     return 2;
   }
-  const ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
+  ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
   if (!read.ok()) {
     std::fprintf(stderr, "%s\n", read.error.c_str());
     return 1;
@@ -173,10 +175,15 @@ int RunPlayCommand(int argc, char** argv) {
     // animation without frames is a problem of the file.
     return read.data.frameNum < 1 ? 1 : 2;
   }
-  settings.rate = read.data.rate;
   settings.speed = args.speed;
   settings.loop = args.loop;
   settings.statusRow = true;
-  settings.canvasRows = read.data.high;
-  return PlayToStandardOutput(read.data.frames, settings, read.data.color);
+  document::Animation animation;
+  animation.m_strAnimName = std::move(read.data.name);
+  animation.m_nAnimWide = read.data.wide;
+  animation.m_nAnimHigh = read.data.high;
+  animation.m_strColor = std::move(read.data.color);
+  animation.m_nRate = read.data.rate;
+  for (document::FrameText& text : read.data.frames) animation.m_frames.Append(std::move(text));
+  return PlayToStandardOutput(animation, settings);
 }

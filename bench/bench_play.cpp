@@ -12,11 +12,9 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "playback/TerminalPlayer.h"
 
-using document::FrameText;
 using document::MakeFrameText;
 
 using playback::EnterSequence;
@@ -72,11 +70,16 @@ std::size_t CompiledProgramFrameBytes(const std::string& gbk,
 }
 
 void PlayIntoPty(benchmark::State& state, std::string (*make)(int)) {
-  std::vector<FrameText> frames;
-  for (int k = 0; k < kFrames; ++k) frames.push_back(MakeFrameText(make(k)));
+  document::Animation animation;
+  animation.m_nAnimWide = kCols;
+  animation.m_nAnimHigh = kRows;
+  animation.m_strColor = "07";
+  animation.m_nRate = kRate;
+  for (int k = 0; k < kFrames; ++k) animation.m_frames.Append(MakeFrameText(make(k)));
   const auto encoding = platform::TerminalEncoding::ForCodeset("UTF-8");
   std::size_t compiled = 0;
-  for (int k = 1; k < kFrames; ++k) compiled += CompiledProgramFrameBytes(*frames[k], encoding);
+  for (int k = 1; k < kFrames; ++k)
+    compiled += CompiledProgramFrameBytes(animation.m_frames.At(k)->Text(), encoding);
 
   for (auto _ : state) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -98,8 +101,8 @@ void PlayIntoPty(benchmark::State& state, std::string (*make)(int)) {
     PlayCounts counts;
     const auto start = std::chrono::steady_clock::now();
     {
-      SessionTerminal terminal(slave, slave, EnterSequence("07"));
-      counts = PlayInTerminal(frames, {{0, kFrames - 1}, kRate, 1.0, false}, encoding, terminal);
+      SessionTerminal terminal(slave, slave, EnterSequence(animation.m_strColor));
+      counts = PlayInTerminal(animation, {{0, kFrames - 1}, 1.0, false}, encoding, terminal);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

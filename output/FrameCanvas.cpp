@@ -15,115 +15,36 @@ using document::AnimationDocument;
 namespace output {
 
 namespace formats {
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
-// Every two-byte GBK character as a code point, decoded once: converting
-// character by character through iconv would cost more than the drawing.
-class GbkTable {
- public:
-  GbkTable() : m_cells(126 * 191, kReplacement) {
-    for (int lead = 0x81; lead <= 0xFE; ++lead) {
-      for (int trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F) continue;
-        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        const std::string utf8 = platform::cp936::ToUtf8(std::string_view(pair, 2));
-        m_cells[Index(lead, trail)] = SingleCodePoint(utf8);
-      }
-    }
-  }
-  char32_t At(unsigned char lead, unsigned char trail) const { return m_cells[Index(lead, trail)]; }
-
- private:
-  static std::size_t Index(int lead, int trail) {
-    return static_cast<std::size_t>(lead - 0x81) * 191 + static_cast<std::size_t>(trail - 0x40);
-  }
-  // The code point of a text holding exactly one character, or U+FFFD: pairs
-  // the converter does not know come back as two raw-byte stand-ins.
-  static char32_t SingleCodePoint(const std::string& utf8) {
-    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    std::size_t len = 0;
-    char32_t cp = 0;
-    if (utf8.empty()) return kReplacement;
-    if (s[0] < 0x80) {
-      len = 1, cp = s[0];
-    } else if ((s[0] & 0xE0) == 0xC0) {
-      len = 2, cp = s[0] & 0x1F;
-    } else if ((s[0] & 0xF0) == 0xE0) {
-      len = 3, cp = s[0] & 0x0F;
-    } else {
-      len = 4, cp = s[0] & 0x07;
-    }
-    if (len != utf8.size()) return kReplacement;
-    for (std::size_t i = 1; i < len; ++i) cp = (cp << 6) | (s[i] & 0x3F);
-    // ASCII or a raw-byte stand-in would break the two-cells rule.
-    if (cp < 0x80 || cp >= 0x10FF00) return kReplacement;
-    return cp;
-  }
-  std::vector<char32_t> m_cells;
-};
-
-const GbkTable& Table() {
-  static const GbkTable table;
-  return table;
-}
-
-}  // namespace
 
 FrameCanvas::FrameCanvas(int wide, int high)
     : m_wide(std::clamp(wide, 1, kMaxCanvasCells)),
       m_high(std::clamp(high, 1, kMaxCanvasCells)),
+      m_screen(m_wide, m_high, document::RightEdge::Cut),
       m_cells(static_cast<std::size_t>(m_wide) * m_high, U' ') {}
 
-void FrameCanvas::Put(int col, int row, char32_t ch, int width) {
-  char32_t* line = &m_cells[static_cast<std::size_t>(row) * m_wide];
-  // Printing over half of a two-byte character blanks its other half.
-  if (line[col] == kWideTail && col > 0) line[col - 1] = U' ';
-  const int end = col + width;  // one past the last cell written
-  if (end < m_wide && line[end] == kWideTail) line[end] = U' ';
-  line[col] = ch;
-  if (width == 2) line[col + 1] = kWideTail;
+char32_t ShownChar(const document::ScreenCell& cell) {
+  switch (cell.kind) {
+    case document::CellKind::Blank:
+      return U' ';
+    case document::CellKind::Narrow:
+      return cell.code;
+    case document::CellKind::Stray:
+      return U'?';
+    case document::CellKind::WideLeft:
+      return document::GbkCodePoint(static_cast<unsigned char>(cell.code >> 8),
+                                    static_cast<unsigned char>(cell.code & 0xFF));
+    case document::CellKind::WideRight:
+      break;
+  }
+  return kWideTail;
 }
 
 void FrameCanvas::Layout(std::string_view gbk) {
+  m_screen.Layout(gbk, document::Beyond::Ignore);
   std::fill(m_cells.begin(), m_cells.end(), U' ');
-  const GbkTable& table = Table();
-  int row = 0;
-  int col = 0;
-  const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
-  const std::size_t n = gbk.size();
-  for (std::size_t i = 0; i < n && row < m_high;) {
-    const unsigned char b = s[i];
-    if (b == '\n') {
-      ++row, col = 0, ++i;
-      continue;
-    }
-    if (b == '\r') {
-      col = 0, ++i;
-      continue;
-    }
-    if (b == '\t') {
-      col = (col / 8 + 1) * 8;
-      ++i;
-      continue;
-    }
-    char32_t ch;
-    int width = 1;
-    if (b >= 0x81 && b <= 0xFE && i + 1 < n && IsTrailByte(s[i + 1])) {
-      ch = table.At(b, s[i + 1]);
-      width = 2;
-      i += 2;
-    } else {
-      // Control characters show as blanks; a byte that starts no character
-      // (0x80, a lead byte without its second byte) as a question mark.
-      ch = b < 0x20 || b == 0x7F ? U' ' : b >= 0x80 ? U'?' : b;
-      ++i;
-    }
-    if (col + width <= m_wide) Put(col, row, ch, width);
-    col += width;
+  for (int row = 0; row < m_screen.Rows(); ++row) {
+    char32_t* line = &m_cells[static_cast<std::size_t>(row) * m_wide];
+    for (const document::ScreenCell& cell : m_screen.RowCells(row)) *line++ = ShownChar(cell);
   }
 }
 
@@ -157,8 +78,8 @@ std::string TitleUtf8(std::string_view gbk) {
   const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
   for (std::size_t i = 0; i < gbk.size(); ++i) {
     const unsigned char b = s[i];
-    if (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size() && IsTrailByte(s[i + 1]))
-      AppendUtf8(out, Table().At(b, s[++i]));
+    if (platform::cp936::CharLength(gbk, i) == 2)
+      AppendUtf8(out, document::GbkCodePoint(b, s[++i]));
     else
       out += b < 0x20 || b == 0x7F ? ' ' : b >= 0x80 ? '?' : static_cast<char>(b);
   }

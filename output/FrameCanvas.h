@@ -2,12 +2,13 @@
 // What the console shows of one frame, cell by cell, for the writers that
 // draw an animation outside a console (web page, GIF, terminal recording).
 //
-// A frame is laid out on the canvas the way the console prints it: a GBK
-// two-byte character takes two cells, CR goes back to the start of the row,
-// LF (alone or after CR) starts the next row, a tab moves to the next
-// multiple of 8. What falls outside the canvas is cut off rather than
-// wrapped, so every frame keeps the canvas size; a two-byte character that
-// would straddle the right edge is left out.
+// A frame is laid out on the canvas by the console's rules, the screen model
+// every player and writer shares (document/ScreenCells.h): a GBK two-byte
+// character takes two cells, CR goes back to the start of the row, LF
+// starts the next row, a tab writes blanks up to the next multiple of 8.
+// What falls outside the canvas is cut off rather than wrapped, so every
+// frame keeps the canvas size; a two-byte character that would straddle the
+// right edge is left out.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/Screen.h"
+#include "document/ScreenCells.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
 
@@ -54,12 +56,15 @@ class FrameCanvas {
   bool operator==(const FrameCanvas& other) const { return m_cells == other.m_cells; }
 
  private:
-  void Put(int col, int row, char32_t ch, int width);
-
   int m_wide;
   int m_high;
-  std::vector<char32_t> m_cells;
+  document::ScreenCells m_screen;  // the cells as the console leaves them
+  std::vector<char32_t> m_cells;   // each shown as a character
 };
+
+// What a writer draws in a cell: the character, ' ' for a blank, '?' for a
+// byte that starts no character, kWideTail for a right half.
+char32_t ShownChar(const document::ScreenCell& cell);
 
 // "#RRGGBB" of a console colour index (document/Screen.h has the palette).
 std::string CssColor(int index);

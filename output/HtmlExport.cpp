@@ -8,6 +8,7 @@
 // the browser picks for a character.
 #include <string>
 
+#include "document/Screen.h"
 #include "output/AnimationFormats.h"
 #include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
@@ -214,10 +215,15 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
   head = Fill(head, "@FORE@", formats::CssColor(colors.fore));
   out.Write(head);
 
+  // The script keeps the animation's clock (document/Screen.h) at the rate
+  // given here: frame k is due k * 1000 / rate milliseconds after playing
+  // starts, document::FrameStart(k, rate, 1000), and the frame on show is
+  // the last one due.
+  const int rate = document::PlayRate(doc.m_nRate);
   formats::FrameCanvas canvas(doc.m_nAnimWide, doc.m_nAnimHigh);
   std::string piece = "{\"width\":" + std::to_string(canvas.Wide()) +
                       ",\"height\":" + std::to_string(canvas.High()) +
-                      ",\"rate\":" + std::to_string(formats::PlayRate(doc)) + ",\"name\":";
+                      ",\"rate\":" + std::to_string(rate) + ",\"name\":";
   formats::AppendJsonString(piece, formats::TitleUtf8(doc.m_strAnimName));
   piece += ",\"frames\":[\n";
   out.Write(piece);

@@ -1,5 +1,9 @@
 #pragma once
-// Playing an animation in the terminal the tool runs in (zoetrix --play).
+// Playing an animation in the terminal the tool runs in (zoetrix --play):
+// the loops. This header also brings in the player's parts: the frames and
+// speeds it may be asked for (PlayArguments.h), when frames are due
+// (FrameSchedule.h), keys and state (PlayerState.h) and what it draws
+// (TerminalPicture.h).
 //
 // On a terminal the picture is drawn like the compiled program draws it:
 // from the top-left corner, over what was there, in the animation's colours,
@@ -15,9 +19,12 @@
 // line holding only a form feed ("\f\n"); nothing after the last frame. No
 // escape sequence, no pacing, no looping.
 //
-// Both drop control characters other than tab from the frames (the console
-// would pass them to the terminal, where an ESC in a project file could
-// start any sequence); a line break is CR LF, LF or a lone CR.
+// Neither passes a control character of a frame on to the terminal, where
+// an ESC in a project file could start any sequence: the picture lays the
+// frame out by the console's rules (document/ScreenCells.h), a control
+// character a blank, a lone CR back to the start of the row; the plain form
+// leaves control characters other than tab out and takes a lone CR for a
+// line break.
 //
 // On a terminal with a row to spare below the picture, a status row there
 // shows whether it plays or is paused, the speed and the keys; it is
@@ -26,148 +33,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "document/FrameList.h"
+#include "document/Animation.h"
 #include "platform/Terminal.h"
+#include "playback/FrameSchedule.h"
+#include "playback/PlayArguments.h"
+#include "playback/PlayerState.h"
+#include "playback/TerminalPicture.h"
 
 namespace playback {
-
-using SteadyTime = std::chrono::steady_clock::time_point;
-
-// ---- which frames -------------------------------------------------------------
-
-// Frames first..last, indexes from 0, inclusive.
-struct FrameRange {
-  int first = 0;
-  int last = 0;
-  int Count() const { return last - first + 1; }
-};
-
-// The frames --from and --to select (numbers from 1, inclusive; not given:
-// the first / the last). Empty on success, otherwise the message (UTF-8).
-std::string SelectFrames(int frameCount, std::optional<int> from, std::optional<int> to,
-                         FrameRange* range);
-
-// ---- speed and pace -----------------------------------------------------------
-
-inline constexpr double kMinPlaySpeed = 0.01;
-inline constexpr double kMaxPlaySpeed = 100.0;
-// What one press of '+' / '-' does to the speed, within the bounds above.
-double FasterSpeed(double speed);
-double SlowerSpeed(double speed);
-
-// When frames are due: at the anchor plus whole periods, so the time taken
-// to show each frame never accumulates into drift.
-class FrameSchedule {
- public:
-  FrameSchedule(int rate, double speed);
-  // The frame on screen was shown at `shown`: the next is due a period later.
-  void Restart(SteadyTime shown);
-  SteadyTime Due() const { return m_anchor + m_count * m_period; }
-  // The due frame has been shown at `now`. More than kMaxLag behind (a
-  // stall, a slow terminal), the schedule starts again from now rather than
-  // rushing through the frames it missed.
-  void Advance(SteadyTime now);
-  // A new speed; the frame on screen keeps the time it has already had.
-  void SetSpeed(double speed, SteadyTime now);
-  std::chrono::nanoseconds Period() const { return m_period; }
-  double Speed() const { return m_speed; }
-
-  static constexpr std::chrono::milliseconds kMaxLag{250};
-
- private:
-  int m_rate;
-  double m_speed;
-  std::chrono::nanoseconds m_period;
-  SteadyTime m_anchor{};
-  long long m_count = 1;
-};
-
-// ---- keys ---------------------------------------------------------------------
-
-enum class PlayerKey { Pause, StepBack, StepForward, Faster, Slower, Quit };
-
-// Bytes typed at the terminal to keys: space, q/Q, + (or =), - (or _), and
-// the arrows left and right (ESC [ D / ESC [ C, or ESC O D / ESC O C).
-// Sequences split across reads are joined; anything else is ignored.
-class KeyDecoder {
- public:
-  std::vector<PlayerKey> Feed(std::string_view bytes);
-
- private:
-  int m_state = 0;  // 0 plain, 1 after ESC, 2 after ESC [ or ESC O, 3 inside other CSI
-};
-
-// What is on screen and what comes next, for keys and deadlines.
-class PlayerState {
- public:
-  PlayerState(FrameRange range, int rate, double speed, bool loop);
-
-  void Start(SteadyTime now);
-  int Frame() const { return m_frame; }
-  bool Paused() const { return m_paused; }
-  bool Finished() const { return m_finished; }
-  double Speed() const { return m_schedule.Speed(); }
-  // When the next frame is due; none while paused or finished.
-  std::optional<SteadyTime> Deadline() const;
-
-  // Returns true when another frame is to be shown.
-  bool OnKey(PlayerKey key, SteadyTime now);
-  // The deadline has passed: the next frame, the first again (looping) or
-  // the end. Returns true when another frame is to be shown.
-  bool OnDeadline(SteadyTime now);
-  // The picture was away (a stop): its frame gets a whole period again.
-  void Resume(SteadyTime now);
-
- private:
-  FrameRange m_range;
-  bool m_loop;
-  FrameSchedule m_schedule;
-  int m_frame;
-  bool m_paused = false;
-  bool m_finished = false;
-};
-
-// ---- pictures -----------------------------------------------------------------
-
-// One screen row of a frame: the bytes for the terminal, and the columns
-// they fill (a GBK double-byte character takes two, as on the console).
-struct ScreenRow {
-  std::string bytes;
-  int width = 0;
-  bool operator==(const ScreenRow&) const = default;
-};
-using Picture = std::vector<ScreenRow>;
-
-// A frame as the screen shows it: lines wrap at `cols` (0: unknown, no
-// wrap) the way the terminal wraps them, a double-width character that
-// does not fit going to the next row; tabs become spaces up to the next
-// multiple of 8; at most `rows` rows (0: all); trailing empty rows dropped.
-Picture LayOutFrame(std::string_view gbk, const platform::TerminalEncoding& encoding, int cols,
-                    int rows);
-
-// Bytes that turn the screen from `shown` (null: unknown, draw it all) into
-// `next`, for a terminal of `cols` x `rows` (0: unknown).
-std::string DrawPicture(const Picture* shown, const Picture& next, int cols, int rows);
-
-// The console colour code as a terminal sequence, read by
-// document::ReadColorCode; empty where the console would leave the
-// terminal's own colours.
-std::string ColorSequence(std::string_view code);
-
-// Hides the cursor and sets the colours, at start and after a stop.
-std::string EnterSequence(std::string_view colorCode);
-// Colours back, the status row (when one is shown, at statusRow) erased,
-// the cursor at the start of the row below the picture and visible: what
-// is left when playing ends.
-std::string LeaveSequence(const Picture& shown, int statusRow = -1);
-
-// One frame for a pipe or a file (see above), without the separator.
-std::string PlainFrame(std::string_view gbk, const platform::TerminalEncoding& encoding);
-inline constexpr std::string_view kPlainFrameSeparator = "\f\n";
-
-// ---- playing ------------------------------------------------------------------
 
 // What the player needs from a terminal; tests give it a fake one.
 class PlayerTerminal {
@@ -201,15 +75,14 @@ class SessionTerminal : public PlayerTerminal {
   platform::TerminalSession m_session;
 };
 
+// How to play, beyond what the animation holds (its rate, colour code and
+// canvas height come from the animation).
 struct PlaySettings {
   FrameRange range;
-  int rate = 1;
   double speed = 1.0;
   bool loop = false;
-  // The status row: whether there is one, and the canvas height it goes
-  // below (a taller frame pushes it down; 0: right below each frame).
+  // A status row below the canvas (a taller frame pushes it down).
   bool statusRow = false;
-  int canvasRows = 0;
 };
 
 struct PlayCounts {
@@ -219,21 +92,20 @@ struct PlayCounts {
   long long bytesWritten = 0;
 };
 
-// Plays on a terminal until the end (playing once), `q`, or a failed write.
-PlayCounts PlayInTerminal(const std::vector<document::FrameText>& frames,
-                          const PlaySettings& settings, const platform::TerminalEncoding& encoding,
-                          PlayerTerminal& terminal);
+// Plays the animation's frames on a terminal until the end (playing once),
+// `q`, or a failed write.
+PlayCounts PlayInTerminal(const document::Animation& animation, const PlaySettings& settings,
+                          const platform::TerminalEncoding& encoding, PlayerTerminal& terminal);
 
-// Writes the frames of the range to fd in the plain form. False when a
-// write failed.
-bool PlayPlain(const std::vector<document::FrameText>& frames, FrameRange range,
+// Writes the animation's frames of the range to fd in the plain form.
+// False when a write failed.
+bool PlayPlain(const document::Animation& animation, FrameRange range,
                const platform::TerminalEncoding& encoding, int fd);
 
 // Plays to standard output: on a terminal (keys from standard input, the
-// status row as the settings ask) or plainly. Returns the process exit
-// status; a failure, and the locale's encoding when it is not used, are
-// reported on standard error.
-int PlayToStandardOutput(const std::vector<document::FrameText>& frames,
-                         const PlaySettings& settings, std::string_view colorCode);
+// status row as the settings ask, in the animation's colours) or plainly.
+// Returns the process exit status; a failure, and the locale's encoding
+// when it is not used, are reported on standard error.
+int PlayToStandardOutput(const document::Animation& animation, const PlaySettings& settings);
 
 }  // namespace playback

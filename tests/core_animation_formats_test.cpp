@@ -284,6 +284,20 @@ TEST(HtmlAnimation, EmbedsEveryFrameAsTheCanvasShowsIt) {
   EXPECT_EQ(page.find(" src="), std::string::npos);
 }
 
+// The page plays on the animation's clock: the rate its script is given is
+// the one every player keeps, a rate below 1 playing as 1.
+TEST(HtmlAnimation, ScriptIsGivenTheRateEveryPlayerKeeps) {
+  TempDir dir;
+  for (const int rate : {-3, 0, 1, 7, 100}) {
+    AnimationDocument doc;
+    Fill(doc, 4, 1, rate, "07", {"a", "b"});
+    const std::string path = (dir.path() / (std::to_string(rate + 10) + ".html")).string();
+    std::string error;
+    ASSERT_TRUE(WriteHtmlAnimation(doc, path, &error)) << error;
+    EXPECT_EQ(PageData(ReadFile(path))["rate"].num(), document::PlayRate(rate)) << rate;
+  }
+}
+
 TEST(HtmlAnimation, JsonEscapingKeepsScriptBlocksWhole) {
   std::string out;
   formats::AppendJsonString(out, "a\"\\\n\x01</script>\u2028\u2029&");

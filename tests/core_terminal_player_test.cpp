@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@
 #include "playback/TerminalPlayer.h"
 #include "tests/TestSupport.h"
 
-using document::FrameText;
+using document::Animation;
 using document::MakeFrameText;
 
 using playback::ColorSequence;
@@ -46,10 +47,15 @@ namespace {
 
 const SteadyTime kStart = SteadyTime() + 1h;
 
-std::vector<FrameText> Frames(const std::vector<std::string>& texts) {
-  std::vector<FrameText> frames;
-  for (const std::string& t : texts) frames.push_back(MakeFrameText(t));
-  return frames;
+// An animation of these frames at `rate` frames per second, its canvas
+// `high` rows tall.
+std::unique_ptr<Animation> Frames(const std::vector<std::string>& texts, int rate = 100,
+                                  int high = 0) {
+  auto animation = std::make_unique<Animation>();
+  animation->m_nRate = rate;
+  animation->m_nAnimHigh = high;
+  for (const std::string& t : texts) animation->m_frames.Append(MakeFrameText(t));
+  return animation;
 }
 
 platform::TerminalEncoding Utf8() { return platform::TerminalEncoding::ForCodeset("UTF-8"); }
@@ -171,9 +177,10 @@ TEST(TerminalPlayerTest, PauseStepsAndTheEnd) {
 
 TEST(TerminalPlayerTest, FrameLayoutWrapsLikeTheTerminal) {
   const auto utf8 = Utf8();
-  // CR LF, LF and a lone CR break lines; controls other than tab go.
+  // CR LF and LF start a row, a lone CR goes back to the start of the row
+  // (as on the console); ESC shows as a blank, a bell as nothing.
   EXPECT_EQ(Bytes(LayOutFrame("a\r\nb\nc\rd\033[31m\a", utf8, 0, 0)),
-            (std::vector<std::string>{"a", "b", "c", "d[31m"}));
+            (std::vector<std::string>{"a", "b", "d [31m"}));
   // A tab reaches the next multiple of 8.
   const Picture tabbed = LayOutFrame("ab\tc", utf8, 0, 0);
   EXPECT_EQ(tabbed[0].bytes, "ab      c");
@@ -298,7 +305,7 @@ TEST(TerminalPlayerTest, PlainFramesForPipes) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   const auto frames = Frames({"a\r\nb", "", Gbk("中\033[2J\f") + "\r\n", "\tz", "not this"});
-  ASSERT_TRUE(PlayPlain(frames, FrameRange{0, 3}, Utf8(), fds[1]));
+  ASSERT_TRUE(PlayPlain(*frames, FrameRange{0, 3}, Utf8(), fds[1]));
   ::close(fds[1]);
   std::string out;
   char buffer[256];
@@ -368,7 +375,7 @@ TEST(TerminalPlayerTest, LoopPacesAgainstDeadlinesAndWritesDifferences) {
   for (int i = 0; i < 1000; ++i) texts.push_back("title\r\nframe " + std::to_string(i));
   FakeTerminal t;
   t.writeCost = 3ms;
-  const PlayCounts counts = PlayInTerminal(Frames(texts), {{0, 999}, 100, 1.0, false}, Utf8(), t);
+  const PlayCounts counts = PlayInTerminal(*Frames(texts, 100), {{0, 999}, 1.0, false}, Utf8(), t);
   EXPECT_TRUE(counts.ok);
   EXPECT_EQ(counts.framesShown, 1000);
   ASSERT_EQ(t.writes.size(), 1000u);
@@ -390,7 +397,7 @@ TEST(TerminalPlayerTest, KeysAndRedrawWhilePlaying) {
   t.keys.insert({kStart + 5s, " "});         // go on
   t.keys.insert({kStart + 5s + 15ms, "q"});  // frame 2 is on screen
   const PlayCounts counts =
-      PlayInTerminal(Frames({"A", "B", "C"}), {{0, 2}, 100, 1.0, true}, Utf8(), t);
+      PlayInTerminal(*Frames({"A", "B", "C"}, 100), {{0, 2}, 1.0, true}, Utf8(), t);
   EXPECT_EQ(counts.framesShown, 5);
   std::vector<std::pair<std::chrono::milliseconds, std::string>> seen;
   for (const auto& w : t.writes)
@@ -411,10 +418,10 @@ TEST(TerminalPlayerTest, StatusRowBelowTheCanvas) {
   t.keys.insert({kStart + 5ms, "+"});
   t.keys.insert({kStart + 6ms, " "});
   t.keys.insert({kStart + 7ms, "q"});
-  playback::PlaySettings settings{{0, 2}, 100, 1.0, true};
+  playback::PlaySettings settings{{0, 2}, 1.0, true};
   settings.statusRow = true;
-  settings.canvasRows = 2;
-  PlayInTerminal(Frames({"A", "B\r\nb\r\nt", "C"}), settings, Utf8(), t);
+  const auto animation = Frames({"A", "B\r\nb\r\nt", "C"}, 100, 2);
+  PlayInTerminal(*animation, settings, Utf8(), t);
   ASSERT_EQ(t.writes.size(), 3u);
   EXPECT_EQ(t.writes[0].bytes, "\033[HA\033[K\r\n\033[K\r\n" + playing + "\033[K\033[J");
   EXPECT_EQ(t.writes[1].bytes,
@@ -426,7 +433,7 @@ TEST(TerminalPlayerTest, StatusRowBelowTheCanvas) {
   // A frame taller than the canvas pushes it down, the next takes it back.
   settings.loop = false;
   FakeTerminal tall;
-  PlayInTerminal(Frames({"A", "B\r\nb\r\nt", "C"}), settings, Utf8(), tall);
+  PlayInTerminal(*animation, settings, Utf8(), tall);
   ASSERT_EQ(tall.writes.size(), 3u);
   EXPECT_EQ(tall.writes[1].bytes, "\033[HB\033[K\r\nb\033[K\r\nt\033[K\r\n" + playing + "\033[K");
   EXPECT_EQ(tall.writes[2].bytes, "\033[HC\033[K\r\n\033[K\r\n" + playing + "\033[K\033[J");
@@ -437,14 +444,14 @@ TEST(TerminalPlayerTest, StatusRowBelowTheCanvas) {
   settings.range = {0, 0};
   FakeTerminal narrow;
   narrow.size = {12, 25};
-  PlayInTerminal(Frames({"A"}), settings, Utf8(), narrow);
+  PlayInTerminal(*Frames({"A"}, 100, 2), settings, Utf8(), narrow);
   ASSERT_EQ(narrow.writes.size(), 1u);
   EXPECT_EQ(narrow.writes[0].bytes, "\033[HA\033[K\r\n\033[K\r\n播放中 · \033[K\033[J");
 
   // No row to spare below the canvas.
   FakeTerminal full;
   full.size = {80, 2};
-  PlayInTerminal(Frames({"A"}), settings, Utf8(), full);
+  PlayInTerminal(*Frames({"A"}, 100, 2), settings, Utf8(), full);
   ASSERT_EQ(full.writes.size(), 1u);
   EXPECT_EQ(full.writes[0].bytes, "\033[HA\033[K\033[J");
   EXPECT_EQ(full.leave, "\033[0m\033[H\r\n\033[?25h");

@@ -426,19 +426,24 @@ TEST_F(PlayCommand, NoControlFromAFrameReachesTheTerminal) {
             "Frame2=\x81"
             "0\x81"
             "0\x80\xff\x9b c\r\n");
+  // On screen a control character is a blank, as on the console, and a
+  // bell nothing; in a pipe both are left out.
   const struct {
     const char* lang;
     const char* encoding;
+    std::string screen;
     std::string first;
-  } cases[] = {{"zh_CN.GBK", "GBK", testsupport::Gbk("中") + " a]0;pwnedb[2J?"},
-               {"zh_CN.GB18030", "GBK", testsupport::Gbk("中") + " a]0;pwnedb[2J?"},
-               {"C.UTF-8", "UTF-8", "中 a]0;pwnedb[2J?"}};
+  } cases[] = {{"zh_CN.GBK", "GBK", testsupport::Gbk("中") + " a ]0;pwnedb [2J?",
+                testsupport::Gbk("中") + " a]0;pwnedb[2J?"},
+               {"zh_CN.GB18030", "GBK", testsupport::Gbk("中") + " a ]0;pwnedb [2J?",
+                testsupport::Gbk("中") + " a]0;pwnedb[2J?"},
+               {"C.UTF-8", "UTF-8", "中 a ]0;pwnedb [2J?", "中 a]0;pwnedb[2J?"}};
   for (const auto& c : cases) {
     const TerminalRun run = RunInTerminal({"--play", m_project}, {}, {.lang = c.lang});
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << c.lang;
     EXPECT_EQ(testsupport::StrayControls(run.output, c.encoding), "") << c.lang;
     EXPECT_EQ(run.output.find("\033[2J"), std::string::npos) << c.lang;
-    EXPECT_NE(run.output.find("\033[H" + c.first + "\033[K"), std::string::npos) << c.lang;
+    EXPECT_NE(run.output.find("\033[H" + c.screen + "\033[K"), std::string::npos) << c.lang;
 
     const platform::ProcessResult pipe = platform::RunProcess(
         {"/usr/bin/env", "-i", std::string("LANG=") + c.lang, ZOETRIX_BINARY, "--play", m_project},
