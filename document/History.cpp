@@ -64,6 +64,28 @@ std::size_t FrameTextBytes(const std::string& text) {
 
 History::History(HistoryLimits limits) : m_limits(limits) {}
 
+History::History(History&& other) noexcept
+    : m_limits(other.m_limits),
+      m_steps(std::move(other.m_steps)),
+      m_done(other.m_done),
+      m_held(std::move(other.m_held)),
+      m_stepBytes(other.m_stepBytes),
+      m_textBytes(other.m_textBytes) {
+  other.Clear();
+}
+
+History& History::operator=(History&& other) noexcept {
+  if (this == &other) return *this;
+  m_limits = other.m_limits;
+  m_steps = std::move(other.m_steps);
+  m_done = other.m_done;
+  m_held = std::move(other.m_held);
+  m_stepBytes = other.m_stepBytes;
+  m_textBytes = other.m_textBytes;
+  other.Clear();
+  return *this;
+}
+
 History::~History() = default;
 
 void History::Hold(Entry& entry) {

@@ -18,8 +18,8 @@
 // to undo behind it.
 //
 // Which texts only the history holds is judged afresh at every do, undo and
-// redo (a text that a copy of the list also held when it was judged is
-// counted at the next one).
+// redo, in time linear in the distinct texts it holds (a text that a copy of
+// the list also held when it was judged is counted at the next one).
 //
 // The history must be the only one changing the list's frames between its
 // steps. A list changed behind its back in size is caught: undoing or
@@ -40,9 +40,9 @@ struct HistoryLimits {
   // A thousand steps is far more than anyone undoes in one go; each step
   // costs a few dozen bytes when it holds no text.
   std::size_t steps = 1000;
-  // 64 MiB: about 30,000 dense 80x25 pictures deleted or replaced, or 2.8
-  // million runs of frames, against the 2 GB a million distinct pictures
-  // take in the list itself.
+  // 64 MiB: about 30,000 dense 80x25 pictures deleted or replaced (2.2 KiB
+  // each with their runs and table entries), against the 2 GB a million
+  // distinct pictures take in the list itself.
   std::size_t bytes = std::size_t{64} << 20;
 };
 
@@ -58,6 +58,9 @@ class History {
   explicit History(HistoryLimits limits = {});
   History(const History&) = delete;
   History& operator=(const History&) = delete;
+  // The steps go over; the history moved from is left empty.
+  History(History&& other) noexcept;
+  History& operator=(History&& other) noexcept;
   ~History();
 
   // Applies the step's changes to frames and records the step. False, with

@@ -2,7 +2,6 @@
 // One undoable step of the frame list: what command it was, the primitive
 // changes it makes (see FrameChange) and which frame each of the window's
 // two areas shows before and after it.
-#include <compare>
 #include <cstdint>
 #include <vector>
 

@@ -369,9 +369,13 @@ TEST(History, ANewStepDropsTheStepsToRedoAndNamesFollowTheSteps) {
   EXPECT_FALSE(history.CanRedo());
   EXPECT_STREQ(history.RedoName(), "");
   EXPECT_EQ(history.UndoCount(), 2u);
-  ASSERT_TRUE(history.Undo(list));
+  // Moved, the steps go with it and leave nothing behind.
+  History moved(std::move(history));
+  EXPECT_FALSE(history.CanUndo());
+  EXPECT_EQ(history.Bytes(), 0u);
+  ASSERT_TRUE(moved.Undo(list));
   EXPECT_TRUE(SamePointers(list, one));
-  ASSERT_TRUE(history.Undo(list));
+  ASSERT_TRUE(moved.Undo(list));
   EXPECT_EQ(list.Size(), 0u);
   EXPECT_EQ(list.Head().pText, nullptr);
   // Every kind has a name of its own.
