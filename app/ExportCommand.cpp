@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ImportCommand.h"
-#include "app/PlayCommand.h"
 #include "app/ShareCommand.h"
 #include "document/AnimationFiles.h"
 #include "output/CodeFile.h"
@@ -126,8 +124,6 @@ std::string RefusedOptions(const ExportOptions& o, const ShareOptions& share) {
   return {};
 }
 
-void PrintUsage(std::FILE* to) { std::fprintf(to, kUsage, kShareUsage); }
-
 int Fail(const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
   return 1;
@@ -161,29 +157,19 @@ void ListRunFiles(const AnimationDocument& doc, const ExportOptions& o, const Sh
 
 }  // namespace
 
-bool IsCommandLine(int argc, char** argv) {
-  // The window takes one argument, a project file to open; anything else is
-  // for the command line, which then needs no display, also to say that it
-  // is wrong.
-  if (argc == 2 && argv[1] && argv[1][0] != '\0' && argv[1][0] != '-') return false;
-  return argc > 1;
-}
+void PrintExportUsage(std::FILE* to) { std::fprintf(to, kUsage, kShareUsage); }
 
-int RunCommandLine(int argc, char** argv) {
-  if (IsPlayCommand(argc, argv)) return RunPlayCommand(argc, argv);
-  if (IsImportCommand(argc, argv)) return RunImportCommand(argc, argv);
+bool AsksForHelp(int argc, char** argv) { return Parse(argc, argv).help; }
+
+int RunExportCommand(int argc, char** argv) {
   const Arguments args = Parse(argc, argv);
   if (args.help) {
-    PrintUsage(stdout);
-    std::fputs("\n", stdout);
-    std::fputs(kPlayUsage, stdout);
-    std::fputs("\n", stdout);
-    std::fputs(kImportUsage, stdout);
+    PrintExportUsage(stdout);
     return 0;
   }
   if (!args.error.empty()) {
     std::fprintf(stderr, "%s\n\n", args.error.c_str());
-    PrintUsage(stderr);
+    PrintExportUsage(stderr);
     return 2;
   }
   if (const std::string refused = RefusedOptions(args.options, args.share); !refused.empty())

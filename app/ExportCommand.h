@@ -2,12 +2,18 @@
 // zoetrix --export PROJECT.ini [--code] [--compile] [--project] [--endless]
 //                              [--html] [--gif] [--cast] [--windows]
 // Opens the project as a new animation and exports it without a window; the
-// sharing options are app/ShareCommand's. zoetrix --play is handed on to
-// app/PlayCommand, zoetrix --import to app/ImportCommand.
+// sharing options are app/ShareCommand's. The command line's entry
+// (app/CommandLine) hands everything but --play and --import to it.
+#include <cstdio>
 
-// True when the arguments ask for the command line rather than the window
-// (which takes at most one argument: a project file to open).
-bool IsCommandLine(int argc, char** argv);
+// Prints the usage of --export, its sharing options included: the head of
+// --help.
+void PrintExportUsage(std::FILE* to);
 
-// Runs the command line; returns the process exit status.
-int RunCommandLine(int argc, char** argv);
+// True when the arguments ask for --help, read as --export reads them: a
+// wrong argument before --help is reported instead.
+bool AsksForHelp(int argc, char** argv);
+
+// Runs --export (for --help it prints its own usage); returns the process
+// exit status (2 for bad arguments).
+int RunExportCommand(int argc, char** argv);

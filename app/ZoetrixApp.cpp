@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 #include "platform/SignalPipe.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/Translations.h"

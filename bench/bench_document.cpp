@@ -34,7 +34,7 @@
 #include "platform/Cp936.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
-#include "ui/DelFrameDlg.h"
+#include "ui/DelFrame.h"
 #include "ui/framework/FileDialog.h"
 
 using document::AnimationDocument;

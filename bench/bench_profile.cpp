@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Profile.h"
+#include "platform/ProfileFile.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "document/Screen.h"
-#include "platform/Profile.h"
 
 namespace document {
 
@@ -29,10 +28,6 @@ RefreshFigures ComputeRefresh(int nFrames, int rate, int previewMode) {
   f.frameTotal = std::to_string(nFrames);
   f.duration = FormatDuration(nFrames, rate);
   return f;
-}
-
-int ReadPreviewMode(const std::string& workFolder) {
-  return platform::GetPrivateProfileInt("Frame", "NewFrame", 1, workFolder + "data/Settings.ini");
 }
 
 std::string FrameItemText(int n) { return "第" + std::to_string(n) + "帧"; }

@@ -18,14 +18,9 @@ struct RefreshFigures {
 // The duration label for n frames at rate frames per second.
 std::string FormatDuration(int frames, int rate);
 
-// The figures for nFrames at rate, with the preview-mode setting read.
+// The figures for nFrames at rate, with the preview mode of the settings
+// (document/Settings: only 1 makes the preview follow).
 RefreshFigures ComputeRefresh(int nFrames, int rate, int previewMode);
-
-// The preview-mode setting: NewFrame in section Frame of data/Settings.ini in
-// the work folder (platform::WorkFolder()); 1 when the file, section or key
-// is missing. The caller resolves the folder: the refresh reads the setting
-// every time and keeps the folder.
-int ReadPreviewMode(const std::string& workFolder);
 
 // The item text of frame number n (from 1): "第n帧", UTF-8.
 std::string FrameItemText(int n);

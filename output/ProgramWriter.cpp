@@ -8,8 +8,8 @@
 
 #include "document/ColorTable.h"
 #include "document/Screen.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/Cp936.h"
-#include "platform/Profile.h"
 #include "res/AppInfo.h"
 
 using document::ColorDigit;

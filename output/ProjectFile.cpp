@@ -17,8 +17,9 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/AtomicFileWriter.h"
 #include "platform/Cp936.h"
-#include "platform/Profile.h"
+#include "platform/ProfileLines.h"
 #include "res/Texts.h"
 
 using document::AnimationDocument;

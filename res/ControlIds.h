@@ -116,10 +116,10 @@ inline constexpr int IDC_DEL_SINGLE = 1076;
 inline constexpr int IDC_ABOUT_WEBSITE = 1000;
 inline constexpr int IDC_TIPS_TEXT = 1003;
 
-// --- preview-mode settings (ModeDlg) ----------------------------------------
+// --- preview-mode settings (Mode) -------------------------------------------
 inline constexpr int IDC_MODE_PREVIEW_FOLLOWS = 1035;
 
-// --- folder shortcuts (OpenDlg) ---------------------------------------------
+// --- folder shortcuts (Open) ------------------------------------------------
 inline constexpr int IDC_OPEN_CODE_FOLDER = 1006;
 inline constexpr int IDC_OPEN_ANIMATE_FOLDER = 1005;
 inline constexpr int IDC_OPEN_PROJECT_FOLDER = 1012;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 
 namespace testsupport {
 

@@ -8,18 +8,19 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include "document/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
 #include "tests/OffscreenScreen.h"
-#include "ui/AboutDlg.h"
-#include "ui/DelFrameDlg.h"
-#include "ui/ModeDlg.h"
-#include "ui/OpenDlg.h"
-#include "ui/StartDlg.h"
-#include "ui/TipsDlg.h"
+#include "ui/CAboutDlg.h"
+#include "ui/DelFrame.h"
+#include "ui/Mode.h"
+#include "ui/Open.h"
+#include "ui/Tips.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
+#include "ui/start.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (which == "mode") {
-    Mode settings;
+    document::Settings shown = document::Settings::Read(platform::WorkFolder());
+    Mode settings(shown);
     settings.DoModal();
     return 1;
   }

@@ -26,7 +26,6 @@ using document::FrameText;
 using document::g_colorTable;
 using document::kColorCount;
 using document::MakeFrameText;
-using document::ReadPreviewMode;
 using document::RefreshFigures;
 
 namespace {
@@ -363,41 +362,6 @@ TEST(Refresh, FiguresForFrameCounts) {
   EXPECT_EQ(ComputeRefresh(10, 0, 1).duration, "---");
   // Long animations keep a progress bar beyond 16 bits.
   EXPECT_EQ(ComputeRefresh(100000, 24, 1).progressMax, 99999);
-}
-
-TEST(Refresh, ReadPreviewModeFromSettings) {
-  testsupport::TempDir dir("zoetrix-doc");
-  const std::string folder = dir.folder();
-  ASSERT_EQ(folder.back(), '/');
-  // No data folder at all, then an empty data folder.
-  EXPECT_EQ(ReadPreviewMode(folder), 1);
-  std::filesystem::create_directory(dir.path() / "data");
-  EXPECT_EQ(ReadPreviewMode(folder), 1);
-
-  const auto settings = dir.path() / "data" / "Settings.ini";
-  struct Case {
-    const char* name;
-    const char* bytes;
-    int want;
-  };
-  const Case cases[] = {
-      {"zero CR LF", "[Frame]\r\nNewFrame=0\r\n", 0},
-      {"zero LF", "[Frame]\nNewFrame=0\n", 0},
-      {"two CR LF", "[Frame]\r\nNewFrame=2\r\n", 2},
-      {"two LF", "[Frame]\nNewFrame=2\n", 2},
-      {"one", "[Frame]\r\nNewFrame=1\r\n", 1},
-      {"no final line end", "[Frame]\r\nNewFrame=0", 0},
-      {"among other keys and sections",
-       "[Window]\r\nNewFrame=5\r\n[Frame]\r\nSpeed=3\r\nNewFrame=0\r\nOther=9\r\n", 0},
-      {"section missing", "[Other]\r\nNewFrame=0\r\n", 1},
-      {"key missing", "[Frame]\r\nSpeed=0\r\n", 1},
-      {"empty file", "", 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    testsupport::WriteFile(settings, c.bytes);
-    EXPECT_EQ(ReadPreviewMode(folder), c.want);
-  }
 }
 
 // ------------------------------------------------------------- ColorTable

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "tests/TestSupport.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -10,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Profile.h"
+#include "platform/ProfileFile.h"
 #include "tests/TestSupport.h"
 
 using platform::ProfileFile;
@@ -391,29 +390,4 @@ TEST(ProfileReadTest, APipeOrADeviceIsNoProfileAndNeverBlocks) {
   EXPECT_FALSE(p.Load(fifo));  // returns at once instead of waiting for a writer
   EXPECT_EQ(platform::GetPrivateProfileInt("Frame", "NewFrame", 1, fifo), 1);
   EXPECT_FALSE(p.Load("/dev/zero"));
-}
-
-TEST(ProfileStreamTest, LineReaderSplitsAsLoadingDoes) {
-  testsupport::TempDir dir;
-  const auto file = dir.path() / "lines.txt";
-  auto lines = [&](const std::string& text, std::size_t buffer) {
-    testsupport::WriteFile(file, text);
-    const int fd = ::open(file.c_str(), O_RDONLY);
-    platform::LineReader reader(fd, buffer);
-    std::vector<std::string> out;
-    std::string_view line;
-    while (reader.Next(&line)) out.emplace_back(line);
-    EXPECT_FALSE(reader.Failed());
-    ::close(fd);
-    return out;
-  };
-  using V = std::vector<std::string>;
-  for (std::size_t buffer : {std::size_t{16}, std::size_t{17}, std::size_t{4096}}) {
-    EXPECT_EQ(lines("", buffer), V{});
-    EXPECT_EQ(lines("\n\n", buffer), (V{"", ""}));
-    // CR LF and LF end lines; a lone CR stays; a CR at the very end goes.
-    EXPECT_EQ(lines("a\r\nb\nc\rd\r", buffer), (V{"a", "b", "c\rd"}));
-    const std::string longLine(1000, 'x');
-    EXPECT_EQ(lines("1\n" + longLine + "\r\n2", buffer), (V{"1", longLine, "2"}));
-  }
 }

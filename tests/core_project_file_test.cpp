@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "output/ProjectFile.h"
-#include "platform/Profile.h"
+#include "platform/ProfileFile.h"
 #include "tests/TestSupport.h"
 
 using document::AnimationDocument;

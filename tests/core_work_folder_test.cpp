@@ -10,16 +10,18 @@
 #include <optional>
 #include <string>
 
-#include "document/Refresh.h"
+#include "document/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "tests/TestSupport.h"
-
-using document::ReadPreviewMode;
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
 namespace {
+
+int PreviewMode(const std::string& workFolder) {
+  return document::Settings::Read(workFolder).PreviewMode();
+}
 
 // Sets an environment variable for the test's length (or unsets it).
 class EnvVar {
@@ -132,18 +134,18 @@ TEST_F(WorkFolderTest, TheUsersFolderFollowsXdgDataHomeElseHome) {
   }
 }
 
-// The refresh reads the setting in the work folder of the program folder: an
-// installed tool must find the one the settings dialog wrote into the user's
-// folder.
+// The settings are read in the work folder of the program folder: an
+// installed tool must find the ones the settings dialog wrote into the
+// user's folder.
 TEST_F(WorkFolderTest, ThePreviewSettingIsReadFromTheWorkFolder) {
   LayOutBuildFolder();
   testsupport::WriteFile(Tool() + "data/Settings.ini", "[Frame]\r\nNewFrame=0\r\n");
-  EXPECT_EQ(ReadPreviewMode(platform::WorkFolderFor(Tool())), 0);
+  EXPECT_EQ(PreviewMode(platform::WorkFolderFor(Tool())), 0);
   ReadOnly(Tool());
-  EXPECT_EQ(ReadPreviewMode(platform::WorkFolderFor(Tool())), 1);  // the user's folder has none yet
+  EXPECT_EQ(PreviewMode(platform::WorkFolderFor(Tool())), 1);  // the user's folder has none yet
   testsupport::WriteFile(User() + "data/Settings.ini", "[Frame]\r\nNewFrame=0\r\n");
-  EXPECT_EQ(ReadPreviewMode(platform::WorkFolderFor(Tool())), 0);
-  EXPECT_EQ(ReadPreviewMode(platform::WorkFolder()), 0);
+  EXPECT_EQ(PreviewMode(platform::WorkFolderFor(Tool())), 0);
+  EXPECT_EQ(PreviewMode(platform::WorkFolder()), 0);
 }
 
 // The real permission check. Root may write anywhere, so there it proves

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
@@ -86,6 +86,38 @@ TEST_F(CommandLine, ProblemsGoToStandardErrorWithAFailingStatus) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--export"), std::string::npos);
   EXPECT_TRUE(IsCommandLine(2, std::array<char*, 2>{nullptr, const_cast<char*>("--help")}.data()));
+}
+
+// --help among the export's arguments shows the usage of every command; a
+// wrong argument before it is a mistake like any other.
+TEST_F(CommandLine, HelpShowsEveryCommandUnlessAWrongArgumentComesFirst) {
+  WriteFile(m_dir.path() / "in.ini", kProject);
+  const std::string in = (m_dir.path() / "in.ini").string();
+  const Outcome help = Call({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  const std::string heads[] = {"用法：zoetrix --export", "用法：zoetrix --play",
+                               "用法：zoetrix --import"};
+  std::size_t last = 0;
+  for (const std::string& head : heads) {
+    const std::size_t at = help.out.find(head);
+    ASSERT_NE(at, std::string::npos) << head;
+    EXPECT_GE(at, last) << head;  // in this order
+    last = at;
+  }
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-h"}, {"--export", in, "--code", "--help"}, {"--help", "--bogus"}}) {
+    const Outcome r = Call(args);
+    EXPECT_EQ(r.status, 0) << args.back();
+    EXPECT_EQ(r.out, help.out) << args.back();
+  }
+  EXPECT_TRUE(fs::is_empty(Path("Code")));  // help exports nothing
+
+  const Outcome wrong = Call({"--bogus", "--help"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.out, "");
+  EXPECT_NE(wrong.err.find("无法识别的参数"), std::string::npos) << wrong.err;
+  EXPECT_NE(wrong.err.find(heads[0]), std::string::npos) << wrong.err;
 }
 
 // Options the export would refuse are refused before any file is made, and

@@ -5,7 +5,7 @@
 
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
-#include "ui/DelFrameDlg.h"
+#include "ui/DelFrame.h"
 #include "ui/framework/MessageBox.h"
 
 using namespace guitest;

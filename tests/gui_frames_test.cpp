@@ -198,7 +198,7 @@ TEST(DataExchange, ABadNameLeavesThePictureTypedAfterItAlone) {
   EXPECT_EQ(w.dlg().doc().m_frames.Head().Text(), "a picture");
 }
 
-TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {
+TEST(Refresh, PreviewFollowsTheSettingReadAtStart) {
   struct Case {
     const char* settings;  // null: no settings file
     bool follows;
@@ -211,10 +211,11 @@ TEST(Refresh, PreviewFollowsTheSettingReadAtEveryRefresh) {
   };
   for (const Case& c : cases) {
     Hooks hooks;
-    MainWindow w(hooks);
+    MainWindow w(hooks, [&](const std::filesystem::path& tool) {
+      if (c.settings) testsupport::WriteFile(tool / "data" / "Settings.ini", c.settings);
+    });
     CZoetrixDlg& d = w.dlg();
     w.PretendCreated();
-    if (c.settings) w.WriteSettings(c.settings);
     w.SetText(res::IDC_EDIT_AREA, "one");
     w.Click(res::IDC_APPEND_BLANK);
     d.doc().m_strPreviewText = "earlier";

@@ -9,7 +9,7 @@
 #include "platform/Shell.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
-#include "ui/TipsDlg.h"
+#include "ui/Tips.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
 

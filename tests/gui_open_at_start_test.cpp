@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 #include "app/ZoetrixApp.h"
 #include "output/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"

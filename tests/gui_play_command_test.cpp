@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 #include "platform/Process.h"
 #include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"

@@ -1,6 +1,7 @@
 // The preview-mode settings and the folder shortcuts.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QComboBox>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -50,10 +51,95 @@ TEST(Settings, TheBoxShowsTheSettingAndSavingWritesIt) {
   EXPECT_EQ(Settings(w), "[Frame]\r\nNewFrame=0\r\n");
   EXPECT_FALSE(RunSettings(w, hooks, true, ui::IDCANCEL));
   EXPECT_EQ(Settings(w), "[Frame]\r\nNewFrame=0\r\n");
-  // Any value but 1 leaves the preview alone, and the box says so.
-  w.WriteSettings("[Frame]\r\nNewFrame=2\r\n");
-  EXPECT_FALSE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));
   EXPECT_TRUE(hooks.messages.isEmpty());
+}
+
+// Any value but 1 leaves the preview alone, and the box says so.
+TEST(Settings, TheBoxShowsTheValueFoundAtStart) {
+  struct Case {
+    const char* value;
+    bool ticked;
+  } cases[] = {{"2", false}, {"0", false},  {"-1", false}, {"abc", false},
+               {"1", true},  {"'1'", true}, {"01", true},  {"", true}};
+  for (const Case& c : cases) {
+    Hooks hooks;
+    MainWindow w(hooks, [&](const fs::path& tool) {
+      testsupport::WriteFile(tool / "data" / "Settings.ini",
+                             std::string("[Frame]\r\nNewFrame=") + c.value + "\r\n");
+    });
+    EXPECT_EQ(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL), c.ticked) << c.value;
+    EXPECT_TRUE(hooks.messages.isEmpty());
+  }
+}
+
+// The refresh and the box go by the settings read at start and chosen
+// since, not by the file: a file changed or made unreadable behind the
+// window's back changes nothing until the next start.
+TEST(Settings, AValuePresentAtStartHoldsWhenTheFileGoes) {
+  Hooks hooks;
+  MainWindow w(hooks, [](const fs::path& tool) {
+    testsupport::WriteFile(tool / "data" / "Settings.ini", "[Frame]\r\nNewFrame=0\r\n");
+  });
+  fs::remove(w.folder().path() / "data" / "Settings.ini");  // would read as 1: following
+  w.PretendCreated();
+  for (const char* text : {"a", "b", "c"}) {
+    w.SetText(res::IDC_EDIT_AREA, text);
+    w.Click(res::IDC_APPEND_BLANK);
+  }
+  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "");
+  EXPECT_EQ(w.dlg().m_comboPreview->currentIndex(), -1);
+  EXPECT_FALSE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));
+  EXPECT_EQ(Settings(w), "(none)");
+}
+
+TEST(Settings, TheChoiceTakesEffectWithoutTheFileBeingReadAgain) {
+  const fs::path file = fs::path("data") / "Settings.ini";
+  {
+    // Turned off, then the file made unreadable (which would read as on).
+    Hooks hooks;
+    MainWindow w(hooks);
+    w.PretendCreated();
+    w.SetText(res::IDC_EDIT_AREA, "a");
+    w.Click(res::IDC_APPEND_BLANK);
+    ASSERT_EQ(w.Text(res::IDC_PREVIEW_AREA), "a");
+    RunSettings(w, hooks, false, ui::IDOK);
+    ASSERT_EQ(Settings(w), "[Frame]\r\nNewFrame=0\r\n");
+    fs::remove(w.folder().path() / file);
+    fs::create_directory(w.folder().path() / file);
+    for (const char* text : {"b", "c"}) {
+      w.SetText(res::IDC_EDIT_AREA, text);
+      w.Click(res::IDC_APPEND_BLANK);
+    }
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "a");
+    EXPECT_FALSE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));
+    // Saving into the unreadable file fails, and the setting stays as it was.
+    RunSettings(w, hooks, true, ui::IDOK);
+    ASSERT_EQ(hooks.messages.size(), 1);
+    EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法保存设置")));
+    w.SetText(res::IDC_EDIT_AREA, "d");
+    w.Click(res::IDC_APPEND_BLANK);
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "a");
+    EXPECT_FALSE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));
+  }
+  {
+    // Turned on from a file that said off, then the file set back to off.
+    Hooks hooks;
+    MainWindow w(hooks, [&](const fs::path& tool) {
+      testsupport::WriteFile(tool / file, "[Frame]\r\nNewFrame=0\r\n");
+    });
+    w.PretendCreated();
+    w.SetText(res::IDC_EDIT_AREA, "a");
+    w.Click(res::IDC_APPEND_BLANK);
+    ASSERT_EQ(w.Text(res::IDC_PREVIEW_AREA), "");
+    EXPECT_FALSE(RunSettings(w, hooks, true, ui::IDOK));
+    ASSERT_EQ(Settings(w), "[Frame]\r\nNewFrame=1\r\n");
+    w.WriteSettings("[Frame]\r\nNewFrame=0\r\n");
+    w.SetText(res::IDC_EDIT_AREA, "b");
+    w.Click(res::IDC_APPEND_BLANK);
+    EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "b");
+    EXPECT_TRUE(RunSettings(w, hooks, std::nullopt, ui::IDCANCEL));
+    EXPECT_TRUE(hooks.messages.isEmpty());
+  }
 }
 
 TEST(Settings, AMissingDataFolderIsReported) {

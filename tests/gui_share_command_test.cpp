@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/ExportCommand.h"
+#include "app/CommandLine.h"
 #include "output/ProjectFile.h"
 #include "output/WindowsProgram.h"
 #include "platform/Clock.h"

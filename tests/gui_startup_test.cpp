@@ -12,9 +12,9 @@
 #include "res/ControlIds.h"
 #include "res/Templates.h"
 #include "tests/GuiTestSupport.h"
-#include "ui/StartDlg.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
+#include "ui/start.h"
 
 using namespace guitest;
 

@@ -8,16 +8,17 @@
 #include "document/ColorTable.h"
 #include "output/CodeFile.h"
 #include "output/RecoveryCopy.h"
+#include "platform/ProgramFolder.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
-#include "ui/AboutDlg.h"
+#include "ui/CAboutDlg.h"
 #include "ui/FrameItemsModel.h"
-#include "ui/StartDlg.h"
-#include "ui/TipsDlg.h"
+#include "ui/Tips.h"
 #include "ui/framework/Accelerators.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Widgets.h"
+#include "ui/start.h"
 
 using document::g_colorTable;
 using document::kMaxCanvas;
@@ -96,6 +97,7 @@ bool CZoetrixDlg::OnInitDialog() {
   m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);
   CaptureLayout();
+  m_settings = document::Settings::Read(platform::WorkFolder());
   StartRecovery();
   return true;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
+#include "document/Settings.h"
 #include "playback/PlaybackClock.h"
 #include "ui/framework/ZDialog.h"
 
@@ -170,7 +171,7 @@ class CZoetrixDlg : public ui::ZDialog {
   bool m_recoveryErrorShown = false;
   int m_endSignal = 0;
   std::filesystem::path m_startProject;
-  // The work folder the refresh reads the preview setting from; empty until
-  // the next refresh resolves it.
-  std::string m_strWorkFolder;
+  // The settings, read once at start; the settings dialog keeps them and the
+  // file in step.
+  document::Settings m_settings;
 };

@@ -3,7 +3,7 @@
 
 #include "res/ControlIds.h"
 #include "res/Texts.h"
-#include "ui/DelFrameDlg.h"
+#include "ui/DelFrame.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"

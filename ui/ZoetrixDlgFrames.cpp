@@ -4,7 +4,6 @@
 #include <QSlider>
 
 #include "document/Refresh.h"
-#include "platform/ProgramFolder.h"
 #include "res/Texts.h"
 #include "ui/FrameItemsModel.h"
 #include "ui/ZoetrixDlg.h"
@@ -14,19 +13,15 @@
 
 using document::ComputeRefresh;
 using document::kMaxFrames;
-using document::ReadPreviewMode;
 using document::RefreshFigures;
 
 using namespace ui;
 
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
-  // The setting is read afresh every time, its folder only once: resolving
-  // the work folder checks the file system and made every refresh a third
-  // slower. The settings commands forget it, so the refresh follows them.
-  if (m_strWorkFolder.empty()) m_strWorkFolder = platform::WorkFolder();
+  // The settings as read at start or saved since: no file is read here.
   const RefreshFigures f =
-      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, ReadPreviewMode(m_strWorkFolder));
+      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, m_settings.PreviewMode());
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);

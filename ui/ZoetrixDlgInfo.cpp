@@ -1,6 +1,6 @@
 // The main window's informational commands: help, About, website, the "?" buttons.
 #include "res/Texts.h"
-#include "ui/AboutDlg.h"
+#include "ui/CAboutDlg.h"
 #include "ui/Website.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"

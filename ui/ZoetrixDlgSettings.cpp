@@ -1,8 +1,8 @@
 // The preview-mode settings and the folder shortcuts.
 #include "platform/ProgramFolder.h"
 #include "res/Texts.h"
-#include "ui/ModeDlg.h"
-#include "ui/OpenDlg.h"
+#include "ui/Mode.h"
+#include "ui/Open.h"
 #include "ui/Website.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/GbkText.h"
@@ -11,9 +11,8 @@
 using namespace ui;
 
 void CZoetrixDlg::OnSettings() {
-  Mode settings(this);
+  Mode settings(m_settings, this);
   settings.DoModal();
-  m_strWorkFolder.clear();
 }
 
 void CZoetrixDlg::OnOpenFolders() {
@@ -23,6 +22,5 @@ void CZoetrixDlg::OnOpenFolders() {
 
 void CZoetrixDlg::OnOpenSettingsFolder() {
   if (ZMessageBox(U(res::kOpenSettingsFolderQuestion), MB_OKCANCEL) == IDCANCEL) return;
-  m_strWorkFolder.clear();
   OpenFolder(platform::WorkFolder() + "data/", res::kSettingsFolderName);
 }

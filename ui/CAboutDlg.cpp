@@ -1,4 +1,4 @@
-#include "ui/AboutDlg.h"
+#include "ui/CAboutDlg.h"
 #include "res/ControlIds.h"
 
 #include <QFile>

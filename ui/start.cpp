@@ -1,4 +1,4 @@
-#include "ui/StartDlg.h"
+#include "ui/start.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,81 +1,20 @@
-#include "platform/Profile.h"
+#include "platform/ProfileFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "platform/Cp936.h"
-#include "platform/SafeFile.h"
+#include "platform/AtomicFileWriter.h"
+#include "platform/ProfileLines.h"
 
 namespace platform {
 namespace {
 
 constexpr std::size_t kNoEquals = std::string::npos;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
-std::string_view Unquote(std::string_view v) {
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-    return v.substr(1, v.size() - 2);
-  return v;
-}
-
-char FoldByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Names are GBK: only single-byte characters are folded, so a trail byte
-// that happens to be an ASCII letter never makes two characters equal.
-std::string FoldName(std::string_view name) {
-  std::string out(name);
-  for (std::size_t i = 0; i < out.size();) {
-    const std::size_t len = cp936::CharLength(out, i);
-    if (len == 1) out[i] = FoldByte(out[i]);
-    i += len;
-  }
-  return out;
-}
-
-// Hash of FoldName(name) without building it.
-std::uint32_t FoldedHash(std::string_view name) {
-  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-  for (std::size_t i = 0; i < name.size();) {
-    const std::size_t len = cp936::CharLength(name, i);
-    h = (h ^ static_cast<unsigned char>(len == 1 ? FoldByte(name[i]) : name[i])) * 1099511628211ull;
-    if (len == 2) h = (h ^ static_cast<unsigned char>(name[i + 1])) * 1099511628211ull;
-    i += len;
-  }
-  h ^= h >> 33;  // spread FNV's weak low bits over the slot index
-  h *= 0xff51afd7ed558ccdull;
-  h ^= h >> 33;
-  return static_cast<std::uint32_t>(h);
-}
-
-bool FoldedEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size();) {
-    const std::size_t len = cp936::CharLength(a, i);
-    if (len == 1 ? FoldByte(a[i]) != FoldByte(b[i]) : a.compare(i, 2, b.substr(i, 2)) != 0)
-      return false;
-    i += len;
-  }
-  return true;
-}
 
 // A line, without its line end, held as a slice of one of the profile's two
 // buffers: the text as loaded, or the buffer that changed lines are appended
@@ -98,12 +37,12 @@ class KeyIndex {
   template <class NameOf>
   std::size_t Find(std::string_view key, const NameOf& nameOf) const {
     if (m_slots.empty()) return kNone;
-    const std::uint32_t hash = FoldedHash(key);
+    const std::uint32_t hash = ProfileNameHash(key);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const Slot& s = m_slots[i];
       if (s.line == 0) return kNone;
-      if (s.hash == hash && FoldedEqual(nameOf(s.line - 1), key)) return s.line - 1;
+      if (s.hash == hash && ProfileNamesEqual(nameOf(s.line - 1), key)) return s.line - 1;
     }
   }
 
@@ -113,7 +52,7 @@ class KeyIndex {
   std::size_t Insert(std::size_t line, const NameOf& nameOf) {
     const std::string_view key = nameOf(line);
     if ((m_count + 1) * 4 > m_slots.size() * 3) Grow();
-    const std::uint32_t hash = FoldedHash(key);
+    const std::uint32_t hash = ProfileNameHash(key);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& s = m_slots[i];
@@ -122,7 +61,7 @@ class KeyIndex {
         ++m_count;
         return line;
       }
-      if (s.hash == hash && FoldedEqual(nameOf(s.line - 1), key)) return s.line - 1;
+      if (s.hash == hash && ProfileNamesEqual(nameOf(s.line - 1), key)) return s.line - 1;
     }
   }
 
@@ -157,42 +96,6 @@ struct Section {
   KeyIndex keys;  // over body
 };
 
-// Section header "[name]": the name between '[' and the last ']' (or the line
-// end), trimmed. Returns false when the line is not a header.
-bool ParseHeader(std::string_view line, std::string_view* name) {
-  const std::string_view t = Trim(line);
-  if (t.empty() || t.front() != '[') return false;
-  std::string_view inner = t.substr(1);
-  const std::size_t close = cp936::FindLast(inner, ']');
-  if (close != std::string_view::npos) inner = inner.substr(0, close);
-  *name = Trim(inner);
-  return true;
-}
-
-bool IsComment(std::string_view line) {
-  const std::string_view t = Trim(line);
-  return !t.empty() && t.front() == ';';
-}
-
-std::string ErrnoText(const char* what, const std::string& where, int err) {
-  return std::string(what) + " " + where + ": " + std::strerror(err);
-}
-
-constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
-constexpr std::size_t kWritebackStep = std::size_t{8} << 20;
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 }  // namespace
 
 struct ProfileFile::Impl {
@@ -208,8 +111,8 @@ struct ProfileFile::Impl {
   std::string_view Text(const Line& l) const {
     return std::string_view(l.changed ? changed : loaded).substr(l.offset, l.length);
   }
-  std::string_view Name(const Line& l) const { return Trim(Text(l).substr(0, l.eq)); }
-  std::string_view Value(const Line& l) const { return Unquote(Trim(Text(l).substr(l.eq + 1))); }
+  std::string_view Name(const Line& l) const { return ProfileKeyName(Text(l), l.eq); }
+  std::string_view Value(const Line& l) const { return ProfileKeyValue(Text(l), l.eq); }
 
   auto NamesOf(const Section& s) const {
     return [this, &s](std::size_t i) { return Name(s.body[i]); };
@@ -232,7 +135,7 @@ struct ProfileFile::Impl {
   void CompactChanged();
 
   const Line* Find(std::string_view section, std::string_view key) const {
-    const auto s = index.find(FoldName(section));
+    const auto s = index.find(FoldProfileName(section));
     if (s == index.end()) return nullptr;
     const Section& sec = sections[s->second];
     const std::size_t k = sec.keys.Find(key, NamesOf(sec));
@@ -253,11 +156,10 @@ void ProfileFile::Impl::Parse() {
     pos = next;
     ++lineCount;
 
-    const std::string_view raw = Text(line);
-    std::string_view name;
-    if (ParseHeader(raw, &name)) {
+    const ProfileLine read = ClassifyProfileLine(Text(line));
+    if (read.kind == ProfileLine::kSection) {
       if (current) SplitTail(*current);
-      index.emplace(FoldName(name), sections.size());
+      index.emplace(FoldProfileName(read.name), sections.size());
       current = &sections.emplace_back();
       current->header = line;
       continue;
@@ -266,7 +168,7 @@ void ProfileFile::Impl::Parse() {
       preamble.push_back(line);
       continue;
     }
-    if (!IsComment(raw)) line.eq = cp936::FindFirst(raw, '=');
+    if (read.kind == ProfileLine::kKey) line.eq = read.equals;
     current->body.push_back(line);
     if (line.eq != kNoEquals) current->keys.Insert(current->body.size() - 1, NamesOf(*current));
   }
@@ -285,7 +187,7 @@ void ProfileFile::Impl::SplitTail(Section& s) const {
   }
   if (cut == 0) {
     for (std::size_t i = s.body.size(); i-- > 0;) {
-      if (!Trim(Text(s.body[i])).empty()) {
+      if (!ClassifyProfileLine(Text(s.body[i])).blank) {
         cut = i + 1;
         break;
       }
@@ -381,26 +283,6 @@ int ProfileFile::GetInt(std::string_view section, std::string_view key, int def)
   return line ? ParseProfileInt(m_impl->Value(*line), def) : def;
 }
 
-int ParseProfileInt(std::string_view value, int def) {
-  std::string_view v = Trim(value);
-  if (v.empty()) return def;
-  bool negative = false;
-  if (v.front() == '-') {
-    negative = true;
-    v.remove_prefix(1);
-  }
-  // Accumulate as a negative number so INT_MIN fits.
-  long long acc = 0;
-  for (char c : v) {
-    if (c < '0' || c > '9') break;
-    acc = acc * 10 - (c - '0');
-    if (acc < static_cast<long long>(INT_MIN))
-      acc = static_cast<long long>(INT_MIN) - 1;  // stays out of range, never overflows
-  }
-  if (negative) return acc < INT_MIN ? INT_MIN : static_cast<int>(acc);
-  return -acc > INT_MAX ? INT_MAX : static_cast<int>(-acc);
-}
-
 void ProfileFile::ReserveForSets(std::size_t bytes) {
   m_impl->changed.reserve(m_impl->changed.size() + bytes);
 }
@@ -408,7 +290,7 @@ void ProfileFile::ReserveForSets(std::size_t bytes) {
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
   Impl& d = *m_impl;
-  auto [sit, newSection] = d.index.try_emplace(FoldName(section), d.sections.size());
+  auto [sit, newSection] = d.index.try_emplace(FoldProfileName(section), d.sections.size());
   if (newSection) {
     std::string header;
     header.reserve(section.size() + 2);
@@ -472,189 +354,6 @@ bool ProfileFile::Save(const std::filesystem::path& path, std::string* error) co
     out.Write("\r\n");
   });
   return out.Commit(error);
-}
-
-ProfileLine ClassifyProfileLine(std::string_view line) {
-  ProfileLine out;
-  if (ParseHeader(line, &out.name)) {
-    out.kind = ProfileLine::kSection;
-    return out;
-  }
-  const std::string_view t = Trim(line);
-  out.blank = t.empty();
-  if (out.blank || t.front() == ';') return out;
-  const std::size_t eq = cp936::FindFirst(line, '=');
-  if (eq == std::string_view::npos) return out;
-  out.kind = ProfileLine::kKey;
-  out.name = Trim(line.substr(0, eq));
-  out.value = Unquote(Trim(line.substr(eq + 1)));
-  return out;
-}
-
-bool ProfileNamesEqual(std::string_view a, std::string_view b) { return FoldedEqual(a, b); }
-
-LineReader::LineReader(int fd, std::size_t bufferBytes)
-    : m_fd(fd), m_buffer(bufferBytes < 16 ? 16 : bufferBytes) {}
-
-// Moves the unread bytes to the front (or makes room for a longer line) and
-// reads more after them. False when nothing more could be read.
-bool LineReader::Fill() {
-  if (m_eof) return false;
-  if (m_begin > 0) {
-    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
-    m_end -= m_begin;
-    m_scanned -= m_begin;
-    m_begin = 0;
-  }
-  if (m_end == m_buffer.size()) m_buffer.resize(m_buffer.size() * 2);
-  for (;;) {
-    const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
-    if (n > 0) {
-      m_end += static_cast<std::size_t>(n);
-      return true;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) m_failed = true;
-    m_eof = true;
-    return false;
-  }
-}
-
-bool LineReader::Next(std::string_view* line) {
-  for (;;) {
-    const void* lf = std::memchr(m_buffer.data() + m_scanned, '\n', m_end - m_scanned);
-    std::size_t stop;
-    if (lf) {
-      stop = static_cast<std::size_t>(static_cast<const char*>(lf) - m_buffer.data());
-    } else {
-      m_scanned = m_end;  // the bytes read so far hold no LF
-      if (Fill()) continue;
-      if (m_begin == m_end) return false;  // the last line ended with LF
-      stop = m_end;
-    }
-    const char* base = m_buffer.data();
-    std::size_t length = stop - m_begin;
-    if (length > 0 && base[stop - 1] == '\r') --length;
-    *line = std::string_view(base + m_begin, length);
-    m_begin = m_scanned = lf ? stop + 1 : m_end;
-    return true;
-  }
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-  if (m_fd < 0) return;
-  ::close(m_fd);
-  RemoveFile(m_tmpName);
-}
-
-bool AtomicFileWriter::Open(const std::filesystem::path& path, std::string* error, bool throughLink,
-                            Replace replace) {
-  // Write through a symbolic link rather than replacing the link itself.
-  m_target = path;
-  // A link that may not be replaced is not written through either.
-  m_throughLink = throughLink && replace == Replace::Yes;
-  m_replace = replace;
-  std::error_code ec;
-  if (m_throughLink && std::filesystem::is_symlink(path, ec)) {
-    auto resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) m_target = resolved;
-  }
-  const std::filesystem::path folder =
-      m_target.has_parent_path() ? m_target.parent_path() : std::filesystem::path(".");
-
-  // O_EXCL with a name of our own (rather than mkstemp) lets the umask give a
-  // new file its usual permissions without touching the process-wide umask.
-  static std::atomic<unsigned> counter{0};
-  std::string tmpName;
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    std::string name(".");
-    name += m_target.filename().string();
-    name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    tmpName = (folder / name).string();
-    fd = CreateNewFile(tmpName);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    if (error) *error = ErrnoText("cannot create a temporary file in", folder.string(), errno);
-    return false;
-  }
-  m_fd = fd;
-  m_tmpName = std::move(tmpName);
-  m_buffer.reserve(kWriteChunk);
-  m_err = 0;
-  return true;
-}
-
-void AtomicFileWriter::Write(std::string_view bytes) {
-  if (m_buffer.size() + bytes.size() > kWriteChunk && !Drain()) return;
-  if (bytes.size() >= kWriteChunk) {
-    if (m_err == 0 && !WriteAll(m_fd, bytes)) m_err = errno;
-    m_unflushed += bytes.size();
-    return;
-  }
-  m_buffer += bytes;
-}
-
-bool AtomicFileWriter::Drain() {
-  if (m_err == 0 && !m_buffer.empty() && !WriteAll(m_fd, m_buffer)) m_err = errno;
-  m_unflushed += m_buffer.size();
-  m_buffer.clear();
-  if (m_unflushed >= kWritebackStep) {
-    StartWriteback(m_fd);
-    m_unflushed = 0;
-  }
-  return m_err == 0;
-}
-
-void StartWriteback(int fd) {
-#if defined(__linux__)
-  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)fd;  // the final fsync does it all
-#endif
-}
-
-bool AtomicFileWriter::Commit(std::string* error) {
-  if (m_fd < 0) {
-    if (error) *error = "no file open";
-    return false;
-  }
-  int err = 0;
-  const char* what = nullptr;
-  std::string where = m_tmpName;
-  // The mode of the file replaced, not of a link that is replaced.
-  struct stat st {};
-  const int found = m_throughLink ? ::stat(m_target.c_str(), &st) : ::lstat(m_target.c_str(), &st);
-  const bool keepMode = found == 0 && S_ISREG(st.st_mode);
-  if (!Drain()) {
-    err = m_err, what = "cannot write";
-  } else if (keepMode && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
-    err = errno, what = "cannot set the permissions of";  // keep the old file's mode
-  } else if (::fsync(m_fd) != 0) {
-    err = errno, what = "cannot flush";
-  }
-  if (::close(m_fd) != 0 && !what) err = errno, what = "cannot close";
-  m_fd = -1;
-  if (!what && !PlaceFile(m_tmpName, m_target.string(), m_replace)) {
-    err = errno, what = "cannot replace", where = m_target.string();
-  }
-  if (what) {
-    RemoveFile(m_tmpName);
-    if (error) *error = ErrnoText(what, where, err);
-    errno = err;
-    return false;
-  }
-
-  // Make the rename itself durable; the file is already complete either way.
-  const std::filesystem::path folder =
-      m_target.has_parent_path() ? m_target.parent_path() : std::filesystem::path(".");
-  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return true;
 }
 
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,

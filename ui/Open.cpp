@@ -1,4 +1,4 @@
-#include "ui/OpenDlg.h"
+#include "ui/Open.h"
 #include "res/ControlIds.h"
 
 #include "platform/ProgramFolder.h"

@@ -1,4 +1,4 @@
-#include "ui/DelFrameDlg.h"
+#include "ui/DelFrame.h"
 #include "res/ControlIds.h"
 
 #include <cstdlib>

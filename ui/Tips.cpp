@@ -1,4 +1,4 @@
-#include "ui/TipsDlg.h"
+#include "ui/Tips.h"
 #include "res/ControlIds.h"
 
 #include <QPlainTextEdit>
@@ -8,7 +8,7 @@
 #include "platform/Cp936.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
-#include "ui/AboutDlg.h"
+#include "ui/CAboutDlg.h"
 
 Tips::Tips(QWidget* parent) : ZDialog(res::kTipsDialog, parent) {
   const QString address = GuideAddress();

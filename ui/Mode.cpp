@@ -1,24 +1,24 @@
-#include "ui/ModeDlg.h"
+#include "ui/Mode.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 
-#include "document/Refresh.h"
-#include "platform/Profile.h"
+#include "document/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "res/Templates.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
-using document::ReadPreviewMode;
+using document::Settings;
 
 using namespace ui;
 
-Mode::Mode(QWidget* parent) : ZDialog(res::kModeDialog, parent) {}
+Mode::Mode(Settings& settings, QWidget* parent)
+    : ZDialog(res::kModeDialog, parent), m_settings(settings) {}
 
 bool Mode::OnInitDialog() {
   ZDialog::OnInitDialog();
   // The box shows what the refresh does: only 1 turns the preview on.
-  m_nNewFrame = ReadPreviewMode(platform::WorkFolder()) == 1 ? 1 : 0;
+  m_nNewFrame = m_settings.PreviewFollows() ? 1 : 0;
   UpdateData(false);
   return true;
 }
@@ -29,10 +29,10 @@ void Mode::DoDataExchange(CDataExchange& dx) {
 
 void Mode::OnOK() {
   UpdateData(true);
+  // The work folder found afresh: the tool's folder may have turned
+  // read-only since the start, and then the settings go to the user's.
   const std::string folder = platform::WorkFolder();
-  if (!platform::WritePrivateProfileString("Frame", "NewFrame", m_nNewFrame == 1 ? "1" : "0",
-                                           folder + "data/Settings.ini"))
-    ZMessageBox(
-        U(res::kCannotSaveSettings).arg(QString::fromStdString(folder + "data/Settings.ini")));
+  if (!m_settings.SavePreviewFollows(folder, m_nNewFrame == 1))
+    ZMessageBox(U(res::kCannotSaveSettings).arg(QString::fromStdString(Settings::PathIn(folder))));
   EndDialog(IDOK);
 }

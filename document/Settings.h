@@ -1,0 +1,34 @@
+#pragma once
+// The tool's settings: data/Settings.ini in the work folder. The window
+// reads the file once when it starts and keeps the values here; the
+// settings commands write the file and this copy together, so the refresh
+// and the settings dialog read the copy and never the disk.
+#include <string>
+
+namespace document {
+
+class Settings {
+ public:
+  // The settings file of a work folder (which ends in a separator).
+  static std::string PathIn(const std::string& workFolder);
+
+  // The settings in the work folder's file. A missing or unreadable file,
+  // section or key gives the default.
+  static Settings Read(const std::string& workFolder);
+
+  // The preview mode: NewFrame in section Frame, 1 by default. Only 1 makes
+  // the preview show the frame before the last after each refresh; any
+  // other value leaves the preview alone.
+  int PreviewMode() const { return m_previewMode; }
+  bool PreviewFollows() const { return m_previewMode == 1; }
+
+  // Writes the preview mode into the work folder's file ("1" or "0", every
+  // other line kept) and, once it is written, takes it. False, with the
+  // setting as it was, when the file cannot be written.
+  bool SavePreviewFollows(const std::string& workFolder, bool follows);
+
+ private:
+  int m_previewMode = 1;
+};
+
+}  // namespace document
