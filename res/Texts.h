@@ -285,4 +285,23 @@ inline constexpr const char* kExportKeptAfterCompileProblem =
 inline constexpr const char* kExportTargetChanged =
     "没有覆盖文件：\n%1\n它在上次导出之后被修改或替换过。请把它移走或改名后再导出。";
 
+// --- the history of frame steps: each step's name, as undo and redo name it -
+inline constexpr const char* kStepAppendBlankFrame = "添加空白帧";
+inline constexpr const char* kStepAddKeyFrame = "添加关键帧";
+inline constexpr const char* kStepFillSecond = "添加帧并补足帧数";
+inline constexpr const char* kStepFillHalfSecond = "添加帧并补足一半帧数";
+inline constexpr const char* kStepAddDelayFrames = "添加帧以延时";
+inline constexpr const char* kStepStoreFrame = "保存此帧内容";
+inline constexpr const char* kStepKeepEditText = "修改帧内容";
+inline constexpr const char* kStepDeleteLastFrame = "删除末尾帧";
+inline constexpr const char* kStepDeleteLastFrames = "删除末尾的帧";
+inline constexpr const char* kStepDeleteBetween = "删除两帧中间的帧";
+inline constexpr const char* kStepDeleteFrame = "删除一帧";
+inline constexpr const char* kStepAppendProject = "追加打开工程";
+inline constexpr const char* kStepImportText = "导入文本";
+inline constexpr const char* kStepInsertBlankFrame = "插入空白帧";
+inline constexpr const char* kStepDuplicateFrame = "复制帧";
+inline constexpr const char* kStepMoveFrames = "移动帧";
+inline constexpr const char* kStepHoldFrame = "保持帧";
+
 }  // namespace res
