@@ -82,14 +82,14 @@ void CloseCode(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
 struct Fixture {
   explicit Fixture(long n) : folder(std::to_string(n)) {
     for (long i = 0; i < n; ++i) {
-      doc.m_frames.Append(MakeFrameText(NumberedPicture(i)));
-      frameBytes += doc.m_frames.Last().Text().size();
+      doc.m_animation.m_frames.Append(MakeFrameText(NumberedPicture(i)));
+      frameBytes += doc.m_animation.m_frames.Last().Text().size();
     }
-    doc.m_nRate = 24;
-    doc.m_strAnimName = "bench";
-    doc.m_nAnimWide = 80;
-    doc.m_nAnimHigh = 25;
-    doc.m_strColor = "07";
+    doc.m_animation.m_nRate = 24;
+    doc.m_animation.m_strAnimName = "bench";
+    doc.m_animation.m_nAnimWide = 80;
+    doc.m_animation.m_nAnimHigh = 25;
+    doc.m_animation.m_strColor = "07";
     doc.m_bCreated = 1;
     SetPaths(doc, folder, "bench");
     Silent quiet;

@@ -58,12 +58,12 @@ AnimationDocument& Document(int n) {
   if (size != n) {
     doc.reset();
     doc = std::make_unique<AnimationDocument>();
-    for (int i = 0; i < n; ++i) doc->m_frames.Append(MakeFrameText(Picture(i)));
-    doc->m_nRate = 24;
-    doc->m_nAnimWide = 80;
-    doc->m_nAnimHigh = 25;
-    doc->m_strColor = "1E";
-    doc->m_strAnimName = platform::cp936::ToGbk("散步").bytes;
+    for (int i = 0; i < n; ++i) doc->m_animation.m_frames.Append(MakeFrameText(Picture(i)));
+    doc->m_animation.m_nRate = 24;
+    doc->m_animation.m_nAnimWide = 80;
+    doc->m_animation.m_nAnimHigh = 25;
+    doc->m_animation.m_strColor = "1E";
+    doc->m_animation.m_strAnimName = platform::cp936::ToGbk("散步").bytes;
     size = n;
   }
   return *doc;

@@ -66,12 +66,12 @@ struct Fixture {
           ("zoetrix-bench-project-" + std::to_string(::getpid()) + "-" + std::to_string(n));
     fs::create_directories(dir);
     file = dir / "project.ini";
-    doc.m_strAnimName = "bench";
-    doc.m_strColor = "07";
-    doc.m_nAnimWide = 80;
-    doc.m_nAnimHigh = 25;
-    doc.m_nRate = 24;
-    for (int i = 0; i < n; ++i) doc.m_frames.Append(MakeFrameText(Picture(i)));
+    doc.m_animation.m_strAnimName = "bench";
+    doc.m_animation.m_strColor = "07";
+    doc.m_animation.m_nAnimWide = 80;
+    doc.m_animation.m_nAnimHigh = 25;
+    doc.m_animation.m_nRate = 24;
+    for (int i = 0; i < n; ++i) doc.m_animation.m_frames.Append(MakeFrameText(Picture(i)));
     if (!WriteProjectFile(doc, file).ok()) std::abort();
     std::FILE* f = std::fopen(file.c_str(), "rb");
     char buf[65536];

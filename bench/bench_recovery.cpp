@@ -36,12 +36,12 @@ std::string Picture(int n) {
 AnimationDocument& Document() {
   static AnimationDocument* doc = [] {
     auto* d = new AnimationDocument;
-    d->m_strAnimName = "bench";
-    d->m_strColor = "07";
-    d->m_nAnimWide = 80;
-    d->m_nAnimHigh = 25;
-    d->m_nRate = 24;
-    for (int i = 0; i < kFrames; ++i) d->m_frames.Append(MakeFrameText(Picture(i)));
+    d->m_animation.m_strAnimName = "bench";
+    d->m_animation.m_strColor = "07";
+    d->m_animation.m_nAnimWide = 80;
+    d->m_animation.m_nAnimHigh = 25;
+    d->m_animation.m_nRate = 24;
+    for (int i = 0; i < kFrames; ++i) d->m_animation.m_frames.Append(MakeFrameText(Picture(i)));
     return d;
   }();
   return *doc;

@@ -12,7 +12,7 @@ constexpr int kMinCreateCanvas = 11;
 
 const std::string& AnimationDocument::TextAt(int position) const {
   static const std::string none;
-  const FrameNode* node = m_frames.At(position);
+  const FrameNode* node = m_animation.m_frames.At(position);
   return node ? node->Text() : none;
 }
 
@@ -32,39 +32,39 @@ void AnimationDocument::TakeCreation(const AnimationPaths& paths,
   m_createdAt = created;
   m_nBackColor = backColor;
   m_nCharColor = charColor;
-  m_strColor = colorCode;
+  m_animation.m_strColor = colorCode;
   m_bCreated = 1;
-  m_nRate = m_nFrameRate;
-  m_nAnimWide = m_nWide;
-  m_nAnimHigh = m_nHigh;
-  m_strAnimName = m_strName;
+  m_animation.m_nRate = m_nFrameRate;
+  m_animation.m_nAnimWide = m_nWide;
+  m_animation.m_nAnimHigh = m_nHigh;
+  m_animation.m_strAnimName = m_strName;
 }
 
 FrameNode& AnimationDocument::EditedFrame(int editPosition) {
   if (editPosition >= 0)
-    if (FrameNode* node = m_frames.At(editPosition)) return *node;
-  return m_frames.Last();
+    if (FrameNode* node = m_animation.m_frames.At(editPosition)) return *node;
+  return m_animation.m_frames.Last();
 }
 
 void AnimationDocument::StoreEditText(int editPosition, const std::string& text) {
   if (m_bCreated == 0) return;
-  if (FrameNode* node = m_frames.At(editPosition)) node->pText = MakeFrameText(text);
+  if (FrameNode* node = m_animation.m_frames.At(editPosition)) node->pText = MakeFrameText(text);
 }
 
 void AnimationDocument::KeepEditText(int shownPosition, std::string text) {
   if (m_bCreated == 0 || shownPosition < 0) return;
-  FrameNode* node = m_frames.At(shownPosition);
+  FrameNode* node = m_animation.m_frames.At(shownPosition);
   if (node && node->Text() != text) node->pText = MakeFrameText(std::move(text));
 }
 
 void AnimationDocument::EditLastFrame() {
-  if (FrameCount() > 0) m_strEditText = m_frames.Last().Text();
+  if (FrameCount() > 0) m_strEditText = m_animation.m_frames.Last().Text();
 }
 
 bool AnimationDocument::AppendBlankFrame(const std::string& editText, int editPosition) {
   if (AtFrameLimit()) return false;
   EditedFrame(editPosition).pText = MakeFrameText(editText);
-  m_frames.Append();
+  m_animation.m_frames.Append();
   return true;
 }
 
@@ -73,18 +73,18 @@ bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int coun
   if (count > kMaxFrames - FrameCount()) return false;
   const FrameText text = MakeFrameText(editText);
   EditedFrame(editPosition).pText = text;
-  for (int i = 0; i < count; ++i) m_frames.Append(text);
+  for (int i = 0; i < count; ++i) m_animation.m_frames.Append(text);
   return true;
 }
 
 int AnimationDocument::CopiesForDelay() const {
-  const long long count = static_cast<long long>(m_nDelay) * m_nRate;
+  const long long count = static_cast<long long>(m_nDelay) * m_animation.m_nRate;
   if (count <= 0) return 0;
   return count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count);
 }
 
 void AnimationDocument::EraseFrames(int first, int count) {
-  m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+  m_animation.m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
   EditLastFrame();
 }
 

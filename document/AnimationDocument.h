@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "document/Animation.h"
 #include "document/AnimationFiles.h"
 #include "document/FrameList.h"
 #include "platform/Clock.h"
@@ -51,14 +52,10 @@ struct AnimationDocument {
   // The current animation. Nothing below is read before the first creation
   // or opening; the start values are only there to be defined.
   int m_bCreated = 0;
-  FrameList m_frames;
-  int m_nRate = 0;
+  Animation m_animation;
+  // The colour lists' selections the animation was created with.
   int m_nBackColor = 0;
   int m_nCharColor = 7;
-  std::string m_strColor;
-  std::string m_strAnimName;
-  int m_nAnimWide = 0;
-  int m_nAnimHigh = 0;
   std::string m_strCodePath;
   std::string m_strProjectPath;
   std::string m_strExePath;
@@ -74,7 +71,7 @@ struct AnimationDocument {
   std::map<std::string, platform::FileId> m_writtenFiles;
 
   // The number of frames: the frame list's own count, never kept beside it.
-  int FrameCount() const { return static_cast<int>(m_frames.Size()); }
+  int FrameCount() const { return m_animation.FrameCount(); }
   // Frame number (from 1) is there. Before any animation there is none, so
   // no frame is ever looked up in an empty list.
   bool HasFrame(int number) const { return number >= 1 && number <= FrameCount(); }
@@ -97,7 +94,7 @@ struct AnimationDocument {
   void TakeCreation(const AnimationPaths& paths, const platform::LocalTime& created, int backColor,
                     int charColor, const std::string& colorCode);
   // An empty frame list; the next append stores the edit area into the head.
-  void RestartFrames() { m_frames.Clear(); }
+  void RestartFrames() { m_animation.m_frames.Clear(); }
 
   // --- the edit area's text ---------------------------------------------------
   // The frame the edit area shows, for a selector position: that frame, or
@@ -131,8 +128,10 @@ struct AnimationDocument {
   // second's worth, half a second's worth at the animation's rate, and the
   // delay field's seconds (past the limit it asks for one frame too many, so
   // the append is refused).
-  int CopiesForSecond() const { return m_nRate > 0 ? m_nRate : 0; }
-  int CopiesForHalfSecond() const { return m_nRate / 2 > 0 ? m_nRate / 2 : 0; }
+  int CopiesForSecond() const { return m_animation.m_nRate > 0 ? m_animation.m_nRate : 0; }
+  int CopiesForHalfSecond() const {
+    return m_animation.m_nRate / 2 > 0 ? m_animation.m_nRate / 2 : 0;
+  }
   int CopiesForDelay() const;
 
   // --- deleting -----------------------------------------------------------

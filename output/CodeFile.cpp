@@ -83,8 +83,8 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
 }
 
 ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
-  return ProgramHeader{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
-                       doc.m_strColor};
+  return ProgramHeader{doc.m_createdAt, doc.m_animation.m_strAnimName, doc.m_animation.m_nAnimWide,
+                       doc.m_animation.m_nAnimHigh, doc.m_animation.m_strColor};
 }
 
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,

@@ -31,7 +31,7 @@ bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body, std::
   std::string temp;
   std::FILE* f = platform::CreateTempBeside(path, &temp);
   bool ok = f && WriteProgramPrologue(f, CodeFileHeader(doc)) &&
-            WriteProgramBody(f, doc.m_frames, body) && std::fflush(f) == 0 &&
+            WriteProgramBody(f, doc.m_animation.m_frames, body) && std::fflush(f) == 0 &&
             ::fsync(::fileno(f)) == 0;
   if (f) ok = std::fclose(f) == 0 && ok;
   ok = ok && platform::PlaceFile(temp, path, ReplaceMode(doc, path));
@@ -115,7 +115,7 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
     prompter.Message(kExportNoOption);
     return ExportEnd::Stopped;
   }
-  const ProgramBodyOptions body{doc.m_nRate, options.saveCode, options.endless};
+  const ProgramBodyOptions body{doc.m_animation.m_nRate, options.saveCode, options.endless};
   std::string problem;
   if (!WriteCodeFile(doc, body, &problem)) {
     prompter.Message(problem);

@@ -150,7 +150,7 @@ std::string CssColor(int index) {
   return buf;
 }
 
-int PlayRate(const AnimationDocument& doc) { return document::PlayRate(doc.m_nRate); }
+int PlayRate(const AnimationDocument& doc) { return document::PlayRate(doc.m_animation.m_nRate); }
 
 std::string TitleUtf8(std::string_view gbk) {
   std::string out;

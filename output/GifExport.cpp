@@ -327,9 +327,10 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
   const int rate = formats::PlayRate(doc);
-  formats::FrameCanvas pending(doc.m_nAnimWide, doc.m_nAnimHigh);
-  formats::FrameCanvas next(doc.m_nAnimWide, doc.m_nAnimHigh);
-  GifEncoder encoder(font, pending.Wide(), pending.High(), document::ShownColors(doc.m_strColor));
+  formats::FrameCanvas pending(doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh);
+  formats::FrameCanvas next(doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh);
+  GifEncoder encoder(font, pending.Wide(), pending.High(),
+                     document::ShownColors(doc.m_animation.m_strColor));
   if (!encoder.Start(out, error)) return false;
 
   // One image is held back until the next different frame shows how long
@@ -337,7 +338,7 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   bool hasPending = false;
   long long pendingStart = 0;
   long long index = 0;
-  for (const FrameNode& node : doc.m_frames) {
+  for (const FrameNode& node : doc.m_animation.m_frames) {
     const long long start = FrameStart(index++, rate);
     next.Layout(node.Text());
     if (hasPending) {

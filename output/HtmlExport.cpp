@@ -207,24 +207,24 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
-  const document::ConsoleColors colors = document::ShownColors(doc.m_strColor);
+  const document::ConsoleColors colors = document::ShownColors(doc.m_animation.m_strColor);
   std::string head = kPageHead;
-  head = Fill(head, "@TITLE@", HtmlEscape(formats::TitleUtf8(doc.m_strAnimName)));
+  head = Fill(head, "@TITLE@", HtmlEscape(formats::TitleUtf8(doc.m_animation.m_strAnimName)));
   head = Fill(head, "@BACK@", formats::CssColor(colors.back));
   head = Fill(head, "@FORE@", formats::CssColor(colors.fore));
   out.Write(head);
 
-  formats::FrameCanvas canvas(doc.m_nAnimWide, doc.m_nAnimHigh);
+  formats::FrameCanvas canvas(doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh);
   std::string piece = "{\"width\":" + std::to_string(canvas.Wide()) +
                       ",\"height\":" + std::to_string(canvas.High()) +
                       ",\"rate\":" + std::to_string(formats::PlayRate(doc)) + ",\"name\":";
-  formats::AppendJsonString(piece, formats::TitleUtf8(doc.m_strAnimName));
+  formats::AppendJsonString(piece, formats::TitleUtf8(doc.m_animation.m_strAnimName));
   piece += ",\"frames\":[\n";
   out.Write(piece);
 
   std::string text;
   bool first = true;
-  for (const FrameNode& node : doc.m_frames) {
+  for (const FrameNode& node : doc.m_animation.m_frames) {
     canvas.Layout(node.Text());
     text.clear();
     int rows = canvas.High();

@@ -221,11 +221,11 @@ class ProjectMerger {
  public:
   ProjectMerger(const AnimationDocument& doc, platform::AtomicFileWriter& out)
       : m_doc(doc), m_out(out), m_frames(static_cast<std::size_t>(doc.FrameCount()) + 1, false) {
-    m_properties[0] = PlainValue(doc.m_strAnimName);
-    m_properties[1] = std::to_string(doc.m_nAnimWide);
-    m_properties[2] = std::to_string(doc.m_nAnimHigh);
-    m_properties[3] = PlainValue(doc.m_strColor);
-    m_properties[4] = std::to_string(doc.m_nRate);
+    m_properties[0] = PlainValue(doc.m_animation.m_strAnimName);
+    m_properties[1] = std::to_string(doc.m_animation.m_nAnimWide);
+    m_properties[2] = std::to_string(doc.m_animation.m_nAnimHigh);
+    m_properties[3] = PlainValue(doc.m_animation.m_strColor);
+    m_properties[4] = std::to_string(doc.m_animation.m_nRate);
     m_properties[5] = std::to_string(doc.FrameCount());
   }
 
@@ -317,7 +317,7 @@ class ProjectMerger {
   // Copies of a picture share one text and usually follow one another (key
   // frames, delay frames): such a run is escaped once.
   const std::string& FrameAt(int k) {
-    const std::string& text = m_doc.m_frames.At(k - 1)->Text();
+    const std::string& text = m_doc.m_animation.m_frames.At(k - 1)->Text();
     if (&text != m_escapedFrom) {
       m_value = FrameValue(text);
       m_escapedFrom = &text;
@@ -538,13 +538,13 @@ ProgramHeader MakeProjectProgramHeader(const ProjectData& project,
 
 void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const AnimationPaths& paths,
                         const platform::LocalTime& opened) {
-  doc.m_strAnimName = std::move(project.name);
-  doc.m_nAnimWide = project.wide;
-  doc.m_nAnimHigh = project.high;
-  doc.m_strColor = std::move(project.color);
-  doc.m_nRate = project.rate;
-  doc.m_frames.Clear();
-  for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
+  doc.m_animation.m_strAnimName = std::move(project.name);
+  doc.m_animation.m_nAnimWide = project.wide;
+  doc.m_animation.m_nAnimHigh = project.high;
+  doc.m_animation.m_strColor = std::move(project.color);
+  doc.m_animation.m_nRate = project.rate;
+  doc.m_animation.m_frames.Clear();
+  for (FrameText& text : project.frames) doc.m_animation.m_frames.Append(std::move(text));
   doc.m_strProjectPath = paths.project;
   doc.m_strExePath = paths.exe;
   doc.m_strBuildPath = paths.build;
@@ -565,7 +565,7 @@ ProjectResult AppendProject(AnimationDocument& doc, ProjectData project) {
         Refusal(res::Format(res::kAppendTooManyFrames, {std::to_string(kMaxProjectFrames)}));
     return result;
   }
-  for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
+  for (FrameText& text : project.frames) doc.m_animation.m_frames.Append(std::move(text));
   return result;
 }
 

@@ -196,13 +196,13 @@ RecoveryCopy::~RecoveryCopy() {
 RecoverySnapshot RecoveryCopy::Snapshot(const AnimationDocument& doc, int editPosition,
                                         std::string_view editText) {
   RecoverySnapshot s;
-  s.name = doc.m_strAnimName;
-  s.color = doc.m_strColor;
-  s.wide = doc.m_nAnimWide;
-  s.high = doc.m_nAnimHigh;
-  s.rate = doc.m_nRate;
-  s.frames.reserve(doc.m_frames.Size());
-  for (const FrameNode& node : doc.m_frames)
+  s.name = doc.m_animation.m_strAnimName;
+  s.color = doc.m_animation.m_strColor;
+  s.wide = doc.m_animation.m_nAnimWide;
+  s.high = doc.m_animation.m_nAnimHigh;
+  s.rate = doc.m_animation.m_nRate;
+  s.frames.reserve(doc.m_animation.m_frames.Size());
+  for (const FrameNode& node : doc.m_animation.m_frames)
     s.frames.push_back(node.pText ? node.pText : EmptyFrameText());
   if (editPosition >= 0 && static_cast<std::size_t>(editPosition) < s.frames.size() &&
       *s.frames[static_cast<std::size_t>(editPosition)] != editText)
@@ -214,11 +214,12 @@ bool RecoveryCopy::Differs(const AnimationDocument& doc, int editPosition,
                            std::string_view editText) const {
   if (!m_written) return true;
   const RecoverySnapshot& w = *m_written;
-  if (w.name != doc.m_strAnimName || w.color != doc.m_strColor || w.wide != doc.m_nAnimWide ||
-      w.high != doc.m_nAnimHigh || w.rate != doc.m_nRate || w.frames.size() != doc.m_frames.Size())
+  if (w.name != doc.m_animation.m_strAnimName || w.color != doc.m_animation.m_strColor ||
+      w.wide != doc.m_animation.m_nAnimWide || w.high != doc.m_animation.m_nAnimHigh ||
+      w.rate != doc.m_animation.m_nRate || w.frames.size() != doc.m_animation.m_frames.Size())
     return true;
   int position = 0;
-  for (const FrameNode& node : doc.m_frames) {
+  for (const FrameNode& node : doc.m_animation.m_frames) {
     const FrameText& written = w.frames[static_cast<std::size_t>(position)];
     if (position++ == editPosition) {
       if (*written != editText) return true;
@@ -246,12 +247,12 @@ void RecoveryCopy::WriteNow(const RecoverySnapshot& s) {
     return;
   }
   AnimationDocument doc;
-  doc.m_strAnimName = s.name;
-  doc.m_strColor = s.color;
-  doc.m_nAnimWide = s.wide;
-  doc.m_nAnimHigh = s.high;
-  doc.m_nRate = s.rate;
-  for (const FrameText& text : s.frames) doc.m_frames.Append(text);
+  doc.m_animation.m_strAnimName = s.name;
+  doc.m_animation.m_strColor = s.color;
+  doc.m_animation.m_nAnimWide = s.wide;
+  doc.m_animation.m_nAnimHigh = s.high;
+  doc.m_animation.m_nRate = s.rate;
+  for (const FrameText& text : s.frames) doc.m_animation.m_frames.Append(text);
   // The project alone, written beside the copy and renamed over it: nothing
   // of the earlier copy is read, and a link put in its place is replaced.
   const ProjectResult result = WriteNewProjectFile(doc, m_copy);

@@ -90,10 +90,12 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   const std::string source = folder + "/animation.c";
   std::FILE* f = platform::CreateNewFileStream(source, "wb");
   if (!f) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
-  const ProgramHeader header{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
-                             doc.m_strColor};
-  bool written = WriteProgramPrologue(f, header) &&
-                 WriteProgramBody(f, doc.m_frames, {doc.m_nRate, true, endless});
+  const ProgramHeader header{doc.m_createdAt, doc.m_animation.m_strAnimName,
+                             doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh,
+                             doc.m_animation.m_strColor};
+  bool written =
+      WriteProgramPrologue(f, header) &&
+      WriteProgramBody(f, doc.m_animation.m_frames, {doc.m_animation.m_nRate, true, endless});
   written = std::fclose(f) == 0 && written;
   if (!written) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
 

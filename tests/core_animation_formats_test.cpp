@@ -172,12 +172,12 @@ Json ParseJson(std::string_view text) { return JsonReader(text).ReadAll(); }
 void Fill(AnimationDocument& doc, int wide, int high, int rate, const std::string& color,
           const std::vector<std::string>& framesUtf8) {
   doc.m_bCreated = 1;
-  doc.m_nAnimWide = wide;
-  doc.m_nAnimHigh = high;
-  doc.m_nRate = rate;
-  doc.m_strColor = color;
-  doc.m_strAnimName = Gbk("小猫 <b>&\"");
-  for (const auto& f : framesUtf8) doc.m_frames.Append(MakeFrameText(Gbk(f)));
+  doc.m_animation.m_nAnimWide = wide;
+  doc.m_animation.m_nAnimHigh = high;
+  doc.m_animation.m_nRate = rate;
+  doc.m_animation.m_strColor = color;
+  doc.m_animation.m_strAnimName = Gbk("小猫 <b>&\"");
+  for (const auto& f : framesUtf8) doc.m_animation.m_frames.Append(MakeFrameText(Gbk(f)));
 }
 
 std::vector<std::string> Rows(const formats::FrameCanvas& c) {
@@ -391,7 +391,7 @@ TEST(AnimationTitles, ControlsInTheNameAreCleaned) {
   TempDir dir;
   AnimationDocument doc;
   Fill(doc, 8, 3, 3, "07", {"x"});
-  doc.m_strAnimName = Gbk("猫") + "\x1b]0;x\x07" + "a\tb\r\nc\x7f\x80" + "d\x9b";
+  doc.m_animation.m_strAnimName = Gbk("猫") + "\x1b]0;x\x07" + "a\tb\r\nc\x7f\x80" + "d\x9b";
   const std::string title = "猫 ]0;x a b  c ?d?";
   std::string error;
   const std::string page = (dir.path() / "a.html").string(),

@@ -136,10 +136,10 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
     doc.m_bCreated = 1;
     doc.m_strCodePath = paths.code;
     doc.m_createdAt = kWhen;
-    doc.m_strAnimName = name;
-    doc.m_nAnimWide = 80;
-    doc.m_nAnimHigh = 25;
-    doc.m_strColor = "07";
+    doc.m_animation.m_strAnimName = name;
+    doc.m_animation.m_nAnimWide = 80;
+    doc.m_animation.m_nAnimHigh = 25;
+    doc.m_animation.m_strColor = "07";
   };
   start("a");
   const std::string first = paths.code;

@@ -45,9 +45,10 @@ struct Animation {
 };
 
 void Load(AnimationDocument& doc, const Animation& a) {
-  doc.m_strAnimName = a.name, doc.m_strColor = a.color;
-  doc.m_nAnimWide = a.wide, doc.m_nAnimHigh = a.high, doc.m_nRate = a.rate;
-  for (const auto& f : a.frames) doc.m_frames.Append(MakeFrameText(f));
+  doc.m_animation.m_strAnimName = a.name, doc.m_animation.m_strColor = a.color;
+  doc.m_animation.m_nAnimWide = a.wide, doc.m_animation.m_nAnimHigh = a.high,
+  doc.m_animation.m_nRate = a.rate;
+  for (const auto& f : a.frames) doc.m_animation.m_frames.Append(MakeFrameText(f));
   doc.m_bCreated = 1;
 }
 
@@ -125,7 +126,7 @@ TEST(ProjectFileTest, RoundTripKeepsEveryByte) {
   EXPECT_EQ(p.name + "|" + *p.frames.at(0), "x y|a\r\nb\r\nc");
   // Copies sharing one text, as the bulk commands make them.
   const FrameText a = MakeFrameText("a\\"), b = MakeFrameText(" b");
-  for (const FrameText& t : {a, a, b, a}) doc.m_frames.Append(t);
+  for (const FrameText& t : {a, a, b, a}) doc.m_animation.m_frames.Append(t);
   ASSERT_TRUE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
   EXPECT_EQ(Texts(ReadProjectFile(dir.path() / "p.ini").data.frames),
             (std::vector<std::string>{"a\r\nb\r\nc", "a\\", "a\\", " b", "a\\"}));
@@ -220,16 +221,17 @@ TEST(ProjectFileTest, RefusesWhatIsNoUsableProject) {
 TEST(ProjectFileTest, ReplacingTakesThePropertiesAndFramesAndKeepsTheHead) {
   AnimationDocument doc;
   Load(doc, {"old", "07", 80, 25, 24, {"1", "2", "3", "4", "5"}});
-  doc.m_frames.Head().pText = MakeFrameText("typed");
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("typed");
   ProjectData p{
       "new", "9F", 30, 20, 7, 3, {MakeFrameText("a"), MakeFrameText("b"), MakeFrameText("c")}};
   const platform::LocalTime when{2020, 1, 2, 3, 4, 5};
   ReplaceWithProject(doc, p, MakeAnimationPaths("/t/", MakeCreationStamp(when)), when);
   EXPECT_EQ(doc.FrameCount(), 3);
-  EXPECT_EQ(doc.m_frames.At(0)->Text() + doc.m_frames.At(2)->Text(), "ac");
-  EXPECT_EQ(doc.m_frames.Head().Text(), "typed");
-  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor, "new9F");
-  EXPECT_EQ(std::vector<int>({doc.m_nAnimWide, doc.m_nAnimHigh, doc.m_nRate}),
+  EXPECT_EQ(doc.m_animation.m_frames.At(0)->Text() + doc.m_animation.m_frames.At(2)->Text(), "ac");
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "typed");
+  EXPECT_EQ(doc.m_animation.m_strAnimName + doc.m_animation.m_strColor, "new9F");
+  EXPECT_EQ(std::vector<int>({doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh,
+                              doc.m_animation.m_nRate}),
             std::vector<int>({30, 20, 7}));
   EXPECT_EQ(
       std::vector<std::string>({doc.m_strCodePath, doc.m_strProjectPath}),
@@ -249,13 +251,16 @@ TEST(ProjectFileTest, AppendingAddsFramesAfterTheLastOrRefuses) {
   Load(doc, {"mine", "07", 80, 25, 24, {"1", "2", "3", "4", "5"}});
   ASSERT_TRUE(AppendProject(doc, p).ok());
   EXPECT_EQ(doc.FrameCount(), 8);
-  EXPECT_EQ(doc.m_frames.Size(), 8u);
-  EXPECT_EQ(doc.m_frames.At(5)->Text() + doc.m_frames.At(6)->Text() + doc.m_frames.At(7)->Text(),
+  EXPECT_EQ(doc.m_animation.m_frames.Size(), 8u);
+  EXPECT_EQ(doc.m_animation.m_frames.At(5)->Text() + doc.m_animation.m_frames.At(6)->Text() +
+                doc.m_animation.m_frames.At(7)->Text(),
             "a\r\nb\"q\"c\\d");
-  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor + std::to_string(doc.m_nRate), "mine0724");
+  EXPECT_EQ(doc.m_animation.m_strAnimName + doc.m_animation.m_strColor +
+                std::to_string(doc.m_animation.m_nRate),
+            "mine0724");
 
   // 3 more would pass the limit.
-  while (doc.FrameCount() < kMaxProjectFrames - 2) doc.m_frames.Append();
+  while (doc.FrameCount() < kMaxProjectFrames - 2) doc.m_animation.m_frames.Append();
   EXPECT_NE(AppendProject(doc, p).error.find("超出上限"), std::string::npos);
   EXPECT_EQ(doc.FrameCount(), kMaxProjectFrames - 2);
 }

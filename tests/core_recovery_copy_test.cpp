@@ -29,12 +29,12 @@ namespace {
 
 // An animation of the given frames, with properties a project carries.
 void Fill(AnimationDocument& doc, std::initializer_list<const char*> frames) {
-  doc.m_strAnimName = "cat";
-  doc.m_strColor = "1F";
-  doc.m_nAnimWide = 40;
-  doc.m_nAnimHigh = 12;
-  doc.m_nRate = 7;
-  for (const char* text : frames) doc.m_frames.Append(MakeFrameText(text));
+  doc.m_animation.m_strAnimName = "cat";
+  doc.m_animation.m_strColor = "1F";
+  doc.m_animation.m_nAnimWide = 40;
+  doc.m_animation.m_nAnimHigh = 12;
+  doc.m_animation.m_nRate = 7;
+  for (const char* text : frames) doc.m_animation.m_frames.Append(MakeFrameText(text));
 }
 
 }  // namespace
@@ -61,20 +61,20 @@ TEST(RecoveryCopy, WritesAProjectWithTheTextBeingTypedAndNotesChanges) {
   ASSERT_EQ(read.data.frames.size(), 3u);
   EXPECT_EQ(*read.data.frames[1], "two\r\nlines \"q\"");
   EXPECT_EQ(*read.data.frames[2], "being typed");
-  EXPECT_EQ(doc.m_frames.At(2)->Text(), "");  // the document itself is not touched
+  EXPECT_EQ(doc.m_animation.m_frames.At(2)->Text(), "");  // the document itself is not touched
 
   EXPECT_FALSE(copy.Differs(doc, 2, "being typed"));
   EXPECT_TRUE(copy.Differs(doc, 2, "typed on"));
-  EXPECT_TRUE(copy.Differs(doc, 1, "being typed"));  // frame 2 stands as stored again
-  doc.m_frames.At(0)->pText = MakeFrameText("one");  // a new text, the same bytes
+  EXPECT_TRUE(copy.Differs(doc, 1, "being typed"));              // frame 2 stands as stored again
+  doc.m_animation.m_frames.At(0)->pText = MakeFrameText("one");  // a new text, the same bytes
   EXPECT_FALSE(copy.Differs(doc, 2, "being typed"));
-  doc.m_frames.At(0)->pText = MakeFrameText("ONE");
+  doc.m_animation.m_frames.At(0)->pText = MakeFrameText("ONE");
   EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
-  doc.m_frames.At(0)->pText = MakeFrameText("one");
-  doc.m_nRate = 8;
+  doc.m_animation.m_frames.At(0)->pText = MakeFrameText("one");
+  doc.m_animation.m_nRate = 8;
   EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
-  doc.m_nRate = 7;
-  doc.m_frames.Append();
+  doc.m_animation.m_nRate = 7;
+  doc.m_animation.m_frames.Append();
   EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
 
   // Saved (exported, say): the copy goes, and only a change brings it back.
@@ -105,13 +105,17 @@ TEST(RecoveryCopy, EachPropertyOnItsOwnIsAChange) {
     back();
     EXPECT_FALSE(copy.Differs(doc, -1, "")) << what;
   };
-  changes([&] { doc.m_strAnimName = "dog"; }, [&] { doc.m_strAnimName = "cat"; }, "name");
-  changes([&] { doc.m_strColor = "F1"; }, [&] { doc.m_strColor = "1F"; }, "colours");
-  changes([&] { doc.m_nAnimWide = 41; }, [&] { doc.m_nAnimWide = 40; }, "width");
-  changes([&] { doc.m_nAnimHigh = 13; }, [&] { doc.m_nAnimHigh = 12; }, "height");
-  changes([&] { doc.m_nRate = 8; }, [&] { doc.m_nRate = 7; }, "rate");
-  changes([&] { doc.m_frames.At(1)->pText = MakeFrameText("TWO"); },
-          [&] { doc.m_frames.At(1)->pText = MakeFrameText("two"); }, "a frame");
+  changes([&] { doc.m_animation.m_strAnimName = "dog"; },
+          [&] { doc.m_animation.m_strAnimName = "cat"; }, "name");
+  changes([&] { doc.m_animation.m_strColor = "F1"; }, [&] { doc.m_animation.m_strColor = "1F"; },
+          "colours");
+  changes([&] { doc.m_animation.m_nAnimWide = 41; }, [&] { doc.m_animation.m_nAnimWide = 40; },
+          "width");
+  changes([&] { doc.m_animation.m_nAnimHigh = 13; }, [&] { doc.m_animation.m_nAnimHigh = 12; },
+          "height");
+  changes([&] { doc.m_animation.m_nRate = 8; }, [&] { doc.m_animation.m_nRate = 7; }, "rate");
+  changes([&] { doc.m_animation.m_frames.At(1)->pText = MakeFrameText("TWO"); },
+          [&] { doc.m_animation.m_frames.At(1)->pText = MakeFrameText("two"); }, "a frame");
 }
 
 TEST(RecoveryCopy, OnlyCopiesOfToolsNoLongerRunningAreOffered) {

@@ -83,12 +83,12 @@ struct Tool {
     doc.m_strBuildPath = paths.build;
     doc.m_strExePath = paths.exe;
     doc.m_createdAt = header.created;
-    doc.m_nRate = 10;
-    doc.m_strAnimName = "a";
-    doc.m_nAnimWide = 20;
-    doc.m_nAnimHigh = 5;
-    doc.m_strColor = "07";
-    doc.m_frames.Append(MakeFrameText("x"));
+    doc.m_animation.m_nRate = 10;
+    doc.m_animation.m_strAnimName = "a";
+    doc.m_animation.m_nAnimWide = 20;
+    doc.m_animation.m_nAnimHigh = 5;
+    doc.m_animation.m_strColor = "07";
+    doc.m_animation.m_frames.Append(MakeFrameText("x"));
   }
   ~Tool() { doc.m_pCodeFile.reset(); }
   void FakeCompiler(const std::string& body) const {

@@ -47,16 +47,16 @@ bool CrossCompilerPresent() {
 
 void MakeAnimation(AnimationDocument& doc, const std::string& folder) {
   doc.m_bCreated = 1;
-  doc.m_strAnimName = Gbk("测试");
-  doc.m_nAnimWide = 20;
-  doc.m_nAnimHigh = 5;
-  doc.m_strColor = "0A";
-  doc.m_nRate = 10;
+  doc.m_animation.m_strAnimName = Gbk("测试");
+  doc.m_animation.m_nAnimWide = 20;
+  doc.m_animation.m_nAnimHigh = 5;
+  doc.m_animation.m_strColor = "0A";
+  doc.m_animation.m_nRate = 10;
   doc.m_createdAt = {2024, 5, 6, 7, 8, 9};
   doc.m_strExePath = folder + "Animate/2024_5_6_7_8_9.exe";
   // A second byte 0x5C right before the closing quote, and a percent sign.
   for (const std::string& text : {Gbk("中文\r\n100%"), std::string("\x95\x5C"), std::string("b\"")})
-    doc.m_frames.Append(MakeFrameText(text));
+    doc.m_animation.m_frames.Append(MakeFrameText(text));
 }
 
 // The headers of an x86-64 PE program with one empty section: enough to
@@ -157,7 +157,7 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
   for (ShareFormat format : {ShareFormat::Html, ShareFormat::Cast}) {
     const std::string path = SharePath(doc, format);
     ASSERT_EQ(ShareAnimation(doc, format, false), "");
-    doc.m_frames.Append(MakeFrameText("later"));
+    doc.m_animation.m_frames.Append(MakeFrameText("later"));
     ASSERT_EQ(ShareAnimation(doc, format, false), "");
     EXPECT_NE(ReadFile(path).find("later"), std::string::npos);
 

@@ -79,11 +79,11 @@ TEST(Create, DefaultsGiveOneBlankFrameAndTheClassicProperties) {
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kCreated});
-  EXPECT_EQ(d.doc().m_strColor, "07");
-  EXPECT_EQ(d.doc().m_nAnimWide, 80);
-  EXPECT_EQ(d.doc().m_nAnimHigh, 25);
-  EXPECT_EQ(d.doc().m_nRate, 24);
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "07");
+  EXPECT_EQ(d.doc().m_animation.m_nAnimWide, 80);
+  EXPECT_EQ(d.doc().m_animation.m_nAnimHigh, 25);
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 24);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
   EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.041667");
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
@@ -120,7 +120,7 @@ TEST(Create, ColoursOfTheListsMakeTheColourCode) {
   w.dlg().m_comboBackColor->setCurrentIndex(9);   // 淡蓝色
   w.dlg().m_comboCharColor->setCurrentIndex(15);  // 亮白色
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().doc().m_strColor, "9F");
+  EXPECT_EQ(w.dlg().doc().m_animation.m_strColor, "9F");
   EXPECT_EQ(w.dlg().doc().m_nBackColor, 9);
   EXPECT_EQ(w.dlg().doc().m_nCharColor, 15);
 }
@@ -141,7 +141,7 @@ TEST(Create, AColourWithoutASelectionIsReportedOnceTheCodeFileIsOpen) {
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(seen, (QStringList{QString::fromUtf8("动画颜色信息导入错误！|1|1"),
                                QString::fromUtf8("创建完毕|1|1")}));
-  EXPECT_EQ(d.doc().m_strColor, "7");
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "7");
   EXPECT_EQ(d.doc().m_bCreated, 1);
 }
 
@@ -166,10 +166,10 @@ TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(hooks.messages, QStringList{kCreated});  // no question without the box
   EXPECT_EQ(d.doc().FrameCount(), 12);
-  EXPECT_EQ(d.doc().m_nRate, 10);
-  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "frame 11");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 10);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(10)->Text(), "frame 11");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.500000");
-  EXPECT_EQ(d.doc().m_strAnimName, "second");
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, "second");
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "1.300000");
 }
@@ -195,7 +195,7 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
   EXPECT_EQ(FilesIn(w.folder().path() / "Code"), 1);
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), status);
   EXPECT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "kept");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "kept");
 }
 
 TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
@@ -203,7 +203,7 @@ TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
   MainWindow w(hooks);
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("开场"));
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().doc().m_frames.Head().Text(), Gbk("开场"));
+  EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Head().Text(), Gbk("开场"));
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::fromUtf8("开场"));
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
@@ -230,7 +230,7 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   EXPECT_EQ(d.doc().m_pCodeFile.get(), before);
   EXPECT_EQ(d.doc().m_strCodePath, codePath);
   EXPECT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "one");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "one");
   fs::rename(w.folder().path() / "Code.away", w.folder().path() / "Code");
   EXPECT_EQ(testsupport::ReadFile(codePath), codeBefore);
 }

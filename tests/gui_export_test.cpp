@@ -46,12 +46,14 @@ void Tick(MainWindow& w, bool code, bool compile, bool project, bool endless) {
 }
 
 std::string Prologue(const CZoetrixDlg& d) {
-  return MakeProgramPrologue(ProgramHeader{kWhen, d.doc().m_strAnimName, d.doc().m_nAnimWide,
-                                           d.doc().m_nAnimHigh, d.doc().m_strColor});
+  return MakeProgramPrologue(
+      ProgramHeader{kWhen, d.doc().m_animation.m_strAnimName, d.doc().m_animation.m_nAnimWide,
+                    d.doc().m_animation.m_nAnimHigh, d.doc().m_animation.m_strColor});
 }
 
 std::string Body(const CZoetrixDlg& d, bool code, bool endless) {
-  return MakeProgramBody(d.doc().m_frames, ProgramBodyOptions{d.doc().m_nRate, code, endless});
+  return MakeProgramBody(d.doc().m_animation.m_frames,
+                         ProgramBodyOptions{d.doc().m_animation.m_nRate, code, endless});
 }
 
 const QStringList kTricky = {QString::fromUtf8("行一\n\"引号\" '单' \\ 反斜杠"), "50% %d",
@@ -111,7 +113,7 @@ TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
   w.CreateWithFrames(kTricky);
   std::vector<std::string> before;
   for (int i = 0; i < w.dlg().doc().FrameCount(); ++i)
-    before.push_back(w.dlg().doc().m_frames.At(i)->Text());
+    before.push_back(w.dlg().doc().m_animation.m_frames.At(i)->Text());
   struct Run {
     bool code, compile;
     int answer;
@@ -128,7 +130,8 @@ TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
     EXPECT_EQ(hooks.messages.last(), QString::fromUtf8(r.last));
     EXPECT_NE(w.dlg().doc().m_pCodeFile.get(), nullptr) << r.last;
     for (int i = 0; i < w.dlg().doc().FrameCount(); ++i)
-      EXPECT_EQ(w.dlg().doc().m_frames.At(i)->Text(), before[static_cast<size_t>(i)]) << r.last;
+      EXPECT_EQ(w.dlg().doc().m_animation.m_frames.At(i)->Text(), before[static_cast<size_t>(i)])
+          << r.last;
   }
 }
 
@@ -251,10 +254,11 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   const CZoetrixDlg& e = w2.dlg();
   ASSERT_EQ(e.doc().FrameCount(), d.doc().FrameCount());
   for (int i = 0; i < d.doc().FrameCount(); ++i)
-    EXPECT_EQ(e.doc().m_frames.At(i)->Text(), d.doc().m_frames.At(i)->Text());
-  EXPECT_EQ(e.doc().m_nRate, 50);
-  EXPECT_EQ(e.doc().m_strColor, "07");
-  EXPECT_EQ(e.doc().m_strAnimName, Gbk("三只猫"));
-  EXPECT_EQ(e.doc().m_nAnimWide, 80);
-  EXPECT_EQ(e.doc().m_nAnimHigh, 25);
+    EXPECT_EQ(e.doc().m_animation.m_frames.At(i)->Text(),
+              d.doc().m_animation.m_frames.At(i)->Text());
+  EXPECT_EQ(e.doc().m_animation.m_nRate, 50);
+  EXPECT_EQ(e.doc().m_animation.m_strColor, "07");
+  EXPECT_EQ(e.doc().m_animation.m_strAnimName, Gbk("三只猫"));
+  EXPECT_EQ(e.doc().m_animation.m_nAnimWide, 80);
+  EXPECT_EQ(e.doc().m_animation.m_nAnimHigh, 25);
 }

@@ -76,10 +76,10 @@ TEST(OpenAtStart, TheProjectOpensWithoutAQuestionAndTheTitleNamesIt) {
   // Opened before the Tips window, which still shows once.
   EXPECT_EQ(hooks.dialogs, (QStringList{"start", "Tips"}));
   EXPECT_EQ(d.doc().m_bCreated, 1);
-  EXPECT_EQ(d.doc().m_strAnimName, "given");
-  EXPECT_EQ(d.doc().m_nRate, 12);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, "given");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 12);
   ASSERT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "first");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "second");
   EXPECT_EQ(d.windowTitle(), kBaseTitle + QString::fromUtf8(" — 我的 动画.ini"));
   // A new code file in the tool's Code/, named in the status line.
@@ -171,7 +171,7 @@ TEST(OpenAtStart, TheRecoveryCopyIsOfferedFirst) {
     EXPECT_EQ(hooks.messages[1], kImported);
     EXPECT_TRUE(hooks.messages[2].startsWith(QString::fromUtf8("你确定要打开一个动画工程吗？")));
     EXPECT_EQ(hooks.messages[3], kImported);
-    EXPECT_EQ(w.dlg().doc().m_strAnimName, "given");
+    EXPECT_EQ(w.dlg().doc().m_animation.m_strAnimName, "given");
   }
   {
     Hooks hooks;
@@ -179,7 +179,7 @@ TEST(OpenAtStart, TheRecoveryCopyIsOfferedFirst) {
     MainWindow w(hooks, crashed, WindowFor({file.string()}));
     ASSERT_EQ(hooks.messages.size(), 2) << hooks.messages.join("|").toStdString();
     EXPECT_EQ(hooks.messages[1], kImported);
-    EXPECT_EQ(w.dlg().doc().m_strAnimName, "given");
+    EXPECT_EQ(w.dlg().doc().m_animation.m_strAnimName, "given");
   }
 }
 

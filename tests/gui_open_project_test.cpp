@@ -53,15 +53,15 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
   const CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.doc().FrameCount(), 4);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "a\r\nb");
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "\"q\" 's' \\");
-  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), kProjectReadError);
-  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), kProjectReadError);
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("小猫"));
-  EXPECT_EQ(d.doc().m_nAnimWide, 40);
-  EXPECT_EQ(d.doc().m_nAnimHigh, 12);
-  EXPECT_EQ(d.doc().m_strColor, "1E");
-  EXPECT_EQ(d.doc().m_nRate, 12);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "a\r\nb");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "\"q\" 's' \\");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(2)->Text(), kProjectReadError);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(3)->Text(), kProjectReadError);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("小猫"));
+  EXPECT_EQ(d.doc().m_animation.m_nAnimWide, 40);
+  EXPECT_EQ(d.doc().m_animation.m_nAnimHigh, 12);
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "1E");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 12);
   EXPECT_EQ(d.doc().m_bCreated, 1);
   EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
@@ -96,13 +96,14 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.doc().FrameCount(), 8);
-  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), "4");
-  EXPECT_EQ(d.doc().m_frames.At(4)->Text(), "five, typed but not saved");
-  EXPECT_EQ(d.doc().m_frames.At(5)->Text(), "x\r\ny");
-  EXPECT_EQ(d.doc().m_frames.At(6)->Text(), "\\n");  // a backslash and n come back as they were
-  EXPECT_EQ(d.doc().m_frames.At(7)->Text(), "z");
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
-  EXPECT_EQ(d.doc().m_nRate, 24);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(3)->Text(), "4");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(4)->Text(), "five, typed but not saved");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(5)->Text(), "x\r\ny");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(6)->Text(),
+            "\\n");  // a backslash and n come back as they were
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(7)->Text(), "z");
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 24);
   EXPECT_EQ(d.doc().m_strCodePath, codePath);
   EXPECT_EQ(d.doc().m_pCodeFile.get(), code);
   EXPECT_EQ(d.m_comboEdit->count(), 8);
@@ -133,7 +134,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     ASSERT_EQ(hooks.messages.size(), 2) << c.what;  // the question, then the refusal
     EXPECT_NE(hooks.messages[1], kImported) << c.what;
     EXPECT_EQ(d.doc().FrameCount(), 2) << c.what;
-    EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "kept") << c.what;
+    EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "kept") << c.what;
     EXPECT_EQ(d.doc().m_strCodePath, codePath) << c.what;
   }
 }
@@ -161,7 +162,7 @@ TEST(OpenProject, CancelAndMissingPieces) {
   w.Click(res::IDC_OPEN_PROJECT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("你确定要打开一个动画工程吗？")));
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "mine");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "mine");
   // No Code/ folder: told, nothing replaced.
   hooks.answer = ui::IDOK;
   hooks.messages.clear();
@@ -171,8 +172,8 @@ TEST(OpenProject, CancelAndMissingPieces) {
   platform::SetClockForTesting(std::nullopt);
   ASSERT_EQ(hooks.messages.size(), 2);
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "mine");
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "mine");
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
 }
 
 TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {

@@ -113,13 +113,13 @@ TEST(Recovery, ACrashedRunsCopyIsOfferedAndOpened) {
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
   EXPECT_EQ(hooks.messages[1], QString::fromUtf8("已导入！"));
   EXPECT_EQ(d.doc().m_bCreated, 1);
-  EXPECT_EQ(d.doc().m_strAnimName, "crashed");
-  EXPECT_EQ(d.doc().m_nAnimWide, 30);
-  EXPECT_EQ(d.doc().m_nAnimHigh, 11);
-  EXPECT_EQ(d.doc().m_strColor, "2E");
-  EXPECT_EQ(d.doc().m_nRate, 5);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, "crashed");
+  EXPECT_EQ(d.doc().m_animation.m_nAnimWide, 30);
+  EXPECT_EQ(d.doc().m_animation.m_nAnimHigh, 11);
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "2E");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 5);
   ASSERT_EQ(d.doc().FrameCount(), 3);
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "two\r\nlines");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "two\r\nlines");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
   EXPECT_TRUE(fs::exists(d.doc().m_strCodePath));
   // The copy is now this run's own, and asked about only once.

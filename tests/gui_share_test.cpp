@@ -88,7 +88,7 @@ TEST(ShareMenu, WritesIntoAnimateAndSaysWhere) {
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("已导出为网页：\n")));
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromStdString(page.string())));
   EXPECT_NE(ReadFile(page).find("drawn 中"), std::string::npos);
-  EXPECT_EQ(w.dlg().doc().m_frames.Last().Text(), Gbk("drawn 中"));
+  EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Last().Text(), Gbk("drawn 中"));
 
   for (int id : {kGif, kCast}) w.dlg().OnSysCommand(id);
   EXPECT_TRUE(fs::exists(w.folder().path() / "Animate" / (stamp + ".gif")));

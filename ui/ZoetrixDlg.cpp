@@ -91,7 +91,7 @@ bool CZoetrixDlg::OnInitDialog() {
   SetTimer(kTimerStartupTips, 1);
   m_doc.m_bCreated = 0;
   FillColorLists();
-  m_doc.m_frames.Clear();
+  m_doc.m_animation.m_frames.Clear();
   static const AcceleratorTable accelerators(res::kMainAccelerators);
   m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);

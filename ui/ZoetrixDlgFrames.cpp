@@ -25,8 +25,8 @@ void CZoetrixDlg::RefreshFrameControls() {
   // the work folder checks the file system and made every refresh a third
   // slower. The settings commands forget it, so the refresh follows them.
   if (m_strWorkFolder.empty()) m_strWorkFolder = platform::WorkFolder();
-  const RefreshFigures f =
-      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, ReadPreviewMode(m_strWorkFolder));
+  const RefreshFigures f = ComputeRefresh(m_doc.FrameCount(), m_doc.m_animation.m_nRate,
+                                          ReadPreviewMode(m_strWorkFolder));
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);
