@@ -69,13 +69,13 @@ struct Folder {
 
 void SetPaths(AnimationDocument& doc, const Folder& f, const std::string& stamp) {
   const AnimationPaths p = MakeAnimationPaths(f.folder(), stamp);
-  doc.m_strCodePath = p.code;
-  doc.m_strProjectPath = p.project;
-  doc.m_strBuildPath = p.build;
-  doc.m_strExePath = p.exe;
+  doc.m_export.m_strCodePath = p.code;
+  doc.m_export.m_strProjectPath = p.project;
+  doc.m_export.m_strBuildPath = p.build;
+  doc.m_export.m_strExePath = p.exe;
 }
 
-void CloseCode(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
+void CloseCode(AnimationDocument& doc) { doc.m_export.m_pCodeFile.reset(); }
 
 // One size: a document of n distinct frames, exported once to give the
 // files the reading cases use and the byte counts of the plain cases.
@@ -95,8 +95,8 @@ struct Fixture {
     Silent quiet;
     ExportAnimation(doc, kCodeAndProject, folder.folder(), quiet);
     CloseCode(doc);
-    codeBytes = fs::file_size(doc.m_strCodePath);
-    projectBytes = fs::file_size(doc.m_strProjectPath);
+    codeBytes = fs::file_size(doc.m_export.m_strCodePath);
+    projectBytes = fs::file_size(doc.m_export.m_strProjectPath);
   }
   Folder folder;
   AnimationDocument doc;
@@ -129,8 +129,8 @@ void BM_Export(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     CloseCode(doc);
-    fs::remove(doc.m_strCodePath);
-    fs::remove(doc.m_strProjectPath);
+    fs::remove(doc.m_export.m_strCodePath);
+    fs::remove(doc.m_export.m_strProjectPath);
     state.ResumeTiming();
     if (ExportAnimation(doc, kCodeAndProject, fx.folder.folder(), quiet) != ExportEnd::Exported)
       state.SkipWithError("export failed");
@@ -187,7 +187,7 @@ void BM_Open(benchmark::State& state) {
   const AnimationPaths paths = MakeAnimationPaths(fx.folder.folder(), "opened");
   for (auto _ : state) {
     auto doc = std::make_unique<AnimationDocument>();
-    ProjectReadResult read = ReadProjectFile(fx.doc.m_strProjectPath);
+    ProjectReadResult read = ReadProjectFile(fx.doc.m_export.m_strProjectPath);
     if (!read.ok() || read.data.frameNum != state.range(0)) state.SkipWithError("open failed");
     ReplaceWithProject(*doc, std::move(read.data), paths, platform::LocalTime{});
     benchmark::DoNotOptimize(doc->FrameCount());
@@ -202,10 +202,10 @@ void BM_Open(benchmark::State& state) {
 // and touched once: the fastest plain read, with no memory to fault in.
 void BM_PlainRead(benchmark::State& state) {
   Fixture& fx = Get(state.range(0));
-  const auto size = static_cast<std::size_t>(fs::file_size(fx.doc.m_strProjectPath));
+  const auto size = static_cast<std::size_t>(fs::file_size(fx.doc.m_export.m_strProjectPath));
   const std::unique_ptr<char[]> buffer(new char[size]());  // touched once, before timing
   for (auto _ : state) {
-    ReadWholeFile(fx.doc.m_strProjectPath, buffer.get(), size);
+    ReadWholeFile(fx.doc.m_export.m_strProjectPath, buffer.get(), size);
     benchmark::DoNotOptimize(buffer.get());
   }
   Report(state, fx.projectBytes);
@@ -260,7 +260,8 @@ double RunPeakChild(const std::string& mode, const std::string& project,
 void PeakMemory(benchmark::State& state, const std::string& mode) {
   Fixture& fx = Get(state.range(0));
   double peak = 0;
-  for (auto _ : state) peak = RunPeakChild(mode, fx.doc.m_strProjectPath, fx.folder.folder());
+  for (auto _ : state)
+    peak = RunPeakChild(mode, fx.doc.m_export.m_strProjectPath, fx.folder.folder());
   if (peak < 0) state.SkipWithError("the measuring process failed");
   // The same process doing nothing: libraries and the heap's start.
   const double idle = RunPeakChild("none", "", fx.folder.folder());

@@ -25,11 +25,7 @@ bool AnimationDocument::CreationValuesInRange() const {
 void AnimationDocument::TakeCreation(const AnimationPaths& paths,
                                      const platform::LocalTime& created, int backColor,
                                      int charColor, const std::string& colorCode) {
-  m_strProjectPath = paths.project;
-  m_strExePath = paths.exe;
-  m_strBuildPath = paths.build;
-  m_strCodePath = paths.code;
-  m_createdAt = created;
+  m_export.TakePaths(paths, created);
   m_nBackColor = backColor;
   m_nCharColor = charColor;
   m_animation.m_strColor = colorCode;

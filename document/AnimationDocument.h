@@ -2,14 +2,13 @@
 // The animation being edited: the values the main window's fields show and
 // the document state no control shows. Strings are GBK bytes; frame texts
 // separate their lines with CR LF.
-#include <map>
 #include <string>
 
 #include "document/Animation.h"
 #include "document/AnimationFiles.h"
+#include "document/ExportSession.h"
 #include "document/FrameList.h"
 #include "platform/Clock.h"
-#include "platform/SafeFile.h"
 
 namespace document {
 
@@ -56,19 +55,8 @@ struct AnimationDocument {
   // The colour lists' selections the animation was created with.
   int m_nBackColor = 0;
   int m_nCharColor = 7;
-  std::string m_strCodePath;
-  std::string m_strProjectPath;
-  std::string m_strExePath;
-  std::string m_strBuildPath;
-  // The open code file; closed when replaced, released or at the end.
-  platform::UniqueFile m_pCodeFile;
-  // The clock reading the files are named after; the code file's prologue
-  // shows it too.
-  platform::LocalTime m_createdAt;
-  // The files this animation put in place (its code file, and what its
-  // exports wrote), each with the file it was: a later export replaces these
-  // and nothing else that has come to be at one of its names.
-  std::map<std::string, platform::FileId> m_writtenFiles;
+  // Its files on disk: paths, open code file, what its exports wrote.
+  ExportSession m_export;
 
   // The number of frames: the frame list's own count, never kept beside it.
   int FrameCount() const { return m_animation.FrameCount(); }

@@ -13,6 +13,7 @@
 
 using document::AnimationDocument;
 using document::AnimationPaths;
+using document::ExportSession;
 using document::MakeAnimationPaths;
 using document::MakeCreationStamp;
 
@@ -83,8 +84,9 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
 }
 
 ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
-  return ProgramHeader{doc.m_createdAt, doc.m_animation.m_strAnimName, doc.m_animation.m_nAnimWide,
-                       doc.m_animation.m_nAnimHigh, doc.m_animation.m_strColor};
+  return ProgramHeader{doc.m_export.m_createdAt, doc.m_animation.m_strAnimName,
+                       doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh,
+                       doc.m_animation.m_strColor};
 }
 
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
@@ -108,14 +110,14 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
   }
   // The animation replaced lets go of its files.
   DiscardCodeStub(doc);
-  doc.m_writtenFiles.clear();
-  doc.m_pCodeFile.reset(file);
-  NoteOwnFile(doc, candidate.code);
+  doc.m_export.m_writtenFiles.clear();
+  doc.m_export.m_pCodeFile.reset(file);
+  NoteOwnFile(doc.m_export, candidate.code);
   *paths = candidate;
   return {};
 }
 
-std::string ClaimShareStamp(AnimationDocument& doc, const std::string& programFolder,
+std::string ClaimShareStamp(ExportSession& session, const std::string& programFolder,
                             const platform::LocalTime& created, ShareFormat first,
                             AnimationPaths* paths) {
   AnimationPaths candidate;
@@ -130,43 +132,43 @@ std::string ClaimShareStamp(AnimationDocument& doc, const std::string& programFo
       return res::kTooManySharesPerSecond;
   }
   std::fclose(file);
-  doc.m_writtenFiles.clear();
-  NoteOwnFile(doc, claimFile(candidate));
+  session.m_writtenFiles.clear();
+  NoteOwnFile(session, claimFile(candidate));
   *paths = candidate;
   return {};
 }
 
 void DiscardCodeStub(AnimationDocument& doc) {
-  if (doc.m_bCreated != 1 || doc.m_strCodePath.empty()) return;
+  if (doc.m_bCreated != 1 || doc.m_export.m_strCodePath.empty()) return;
   // The prologue may still wait in the stream's buffer.
-  if (doc.m_pCodeFile) std::fflush(doc.m_pCodeFile.get());
-  if (HoldsExactly(doc.m_strCodePath, MakeProgramPrologue(CodeFileHeader(doc))))
-    platform::RemoveFile(doc.m_strCodePath);
+  if (doc.m_export.m_pCodeFile) std::fflush(doc.m_export.m_pCodeFile.get());
+  if (HoldsExactly(doc.m_export.m_strCodePath, MakeProgramPrologue(CodeFileHeader(doc))))
+    platform::RemoveFile(doc.m_export.m_strCodePath);
 }
 
-bool IsOwnFile(const AnimationDocument& doc, const std::string& path) {
-  const auto written = doc.m_writtenFiles.find(path);
+bool IsOwnFile(const ExportSession& session, const std::string& path) {
+  const auto written = session.m_writtenFiles.find(path);
   platform::FileId now;
-  return written != doc.m_writtenFiles.end() && platform::IdentifyFile(path, &now) &&
+  return written != session.m_writtenFiles.end() && platform::IdentifyFile(path, &now) &&
          now == written->second;
 }
 
-std::string NotReplacedMessage(const AnimationDocument& doc, const std::string& path) {
-  return res::Format(
-      doc.m_writtenFiles.count(path) != 0 ? res::kExportTargetChanged : res::kExportTargetExists,
-      {path});
+std::string NotReplacedMessage(const ExportSession& session, const std::string& path) {
+  return res::Format(session.m_writtenFiles.count(path) != 0 ? res::kExportTargetChanged
+                                                             : res::kExportTargetExists,
+                     {path});
 }
 
-platform::Replace ReplaceMode(const AnimationDocument& doc, const std::string& path) {
-  return IsOwnFile(doc, path) ? platform::Replace::Yes : platform::Replace::No;
+platform::Replace ReplaceMode(const ExportSession& session, const std::string& path) {
+  return IsOwnFile(session, path) ? platform::Replace::Yes : platform::Replace::No;
 }
 
-void NoteOwnFile(AnimationDocument& doc, const std::string& path) {
+void NoteOwnFile(ExportSession& session, const std::string& path) {
   platform::FileId id;
   if (platform::IdentifyFile(path, &id))
-    doc.m_writtenFiles[path] = id;
+    session.m_writtenFiles[path] = id;
   else
-    doc.m_writtenFiles.erase(path);
+    session.m_writtenFiles.erase(path);
 }
 
 }  // namespace output

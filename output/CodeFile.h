@@ -8,6 +8,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
+#include "document/ExportSession.h"
 #include "output/ProgramWriter.h"
 #include "output/Share.h"
 #include "platform/SafeFile.h"
@@ -48,9 +49,9 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
 // For an export that writes only shared formats: claims a stamp as
 // StartCodeFile does, but by creating the (empty) file of `first` in
 // Animate/ instead of a code file, so Code/ need not be writable. That file
-// is the document's own, for the export of `first` to replace. The code file
-// is left alone. Same results as StartCodeFile.
-std::string ClaimShareStamp(document::AnimationDocument& doc, const std::string& programFolder,
+// becomes the session's only own file, for the export of `first` to
+// replace. The code file is left alone. Same results as StartCodeFile.
+std::string ClaimShareStamp(document::ExportSession& session, const std::string& programFolder,
                             const platform::LocalTime& created, ShareFormat first,
                             document::AnimationPaths* paths);
 
@@ -63,15 +64,19 @@ ProgramHeader CodeFileHeader(const document::AnimationDocument& doc);
 // calls it when it ends; StartCodeFile when an animation is replaced.
 void DiscardCodeStub(document::AnimationDocument& doc);
 
-// Whether the file at path is one this animation put there and is still
-// that same file: only such a file may be replaced.
-bool IsOwnFile(const document::AnimationDocument& doc, const std::string& path);
-// Why the file at path is not replaced: it changed since this animation
-// exported it (edited by hand, say), or it never was this animation's.
-std::string NotReplacedMessage(const document::AnimationDocument& doc, const std::string& path);
+// The files of an export session that are its own: those it put in place,
+// while each is still that same file. Only such a file may be replaced; one
+// edited by hand or swapped for another since is left alone.
+//
+// Whether the file at path is one the session put there and is still
+// that same file.
+bool IsOwnFile(const document::ExportSession& session, const std::string& path);
+// Why the file at path is not replaced: it changed since the session
+// wrote it (edited by hand, say), or it never was the session's.
+std::string NotReplacedMessage(const document::ExportSession& session, const std::string& path);
 // Replace::Yes for an own file, Replace::No for anything else.
-platform::Replace ReplaceMode(const document::AnimationDocument& doc, const std::string& path);
-// The file now at path is the animation's own.
-void NoteOwnFile(document::AnimationDocument& doc, const std::string& path);
+platform::Replace ReplaceMode(const document::ExportSession& session, const std::string& path);
+// The file now at path is the session's own (forgotten when there is none).
+void NoteOwnFile(document::ExportSession& session, const std::string& path);
 
 }  // namespace output

@@ -16,6 +16,7 @@
 #include "platform/SafeFile.h"
 
 using document::AnimationDocument;
+using document::ExportSession;
 
 namespace output {
 
@@ -27,39 +28,39 @@ namespace {
 // full disk never costs the program the last export wrote; the file is held
 // open again afterwards. False with the message in *problem.
 bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body, std::string* problem) {
-  const std::string& path = doc.m_strCodePath;
+  const std::string& path = doc.m_export.m_strCodePath;
   std::string temp;
   std::FILE* f = platform::CreateTempBeside(path, &temp);
   bool ok = f && WriteProgramPrologue(f, CodeFileHeader(doc)) &&
             WriteProgramBody(f, doc.m_animation.m_frames, body) && std::fflush(f) == 0 &&
             ::fsync(::fileno(f)) == 0;
   if (f) ok = std::fclose(f) == 0 && ok;
-  ok = ok && platform::PlaceFile(temp, path, ReplaceMode(doc, path));
+  ok = ok && platform::PlaceFile(temp, path, ReplaceMode(doc.m_export, path));
   if (!ok) {
     const int error = errno;
     if (f) platform::RemoveFile(temp);
     *problem = error == EEXIST && f
-                   ? NotReplacedMessage(doc, path)
+                   ? NotReplacedMessage(doc.m_export, path)
                    : res::Format(res::kExportCannotWriteCode, {path, std::strerror(error)});
     return false;
   }
-  NoteOwnFile(doc, path);
-  doc.m_pCodeFile.reset(std::fopen(path.c_str(), "rb+"));
+  NoteOwnFile(doc.m_export, path);
+  doc.m_export.m_pCodeFile.reset(std::fopen(path.c_str(), "rb+"));
   return true;
 }
 
-void CloseCodeFile(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
+void CloseCodeFile(AnimationDocument& doc) { doc.m_export.m_pCodeFile.reset(); }
 
 // Puts the compiled program into Animate/ (also across disks), replacing
 // only a program this animation put there. False after telling the user.
 bool PlaceProgram(AnimationDocument& doc, const std::string& built, ExportPrompter& prompter) {
-  const std::string& exe = doc.m_strExePath;
-  if (platform::PlaceFile(built, exe, ReplaceMode(doc, exe))) {
-    NoteOwnFile(doc, exe);
+  const std::string& exe = doc.m_export.m_strExePath;
+  if (platform::PlaceFile(built, exe, ReplaceMode(doc.m_export, exe))) {
+    NoteOwnFile(doc.m_export, exe);
     return true;
   }
   prompter.Message(errno == EEXIST
-                       ? NotReplacedMessage(doc, exe)
+                       ? NotReplacedMessage(doc.m_export, exe)
                        : res::Format(res::kExportCannotMoveProgram, {exe, std::strerror(errno)}));
   return false;
 }
@@ -72,7 +73,7 @@ bool PlaceProgram(AnimationDocument& doc, const std::string& built, ExportPrompt
 ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
                   ExportPrompter& prompter) {
   const std::string codeFolder =
-      doc.m_strBuildPath.substr(0, doc.m_strBuildPath.find_last_of('/') + 1);
+      doc.m_export.m_strBuildPath.substr(0, doc.m_export.m_strBuildPath.find_last_of('/') + 1);
   const std::string staging = platform::CreatePrivateFolder(codeFolder, ".build-");
   if (staging.empty()) {
     prompter.Message(
@@ -80,9 +81,9 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
     return ExportEnd::Failed;
   }
   const std::string built =
-      staging + doc.m_strBuildPath.substr(doc.m_strBuildPath.find_last_of('/'));
+      staging + doc.m_export.m_strBuildPath.substr(doc.m_export.m_strBuildPath.find_last_of('/'));
   platform::NoteMadeFile(built);  // the compiler's, but made for this run
-  const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath, built);
+  const CompileResult result = CompileAnimation(programFolder, doc.m_export.m_strCodePath, built);
   ExportEnd end = ExportEnd::CompileProblem;
   if (CompileEndsTool(result.outcome)) {
     prompter.Message(CompileMessage(result.outcome));
@@ -122,22 +123,22 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
     return ExportEnd::Failed;
   }
   if (options.saveProject) {
-    const std::string& project = doc.m_strProjectPath;
+    const std::string& project = doc.m_export.m_strProjectPath;
     struct stat there {};
-    if (::lstat(project.c_str(), &there) == 0 && !IsOwnFile(doc, project)) {
-      prompter.Message(NotReplacedMessage(doc, project));
+    if (::lstat(project.c_str(), &there) == 0 && !IsOwnFile(doc.m_export, project)) {
+      prompter.Message(NotReplacedMessage(doc.m_export, project));
       return ExportEnd::Failed;
     }
     // Checked again as the file is put in place: what appears there in the
     // meantime stays.
-    const ProjectResult saved = WriteProjectFile(doc, project, ReplaceMode(doc, project));
+    const ProjectResult saved = WriteProjectFile(doc, project, ReplaceMode(doc.m_export, project));
     if (!saved.ok()) {
       prompter.Message(saved.error == res::Format(res::kExportTargetExists, {project})
-                           ? NotReplacedMessage(doc, project)
+                           ? NotReplacedMessage(doc.m_export, project)
                            : saved.error);
       return ExportEnd::Failed;
     }
-    NoteOwnFile(doc, project);
+    NoteOwnFile(doc.m_export, project);
   }
   if (options.compile) {
     if (!options.saveCode) {
@@ -157,13 +158,13 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
   return ExportEnd::Exported;
 }
 
-void ReleaseCodeFile(AnimationDocument& doc, ExportPrompter& prompter) {
-  if (!doc.m_pCodeFile) {
+void ReleaseCodeFile(ExportSession& session, ExportPrompter& prompter) {
+  if (!session.m_pCodeFile) {
     prompter.Message(kReleaseNotOpen);
     return;
   }
   if (!prompter.Ask(kReleaseQuestion)) return;
-  CloseCodeFile(doc);
+  session.m_pCodeFile.reset();
   prompter.Message(kReleaseDone);
 }
 

@@ -59,6 +59,6 @@ ExportEnd ExportAnimation(document::AnimationDocument& doc, const ExportOptions&
 
 // "解除占用": closes the code file after asking. Tells the user when there
 // is no open code file.
-void ReleaseCodeFile(document::AnimationDocument& doc, ExportPrompter& prompter);
+void ReleaseCodeFile(document::ExportSession& session, ExportPrompter& prompter);
 
 }  // namespace output

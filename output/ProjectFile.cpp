@@ -545,11 +545,7 @@ void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const Anima
   doc.m_animation.m_nRate = project.rate;
   doc.m_animation.m_frames.Clear();
   for (FrameText& text : project.frames) doc.m_animation.m_frames.Append(std::move(text));
-  doc.m_strProjectPath = paths.project;
-  doc.m_strExePath = paths.exe;
-  doc.m_strBuildPath = paths.build;
-  doc.m_strCodePath = paths.code;
-  doc.m_createdAt = opened;
+  doc.m_export.TakePaths(paths, opened);
   doc.m_bCreated = 1;
 }
 

@@ -6,6 +6,7 @@
 #include "res/Texts.h"
 
 using document::AnimationDocument;
+using document::ExportSession;
 
 namespace output {
 
@@ -26,13 +27,13 @@ std::string SharePathFor(const std::string& exePath, ShareFormat format) {
   return base;
 }
 
-std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
-  return SharePathFor(doc.m_strExePath, format);
+std::string SharePath(const ExportSession& session, ShareFormat format) {
+  return SharePathFor(session.m_strExePath, format);
 }
 
 std::string ShareAnimation(AnimationDocument& doc, ShareFormat format, bool endless) {
-  const std::string path = SharePath(doc, format);
-  const platform::Replace replace = ReplaceMode(doc, path);
+  const std::string path = SharePath(doc.m_export, format);
+  const platform::Replace replace = ReplaceMode(doc.m_export, path);
   std::string error;
   bool ok = false;
   switch (format) {
@@ -51,12 +52,13 @@ std::string ShareAnimation(AnimationDocument& doc, ShareFormat format, bool endl
       break;
   }
   if (ok) {
-    NoteOwnFile(doc, path);
+    NoteOwnFile(doc.m_export, path);
     return {};
   }
   if (error.empty()) return res::Format(res::kShareFailed, {path});
-  return error == res::Format(res::kExportTargetExists, {path}) ? NotReplacedMessage(doc, path)
-                                                                : error;
+  return error == res::Format(res::kExportTargetExists, {path})
+             ? NotReplacedMessage(doc.m_export, path)
+             : error;
 }
 
 }  // namespace output

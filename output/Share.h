@@ -10,9 +10,9 @@ namespace output {
 
 enum class ShareFormat { Html, Gif, Cast, Windows };
 
-// Where the format goes: the animation's Animate/<stamp>.exe with its ending
+// Where the format goes: the session's Animate/<stamp>.exe with its ending
 // replaced.
-std::string SharePath(const document::AnimationDocument& doc, ShareFormat format);
+std::string SharePath(const document::ExportSession& session, ShareFormat format);
 // The same for the program path Animate/<stamp>.exe.
 std::string SharePathFor(const std::string& exePath, ShareFormat format);
 

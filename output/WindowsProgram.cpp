@@ -90,7 +90,7 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   const std::string source = folder + "/animation.c";
   std::FILE* f = platform::CreateNewFileStream(source, "wb");
   if (!f) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
-  const ProgramHeader header{doc.m_createdAt, doc.m_animation.m_strAnimName,
+  const ProgramHeader header{doc.m_export.m_createdAt, doc.m_animation.m_strAnimName,
                              doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh,
                              doc.m_animation.m_strColor};
   bool written =

@@ -51,7 +51,7 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59_3.c");
   EXPECT_EQ(paths.project, tool.folder() + "Project/2024_2_29_23_59_59_3.ini");
   EXPECT_EQ(paths.exe, tool.folder() + "Animate/2024_2_29_23_59_59_3.exe");
-  ASSERT_NE(doc.m_pCodeFile.get(), nullptr);
+  ASSERT_NE(doc.m_export.m_pCodeFile.get(), nullptr);
   EXPECT_EQ(ReadFile(paths.code), MakeProgramPrologue(header));
   EXPECT_EQ(ReadFile(tool.dir.path() / "Project" / "2024_2_29_23_59_59.ini"), "keep me");
   EXPECT_EQ(ReadFile(tool.dir.path() / "Code" / "2024_2_29_23_59_59_2.c"), "mine");
@@ -64,8 +64,8 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
     ASSERT_EQ(StartCodeFile(other, tool.folder(), header, &p), "");
     EXPECT_TRUE(names.insert(p.code).second) << p.code;
   }
-  for (AnimationDocument& d : others) d.m_pCodeFile.reset();
-  doc.m_pCodeFile.reset();
+  for (AnimationDocument& d : others) d.m_export.m_pCodeFile.reset();
+  doc.m_export.m_pCodeFile.reset();
 }
 
 TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
@@ -73,13 +73,13 @@ TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
   AnimationDocument doc;
   AnimationPaths first;
   ASSERT_EQ(StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "a", 80, 25, "07"}, &first), "");
-  std::FILE* open = doc.m_pCodeFile.get();
+  std::FILE* open = doc.m_export.m_pCodeFile.get();
   fs::remove_all(tool.dir.path() / "Code");
   AnimationPaths second;
   const std::string problem =
       StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "b", 80, 25, "07"}, &second);
   EXPECT_NE(problem.find("无法创建代码文件"), std::string::npos);
-  EXPECT_EQ(doc.m_pCodeFile.get(), open);
+  EXPECT_EQ(doc.m_export.m_pCodeFile.get(), open);
 }
 
 // A stamp any file of which is there is not taken: the shared formats and a
@@ -100,12 +100,12 @@ TEST(CodeFileTest, AnyFileOfAStampKeepsTheStampTaken) {
   EXPECT_EQ(paths.code, tool.folder() + "Code/" + stamp + "_6.c");
 
   // Claiming for shared formats alone takes the next, by the format's file.
-  AnimationDocument shares;
+  document::ExportSession shares;
   ASSERT_EQ(ClaimShareStamp(shares, tool.folder(), kWhen, ShareFormat::Gif, &paths), "");
   EXPECT_EQ(paths.exe, tool.folder() + "Animate/" + stamp + "_7.exe");
   EXPECT_EQ(ReadFile(animate / (stamp + "_7.gif")), "");
   EXPECT_TRUE(IsOwnFile(shares, tool.folder() + "Animate/" + stamp + "_7.gif"));
-  doc.m_pCodeFile.reset();
+  doc.m_export.m_pCodeFile.reset();
 }
 
 // Shared formats alone need no Code/ folder; without Animate/ the message
@@ -115,10 +115,11 @@ TEST(CodeFileTest, ClaimingForSharedFormatsNeedsOnlyAnimate) {
   fs::remove_all(tool.dir.path() / "Code");
   AnimationDocument doc;
   AnimationPaths paths;
-  ASSERT_EQ(ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Html, &paths), "");
+  ASSERT_EQ(ClaimShareStamp(doc.m_export, tool.folder(), kWhen, ShareFormat::Html, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59.c");
   fs::remove_all(tool.dir.path() / "Animate");
-  const std::string problem = ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Cast, &paths);
+  const std::string problem =
+      ClaimShareStamp(doc.m_export, tool.folder(), kWhen, ShareFormat::Cast, &paths);
   EXPECT_NE(problem.find(tool.folder() + "Animate/2024_2_29_23_59_59.cast"), std::string::npos)
       << problem;
   EXPECT_EQ(problem.find("Code"), std::string::npos) << problem;
@@ -134,8 +135,8 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
     const ProgramHeader header{kWhen, name, 80, 25, "07"};
     ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
     doc.m_bCreated = 1;
-    doc.m_strCodePath = paths.code;
-    doc.m_createdAt = kWhen;
+    doc.m_export.m_strCodePath = paths.code;
+    doc.m_export.m_createdAt = kWhen;
     doc.m_animation.m_strAnimName = name;
     doc.m_animation.m_nAnimWide = 80;
     doc.m_animation.m_nAnimHigh = 25;
@@ -146,12 +147,12 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
   start("b");
   EXPECT_FALSE(fs::exists(first));
   const std::string second = paths.code;
-  std::fputs("/* mine */", doc.m_pCodeFile.get());  // an edit of the user's
+  std::fputs("/* mine */", doc.m_export.m_pCodeFile.get());  // an edit of the user's
   start("c");
   EXPECT_TRUE(fs::exists(second));
   const std::string third = paths.code;
   DiscardCodeStub(doc);  // the tool ends
   EXPECT_FALSE(fs::exists(third));
-  doc.m_pCodeFile.reset();
+  doc.m_export.m_pCodeFile.reset();
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
 }

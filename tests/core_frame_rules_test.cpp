@@ -65,9 +65,10 @@ TEST(CreateRule, TheFieldsBecomeTheAnimationAndFramesCarryOverUnlessOverwriting)
   EXPECT_EQ(doc.m_animation.m_nAnimWide * 1000 + doc.m_animation.m_nAnimHigh, 40012);
   EXPECT_EQ(doc.m_animation.m_nRate, 10);
   EXPECT_EQ(doc.m_nBackColor * 100 + doc.m_nCharColor, 114);
-  EXPECT_EQ(doc.m_strProjectPath + doc.m_strExePath + doc.m_strBuildPath + doc.m_strCodePath,
+  EXPECT_EQ(doc.m_export.m_strProjectPath + doc.m_export.m_strExePath +
+                doc.m_export.m_strBuildPath + doc.m_export.m_strCodePath,
             "p.inia.exeb.exec.c");
-  EXPECT_EQ(doc.m_createdAt.second, 6);
+  EXPECT_EQ(doc.m_export.m_createdAt.second, 6);
   EXPECT_EQ(Texts(doc), "1 2 3 ");  // taking the properties leaves the frames
 
   doc.m_bOverwrite = 0;

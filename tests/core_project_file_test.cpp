@@ -234,7 +234,7 @@ TEST(ProjectFileTest, ReplacingTakesThePropertiesAndFramesAndKeepsTheHead) {
                               doc.m_animation.m_nRate}),
             std::vector<int>({30, 20, 7}));
   EXPECT_EQ(
-      std::vector<std::string>({doc.m_strCodePath, doc.m_strProjectPath}),
+      std::vector<std::string>({doc.m_export.m_strCodePath, doc.m_export.m_strProjectPath}),
       std::vector<std::string>({"/t/Code/2020_1_2_3_4_5.c", "/t/Project/2020_1_2_3_4_5.ini"}));
 }
 

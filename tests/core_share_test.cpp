@@ -52,8 +52,8 @@ void MakeAnimation(AnimationDocument& doc, const std::string& folder) {
   doc.m_animation.m_nAnimHigh = 5;
   doc.m_animation.m_strColor = "0A";
   doc.m_animation.m_nRate = 10;
-  doc.m_createdAt = {2024, 5, 6, 7, 8, 9};
-  doc.m_strExePath = folder + "Animate/2024_5_6_7_8_9.exe";
+  doc.m_export.m_createdAt = {2024, 5, 6, 7, 8, 9};
+  doc.m_export.m_strExePath = folder + "Animate/2024_5_6_7_8_9.exe";
   // A second byte 0x5C right before the closing quote, and a percent sign.
   for (const std::string& text : {Gbk("中文\r\n100%"), std::string("\x95\x5C"), std::string("b\"")})
     doc.m_animation.m_frames.Append(MakeFrameText(text));
@@ -77,11 +77,12 @@ std::string SmallestWindowsProgram() {
 
 TEST(Share, EachFormatHasItsNameInAnimate) {
   AnimationDocument doc;
-  doc.m_strExePath = "/tool/Animate/2024_5_6_7_8_9_2.exe";
-  EXPECT_EQ(SharePath(doc, ShareFormat::Html), "/tool/Animate/2024_5_6_7_8_9_2.html");
-  EXPECT_EQ(SharePath(doc, ShareFormat::Gif), "/tool/Animate/2024_5_6_7_8_9_2.gif");
-  EXPECT_EQ(SharePath(doc, ShareFormat::Cast), "/tool/Animate/2024_5_6_7_8_9_2.cast");
-  EXPECT_EQ(SharePath(doc, ShareFormat::Windows), "/tool/Animate/2024_5_6_7_8_9_2-windows.exe");
+  doc.m_export.m_strExePath = "/tool/Animate/2024_5_6_7_8_9_2.exe";
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Html), "/tool/Animate/2024_5_6_7_8_9_2.html");
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Gif), "/tool/Animate/2024_5_6_7_8_9_2.gif");
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Cast), "/tool/Animate/2024_5_6_7_8_9_2.cast");
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Windows),
+            "/tool/Animate/2024_5_6_7_8_9_2-windows.exe");
 }
 
 TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
@@ -91,7 +92,7 @@ TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
   fs::create_directory(dir.path() / "Animate");
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
-  const std::string target = SharePath(doc, ShareFormat::Windows);
+  const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
   ASSERT_EQ(ShareAnimation(doc, ShareFormat::Windows, true), "");
   ASSERT_TRUE(IsWindowsExecutable(target));
   const std::string exe = ReadFile(target);
@@ -124,7 +125,7 @@ TEST(WindowsProgram, MissingCompilerOrFailureLeavesTheTargetAlone) {
   fs::create_directory(dir.path() / "Animate");
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
-  const std::string target = SharePath(doc, ShareFormat::Windows);
+  const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
   WriteFile(target, "an older build");
 
   SetWindowsCompilerForTesting("zoetrix-no-such-cross-compiler");
@@ -155,7 +156,7 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
   for (ShareFormat format : {ShareFormat::Html, ShareFormat::Cast}) {
-    const std::string path = SharePath(doc, format);
+    const std::string path = SharePath(doc.m_export, format);
     ASSERT_EQ(ShareAnimation(doc, format, false), "");
     doc.m_animation.m_frames.Append(MakeFrameText("later"));
     ASSERT_EQ(ShareAnimation(doc, format, false), "");
@@ -172,7 +173,7 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
   }
   // The Windows program likewise, with a compiler that makes one at once.
-  const std::string target = SharePath(doc, ShareFormat::Windows);
+  const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
   WriteFile(target, "an older build");
   WriteFile(dir.path() / "fake-gcc", "#!/bin/sh\ncp \"$0.exe\" animation.exe\n");
   WriteFile(dir.path() / "fake-gcc.exe", SmallestWindowsProgram());

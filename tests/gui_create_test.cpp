@@ -97,16 +97,16 @@ TEST(Create, FilesAreNamedFromOneClockReadingAndTheCodeFileHoldsThePrologue) {
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   const std::string f = w.folder().folder();
-  EXPECT_EQ(d.doc().m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
-  EXPECT_EQ(d.doc().m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
-  EXPECT_EQ(d.doc().m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
-  EXPECT_EQ(d.doc().m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
+  EXPECT_EQ(d.doc().m_export.m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
+  EXPECT_EQ(d.doc().m_export.m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.doc().m_export.m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
             QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
                 QString::fromStdString(f + "Code/2019_7_5_9_3_7.c"));
-  ASSERT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  std::fflush(d.doc().m_pCodeFile.get());
-  const std::string code = testsupport::ReadFile(d.doc().m_strCodePath);
+  ASSERT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  std::fflush(d.doc().m_export.m_pCodeFile.get());
+  const std::string code = testsupport::ReadFile(d.doc().m_export.m_strCodePath);
   EXPECT_EQ(code, MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
   EXPECT_NE(code.find("2019.7.5 9:3:7"), std::string::npos);
   // Only the code file exists so far.
@@ -216,8 +216,8 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   w.Click(res::IDC_CREATE);
   w.SetText(res::IDC_EDIT_AREA, "one");
   w.Click(res::IDC_APPEND_BLANK);
-  std::FILE* before = d.doc().m_pCodeFile.get();
-  const std::string codePath = d.doc().m_strCodePath;
+  std::FILE* before = d.doc().m_export.m_pCodeFile.get();
+  const std::string codePath = d.doc().m_export.m_strCodePath;
   std::fflush(before);
   const std::string codeBefore = testsupport::ReadFile(codePath);
 
@@ -227,8 +227,8 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   w.Click(res::IDC_CREATE);
   ASSERT_EQ(hooks.messages.size(), 2);  // the overwrite question, then the problem
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
-  EXPECT_EQ(d.doc().m_pCodeFile.get(), before);
-  EXPECT_EQ(d.doc().m_strCodePath, codePath);
+  EXPECT_EQ(d.doc().m_export.m_pCodeFile.get(), before);
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, codePath);
   EXPECT_EQ(d.doc().FrameCount(), 2);
   EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "one");
   fs::rename(w.folder().path() / "Code.away", w.folder().path() / "Code");
@@ -241,17 +241,18 @@ TEST(Create, ASecondCreationClosesTheFirstCodeFile) {
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
   w.Click(res::IDC_CREATE);
-  std::FILE* first = d.doc().m_pCodeFile.get();
+  std::FILE* first = d.doc().m_export.m_pCodeFile.get();
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
   w.Click(res::IDC_CREATE);
-  EXPECT_NE(d.doc().m_pCodeFile.get(), first);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), first);
   // Twice in the same second: the second gets a name of its own, so
   // nothing of the first is overwritten.
-  const std::string second = d.doc().m_strCodePath;
+  const std::string second = d.doc().m_export.m_strCodePath;
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
-  EXPECT_EQ(d.doc().m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
-  EXPECT_NE(d.doc().m_strCodePath, second);
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
+  EXPECT_EQ(d.doc().m_export.m_strProjectPath,
+            w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
+  EXPECT_NE(d.doc().m_export.m_strCodePath, second);
 }
 
 // A code file that holds only the prologue cannot compile: it goes when its
@@ -268,17 +269,17 @@ TEST(Create, CodeFilesNeverExportedDoNotOutliveTheirAnimation) {
     CZoetrixDlg& d = w.dlg();
     FixedClock clock(kJuly5);
     w.Click(res::IDC_CREATE);
-    const std::string first = d.doc().m_strCodePath;
+    const std::string first = d.doc().m_export.m_strCodePath;
     w.Click(res::IDC_CREATE);
     EXPECT_FALSE(fs::exists(first));
     EXPECT_EQ(FilesIn(code.path()), 1);
 
     d.ControlAs<QAbstractButton>(res::IDC_SAVE_CODE)->setChecked(true);
     w.Click(res::IDC_EXPORT);
-    const std::string exported = d.doc().m_strCodePath;
+    const std::string exported = d.doc().m_export.m_strCodePath;
     w.Click(res::IDC_CREATE);
     EXPECT_TRUE(fs::exists(exported));
-    const std::string third = d.doc().m_strCodePath;
+    const std::string third = d.doc().m_export.m_strCodePath;
 
     const fs::path project = w.folder().path() / "in.ini";
     testsupport::WriteFile(project,
@@ -286,7 +287,7 @@ TEST(Create, CodeFilesNeverExportedDoNotOutliveTheirAnimation) {
                            "FrameRate=5\r\nFrameNum=1\r\n[AnimatePicture]\r\nFrame1=x\r\n");
     w.AnswerOpenFile(project.string());
     w.Click(res::IDC_OPEN_PROJECT);
-    EXPECT_NE(d.doc().m_strCodePath, third);
+    EXPECT_NE(d.doc().m_export.m_strCodePath, third);
     EXPECT_FALSE(fs::exists(third));
     EXPECT_EQ(FilesIn(code.path()), 2);
   }

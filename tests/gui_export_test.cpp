@@ -71,8 +71,8 @@ TEST(Export, NeedsAnAnimationAndAnOption) {
   hooks.messages.clear();
   w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请选择至少一个导出选项！")});
-  std::fflush(w.dlg().doc().m_pCodeFile.get());
-  EXPECT_EQ(ReadFile(w.dlg().doc().m_strCodePath), Prologue(w.dlg()));
+  std::fflush(w.dlg().doc().m_export.m_pCodeFile.get());
+  EXPECT_EQ(ReadFile(w.dlg().doc().m_export.m_strCodePath), Prologue(w.dlg()));
 }
 
 TEST(Export, ProjectOnlyWritesTheEndOfMainAndTheProjectAndKeepsTheFileOpen) {
@@ -85,9 +85,9 @@ TEST(Export, ProjectOnlyWritesTheEndOfMainAndTheProjectAndKeepsTheFileOpen) {
   w.Click(res::IDC_EXPORT);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kDone});
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath), Prologue(d) + Body(d, false, false));
-  const std::string project = ReadFile(d.doc().m_strProjectPath);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath), Prologue(d) + Body(d, false, false));
+  const std::string project = ReadFile(d.doc().m_export.m_strProjectPath);
   EXPECT_NE(project.find("FrameNum=3\r\n"), std::string::npos);
   EXPECT_NE(project.find("Frame2=b\r\n"), std::string::npos);
 }
@@ -100,8 +100,8 @@ TEST(Export, CodeAndEndlessWithoutCompilingGiveACompleteProgramOnDisk) {
   Tick(w, true, false, false, true);
   w.Click(res::IDC_EXPORT);
   const CZoetrixDlg& d = w.dlg();
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  const std::string code = ReadFile(d.doc().m_strCodePath);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  const std::string code = ReadFile(d.doc().m_export.m_strCodePath);
   EXPECT_EQ(code, Prologue(d) + Body(d, true, true));
   EXPECT_EQ(code.back(), '}');
 }
@@ -128,7 +128,7 @@ TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
     w.Click(res::IDC_EXPORT);
     ASSERT_FALSE(hooks.messages.isEmpty());
     EXPECT_EQ(hooks.messages.last(), QString::fromUtf8(r.last));
-    EXPECT_NE(w.dlg().doc().m_pCodeFile.get(), nullptr) << r.last;
+    EXPECT_NE(w.dlg().doc().m_export.m_pCodeFile.get(), nullptr) << r.last;
     for (int i = 0; i < w.dlg().doc().FrameCount(); ++i)
       EXPECT_EQ(w.dlg().doc().m_animation.m_frames.At(i)->Text(), before[static_cast<size_t>(i)])
           << r.last;
@@ -146,20 +146,20 @@ TEST(Export, ASecondExportReplacesTheBodyAndAReleasedFileIsReopenedWithItsProlog
   w.SetText(res::IDC_EDIT_AREA, "two");
   w.Click(res::IDC_APPEND_BLANK);
   w.Click(res::IDC_EXPORT);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath), Prologue(d) + Body(d, true, false));
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath), Prologue(d) + Body(d, true, false));
 
   hooks.messages.clear();
   w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages,
             (QStringList{QString::fromUtf8(kReleaseQuestion), QString::fromUtf8("已解除占用。")}));
-  EXPECT_EQ(d.doc().m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(d.doc().m_export.m_pCodeFile.get(), nullptr);
   // The fields changed since creation; the prologue keeps the created values.
   w.SetText(res::IDC_NAME, "renamed");
   w.SetText(res::IDC_WIDE, "40");
   w.Click(res::IDC_EXPORT);
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath), Prologue(d) + Body(d, true, false));
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath).find("renamed"), std::string::npos);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath), Prologue(d) + Body(d, true, false));
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath).find("renamed"), std::string::npos);
 }
 
 TEST(Release, CancelKeepsTheFileOpenAndWithoutAnOpenFileTheUserIsTold) {
@@ -172,7 +172,7 @@ TEST(Release, CancelKeepsTheFileOpenAndWithoutAnOpenFileTheUserIsTold) {
   hooks.answer = ui::IDCANCEL;
   w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kReleaseQuestion)});
-  EXPECT_NE(w.dlg().doc().m_pCodeFile.get(), nullptr);
+  EXPECT_NE(w.dlg().doc().m_export.m_pCodeFile.get(), nullptr);
   EXPECT_EQ(w.dlg().doc().m_bCreated, 1);
 }
 
@@ -213,8 +213,8 @@ TEST(Export, CompilerProblemsAreShownAndTheExportStillEnds) {
   w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
                                          QString::fromUtf8(kCompileProblemMessage), kDone}));
-  EXPECT_EQ(w.dlg().doc().m_pCodeFile.get(), nullptr);
-  EXPECT_FALSE(fs::exists(w.dlg().doc().m_strExePath));
+  EXPECT_EQ(w.dlg().doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_FALSE(fs::exists(w.dlg().doc().m_export.m_strExePath));
 }
 
 TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
@@ -231,11 +231,11 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   w.Click(res::IDC_EXPORT);
   ASSERT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
                                          QString::fromUtf8("编译成功！"), kDone}));
-  ASSERT_TRUE(fs::exists(d.doc().m_strExePath));
-  EXPECT_FALSE(fs::exists(d.doc().m_strBuildPath));
+  ASSERT_TRUE(fs::exists(d.doc().m_export.m_strExePath));
+  EXPECT_FALSE(fs::exists(d.doc().m_export.m_strBuildPath));
 
   const platform::ProcessResult run =
-      platform::RunProcess({d.doc().m_strExePath}, std::chrono::seconds(10));
+      platform::RunProcess({d.doc().m_export.m_strExePath}, std::chrono::seconds(10));
   ASSERT_TRUE(run.started);
   const std::string& out = run.output;
   const size_t one = out.find("cat one"), two = out.find("cat two"), three = out.find("猫三");
@@ -246,7 +246,7 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   EXPECT_LT(two, three);
 
   // Opening the saved project in a fresh window gives the same animation.
-  const std::string project = d.doc().m_strProjectPath;
+  const std::string project = d.doc().m_export.m_strProjectPath;
   Hooks hooks2;
   MainWindow w2(hooks2);
   w2.AnswerOpenFile(project);

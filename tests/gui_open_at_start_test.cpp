@@ -83,9 +83,9 @@ TEST(OpenAtStart, TheProjectOpensWithoutAQuestionAndTheTitleNamesIt) {
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "second");
   EXPECT_EQ(d.windowTitle(), kBaseTitle + QString::fromUtf8(" — 我的 动画.ini"));
   // A new code file in the tool's Code/, named in the status line.
-  EXPECT_EQ(fs::path(d.doc().m_strCodePath).parent_path(), w.folder().path() / "Code");
-  EXPECT_TRUE(
-      w.Text(res::IDC_EDITING_STATUS).endsWith(QString::fromStdString(d.doc().m_strCodePath)));
+  EXPECT_EQ(fs::path(d.doc().m_export.m_strCodePath).parent_path(), w.folder().path() / "Code");
+  EXPECT_TRUE(w.Text(res::IDC_EDITING_STATUS)
+                  .endsWith(QString::fromStdString(d.doc().m_export.m_strCodePath)));
   // The file itself is left alone.
   EXPECT_EQ(testsupport::ReadFile(file), kProject);
 
@@ -203,11 +203,12 @@ TEST(ReadOnlyToolFolder, TheWindowWorksInTheUsersFolder) {
     CZoetrixDlg& d = w.dlg();
     w.Click(res::IDC_CREATE);  // "新建"
     ASSERT_EQ(d.doc().m_bCreated, 1);
-    EXPECT_EQ(d.doc().m_strCodePath.rfind(user + "Code/", 0), 0u) << d.doc().m_strCodePath;
-    EXPECT_TRUE(fs::exists(d.doc().m_strCodePath));
-    EXPECT_EQ(d.doc().m_strProjectPath.rfind(user + "Project/", 0), 0u);
-    EXPECT_TRUE(
-        w.Text(res::IDC_EDITING_STATUS).endsWith(QString::fromStdString(d.doc().m_strCodePath)));
+    EXPECT_EQ(d.doc().m_export.m_strCodePath.rfind(user + "Code/", 0), 0u)
+        << d.doc().m_export.m_strCodePath;
+    EXPECT_TRUE(fs::exists(d.doc().m_export.m_strCodePath));
+    EXPECT_EQ(d.doc().m_export.m_strProjectPath.rfind(user + "Project/", 0), 0u);
+    EXPECT_TRUE(w.Text(res::IDC_EDITING_STATUS)
+                    .endsWith(QString::fromStdString(d.doc().m_export.m_strCodePath)));
     EXPECT_TRUE(fs::is_empty(fs::path(toolFolder) / "Code"));
     EXPECT_EQ(d.Recovery()->Path().parent_path(), fs::path(user + "data"));
 

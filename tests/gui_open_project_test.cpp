@@ -63,11 +63,12 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
   EXPECT_EQ(d.doc().m_animation.m_strColor, "1E");
   EXPECT_EQ(d.doc().m_animation.m_nRate, 12);
   EXPECT_EQ(d.doc().m_bCreated, 1);
-  EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
-  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
-                                                 QString::fromStdString(d.doc().m_strCodePath));
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath),
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
+  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
+            QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
+                QString::fromStdString(d.doc().m_export.m_strCodePath));
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath),
             MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7}, Gbk("小猫"),
                                               40, 12, "1E"}));
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
@@ -86,8 +87,8 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   CZoetrixDlg& d = w.dlg();
   ASSERT_EQ(d.doc().FrameCount(), 5);
   w.SetText(res::IDC_EDIT_AREA, "five, typed but not saved");
-  const std::string codePath = d.doc().m_strCodePath;
-  std::FILE* code = d.doc().m_pCodeFile.get();
+  const std::string codePath = d.doc().m_export.m_strCodePath;
+  std::FILE* code = d.doc().m_export.m_pCodeFile.get();
   const fs::path file = w.folder().path() / "three.ini";
   WriteFile(file, Project(3, {"x\\ny", "\\\\n", "z"}, "\n"));  // an LF-only file
   d.ControlAs<QAbstractButton>(res::IDC_APPEND)->setChecked(true);
@@ -104,8 +105,8 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   EXPECT_EQ(d.doc().m_animation.m_frames.At(7)->Text(), "z");
   EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
   EXPECT_EQ(d.doc().m_animation.m_nRate, 24);
-  EXPECT_EQ(d.doc().m_strCodePath, codePath);
-  EXPECT_EQ(d.doc().m_pCodeFile.get(), code);
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, codePath);
+  EXPECT_EQ(d.doc().m_export.m_pCodeFile.get(), code);
   EXPECT_EQ(d.m_comboEdit->count(), 8);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "z");  // the new last frame is the one being edited
 }
@@ -125,7 +126,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     MainWindow w(hooks);
     w.CreateWithFrames({"kept"});
     CZoetrixDlg& d = w.dlg();
-    const std::string codePath = d.doc().m_strCodePath;
+    const std::string codePath = d.doc().m_export.m_strCodePath;
     const fs::path file = w.folder().path() / "bad.ini";
     WriteFile(file, c.content);
     w.AnswerOpenFile(file.string());
@@ -135,7 +136,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     EXPECT_NE(hooks.messages[1], kImported) << c.what;
     EXPECT_EQ(d.doc().FrameCount(), 2) << c.what;
     EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "kept") << c.what;
-    EXPECT_EQ(d.doc().m_strCodePath, codePath) << c.what;
+    EXPECT_EQ(d.doc().m_export.m_strCodePath, codePath) << c.what;
   }
 }
 
@@ -186,6 +187,6 @@ TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
     ASSERT_EQ(hooks.messages, QStringList{kImported}) << golden;
     w.dlg().ControlAs<QAbstractButton>(res::IDC_SAVE_PROJECT)->setChecked(true);
     w.Click(res::IDC_EXPORT);
-    EXPECT_EQ(ReadFile(w.dlg().doc().m_strProjectPath), ReadFile(file)) << golden;
+    EXPECT_EQ(ReadFile(w.dlg().doc().m_export.m_strProjectPath), ReadFile(file)) << golden;
   }
 }

@@ -89,7 +89,7 @@ TEST(Recovery, KeptWhileChangedWithTheTypingGoneAfterExportAndExit) {
   // Exporting a project: nothing is left to recover.
   w.Click(res::IDC_SAVE_PROJECT);  // "保存工程"
   w.Click(res::IDC_EXPORT);
-  ASSERT_TRUE(fs::exists(d.doc().m_strProjectPath));
+  ASSERT_TRUE(fs::exists(d.doc().m_export.m_strProjectPath));
   EXPECT_FALSE(fs::exists(copy));
   Save(d);
   EXPECT_FALSE(fs::exists(copy));
@@ -121,7 +121,7 @@ TEST(Recovery, ACrashedRunsCopyIsOfferedAndOpened) {
   ASSERT_EQ(d.doc().FrameCount(), 3);
   EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "two\r\nlines");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
-  EXPECT_TRUE(fs::exists(d.doc().m_strCodePath));
+  EXPECT_TRUE(fs::exists(d.doc().m_export.m_strCodePath));
   // The copy is now this run's own, and asked about only once.
   EXPECT_FALSE(fs::exists(w.folder().path() / "data" / "Recovery-999999.ini"));
   EXPECT_TRUE(fs::exists(d.Recovery()->Path()));

@@ -70,7 +70,7 @@ TEST(ShareMenu, WritesIntoAnimateAndSaysWhere) {
   MainWindow w(hooks);
   w.CreateWithFrames({"first"});
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("drawn 中"));  // not yet stored
-  const std::string stamp = fs::path(w.dlg().doc().m_strExePath).stem().string();
+  const std::string stamp = fs::path(w.dlg().doc().m_export.m_strExePath).stem().string();
 
   // Through the menu as the user opens it.
   w.Key(res::IDC_HIGH, Qt::Key_Space, Qt::AltModifier);
@@ -116,7 +116,7 @@ TEST(ShareMenu, ExportingAgainUpdatesOnlyTheAnimationsOwnFile) {
   Hooks hooks;
   MainWindow w(hooks);
   w.CreateWithFrames({"first"});
-  const std::string page = output::SharePath(w.dlg().doc(), output::ShareFormat::Html);
+  const std::string page = output::SharePath(w.dlg().doc().m_export, output::ShareFormat::Html);
   w.dlg().OnSysCommand(kHtml);
   w.SetText(res::IDC_EDIT_AREA, "second");
   w.dlg().OnSysCommand(kHtml);

@@ -43,7 +43,7 @@ void CZoetrixDlg::OnCreateAnimation() {
 
   m_doc.TakeCreation(paths, header.created, back, character, colorCode);
   SetDlgItemText(res::IDC_EDITING_STATUS,
-                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
+                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_export.m_strCodePath));
   // Saved under a new name from now on: no longer the project opened.
   ShowProjectInTitle({});
   for (int i = 0; i < badColors; ++i) ZMessageBox(U(res::kColorImportError));

@@ -57,9 +57,9 @@ void CZoetrixDlg::OnExport() {
   MessageBoxPrompter prompter([this] { UpdateData(false); });
   // The export may stop after the project is written (at the compiler's
   // question, say); the project file's time tells whether it was.
-  const auto projectBefore = WrittenAt(m_doc.m_strProjectPath);
+  const auto projectBefore = WrittenAt(m_doc.m_export.m_strProjectPath);
   const ExportEnd end = ExportAnimation(m_doc, options, platform::ShareFolder(), prompter);
-  if (options.saveProject && WrittenAt(m_doc.m_strProjectPath) != projectBefore)
+  if (options.saveProject && WrittenAt(m_doc.m_export.m_strProjectPath) != projectBefore)
     MarkRecoverySaved();
   if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
@@ -69,7 +69,7 @@ void CZoetrixDlg::OnExport() {
 
 void CZoetrixDlg::OnReleaseCodeFile() {
   MessageBoxPrompter prompter;
-  ReleaseCodeFile(m_doc, prompter);
+  ReleaseCodeFile(m_doc.m_export, prompter);
 }
 
 void CZoetrixDlg::OnOpenProject() {
@@ -161,6 +161,6 @@ bool CZoetrixDlg::ReplaceWithProjectData(ProjectData& data) {
   if (!StartCodeFile(MakeProjectProgramHeader(data, now), &paths)) return false;
   ReplaceWithProject(m_doc, std::move(data), paths, now);
   SetDlgItemText(res::IDC_EDITING_STATUS,
-                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
+                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_export.m_strCodePath));
   return true;
 }
