@@ -34,7 +34,6 @@ using output::kCompileSuccessMessage;
 using output::kExportCompileNeedsCode;
 using output::kExportDone;
 using output::kExportNoOption;
-using output::MakeProjectProgramHeader;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReplaceWithProject;
@@ -202,19 +201,19 @@ int RunCommandLine(int argc, char** argv) {
   AnimationPaths paths;
   // Without the classic options no code file is needed: the first shared
   // format's file claims the name, so Code/ need not even be writable.
-  const std::string problem =
-      classic
-          ? StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths)
-          : ClaimShareStamp(doc.m_export, folder, now, ChosenFormats(args.share).front(), &paths);
+  const std::string problem = classic ? StartCodeFile(doc, folder, read.animation, now, &paths)
+                                      : ClaimShareStamp(doc.m_export, folder, now,
+                                                        ChosenFormats(args.share).front(), &paths);
   if (!problem.empty()) return Fail(problem);
-  ReplaceWithProject(doc, std::move(read.data), paths, now);
+  ReplaceWithProject(doc, std::move(read.animation), paths, now);
 
   TerminalPrompter prompter;
   const ExportEnd end =
-      classic ? ExportAnimation(doc, o, platform::ShareFolder(), prompter) : ExportEnd::Exported;
+      classic ? ExportAnimation(doc.m_animation, doc.m_export, o, platform::ShareFolder(), prompter)
+              : ExportEnd::Exported;
   doc.m_export.m_pCodeFile.reset();
   const bool exported = end == ExportEnd::Exported || end == ExportEnd::CompileProblem;
-  if (!exported || !RunShares(doc, args.share, o.endless)) {
+  if (!exported || !RunShares(doc.m_animation, doc.m_export, args.share, o.endless)) {
     // Nothing of a failed run stays behind; earlier files are not touched.
     if (RemoveRunFiles(doc.m_export)) std::fprintf(stderr, "%s\n", res::kExportRemovedRunFiles);
     return 1;

@@ -166,17 +166,19 @@ int RunPlayCommand(int argc, char** argv) {
     return 1;
   }
   PlaySettings settings;
-  const std::string problem = SelectFrames(read.data.frameNum, args.from, args.to, &settings.range);
+  const std::string problem =
+      SelectFrames(read.animation.FrameCount(), args.from, args.to, &settings.range);
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     // Numbers that do not fit the animation are bad arguments; an
     // animation without frames is a problem of the file.
-    return read.data.frameNum < 1 ? 1 : 2;
+    return read.animation.FrameCount() < 1 ? 1 : 2;
   }
-  settings.rate = read.data.rate;
+  settings.rate = read.animation.m_nRate;
   settings.speed = args.speed;
   settings.loop = args.loop;
   settings.statusRow = true;
-  settings.canvasRows = read.data.high;
-  return PlayToStandardOutput(read.data.frames, settings, read.data.color);
+  settings.canvasRows = read.animation.m_nAnimHigh;
+  const document::FrameList& frames = read.animation.m_frames;
+  return PlayToStandardOutput(frames.Texts(0, frames.Size()), settings, read.animation.m_strColor);
 }

@@ -217,7 +217,7 @@ std::string ProjectOf(long n) {
     for (long i = 0; i < n; ++i)
       doc->m_animation.m_frames.Append(MakeFrameText(NumberedPicture(i)));
     std::filesystem::remove(file);
-    if (!WriteProjectFile(*doc, file).ok()) std::abort();
+    if (!WriteProjectFile(doc->m_animation, file).ok()) std::abort();
     madeFor = n;
   }
   return file.string();

@@ -35,7 +35,6 @@ using output::ExportAnimation;
 using output::ExportEnd;
 using output::ExportOptions;
 using output::ExportPrompter;
-using output::MakeProjectProgramHeader;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReplaceWithProject;
@@ -93,7 +92,7 @@ struct Fixture {
     doc.m_bCreated = 1;
     SetPaths(doc, folder, "bench");
     Silent quiet;
-    ExportAnimation(doc, kCodeAndProject, folder.folder(), quiet);
+    ExportAnimation(doc.m_animation, doc.m_export, kCodeAndProject, folder.folder(), quiet);
     CloseCode(doc);
     codeBytes = fs::file_size(doc.m_export.m_strCodePath);
     projectBytes = fs::file_size(doc.m_export.m_strProjectPath);
@@ -132,7 +131,8 @@ void BM_Export(benchmark::State& state) {
     fs::remove(doc.m_export.m_strCodePath);
     fs::remove(doc.m_export.m_strProjectPath);
     state.ResumeTiming();
-    if (ExportAnimation(doc, kCodeAndProject, fx.folder.folder(), quiet) != ExportEnd::Exported)
+    if (ExportAnimation(doc.m_animation, doc.m_export, kCodeAndProject, fx.folder.folder(),
+                        quiet) != ExportEnd::Exported)
       state.SkipWithError("export failed");
   }
   CloseCode(doc);
@@ -144,7 +144,8 @@ void BM_ExportOver(benchmark::State& state) {
   Fixture& fx = Get(state.range(0));
   Silent quiet;
   for (auto _ : state) {
-    if (ExportAnimation(fx.doc, kCodeAndProject, fx.folder.folder(), quiet) != ExportEnd::Exported)
+    if (ExportAnimation(fx.doc.m_animation, fx.doc.m_export, kCodeAndProject, fx.folder.folder(),
+                        quiet) != ExportEnd::Exported)
       state.SkipWithError("export failed");
   }
   CloseCode(fx.doc);
@@ -188,8 +189,9 @@ void BM_Open(benchmark::State& state) {
   for (auto _ : state) {
     auto doc = std::make_unique<AnimationDocument>();
     ProjectReadResult read = ReadProjectFile(fx.doc.m_export.m_strProjectPath);
-    if (!read.ok() || read.data.frameNum != state.range(0)) state.SkipWithError("open failed");
-    ReplaceWithProject(*doc, std::move(read.data), paths, platform::LocalTime{});
+    if (!read.ok() || read.animation.FrameCount() != state.range(0))
+      state.SkipWithError("open failed");
+    ReplaceWithProject(*doc, std::move(read.animation), paths, platform::LocalTime{});
     benchmark::DoNotOptimize(doc->FrameCount());
     state.PauseTiming();
     doc.reset();
@@ -222,15 +224,16 @@ int PeakChild(const std::string& mode, const std::string& project, const std::st
   const platform::LocalTime now{};
   AnimationPaths paths;
   if (mode == "export") {
-    if (!StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths).empty())
-      return 1;
+    if (!StartCodeFile(doc, folder, read.animation, now, &paths).empty()) return 1;
   } else {
     paths = MakeAnimationPaths(folder, "peak");
   }
-  ReplaceWithProject(doc, std::move(read.data), paths, now);
+  ReplaceWithProject(doc, std::move(read.animation), paths, now);
   if (mode == "export") {
     Silent quiet;
-    if (ExportAnimation(doc, kCodeAndProject, folder, quiet) != ExportEnd::Exported) return 1;
+    if (ExportAnimation(doc.m_animation, doc.m_export, kCodeAndProject, folder, quiet) !=
+        ExportEnd::Exported)
+      return 1;
     CloseCode(doc);
   }
   std::printf("%.0f\n", PeakResidentBytes());

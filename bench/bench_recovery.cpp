@@ -10,11 +10,11 @@
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
 
+using document::Animation;
 using document::AnimationDocument;
 using document::MakeFrameText;
 
 using output::RecoveryCopy;
-using output::RecoverySnapshot;
 
 namespace {
 
@@ -58,29 +58,29 @@ std::filesystem::path Folder() {
 
 // The snapshot the timer takes when the animation has changed.
 void BM_RecoverySnapshot(benchmark::State& state) {
-  const AnimationDocument& doc = Document();
+  const Animation& animation = Document().m_animation;
   const std::string typed = Picture(-1);
   for (auto _ : state) {
-    RecoverySnapshot s = RecoveryCopy::Snapshot(doc, kFrames - 1, typed);
-    benchmark::DoNotOptimize(s.frames.data());
+    Animation s = RecoveryCopy::Snapshot(animation, kFrames - 1, typed);
+    benchmark::DoNotOptimize(s.m_frames.Last());
   }
 }
 BENCHMARK(BM_RecoverySnapshot)->Unit(benchmark::kMillisecond);
 
 // The check the timer makes every few seconds when nothing has changed.
 void BM_RecoveryUnchangedCheck(benchmark::State& state) {
-  const AnimationDocument& doc = Document();
+  const Animation& animation = Document().m_animation;
   RecoveryCopy copy(Folder(), 1);
-  copy.MarkSaved(RecoveryCopy::Snapshot(doc, kFrames - 1, ""));
-  for (auto _ : state) benchmark::DoNotOptimize(copy.Differs(doc, kFrames - 1, ""));
+  copy.MarkSaved(RecoveryCopy::Snapshot(animation, kFrames - 1, ""));
+  for (auto _ : state) benchmark::DoNotOptimize(copy.Differs(animation, kFrames - 1, ""));
 }
 BENCHMARK(BM_RecoveryUnchangedCheck)->Unit(benchmark::kMillisecond);
 
 // The same project written synchronously, as the background thread does.
 void BM_RecoverySynchronousWrite(benchmark::State& state) {
-  const AnimationDocument& doc = Document();
+  const Animation& animation = Document().m_animation;
   RecoveryCopy copy(Folder(), 2);
-  for (auto _ : state) copy.Write(RecoveryCopy::Snapshot(doc, kFrames - 1, ""));
+  for (auto _ : state) copy.Write(RecoveryCopy::Snapshot(animation, kFrames - 1, ""));
   if (!copy.TakeError().empty()) state.SkipWithError("the copy was not written");
   copy.Discard();
 }

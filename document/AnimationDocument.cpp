@@ -22,18 +22,26 @@ bool AnimationDocument::CreationValuesInRange() const {
          m_nHigh <= kMaxCanvas;
 }
 
+Animation AnimationDocument::FieldsAnimation(const std::string& colorCode) const {
+  Animation animation;
+  animation.m_strAnimName = m_strName;
+  animation.m_nAnimWide = m_nWide;
+  animation.m_nAnimHigh = m_nHigh;
+  animation.m_strColor = colorCode;
+  animation.m_nRate = m_nFrameRate;
+  return animation;
+}
+
 void AnimationDocument::TakeCreation(const AnimationPaths& paths,
                                      const platform::LocalTime& created, int backColor,
                                      int charColor, const std::string& colorCode) {
   m_export.TakePaths(paths, created);
   m_nBackColor = backColor;
   m_nCharColor = charColor;
-  m_animation.m_strColor = colorCode;
   m_bCreated = 1;
-  m_animation.m_nRate = m_nFrameRate;
-  m_animation.m_nAnimWide = m_nWide;
-  m_animation.m_nAnimHigh = m_nHigh;
-  m_animation.m_strAnimName = m_strName;
+  FrameList frames = std::move(m_animation.m_frames);
+  m_animation = FieldsAnimation(colorCode);
+  m_animation.m_frames = std::move(frames);
 }
 
 FrameNode& AnimationDocument::EditedFrame(int editPosition) {

@@ -24,14 +24,11 @@ inline constexpr int kMaxDelay = 1000;
 // refused, and no command appends past it.
 inline constexpr int kMaxFrames = 1000000;
 
-// "无题" (untitled) in GBK.
-inline constexpr const char* kDefaultAnimName = "\xCE\xDE\xCC\xE2";
-
 struct AnimationDocument {
   // Values shown in the window's fields and boxes.
-  int m_nHigh = 25;
-  int m_nWide = 80;
-  int m_nFrameRate = 24;
+  int m_nHigh = kDefaultCanvasHigh;
+  int m_nWide = kDefaultCanvasWide;
+  int m_nFrameRate = kDefaultFrameRate;
   std::string m_strName = kDefaultAnimName;
   std::string m_strEditText;
   int m_nEditFrame = 1;
@@ -76,6 +73,9 @@ struct AnimationDocument {
   // Creating starts the frames afresh when it overwrites or when there was no
   // animation; otherwise the frames carry over to the new animation.
   bool CreationRestartsFrames(bool existed) const { return m_bOverwrite == 1 || !existed; }
+  // The animation the fields describe: their name, canvas and rate, in the
+  // colours of colorCode, without frames.
+  Animation FieldsAnimation(const std::string& colorCode) const;
   // The fields' values become the current animation's (name, canvas, rate,
   // colours), with the files of paths, named after created. The frames are
   // left alone: see CreationRestartsFrames and RestartFrames.

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <functional>
 
+#include "output/ProgramWriter.h"
 #include "res/Texts.h"
 
+using document::Animation;
 using document::AnimationDocument;
 using document::AnimationPaths;
 using document::ExportSession;
@@ -83,19 +85,14 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
   return Claim::TooMany;
 }
 
-ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
-  return ProgramHeader{doc.m_export.m_createdAt, doc.m_animation.m_strAnimName,
-                       doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh,
-                       doc.m_animation.m_strColor};
-}
-
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
-                          const ProgramHeader& header, AnimationPaths* paths) {
+                          const Animation& animation, const platform::LocalTime& created,
+                          AnimationPaths* paths) {
   AnimationPaths candidate;
   std::FILE* file = nullptr;
   switch (ClaimStamp(
-      programFolder, MakeCreationStamp(header.created),
-      [](const AnimationPaths& p) { return p.code; }, &candidate, &file)) {
+      programFolder, MakeCreationStamp(created), [](const AnimationPaths& p) { return p.code; },
+      &candidate, &file)) {
     case Claim::Made:
       break;
     case Claim::CannotCreate:
@@ -103,13 +100,13 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
     case Claim::TooMany:
       return res::kTooManyAnimationsPerSecond;
   }
-  if (!WriteProgramPrologue(file, header)) {
+  if (!WriteProgramPrologue(file, animation, created)) {
     std::fclose(file);
     platform::RemoveFile(candidate.code);
     return res::Format(res::kCannotCreateCodeFile, {candidate.code});
   }
   // The animation replaced lets go of its files.
-  DiscardCodeStub(doc);
+  if (doc.m_bCreated == 1) DiscardCodeStub(doc.m_export, doc.m_animation);
   doc.m_export.m_writtenFiles.clear();
   doc.m_export.m_pCodeFile.reset(file);
   NoteOwnFile(doc.m_export, candidate.code);
@@ -138,12 +135,12 @@ std::string ClaimShareStamp(ExportSession& session, const std::string& programFo
   return {};
 }
 
-void DiscardCodeStub(AnimationDocument& doc) {
-  if (doc.m_bCreated != 1 || doc.m_export.m_strCodePath.empty()) return;
+void DiscardCodeStub(ExportSession& session, const Animation& animation) {
+  if (session.m_strCodePath.empty()) return;
   // The prologue may still wait in the stream's buffer.
-  if (doc.m_export.m_pCodeFile) std::fflush(doc.m_export.m_pCodeFile.get());
-  if (HoldsExactly(doc.m_export.m_strCodePath, MakeProgramPrologue(CodeFileHeader(doc))))
-    platform::RemoveFile(doc.m_export.m_strCodePath);
+  if (session.m_pCodeFile) std::fflush(session.m_pCodeFile.get());
+  if (HoldsExactly(session.m_strCodePath, MakeProgramPrologue(animation, session.m_createdAt)))
+    platform::RemoveFile(session.m_strCodePath);
 }
 
 bool IsOwnFile(const ExportSession& session, const std::string& path) {

@@ -6,20 +6,22 @@
 #include <functional>
 #include <string>
 
+#include "document/Animation.h"
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
 #include "document/ExportSession.h"
-#include "output/ProgramWriter.h"
 #include "output/Share.h"
+#include "platform/Clock.h"
 #include "platform/SafeFile.h"
 
 namespace output {
 
-// Claims the files of a new animation named after header.created, creates
-// its code file with the prologue and makes that the document's open code
-// file. The animation it replaces lets go of its code file: closed, and
-// removed when it still holds nothing but the prologue (it was never
-// exported); what its exports wrote stays.
+// Claims the files of a new animation named after `created`, creates its
+// code file with the prologue of `animation` (its name, canvas size and
+// colour code) and makes that the document's open code file. The animation
+// the document held lets go of its code file: closed, and removed when it
+// still holds nothing but its prologue (it was never exported); what its
+// exports wrote stays, and is no longer its session's own.
 //
 // A stamp is claimed only when none of its files (code, project, programs,
 // shared formats) is there, and the code file is created exclusively: when
@@ -31,7 +33,8 @@ namespace output {
 // result is empty; otherwise the message for the user (UTF-8) is returned
 // and nothing of the document has changed.
 std::string StartCodeFile(document::AnimationDocument& doc, const std::string& programFolder,
-                          const ProgramHeader& header, document::AnimationPaths* paths);
+                          const document::Animation& animation, const platform::LocalTime& created,
+                          document::AnimationPaths* paths);
 
 enum class Claim { Made, CannotCreate, TooMany };
 
@@ -55,14 +58,11 @@ std::string ClaimShareStamp(document::ExportSession& session, const std::string&
                             const platform::LocalTime& created, ShareFormat first,
                             document::AnimationPaths* paths);
 
-// The prologue the code file was given when the animation was created or
-// opened: same timestamp, name, size and colours.
-ProgramHeader CodeFileHeader(const document::AnimationDocument& doc);
-
-// Removes the code file when it holds exactly its prologue: an animation
-// that was never exported leaves no program that cannot compile. The tool
-// calls it when it ends; StartCodeFile when an animation is replaced.
-void DiscardCodeStub(document::AnimationDocument& doc);
+// Removes the session's code file when it holds exactly the prologue of
+// animation at the session's clock reading: an animation that was never
+// exported leaves no program that cannot compile. The window calls it when
+// it ends; StartCodeFile when an animation is replaced.
+void DiscardCodeStub(document::ExportSession& session, const document::Animation& animation);
 
 // The files of an export session that are its own: those it put in place,
 // while each is still that same file. Only such a file may be replaced; one

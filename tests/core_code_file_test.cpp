@@ -5,6 +5,7 @@
 #include <set>
 
 #include "output/CodeFile.h"
+#include "output/ProgramWriter.h"
 #include "tests/TestSupport.h"
 
 using document::AnimationDocument;
@@ -14,11 +15,11 @@ using output::ClaimShareStamp;
 using output::DiscardCodeStub;
 using output::IsOwnFile;
 using output::MakeProgramPrologue;
-using output::ProgramHeader;
 using output::ShareFormat;
 using output::StartCodeFile;
 
 namespace fs = std::filesystem;
+using testsupport::AnimationOf;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -39,7 +40,7 @@ struct Tool {
 
 TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
   Tool tool;
-  const ProgramHeader header{kWhen, "cat", 80, 25, "07"};
+  const document::Animation cat = AnimationOf("cat", 80, 25, "07");
   // An exported project of that second, whose code file is gone.
   WriteFile(tool.dir.path() / "Project" / "2024_2_29_23_59_59.ini", "keep me");
   // A code file of the next name, from another export running at once.
@@ -47,12 +48,12 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
 
   AnimationDocument doc;
   AnimationPaths paths;
-  ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), cat, kWhen, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59_3.c");
   EXPECT_EQ(paths.project, tool.folder() + "Project/2024_2_29_23_59_59_3.ini");
   EXPECT_EQ(paths.exe, tool.folder() + "Animate/2024_2_29_23_59_59_3.exe");
   ASSERT_NE(doc.m_export.m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(paths.code), MakeProgramPrologue(header));
+  EXPECT_EQ(ReadFile(paths.code), MakeProgramPrologue(cat, kWhen));
   EXPECT_EQ(ReadFile(tool.dir.path() / "Project" / "2024_2_29_23_59_59.ini"), "keep me");
   EXPECT_EQ(ReadFile(tool.dir.path() / "Code" / "2024_2_29_23_59_59_2.c"), "mine");
 
@@ -61,7 +62,7 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
   std::vector<AnimationDocument> others(20);
   for (AnimationDocument& other : others) {
     AnimationPaths p;
-    ASSERT_EQ(StartCodeFile(other, tool.folder(), header, &p), "");
+    ASSERT_EQ(StartCodeFile(other, tool.folder(), cat, kWhen, &p), "");
     EXPECT_TRUE(names.insert(p.code).second) << p.code;
   }
   for (AnimationDocument& d : others) d.m_export.m_pCodeFile.reset();
@@ -72,12 +73,12 @@ TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
   Tool tool;
   AnimationDocument doc;
   AnimationPaths first;
-  ASSERT_EQ(StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "a", 80, 25, "07"}, &first), "");
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), AnimationOf("a", 80, 25, "07"), kWhen, &first), "");
   std::FILE* open = doc.m_export.m_pCodeFile.get();
   fs::remove_all(tool.dir.path() / "Code");
   AnimationPaths second;
   const std::string problem =
-      StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "b", 80, 25, "07"}, &second);
+      StartCodeFile(doc, tool.folder(), AnimationOf("b", 80, 25, "07"), kWhen, &second);
   EXPECT_NE(problem.find("无法创建代码文件"), std::string::npos);
   EXPECT_EQ(doc.m_export.m_pCodeFile.get(), open);
 }
@@ -86,7 +87,7 @@ TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
 // dangling link count too, so a later export cannot write over them.
 TEST(CodeFileTest, AnyFileOfAStampKeepsTheStampTaken) {
   Tool tool;
-  const ProgramHeader header{kWhen, "cat", 80, 25, "07"};
+  const document::Animation cat = AnimationOf("cat", 80, 25, "07");
   const std::string stamp = "2024_2_29_23_59_59";
   const fs::path animate = tool.dir.path() / "Animate";
   WriteFile(animate / (stamp + ".html"), "a page");
@@ -96,7 +97,7 @@ TEST(CodeFileTest, AnyFileOfAStampKeepsTheStampTaken) {
   fs::create_symlink(tool.dir.path() / "nowhere", animate / (stamp + "_5.exe"));
   AnimationDocument doc;
   AnimationPaths paths;
-  ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), cat, kWhen, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/" + stamp + "_6.c");
 
   // Claiming for shared formats alone takes the next, by the format's file.
@@ -132,8 +133,8 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
   AnimationDocument doc;
   AnimationPaths paths;
   const auto start = [&](const char* name) {
-    const ProgramHeader header{kWhen, name, 80, 25, "07"};
-    ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+    ASSERT_EQ(StartCodeFile(doc, tool.folder(), AnimationOf(name, 80, 25, "07"), kWhen, &paths),
+              "");
     doc.m_bCreated = 1;
     doc.m_export.m_strCodePath = paths.code;
     doc.m_export.m_createdAt = kWhen;
@@ -151,7 +152,7 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
   start("c");
   EXPECT_TRUE(fs::exists(second));
   const std::string third = paths.code;
-  DiscardCodeStub(doc);  // the tool ends
+  DiscardCodeStub(doc.m_export, doc.m_animation);  // the tool ends
   EXPECT_FALSE(fs::exists(third));
   doc.m_export.m_pCodeFile.reset();
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);

@@ -38,7 +38,6 @@ using output::ExportPrompter;
 using output::kCompileProblemMessage;
 using output::kCompileSuccessMessage;
 using output::kExportDone;
-using output::ProgramHeader;
 using output::StartCodeFile;
 
 extern char** environ;
@@ -75,14 +74,16 @@ struct Tool {
   AnimationDocument doc;
   Tool() {
     for (const char* sub : {"Code", "Project", "Animate"}) fs::create_directory(dir.path() / sub);
-    const ProgramHeader header{platform::LocalTime{2024, 1, 2, 3, 4, 5}, "a", 20, 5, "07"};
+    const platform::LocalTime created{2024, 1, 2, 3, 4, 5};
     AnimationPaths paths;
-    EXPECT_EQ(StartCodeFile(doc, dir.folder(), header, &paths), "");
+    EXPECT_EQ(StartCodeFile(doc, dir.folder(), testsupport::AnimationOf("a", 20, 5, "07"), created,
+                            &paths),
+              "");
     doc.m_export.m_strCodePath = paths.code;
     doc.m_export.m_strProjectPath = paths.project;
     doc.m_export.m_strBuildPath = paths.build;
     doc.m_export.m_strExePath = paths.exe;
-    doc.m_export.m_createdAt = header.created;
+    doc.m_export.m_createdAt = created;
     doc.m_animation.m_nRate = 10;
     doc.m_animation.m_strAnimName = "a";
     doc.m_animation.m_nAnimWide = 20;
@@ -153,8 +154,9 @@ TEST(WholeExecutableTest, ASilentCompilerLeavingACutProgramIsAProblem) {
   tool.FakeCompiler(
       "while [ $# -gt 0 ]; do [ \"$1\" = -o ] && echo garbage > \"$2\"; shift; done\n");
   Recorder prompter;
-  const ExportEnd end = ExportAnimation(tool.doc, ExportOptions{true, true, false, false},
-                                        tool.dir.folder(), prompter);
+  const ExportEnd end =
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                      ExportOptions{true, true, false, false}, tool.dir.folder(), prompter);
   EXPECT_EQ(end, ExportEnd::CompileProblem);
   EXPECT_EQ(prompter.messages, (std::vector<std::string>{kCompileProblemMessage, kExportDone}));
   EXPECT_FALSE(fs::exists(tool.doc.m_export.m_strExePath));
@@ -199,8 +201,8 @@ TEST(SafeFileTest, APlantedLinkAtTheCodeTemporaryIsNotFollowed) {
   fs::create_symlink(victim,
                      tool.doc.m_export.m_strCodePath + ".tmp-" + std::to_string(::getpid()));
   Recorder prompter;
-  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, false, false}, tool.dir.folder(),
-                            prompter),
+  EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                            ExportOptions{true, false, false, false}, tool.dir.folder(), prompter),
             ExportEnd::Exported);
   EXPECT_EQ(ReadFile(victim), "precious");
   EXPECT_NE(ReadFile(tool.doc.m_export.m_strCodePath).find("return 0;"), std::string::npos);
@@ -274,8 +276,8 @@ TEST(MoveFileTest, AFailedMoveLeavesNoProgramInCode) {
   tool.FakeCompiler("while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
   fs::remove(tool.dir.path() / "Animate");
   Recorder prompter;
-  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, true, false, false}, tool.dir.folder(),
-                            prompter),
+  EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                            ExportOptions{true, true, false, false}, tool.dir.folder(), prompter),
             ExportEnd::Failed);
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_NE(prompter.messages[0].find(tool.doc.m_export.m_strExePath), std::string::npos);
@@ -291,7 +293,9 @@ TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   WriteFile(exe, "someone else's");
   const ExportOptions compile{true, true, false, false};
   Recorder refused;
-  EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), refused), ExportEnd::Failed);
+  EXPECT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, compile, tool.dir.folder(), refused),
+      ExportEnd::Failed);
   EXPECT_EQ(refused.messages,
             std::vector<std::string>{res::Format(res::kExportTargetExists, {exe})});
   EXPECT_EQ(ReadFile(exe), "someone else's");
@@ -300,15 +304,17 @@ TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   fs::remove(exe);
   for (int run = 0; run < 2; ++run) {
     Recorder prompter;
-    EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), prompter), ExportEnd::Exported);
+    EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export, compile, tool.dir.folder(),
+                              prompter),
+              ExportEnd::Exported);
     EXPECT_EQ(prompter.messages, (std::vector<std::string>{kCompileSuccessMessage, kExportDone}));
     EXPECT_TRUE(platform::IsWholeExecutable(exe));
   }
   // The project file likewise: a file planted at its name is not written over.
   WriteFile(tool.doc.m_export.m_strProjectPath, "[Other]\r\nKey=1\r\n");
   Recorder project;
-  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, true, false}, tool.dir.folder(),
-                            project),
+  EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                            ExportOptions{true, false, true, false}, tool.dir.folder(), project),
             ExportEnd::Failed);
   EXPECT_EQ(project.messages, std::vector<std::string>{res::Format(
                                   res::kExportTargetExists, {tool.doc.m_export.m_strProjectPath})});
@@ -322,7 +328,9 @@ TEST(MoveFileTest, AFileEditedSinceTheExportIsKeptAndSaidSo) {
   Tool tool;
   const ExportOptions both{true, false, true, false};
   Recorder first;
-  ASSERT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), first), ExportEnd::Exported);
+  ASSERT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, both, tool.dir.folder(), first),
+      ExportEnd::Exported);
   output::ReleaseCodeFile(tool.doc.m_export, first);
   const std::string& code = tool.doc.m_export.m_strCodePath;
   const std::string& project = tool.doc.m_export.m_strProjectPath;
@@ -334,7 +342,9 @@ TEST(MoveFileTest, AFileEditedSinceTheExportIsKeptAndSaidSo) {
   }
   const std::string edited = ReadFile(code);
   Recorder again;
-  EXPECT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), again), ExportEnd::Failed);
+  EXPECT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, both, tool.dir.folder(), again),
+      ExportEnd::Failed);
   EXPECT_EQ(again.messages,
             std::vector<std::string>{res::Format(res::kExportTargetChanged, {code})});
   EXPECT_EQ(ReadFile(code), edited);
@@ -344,7 +354,9 @@ TEST(MoveFileTest, AFileEditedSinceTheExportIsKeptAndSaidSo) {
   tool.doc.m_export.m_writtenFiles.erase(code);
   WriteFile(project, "[Other]\r\nKey=1\r\n");
   Recorder projectRun;
-  EXPECT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), projectRun), ExportEnd::Failed);
+  EXPECT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, both, tool.dir.folder(), projectRun),
+      ExportEnd::Failed);
   EXPECT_EQ(projectRun.messages,
             std::vector<std::string>{res::Format(res::kExportTargetChanged, {project})});
   EXPECT_EQ(ReadFile(project), "[Other]\r\nKey=1\r\n");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "document/AnimationDocument.h"
 #include "output/Share.h"
 #include "output/WindowsProgram.h"
 #include "res/Texts.h"
@@ -93,7 +94,7 @@ TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
   const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
-  ASSERT_EQ(ShareAnimation(doc, ShareFormat::Windows, true), "");
+  ASSERT_EQ(ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, true), "");
   ASSERT_TRUE(IsWindowsExecutable(target));
   const std::string exe = ReadFile(target);
   ASSERT_GT(exe.size(), 0x40u);
@@ -129,17 +130,20 @@ TEST(WindowsProgram, MissingCompilerOrFailureLeavesTheTargetAlone) {
   WriteFile(target, "an older build");
 
   SetWindowsCompilerForTesting("zoetrix-no-such-cross-compiler");
-  EXPECT_EQ(ShareAnimation(doc, ShareFormat::Windows, false), kWindowsCompilerMissing);
+  EXPECT_EQ(ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false),
+            kWindowsCompilerMissing);
   // A compiler that fails with words of its own: they are passed on.
   WriteFile(dir.path() / "failing-gcc", "#!/bin/sh\necho 'animation.c:1: error: no' >&2\nexit 1\n");
   fs::permissions(dir.path() / "failing-gcc", fs::perms::owner_all);
   SetWindowsCompilerForTesting((dir.path() / "failing-gcc").string());
-  const std::string failed = ShareAnimation(doc, ShareFormat::Windows, false);
+  const std::string failed =
+      ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false);
   // A compiler that claims success but leaves no program.
   WriteFile(dir.path() / "lying-gcc", "#!/bin/sh\nprintf 'MZ' > animation.exe\n");
   fs::permissions(dir.path() / "lying-gcc", fs::perms::owner_all);
   SetWindowsCompilerForTesting((dir.path() / "lying-gcc").string());
-  const std::string lied = ShareAnimation(doc, ShareFormat::Windows, false);
+  const std::string lied =
+      ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false);
   SetWindowsCompilerForTesting({});
 
   EXPECT_NE(failed.find("animation.c:1: error: no"), std::string::npos) << failed;
@@ -157,19 +161,21 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
   MakeAnimation(doc, dir.folder());
   for (ShareFormat format : {ShareFormat::Html, ShareFormat::Cast}) {
     const std::string path = SharePath(doc.m_export, format);
-    ASSERT_EQ(ShareAnimation(doc, format, false), "");
+    ASSERT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false), "");
     doc.m_animation.m_frames.Append(MakeFrameText("later"));
-    ASSERT_EQ(ShareAnimation(doc, format, false), "");
+    ASSERT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false), "");
     EXPECT_NE(ReadFile(path).find("later"), std::string::npos);
 
     // Replaced after it was exported: said so, and kept.
     fs::remove(path);
     WriteFile(path, "someone else's");
-    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetChanged, {path}));
+    EXPECT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false),
+              res::Format(res::kExportTargetChanged, {path}));
     EXPECT_EQ(ReadFile(path), "someone else's");
     fs::remove(path);
     fs::create_symlink(dir.path() / "nowhere", path);
-    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetChanged, {path}));
+    EXPECT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false),
+              res::Format(res::kExportTargetChanged, {path}));
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
   }
   // The Windows program likewise, with a compiler that makes one at once.
@@ -179,7 +185,8 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
   WriteFile(dir.path() / "fake-gcc.exe", SmallestWindowsProgram());
   fs::permissions(dir.path() / "fake-gcc", fs::perms::owner_all);
   SetWindowsCompilerForTesting((dir.path() / "fake-gcc").string());
-  const std::string refused = ShareAnimation(doc, ShareFormat::Windows, false);
+  const std::string refused =
+      ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false);
   SetWindowsCompilerForTesting({});
   EXPECT_EQ(refused, res::Format(res::kExportTargetExists, {target})) << refused;
   EXPECT_EQ(ReadFile(target), "an older build");

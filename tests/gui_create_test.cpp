@@ -12,7 +12,6 @@
 #include "ui/framework/MessageBox.h"
 
 using output::MakeProgramPrologue;
-using output::ProgramHeader;
 
 using namespace guitest;
 using testsupport::Gbk;
@@ -107,7 +106,7 @@ TEST(Create, FilesAreNamedFromOneClockReadingAndTheCodeFileHoldsThePrologue) {
   ASSERT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
   std::fflush(d.doc().m_export.m_pCodeFile.get());
   const std::string code = testsupport::ReadFile(d.doc().m_export.m_strCodePath);
-  EXPECT_EQ(code, MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
+  EXPECT_EQ(code, MakeProgramPrologue(testsupport::AnimationOf(Gbk("无题"), 80, 25, "07"), kJuly5));
   EXPECT_NE(code.find("2019.7.5 9:3:7"), std::string::npos);
   // Only the code file exists so far.
   EXPECT_EQ(FilesIn(w.folder().path() / "Project"), 0);

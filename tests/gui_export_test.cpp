@@ -20,7 +20,6 @@ using output::kReleaseQuestion;
 using output::MakeProgramBody;
 using output::MakeProgramPrologue;
 using output::ProgramBodyOptions;
-using output::ProgramHeader;
 
 using namespace guitest;
 using testsupport::Gbk;
@@ -46,14 +45,11 @@ void Tick(MainWindow& w, bool code, bool compile, bool project, bool endless) {
 }
 
 std::string Prologue(const CZoetrixDlg& d) {
-  return MakeProgramPrologue(
-      ProgramHeader{kWhen, d.doc().m_animation.m_strAnimName, d.doc().m_animation.m_nAnimWide,
-                    d.doc().m_animation.m_nAnimHigh, d.doc().m_animation.m_strColor});
+  return MakeProgramPrologue(d.doc().m_animation, kWhen);
 }
 
 std::string Body(const CZoetrixDlg& d, bool code, bool endless) {
-  return MakeProgramBody(d.doc().m_animation.m_frames,
-                         ProgramBodyOptions{d.doc().m_animation.m_nRate, code, endless});
+  return MakeProgramBody(d.doc().m_animation, ProgramBodyOptions{code, endless});
 }
 
 const QStringList kTricky = {QString::fromUtf8("行一\n\"引号\" '单' \\ 反斜杠"), "50% %d",

@@ -12,7 +12,6 @@
 
 using output::kProjectReadError;
 using output::MakeProgramPrologue;
-using output::ProgramHeader;
 
 using namespace guitest;
 using testsupport::Gbk;
@@ -69,8 +68,8 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
                 QString::fromStdString(d.doc().m_export.m_strCodePath));
   EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
   EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath),
-            MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7}, Gbk("小猫"),
-                                              40, 12, "1E"}));
+            MakeProgramPrologue(testsupport::AnimationOf(Gbk("小猫"), 40, 12, "1E"),
+                                platform::LocalTime{2021, 3, 4, 5, 6, 7}));
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.333333");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA),

@@ -82,9 +82,9 @@ TEST(Recovery, KeptWhileChangedWithTheTypingGoneAfterExportAndExit) {
   Save(d);
   ProjectReadResult read = ReadProjectFile(copy);
   ASSERT_TRUE(read.ok()) << read.error;
-  ASSERT_EQ(read.data.frames.size(), 2u);
-  EXPECT_EQ(*read.data.frames[0], "first");
-  EXPECT_EQ(*read.data.frames[1], "being typed");
+  ASSERT_EQ(read.animation.FrameCount(), 2);
+  EXPECT_EQ(read.animation.m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "being typed");
 
   // Exporting a project: nothing is left to recover.
   w.Click(res::IDC_SAVE_PROJECT);  // "保存工程"
@@ -336,9 +336,9 @@ TEST(Recovery, ASignalEndsTheWindowWithoutAQuestionKeepingTheLatestWork) {
       EXPECT_FALSE(fs::exists(LockOf(copy)));
       const ProjectReadResult read = ReadProjectFile(copy);
       ASSERT_TRUE(read.ok()) << read.error;
-      ASSERT_EQ(read.data.frames.size(), 3u);
-      EXPECT_EQ(*read.data.frames[1], "two");
-      EXPECT_EQ(*read.data.frames[2], "typed, not stored");
+      ASSERT_EQ(read.animation.FrameCount(), 3);
+      EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "two");
+      EXPECT_EQ(read.animation.m_frames.At(2)->Text(), "typed, not stored");
       kept = testsupport::ReadFile(copy);
     }
     ui::ResumeModalRunsForTesting();
@@ -377,8 +377,8 @@ TEST(Recovery, ASignalClosesTheQuestionOnScreenUnanswered) {
   EXPECT_FALSE(fs::exists(LockOf(copy)));
   const ProjectReadResult read = ReadProjectFile(copy);
   ASSERT_TRUE(read.ok()) << read.error;
-  ASSERT_EQ(read.data.frames.size(), 2u);
-  EXPECT_EQ(*read.data.frames[1], "typed");
+  ASSERT_EQ(read.animation.FrameCount(), 2);
+  EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "typed");
 }
 
 // The same for a dialog of the tool's own (here the settings).

@@ -43,7 +43,7 @@ CZoetrixDlg::CZoetrixDlg(QWidget* parent) : ZDialog(res::kMainDialog, parent) {
 CZoetrixDlg::~CZoetrixDlg() {
   EndRecovery(false);
   // A code file never exported holds only the prologue and cannot compile.
-  output::DiscardCodeStub(m_doc);
+  if (m_doc.m_bCreated == 1) output::DiscardCodeStub(m_doc.m_export, m_doc.m_animation);
 }
 
 void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
