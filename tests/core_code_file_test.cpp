@@ -6,6 +6,7 @@
 
 #include "output/CodeFile.h"
 #include "output/ProgramWriter.h"
+#include "res/Texts.h"
 #include "tests/TestSupport.h"
 
 using document::AnimationDocument;
@@ -15,6 +16,9 @@ using output::ClaimShareStamp;
 using output::DiscardCodeStub;
 using output::IsOwnFile;
 using output::MakeProgramPrologue;
+using output::NoteOwnFile;
+using output::NotReplacedMessage;
+using output::ReplaceMode;
 using output::ShareFormat;
 using output::StartCodeFile;
 
@@ -156,4 +160,38 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
   EXPECT_FALSE(fs::exists(third));
   doc.m_export.m_pCodeFile.reset();
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
+}
+
+// A file is the session's own only while it is the very file the session
+// put there: one put under its name behind the session's back, or one that
+// was never the session's, is left alone, and the message says which.
+TEST(ExportSessionTest, AFileIsOwnOnlyWhileItIsTheFileTheSessionWrote) {
+  TempDir dir("zoetrix-session");
+  document::ExportSession session;
+  const std::string path = dir.folder() + "a.html";
+  WriteFile(path, "ours");
+  EXPECT_FALSE(IsOwnFile(session, path));  // there, but never noted
+  EXPECT_EQ(ReplaceMode(session, path), platform::Replace::No);
+  EXPECT_EQ(NotReplacedMessage(session, path), res::Format(res::kExportTargetExists, {path}));
+  NoteOwnFile(session, path);
+  EXPECT_TRUE(IsOwnFile(session, path));
+  EXPECT_EQ(ReplaceMode(session, path), platform::Replace::Yes);
+
+  // Another file renamed over it, with the very same bytes.
+  const std::string other = dir.folder() + "b.html";
+  WriteFile(other, "ours");
+  fs::rename(other, path);
+  EXPECT_FALSE(IsOwnFile(session, path));
+  EXPECT_EQ(ReplaceMode(session, path), platform::Replace::No);
+  EXPECT_EQ(NotReplacedMessage(session, path), res::Format(res::kExportTargetChanged, {path}));
+
+  // Gone: noting the name again forgets it, and what appears there later is
+  // someone else's.
+  fs::remove(path);
+  EXPECT_FALSE(IsOwnFile(session, path));
+  NoteOwnFile(session, path);
+  EXPECT_TRUE(session.m_writtenFiles.empty());
+  WriteFile(path, "theirs");
+  EXPECT_FALSE(IsOwnFile(session, path));
+  EXPECT_EQ(NotReplacedMessage(session, path), res::Format(res::kExportTargetExists, {path}));
 }

@@ -57,6 +57,7 @@ TEST(CreateRule, TheFieldsBecomeTheAnimationAndFramesCarryOverUnlessOverwriting)
   doc.m_nWide = 40;
   doc.m_nHigh = 12;
   doc.m_nFrameRate = 10;
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("head");
   const AnimationPaths paths{"p.ini", "a.exe", "b.exe", "c.c"};
   const platform::LocalTime when{2024, 2, 3, 4, 5, 6};
   doc.TakeCreation(paths, when, 1, 14, "1E");
@@ -70,6 +71,7 @@ TEST(CreateRule, TheFieldsBecomeTheAnimationAndFramesCarryOverUnlessOverwriting)
             "p.inia.exeb.exec.c");
   EXPECT_EQ(doc.m_export.m_createdAt.second, 6);
   EXPECT_EQ(Texts(doc), "1 2 3 ");  // taking the properties leaves the frames
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "head");
 
   doc.m_bOverwrite = 0;
   EXPECT_FALSE(doc.CreationRestartsFrames(true));  // carried over

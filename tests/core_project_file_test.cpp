@@ -28,6 +28,7 @@ using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReplaceWithProject;
 using output::UnescapeFrameText;
+using output::WriteNewProjectFile;
 using output::WriteProjectFile;
 
 using testsupport::Gbk;
@@ -138,6 +139,39 @@ TEST(ProjectFileTest, RoundTripKeepsEveryByte) {
   ASSERT_TRUE(WriteProjectFile(doc.m_animation, dir.path() / "p.ini").ok());
   EXPECT_EQ(Texts(ReadProjectFile(dir.path() / "p.ini").animation.m_frames),
             (std::vector<std::string>{"a\r\nb\r\nc", "a\\", "a\\", " b", "a\\"}));
+}
+
+// What is read is the whole animation: written again it gives the same
+// file, also after it became the window's animation, whose head (what the
+// edit area held before the first frame) is never written as a frame.
+TEST(ProjectFileTest, AnAnimationReadAndWrittenAgainIsTheSameFile) {
+  TempDir dir;
+  // clang-format off
+  const Values values{Gbk(" \"小猫\" 's "), "z9 ", 33, 17, 5,
+                      {Gbk("两端 \r\n"), "", "\\n\"'%", std::string(3000, 'x') + "\r\n\r\n", " "}};
+  // clang-format on
+  const auto first = dir.path() / "first.ini";
+  ASSERT_TRUE(WriteProjectFile(Make(values), first).ok());
+  ProjectReadResult read = ReadProjectFile(first);
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.missingFrames, 0);
+  EXPECT_EQ(read.animation.m_strAnimName, values.name);
+  EXPECT_EQ(read.animation.m_strColor, values.color);  // as stored: a colour is never checked
+  EXPECT_EQ(Texts(read.animation.m_frames), values.frames);
+
+  const auto second = dir.path() / "second.ini";
+  ASSERT_TRUE(WriteNewProjectFile(read.animation, second).ok());
+  EXPECT_TRUE(ReadFile(second) == ReadFile(first));
+
+  AnimationDocument doc;
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("typed before any frame");
+  const platform::LocalTime when{2020, 1, 2, 3, 4, 5};
+  ReplaceWithProject(doc, std::move(read.animation),
+                     MakeAnimationPaths("/t/", MakeCreationStamp(when)), when);
+  const auto third = dir.path() / "third.ini";
+  ASSERT_TRUE(WriteProjectFile(doc.m_animation, third).ok());
+  EXPECT_TRUE(ReadFile(third) == ReadFile(first));
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "typed before any frame");
 }
 
 TEST(ProjectFileTest, UnescapeInvertsEscapeInOnePass) {
