@@ -21,6 +21,7 @@
 
 using document::AnimationDocument;
 using document::AnimationPaths;
+using document::ExportSession;
 
 using output::ClaimShareStamp;
 using output::ExportAnimation;
@@ -31,7 +32,6 @@ using output::kCompileSuccessMessage;
 using output::kExportCompileNeedsCode;
 using output::kExportDone;
 using output::kExportNoOption;
-using output::MakeProjectProgramHeader;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReplaceWithProject;
@@ -131,28 +131,28 @@ int Fail(const std::string& message) {
 
 // Removes what this run wrote (every name was new to it, and only the very
 // files it wrote go). True when there was any.
-bool RemoveRunFiles(AnimationDocument& doc) {
-  doc.m_pCodeFile.reset();
+bool RemoveRunFiles(ExportSession& session) {
+  session.m_pCodeFile.reset();
   bool any = false;
-  for (const auto& [path, id] : doc.m_writtenFiles) {
-    if (!output::IsOwnFile(doc, path)) continue;
+  for (const auto& [path, id] : session.m_writtenFiles) {
+    if (!output::IsOwnFile(session, path)) continue;
     platform::RemoveFile(path);
     any = true;
   }
-  doc.m_writtenFiles.clear();
+  session.m_writtenFiles.clear();
   return any;
 }
 
 // The files this run leaves, in the order they were written.
-void ListRunFiles(const AnimationDocument& doc, const ExportOptions& o, const ShareOptions& share) {
+void ListRunFiles(const ExportSession& session, const ExportOptions& o, const ShareOptions& share) {
   std::vector<std::string> files;
-  if (o.saveCode || o.saveProject || o.compile) files.push_back(doc.m_strCodePath);
-  if (o.saveProject) files.push_back(doc.m_strProjectPath);
-  if (o.compile) files.push_back(doc.m_strExePath);
+  if (o.saveCode || o.saveProject || o.compile) files.push_back(session.m_strCodePath);
+  if (o.saveProject) files.push_back(session.m_strProjectPath);
+  if (o.compile) files.push_back(session.m_strExePath);
   for (output::ShareFormat format : ChosenFormats(share))
-    files.push_back(output::SharePath(doc, format));
+    files.push_back(output::SharePath(session, format));
   for (const std::string& file : files)
-    if (output::IsOwnFile(doc, file)) std::printf("%s\n", file.c_str());
+    if (output::IsOwnFile(session, file)) std::printf("%s\n", file.c_str());
 }
 
 }  // namespace
@@ -187,20 +187,21 @@ int RunExportCommand(int argc, char** argv) {
   AnimationPaths paths;
   // Without the classic options no code file is needed: the first shared
   // format's file claims the name, so Code/ need not even be writable.
-  const std::string problem =
-      classic ? StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths)
-              : ClaimShareStamp(doc, folder, now, ChosenFormats(args.share).front(), &paths);
+  const std::string problem = classic ? StartCodeFile(doc, folder, read.animation, now, &paths)
+                                      : ClaimShareStamp(doc.m_export, folder, now,
+                                                        ChosenFormats(args.share).front(), &paths);
   if (!problem.empty()) return Fail(problem);
-  ReplaceWithProject(doc, std::move(read.data), paths, now);
+  ReplaceWithProject(doc, std::move(read.animation), paths, now);
 
   TerminalPrompter prompter;
   const ExportEnd end =
-      classic ? ExportAnimation(doc, o, platform::ShareFolder(), prompter) : ExportEnd::Exported;
-  doc.m_pCodeFile.reset();
+      classic ? ExportAnimation(doc.m_animation, doc.m_export, o, platform::ShareFolder(), prompter)
+              : ExportEnd::Exported;
+  doc.m_export.m_pCodeFile.reset();
   const bool exported = end == ExportEnd::Exported || end == ExportEnd::CompileProblem;
-  if (!exported || !RunShares(doc, args.share, o.endless)) {
+  if (!exported || !RunShares(doc.m_animation, doc.m_export, args.share, o.endless)) {
     // Nothing of a failed run stays behind; earlier files are not touched.
-    if (RemoveRunFiles(doc)) std::fprintf(stderr, "%s\n", res::kExportRemovedRunFiles);
+    if (RemoveRunFiles(doc.m_export)) std::fprintf(stderr, "%s\n", res::kExportRemovedRunFiles);
     return 1;
   }
   // The run is over and its files are the result: a signal from here on must
@@ -211,7 +212,7 @@ int RunExportCommand(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", res::kExportKeptAfterCompileProblem);
   else if (classic)
     std::printf("%s\n", kExportDone);
-  ListRunFiles(doc, o, args.share);
+  ListRunFiles(doc.m_export, o, args.share);
   std::fflush(stdout);
   return end == ExportEnd::Exported ? 0 : 1;
 }

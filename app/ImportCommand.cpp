@@ -20,12 +20,11 @@ using document::kMaxCanvas;
 using document::kMaxFrameRate;
 using document::kMinFrameRate;
 
-using output::MakeTextProject;
+using output::MakeTextAnimation;
 using output::ReadTextFrames;
 using output::ReadTextFramesFile;
 using output::TextFrameOptions;
 using output::TextFramesResult;
-using output::TextProjectSettings;
 using output::WriteNewProject;
 
 const char* const kImportUsage =
@@ -53,7 +52,8 @@ constexpr int kMinImportCanvas = 11;  // what "新建" accepts
 struct ImportArguments {
   std::string file;
   TextFrameOptions split;
-  TextProjectSettings settings;
+  // The project's name, canvas, colours and rate: a new animation's unless given.
+  document::Animation animation = document::DefaultAnimation();
   bool help = false;
   std::string error;
 };
@@ -150,7 +150,7 @@ ImportArguments Parse(int argc, char** argv) {
           a.error = "--rate 的帧频必须是 " + std::to_string(kMinFrameRate) + " 到 " +
                     std::to_string(kMaxFrameRate) + " 之间的整数：" + res::Printable(*v);
         else
-          a.settings.rate = *n;
+          a.animation.m_nRate = *n;
       }
     } else if (arg == "--name") {
       if (!once(arg)) break;
@@ -161,7 +161,7 @@ ImportArguments Parse(int argc, char** argv) {
         else if (!gbk.ok())
           a.error = "--name 的名称含有 GBK 无法保存的字符：" + res::Printable(*v);
         else
-          a.settings.name = gbk.bytes;
+          a.animation.m_strAnimName = gbk.bytes;
       }
     } else if (arg == "--size") {
       if (!once(arg)) break;
@@ -177,8 +177,8 @@ ImportArguments Parse(int argc, char** argv) {
           a.error = "--size 必须是 宽x高，宽和高都是 " + std::to_string(kMinImportCanvas) + " 到 " +
                     std::to_string(kMaxCanvas) + " 之间的整数：" + res::Printable(*v);
         } else {
-          a.settings.wide = *w;
-          a.settings.high = *h;
+          a.animation.m_nAnimWide = *w;
+          a.animation.m_nAnimHigh = *h;
         }
       }
     } else if (arg == "--colors") {
@@ -189,7 +189,7 @@ ImportArguments Parse(int argc, char** argv) {
                     res::Printable(*v);
         } else {
           const char digits[] = "0123456789ABCDEF";
-          a.settings.color = {digits[HexDigit((*v)[0])], digits[HexDigit((*v)[1])]};
+          a.animation.m_strColor = {digits[HexDigit((*v)[0])], digits[HexDigit((*v)[1])]};
         }
       }
     } else if (arg == "--export" || arg == "--play") {
@@ -239,7 +239,7 @@ int RunImportCommand(int argc, char** argv) {
   std::optional<platform::InterruptCleanup> interrupts(std::in_place);
   const std::string problem =
       WriteNewProject(platform::WorkFolder(), platform::Now(),
-                      MakeTextProject(std::move(split.frames), args.settings), &path);
+                      MakeTextAnimation(std::move(split.frames), args.animation), &path);
   interrupts.reset();
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());

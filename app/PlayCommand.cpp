@@ -168,22 +168,16 @@ int RunPlayCommand(int argc, char** argv) {
     return 1;
   }
   PlaySettings settings;
-  const std::string problem = SelectFrames(read.data.frameNum, args.from, args.to, &settings.range);
+  const std::string problem =
+      SelectFrames(read.animation.FrameCount(), args.from, args.to, &settings.range);
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     // Numbers that do not fit the animation are bad arguments; an
     // animation without frames is a problem of the file.
-    return read.data.frameNum < 1 ? 1 : 2;
+    return read.animation.FrameCount() < 1 ? 1 : 2;
   }
   settings.speed = args.speed;
   settings.loop = args.loop;
   settings.statusRow = true;
-  document::Animation animation;
-  animation.m_strAnimName = std::move(read.data.name);
-  animation.m_nAnimWide = read.data.wide;
-  animation.m_nAnimHigh = read.data.high;
-  animation.m_strColor = std::move(read.data.color);
-  animation.m_nRate = read.data.rate;
-  for (document::FrameText& text : read.data.frames) animation.m_frames.Append(std::move(text));
-  return PlayToStandardOutput(animation, settings);
+  return PlayToStandardOutput(read.animation, settings);
 }

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-using document::AnimationDocument;
+using document::Animation;
+using document::ExportSession;
 
 using output::ShareAnimation;
 using output::ShareFormat;
@@ -41,9 +42,10 @@ std::vector<ShareFormat> ChosenFormats(const ShareOptions& options) {
   return formats;
 }
 
-bool RunShares(AnimationDocument& doc, const ShareOptions& options, bool endless) {
+bool RunShares(const Animation& animation, ExportSession& session, const ShareOptions& options,
+               bool endless) {
   for (ShareFormat format : ChosenFormats(options)) {
-    const std::string problem = ShareAnimation(doc, format, endless);
+    const std::string problem = ShareAnimation(animation, session, format, endless);
     if (!problem.empty()) {
       std::fprintf(stderr, "%s\n", problem.c_str());
       return false;

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "document/AnimationDocument.h"
+#include "document/Animation.h"
+#include "document/ExportSession.h"
 #include "output/Share.h"
 
 struct ShareOptions {
@@ -24,7 +25,8 @@ bool TakeShareOption(const std::string& arg, ShareOptions& options);
 // The chosen formats, in the order they are written and listed.
 std::vector<output::ShareFormat> ChosenFormats(const ShareOptions& options);
 
-// Writes every chosen format, stopping at the first that cannot be written
-// and saying why on standard error. True when all were written; the files
-// are the document's own (m_writtenFiles).
-bool RunShares(document::AnimationDocument& doc, const ShareOptions& options, bool endless);
+// Writes every chosen format of the animation, stopping at the first that
+// cannot be written and saying why on standard error. True when all were
+// written; the files are the session's own (m_writtenFiles).
+bool RunShares(const document::Animation& animation, document::ExportSession& session,
+               const ShareOptions& options, bool endless);

@@ -70,7 +70,7 @@ void BM_AppendBlankFrame(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < kBatch; ++i) doc.AppendBlankFrame(picture);
     state.PauseTiming();
-    doc.m_frames.Erase(static_cast<std::size_t>(n), kBatch);
+    doc.m_animation.m_frames.Erase(static_cast<std::size_t>(n), kBatch);
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * kBatch);
@@ -83,7 +83,7 @@ void BM_BuildBlankFrames(benchmark::State& state) {
   for (auto _ : state) {
     AnimationDocument doc;
     for (int i = 0; i < n; ++i) doc.AppendBlankFrame({});
-    benchmark::DoNotOptimize(doc.m_frames.Last());
+    benchmark::DoNotOptimize(doc.m_animation.m_frames.Last());
   }
   state.SetItemsProcessed(state.iterations() * n);
 }
@@ -117,7 +117,7 @@ void MeasureFrames(benchmark::State& state, AppendFn append) {
 void BM_MemorySharedPicture(benchmark::State& state) {
   MeasureFrames(state, [](AnimationDocument& doc, int n) {
     const FrameText picture = MakeFrameText(Picture());
-    for (int i = 0; i < n; ++i) doc.m_frames.Append(picture);
+    for (int i = 0; i < n; ++i) doc.m_animation.m_frames.Append(picture);
   });
 }
 BENCHMARK(BM_MemorySharedPicture)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -147,8 +147,8 @@ void BM_RefreshFrameControls(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   CZoetrixDlg& dlg = *g_window->dlg;
   dlg.doc().m_bCreated = 1;
-  dlg.doc().m_nRate = 24;
-  dlg.doc().m_frames.Clear();
+  dlg.doc().m_animation.m_nRate = 24;
+  dlg.doc().m_animation.m_frames.Clear();
   for (int i = 0; i < n; ++i) dlg.doc().AppendBlankFrame({});
   Pump(0);
 
@@ -162,7 +162,7 @@ void BM_RefreshFrameControls(benchmark::State& state) {
   bool extra = false;
   for (auto _ : state) {
     if (extra) {
-      dlg.doc().m_frames.Erase(static_cast<std::size_t>(n), 1);
+      dlg.doc().m_animation.m_frames.Erase(static_cast<std::size_t>(n), 1);
     } else {
       dlg.doc().AppendBlankFrame({});
     }
@@ -175,7 +175,7 @@ void BM_RefreshFrameControls(benchmark::State& state) {
   if (dlg.doc().m_strFrameTotal != std::to_string(dlg.doc().FrameCount()) ||
       dlg.m_comboEdit->count() != dlg.doc().FrameCount())
     state.SkipWithError("the selectors do not show the frames");
-  dlg.doc().m_frames.Clear();
+  dlg.doc().m_animation.m_frames.Clear();
   dlg.doc().m_bCreated = 0;
 }
 BENCHMARK(BM_RefreshFrameControls)
@@ -209,14 +209,15 @@ std::string ProjectOf(long n) {
   const std::filesystem::path file = g_window->dir / "Project" / "bench-open.ini";
   if (madeFor != n) {
     auto doc = std::make_unique<AnimationDocument>();
-    doc->m_strAnimName = "bench";
-    doc->m_strColor = "07";
-    doc->m_nAnimWide = 80;
-    doc->m_nAnimHigh = 25;
-    doc->m_nRate = 24;
-    for (long i = 0; i < n; ++i) doc->m_frames.Append(MakeFrameText(NumberedPicture(i)));
+    doc->m_animation.m_strAnimName = "bench";
+    doc->m_animation.m_strColor = "07";
+    doc->m_animation.m_nAnimWide = 80;
+    doc->m_animation.m_nAnimHigh = 25;
+    doc->m_animation.m_nRate = 24;
+    for (long i = 0; i < n; ++i)
+      doc->m_animation.m_frames.Append(MakeFrameText(NumberedPicture(i)));
     std::filesystem::remove(file);
-    if (!WriteProjectFile(*doc, file).ok()) std::abort();
+    if (!WriteProjectFile(doc->m_animation, file).ok()) std::abort();
     madeFor = n;
   }
   return file.string();
@@ -257,14 +258,14 @@ void BM_WindowPlainRead(benchmark::State& state) {
 // The window holding an animation of exactly n frames, copies of one picture.
 void SetFrames(CZoetrixDlg& dlg, long n) {
   dlg.doc().m_bCreated = 1;
-  dlg.doc().m_nRate = 24;
+  dlg.doc().m_animation.m_nRate = 24;
   if (dlg.doc().FrameCount() > n) {
-    dlg.doc().m_frames.Erase(static_cast<std::size_t>(n),
-                             static_cast<std::size_t>(dlg.doc().FrameCount() - n));
+    dlg.doc().m_animation.m_frames.Erase(static_cast<std::size_t>(n),
+                                         static_cast<std::size_t>(dlg.doc().FrameCount() - n));
   }
   const FrameText picture = MakeFrameText(Picture());
   while (dlg.doc().FrameCount() < n) {
-    dlg.doc().m_frames.Append(picture);
+    dlg.doc().m_animation.m_frames.Append(picture);
   }
   dlg.doc().m_strEditText = *picture;
   dlg.UpdateData(false);

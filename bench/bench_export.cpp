@@ -35,7 +35,6 @@ using output::ExportAnimation;
 using output::ExportEnd;
 using output::ExportOptions;
 using output::ExportPrompter;
-using output::MakeProjectProgramHeader;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReplaceWithProject;
@@ -69,34 +68,34 @@ struct Folder {
 
 void SetPaths(AnimationDocument& doc, const Folder& f, const std::string& stamp) {
   const AnimationPaths p = MakeAnimationPaths(f.folder(), stamp);
-  doc.m_strCodePath = p.code;
-  doc.m_strProjectPath = p.project;
-  doc.m_strBuildPath = p.build;
-  doc.m_strExePath = p.exe;
+  doc.m_export.m_strCodePath = p.code;
+  doc.m_export.m_strProjectPath = p.project;
+  doc.m_export.m_strBuildPath = p.build;
+  doc.m_export.m_strExePath = p.exe;
 }
 
-void CloseCode(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
+void CloseCode(AnimationDocument& doc) { doc.m_export.m_pCodeFile.reset(); }
 
 // One size: a document of n distinct frames, exported once to give the
 // files the reading cases use and the byte counts of the plain cases.
 struct Fixture {
   explicit Fixture(long n) : folder(std::to_string(n)) {
     for (long i = 0; i < n; ++i) {
-      doc.m_frames.Append(MakeFrameText(NumberedPicture(i)));
-      frameBytes += doc.m_frames.Last().Text().size();
+      doc.m_animation.m_frames.Append(MakeFrameText(NumberedPicture(i)));
+      frameBytes += doc.m_animation.m_frames.Last().Text().size();
     }
-    doc.m_nRate = 24;
-    doc.m_strAnimName = "bench";
-    doc.m_nAnimWide = 80;
-    doc.m_nAnimHigh = 25;
-    doc.m_strColor = "07";
+    doc.m_animation.m_nRate = 24;
+    doc.m_animation.m_strAnimName = "bench";
+    doc.m_animation.m_nAnimWide = 80;
+    doc.m_animation.m_nAnimHigh = 25;
+    doc.m_animation.m_strColor = "07";
     doc.m_bCreated = 1;
     SetPaths(doc, folder, "bench");
     Silent quiet;
-    ExportAnimation(doc, kCodeAndProject, folder.folder(), quiet);
+    ExportAnimation(doc.m_animation, doc.m_export, kCodeAndProject, folder.folder(), quiet);
     CloseCode(doc);
-    codeBytes = fs::file_size(doc.m_strCodePath);
-    projectBytes = fs::file_size(doc.m_strProjectPath);
+    codeBytes = fs::file_size(doc.m_export.m_strCodePath);
+    projectBytes = fs::file_size(doc.m_export.m_strProjectPath);
   }
   Folder folder;
   AnimationDocument doc;
@@ -129,10 +128,11 @@ void BM_Export(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     CloseCode(doc);
-    fs::remove(doc.m_strCodePath);
-    fs::remove(doc.m_strProjectPath);
+    fs::remove(doc.m_export.m_strCodePath);
+    fs::remove(doc.m_export.m_strProjectPath);
     state.ResumeTiming();
-    if (ExportAnimation(doc, kCodeAndProject, fx.folder.folder(), quiet) != ExportEnd::Exported)
+    if (ExportAnimation(doc.m_animation, doc.m_export, kCodeAndProject, fx.folder.folder(),
+                        quiet) != ExportEnd::Exported)
       state.SkipWithError("export failed");
   }
   CloseCode(doc);
@@ -144,7 +144,8 @@ void BM_ExportOver(benchmark::State& state) {
   Fixture& fx = Get(state.range(0));
   Silent quiet;
   for (auto _ : state) {
-    if (ExportAnimation(fx.doc, kCodeAndProject, fx.folder.folder(), quiet) != ExportEnd::Exported)
+    if (ExportAnimation(fx.doc.m_animation, fx.doc.m_export, kCodeAndProject, fx.folder.folder(),
+                        quiet) != ExportEnd::Exported)
       state.SkipWithError("export failed");
   }
   CloseCode(fx.doc);
@@ -187,9 +188,10 @@ void BM_Open(benchmark::State& state) {
   const AnimationPaths paths = MakeAnimationPaths(fx.folder.folder(), "opened");
   for (auto _ : state) {
     auto doc = std::make_unique<AnimationDocument>();
-    ProjectReadResult read = ReadProjectFile(fx.doc.m_strProjectPath);
-    if (!read.ok() || read.data.frameNum != state.range(0)) state.SkipWithError("open failed");
-    ReplaceWithProject(*doc, std::move(read.data), paths, platform::LocalTime{});
+    ProjectReadResult read = ReadProjectFile(fx.doc.m_export.m_strProjectPath);
+    if (!read.ok() || read.animation.FrameCount() != state.range(0))
+      state.SkipWithError("open failed");
+    ReplaceWithProject(*doc, std::move(read.animation), paths, platform::LocalTime{});
     benchmark::DoNotOptimize(doc->FrameCount());
     state.PauseTiming();
     doc.reset();
@@ -202,10 +204,10 @@ void BM_Open(benchmark::State& state) {
 // and touched once: the fastest plain read, with no memory to fault in.
 void BM_PlainRead(benchmark::State& state) {
   Fixture& fx = Get(state.range(0));
-  const auto size = static_cast<std::size_t>(fs::file_size(fx.doc.m_strProjectPath));
+  const auto size = static_cast<std::size_t>(fs::file_size(fx.doc.m_export.m_strProjectPath));
   const std::unique_ptr<char[]> buffer(new char[size]());  // touched once, before timing
   for (auto _ : state) {
-    ReadWholeFile(fx.doc.m_strProjectPath, buffer.get(), size);
+    ReadWholeFile(fx.doc.m_export.m_strProjectPath, buffer.get(), size);
     benchmark::DoNotOptimize(buffer.get());
   }
   Report(state, fx.projectBytes);
@@ -222,15 +224,16 @@ int PeakChild(const std::string& mode, const std::string& project, const std::st
   const platform::LocalTime now{};
   AnimationPaths paths;
   if (mode == "export") {
-    if (!StartCodeFile(doc, folder, MakeProjectProgramHeader(read.data, now), &paths).empty())
-      return 1;
+    if (!StartCodeFile(doc, folder, read.animation, now, &paths).empty()) return 1;
   } else {
     paths = MakeAnimationPaths(folder, "peak");
   }
-  ReplaceWithProject(doc, std::move(read.data), paths, now);
+  ReplaceWithProject(doc, std::move(read.animation), paths, now);
   if (mode == "export") {
     Silent quiet;
-    if (ExportAnimation(doc, kCodeAndProject, folder, quiet) != ExportEnd::Exported) return 1;
+    if (ExportAnimation(doc.m_animation, doc.m_export, kCodeAndProject, folder, quiet) !=
+        ExportEnd::Exported)
+      return 1;
     CloseCode(doc);
   }
   std::printf("%.0f\n", PeakResidentBytes());
@@ -260,7 +263,8 @@ double RunPeakChild(const std::string& mode, const std::string& project,
 void PeakMemory(benchmark::State& state, const std::string& mode) {
   Fixture& fx = Get(state.range(0));
   double peak = 0;
-  for (auto _ : state) peak = RunPeakChild(mode, fx.doc.m_strProjectPath, fx.folder.folder());
+  for (auto _ : state)
+    peak = RunPeakChild(mode, fx.doc.m_export.m_strProjectPath, fx.folder.folder());
   if (peak < 0) state.SkipWithError("the measuring process failed");
   // The same process doing nothing: libraries and the heap's start.
   const double idle = RunPeakChild("none", "", fx.folder.folder());

@@ -25,7 +25,7 @@
 #include "output/AnimationFormats.h"
 #include "platform/Cp936.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::MakeFrameText;
 
 using output::WriteCastAnimation;
@@ -51,22 +51,22 @@ std::string Picture(int n) {
   return out;
 }
 
-// One document at a time: 100,000 pictures take about 200 MB.
-AnimationDocument& Document(int n) {
-  static std::unique_ptr<AnimationDocument> doc;
+// One animation at a time: 100,000 pictures take about 200 MB.
+Animation& AnimationOf(int n) {
+  static std::unique_ptr<Animation> animation;
   static int size = -1;
   if (size != n) {
-    doc.reset();
-    doc = std::make_unique<AnimationDocument>();
-    for (int i = 0; i < n; ++i) doc->m_frames.Append(MakeFrameText(Picture(i)));
-    doc->m_nRate = 24;
-    doc->m_nAnimWide = 80;
-    doc->m_nAnimHigh = 25;
-    doc->m_strColor = "1E";
-    doc->m_strAnimName = platform::cp936::ToGbk("散步").bytes;
+    animation.reset();
+    animation = std::make_unique<Animation>();
+    for (int i = 0; i < n; ++i) animation->m_frames.Append(MakeFrameText(Picture(i)));
+    animation->m_nRate = 24;
+    animation->m_nAnimWide = 80;
+    animation->m_nAnimHigh = 25;
+    animation->m_strColor = "1E";
+    animation->m_strAnimName = platform::cp936::ToGbk("散步").bytes;
     size = n;
   }
-  return *doc;
+  return *animation;
 }
 
 long ReadStatusKiB(const char* key) {
@@ -92,7 +92,7 @@ fs::path Scratch(const char* name) {
          ("zoetrix-bench-formats-" + std::to_string(::getpid()) + "-" + name);
 }
 
-using Writer = std::function<bool(const AnimationDocument&, const std::string&, std::string*)>;
+using Writer = std::function<bool(const Animation&, const std::string&, std::string*)>;
 
 std::map<std::string, std::uintmax_t>& SizeOf() {
   static std::map<std::string, std::uintmax_t> sizes;
@@ -101,7 +101,7 @@ std::map<std::string, std::uintmax_t>& SizeOf() {
 
 void RunFormat(benchmark::State& state, const char* name, const Writer& write) {
   const int n = static_cast<int>(state.range(0));
-  const AnimationDocument& doc = Document(n);
+  const Animation& animation = AnimationOf(n);
   const fs::path out = Scratch(name);
   long growth = 0;
   double seconds = 0;
@@ -112,7 +112,7 @@ void RunFormat(benchmark::State& state, const char* name, const Writer& write) {
     state.ResumeTiming();
     const auto start = std::chrono::steady_clock::now();
     std::string error;
-    if (!write(doc, out.string(), &error)) state.SkipWithError(error.c_str());
+    if (!write(animation, out.string(), &error)) state.SkipWithError(error.c_str());
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.PauseTiming();
     growth = reset ? ReadStatusKiB("VmHWM") - before : -1;
@@ -155,12 +155,12 @@ void Register() {
     Writer write;
   };
   const Format formats[] = {
-      {"Html", [](const AnimationDocument& d, const std::string& p,
-                  std::string* e) { return WriteHtmlAnimation(d, p, e); }},
-      {"Cast", [](const AnimationDocument& d, const std::string& p,
-                  std::string* e) { return WriteCastAnimation(d, p, e); }},
-      {"Gif", [](const AnimationDocument& d, const std::string& p,
-                 std::string* e) { return WriteGifAnimation(d, p, e); }},
+      {"Html", [](const Animation& a, const std::string& p,
+                  std::string* e) { return WriteHtmlAnimation(a, p, e); }},
+      {"Cast", [](const Animation& a, const std::string& p,
+                  std::string* e) { return WriteCastAnimation(a, p, e); }},
+      {"Gif", [](const Animation& a, const std::string& p,
+                 std::string* e) { return WriteGifAnimation(a, p, e); }},
   };
   for (int n : {1000, 10000, 100000}) {
     for (const Format& f : formats) {

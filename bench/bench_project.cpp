@@ -66,13 +66,13 @@ struct Fixture {
           ("zoetrix-bench-project-" + std::to_string(::getpid()) + "-" + std::to_string(n));
     fs::create_directories(dir);
     file = dir / "project.ini";
-    doc.m_strAnimName = "bench";
-    doc.m_strColor = "07";
-    doc.m_nAnimWide = 80;
-    doc.m_nAnimHigh = 25;
-    doc.m_nRate = 24;
-    for (int i = 0; i < n; ++i) doc.m_frames.Append(MakeFrameText(Picture(i)));
-    if (!WriteProjectFile(doc, file).ok()) std::abort();
+    doc.m_animation.m_strAnimName = "bench";
+    doc.m_animation.m_strColor = "07";
+    doc.m_animation.m_nAnimWide = 80;
+    doc.m_animation.m_nAnimHigh = 25;
+    doc.m_animation.m_nRate = 24;
+    for (int i = 0; i < n; ++i) doc.m_animation.m_frames.Append(MakeFrameText(Picture(i)));
+    if (!WriteProjectFile(doc.m_animation, file).ok()) std::abort();
     std::FILE* f = std::fopen(file.c_str(), "rb");
     char buf[65536];
     std::size_t got;
@@ -107,7 +107,7 @@ void BM_WriteProjectNew(benchmark::State& state) {
     state.PauseTiming();
     fs::remove(out);
     state.ResumeTiming();
-    if (!WriteProjectFile(fx.doc, out).ok()) state.SkipWithError("write failed");
+    if (!WriteProjectFile(fx.doc.m_animation, out).ok()) state.SkipWithError("write failed");
   }
   Report(state, fx);
 }
@@ -116,7 +116,7 @@ void BM_WriteProjectNew(benchmark::State& state) {
 void BM_WriteProjectOver(benchmark::State& state) {
   Fixture& fx = Get(static_cast<int>(state.range(0)));
   for (auto _ : state)
-    if (!WriteProjectFile(fx.doc, fx.file).ok()) state.SkipWithError("write failed");
+    if (!WriteProjectFile(fx.doc.m_animation, fx.file).ok()) state.SkipWithError("write failed");
   Report(state, fx);
 }
 
@@ -149,8 +149,8 @@ void BM_ReadProject(benchmark::State& state) {
   Fixture& fx = Get(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     ProjectReadResult r = ReadProjectFile(fx.file);
-    if (!r.ok() || r.data.frameNum != state.range(0)) state.SkipWithError("read failed");
-    benchmark::DoNotOptimize(r.data.frames.data());
+    if (!r.ok() || r.animation.FrameCount() != state.range(0)) state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(r.animation.m_frames.Last());
   }
   Report(state, fx);
 }

@@ -10,11 +10,11 @@
 #include "output/ProjectFile.h"
 #include "output/RecoveryCopy.h"
 
+using document::Animation;
 using document::AnimationDocument;
 using document::MakeFrameText;
 
 using output::RecoveryCopy;
-using output::RecoverySnapshot;
 
 namespace {
 
@@ -36,12 +36,12 @@ std::string Picture(int n) {
 AnimationDocument& Document() {
   static AnimationDocument* doc = [] {
     auto* d = new AnimationDocument;
-    d->m_strAnimName = "bench";
-    d->m_strColor = "07";
-    d->m_nAnimWide = 80;
-    d->m_nAnimHigh = 25;
-    d->m_nRate = 24;
-    for (int i = 0; i < kFrames; ++i) d->m_frames.Append(MakeFrameText(Picture(i)));
+    d->m_animation.m_strAnimName = "bench";
+    d->m_animation.m_strColor = "07";
+    d->m_animation.m_nAnimWide = 80;
+    d->m_animation.m_nAnimHigh = 25;
+    d->m_animation.m_nRate = 24;
+    for (int i = 0; i < kFrames; ++i) d->m_animation.m_frames.Append(MakeFrameText(Picture(i)));
     return d;
   }();
   return *doc;
@@ -58,29 +58,29 @@ std::filesystem::path Folder() {
 
 // The snapshot the timer takes when the animation has changed.
 void BM_RecoverySnapshot(benchmark::State& state) {
-  const AnimationDocument& doc = Document();
+  const Animation& animation = Document().m_animation;
   const std::string typed = Picture(-1);
   for (auto _ : state) {
-    RecoverySnapshot s = RecoveryCopy::Snapshot(doc, kFrames - 1, typed);
-    benchmark::DoNotOptimize(s.frames.data());
+    Animation s = RecoveryCopy::Snapshot(animation, kFrames - 1, typed);
+    benchmark::DoNotOptimize(s.m_frames.Last());
   }
 }
 BENCHMARK(BM_RecoverySnapshot)->Unit(benchmark::kMillisecond);
 
 // The check the timer makes every few seconds when nothing has changed.
 void BM_RecoveryUnchangedCheck(benchmark::State& state) {
-  const AnimationDocument& doc = Document();
+  const Animation& animation = Document().m_animation;
   RecoveryCopy copy(Folder(), 1);
-  copy.MarkSaved(RecoveryCopy::Snapshot(doc, kFrames - 1, ""));
-  for (auto _ : state) benchmark::DoNotOptimize(copy.Differs(doc, kFrames - 1, ""));
+  copy.MarkSaved(RecoveryCopy::Snapshot(animation, kFrames - 1, ""));
+  for (auto _ : state) benchmark::DoNotOptimize(copy.Differs(animation, kFrames - 1, ""));
 }
 BENCHMARK(BM_RecoveryUnchangedCheck)->Unit(benchmark::kMillisecond);
 
 // The same project written synchronously, as the background thread does.
 void BM_RecoverySynchronousWrite(benchmark::State& state) {
-  const AnimationDocument& doc = Document();
+  const Animation& animation = Document().m_animation;
   RecoveryCopy copy(Folder(), 2);
-  for (auto _ : state) copy.Write(RecoveryCopy::Snapshot(doc, kFrames - 1, ""));
+  for (auto _ : state) copy.Write(RecoveryCopy::Snapshot(animation, kFrames - 1, ""));
   if (!copy.TakeError().empty()) state.SkipWithError("the copy was not written");
   copy.Discard();
 }

@@ -50,7 +50,7 @@ class TickRecorder : public QObject {
 void MakeAnimation(CZoetrixDlg& dlg, int rate, int n) {
   ui::ZDialog::SetControlText(dlg.Control(res::IDC_FRAME_RATE), QString::number(rate));
   dlg.RunCommand(res::IDC_CREATE, ui::Notify::Clicked);
-  dlg.doc().m_frames.Clear();
+  dlg.doc().m_animation.m_frames.Clear();
   for (int i = 1; i <= n; ++i) dlg.doc().AppendBlankFrame(Picture(i));
   dlg.doc().m_strEditText = Picture(0);
   dlg.UpdateData(false);
@@ -129,8 +129,8 @@ void BM_OpenFrameSelector(benchmark::State& state) {
   CZoetrixDlg& dlg = *g_window->dlg;
   dlg.show();
   dlg.doc().m_bCreated = 1;
-  dlg.doc().m_nRate = 24;
-  dlg.doc().m_frames.Clear();
+  dlg.doc().m_animation.m_nRate = 24;
+  dlg.doc().m_animation.m_frames.Clear();
   for (int i = 0; i < n; ++i) dlg.doc().AppendBlankFrame({});
   dlg.RefreshFrameControls();
   dlg.m_comboPreview->setCurrentIndex(n / 2);
@@ -147,7 +147,7 @@ void BM_OpenFrameSelector(benchmark::State& state) {
     dlg.m_comboPreview->hidePopup();
     Pump(0);
   }
-  dlg.doc().m_frames.Clear();
+  dlg.doc().m_animation.m_frames.Clear();
   dlg.RefreshFrameControls();
 }
 BENCHMARK(BM_OpenFrameSelector)

@@ -12,6 +12,14 @@
 
 namespace document {
 
+// What a new animation is unless the user says otherwise.
+// "无题" (untitled) in GBK.
+inline constexpr const char* kDefaultAnimName = "\xCE\xDE\xCC\xE2";
+inline constexpr int kDefaultCanvasWide = 80;
+inline constexpr int kDefaultCanvasHigh = 25;
+inline constexpr int kDefaultFrameRate = 24;
+inline constexpr const char* kDefaultColorCode = "07";  // white on black
+
 struct Animation {
   std::string m_strAnimName;  // the name, one line
   int m_nAnimWide = 0;        // canvas width in character cells
@@ -22,5 +30,16 @@ struct Animation {
 
   int FrameCount() const { return static_cast<int>(m_frames.Size()); }
 };
+
+// An animation with the values above and no frames.
+inline Animation DefaultAnimation() {
+  Animation animation;
+  animation.m_strAnimName = kDefaultAnimName;
+  animation.m_nAnimWide = kDefaultCanvasWide;
+  animation.m_nAnimHigh = kDefaultCanvasHigh;
+  animation.m_strColor = kDefaultColorCode;
+  animation.m_nRate = kDefaultFrameRate;
+  return animation;
+}
 
 }  // namespace document

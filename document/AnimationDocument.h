@@ -2,13 +2,13 @@
 // The animation being edited: the values the main window's fields show and
 // the document state no control shows. Strings are GBK bytes; frame texts
 // separate their lines with CR LF.
-#include <map>
 #include <string>
 
+#include "document/Animation.h"
 #include "document/AnimationFiles.h"
+#include "document/ExportSession.h"
 #include "document/FrameList.h"
 #include "platform/Clock.h"
-#include "platform/SafeFile.h"
 
 namespace document {
 
@@ -24,14 +24,11 @@ inline constexpr int kMaxDelay = 1000;
 // refused, and no command appends past it.
 inline constexpr int kMaxFrames = 1000000;
 
-// "无题" (untitled) in GBK.
-inline constexpr const char* kDefaultAnimName = "\xCE\xDE\xCC\xE2";
-
 struct AnimationDocument {
   // Values shown in the window's fields and boxes.
-  int m_nHigh = 25;
-  int m_nWide = 80;
-  int m_nFrameRate = 24;
+  int m_nHigh = kDefaultCanvasHigh;
+  int m_nWide = kDefaultCanvasWide;
+  int m_nFrameRate = kDefaultFrameRate;
   std::string m_strName = kDefaultAnimName;
   std::string m_strEditText;
   int m_nEditFrame = 1;
@@ -51,30 +48,15 @@ struct AnimationDocument {
   // The current animation. Nothing below is read before the first creation
   // or opening; the start values are only there to be defined.
   int m_bCreated = 0;
-  FrameList m_frames;
-  int m_nRate = 0;
+  Animation m_animation;
+  // The colour lists' selections the animation was created with.
   int m_nBackColor = 0;
   int m_nCharColor = 7;
-  std::string m_strColor;
-  std::string m_strAnimName;
-  int m_nAnimWide = 0;
-  int m_nAnimHigh = 0;
-  std::string m_strCodePath;
-  std::string m_strProjectPath;
-  std::string m_strExePath;
-  std::string m_strBuildPath;
-  // The open code file; closed when replaced, released or at the end.
-  platform::UniqueFile m_pCodeFile;
-  // The clock reading the files are named after; the code file's prologue
-  // shows it too.
-  platform::LocalTime m_createdAt;
-  // The files this animation put in place (its code file, and what its
-  // exports wrote), each with the file it was: a later export replaces these
-  // and nothing else that has come to be at one of its names.
-  std::map<std::string, platform::FileId> m_writtenFiles;
+  // Its files on disk: paths, open code file, what its exports wrote.
+  ExportSession m_export;
 
   // The number of frames: the frame list's own count, never kept beside it.
-  int FrameCount() const { return static_cast<int>(m_frames.Size()); }
+  int FrameCount() const { return m_animation.FrameCount(); }
   // Frame number (from 1) is there. Before any animation there is none, so
   // no frame is ever looked up in an empty list.
   bool HasFrame(int number) const { return number >= 1 && number <= FrameCount(); }
@@ -91,13 +73,16 @@ struct AnimationDocument {
   // Creating starts the frames afresh when it overwrites or when there was no
   // animation; otherwise the frames carry over to the new animation.
   bool CreationRestartsFrames(bool existed) const { return m_bOverwrite == 1 || !existed; }
+  // The animation the fields describe: their name, canvas and rate, in the
+  // colours of colorCode, without frames.
+  Animation FieldsAnimation(const std::string& colorCode) const;
   // The fields' values become the current animation's (name, canvas, rate,
   // colours), with the files of paths, named after created. The frames are
   // left alone: see CreationRestartsFrames and RestartFrames.
   void TakeCreation(const AnimationPaths& paths, const platform::LocalTime& created, int backColor,
                     int charColor, const std::string& colorCode);
   // An empty frame list; the next append stores the edit area into the head.
-  void RestartFrames() { m_frames.Clear(); }
+  void RestartFrames() { m_animation.m_frames.Clear(); }
 
   // --- the edit area's text ---------------------------------------------------
   // The frame the edit area shows, for a selector position: that frame, or
@@ -131,8 +116,10 @@ struct AnimationDocument {
   // second's worth, half a second's worth at the animation's rate, and the
   // delay field's seconds (past the limit it asks for one frame too many, so
   // the append is refused).
-  int CopiesForSecond() const { return m_nRate > 0 ? m_nRate : 0; }
-  int CopiesForHalfSecond() const { return m_nRate / 2 > 0 ? m_nRate / 2 : 0; }
+  int CopiesForSecond() const { return m_animation.m_nRate > 0 ? m_animation.m_nRate : 0; }
+  int CopiesForHalfSecond() const {
+    return m_animation.m_nRate / 2 > 0 ? m_animation.m_nRate / 2 : 0;
+  }
   int CopiesForDelay() const;
 
   // --- deleting -----------------------------------------------------------

@@ -1,24 +1,24 @@
 #pragma once
 // Sharing an animation beyond the console: a web page, an animated GIF and a
-// terminal recording (asciicast v2). Each writer draws the document's frames
+// terminal recording (asciicast v2). Each writer draws the animation's frames
 // on its canvas (m_nAnimWide x m_nAnimHigh cells, a GBK two-byte character
 // two cells wide) in its two colours (m_strColor) at its rate (m_nRate), in
 // list order, and loops.
 //
 // The writers stream: one frame is laid out, written and forgotten before the
-// next, so memory stays at the size of the document plus a small fixed amount
+// next, so memory stays at the size of the animation plus a small fixed amount
 // whatever the number of frames. The file appears at path only when it is
 // complete; a failed export leaves what was there before. A file already at
 // path is replaced only with Replace::Yes (a file the caller wrote there
 // itself); otherwise the writer fails and names it.
 //
 // Each returns true on success; on failure false with *error holding a
-// complete message for the user (UTF-8). The document is not changed.
+// complete message for the user (UTF-8). The animation is not changed.
 #include <string>
 
 #include "res/Texts.h"
 
-#include "document/AnimationDocument.h"
+#include "document/Animation.h"
 #include "platform/SafeFile.h"
 
 namespace output {
@@ -26,7 +26,7 @@ namespace output {
 // A self-contained page (no network, no other file) playing the animation in
 // a grid of the canvas size, with play/pause, previous/next frame and a
 // frame counter.
-bool WriteHtmlAnimation(const document::AnimationDocument& doc, const std::string& path,
+bool WriteHtmlAnimation(const document::Animation& animation, const std::string& path,
                         std::string* error, platform::Replace replace = platform::Replace::No);
 
 // Drawing options of the GIF; the defaults suit every caller.
@@ -45,13 +45,13 @@ struct GifOptions {
 // frames that look the same become one image. A frame shorter than 2/100 s
 // (rates above 50) is merged into the frame before it, since viewers stretch
 // such frames to 1/10 s.
-bool WriteGifAnimation(const document::AnimationDocument& doc, const std::string& path,
+bool WriteGifAnimation(const document::Animation& animation, const std::string& path,
                        std::string* error, const GifOptions& options = {},
                        platform::Replace replace = platform::Replace::No);
 
 // An asciicast v2 recording: the header line, then one output event per frame
 // at i / rate seconds drawing the frame in place with ANSI escapes.
-bool WriteCastAnimation(const document::AnimationDocument& doc, const std::string& path,
+bool WriteCastAnimation(const document::Animation& animation, const std::string& path,
                         std::string* error, platform::Replace replace = platform::Replace::No);
 
 // Messages (UTF-8, res/Texts.h).

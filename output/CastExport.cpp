@@ -12,7 +12,7 @@
 #include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::FrameNode;
 
 namespace output {
@@ -54,14 +54,14 @@ void AppendRow(std::string& out, const formats::FrameCanvas& canvas, int row) {
 
 }  // namespace
 
-bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+bool WriteCastAnimation(const Animation& animation, const std::string& path, std::string* error,
                         platform::Replace replace) {
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
-  const document::ConsoleColors colors = document::ShownColors(doc.m_strColor);
-  const int rate = formats::PlayRate(doc);
-  formats::FrameCanvas canvas(doc.m_nAnimWide, doc.m_nAnimHigh);
+  const document::ConsoleColors colors = document::ShownColors(animation.m_strColor);
+  const int rate = formats::PlayRate(animation);
+  formats::FrameCanvas canvas(animation.m_nAnimWide, animation.m_nAnimHigh);
 
   // The theme makes a player show the console's own shades.
   std::string palette;
@@ -72,7 +72,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
     }
   std::string line = "{\"version\": 2, \"width\": " + std::to_string(canvas.Wide()) +
                      ", \"height\": " + std::to_string(canvas.High()) + ", \"title\": ";
-  formats::AppendJsonString(line, formats::TitleUtf8(doc.m_strAnimName));
+  formats::AppendJsonString(line, formats::TitleUtf8(animation.m_strAnimName));
   line += ", \"env\": {\"TERM\": \"xterm-256color\"}, \"theme\": {\"fg\": \"" +
           formats::CssColor(colors.fore) + "\", \"bg\": \"" + formats::CssColor(colors.back) +
           "\", \"palette\": \"" + palette + "\"}}\n";
@@ -81,7 +81,7 @@ bool WriteCastAnimation(const AnimationDocument& doc, const std::string& path, s
   const std::string sgr = document::ColorSgr(colors);
   std::string data;
   long long index = 0;
-  for (const FrameNode& node : doc.m_frames) {
+  for (const FrameNode& node : animation.m_frames) {
     canvas.Layout(node.Text());
     data.clear();
     // The first event hides the cursor and blanks the screen in the

@@ -9,10 +9,13 @@
 #include <cstring>
 #include <functional>
 
+#include "output/ProgramWriter.h"
 #include "res/Texts.h"
 
+using document::Animation;
 using document::AnimationDocument;
 using document::AnimationPaths;
+using document::ExportSession;
 using document::MakeAnimationPaths;
 using document::MakeCreationStamp;
 
@@ -82,18 +85,14 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
   return Claim::TooMany;
 }
 
-ProgramHeader CodeFileHeader(const AnimationDocument& doc) {
-  return ProgramHeader{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
-                       doc.m_strColor};
-}
-
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
-                          const ProgramHeader& header, AnimationPaths* paths) {
+                          const Animation& animation, const platform::LocalTime& created,
+                          AnimationPaths* paths) {
   AnimationPaths candidate;
   std::FILE* file = nullptr;
   switch (ClaimStamp(
-      programFolder, MakeCreationStamp(header.created),
-      [](const AnimationPaths& p) { return p.code; }, &candidate, &file)) {
+      programFolder, MakeCreationStamp(created), [](const AnimationPaths& p) { return p.code; },
+      &candidate, &file)) {
     case Claim::Made:
       break;
     case Claim::CannotCreate:
@@ -101,21 +100,21 @@ std::string StartCodeFile(AnimationDocument& doc, const std::string& programFold
     case Claim::TooMany:
       return res::kTooManyAnimationsPerSecond;
   }
-  if (!WriteProgramPrologue(file, header)) {
+  if (!WriteProgramPrologue(file, animation, created)) {
     std::fclose(file);
     platform::RemoveFile(candidate.code);
     return res::Format(res::kCannotCreateCodeFile, {candidate.code});
   }
   // The animation replaced lets go of its files.
-  DiscardCodeStub(doc);
-  doc.m_writtenFiles.clear();
-  doc.m_pCodeFile.reset(file);
-  NoteOwnFile(doc, candidate.code);
+  if (doc.m_bCreated == 1) DiscardCodeStub(doc.m_export, doc.m_animation);
+  doc.m_export.m_writtenFiles.clear();
+  doc.m_export.m_pCodeFile.reset(file);
+  NoteOwnFile(doc.m_export, candidate.code);
   *paths = candidate;
   return {};
 }
 
-std::string ClaimShareStamp(AnimationDocument& doc, const std::string& programFolder,
+std::string ClaimShareStamp(ExportSession& session, const std::string& programFolder,
                             const platform::LocalTime& created, ShareFormat first,
                             AnimationPaths* paths) {
   AnimationPaths candidate;
@@ -130,43 +129,43 @@ std::string ClaimShareStamp(AnimationDocument& doc, const std::string& programFo
       return res::kTooManySharesPerSecond;
   }
   std::fclose(file);
-  doc.m_writtenFiles.clear();
-  NoteOwnFile(doc, claimFile(candidate));
+  session.m_writtenFiles.clear();
+  NoteOwnFile(session, claimFile(candidate));
   *paths = candidate;
   return {};
 }
 
-void DiscardCodeStub(AnimationDocument& doc) {
-  if (doc.m_bCreated != 1 || doc.m_strCodePath.empty()) return;
+void DiscardCodeStub(ExportSession& session, const Animation& animation) {
+  if (session.m_strCodePath.empty()) return;
   // The prologue may still wait in the stream's buffer.
-  if (doc.m_pCodeFile) std::fflush(doc.m_pCodeFile.get());
-  if (HoldsExactly(doc.m_strCodePath, MakeProgramPrologue(CodeFileHeader(doc))))
-    platform::RemoveFile(doc.m_strCodePath);
+  if (session.m_pCodeFile) std::fflush(session.m_pCodeFile.get());
+  if (HoldsExactly(session.m_strCodePath, MakeProgramPrologue(animation, session.m_createdAt)))
+    platform::RemoveFile(session.m_strCodePath);
 }
 
-bool IsOwnFile(const AnimationDocument& doc, const std::string& path) {
-  const auto written = doc.m_writtenFiles.find(path);
+bool IsOwnFile(const ExportSession& session, const std::string& path) {
+  const auto written = session.m_writtenFiles.find(path);
   platform::FileId now;
-  return written != doc.m_writtenFiles.end() && platform::IdentifyFile(path, &now) &&
+  return written != session.m_writtenFiles.end() && platform::IdentifyFile(path, &now) &&
          now == written->second;
 }
 
-std::string NotReplacedMessage(const AnimationDocument& doc, const std::string& path) {
-  return res::Format(
-      doc.m_writtenFiles.count(path) != 0 ? res::kExportTargetChanged : res::kExportTargetExists,
-      {path});
+std::string NotReplacedMessage(const ExportSession& session, const std::string& path) {
+  return res::Format(session.m_writtenFiles.count(path) != 0 ? res::kExportTargetChanged
+                                                             : res::kExportTargetExists,
+                     {path});
 }
 
-platform::Replace ReplaceMode(const AnimationDocument& doc, const std::string& path) {
-  return IsOwnFile(doc, path) ? platform::Replace::Yes : platform::Replace::No;
+platform::Replace ReplaceMode(const ExportSession& session, const std::string& path) {
+  return IsOwnFile(session, path) ? platform::Replace::Yes : platform::Replace::No;
 }
 
-void NoteOwnFile(AnimationDocument& doc, const std::string& path) {
+void NoteOwnFile(ExportSession& session, const std::string& path) {
   platform::FileId id;
   if (platform::IdentifyFile(path, &id))
-    doc.m_writtenFiles[path] = id;
+    session.m_writtenFiles[path] = id;
   else
-    doc.m_writtenFiles.erase(path);
+    session.m_writtenFiles.erase(path);
 }
 
 }  // namespace output

@@ -6,19 +6,22 @@
 #include <functional>
 #include <string>
 
+#include "document/Animation.h"
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
-#include "output/ProgramWriter.h"
+#include "document/ExportSession.h"
 #include "output/Share.h"
+#include "platform/Clock.h"
 #include "platform/SafeFile.h"
 
 namespace output {
 
-// Claims the files of a new animation named after header.created, creates
-// its code file with the prologue and makes that the document's open code
-// file. The animation it replaces lets go of its code file: closed, and
-// removed when it still holds nothing but the prologue (it was never
-// exported); what its exports wrote stays.
+// Claims the files of a new animation named after `created`, creates its
+// code file with the prologue of `animation` (its name, canvas size and
+// colour code) and makes that the document's open code file. The animation
+// the document held lets go of its code file: closed, and removed when it
+// still holds nothing but its prologue (it was never exported); what its
+// exports wrote stays, and is no longer its session's own.
 //
 // A stamp is claimed only when none of its files (code, project, programs,
 // shared formats) is there, and the code file is created exclusively: when
@@ -30,7 +33,8 @@ namespace output {
 // result is empty; otherwise the message for the user (UTF-8) is returned
 // and nothing of the document has changed.
 std::string StartCodeFile(document::AnimationDocument& doc, const std::string& programFolder,
-                          const ProgramHeader& header, document::AnimationPaths* paths);
+                          const document::Animation& animation, const platform::LocalTime& created,
+                          document::AnimationPaths* paths);
 
 enum class Claim { Made, CannotCreate, TooMany };
 
@@ -48,30 +52,31 @@ Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
 // For an export that writes only shared formats: claims a stamp as
 // StartCodeFile does, but by creating the (empty) file of `first` in
 // Animate/ instead of a code file, so Code/ need not be writable. That file
-// is the document's own, for the export of `first` to replace. The code file
-// is left alone. Same results as StartCodeFile.
-std::string ClaimShareStamp(document::AnimationDocument& doc, const std::string& programFolder,
+// becomes the session's only own file, for the export of `first` to
+// replace. The code file is left alone. Same results as StartCodeFile.
+std::string ClaimShareStamp(document::ExportSession& session, const std::string& programFolder,
                             const platform::LocalTime& created, ShareFormat first,
                             document::AnimationPaths* paths);
 
-// The prologue the code file was given when the animation was created or
-// opened: same timestamp, name, size and colours.
-ProgramHeader CodeFileHeader(const document::AnimationDocument& doc);
+// Removes the session's code file when it holds exactly the prologue of
+// animation at the session's clock reading: an animation that was never
+// exported leaves no program that cannot compile. The window calls it when
+// it ends; StartCodeFile when an animation is replaced.
+void DiscardCodeStub(document::ExportSession& session, const document::Animation& animation);
 
-// Removes the code file when it holds exactly its prologue: an animation
-// that was never exported leaves no program that cannot compile. The tool
-// calls it when it ends; StartCodeFile when an animation is replaced.
-void DiscardCodeStub(document::AnimationDocument& doc);
-
-// Whether the file at path is one this animation put there and is still
-// that same file: only such a file may be replaced.
-bool IsOwnFile(const document::AnimationDocument& doc, const std::string& path);
-// Why the file at path is not replaced: it changed since this animation
-// exported it (edited by hand, say), or it never was this animation's.
-std::string NotReplacedMessage(const document::AnimationDocument& doc, const std::string& path);
+// The files of an export session that are its own: those it put in place,
+// while each is still that same file. Only such a file may be replaced; one
+// edited by hand or swapped for another since is left alone.
+//
+// Whether the file at path is one the session put there and is still
+// that same file.
+bool IsOwnFile(const document::ExportSession& session, const std::string& path);
+// Why the file at path is not replaced: it changed since the session
+// wrote it (edited by hand, say), or it never was the session's.
+std::string NotReplacedMessage(const document::ExportSession& session, const std::string& path);
 // Replace::Yes for an own file, Replace::No for anything else.
-platform::Replace ReplaceMode(const document::AnimationDocument& doc, const std::string& path);
-// The file now at path is the animation's own.
-void NoteOwnFile(document::AnimationDocument& doc, const std::string& path);
+platform::Replace ReplaceMode(const document::ExportSession& session, const std::string& path);
+// The file now at path is the session's own (forgotten when there is none).
+void NoteOwnFile(document::ExportSession& session, const std::string& path);
 
 }  // namespace output

@@ -15,7 +15,8 @@
 #include "platform/Interrupt.h"
 #include "platform/SafeFile.h"
 
-using document::AnimationDocument;
+using document::Animation;
+using document::ExportSession;
 
 namespace output {
 
@@ -26,40 +27,39 @@ namespace {
 // new program is written beside the old one and then put in its place, so a
 // full disk never costs the program the last export wrote; the file is held
 // open again afterwards. False with the message in *problem.
-bool WriteCodeFile(AnimationDocument& doc, const ProgramBodyOptions& body, std::string* problem) {
-  const std::string& path = doc.m_strCodePath;
+bool WriteCodeFile(const Animation& animation, ExportSession& session,
+                   const ProgramBodyOptions& body, std::string* problem) {
+  const std::string& path = session.m_strCodePath;
   std::string temp;
   std::FILE* f = platform::CreateTempBeside(path, &temp);
-  bool ok = f && WriteProgramPrologue(f, CodeFileHeader(doc)) &&
-            WriteProgramBody(f, doc.m_frames, body) && std::fflush(f) == 0 &&
+  bool ok = f && WriteProgramPrologue(f, animation, session.m_createdAt) &&
+            WriteProgramBody(f, animation, body) && std::fflush(f) == 0 &&
             ::fsync(::fileno(f)) == 0;
   if (f) ok = std::fclose(f) == 0 && ok;
-  ok = ok && platform::PlaceFile(temp, path, ReplaceMode(doc, path));
+  ok = ok && platform::PlaceFile(temp, path, ReplaceMode(session, path));
   if (!ok) {
     const int error = errno;
     if (f) platform::RemoveFile(temp);
     *problem = error == EEXIST && f
-                   ? NotReplacedMessage(doc, path)
+                   ? NotReplacedMessage(session, path)
                    : res::Format(res::kExportCannotWriteCode, {path, std::strerror(error)});
     return false;
   }
-  NoteOwnFile(doc, path);
-  doc.m_pCodeFile.reset(std::fopen(path.c_str(), "rb+"));
+  NoteOwnFile(session, path);
+  session.m_pCodeFile.reset(std::fopen(path.c_str(), "rb+"));
   return true;
 }
 
-void CloseCodeFile(AnimationDocument& doc) { doc.m_pCodeFile.reset(); }
-
 // Puts the compiled program into Animate/ (also across disks), replacing
 // only a program this animation put there. False after telling the user.
-bool PlaceProgram(AnimationDocument& doc, const std::string& built, ExportPrompter& prompter) {
-  const std::string& exe = doc.m_strExePath;
-  if (platform::PlaceFile(built, exe, ReplaceMode(doc, exe))) {
-    NoteOwnFile(doc, exe);
+bool PlaceProgram(ExportSession& session, const std::string& built, ExportPrompter& prompter) {
+  const std::string& exe = session.m_strExePath;
+  if (platform::PlaceFile(built, exe, ReplaceMode(session, exe))) {
+    NoteOwnFile(session, exe);
     return true;
   }
   prompter.Message(errno == EEXIST
-                       ? NotReplacedMessage(doc, exe)
+                       ? NotReplacedMessage(session, exe)
                        : res::Format(res::kExportCannotMoveProgram, {exe, std::strerror(errno)}));
   return false;
 }
@@ -69,10 +69,10 @@ bool PlaceProgram(AnimationDocument& doc, const std::string& built, ExportPrompt
 // can plant a link in; the folder is gone again afterwards, whatever happened,
 // and files of earlier runs are left alone. Success is announced only once
 // the program is in Animate/.
-ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
+ExportEnd Compile(ExportSession& session, const std::string& programFolder,
                   ExportPrompter& prompter) {
   const std::string codeFolder =
-      doc.m_strBuildPath.substr(0, doc.m_strBuildPath.find_last_of('/') + 1);
+      session.m_strBuildPath.substr(0, session.m_strBuildPath.find_last_of('/') + 1);
   const std::string staging = platform::CreatePrivateFolder(codeFolder, ".build-");
   if (staging.empty()) {
     prompter.Message(
@@ -80,15 +80,15 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
     return ExportEnd::Failed;
   }
   const std::string built =
-      staging + doc.m_strBuildPath.substr(doc.m_strBuildPath.find_last_of('/'));
+      staging + session.m_strBuildPath.substr(session.m_strBuildPath.find_last_of('/'));
   platform::NoteMadeFile(built);  // the compiler's, but made for this run
-  const CompileResult result = CompileAnimation(programFolder, doc.m_strCodePath, built);
+  const CompileResult result = CompileAnimation(programFolder, session.m_strCodePath, built);
   ExportEnd end = ExportEnd::CompileProblem;
   if (CompileEndsTool(result.outcome)) {
     prompter.Message(CompileMessage(result.outcome));
     end = ExportEnd::ToolEnds;
   } else if (result.outcome == CompileOutcome::Success) {
-    if (PlaceProgram(doc, built, prompter)) {
+    if (PlaceProgram(session, built, prompter)) {
       prompter.Message(CompileMessage(result.outcome));
       end = ExportEnd::Exported;
     } else {
@@ -100,7 +100,7 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
       prompter.CompilerDetails(CompileProblemDetails(result));
     // Warnings, say, with a whole program: it goes to Animate/ all the same.
     if (!result.timedOut && platform::IsWholeExecutable(built) &&
-        !PlaceProgram(doc, built, prompter))
+        !PlaceProgram(session, built, prompter))
       end = ExportEnd::Failed;
   }
   platform::RemoveFolder(staging);
@@ -109,35 +109,36 @@ ExportEnd Compile(AnimationDocument& doc, const std::string& programFolder,
 
 }  // namespace
 
-ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
-                          const std::string& programFolder, ExportPrompter& prompter) {
+ExportEnd ExportAnimation(const Animation& animation, ExportSession& session,
+                          const ExportOptions& options, const std::string& programFolder,
+                          ExportPrompter& prompter) {
   if (!options.saveCode && !options.saveProject && !options.compile) {
     prompter.Message(kExportNoOption);
     return ExportEnd::Stopped;
   }
-  const ProgramBodyOptions body{doc.m_nRate, options.saveCode, options.endless};
+  const ProgramBodyOptions body{options.saveCode, options.endless};
   std::string problem;
-  if (!WriteCodeFile(doc, body, &problem)) {
+  if (!WriteCodeFile(animation, session, body, &problem)) {
     prompter.Message(problem);
     return ExportEnd::Failed;
   }
   if (options.saveProject) {
-    const std::string& project = doc.m_strProjectPath;
+    const std::string& project = session.m_strProjectPath;
     struct stat there {};
-    if (::lstat(project.c_str(), &there) == 0 && !IsOwnFile(doc, project)) {
-      prompter.Message(NotReplacedMessage(doc, project));
+    if (::lstat(project.c_str(), &there) == 0 && !IsOwnFile(session, project)) {
+      prompter.Message(NotReplacedMessage(session, project));
       return ExportEnd::Failed;
     }
     // Checked again as the file is put in place: what appears there in the
     // meantime stays.
-    const ProjectResult saved = WriteProjectFile(doc, project, ReplaceMode(doc, project));
+    const ProjectResult saved = WriteProjectFile(animation, project, ReplaceMode(session, project));
     if (!saved.ok()) {
       prompter.Message(saved.error == res::Format(res::kExportTargetExists, {project})
-                           ? NotReplacedMessage(doc, project)
+                           ? NotReplacedMessage(session, project)
                            : saved.error);
       return ExportEnd::Failed;
     }
-    NoteOwnFile(doc, project);
+    NoteOwnFile(session, project);
   }
   if (options.compile) {
     if (!options.saveCode) {
@@ -145,8 +146,8 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
       return ExportEnd::Stopped;
     }
     if (!prompter.Ask(kExportCompileQuestion)) return ExportEnd::Stopped;
-    CloseCodeFile(doc);
-    const ExportEnd end = Compile(doc, programFolder, prompter);
+    session.m_pCodeFile.reset();
+    const ExportEnd end = Compile(session, programFolder, prompter);
     if (end == ExportEnd::ToolEnds || end == ExportEnd::Failed) return end;
     prompter.Finishing();
     prompter.Message(kExportDone);
@@ -157,13 +158,13 @@ ExportEnd ExportAnimation(AnimationDocument& doc, const ExportOptions& options,
   return ExportEnd::Exported;
 }
 
-void ReleaseCodeFile(AnimationDocument& doc, ExportPrompter& prompter) {
-  if (!doc.m_pCodeFile) {
+void ReleaseCodeFile(ExportSession& session, ExportPrompter& prompter) {
+  if (!session.m_pCodeFile) {
     prompter.Message(kReleaseNotOpen);
     return;
   }
   if (!prompter.Ask(kReleaseQuestion)) return;
-  CloseCodeFile(doc);
+  session.m_pCodeFile.reset();
   prompter.Message(kReleaseDone);
 }
 

@@ -5,7 +5,8 @@
 // user.
 #include <string>
 
-#include "document/AnimationDocument.h"
+#include "document/Animation.h"
+#include "document/ExportSession.h"
 #include "res/Texts.h"
 
 namespace output {
@@ -48,17 +49,19 @@ using res::kReleaseDone;
 using res::kReleaseNotOpen;
 using res::kReleaseQuestion;
 
-// The export after the caller has copied the controls, checked that an
-// animation exists and saved the edit area's frame. The frames are never
-// changed. The code file always ends up holding one prologue (the one made
-// when the animation was created or opened) and one body, whether it was
-// open, already held a body, or had been closed. programFolder is the folder
-// holding include/ for the compiler (platform::ShareFolder()).
-ExportEnd ExportAnimation(document::AnimationDocument& doc, const ExportOptions& options,
-                          const std::string& programFolder, ExportPrompter& prompter);
+// The export of the animation into the session's files, after the caller
+// has copied the controls, checked that an animation exists and saved the
+// edit area's frame. The animation is never changed; the session's code file
+// and own files are. The code file always ends up holding one prologue (the
+// one made when the animation was created or opened) and one body, whether
+// it was open, already held a body, or had been closed. programFolder is the
+// folder holding include/ for the compiler (platform::ShareFolder()).
+ExportEnd ExportAnimation(const document::Animation& animation, document::ExportSession& session,
+                          const ExportOptions& options, const std::string& programFolder,
+                          ExportPrompter& prompter);
 
 // "解除占用": closes the code file after asking. Tells the user when there
 // is no open code file.
-void ReleaseCodeFile(document::AnimationDocument& doc, ExportPrompter& prompter);
+void ReleaseCodeFile(document::ExportSession& session, ExportPrompter& prompter);
 
 }  // namespace output

@@ -10,7 +10,7 @@
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
 
-using document::AnimationDocument;
+using document::Animation;
 
 namespace output {
 
@@ -71,7 +71,7 @@ std::string CssColor(int index) {
   return buf;
 }
 
-int PlayRate(const AnimationDocument& doc) { return document::PlayRate(doc.m_nRate); }
+int PlayRate(const Animation& animation) { return document::PlayRate(animation.m_nRate); }
 
 std::string TitleUtf8(std::string_view gbk) {
   std::string out;

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/AnimationDocument.h"
+#include "document/Animation.h"
 #include "document/Screen.h"
 #include "document/ScreenCells.h"
 #include "platform/Cp936.h"
@@ -69,8 +69,8 @@ char32_t ShownChar(const document::ScreenCell& cell);
 // "#RRGGBB" of a console colour index (document/Screen.h has the palette).
 std::string CssColor(int index);
 
-// The rate the writers play at: document::PlayRate of the document's.
-int PlayRate(const document::AnimationDocument& doc);
+// The rate the writers play at: document::PlayRate of the animation's.
+int PlayRate(const document::Animation& animation);
 
 // A GBK text (the animation's name) as a title in UTF-8, each character as
 // the canvas shows it: a control character as a blank, a byte that starts

@@ -20,7 +20,7 @@
 #include "output/AnimationFormats.h"
 #include "output/FrameCanvas.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::FrameNode;
 
 namespace output {
@@ -317,7 +317,7 @@ long long FrameStart(long long i, int rate) { return document::WholeFrameStart(i
 
 }  // namespace
 
-bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+bool WriteGifAnimation(const Animation& animation, const std::string& path, std::string* error,
                        const GifOptions& options, platform::Replace replace) {
   std::string ignored;
   if (!error) error = &ignored;
@@ -326,10 +326,11 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
 
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
-  const int rate = formats::PlayRate(doc);
-  formats::FrameCanvas pending(doc.m_nAnimWide, doc.m_nAnimHigh);
-  formats::FrameCanvas next(doc.m_nAnimWide, doc.m_nAnimHigh);
-  GifEncoder encoder(font, pending.Wide(), pending.High(), document::ShownColors(doc.m_strColor));
+  const int rate = formats::PlayRate(animation);
+  formats::FrameCanvas pending(animation.m_nAnimWide, animation.m_nAnimHigh);
+  formats::FrameCanvas next(animation.m_nAnimWide, animation.m_nAnimHigh);
+  GifEncoder encoder(font, pending.Wide(), pending.High(),
+                     document::ShownColors(animation.m_strColor));
   if (!encoder.Start(out, error)) return false;
 
   // One image is held back until the next different frame shows how long
@@ -337,7 +338,7 @@ bool WriteGifAnimation(const AnimationDocument& doc, const std::string& path, st
   bool hasPending = false;
   long long pendingStart = 0;
   long long index = 0;
-  for (const FrameNode& node : doc.m_frames) {
+  for (const FrameNode& node : animation.m_frames) {
     const long long start = FrameStart(index++, rate);
     next.Layout(node.Text());
     if (hasPending) {

@@ -13,7 +13,7 @@
 #include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::FrameNode;
 
 namespace output {
@@ -203,14 +203,14 @@ std::string Fill(std::string text, std::string_view key, const std::string& valu
 
 }  // namespace
 
-bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, std::string* error,
+bool WriteHtmlAnimation(const Animation& animation, const std::string& path, std::string* error,
                         platform::Replace replace) {
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
-  const document::ConsoleColors colors = document::ShownColors(doc.m_strColor);
+  const document::ConsoleColors colors = document::ShownColors(animation.m_strColor);
   std::string head = kPageHead;
-  head = Fill(head, "@TITLE@", HtmlEscape(formats::TitleUtf8(doc.m_strAnimName)));
+  head = Fill(head, "@TITLE@", HtmlEscape(formats::TitleUtf8(animation.m_strAnimName)));
   head = Fill(head, "@BACK@", formats::CssColor(colors.back));
   head = Fill(head, "@FORE@", formats::CssColor(colors.fore));
   out.Write(head);
@@ -219,18 +219,18 @@ bool WriteHtmlAnimation(const AnimationDocument& doc, const std::string& path, s
   // given here: frame k is due k * 1000 / rate milliseconds after playing
   // starts, document::FrameStart(k, rate, 1000), and the frame on show is
   // the last one due.
-  const int rate = document::PlayRate(doc.m_nRate);
-  formats::FrameCanvas canvas(doc.m_nAnimWide, doc.m_nAnimHigh);
+  const int rate = document::PlayRate(animation.m_nRate);
+  formats::FrameCanvas canvas(animation.m_nAnimWide, animation.m_nAnimHigh);
   std::string piece = "{\"width\":" + std::to_string(canvas.Wide()) +
                       ",\"height\":" + std::to_string(canvas.High()) +
                       ",\"rate\":" + std::to_string(rate) + ",\"name\":";
-  formats::AppendJsonString(piece, formats::TitleUtf8(doc.m_strAnimName));
+  formats::AppendJsonString(piece, formats::TitleUtf8(animation.m_strAnimName));
   piece += ",\"frames\":[\n";
   out.Write(piece);
 
   std::string text;
   bool first = true;
-  for (const FrameNode& node : doc.m_frames) {
+  for (const FrameNode& node : animation.m_frames) {
     canvas.Layout(node.Text());
     text.clear();
     int rows = canvas.High();

@@ -12,8 +12,8 @@
 #include "platform/Cp936.h"
 #include "res/AppInfo.h"
 
+using document::Animation;
 using document::ColorDigit;
-using document::FrameList;
 using document::FrameNode;
 
 namespace output {
@@ -246,7 +246,7 @@ int FramePeriodMs(int rate) {
 }
 
 template <typename Put>
-void EmitBody(const FrameList& frames, const ProgramBodyOptions& options, Put& put) {
+void EmitBody(const Animation& animation, const ProgramBodyOptions& options, Put& put) {
   static const std::string heading = Gbk("\t\n\n\t//////动画部分//////\n");
   static const std::string blockStart = Gbk("\t\n\t//////第");
   static const std::string blockMiddle = Gbk("帧//////\n\tGotoxy(0,0);\n\tprintf(\"");
@@ -254,10 +254,11 @@ void EmitBody(const FrameList& frames, const ProgramBodyOptions& options, Put& p
 
   put(heading);
   if (options.saveCode) {
-    const std::string blockEnd =
-        "\");\n\tSleep(" + std::to_string(FramePeriodMs(options.rate)) + ");\n\tsystem(\"cls\");\n";
+    const std::string blockEnd = "\");\n\tSleep(" +
+                                 std::to_string(FramePeriodMs(animation.m_nRate)) +
+                                 ");\n\tsystem(\"cls\");\n";
     int number = 0;
-    for (const FrameNode& node : frames) {
+    for (const FrameNode& node : animation.m_frames) {
       put(blockStart);
       put(std::to_string(++number));
       put(blockMiddle);
@@ -284,7 +285,7 @@ std::string MakeColorCode(int backIndex, int charIndex, const std::function<void
 
 std::string EscapeFrameText(std::string_view frameGbk) { return EscapeFrame(frameGbk, false); }
 
-std::string MakeProgramPrologue(const ProgramHeader& header) {
+std::string MakeProgramPrologue(const Animation& animation, const platform::LocalTime& created) {
   const std::string rule(74, '/');
   std::string out = Gbk(rule + "\n//\n//\t" + kMakerLine + " " + kWebsiteAddress +
                         "\n"
@@ -292,9 +293,9 @@ std::string MakeProgramPrologue(const ProgramHeader& header) {
                         "//\n"
                         "//\t----------------动画信息----------------\n"
                         "//\t制作时间：");
-  out += Timestamp(header.created);
+  out += Timestamp(created);
   out += Gbk("\n//\t动画名称：");
-  out += header.name;  // a comment: the name goes in as held
+  out += animation.m_strAnimName;  // a comment: the name goes in as held
   out += Gbk("\n//\n" + rule +
              "\n"
              "\n"
@@ -318,33 +319,35 @@ std::string MakeProgramPrologue(const ProgramHeader& header) {
              "{\n"
              "\t//////动画画布尺寸//////\n"
              "\tsystem(\"mode con cols=");
-  out += std::to_string(header.wide) + " lines=" + std::to_string(header.high);
+  out += std::to_string(animation.m_nAnimWide) + " lines=" + std::to_string(animation.m_nAnimHigh);
   out += Gbk("\");\n\t\n\t//////动画颜色//////\n\tsystem(\"color ");
-  out += CommandLiteral(header.colorCode);
+  out += CommandLiteral(animation.m_strColor);
   out += Gbk("\");\n\t\n\t//////动画名称//////\n\tsystem(\"title ");
-  out += CommandLiteral(header.name);
+  out += CommandLiteral(animation.m_strAnimName);
   out += Gbk("\");\n\t\n\t//////用于循环的点//////\nloop:\n");
   return out;
 }
 
-std::string MakeProgramBody(const FrameList& frames, const ProgramBodyOptions& options) {
+std::string MakeProgramBody(const Animation& animation, const ProgramBodyOptions& options) {
   std::string out;
   auto put = [&out](std::string_view bytes) { out += bytes; };
-  EmitBody(frames, options, put);
+  EmitBody(animation, options, put);
   return out;
 }
 
-bool WriteProgramPrologue(std::FILE* file, const ProgramHeader& header) {
+bool WriteProgramPrologue(std::FILE* file, const Animation& animation,
+                          const platform::LocalTime& created) {
   if (!file) return false;
   FileSink sink(file);
-  sink(MakeProgramPrologue(header));
+  sink(MakeProgramPrologue(animation, created));
   return sink.Close();
 }
 
-bool WriteProgramBody(std::FILE* file, const FrameList& frames, const ProgramBodyOptions& options) {
+bool WriteProgramBody(std::FILE* file, const Animation& animation,
+                      const ProgramBodyOptions& options) {
   if (!file) return false;
   FileSink sink(file);
-  EmitBody(frames, options, sink);
+  EmitBody(animation, options, sink);
   return sink.Close();
 }
 

@@ -14,23 +14,13 @@
 #include <string>
 #include <string_view>
 
-#include "document/FrameList.h"
+#include "document/Animation.h"
 #include "platform/Clock.h"
 
 namespace output {
 
-// The values the prologue is made of.
-struct ProgramHeader {
-  platform::LocalTime created;  // the clock reading that also names the files
-  std::string name;             // the animation's name, one line, GBK
-  int wide = 80;                // canvas width in character cells
-  int high = 25;                // canvas height in character cells
-  std::string colorCode;        // background digit, then character digit ("07")
-};
-
 // What the export asks the body to hold.
 struct ProgramBodyOptions {
-  int rate = 24;          // frames per second
   bool saveCode = false;  // write the frame statements
   bool endless = false;   // jump back to "loop:" after the last frame (only with saveCode)
 };
@@ -48,18 +38,24 @@ std::string MakeColorCode(int backIndex, int charIndex, const std::function<void
 // a reader would take it and the backslash for one character.
 std::string EscapeFrameText(std::string_view frameGbk);
 
-// The 40 prologue lines, each ending in a line feed.
-std::string MakeProgramPrologue(const ProgramHeader& header);
+// The 40 prologue lines, each ending in a line feed: the animation's name,
+// canvas size and colour code, and `created`, the clock reading that also
+// names its files. Neither its rate nor its frames are read.
+std::string MakeProgramPrologue(const document::Animation& animation,
+                                const platform::LocalTime& created);
 
 // The body: section heading, one block per frame, the jump back and the end
 // of main, without a line feed after the final brace. Frames are written in
-// list order, all of them. A rate below 1 is taken as 1.
-std::string MakeProgramBody(const document::FrameList& frames, const ProgramBodyOptions& options);
+// list order, all of them, each shown for one period of the animation's rate;
+// a rate below 1 is taken as 1.
+std::string MakeProgramBody(const document::Animation& animation,
+                            const ProgramBodyOptions& options);
 
 // Write the same bytes to the open code file and flush it. False when the
 // file is null or any write fails; the file stays open either way.
-bool WriteProgramPrologue(std::FILE* file, const ProgramHeader& header);
-bool WriteProgramBody(std::FILE* file, const document::FrameList& frames,
+bool WriteProgramPrologue(std::FILE* file, const document::Animation& animation,
+                          const platform::LocalTime& created);
+bool WriteProgramBody(std::FILE* file, const document::Animation& animation,
                       const ProgramBodyOptions& options);
 
 }  // namespace output

@@ -22,8 +22,11 @@
 #include "platform/ProfileLines.h"
 #include "res/Texts.h"
 
+using document::Animation;
 using document::AnimationDocument;
 using document::AnimationPaths;
+using document::FrameList;
+using document::FrameNode;
 using document::FrameText;
 using document::MakeFrameText;
 
@@ -220,14 +223,16 @@ int FrameNumber(std::string_view name, int most) {
 // the last key seen and the end of a section (comments, blank lines).
 class ProjectMerger {
  public:
-  ProjectMerger(const AnimationDocument& doc, platform::AtomicFileWriter& out)
-      : m_doc(doc), m_out(out), m_frames(static_cast<std::size_t>(doc.FrameCount()) + 1, false) {
-    m_properties[0] = PlainValue(doc.m_strAnimName);
-    m_properties[1] = std::to_string(doc.m_nAnimWide);
-    m_properties[2] = std::to_string(doc.m_nAnimHigh);
-    m_properties[3] = PlainValue(doc.m_strColor);
-    m_properties[4] = std::to_string(doc.m_nRate);
-    m_properties[5] = std::to_string(doc.FrameCount());
+  ProjectMerger(const Animation& animation, platform::AtomicFileWriter& out)
+      : m_animation(animation),
+        m_out(out),
+        m_frames(static_cast<std::size_t>(animation.FrameCount()) + 1, false) {
+    m_properties[0] = PlainValue(animation.m_strAnimName);
+    m_properties[1] = std::to_string(animation.m_nAnimWide);
+    m_properties[2] = std::to_string(animation.m_nAnimHigh);
+    m_properties[3] = PlainValue(animation.m_strColor);
+    m_properties[4] = std::to_string(animation.m_nRate);
+    m_properties[5] = std::to_string(animation.FrameCount());
   }
 
   void Line(std::string_view line) {
@@ -260,7 +265,7 @@ class ProjectMerger {
         m_propertyFound[i] = true;
         return PutKey(l.name, m_properties[i]);
       }
-    } else if (const int k = FrameNumber(l.name, m_doc.FrameCount()); k > 0 && !m_frames[k]) {
+    } else if (const int k = FrameNumber(l.name, m_animation.FrameCount()); k > 0 && !m_frames[k]) {
       m_frames[k] = true;
       return PutKey(l.name, FrameAt(k));
     }
@@ -275,7 +280,7 @@ class ProjectMerger {
       MissingKeys(Where::kProperties);
     }
     // A section is made for a key written into it: none without frames.
-    if (!m_seenPictures && m_doc.FrameCount() > 0) {
+    if (!m_seenPictures && m_animation.FrameCount() > 0) {
       Put(std::string("[") + kPicturesSection.data() + "]");
       MissingKeys(Where::kPictures);
     }
@@ -311,14 +316,14 @@ class ProjectMerger {
       return;
     }
     FrameKey key;
-    for (int k = 1; k <= m_doc.FrameCount(); ++k)
+    for (int k = 1; k <= m_animation.FrameCount(); ++k)
       if (!m_frames[static_cast<std::size_t>(k)]) PutKey(key(k), FrameAt(k));
   }
 
   // Copies of a picture share one text and usually follow one another (key
   // frames, delay frames): such a run is escaped once.
   const std::string& FrameAt(int k) {
-    const std::string& text = m_doc.m_frames.At(k - 1)->Text();
+    const std::string& text = m_animation.m_frames.At(k - 1)->Text();
     if (&text != m_escapedFrom) {
       m_value = FrameValue(text);
       m_escapedFrom = &text;
@@ -326,7 +331,7 @@ class ProjectMerger {
     return m_value;
   }
 
-  const AnimationDocument& m_doc;
+  const Animation& m_animation;
   platform::AtomicFileWriter& m_out;
   std::string m_properties[6];
   bool m_propertyFound[6] = {};
@@ -366,11 +371,11 @@ namespace {
 
 // Both writers: fresh ones read nothing at path and replace a link there
 // instead of writing through it.
-ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::path& path,
+ProjectResult WriteProject(const Animation& animation, const std::filesystem::path& path,
                            bool fresh, platform::Replace replace) {
   ProjectResult result;
   const std::string where = res::Format(res::kCannotSaveProject, {path.string()});
-  if (doc.FrameCount() > kMaxProjectFrames) {
+  if (animation.FrameCount() > kMaxProjectFrames) {
     result.error =
         where + res::Format(res::kSaveTooManyFrames, {std::to_string(kMaxProjectFrames)});
     return result;
@@ -390,7 +395,7 @@ ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::
     result.error = where + res::Format(res::kFolderNotWritable, {detail});
     return result;
   }
-  ProjectMerger merger(doc, out);
+  ProjectMerger merger(animation, out);
   if (fd >= 0) {
     platform::LineReader reader(fd);
     std::string_view line;
@@ -410,35 +415,48 @@ ProjectResult WriteProject(const AnimationDocument& doc, const std::filesystem::
 
 }  // namespace
 
-ProjectResult WriteProjectFile(const AnimationDocument& doc, const std::filesystem::path& path,
+ProjectResult WriteProjectFile(const Animation& animation, const std::filesystem::path& path,
                                platform::Replace replace) {
-  return WriteProject(doc, path, false, replace);
+  return WriteProject(animation, path, false, replace);
 }
 
-ProjectResult WriteNewProjectFile(const AnimationDocument& doc, const std::filesystem::path& path) {
-  return WriteProject(doc, path, true, platform::Replace::Yes);
+ProjectResult WriteNewProjectFile(const Animation& animation, const std::filesystem::path& path) {
+  return WriteProject(animation, path, true, platform::Replace::Yes);
 }
 
 namespace {
 
-// Why a project's properties make it unreadable, or empty.
-std::string CheckProperties(const std::optional<std::string> (&found)[6], ProjectData* data) {
+// Why a project's properties make it unreadable, or empty. *animation
+// takes them, and *frameNum the frame count.
+std::string CheckProperties(const std::optional<std::string> (&found)[6], Animation* animation,
+                            int* frameNum) {
   if (std::none_of(std::begin(found), std::end(found), [](const auto& v) { return v.has_value(); }))
     return Refusal(res::kProjectNotAProject);
   auto text = [&](int i) { return found[i] ? *found[i] : std::string(kProjectReadError); };
   auto number = [&](int i) { return found[i] ? platform::ParseProfileInt(*found[i], 0) : 0; };
-  data->name = text(0);
-  data->wide = number(1);
-  data->high = number(2);
-  data->color = text(3);
-  data->rate = number(4);
-  data->frameNum = number(5);
+  animation->m_strAnimName = text(0);
+  animation->m_nAnimWide = number(1);
+  animation->m_nAnimHigh = number(2);
+  animation->m_strColor = text(3);
+  animation->m_nRate = number(4);
+  *frameNum = number(5);
   // Playback and the generated program divide by the rate.
-  if (data->rate < 1) return Refusal(res::kProjectBadRate);
-  if (data->frameNum < 0) return Refusal(res::kProjectBadFrameCount);
-  if (data->frameNum > kMaxProjectFrames)
+  if (animation->m_nRate < 1) return Refusal(res::kProjectBadRate);
+  if (*frameNum < 0) return Refusal(res::kProjectBadFrameCount);
+  if (*frameNum > kMaxProjectFrames)
     return Refusal(res::Format(res::kProjectTooManyFrames, {std::to_string(kMaxProjectFrames)}));
   return {};
+}
+
+// Frame list sizes are counts of frames, and a project has at most
+// kMaxProjectFrames of them.
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
+
+// Cuts the list to n frames, or lengthens it with frames not read yet (no
+// text).
+void Resize(FrameList& frames, std::size_t n) {
+  if (frames.Size() > n) frames.Erase(n, frames.Size() - n);
+  while (frames.Size() < n) frames.Append(FrameText{});
 }
 
 FrameText UnescapedFrame(std::string_view value) {
@@ -473,13 +491,16 @@ ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
   ProjectReadResult result;
 
   // One pass: each frame is unescaped from the read buffer straight into
-  // its text. Frames met before FrameNum is known are kept by number and
-  // cut to FrameNum at the end; once it is known, keys past it are skipped.
-  ProjectData data;
+  // its node of the animation's list. Frames met before FrameNum is known
+  // are kept by number and cut to FrameNum at the end; once it is known,
+  // keys past it are skipped. Until the end a frame not read yet has no
+  // text.
+  Animation animation;
+  FrameList& frames = animation.m_frames;
+  int frameNum = 0;
   std::optional<std::string> found[6];
   bool propertiesDone = false;
   int most = kMaxProjectFrames;
-  std::vector<FrameText> frames;
   Where where = Where::kNone;
   bool seenProperties = false;
   bool seenPictures = false;
@@ -490,13 +511,12 @@ ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
     if (l.kind == platform::ProfileLine::kSection) {
       if (where == Where::kProperties) {
         // Later sections of this name are never looked at: the verdict is in.
-        result.error = CheckProperties(found, &data);
+        result.error = CheckProperties(found, &animation, &frameNum);
         if (!result.ok()) return result;
         propertiesDone = true;
-        most = data.frameNum;
-        if (frames.size() > static_cast<std::size_t>(most))
-          frames.resize(static_cast<std::size_t>(most));
-        frames.reserve(static_cast<std::size_t>(most));
+        most = frameNum;
+        if (frames.Size() > Count(most)) Resize(frames, Count(most));
+        frames.Reserve(Count(most));
       }
       where = EnterSection(l.name, &seenProperties, &seenPictures);
       continue;
@@ -508,8 +528,14 @@ ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
     } else if (where == Where::kPictures) {
       const int k = FrameNumber(l.name, most);
       if (k == 0) continue;
-      if (frames.size() < static_cast<std::size_t>(k)) frames.resize(static_cast<std::size_t>(k));
-      FrameText& slot = frames[static_cast<std::size_t>(k - 1)];
+      const std::size_t index = Count(k - 1);
+      if (index >= frames.Size()) {
+        // The usual case: the next frame in order.
+        Resize(frames, index);
+        frames.Append(UnescapedFrame(l.value));
+        continue;
+      }
+      FrameText& slot = frames.At(k - 1)->pText;
       if (!slot) slot = UnescapedFrame(l.value);  // the first of duplicate keys wins
     }
   }
@@ -518,55 +544,41 @@ ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
     return result;
   }
   if (!propertiesDone) {
-    result.error = CheckProperties(found, &data);
+    result.error = CheckProperties(found, &animation, &frameNum);
     if (!result.ok()) return result;
   }
-  frames.resize(static_cast<std::size_t>(data.frameNum));
-  for (FrameText& text : frames) {
+  Resize(frames, Count(frameNum));
+  for (int i = 0; i < frameNum; ++i) {
+    FrameText& text = frames.At(i)->pText;
     if (text) continue;
     text = ReadErrorText();
-    ++data.missingFrames;
+    ++result.missingFrames;
   }
-  data.frames = std::move(frames);
-  result.data = std::move(data);
+  result.animation = std::move(animation);
   return result;
 }
 
-ProgramHeader MakeProjectProgramHeader(const ProjectData& project,
-                                       const platform::LocalTime& opened) {
-  return {opened, project.name, project.wide, project.high, project.color};
-}
-
-void ReplaceWithProject(AnimationDocument& doc, ProjectData project, const AnimationPaths& paths,
+void ReplaceWithProject(AnimationDocument& doc, Animation project, const AnimationPaths& paths,
                         const platform::LocalTime& opened) {
-  doc.m_strAnimName = std::move(project.name);
-  doc.m_nAnimWide = project.wide;
-  doc.m_nAnimHigh = project.high;
-  doc.m_strColor = std::move(project.color);
-  doc.m_nRate = project.rate;
-  doc.m_frames.Clear();
-  for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
-  doc.m_strProjectPath = paths.project;
-  doc.m_strExePath = paths.exe;
-  doc.m_strBuildPath = paths.build;
-  doc.m_strCodePath = paths.code;
-  doc.m_createdAt = opened;
+  FrameText head = std::move(doc.m_animation.m_frames.Head().pText);
+  doc.m_animation = std::move(project);
+  doc.m_animation.m_frames.Head().pText = std::move(head);
+  doc.m_export.TakePaths(paths, opened);
   doc.m_bCreated = 1;
 }
 
-ProjectResult AppendProject(AnimationDocument& doc, ProjectData project) {
+ProjectResult AppendProject(AnimationDocument& doc, const Animation& project) {
   ProjectResult result;
   if (doc.m_bCreated == 0) {
     result.error = res::kNoAnimation;
     return result;
   }
-  const int added = static_cast<int>(project.frames.size());
-  if (doc.FrameCount() > kMaxProjectFrames - added) {
+  if (doc.FrameCount() > kMaxProjectFrames - project.FrameCount()) {
     result.error =
         Refusal(res::Format(res::kAppendTooManyFrames, {std::to_string(kMaxProjectFrames)}));
     return result;
   }
-  for (FrameText& text : project.frames) doc.m_frames.Append(std::move(text));
+  for (const FrameNode& node : project.m_frames) doc.m_animation.m_frames.Append(node.pText);
   return result;
 }
 

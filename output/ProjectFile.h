@@ -23,8 +23,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "document/Animation.h"
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
 #include "document/FrameList.h"
@@ -49,23 +49,16 @@ struct ProjectResult {
 };
 
 // A project as read from its file.
-struct ProjectData {
-  std::string name;   // kProjectReadError when missing
-  std::string color;  // as stored (not checked); kProjectReadError when missing
-  int wide = 0;       // 0 when missing
-  int high = 0;
-  int rate = 0;  // at least 1 in every accepted project
-  // FrameNum; frames.size() equals it. Missing Frame keys read as
-  // kProjectReadError (those texts share one string); keys past FrameNum
-  // are not read.
-  int frameNum = 0;
-  std::vector<document::FrameText> frames;  // unescaped
-  int missingFrames = 0;                    // how many of them were missing
-};
-
 struct ProjectReadResult {
-  ProjectData data;   // empty when refused
-  std::string error;  // why the file is refused (UTF-8), empty when accepted
+  // The animation the file holds; empty when refused. A missing Name or
+  // Color reads as kProjectReadError, a missing Wide or High as 0; the
+  // colour is kept as stored (not checked). The rate is at least 1. There
+  // are FrameNum frames, unescaped: missing Frame keys read as
+  // kProjectReadError (those texts share one string), keys past FrameNum are
+  // not read. The head node holds no text.
+  document::Animation animation;
+  int missingFrames = 0;  // how many of the frames were missing
+  std::string error;      // why the file is refused (UTF-8), empty when accepted
   bool ok() const { return error.empty(); }
 };
 
@@ -76,7 +69,7 @@ struct ProjectReadResult {
 // comes back as '?' (see EscapeFrameText).
 std::string UnescapeFrameText(std::string_view escaped);
 
-// Writes the project keys of doc to path: the six properties from
+// Writes the project keys of the animation to path: the six properties from
 // m_strAnimName, m_nAnimWide, m_nAnimHigh, m_strColor, m_nRate, the frame
 // count, and Frame1..FrameN from the frames of the list, each
 // escaped once. An existing file is read first and keeps every other line
@@ -85,14 +78,14 @@ std::string UnescapeFrameText(std::string_view escaped);
 // Refused without writing when the frames exceed kMaxProjectFrames, or when
 // an existing file cannot be read. With Replace::No whatever is at path when
 // the new file is put in place stays, and the write is refused saying so.
-ProjectResult WriteProjectFile(const document::AnimationDocument& doc,
+ProjectResult WriteProjectFile(const document::Animation& animation,
                                const std::filesystem::path& path,
                                platform::Replace replace = platform::Replace::Yes);
 
-// The same for a file of the tool's own (the recovery copy): the project
-// alone, nothing read from what is at path, and a symbolic link there is
-// replaced, never written through.
-ProjectResult WriteNewProjectFile(const document::AnimationDocument& doc,
+// The same for a file of the tool's own (the recovery copy, a new project):
+// the project alone, nothing read from what is at path, and a symbolic link
+// there is replaced, never written through.
+ProjectResult WriteNewProjectFile(const document::Animation& animation,
                                   const std::filesystem::path& path);
 
 // Reads the project at path. Refused (nothing read) when the file is missing
@@ -108,23 +101,19 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path,
 // caller checked what it opened); fd stays open.
 ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer = std::size_t{1} << 20);
 
-// The prologue's values for a project opened at `opened`: the project's
-// name, canvas size and colour code.
-ProgramHeader MakeProjectProgramHeader(const ProjectData& project,
-                                       const platform::LocalTime& opened);
-
 // Opening in replacing mode, once the new code file is open with its
-// prologue: the project's name, size, colour, rate and frame count become
-// the current animation's; its frames replace the list (the head node keeps
-// its text); the four paths and the clock reading become those given; the
-// animation counts as created. m_pCodeFile and the fields' members are left
-// to the caller. Cannot fail: the data was checked when read.
-void ReplaceWithProject(document::AnimationDocument& doc, ProjectData project,
+// prologue: the project becomes the current animation, its frames replacing
+// the list (the head node keeps its text); the four paths and the clock
+// reading become those given; the animation counts as created. The code
+// file and the fields' members are left to the caller. Cannot fail: the
+// project was checked when read.
+void ReplaceWithProject(document::AnimationDocument& doc, document::Animation project,
                         const document::AnimationPaths& paths, const platform::LocalTime& opened);
 
-// Opening in appending mode: the project's frames follow the last frame; properties, paths and code
-// file stay. Refused, with nothing changed, without a created animation or when the total would
+// Opening in appending mode: the project's frames follow the last frame
+// (sharing their texts); properties, paths and code file stay. Refused, with
+// nothing changed, without a created animation or when the total would
 // exceed kMaxProjectFrames.
-ProjectResult AppendProject(document::AnimationDocument& doc, ProjectData project);
+ProjectResult AppendProject(document::AnimationDocument& doc, const document::Animation& project);
 
 }  // namespace output

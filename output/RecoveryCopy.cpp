@@ -16,10 +16,8 @@
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
-using document::AnimationDocument;
-using document::EmptyFrameText;
+using document::Animation;
 using document::FrameNode;
-using document::FrameText;
 using document::MakeFrameText;
 
 namespace output {
@@ -193,38 +191,32 @@ RecoveryCopy::~RecoveryCopy() {
   ::close(m_lockFd);
 }
 
-RecoverySnapshot RecoveryCopy::Snapshot(const AnimationDocument& doc, int editPosition,
-                                        std::string_view editText) {
-  RecoverySnapshot s;
-  s.name = doc.m_strAnimName;
-  s.color = doc.m_strColor;
-  s.wide = doc.m_nAnimWide;
-  s.high = doc.m_nAnimHigh;
-  s.rate = doc.m_nRate;
-  s.frames.reserve(doc.m_frames.Size());
-  for (const FrameNode& node : doc.m_frames)
-    s.frames.push_back(node.pText ? node.pText : EmptyFrameText());
-  if (editPosition >= 0 && static_cast<std::size_t>(editPosition) < s.frames.size() &&
-      *s.frames[static_cast<std::size_t>(editPosition)] != editText)
-    s.frames[static_cast<std::size_t>(editPosition)] = MakeFrameText(std::string(editText));
+Animation RecoveryCopy::Snapshot(const Animation& animation, int editPosition,
+                                 std::string_view editText) {
+  Animation s = animation;  // copies the nodes; the texts are shared
+  if (editPosition >= 0)
+    if (FrameNode* edited = s.m_frames.At(editPosition); edited && edited->Text() != editText)
+      edited->pText = MakeFrameText(std::string(editText));
   return s;
 }
 
-bool RecoveryCopy::Differs(const AnimationDocument& doc, int editPosition,
+bool RecoveryCopy::Differs(const Animation& animation, int editPosition,
                            std::string_view editText) const {
   if (!m_written) return true;
-  const RecoverySnapshot& w = *m_written;
-  if (w.name != doc.m_strAnimName || w.color != doc.m_strColor || w.wide != doc.m_nAnimWide ||
-      w.high != doc.m_nAnimHigh || w.rate != doc.m_nRate || w.frames.size() != doc.m_frames.Size())
+  const Animation& w = *m_written;
+  if (w.m_strAnimName != animation.m_strAnimName || w.m_strColor != animation.m_strColor ||
+      w.m_nAnimWide != animation.m_nAnimWide || w.m_nAnimHigh != animation.m_nAnimHigh ||
+      w.m_nRate != animation.m_nRate || w.m_frames.Size() != animation.m_frames.Size())
     return true;
   int position = 0;
-  for (const FrameNode& node : doc.m_frames) {
-    const FrameText& written = w.frames[static_cast<std::size_t>(position)];
+  auto written = w.m_frames.begin();
+  for (const FrameNode& node : animation.m_frames) {
     if (position++ == editPosition) {
-      if (*written != editText) return true;
-    } else if (written != node.pText && *written != node.Text()) {
+      if (written->Text() != editText) return true;
+    } else if (written->pText != node.pText && written->Text() != node.Text()) {
       return true;
     }
+    ++written;
   }
   return false;
 }
@@ -239,29 +231,22 @@ std::string RecoveryCopy::TakeError() {
   return std::exchange(m_error, {});
 }
 
-void RecoveryCopy::WriteNow(const RecoverySnapshot& s) {
+void RecoveryCopy::WriteNow(const Animation& s) {
   const std::string where = res::Format(res::kCannotWriteRecovery, {m_copy.string()});
   if (!Active()) {
     SetError(where + res::kRecoveryFolderNotWritable);
     return;
   }
-  AnimationDocument doc;
-  doc.m_strAnimName = s.name;
-  doc.m_strColor = s.color;
-  doc.m_nAnimWide = s.wide;
-  doc.m_nAnimHigh = s.high;
-  doc.m_nRate = s.rate;
-  for (const FrameText& text : s.frames) doc.m_frames.Append(text);
   // The project alone, written beside the copy and renamed over it: nothing
   // of the earlier copy is read, and a link put in its place is replaced.
-  const ProjectResult result = WriteNewProjectFile(doc, m_copy);
+  const ProjectResult result = WriteNewProjectFile(s, m_copy);
   if (!result.ok()) SetError(result.error + res::kRecoveryStillThere);
 }
 
-bool RecoveryCopy::StartWrite(RecoverySnapshot snapshot) {
+bool RecoveryCopy::StartWrite(Animation snapshot) {
   if (m_busy.load()) return false;
   if (m_writer.joinable()) m_writer.join();
-  auto shared = std::make_shared<const RecoverySnapshot>(std::move(snapshot));
+  auto shared = std::make_shared<const Animation>(std::move(snapshot));
   m_written = shared;
   m_busy.store(true);
   m_writer = std::thread([this, shared] {
@@ -271,9 +256,9 @@ bool RecoveryCopy::StartWrite(RecoverySnapshot snapshot) {
   return true;
 }
 
-void RecoveryCopy::Write(RecoverySnapshot snapshot) {
+void RecoveryCopy::Write(Animation snapshot) {
   Wait();
-  auto shared = std::make_shared<const RecoverySnapshot>(std::move(snapshot));
+  auto shared = std::make_shared<const Animation>(std::move(snapshot));
   m_written = shared;
   WriteNow(*shared);
 }
@@ -282,9 +267,9 @@ void RecoveryCopy::Wait() {
   if (m_writer.joinable()) m_writer.join();
 }
 
-void RecoveryCopy::MarkSaved(RecoverySnapshot snapshot) {
+void RecoveryCopy::MarkSaved(Animation snapshot) {
   Discard();
-  m_written = std::make_shared<const RecoverySnapshot>(std::move(snapshot));
+  m_written = std::make_shared<const Animation>(std::move(snapshot));
 }
 
 void RecoveryCopy::Discard() {
@@ -331,14 +316,14 @@ std::vector<RecoveryOrphan> RecoveryCopy::FindOrphans() const {
   return orphans;
 }
 
-bool RecoveryCopy::Adopt(RecoveryOrphan orphan, RecoverySnapshot snapshot) {
+bool RecoveryCopy::Adopt(RecoveryOrphan orphan, Animation snapshot) {
   Wait();
   std::error_code ec;
   if (!Active()) return false;
   fs::rename(orphan.m_copy, m_copy, ec);
   if (ec) return false;
   fs::remove(orphan.m_lock, ec);
-  m_written = std::make_shared<const RecoverySnapshot>(std::move(snapshot));
+  m_written = std::make_shared<const Animation>(std::move(snapshot));
   return true;
 }
 

@@ -8,11 +8,11 @@
 // nobody holds was left by a tool that did not end through the exit
 // question, and is offered when the next tool starts.
 //
-// Writing happens on a background thread: the caller takes a snapshot (the
-// properties and the frame texts, which are immutable and shared, so the
-// snapshot copies pointers, not pictures), and the thread builds the project
-// from it, writes it beside the copy (.Recovery-<id>.ini.tmp-...) and renames
-// it into place.
+// Writing happens on a background thread: the caller takes a snapshot (a copy
+// of the animation, whose frame texts are immutable and shared, so the
+// snapshot copies pointers, not pictures), and the thread writes it as a
+// project beside the copy (.Recovery-<id>.ini.tmp-...) and renames it into
+// place.
 //
 // Others may write in data/, so no name there is trusted: the lock is opened
 // without following a link and must be a plain file, a copy is only ever
@@ -27,21 +27,10 @@
 #include <thread>
 #include <vector>
 
-#include "document/AnimationDocument.h"
-#include "document/FrameList.h"
+#include "document/Animation.h"
 #include "output/ProjectFile.h"
 
 namespace output {
-
-// What a recovery copy holds: the project file's properties and frames.
-struct RecoverySnapshot {
-  std::string name;
-  std::string color;
-  int wide = 0;
-  int high = 0;
-  int rate = 0;
-  std::vector<document::FrameText> frames;
-};
 
 // A copy left by a tool that is no longer running. While this object lives
 // its lock is held, so a second tool starting at the same moment does not
@@ -81,32 +70,33 @@ class RecoveryCopy {
   bool Active() const { return m_lockFd >= 0; }
   const std::filesystem::path& Path() const { return m_copy; }
 
-  // The document as a project would hold it, with editText as the text of
-  // the frame at editPosition (the edit area's frame; ignored when it names
-  // no frame), so what is being typed is in the copy too.
-  static RecoverySnapshot Snapshot(const document::AnimationDocument& doc, int editPosition,
-                                   std::string_view editText);
+  // The animation as the copy would hold it: a copy sharing its frame
+  // texts, with editText as the text of the frame at editPosition (the edit
+  // area's frame; ignored when it names no frame), so what is being typed is
+  // in the copy too.
+  static document::Animation Snapshot(const document::Animation& animation, int editPosition,
+                                      std::string_view editText);
 
-  // True when doc (read as Snapshot reads it) differs from the last
-  // snapshot written or marked as saved. Compares frame pointers, and the
-  // edit area's frame by its bytes: no text is copied.
-  bool Differs(const document::AnimationDocument& doc, int editPosition,
+  // True when the animation (read as Snapshot reads it) differs from the
+  // last snapshot written or marked as saved. Compares frame pointers, and
+  // the edit area's frame by its bytes: no text is copied.
+  bool Differs(const document::Animation& animation, int editPosition,
                std::string_view editText) const;
 
   // Starts writing the snapshot in the background. False, with nothing
   // done, while an earlier write is still under way.
-  bool StartWrite(RecoverySnapshot snapshot);
+  bool StartWrite(document::Animation snapshot);
   // Writes the snapshot before returning (after any write under way).
-  void Write(RecoverySnapshot snapshot);
+  void Write(document::Animation snapshot);
   // Waits for a write under way.
   void Wait();
   // The message of the last failed write (UTF-8), once; empty otherwise.
   std::string TakeError();
 
-  // The document now equals a project file the user has (exported, opened,
+  // The animation now equals a project file the user has (exported, opened,
   // or a fresh animation): the copy is removed and nothing is written until
-  // the document changes again.
-  void MarkSaved(RecoverySnapshot snapshot);
+  // the animation changes again.
+  void MarkSaved(document::Animation snapshot);
   // Removes the copy, as the exit question ends the tool with the user's
   // consent.
   void Discard();
@@ -118,7 +108,7 @@ class RecoveryCopy {
   std::vector<RecoveryOrphan> FindOrphans() const;
   // The orphan's copy becomes this tool's copy, holding snapshot (what was
   // read from it).
-  bool Adopt(RecoveryOrphan orphan, RecoverySnapshot snapshot);
+  bool Adopt(RecoveryOrphan orphan, document::Animation snapshot);
   // Deletes the orphan's copy and its lock file.
   static void Remove(RecoveryOrphan orphan);
   // Reads the orphan's copy, which must still be a plain file.
@@ -130,7 +120,7 @@ class RecoveryCopy {
   static std::filesystem::path KeepUnreadable(RecoveryOrphan orphan);
 
  private:
-  void WriteNow(const RecoverySnapshot& snapshot);
+  void WriteNow(const document::Animation& snapshot);
   void SetError(std::string error);
   void RemoveLeftovers();
 
@@ -140,7 +130,7 @@ class RecoveryCopy {
   int m_lockFd = -1;
   // The state the copy holds, or that needs no copy; shared with a write
   // under way. Null until the first write or save.
-  std::shared_ptr<const RecoverySnapshot> m_written;
+  std::shared_ptr<const document::Animation> m_written;
   std::thread m_writer;
   std::atomic<bool> m_busy{false};
   std::mutex m_mutex;  // guards m_error

@@ -5,7 +5,8 @@
 #include "output/WindowsProgram.h"
 #include "res/Texts.h"
 
-using document::AnimationDocument;
+using document::Animation;
+using document::ExportSession;
 
 namespace output {
 
@@ -26,36 +27,37 @@ std::string SharePathFor(const std::string& exePath, ShareFormat format) {
   return base;
 }
 
-std::string SharePath(const AnimationDocument& doc, ShareFormat format) {
-  return SharePathFor(doc.m_strExePath, format);
+std::string SharePath(const ExportSession& session, ShareFormat format) {
+  return SharePathFor(session.m_strExePath, format);
 }
 
-std::string ShareAnimation(AnimationDocument& doc, ShareFormat format, bool endless) {
-  const std::string path = SharePath(doc, format);
-  const platform::Replace replace = ReplaceMode(doc, path);
+std::string ShareAnimation(const Animation& animation, ExportSession& session, ShareFormat format,
+                           bool endless) {
+  const std::string path = SharePath(session, format);
+  const platform::Replace replace = ReplaceMode(session, path);
   std::string error;
   bool ok = false;
   switch (format) {
     case ShareFormat::Html:
-      ok = WriteHtmlAnimation(doc, path, &error, replace);
+      ok = WriteHtmlAnimation(animation, path, &error, replace);
       break;
     case ShareFormat::Gif:
-      ok = WriteGifAnimation(doc, path, &error, {}, replace);
+      ok = WriteGifAnimation(animation, path, &error, {}, replace);
       break;
     case ShareFormat::Cast:
-      ok = WriteCastAnimation(doc, path, &error, replace);
+      ok = WriteCastAnimation(animation, path, &error, replace);
       break;
     case ShareFormat::Windows:
-      error = BuildWindowsProgram(doc, endless, path, replace);
+      error = BuildWindowsProgram(animation, session.m_createdAt, endless, path, replace);
       ok = error.empty();
       break;
   }
   if (ok) {
-    NoteOwnFile(doc, path);
+    NoteOwnFile(session, path);
     return {};
   }
   if (error.empty()) return res::Format(res::kShareFailed, {path});
-  return error == res::Format(res::kExportTargetExists, {path}) ? NotReplacedMessage(doc, path)
+  return error == res::Format(res::kExportTargetExists, {path}) ? NotReplacedMessage(session, path)
                                                                 : error;
 }
 

@@ -15,7 +15,7 @@
 #include "res/Printable.h"
 #include "res/Texts.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::AnimationPaths;
 using document::EmptyFrameText;
 using document::FrameText;
@@ -449,20 +449,14 @@ TextFramesResult ReadTextFramesFile(const std::string& path, const TextFrameOpti
   return result;
 }
 
-ProjectData MakeTextProject(std::vector<FrameText> frames, const TextProjectSettings& settings) {
-  ProjectData project;
-  project.name = settings.name;
-  project.color = settings.color;
-  project.wide = settings.wide;
-  project.high = settings.high;
-  project.rate = settings.rate;
-  project.frameNum = static_cast<int>(frames.size());
-  project.frames = std::move(frames);
-  return project;
+Animation MakeTextAnimation(std::vector<FrameText> frames, Animation animation) {
+  animation.m_frames.Reserve(animation.m_frames.Size() + frames.size());
+  for (FrameText& text : frames) animation.m_frames.Append(std::move(text));
+  return animation;
 }
 
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
-                            ProjectData project, std::string* path) {
+                            const Animation& animation, std::string* path) {
   AnimationPaths paths;
   std::FILE* claimed = nullptr;
   switch (ClaimStamp(
@@ -478,10 +472,8 @@ std::string WriteNewProject(const std::string& programFolder, const platform::Lo
   std::fclose(claimed);
   ProjectResult written;
   try {
-    AnimationDocument doc;
-    ReplaceWithProject(doc, std::move(project), paths, now);
     // The claimed file is empty and ours: nothing in it to keep.
-    written = WriteNewProjectFile(doc, paths.project);
+    written = WriteNewProjectFile(animation, paths.project);
   } catch (const std::bad_alloc&) {
     written.error = res::kTextOutOfMemory;
   }

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/Animation.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameList.h"
 #include "output/ProjectFile.h"
@@ -142,25 +143,19 @@ TextFramesResult ReadTextFramesFile(const std::string& path, const TextFrameOpti
 // "64 KiB", "8 MiB", "2 GiB": a limit as the messages name it.
 std::string ByteSize(std::uint64_t bytes);
 
-// The properties of a project made from a text file: those of a new
-// animation unless given.
-struct TextProjectSettings {
-  std::string name = document::kDefaultAnimName;  // GBK
-  int wide = 80;
-  int high = 25;
-  int rate = 24;
-  std::string color = "07";  // background digit, then character digit
-};
+// The animation a text import makes: the frames, in order, follow those of
+// `animation`, whose name, canvas size, colour code and rate they keep; by
+// default those of a new animation (document::DefaultAnimation()).
+document::Animation MakeTextAnimation(std::vector<document::FrameText> frames,
+                                      document::Animation animation = document::DefaultAnimation());
 
-ProjectData MakeTextProject(std::vector<document::FrameText> frames,
-                            const TextProjectSettings& settings);
-
-// Writes the project as Project/<stamp>.ini under programFolder, the stamp
-// made from `now` and claimed by the project file as a new animation's is
-// by its code file (ClaimStamp), so nothing earlier is overwritten. On success *path is the
-// project's path and the result empty; otherwise the message (UTF-8) and no file is left.
+// Writes the animation as Project/<stamp>.ini under programFolder, the stamp
+// made from `now` and claimed by the project file as a new animation's is by
+// its code file (ClaimStamp), so nothing earlier is overwritten. On success
+// *path is the project's path and the result empty; otherwise the message
+// (UTF-8) and no file is left.
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
-                            ProjectData project, std::string* path);
+                            const document::Animation& animation, std::string* path);
 
 // Messages (UTF-8).
 using res::kTextFramesEmpty;  // res/Texts.h

@@ -17,7 +17,7 @@
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
-using document::AnimationDocument;
+using document::Animation;
 
 namespace output {
 
@@ -73,8 +73,9 @@ bool IsWindowsExecutable(const std::string& path) {
   return true;
 }
 
-std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
-                                const std::string& target, platform::Replace replace) {
+std::string BuildWindowsProgram(const Animation& animation, const platform::LocalTime& created,
+                                bool endless, const std::string& target,
+                                platform::Replace replace) {
   std::error_code ec;
   std::string temp = fs::temp_directory_path(ec).string();
   if (ec || temp.empty()) temp = "/tmp";
@@ -90,10 +91,8 @@ std::string BuildWindowsProgram(const AnimationDocument& doc, bool endless,
   const std::string source = folder + "/animation.c";
   std::FILE* f = platform::CreateNewFileStream(source, "wb");
   if (!f) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
-  const ProgramHeader header{doc.m_createdAt, doc.m_strAnimName, doc.m_nAnimWide, doc.m_nAnimHigh,
-                             doc.m_strColor};
-  bool written = WriteProgramPrologue(f, header) &&
-                 WriteProgramBody(f, doc.m_frames, {doc.m_nRate, true, endless});
+  bool written = WriteProgramPrologue(f, animation, created) &&
+                 WriteProgramBody(f, animation, {true, endless});
   written = std::fclose(f) == 0 && written;
   if (!written) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
 

@@ -4,7 +4,8 @@
 // headers, so a Windows user gets what the classic tool made for them.
 #include <string>
 
-#include "document/AnimationDocument.h"
+#include "document/Animation.h"
+#include "platform/Clock.h"
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
@@ -21,13 +22,14 @@ using res::kWindowsCompilerMissing;  // res/Texts.h
 bool IsWindowsExecutable(const std::string& path);
 
 // Writes the complete program (the prologue the code file got when the
-// animation was created or opened, then every frame, jumping back to the
-// start after the last one when endless) into a private temporary folder,
+// animation was created or opened at `created`, then every frame, jumping
+// back to the start after the last one when endless) into a private temporary folder,
 // compiles it there and moves the program to target, replacing a file
 // there only with Replace::Yes. Empty on success; otherwise the message for
 // the user (UTF-8), and target is untouched. Blocks until the compiler ends
 // (at most two minutes).
-std::string BuildWindowsProgram(const document::AnimationDocument& doc, bool endless,
+std::string BuildWindowsProgram(const document::Animation& animation,
+                                const platform::LocalTime& created, bool endless,
                                 const std::string& target,
                                 platform::Replace replace = platform::Replace::No);
 

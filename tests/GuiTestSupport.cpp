@@ -79,7 +79,7 @@ void MainWindow::Click(int id) {
 
 void MainWindow::PretendCreated(int rate) {
   m_dlg->doc().m_bCreated = 1;
-  m_dlg->doc().m_nRate = rate;
+  m_dlg->doc().m_animation.m_nRate = rate;
 }
 
 void Pump(int milliseconds) {

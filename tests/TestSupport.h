@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "document/Animation.h"
 
 namespace testsupport {
 
@@ -27,6 +30,18 @@ void WriteFile(const std::filesystem::path& p, std::string_view bytes);
 // UTF-8 text of this source file turned into GBK bytes (test inputs are
 // written in UTF-8 for readability).
 std::string Gbk(std::string_view utf8);
+
+// An animation with these values and no frames.
+inline document::Animation AnimationOf(std::string name, int wide, int high, std::string color,
+                                       int rate = 24) {
+  document::Animation animation;
+  animation.m_strAnimName = std::move(name);
+  animation.m_nAnimWide = wide;
+  animation.m_nAnimHigh = high;
+  animation.m_strColor = std::move(color);
+  animation.m_nRate = rate;
+  return animation;
+}
 
 // A fresh pseudo-terminal of 80x25: its master side (-1 when none could be
 // had) and the path of its other side, for a child to open.

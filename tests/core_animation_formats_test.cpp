@@ -19,7 +19,7 @@
 #include "output/FrameCanvas.h"
 #include "playback/TerminalPlayer.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::MakeFrameText;
 
 using output::GifOptions;
@@ -169,15 +169,14 @@ Json ParseJson(std::string_view text) { return JsonReader(text).ReadAll(); }
 
 // A created animation holding the given frames (UTF-8 in the test, GBK in
 // the document).
-void Fill(AnimationDocument& doc, int wide, int high, int rate, const std::string& color,
+void Fill(Animation& animation, int wide, int high, int rate, const std::string& color,
           const std::vector<std::string>& framesUtf8) {
-  doc.m_bCreated = 1;
-  doc.m_nAnimWide = wide;
-  doc.m_nAnimHigh = high;
-  doc.m_nRate = rate;
-  doc.m_strColor = color;
-  doc.m_strAnimName = Gbk("小猫 <b>&\"");
-  for (const auto& f : framesUtf8) doc.m_frames.Append(MakeFrameText(Gbk(f)));
+  animation.m_nAnimWide = wide;
+  animation.m_nAnimHigh = high;
+  animation.m_nRate = rate;
+  animation.m_strColor = color;
+  animation.m_strAnimName = Gbk("小猫 <b>&\"");
+  for (const auto& f : framesUtf8) animation.m_frames.Append(MakeFrameText(Gbk(f)));
 }
 
 std::vector<std::string> Rows(const formats::FrameCanvas& c) {
@@ -247,13 +246,13 @@ Json PageData(const std::string& page) {
 
 TEST(HtmlAnimation, EmbedsEveryFrameAsTheCanvasShowsIt) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, 10, 3, 12, "9F",
+  Animation animation;
+  Fill(animation, 10, 3, 12, "9F",
        {"中文 ok\r\nline2", "a&b<!--\r\n</script>", "", "0123456789ABCDEF\r\n\r\n\r\nrow4",
         "\u2500\u2500\t|"});
   const std::string path = (dir.path() / "cat.html").string();
   std::string error;
-  ASSERT_TRUE(WriteHtmlAnimation(doc, path, &error)) << error;
+  ASSERT_TRUE(WriteHtmlAnimation(animation, path, &error)) << error;
   const std::string page = ReadFile(path);
 
   // Frame text cannot break out of its script block.
@@ -289,7 +288,7 @@ TEST(HtmlAnimation, EmbedsEveryFrameAsTheCanvasShowsIt) {
 TEST(HtmlAnimation, ScriptIsGivenTheRateEveryPlayerKeeps) {
   TempDir dir;
   for (const int rate : {-3, 0, 1, 7, 100}) {
-    AnimationDocument doc;
+    Animation doc;
     Fill(doc, 4, 1, rate, "07", {"a", "b"});
     const std::string path = (dir.path() / (std::to_string(rate + 10) + ".html")).string();
     std::string error;
@@ -307,11 +306,11 @@ TEST(HtmlAnimation, JsonEscapingKeepsScriptBlocksWhole) {
 
 TEST(HtmlAnimation, FailureLeavesNothingBehind) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, 10, 3, 12, "07", {"x"});
+  Animation animation;
+  Fill(animation, 10, 3, 12, "07", {"x"});
   std::string error;
   const std::string path = (dir.path() / "missing" / "a.html").string();
-  EXPECT_FALSE(WriteHtmlAnimation(doc, path, &error));
+  EXPECT_FALSE(WriteHtmlAnimation(animation, path, &error));
   EXPECT_EQ(error.rfind(kFormatCannotCreate, 0), 0u) << error;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
 }
@@ -356,11 +355,11 @@ std::vector<std::string> ScreenRows(const std::string& data) {
 
 TEST(CastAnimation, OneEventPerFrameAtItsTime) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, 8, 3, 3, "9F", {"中文ab\r\nx", "", "\u2500|\r\n\r\nlast row", "abcdefgh"});
+  Animation animation;
+  Fill(animation, 8, 3, 3, "9F", {"中文ab\r\nx", "", "\u2500|\r\n\r\nlast row", "abcdefgh"});
   const std::string path = (dir.path() / "cat.cast").string();
   std::string error;
-  ASSERT_TRUE(WriteCastAnimation(doc, path, &error)) << error;
+  ASSERT_TRUE(WriteCastAnimation(animation, path, &error)) << error;
   const auto lines = CastLines(ReadFile(path));
   ASSERT_EQ(lines.size(), 5u);
 
@@ -403,15 +402,15 @@ TEST(CastAnimation, OneEventPerFrameAtItsTime) {
 // the canvas does, as blanks and '?', never as controls.
 TEST(AnimationTitles, ControlsInTheNameAreCleaned) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, 8, 3, 3, "07", {"x"});
-  doc.m_strAnimName = Gbk("猫") + "\x1b]0;x\x07" + "a\tb\r\nc\x7f\x80" + "d\x9b";
+  Animation animation;
+  Fill(animation, 8, 3, 3, "07", {"x"});
+  animation.m_strAnimName = Gbk("猫") + "\x1b]0;x\x07" + "a\tb\r\nc\x7f\x80" + "d\x9b";
   const std::string title = "猫 ]0;x a b  c ?d?";
   std::string error;
   const std::string page = (dir.path() / "a.html").string(),
                     cast = (dir.path() / "a.cast").string();
-  ASSERT_TRUE(WriteHtmlAnimation(doc, page, &error)) << error;
-  ASSERT_TRUE(WriteCastAnimation(doc, cast, &error)) << error;
+  ASSERT_TRUE(WriteHtmlAnimation(animation, page, &error)) << error;
+  ASSERT_TRUE(WriteCastAnimation(animation, cast, &error)) << error;
   const std::string html = ReadFile(page);
   EXPECT_NE(html.find("<title>" + title + "</title>"), std::string::npos);
   EXPECT_EQ(PageData(html)["name"].str(), title);
@@ -427,11 +426,11 @@ TEST(AsciiCast, ColourCodeReadAsThePlayerReadsIt) {
   int n = 0;
   for (const char* code : {"1E", " 1E", "1E\t", " c ", "af", "77", "1 E", "0G", "", "  "}) {
     SCOPED_TRACE(std::string("[") + code + "]");
-    AnimationDocument doc;
-    Fill(doc, 4, 1, 5, code, {"ab"});
+    Animation animation;
+    Fill(animation, 4, 1, 5, code, {"ab"});
     std::string error;
     const std::string path = (dir.path() / (std::to_string(++n) + ".cast")).string();
-    ASSERT_TRUE(WriteCastAnimation(doc, path, &error)) << error;
+    ASSERT_TRUE(WriteCastAnimation(animation, path, &error)) << error;
     const auto lines = CastLines(ReadFile(path));
     ASSERT_EQ(lines.size(), 2u);
     std::string player = playback::ColorSequence(code);
@@ -518,9 +517,9 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
   const auto replace = platform::Replace::Yes;
   {
     // Rate 3: 33/33/34, the whole lasting exactly one second; loops.
-    AnimationDocument doc;
-    Fill(doc, 4, 2, 3, "07", {"a", "b", "c"});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error)) << error;
+    Animation animation;
+    Fill(animation, 4, 2, 3, "07", {"a", "b", "c"});
+    ASSERT_TRUE(WriteGifAnimation(animation, path, &error)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(Delays(gif.get()), (std::vector<int>{33, 33, 34}));
@@ -530,9 +529,9 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
     // Runs of identical frames are one image with their summed delay; a
     // different text that looks the same (blanks at the end) counts as
     // identical. Rate 7: starts 0,14,28,42,57,71,85, end 100.
-    AnimationDocument doc;
-    Fill(doc, 4, 2, 7, "07", {"a", "a", "a  ", "b", "a", "a", "a"});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error, {}, replace)) << error;
+    Animation animation;
+    Fill(animation, 4, 2, 7, "07", {"a", "a", "a  ", "b", "a", "a", "a"});
+    ASSERT_TRUE(WriteGifAnimation(animation, path, &error, {}, replace)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(Delays(gif.get()), (std::vector<int>{42, 15, 43}));
@@ -540,18 +539,18 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
   {
     // Rate 100: every frame would last 1/100 s, which viewers stretch to
     // 1/10 s; every other frame is left out instead, keeping the total.
-    AnimationDocument doc;
-    Fill(doc, 4, 2, 100, "07", {"a", "b", "c", "d"});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error, {}, replace)) << error;
+    Animation animation;
+    Fill(animation, 4, 2, 100, "07", {"a", "b", "c", "d"});
+    ASSERT_TRUE(WriteGifAnimation(animation, path, &error, {}, replace)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(Delays(gif.get()), (std::vector<int>{2, 2}));
   }
   {
     // No frames: the blank canvas.
-    AnimationDocument doc;
-    Fill(doc, 4, 2, 24, "07", {});
-    ASSERT_TRUE(WriteGifAnimation(doc, path, &error, {}, replace)) << error;
+    Animation animation;
+    Fill(animation, 4, 2, 24, "07", {});
+    ASSERT_TRUE(WriteGifAnimation(animation, path, &error, {}, replace)) << error;
     GifPtr gif = Decode(path);
     ASSERT_TRUE(gif);
     EXPECT_EQ(gif->ImageCount, 1);
@@ -561,11 +560,11 @@ TEST(GifAnimation, DelaysAddUpToTheRate) {
 TEST(GifAnimation, DrawsCellsInTheConsoleColours) {
   TempDir dir;
   const std::string path = (dir.path() / "a.gif").string();
-  AnimationDocument doc;
+  Animation animation;
   // Light blue background (9), bright white characters (F).
-  Fill(doc, 6, 2, 10, "9F", {"\u2588 \u4E2D\r\n  x", "   \u2588"});
+  Fill(animation, 6, 2, 10, "9F", {"\u2588 \u4E2D\r\n  x", "   \u2588"});
   std::string error;
-  ASSERT_TRUE(WriteGifAnimation(doc, path, &error)) << error;
+  ASSERT_TRUE(WriteGifAnimation(animation, path, &error)) << error;
   GifPtr gif = Decode(path);
   ASSERT_TRUE(gif);
   ASSERT_EQ(gif->ImageCount, 2);
@@ -603,12 +602,12 @@ TEST(GifAnimation, DrawsCellsInTheConsoleColours) {
 TEST(GifAnimation, BadFontIsReportedAndNothingWritten) {
   TempDir dir;
   const auto path = dir.path() / "a.gif";
-  AnimationDocument doc;
-  Fill(doc, 4, 2, 10, "07", {"a"});
+  Animation animation;
+  Fill(animation, 4, 2, 10, "07", {"a"});
   GifOptions options;
   options.fontPath = (dir.path() / "no-such-font.ttf").string();
   std::string error;
-  EXPECT_FALSE(WriteGifAnimation(doc, path.string(), &error, options));
+  EXPECT_FALSE(WriteGifAnimation(animation, path.string(), &error, options));
   EXPECT_EQ(error.rfind(kFormatBadFont, 0), 0u) << error;
   EXPECT_FALSE(std::filesystem::exists(path));
 }

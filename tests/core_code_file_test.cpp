@@ -5,6 +5,8 @@
 #include <set>
 
 #include "output/CodeFile.h"
+#include "output/ProgramWriter.h"
+#include "res/Texts.h"
 #include "tests/TestSupport.h"
 
 using document::AnimationDocument;
@@ -14,11 +16,14 @@ using output::ClaimShareStamp;
 using output::DiscardCodeStub;
 using output::IsOwnFile;
 using output::MakeProgramPrologue;
-using output::ProgramHeader;
+using output::NoteOwnFile;
+using output::NotReplacedMessage;
+using output::ReplaceMode;
 using output::ShareFormat;
 using output::StartCodeFile;
 
 namespace fs = std::filesystem;
+using testsupport::AnimationOf;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -39,7 +44,7 @@ struct Tool {
 
 TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
   Tool tool;
-  const ProgramHeader header{kWhen, "cat", 80, 25, "07"};
+  const document::Animation cat = AnimationOf("cat", 80, 25, "07");
   // An exported project of that second, whose code file is gone.
   WriteFile(tool.dir.path() / "Project" / "2024_2_29_23_59_59.ini", "keep me");
   // A code file of the next name, from another export running at once.
@@ -47,12 +52,12 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
 
   AnimationDocument doc;
   AnimationPaths paths;
-  ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), cat, kWhen, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59_3.c");
   EXPECT_EQ(paths.project, tool.folder() + "Project/2024_2_29_23_59_59_3.ini");
   EXPECT_EQ(paths.exe, tool.folder() + "Animate/2024_2_29_23_59_59_3.exe");
-  ASSERT_NE(doc.m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(paths.code), MakeProgramPrologue(header));
+  ASSERT_NE(doc.m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(paths.code), MakeProgramPrologue(cat, kWhen));
   EXPECT_EQ(ReadFile(tool.dir.path() / "Project" / "2024_2_29_23_59_59.ini"), "keep me");
   EXPECT_EQ(ReadFile(tool.dir.path() / "Code" / "2024_2_29_23_59_59_2.c"), "mine");
 
@@ -61,32 +66,32 @@ TEST(CodeFileTest, ANameAlreadyTakenGetsTheNextSuffixAndNothingIsOverwritten) {
   std::vector<AnimationDocument> others(20);
   for (AnimationDocument& other : others) {
     AnimationPaths p;
-    ASSERT_EQ(StartCodeFile(other, tool.folder(), header, &p), "");
+    ASSERT_EQ(StartCodeFile(other, tool.folder(), cat, kWhen, &p), "");
     EXPECT_TRUE(names.insert(p.code).second) << p.code;
   }
-  for (AnimationDocument& d : others) d.m_pCodeFile.reset();
-  doc.m_pCodeFile.reset();
+  for (AnimationDocument& d : others) d.m_export.m_pCodeFile.reset();
+  doc.m_export.m_pCodeFile.reset();
 }
 
 TEST(CodeFileTest, NoCodeFolderIsReportedAndTheOpenFileStays) {
   Tool tool;
   AnimationDocument doc;
   AnimationPaths first;
-  ASSERT_EQ(StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "a", 80, 25, "07"}, &first), "");
-  std::FILE* open = doc.m_pCodeFile.get();
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), AnimationOf("a", 80, 25, "07"), kWhen, &first), "");
+  std::FILE* open = doc.m_export.m_pCodeFile.get();
   fs::remove_all(tool.dir.path() / "Code");
   AnimationPaths second;
   const std::string problem =
-      StartCodeFile(doc, tool.folder(), ProgramHeader{kWhen, "b", 80, 25, "07"}, &second);
+      StartCodeFile(doc, tool.folder(), AnimationOf("b", 80, 25, "07"), kWhen, &second);
   EXPECT_NE(problem.find("无法创建代码文件"), std::string::npos);
-  EXPECT_EQ(doc.m_pCodeFile.get(), open);
+  EXPECT_EQ(doc.m_export.m_pCodeFile.get(), open);
 }
 
 // A stamp any file of which is there is not taken: the shared formats and a
 // dangling link count too, so a later export cannot write over them.
 TEST(CodeFileTest, AnyFileOfAStampKeepsTheStampTaken) {
   Tool tool;
-  const ProgramHeader header{kWhen, "cat", 80, 25, "07"};
+  const document::Animation cat = AnimationOf("cat", 80, 25, "07");
   const std::string stamp = "2024_2_29_23_59_59";
   const fs::path animate = tool.dir.path() / "Animate";
   WriteFile(animate / (stamp + ".html"), "a page");
@@ -96,16 +101,16 @@ TEST(CodeFileTest, AnyFileOfAStampKeepsTheStampTaken) {
   fs::create_symlink(tool.dir.path() / "nowhere", animate / (stamp + "_5.exe"));
   AnimationDocument doc;
   AnimationPaths paths;
-  ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+  ASSERT_EQ(StartCodeFile(doc, tool.folder(), cat, kWhen, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/" + stamp + "_6.c");
 
   // Claiming for shared formats alone takes the next, by the format's file.
-  AnimationDocument shares;
+  document::ExportSession shares;
   ASSERT_EQ(ClaimShareStamp(shares, tool.folder(), kWhen, ShareFormat::Gif, &paths), "");
   EXPECT_EQ(paths.exe, tool.folder() + "Animate/" + stamp + "_7.exe");
   EXPECT_EQ(ReadFile(animate / (stamp + "_7.gif")), "");
   EXPECT_TRUE(IsOwnFile(shares, tool.folder() + "Animate/" + stamp + "_7.gif"));
-  doc.m_pCodeFile.reset();
+  doc.m_export.m_pCodeFile.reset();
 }
 
 // Shared formats alone need no Code/ folder; without Animate/ the message
@@ -115,10 +120,11 @@ TEST(CodeFileTest, ClaimingForSharedFormatsNeedsOnlyAnimate) {
   fs::remove_all(tool.dir.path() / "Code");
   AnimationDocument doc;
   AnimationPaths paths;
-  ASSERT_EQ(ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Html, &paths), "");
+  ASSERT_EQ(ClaimShareStamp(doc.m_export, tool.folder(), kWhen, ShareFormat::Html, &paths), "");
   EXPECT_EQ(paths.code, tool.folder() + "Code/2024_2_29_23_59_59.c");
   fs::remove_all(tool.dir.path() / "Animate");
-  const std::string problem = ClaimShareStamp(doc, tool.folder(), kWhen, ShareFormat::Cast, &paths);
+  const std::string problem =
+      ClaimShareStamp(doc.m_export, tool.folder(), kWhen, ShareFormat::Cast, &paths);
   EXPECT_NE(problem.find(tool.folder() + "Animate/2024_2_29_23_59_59.cast"), std::string::npos)
       << problem;
   EXPECT_EQ(problem.find("Code"), std::string::npos) << problem;
@@ -131,27 +137,61 @@ TEST(CodeFileTest, ReplacingAnAnimationRemovesItsCodeFileOnlyWhileItIsAPrologue)
   AnimationDocument doc;
   AnimationPaths paths;
   const auto start = [&](const char* name) {
-    const ProgramHeader header{kWhen, name, 80, 25, "07"};
-    ASSERT_EQ(StartCodeFile(doc, tool.folder(), header, &paths), "");
+    ASSERT_EQ(StartCodeFile(doc, tool.folder(), AnimationOf(name, 80, 25, "07"), kWhen, &paths),
+              "");
     doc.m_bCreated = 1;
-    doc.m_strCodePath = paths.code;
-    doc.m_createdAt = kWhen;
-    doc.m_strAnimName = name;
-    doc.m_nAnimWide = 80;
-    doc.m_nAnimHigh = 25;
-    doc.m_strColor = "07";
+    doc.m_export.m_strCodePath = paths.code;
+    doc.m_export.m_createdAt = kWhen;
+    doc.m_animation.m_strAnimName = name;
+    doc.m_animation.m_nAnimWide = 80;
+    doc.m_animation.m_nAnimHigh = 25;
+    doc.m_animation.m_strColor = "07";
   };
   start("a");
   const std::string first = paths.code;
   start("b");
   EXPECT_FALSE(fs::exists(first));
   const std::string second = paths.code;
-  std::fputs("/* mine */", doc.m_pCodeFile.get());  // an edit of the user's
+  std::fputs("/* mine */", doc.m_export.m_pCodeFile.get());  // an edit of the user's
   start("c");
   EXPECT_TRUE(fs::exists(second));
   const std::string third = paths.code;
-  DiscardCodeStub(doc);  // the tool ends
+  DiscardCodeStub(doc.m_export, doc.m_animation);  // the tool ends
   EXPECT_FALSE(fs::exists(third));
-  doc.m_pCodeFile.reset();
+  doc.m_export.m_pCodeFile.reset();
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
+}
+
+// A file is the session's own only while it is the very file the session
+// put there: one put under its name behind the session's back, or one that
+// was never the session's, is left alone, and the message says which.
+TEST(ExportSessionTest, AFileIsOwnOnlyWhileItIsTheFileTheSessionWrote) {
+  TempDir dir("zoetrix-session");
+  document::ExportSession session;
+  const std::string path = dir.folder() + "a.html";
+  WriteFile(path, "ours");
+  EXPECT_FALSE(IsOwnFile(session, path));  // there, but never noted
+  EXPECT_EQ(ReplaceMode(session, path), platform::Replace::No);
+  EXPECT_EQ(NotReplacedMessage(session, path), res::Format(res::kExportTargetExists, {path}));
+  NoteOwnFile(session, path);
+  EXPECT_TRUE(IsOwnFile(session, path));
+  EXPECT_EQ(ReplaceMode(session, path), platform::Replace::Yes);
+
+  // Another file renamed over it, with the very same bytes.
+  const std::string other = dir.folder() + "b.html";
+  WriteFile(other, "ours");
+  fs::rename(other, path);
+  EXPECT_FALSE(IsOwnFile(session, path));
+  EXPECT_EQ(ReplaceMode(session, path), platform::Replace::No);
+  EXPECT_EQ(NotReplacedMessage(session, path), res::Format(res::kExportTargetChanged, {path}));
+
+  // Gone: noting the name again forgets it, and what appears there later is
+  // someone else's.
+  fs::remove(path);
+  EXPECT_FALSE(IsOwnFile(session, path));
+  NoteOwnFile(session, path);
+  EXPECT_TRUE(session.m_writtenFiles.empty());
+  WriteFile(path, "theirs");
+  EXPECT_FALSE(IsOwnFile(session, path));
+  EXPECT_EQ(NotReplacedMessage(session, path), res::Format(res::kExportTargetExists, {path}));
 }

@@ -304,19 +304,19 @@ TEST(FrameList, ACopyIsIndependentButSharesThePictures) {
 TEST(AnimationDocument, AppendBlankFrameFillsLastFrameThenAddsAnEmptyOne) {
   AnimationDocument doc;
   doc.AppendBlankFrame("first");
-  ASSERT_TRUE(ListConsistent(doc.m_frames));
-  EXPECT_EQ(doc.m_frames.Head().Text(), "first");
-  EXPECT_EQ(doc.m_frames.Size(), 1u);
+  ASSERT_TRUE(ListConsistent(doc.m_animation.m_frames));
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "first");
+  EXPECT_EQ(doc.m_animation.m_frames.Size(), 1u);
   EXPECT_EQ(doc.FrameCount(), 1);
-  EXPECT_EQ(doc.m_frames.Last().Text(), "");
+  EXPECT_EQ(doc.m_animation.m_frames.Last().Text(), "");
 
   doc.AppendBlankFrame("second\r\nline");
   doc.AppendBlankFrame("");
-  ASSERT_TRUE(ListConsistent(doc.m_frames));
+  ASSERT_TRUE(ListConsistent(doc.m_animation.m_frames));
   EXPECT_EQ(doc.FrameCount(), 3);
-  EXPECT_EQ(doc.m_frames.Size(), 3u);
-  EXPECT_EQ(doc.m_frames.Head().Text(), "first");
-  EXPECT_EQ(Texts(doc.m_frames), (std::vector<std::string>{"second\r\nline", "", ""}));
+  EXPECT_EQ(doc.m_animation.m_frames.Size(), 3u);
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "first");
+  EXPECT_EQ(Texts(doc.m_animation.m_frames), (std::vector<std::string>{"second\r\nline", "", ""}));
 }
 
 // ---------------------------------------------------------------- Refresh

@@ -16,16 +16,16 @@ namespace {
 
 std::string Texts(const AnimationDocument& doc) {
   std::string all;
-  for (int i = 0; i < doc.FrameCount(); ++i) all += doc.m_frames.At(i)->Text() + " ";
+  for (int i = 0; i < doc.FrameCount(); ++i) all += doc.m_animation.m_frames.At(i)->Text() + " ";
   return all;
 }
 
 // Makes doc a created animation whose frames read "1" ... "n".
 void Number(AnimationDocument& doc, int n) {
   doc.m_bCreated = 1;
-  doc.m_nRate = 24;
-  doc.m_frames.Clear();
-  for (int i = 1; i <= n; ++i) doc.m_frames.Append(MakeFrameText(std::to_string(i)));
+  doc.m_animation.m_nRate = 24;
+  doc.m_animation.m_frames.Clear();
+  for (int i = 1; i <= n; ++i) doc.m_animation.m_frames.Append(MakeFrameText(std::to_string(i)));
 }
 
 }  // namespace
@@ -57,18 +57,21 @@ TEST(CreateRule, TheFieldsBecomeTheAnimationAndFramesCarryOverUnlessOverwriting)
   doc.m_nWide = 40;
   doc.m_nHigh = 12;
   doc.m_nFrameRate = 10;
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("head");
   const AnimationPaths paths{"p.ini", "a.exe", "b.exe", "c.c"};
   const platform::LocalTime when{2024, 2, 3, 4, 5, 6};
   doc.TakeCreation(paths, when, 1, 14, "1E");
   EXPECT_EQ(doc.m_bCreated, 1);
-  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor, "new1E");
-  EXPECT_EQ(doc.m_nAnimWide * 1000 + doc.m_nAnimHigh, 40012);
-  EXPECT_EQ(doc.m_nRate, 10);
+  EXPECT_EQ(doc.m_animation.m_strAnimName + doc.m_animation.m_strColor, "new1E");
+  EXPECT_EQ(doc.m_animation.m_nAnimWide * 1000 + doc.m_animation.m_nAnimHigh, 40012);
+  EXPECT_EQ(doc.m_animation.m_nRate, 10);
   EXPECT_EQ(doc.m_nBackColor * 100 + doc.m_nCharColor, 114);
-  EXPECT_EQ(doc.m_strProjectPath + doc.m_strExePath + doc.m_strBuildPath + doc.m_strCodePath,
+  EXPECT_EQ(doc.m_export.m_strProjectPath + doc.m_export.m_strExePath +
+                doc.m_export.m_strBuildPath + doc.m_export.m_strCodePath,
             "p.inia.exeb.exec.c");
-  EXPECT_EQ(doc.m_createdAt.second, 6);
+  EXPECT_EQ(doc.m_export.m_createdAt.second, 6);
   EXPECT_EQ(Texts(doc), "1 2 3 ");  // taking the properties leaves the frames
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "head");
 
   doc.m_bOverwrite = 0;
   EXPECT_FALSE(doc.CreationRestartsFrames(true));  // carried over
@@ -79,7 +82,7 @@ TEST(CreateRule, TheFieldsBecomeTheAnimationAndFramesCarryOverUnlessOverwriting)
   EXPECT_EQ(doc.FrameCount(), 0);
   // The restart's first append stores the edit area into the head.
   EXPECT_TRUE(doc.AppendBlankFrame("typed", 4));
-  EXPECT_EQ(doc.m_frames.Head().Text(), "typed");
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "typed");
   EXPECT_EQ(Texts(doc), " ");
 }
 
@@ -99,19 +102,19 @@ TEST(EditTextRule, CtrlSStoresIntoTheSelectedFrameOnlyWithAnAnimation) {
 TEST(EditTextRule, MovingTheEditAreaKeepsWhatWasTypedWithoutCopyingAnUnchangedText) {
   AnimationDocument doc;
   Number(doc, 3);
-  const std::string* before = doc.m_frames.At(1)->pText.get();
+  const std::string* before = doc.m_animation.m_frames.At(1)->pText.get();
   doc.KeepEditText(1, "2");  // unchanged: the frame keeps its own text
-  EXPECT_EQ(doc.m_frames.At(1)->pText.get(), before);
+  EXPECT_EQ(doc.m_animation.m_frames.At(1)->pText.get(), before);
   doc.KeepEditText(1, "typed");
   doc.KeepEditText(-1, "shown nowhere");
   EXPECT_EQ(Texts(doc), "1 typed 3 ");
-  EXPECT_EQ(doc.m_frames.Head().Text(), "");
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "");
 }
 
 TEST(EditTextRule, TextAtSelectorPositions) {
   AnimationDocument doc;
   Number(doc, 2);
-  doc.m_frames.Head().pText = MakeFrameText("head");
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("head");
   EXPECT_EQ(doc.TextAt(-1), "head");
   EXPECT_EQ(doc.TextAt(1), "2");
   EXPECT_EQ(doc.TextAt(2), "");
@@ -133,7 +136,7 @@ TEST(AppendRule, CopiesFollowTheRateAndTheDelay) {
       {0, 5, 0, 0, 0},     {100, 1000, 100, 50, 100000},
   };
   for (const Case& c : cases) {
-    doc.m_nRate = c.rate;
+    doc.m_animation.m_nRate = c.rate;
     doc.m_nDelay = c.delay;
     EXPECT_EQ(doc.CopiesForSecond(), c.second) << c.rate;
     EXPECT_EQ(doc.CopiesForHalfSecond(), c.half) << c.rate;
@@ -141,7 +144,7 @@ TEST(AppendRule, CopiesFollowTheRateAndTheDelay) {
   }
   // A delay past the limit asks for one frame too many, so it is refused
   // instead of being cut short.
-  doc.m_nRate = 100000;
+  doc.m_animation.m_nRate = 100000;
   doc.m_nDelay = 1000;
   EXPECT_EQ(doc.CopiesForDelay(), kMaxFrames + 1);
 }
@@ -149,12 +152,12 @@ TEST(AppendRule, CopiesFollowTheRateAndTheDelay) {
 TEST(AppendRule, KeyFrameOnAnEmptyListFillsTheHeadAndFrameOne) {
   AnimationDocument doc;
   Number(doc, 3);
-  doc.m_frames.Clear();
+  doc.m_animation.m_frames.Clear();
   ASSERT_TRUE(doc.AppendCopiesOfLast("again", 1, 2));
   ASSERT_EQ(doc.FrameCount(), 1);
-  EXPECT_EQ(doc.m_frames.Head().Text(), "again");
-  EXPECT_EQ(doc.m_frames.At(0)->Text(), "again");
-  EXPECT_EQ(doc.m_frames.At(1), nullptr);
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "again");
+  EXPECT_EQ(doc.m_animation.m_frames.At(0)->Text(), "again");
+  EXPECT_EQ(doc.m_animation.m_frames.At(1), nullptr);
 }
 
 // The limit is exactly kMaxFrames: the last frame that fits is taken, the
@@ -177,10 +180,10 @@ TEST(AppendRule, TheFrameLimitIsExactlyOneMillion) {
   EXPECT_FALSE(doc.AppendBlankFrame("y"));
   EXPECT_FALSE(doc.AppendCopiesOfLast("y", 1));
   EXPECT_EQ(doc.FrameCount(), kMaxFrames);
-  EXPECT_EQ(doc.m_frames.Last().Text(), "");  // the refusals stored nothing
+  EXPECT_EQ(doc.m_animation.m_frames.Last().Text(), "");  // the refusals stored nothing
   // Nothing to add is no refusal: the picture is stored all the same.
   EXPECT_TRUE(doc.AppendCopiesOfLast("y", 0));
-  EXPECT_EQ(doc.m_frames.Last().Text(), "y");
+  EXPECT_EQ(doc.m_animation.m_frames.Last().Text(), "y");
 }
 
 // ------------------------------------------------------------------ deleting

@@ -90,12 +90,12 @@ void Compare(const char* what, const FrameList& start, const StepContext& at,
   SCOPED_TRACE(what);
   AnimationDocument doc;
   doc.m_bCreated = 1;
-  doc.m_frames = start;
+  doc.m_animation.m_frames = start;
   command(doc);
   FrameList mine = start;
   MaybeStep step = build(mine);
   if (!step) {
-    EXPECT_TRUE(SamePointers(doc.m_frames, start));
+    EXPECT_TRUE(SamePointers(doc.m_animation.m_frames, start));
     return;
   }
   const AreaPositions after = step->after;
@@ -108,7 +108,7 @@ void Compare(const char* what, const FrameList& start, const StepContext& at,
 
   History history;
   ASSERT_TRUE(history.Do(mine, std::move(*step)));
-  EXPECT_TRUE(SameFrames(start, doc.m_frames, mine));
+  EXPECT_TRUE(SameFrames(start, doc.m_animation.m_frames, mine));
   const FrameList done = mine;
   EXPECT_EQ(history.Undo(mine), at.areas);
   EXPECT_TRUE(SamePointers(mine, start));
@@ -190,16 +190,16 @@ std::vector<Command> TodaysCommands(const FrameList& start, const StepContext& a
   for (const auto& texts : sets) {
     c.push_back({"project",
                  [=](AnimationDocument& d) {
-                   output::ProjectData project;
-                   project.frames = texts;
-                   output::AppendProject(d, std::move(project));
+                   document::Animation project;
+                   for (const FrameText& t : texts) project.m_frames.Append(t);
+                   output::AppendProject(d, project);
                  },
                  [=](const FrameList& l) {
                    return AppendFramesStep(l, StepKind::kAppendProject, texts, at);
                  }});
     c.push_back({"text",
                  [=](AnimationDocument& d) {
-                   output::AppendProject(d, output::MakeTextProject(texts, {}));
+                   output::AppendProject(d, output::MakeTextAnimation(texts));
                  },
                  [=](const FrameList& l) {
                    return AppendFramesStep(l, StepKind::kImportText, texts, at);
@@ -233,15 +233,16 @@ TEST(HistorySteps, AppendsStopAtTheFrameLimitAsTheDocumentDoes) {
     SCOPED_TRACE(count);
     AnimationDocument doc;
     doc.m_bCreated = 1;
-    doc.m_frames = nearly;
+    doc.m_animation.m_frames = nearly;
     const bool copied = doc.AppendCopiesOfLast("t", count);
     EXPECT_EQ(AppendCopiesStep(nearly, StepKind::kFillSecond, "t", count, at).has_value(), copied);
-    output::ProjectData project;
-    project.frames.assign(static_cast<std::size_t>(count), MakeFrameText("o"));
+    const std::vector<FrameText> texts(static_cast<std::size_t>(count), MakeFrameText("o"));
+    document::Animation project;
+    for (const FrameText& t : texts) project.m_frames.Append(t);
     const bool appended =
-        AppendFramesStep(nearly, StepKind::kAppendProject, project.frames, at).has_value();
-    doc.m_frames = nearly;
-    EXPECT_EQ(output::AppendProject(doc, std::move(project)).ok(), appended);
+        AppendFramesStep(nearly, StepKind::kAppendProject, texts, at).has_value();
+    doc.m_animation.m_frames = nearly;
+    EXPECT_EQ(output::AppendProject(doc, project).ok(), appended);
   }
   FrameList full = nearly;
   full.Insert(0, MakeFrameText("q"), 2);

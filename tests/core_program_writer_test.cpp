@@ -10,6 +10,7 @@
 #include "res/AppInfo.h"
 #include "tests/TestSupport.h"
 
+using document::Animation;
 using document::FrameList;
 using document::MakeFrameText;
 
@@ -18,10 +19,10 @@ using output::MakeColorCode;
 using output::MakeProgramBody;
 using output::MakeProgramPrologue;
 using output::ProgramBodyOptions;
-using output::ProgramHeader;
 using output::WriteProgramBody;
 using output::WriteProgramPrologue;
 
+using testsupport::AnimationOf;
 using testsupport::Gbk;
 using testsupport::ReadFile;
 
@@ -40,9 +41,9 @@ void Fill(FrameList& list, const std::vector<std::string>& frames) {
 
 // The printf argument one frame gets in the generated program.
 std::string PrintfArgument(const std::string& frame) {
-  FrameList list;
-  Fill(list, {frame});
-  std::string body = MakeProgramBody(list, {24, true, false});
+  Animation animation = AnimationOf("n", 80, 25, "07");
+  Fill(animation.m_frames, {frame});
+  std::string body = MakeProgramBody(animation, {true, false});
   std::size_t from = body.find("printf(\"") + 8;
   return body.substr(from, body.find("\");\n\tSleep(") - from);
 }
@@ -66,30 +67,32 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
 TEST(ProgramWriterTest, GoldenPrograms) {
   struct Case {
     const char* name;
-    ProgramHeader header;
+    platform::LocalTime created;
+    Animation animation;
     std::vector<std::string> frames;
     ProgramBodyOptions options;
   } cases[] = {
       // clang-format off
-      {"defaults", {kTime, Gbk("无题"), 80, 25, "07"}, {""}, {24, true, false}},
-      {"two_frames_endless", {{2024, 12, 31, 23, 59, 58}, Gbk("小猫"), 100, 10, "AF"},
-       {Gbk(" /\\_/\\\r\n( o.o )"), Gbk(" > ^ <\r\n猫")}, {3, true, true}},
-      {"no_frames", {kTime, "x", 80, 25, "07"}, {}, {24, true, true}},
-      {"save_code_off", {kTime, "x", 80, 25, "07"}, {"a", "b"}, {24, false, true}},
-      {"ten_frames_rate_0", {kTime, "x", 80, 25, "07"},
-       std::vector<std::string>(10, "ab\r\ncd"), {0, true, false}},
-      {"quotes_and_backslashes", {kTime, Gbk("淺水"), 40, 12, "1E"},
-       {"say \"hi\"", "it's", "C:\\dir\\", Gbk("乗\\嘰禱籠"), "", "line\r\n"}, {100, true, false}},
-      {"percent_signs", {kTime, "100%", 80, 25, "07"}, {"100%", "%d%%s\r\n%"}, {1, true, false}},
+      {"defaults", kTime, AnimationOf(Gbk("无题"), 80, 25, "07", 24), {""}, {true, false}},
+      {"two_frames_endless", {2024, 12, 31, 23, 59, 58}, AnimationOf(Gbk("小猫"), 100, 10, "AF", 3),
+       {Gbk(" /\\_/\\\r\n( o.o )"), Gbk(" > ^ <\r\n猫")}, {true, true}},
+      {"no_frames", kTime, AnimationOf("x", 80, 25, "07", 24), {}, {true, true}},
+      {"save_code_off", kTime, AnimationOf("x", 80, 25, "07", 24), {"a", "b"}, {false, true}},
+      {"ten_frames_rate_0", kTime, AnimationOf("x", 80, 25, "07", 0),
+       std::vector<std::string>(10, "ab\r\ncd"), {true, false}},
+      {"quotes_and_backslashes", kTime, AnimationOf(Gbk("淺水"), 40, 12, "1E", 100),
+       {"say \"hi\"", "it's", "C:\\dir\\", Gbk("乗\\嘰禱籠"), "", "line\r\n"}, {true, false}},
+      {"percent_signs", kTime, AnimationOf("100%", 80, 25, "07", 1), {"100%", "%d%%s\r\n%"},
+       {true, false}},
       // 乛 and 亅 end in the bytes of '^' and '|', which cmd.exe must not see.
-      {"name_special_chars", {kTime, "\"A&B\" <c|d> ^ \\" + Gbk("乛亅乗"), 80, 25, "07"},
-       {"x"}, {24, true, false}},
+      {"name_special_chars", kTime,
+       AnimationOf("\"A&B\" <c|d> ^ \\" + Gbk("乛亅乗"), 80, 25, "07", 24), {"x"}, {true, false}},
       // clang-format on
   };
-  for (const Case& c : cases) {
-    FrameList list;
-    Fill(list, c.frames);
-    ExpectGolden(c.name, MakeProgramPrologue(c.header) + MakeProgramBody(list, c.options));
+  for (Case& c : cases) {
+    Fill(c.animation.m_frames, c.frames);
+    ExpectGolden(c.name, MakeProgramPrologue(c.animation, c.created) +
+                             MakeProgramBody(c.animation, c.options));
   }
   const std::string twoFrames = ReadFile(kGoldenDir / "two_frames_endless/expected.c");
   EXPECT_EQ(LineCount(twoFrames), 62u);
@@ -128,24 +131,24 @@ TEST(ProgramWriterTest, EscapeKeepsProjectFormAndProgramMakesItSafe) {
 }
 
 TEST(ProgramWriterTest, FileWritersMatchTextAndReportFailure) {
-  ProgramHeader header{kTime, "n", 80, 25, "07"};
-  FrameList list;
-  Fill(list, std::vector<std::string>(3000, std::string(100, 'x')));  // several write chunks
-  ProgramBodyOptions options{24, true, true};
+  Animation animation = AnimationOf("n", 80, 25, "07", 24);
+  // several write chunks
+  Fill(animation.m_frames, std::vector<std::string>(3000, std::string(100, 'x')));
+  ProgramBodyOptions options{true, true};
 
   testsupport::TempDir dir;
   std::FILE* file = std::fopen((dir.path() / "a.c").c_str(), "wb");
   ASSERT_NE(file, nullptr);
-  EXPECT_TRUE(WriteProgramPrologue(file, header));
-  EXPECT_TRUE(WriteProgramBody(file, list, options));
+  EXPECT_TRUE(WriteProgramPrologue(file, animation, kTime));
+  EXPECT_TRUE(WriteProgramBody(file, animation, options));
   std::fclose(file);
   EXPECT_EQ(ReadFile(dir.path() / "a.c"),
-            MakeProgramPrologue(header) + MakeProgramBody(list, options));
+            MakeProgramPrologue(animation, kTime) + MakeProgramBody(animation, options));
 
-  EXPECT_FALSE(WriteProgramPrologue(nullptr, header));
+  EXPECT_FALSE(WriteProgramPrologue(nullptr, animation, kTime));
   if (std::FILE* full = std::fopen("/dev/full", "wb")) {
-    EXPECT_FALSE(WriteProgramPrologue(full, header));
-    EXPECT_FALSE(WriteProgramBody(full, list, options));
+    EXPECT_FALSE(WriteProgramPrologue(full, animation, kTime));
+    EXPECT_FALSE(WriteProgramBody(full, animation, options));
     std::fclose(full);
   }
 }

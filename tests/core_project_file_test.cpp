@@ -11,7 +11,10 @@
 #include "platform/ProfileFile.h"
 #include "tests/TestSupport.h"
 
+using document::Animation;
 using document::AnimationDocument;
+using document::FrameList;
+using document::FrameNode;
 using document::FrameText;
 using document::MakeAnimationPaths;
 using document::MakeCreationStamp;
@@ -21,11 +24,11 @@ using output::AppendProject;
 using output::EscapeFrameText;
 using output::kMaxProjectFrames;
 using output::kProjectReadError;
-using output::ProjectData;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReplaceWithProject;
 using output::UnescapeFrameText;
+using output::WriteNewProjectFile;
 using output::WriteProjectFile;
 
 using testsupport::Gbk;
@@ -38,38 +41,45 @@ namespace {
 const auto kGoldenDir = std::filesystem::path(ZOETRIX_TEST_DATA) / "project";
 const std::string kErr = kProjectReadError;
 
-struct Animation {
+struct Values {
   std::string name, color;
   int wide, high, rate;
   std::vector<std::string> frames;
 };
 
-void Load(AnimationDocument& doc, const Animation& a) {
-  doc.m_strAnimName = a.name, doc.m_strColor = a.color;
-  doc.m_nAnimWide = a.wide, doc.m_nAnimHigh = a.high, doc.m_nRate = a.rate;
-  for (const auto& f : a.frames) doc.m_frames.Append(MakeFrameText(f));
+Animation Make(const Values& a) {
+  Animation animation = testsupport::AnimationOf(a.name, a.wide, a.high, a.color, a.rate);
+  for (const auto& f : a.frames) animation.m_frames.Append(MakeFrameText(f));
+  return animation;
+}
+
+// The values become the document's animation; the frames follow its frames.
+void Load(AnimationDocument& doc, const Values& a) {
+  Animation& animation = doc.m_animation;
+  animation.m_strAnimName = a.name, animation.m_strColor = a.color;
+  animation.m_nAnimWide = a.wide, animation.m_nAnimHigh = a.high, animation.m_nRate = a.rate;
+  for (const auto& f : a.frames) animation.m_frames.Append(MakeFrameText(f));
   doc.m_bCreated = 1;
 }
 
-std::vector<std::string> Texts(const std::vector<FrameText>& frames) {
+std::vector<std::string> Texts(const FrameList& frames) {
   std::vector<std::string> out;
-  for (const auto& f : frames) out.push_back(*f);
+  for (const FrameNode& f : frames) out.push_back(*f.pText);
   return out;
 }
 
 // Writes a, reads it back: nothing may be lost on the way.
-ProjectReadResult RoundTrip(const Animation& a, const std::filesystem::path& file) {
-  AnimationDocument doc;
-  Load(doc, a);
-  EXPECT_TRUE(WriteProjectFile(doc, file).ok());
+ProjectReadResult RoundTrip(const Values& a, const std::filesystem::path& file) {
+  EXPECT_TRUE(WriteProjectFile(Make(a), file).ok());
   ProjectReadResult r = ReadProjectFile(file);
   EXPECT_TRUE(r.ok()) << r.error;
-  EXPECT_EQ(r.data.name, a.name);
-  EXPECT_EQ(r.data.color, a.color);
-  EXPECT_EQ(Texts(r.data.frames), a.frames);
-  EXPECT_EQ(r.data.frameNum, static_cast<int>(a.frames.size()));
-  EXPECT_EQ(std::vector<int>({r.data.wide, r.data.high, r.data.rate}),
-            std::vector<int>({a.wide, a.high, a.rate}));
+  EXPECT_EQ(r.animation.m_strAnimName, a.name);
+  EXPECT_EQ(r.animation.m_strColor, a.color);
+  EXPECT_EQ(Texts(r.animation.m_frames), a.frames);
+  EXPECT_EQ(r.animation.FrameCount(), static_cast<int>(a.frames.size()));
+  EXPECT_EQ(
+      std::vector<int>({r.animation.m_nAnimWide, r.animation.m_nAnimHigh, r.animation.m_nRate}),
+      std::vector<int>({a.wide, a.high, a.rate}));
   return r;
 }
 
@@ -82,7 +92,7 @@ ProjectReadResult ReadText(const std::string& text) {
 TEST(ProjectFileTest, GoldenFilesAndTheirRoundTrips) {
   struct Case {
     const char* name;
-    Animation animation;
+    Values animation;
   } cases[] = {
       // clang-format off
       {"three_frames",
@@ -120,15 +130,48 @@ TEST(ProjectFileTest, RoundTripKeepsEveryByte) {
   // as a line break in frames and as a blank in the name.
   AnimationDocument doc;
   Load(doc, {"x\ny", "07", 80, 25, 24, {"a\nb\rc"}});
-  ASSERT_TRUE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
-  const ProjectData p = ReadProjectFile(dir.path() / "p.ini").data;
-  EXPECT_EQ(p.name + "|" + *p.frames.at(0), "x y|a\r\nb\r\nc");
+  ASSERT_TRUE(WriteProjectFile(doc.m_animation, dir.path() / "p.ini").ok());
+  const Animation p = ReadProjectFile(dir.path() / "p.ini").animation;
+  EXPECT_EQ(p.m_strAnimName + "|" + p.m_frames.At(0)->Text(), "x y|a\r\nb\r\nc");
   // Copies sharing one text, as the bulk commands make them.
   const FrameText a = MakeFrameText("a\\"), b = MakeFrameText(" b");
-  for (const FrameText& t : {a, a, b, a}) doc.m_frames.Append(t);
-  ASSERT_TRUE(WriteProjectFile(doc, dir.path() / "p.ini").ok());
-  EXPECT_EQ(Texts(ReadProjectFile(dir.path() / "p.ini").data.frames),
+  for (const FrameText& t : {a, a, b, a}) doc.m_animation.m_frames.Append(t);
+  ASSERT_TRUE(WriteProjectFile(doc.m_animation, dir.path() / "p.ini").ok());
+  EXPECT_EQ(Texts(ReadProjectFile(dir.path() / "p.ini").animation.m_frames),
             (std::vector<std::string>{"a\r\nb\r\nc", "a\\", "a\\", " b", "a\\"}));
+}
+
+// What is read is the whole animation: written again it gives the same
+// file, also after it became the window's animation, whose head (what the
+// edit area held before the first frame) is never written as a frame.
+TEST(ProjectFileTest, AnAnimationReadAndWrittenAgainIsTheSameFile) {
+  TempDir dir;
+  // clang-format off
+  const Values values{Gbk(" \"小猫\" 's "), "z9 ", 33, 17, 5,
+                      {Gbk("两端 \r\n"), "", "\\n\"'%", std::string(3000, 'x') + "\r\n\r\n", " "}};
+  // clang-format on
+  const auto first = dir.path() / "first.ini";
+  ASSERT_TRUE(WriteProjectFile(Make(values), first).ok());
+  ProjectReadResult read = ReadProjectFile(first);
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.missingFrames, 0);
+  EXPECT_EQ(read.animation.m_strAnimName, values.name);
+  EXPECT_EQ(read.animation.m_strColor, values.color);  // as stored: a colour is never checked
+  EXPECT_EQ(Texts(read.animation.m_frames), values.frames);
+
+  const auto second = dir.path() / "second.ini";
+  ASSERT_TRUE(WriteNewProjectFile(read.animation, second).ok());
+  EXPECT_TRUE(ReadFile(second) == ReadFile(first));
+
+  AnimationDocument doc;
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("typed before any frame");
+  const platform::LocalTime when{2020, 1, 2, 3, 4, 5};
+  ReplaceWithProject(doc, std::move(read.animation),
+                     MakeAnimationPaths("/t/", MakeCreationStamp(when)), when);
+  const auto third = dir.path() / "third.ini";
+  ASSERT_TRUE(WriteProjectFile(doc.m_animation, third).ok());
+  EXPECT_TRUE(ReadFile(third) == ReadFile(first));
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "typed before any frame");
 }
 
 TEST(ProjectFileTest, UnescapeInvertsEscapeInOnePass) {
@@ -167,9 +210,10 @@ TEST(ProjectFileTest, HandWrittenFilesReadTheSameWithAnyLineEnds) {
   for (const std::string& text : {crlf, lf}) {
     ProjectReadResult r = ReadText(text);
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.data.name, Gbk("小猫"));
-    EXPECT_EQ(Texts(r.data.frames), (std::vector<std::string>{"a\r\nb", "say \"hi\" it's",
-                                                              "C:\\dir\\new", Gbk("乗\\n")}));
+    EXPECT_EQ(r.animation.m_strAnimName, Gbk("小猫"));
+    EXPECT_EQ(
+        Texts(r.animation.m_frames),
+        (std::vector<std::string>{"a\r\nb", "say \"hi\" it's", "C:\\dir\\new", Gbk("乗\\n")}));
   }
 }
 
@@ -178,14 +222,14 @@ TEST(ProjectFileTest, MissingKeysReadAsDefaults) {
       "[AnimatedProperties]\r\nFrameRate=5\r\nFrameNum=4\r\n[AnimatePicture]\r\n";
   ProjectReadResult r = ReadText(head + "Frame1=a\r\nFrame2=b\r\n");
   ASSERT_TRUE(r.ok());
-  EXPECT_EQ(Texts(r.data.frames), (std::vector<std::string>{"a", "b", kErr, kErr}));
-  EXPECT_EQ(r.data.missingFrames, 2);
-  EXPECT_EQ(r.data.name + r.data.color, kErr + kErr);
-  EXPECT_EQ(r.data.wide + r.data.high, 0);
+  EXPECT_EQ(Texts(r.animation.m_frames), (std::vector<std::string>{"a", "b", kErr, kErr}));
+  EXPECT_EQ(r.missingFrames, 2);
+  EXPECT_EQ(r.animation.m_strAnimName + r.animation.m_strColor, kErr + kErr);
+  EXPECT_EQ(r.animation.m_nAnimWide + r.animation.m_nAnimHigh, 0);
   r = ReadText(head + "frame3=c\r\nFrame1=\r\n");  // key names ignore case
-  EXPECT_EQ(Texts(r.data.frames), (std::vector<std::string>{"", kErr, "c", kErr}));
+  EXPECT_EQ(Texts(r.animation.m_frames), (std::vector<std::string>{"", kErr, "c", kErr}));
   r = ReadText("[AnimatedProperties]\nFrameRate=1\nFrameNum=1000000\n");  // the limit itself
-  EXPECT_EQ(r.data.missingFrames, kMaxProjectFrames);
+  EXPECT_EQ(r.missingFrames, kMaxProjectFrames);
 }
 
 TEST(ProjectFileTest, RefusesWhatIsNoUsableProject) {
@@ -208,7 +252,7 @@ TEST(ProjectFileTest, RefusesWhatIsNoUsableProject) {
     ProjectReadResult r = ReadText(text);
     EXPECT_NE(r.error.find(why), std::string::npos) << r.error;
     EXPECT_TRUE(r.error.starts_with("打开失败："));
-    EXPECT_TRUE(r.data.frames.empty() && r.data.name.empty());
+    EXPECT_TRUE(r.animation.m_frames.Empty() && r.animation.m_strAnimName.empty());
   }
   TempDir dir;
   EXPECT_NE(ReadProjectFile(dir.path() / "none.ini").error.find("找不到"), std::string::npos);
@@ -220,19 +264,19 @@ TEST(ProjectFileTest, RefusesWhatIsNoUsableProject) {
 TEST(ProjectFileTest, ReplacingTakesThePropertiesAndFramesAndKeepsTheHead) {
   AnimationDocument doc;
   Load(doc, {"old", "07", 80, 25, 24, {"1", "2", "3", "4", "5"}});
-  doc.m_frames.Head().pText = MakeFrameText("typed");
-  ProjectData p{
-      "new", "9F", 30, 20, 7, 3, {MakeFrameText("a"), MakeFrameText("b"), MakeFrameText("c")}};
+  doc.m_animation.m_frames.Head().pText = MakeFrameText("typed");
+  const Animation p = Make({"new", "9F", 30, 20, 7, {"a", "b", "c"}});
   const platform::LocalTime when{2020, 1, 2, 3, 4, 5};
   ReplaceWithProject(doc, p, MakeAnimationPaths("/t/", MakeCreationStamp(when)), when);
   EXPECT_EQ(doc.FrameCount(), 3);
-  EXPECT_EQ(doc.m_frames.At(0)->Text() + doc.m_frames.At(2)->Text(), "ac");
-  EXPECT_EQ(doc.m_frames.Head().Text(), "typed");
-  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor, "new9F");
-  EXPECT_EQ(std::vector<int>({doc.m_nAnimWide, doc.m_nAnimHigh, doc.m_nRate}),
+  EXPECT_EQ(doc.m_animation.m_frames.At(0)->Text() + doc.m_animation.m_frames.At(2)->Text(), "ac");
+  EXPECT_EQ(doc.m_animation.m_frames.Head().Text(), "typed");
+  EXPECT_EQ(doc.m_animation.m_strAnimName + doc.m_animation.m_strColor, "new9F");
+  EXPECT_EQ(std::vector<int>({doc.m_animation.m_nAnimWide, doc.m_animation.m_nAnimHigh,
+                              doc.m_animation.m_nRate}),
             std::vector<int>({30, 20, 7}));
   EXPECT_EQ(
-      std::vector<std::string>({doc.m_strCodePath, doc.m_strProjectPath}),
+      std::vector<std::string>({doc.m_export.m_strCodePath, doc.m_export.m_strProjectPath}),
       std::vector<std::string>({"/t/Code/2020_1_2_3_4_5.c", "/t/Project/2020_1_2_3_4_5.ini"}));
 }
 
@@ -240,8 +284,8 @@ TEST(ProjectFileTest, AppendingAddsFramesAfterTheLastOrRefuses) {
   TempDir dir;
   AnimationDocument project;
   Load(project, {"p", "1E", 11, 11, 3, {"a\r\nb", "\"q\"", "c\\d"}});
-  ASSERT_TRUE(WriteProjectFile(project, dir.path() / "p.ini").ok());
-  const ProjectData p = ReadProjectFile(dir.path() / "p.ini").data;
+  ASSERT_TRUE(WriteProjectFile(project.m_animation, dir.path() / "p.ini").ok());
+  const Animation p = ReadProjectFile(dir.path() / "p.ini").animation;
 
   AnimationDocument doc;
   EXPECT_FALSE(AppendProject(doc, p).ok());  // no animation yet
@@ -249,13 +293,16 @@ TEST(ProjectFileTest, AppendingAddsFramesAfterTheLastOrRefuses) {
   Load(doc, {"mine", "07", 80, 25, 24, {"1", "2", "3", "4", "5"}});
   ASSERT_TRUE(AppendProject(doc, p).ok());
   EXPECT_EQ(doc.FrameCount(), 8);
-  EXPECT_EQ(doc.m_frames.Size(), 8u);
-  EXPECT_EQ(doc.m_frames.At(5)->Text() + doc.m_frames.At(6)->Text() + doc.m_frames.At(7)->Text(),
+  EXPECT_EQ(doc.m_animation.m_frames.Size(), 8u);
+  EXPECT_EQ(doc.m_animation.m_frames.At(5)->Text() + doc.m_animation.m_frames.At(6)->Text() +
+                doc.m_animation.m_frames.At(7)->Text(),
             "a\r\nb\"q\"c\\d");
-  EXPECT_EQ(doc.m_strAnimName + doc.m_strColor + std::to_string(doc.m_nRate), "mine0724");
+  EXPECT_EQ(doc.m_animation.m_strAnimName + doc.m_animation.m_strColor +
+                std::to_string(doc.m_animation.m_nRate),
+            "mine0724");
 
   // 3 more would pass the limit.
-  while (doc.FrameCount() < kMaxProjectFrames - 2) doc.m_frames.Append();
+  while (doc.FrameCount() < kMaxProjectFrames - 2) doc.m_animation.m_frames.Append();
   EXPECT_NE(AppendProject(doc, p).error.find("超出上限"), std::string::npos);
   EXPECT_EQ(doc.FrameCount(), kMaxProjectFrames - 2);
 }
@@ -264,9 +311,11 @@ TEST(ProjectFileTest, FailedWritesSayWhyAndLeaveFilesAlone) {
   TempDir dir;
   AnimationDocument doc;
   Load(doc, {"n", "07", 80, 25, 24, {"a"}});
-  EXPECT_NE(WriteProjectFile(doc, dir.path() / "missing" / "p.ini").error.find("无法保存工程文件"),
+  EXPECT_NE(WriteProjectFile(doc.m_animation, dir.path() / "missing" / "p.ini")
+                .error.find("无法保存工程文件"),
             std::string::npos);
-  EXPECT_FALSE(WriteProjectFile(doc, dir.path()).ok());  // a folder: not readable as a file
+  EXPECT_FALSE(
+      WriteProjectFile(doc.m_animation, dir.path()).ok());  // a folder: not readable as a file
   EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
 }
 
@@ -277,19 +326,20 @@ TEST(ProjectFileTest, WithoutReplacingWhatIsThereByThenStays) {
   AnimationDocument doc;
   Load(doc, {"n", "07", 80, 25, 24, {"a"}});
   const std::filesystem::path fresh = dir.path() / "fresh.ini";
-  EXPECT_TRUE(WriteProjectFile(doc, fresh, platform::Replace::No).ok());
-  EXPECT_EQ(ReadProjectFile(fresh).data.name, "n");
+  EXPECT_TRUE(WriteProjectFile(doc.m_animation, fresh, platform::Replace::No).ok());
+  EXPECT_EQ(ReadProjectFile(fresh).animation.m_strAnimName, "n");
 
   const std::filesystem::path taken = dir.path() / "taken.ini";
   WriteFile(taken, "someone else's\r\n");
-  const output::ProjectResult refused = WriteProjectFile(doc, taken, platform::Replace::No);
+  const output::ProjectResult refused =
+      WriteProjectFile(doc.m_animation, taken, platform::Replace::No);
   EXPECT_NE(refused.error.find("没有覆盖已有的文件"), std::string::npos) << refused.error;
   EXPECT_EQ(ReadFile(taken), "someone else's\r\n");
 
   // Nor through a link that points nowhere yet.
   const std::filesystem::path link = dir.path() / "link.ini";
   std::filesystem::create_symlink(dir.path() / "target.ini", link);
-  EXPECT_FALSE(WriteProjectFile(doc, link, platform::Replace::No).ok());
+  EXPECT_FALSE(WriteProjectFile(doc.m_animation, link, platform::Replace::No).ok());
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "target.ini"));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   // And no temporary is left beside them.
@@ -314,21 +364,21 @@ ProjectReadResult ReadThroughProfile(const std::filesystem::path& path) {
   if (std::none_of(std::begin(keys), std::end(keys),
                    [&](const char* k) { return p.HasKey("AnimatedProperties", k); }))
     return r.error = "打开失败：该文件不是工程文件。", r;
-  ProjectData& d = r.data;
-  d.name = p.GetString("AnimatedProperties", "Name", kErr);
-  d.wide = p.GetInt("AnimatedProperties", "Wide", 0);
-  d.high = p.GetInt("AnimatedProperties", "High", 0);
-  d.color = p.GetString("AnimatedProperties", "Color", kErr);
-  d.rate = p.GetInt("AnimatedProperties", "FrameRate", 0);
-  d.frameNum = p.GetInt("AnimatedProperties", "FrameNum", 0);
-  if (d.rate < 1) return r.error = "打开失败：工程文件中的帧频无效。", r;
-  if (d.frameNum < 0) return r.error = "打开失败：工程文件中的帧数无效。", r;
-  for (int i = 1; i <= d.frameNum; ++i) {
+  Animation& d = r.animation;
+  d.m_strAnimName = p.GetString("AnimatedProperties", "Name", kErr);
+  d.m_nAnimWide = p.GetInt("AnimatedProperties", "Wide", 0);
+  d.m_nAnimHigh = p.GetInt("AnimatedProperties", "High", 0);
+  d.m_strColor = p.GetString("AnimatedProperties", "Color", kErr);
+  d.m_nRate = p.GetInt("AnimatedProperties", "FrameRate", 0);
+  const int frameNum = p.GetInt("AnimatedProperties", "FrameNum", 0);
+  if (d.m_nRate < 1) return r.error = "打开失败：工程文件中的帧频无效。", r;
+  if (frameNum < 0) return r.error = "打开失败：工程文件中的帧数无效。", r;
+  for (int i = 1; i <= frameNum; ++i) {
     const std::string k = "Frame" + std::to_string(i);
-    if (!p.HasKey("AnimatePicture", k)) ++d.missingFrames;
-    d.frames.push_back(MakeFrameText(p.HasKey("AnimatePicture", k)
-                                         ? UnescapeFrameText(p.GetString("AnimatePicture", k, ""))
-                                         : kErr));
+    if (!p.HasKey("AnimatePicture", k)) ++r.missingFrames;
+    d.m_frames.Append(MakeFrameText(p.HasKey("AnimatePicture", k)
+                                        ? UnescapeFrameText(p.GetString("AnimatePicture", k, ""))
+                                        : kErr));
   }
   return r;
 }
@@ -337,14 +387,17 @@ void ExpectSameRead(const ProjectReadResult& got, const ProjectReadResult& want,
                     const std::string& text) {
   ASSERT_EQ(got.error, want.error) << testing::PrintToString(text);
   if (!want.ok()) return;
-  EXPECT_EQ(got.data.name, want.data.name) << testing::PrintToString(text);
-  EXPECT_EQ(got.data.color, want.data.color) << testing::PrintToString(text);
-  EXPECT_EQ(std::vector<int>({got.data.wide, got.data.high, got.data.rate, got.data.frameNum,
-                              got.data.missingFrames}),
-            std::vector<int>({want.data.wide, want.data.high, want.data.rate, want.data.frameNum,
-                              want.data.missingFrames}))
+  EXPECT_EQ(got.animation.m_strAnimName, want.animation.m_strAnimName)
       << testing::PrintToString(text);
-  EXPECT_EQ(Texts(got.data.frames), Texts(want.data.frames)) << testing::PrintToString(text);
+  EXPECT_EQ(got.animation.m_strColor, want.animation.m_strColor) << testing::PrintToString(text);
+  EXPECT_EQ(
+      std::vector<int>({got.animation.m_nAnimWide, got.animation.m_nAnimHigh, got.animation.m_nRate,
+                        got.animation.FrameCount(), got.missingFrames}),
+      std::vector<int>({want.animation.m_nAnimWide, want.animation.m_nAnimHigh,
+                        want.animation.m_nRate, want.animation.FrameCount(), want.missingFrames}))
+      << testing::PrintToString(text);
+  EXPECT_EQ(Texts(got.animation.m_frames), Texts(want.animation.m_frames))
+      << testing::PrintToString(text);
 }
 
 // Profile-like text made of the lines a hand-edited or foreign file holds:
@@ -431,7 +484,7 @@ TEST(ProjectStreamTest, LinesAcrossTheReadBuffer) {
   for (std::size_t buffer = 16; buffer < 90; ++buffer) {
     const ProjectReadResult r = ReadProjectFile(file, buffer);
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(Texts(r.data.frames), want) << "buffer " << buffer;
+    EXPECT_EQ(Texts(r.animation.m_frames), want) << "buffer " << buffer;
   }
   // A CR-only file is one line: a header with no keys under it.
   WriteFile(file, "[AnimatedProperties]\rFrameRate=5\rFrameNum=1\r");
@@ -439,12 +492,12 @@ TEST(ProjectStreamTest, LinesAcrossTheReadBuffer) {
 }
 
 // What profile writes of the same keys would make of an existing file.
-std::string WriteThroughProfile(const std::string& existing, const AnimationDocument& doc,
+std::string WriteThroughProfile(const std::string& existing, const Animation& animation,
                                 const std::filesystem::path& scratch) {
   // The values as the project writer formats them, from a fresh file.
   WriteFile(scratch, "");
   std::filesystem::remove(scratch);
-  EXPECT_TRUE(WriteProjectFile(doc, scratch).ok());
+  EXPECT_TRUE(WriteProjectFile(animation, scratch).ok());
   platform::ProfileFile p;
   p.Parse(existing);
   std::string section;
@@ -470,12 +523,12 @@ TEST(ProjectStreamTest, WritingOverAFileKeepsItAsTheWholeFileProfileDoes) {
   const std::vector<std::vector<std::string>> animations = {
       {}, {"a"}, {" lead", "x\\ny", "\"q\""}, {"1", "2", "3", "4", "5"}};
   for (int round = 0; round < 2000; ++round) {
-    AnimationDocument doc;
-    Load(doc, {round % 3 ? "n" : " pad", "07", 80, 25, 24, animations[round % 4]});
+    const Animation animation =
+        Make({round % 3 ? "n" : " pad", "07", 80, 25, 24, animations[round % 4]});
     const std::string existing = RandomProfileText(rng);
     WriteFile(file, existing);
-    ASSERT_TRUE(WriteProjectFile(doc, file).ok());
-    ASSERT_EQ(ReadFile(file), WriteThroughProfile(existing, doc, dir.path() / "fresh.ini"))
+    ASSERT_TRUE(WriteProjectFile(animation, file).ok());
+    ASSERT_EQ(ReadFile(file), WriteThroughProfile(existing, animation, dir.path() / "fresh.ini"))
         << testing::PrintToString(existing);
   }
 }

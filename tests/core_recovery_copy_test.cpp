@@ -14,7 +14,7 @@
 #include "output/RecoveryCopy.h"
 #include "tests/TestSupport.h"
 
-using document::AnimationDocument;
+using document::Animation;
 using document::MakeFrameText;
 
 using output::ProjectReadResult;
@@ -28,101 +28,102 @@ using testsupport::TempDir;
 namespace {
 
 // An animation of the given frames, with properties a project carries.
-void Fill(AnimationDocument& doc, std::initializer_list<const char*> frames) {
-  doc.m_strAnimName = "cat";
-  doc.m_strColor = "1F";
-  doc.m_nAnimWide = 40;
-  doc.m_nAnimHigh = 12;
-  doc.m_nRate = 7;
-  for (const char* text : frames) doc.m_frames.Append(MakeFrameText(text));
+void Fill(Animation& animation, std::initializer_list<const char*> frames) {
+  animation.m_strAnimName = "cat";
+  animation.m_strColor = "1F";
+  animation.m_nAnimWide = 40;
+  animation.m_nAnimHigh = 12;
+  animation.m_nRate = 7;
+  for (const char* text : frames) animation.m_frames.Append(MakeFrameText(text));
 }
 
 }  // namespace
 
 TEST(RecoveryCopy, WritesAProjectWithTheTextBeingTypedAndNotesChanges) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, {"one", "two\r\nlines \"q\"", ""});
+  Animation animation;
+  Fill(animation, {"one", "two\r\nlines \"q\"", ""});
   RecoveryCopy copy(dir.path(), 11);
   ASSERT_TRUE(copy.Active());
-  EXPECT_TRUE(copy.Differs(doc, 2, ""));  // nothing written yet
-  ASSERT_TRUE(copy.StartWrite(RecoveryCopy::Snapshot(doc, 2, "being typed")));
+  EXPECT_TRUE(copy.Differs(animation, 2, ""));  // nothing written yet
+  ASSERT_TRUE(copy.StartWrite(RecoveryCopy::Snapshot(animation, 2, "being typed")));
   copy.Wait();
   EXPECT_EQ(copy.TakeError(), "");
   EXPECT_EQ(copy.Path(), dir.path() / "Recovery-11.ini");
 
   const ProjectReadResult read = ReadProjectFile(copy.Path());
   ASSERT_TRUE(read.ok()) << read.error;
-  EXPECT_EQ(read.data.name, "cat");
-  EXPECT_EQ(read.data.color, "1F");
-  EXPECT_EQ(read.data.wide, 40);
-  EXPECT_EQ(read.data.high, 12);
-  EXPECT_EQ(read.data.rate, 7);
-  ASSERT_EQ(read.data.frames.size(), 3u);
-  EXPECT_EQ(*read.data.frames[1], "two\r\nlines \"q\"");
-  EXPECT_EQ(*read.data.frames[2], "being typed");
-  EXPECT_EQ(doc.m_frames.At(2)->Text(), "");  // the document itself is not touched
+  EXPECT_EQ(read.animation.m_strAnimName, "cat");
+  EXPECT_EQ(read.animation.m_strColor, "1F");
+  EXPECT_EQ(read.animation.m_nAnimWide, 40);
+  EXPECT_EQ(read.animation.m_nAnimHigh, 12);
+  EXPECT_EQ(read.animation.m_nRate, 7);
+  ASSERT_EQ(read.animation.FrameCount(), 3);
+  EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "two\r\nlines \"q\"");
+  EXPECT_EQ(read.animation.m_frames.At(2)->Text(), "being typed");
+  EXPECT_EQ(animation.m_frames.At(2)->Text(), "");  // the animation itself is not touched
 
-  EXPECT_FALSE(copy.Differs(doc, 2, "being typed"));
-  EXPECT_TRUE(copy.Differs(doc, 2, "typed on"));
-  EXPECT_TRUE(copy.Differs(doc, 1, "being typed"));  // frame 2 stands as stored again
-  doc.m_frames.At(0)->pText = MakeFrameText("one");  // a new text, the same bytes
-  EXPECT_FALSE(copy.Differs(doc, 2, "being typed"));
-  doc.m_frames.At(0)->pText = MakeFrameText("ONE");
-  EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
-  doc.m_frames.At(0)->pText = MakeFrameText("one");
-  doc.m_nRate = 8;
-  EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
-  doc.m_nRate = 7;
-  doc.m_frames.Append();
-  EXPECT_TRUE(copy.Differs(doc, 2, "being typed"));
+  EXPECT_FALSE(copy.Differs(animation, 2, "being typed"));
+  EXPECT_TRUE(copy.Differs(animation, 2, "typed on"));
+  EXPECT_TRUE(copy.Differs(animation, 1, "being typed"));  // frame 2 stands as stored again
+  animation.m_frames.At(0)->pText = MakeFrameText("one");  // a new text, the same bytes
+  EXPECT_FALSE(copy.Differs(animation, 2, "being typed"));
+  animation.m_frames.At(0)->pText = MakeFrameText("ONE");
+  EXPECT_TRUE(copy.Differs(animation, 2, "being typed"));
+  animation.m_frames.At(0)->pText = MakeFrameText("one");
+  animation.m_nRate = 8;
+  EXPECT_TRUE(copy.Differs(animation, 2, "being typed"));
+  animation.m_nRate = 7;
+  animation.m_frames.Append();
+  EXPECT_TRUE(copy.Differs(animation, 2, "being typed"));
 
   // Saved (exported, say): the copy goes, and only a change brings it back.
-  copy.MarkSaved(RecoveryCopy::Snapshot(doc, 3, ""));
+  copy.MarkSaved(RecoveryCopy::Snapshot(animation, 3, ""));
   EXPECT_FALSE(copy.Exists());
-  EXPECT_FALSE(copy.Differs(doc, 3, ""));
-  copy.Write(RecoveryCopy::Snapshot(doc, 3, "x"));
+  EXPECT_FALSE(copy.Differs(animation, 3, ""));
+  copy.Write(RecoveryCopy::Snapshot(animation, 3, "x"));
   EXPECT_TRUE(copy.Exists());
   copy.Discard();
   EXPECT_FALSE(copy.Exists());
-  EXPECT_TRUE(copy.Differs(doc, 3, "x"));
+  EXPECT_TRUE(copy.Differs(animation, 3, "x"));
 }
 
 // Every property the copy holds counts as a change on its own, so losing
 // any one from the comparison would let the copy fall behind unnoticed.
 TEST(RecoveryCopy, EachPropertyOnItsOwnIsAChange) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, {"one", "two"});
+  Animation animation;
+  Fill(animation, {"one", "two"});
   RecoveryCopy copy(dir.path(), 12);
   ASSERT_TRUE(copy.Active());
-  copy.Write(RecoveryCopy::Snapshot(doc, -1, ""));
-  ASSERT_FALSE(copy.Differs(doc, -1, ""));
+  copy.Write(RecoveryCopy::Snapshot(animation, -1, ""));
+  ASSERT_FALSE(copy.Differs(animation, -1, ""));
 
   const auto changes = [&](auto change, auto back, const char* what) {
     change();
-    EXPECT_TRUE(copy.Differs(doc, -1, "")) << what;
+    EXPECT_TRUE(copy.Differs(animation, -1, "")) << what;
     back();
-    EXPECT_FALSE(copy.Differs(doc, -1, "")) << what;
+    EXPECT_FALSE(copy.Differs(animation, -1, "")) << what;
   };
-  changes([&] { doc.m_strAnimName = "dog"; }, [&] { doc.m_strAnimName = "cat"; }, "name");
-  changes([&] { doc.m_strColor = "F1"; }, [&] { doc.m_strColor = "1F"; }, "colours");
-  changes([&] { doc.m_nAnimWide = 41; }, [&] { doc.m_nAnimWide = 40; }, "width");
-  changes([&] { doc.m_nAnimHigh = 13; }, [&] { doc.m_nAnimHigh = 12; }, "height");
-  changes([&] { doc.m_nRate = 8; }, [&] { doc.m_nRate = 7; }, "rate");
-  changes([&] { doc.m_frames.At(1)->pText = MakeFrameText("TWO"); },
-          [&] { doc.m_frames.At(1)->pText = MakeFrameText("two"); }, "a frame");
+  changes([&] { animation.m_strAnimName = "dog"; }, [&] { animation.m_strAnimName = "cat"; },
+          "name");
+  changes([&] { animation.m_strColor = "F1"; }, [&] { animation.m_strColor = "1F"; }, "colours");
+  changes([&] { animation.m_nAnimWide = 41; }, [&] { animation.m_nAnimWide = 40; }, "width");
+  changes([&] { animation.m_nAnimHigh = 13; }, [&] { animation.m_nAnimHigh = 12; }, "height");
+  changes([&] { animation.m_nRate = 8; }, [&] { animation.m_nRate = 7; }, "rate");
+  changes([&] { animation.m_frames.At(1)->pText = MakeFrameText("TWO"); },
+          [&] { animation.m_frames.At(1)->pText = MakeFrameText("two"); }, "a frame");
 }
 
 TEST(RecoveryCopy, OnlyCopiesOfToolsNoLongerRunningAreOffered) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, {"a", "b"});
+  Animation animation;
+  Fill(animation, {"a", "b"});
   auto first = std::make_unique<RecoveryCopy>(dir.path(), 100);
-  first->Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  first->Write(RecoveryCopy::Snapshot(animation, -1, ""));
   RecoveryCopy second(dir.path(), 200);
   EXPECT_TRUE(second.FindOrphans().empty());  // the first tool still runs
-  second.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+  second.Write(RecoveryCopy::Snapshot(animation, -1, ""));
   EXPECT_NE(first->Path(), second.Path());
 
   first.reset();  // ends without the exit question: its copy stays
@@ -136,20 +137,20 @@ TEST(RecoveryCopy, OnlyCopiesOfToolsNoLongerRunningAreOffered) {
     EXPECT_TRUE(third.FindOrphans().empty());
   }
   // Taken over: the second tool's copy now holds it.
-  ASSERT_TRUE(second.Adopt(std::move(orphans[0]), RecoveryCopy::Snapshot(doc, -1, "")));
+  ASSERT_TRUE(second.Adopt(std::move(orphans[0]), RecoveryCopy::Snapshot(animation, -1, "")));
   EXPECT_FALSE(fs::exists(dir.path() / "Recovery-100.ini"));
   EXPECT_FALSE(fs::exists(dir.path() / "Recovery-100.lock"));
-  EXPECT_FALSE(second.Differs(doc, -1, ""));
+  EXPECT_FALSE(second.Differs(animation, -1, ""));
   EXPECT_TRUE(ReadProjectFile(second.Path()).ok());
 }
 
 TEST(RecoveryCopy, KilledToolsAndReusedIdsLoseNothing) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, {"kept"});
+  Animation animation;
+  Fill(animation, {"kept"});
   {
     RecoveryCopy killed(dir.path(), 7);
-    killed.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+    killed.Write(RecoveryCopy::Snapshot(animation, -1, ""));
   }
   // A kill leaves the lock file behind, unlocked.
   testsupport::WriteFile(dir.path() / "Recovery-7.lock", "");
@@ -158,8 +159,9 @@ TEST(RecoveryCopy, KilledToolsAndReusedIdsLoseNothing) {
   // A new tool with the same process id must not write over that copy.
   RecoveryCopy same(dir.path(), 7);
   EXPECT_NE(same.Path(), dir.path() / "Recovery-7.ini");
-  same.Write(RecoveryCopy::Snapshot(doc, 0, "new"));
-  EXPECT_EQ(*ReadProjectFile(dir.path() / "Recovery-7.ini").data.frames[0], "kept");
+  same.Write(RecoveryCopy::Snapshot(animation, 0, "new"));
+  EXPECT_EQ(ReadProjectFile(dir.path() / "Recovery-7.ini").animation.m_frames.At(0)->Text(),
+            "kept");
   std::vector<RecoveryOrphan> orphans = same.FindOrphans();
   ASSERT_EQ(orphans.size(), 1u);
   EXPECT_EQ(orphans[0].Copy(), dir.path() / "Recovery-7.ini");
@@ -170,11 +172,11 @@ TEST(RecoveryCopy, KilledToolsAndReusedIdsLoseNothing) {
 
 TEST(RecoveryCopy, AMissingDataFolderIsReportedNotIgnored) {
   TempDir dir;
-  AnimationDocument doc;
-  Fill(doc, {"a"});
+  Animation animation;
+  Fill(animation, {"a"});
   RecoveryCopy copy(dir.path() / "data", 5);
   EXPECT_FALSE(copy.Active());
-  ASSERT_TRUE(copy.StartWrite(RecoveryCopy::Snapshot(doc, -1, "")));
+  ASSERT_TRUE(copy.StartWrite(RecoveryCopy::Snapshot(animation, -1, "")));
   copy.Wait();
   const std::string error = copy.TakeError();
   EXPECT_NE(error.find("无法写入恢复副本"), std::string::npos) << error;
@@ -201,8 +203,8 @@ struct HeldLock {
 TEST(RecoveryCopy, PlantedLinksAreNeverFollowed) {
   TempDir dir;
   TempDir outside("zoetrix-outside");
-  AnimationDocument doc;
-  Fill(doc, {"mine"});
+  Animation animation;
+  Fill(animation, {"mine"});
   // A link where this tool's lock goes, pointing where nothing is yet: an
   // open that follows it would create that file.
   const fs::path target = outside.path() / "made-through-the-lock";
@@ -217,9 +219,9 @@ TEST(RecoveryCopy, PlantedLinksAreNeverFollowed) {
     // The tool works under another name; the link stays as it was.
     ASSERT_TRUE(copy.Active());
     EXPECT_NE(copy.Path(), dir.path() / "Recovery-21.ini");
-    copy.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+    copy.Write(RecoveryCopy::Snapshot(animation, -1, ""));
     EXPECT_EQ(copy.TakeError(), "");
-    EXPECT_EQ(*ReadProjectFile(copy.Path()).data.frames[0], "mine");
+    EXPECT_EQ(ReadProjectFile(copy.Path()).animation.m_frames.At(0)->Text(), "mine");
     EXPECT_TRUE(fs::is_symlink(dir.path() / "Recovery-21.lock"));
     // A link is no copy of ours, however readable its target.
     EXPECT_TRUE(copy.FindOrphans().empty());
@@ -233,15 +235,15 @@ TEST(RecoveryCopy, PlantedLinksAreNeverFollowed) {
 TEST(RecoveryCopy, StartRemovesLeftoversOfToolsNoLongerRunningOnly) {
   TempDir dir;
   const fs::path& d = dir.path();
-  AnimationDocument doc;
-  Fill(doc, {"a"});
+  Animation animation;
+  Fill(animation, {"a"});
   auto put = [&](const char* name, std::string_view bytes = "half a project") {
     testsupport::WriteFile(d / name, bytes);
   };
   // Killed with a copy: the half-written next one goes, the copy stays.
   {
     RecoveryCopy killed(d, 42);
-    killed.Write(RecoveryCopy::Snapshot(doc, -1, ""));
+    killed.Write(RecoveryCopy::Snapshot(animation, -1, ""));
   }
   // A tool that runs and is writing its copy.
   RecoveryCopy running(d, 40);

@@ -38,7 +38,6 @@ using output::ExportPrompter;
 using output::kCompileProblemMessage;
 using output::kCompileSuccessMessage;
 using output::kExportDone;
-using output::ProgramHeader;
 using output::StartCodeFile;
 
 extern char** environ;
@@ -75,22 +74,24 @@ struct Tool {
   AnimationDocument doc;
   Tool() {
     for (const char* sub : {"Code", "Project", "Animate"}) fs::create_directory(dir.path() / sub);
-    const ProgramHeader header{platform::LocalTime{2024, 1, 2, 3, 4, 5}, "a", 20, 5, "07"};
+    const platform::LocalTime created{2024, 1, 2, 3, 4, 5};
     AnimationPaths paths;
-    EXPECT_EQ(StartCodeFile(doc, dir.folder(), header, &paths), "");
-    doc.m_strCodePath = paths.code;
-    doc.m_strProjectPath = paths.project;
-    doc.m_strBuildPath = paths.build;
-    doc.m_strExePath = paths.exe;
-    doc.m_createdAt = header.created;
-    doc.m_nRate = 10;
-    doc.m_strAnimName = "a";
-    doc.m_nAnimWide = 20;
-    doc.m_nAnimHigh = 5;
-    doc.m_strColor = "07";
-    doc.m_frames.Append(MakeFrameText("x"));
+    EXPECT_EQ(StartCodeFile(doc, dir.folder(), testsupport::AnimationOf("a", 20, 5, "07"), created,
+                            &paths),
+              "");
+    doc.m_export.m_strCodePath = paths.code;
+    doc.m_export.m_strProjectPath = paths.project;
+    doc.m_export.m_strBuildPath = paths.build;
+    doc.m_export.m_strExePath = paths.exe;
+    doc.m_export.m_createdAt = created;
+    doc.m_animation.m_nRate = 10;
+    doc.m_animation.m_strAnimName = "a";
+    doc.m_animation.m_nAnimWide = 20;
+    doc.m_animation.m_nAnimHigh = 5;
+    doc.m_animation.m_strColor = "07";
+    doc.m_animation.m_frames.Append(MakeFrameText("x"));
   }
-  ~Tool() { doc.m_pCodeFile.reset(); }
+  ~Tool() { doc.m_export.m_pCodeFile.reset(); }
   void FakeCompiler(const std::string& body) const {
     const std::string path = dir.folder() + "tcc";
     WriteFile(path, "#!/bin/sh\n" + body);
@@ -153,11 +154,12 @@ TEST(WholeExecutableTest, ASilentCompilerLeavingACutProgramIsAProblem) {
   tool.FakeCompiler(
       "while [ $# -gt 0 ]; do [ \"$1\" = -o ] && echo garbage > \"$2\"; shift; done\n");
   Recorder prompter;
-  const ExportEnd end = ExportAnimation(tool.doc, ExportOptions{true, true, false, false},
-                                        tool.dir.folder(), prompter);
+  const ExportEnd end =
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                      ExportOptions{true, true, false, false}, tool.dir.folder(), prompter);
   EXPECT_EQ(end, ExportEnd::CompileProblem);
   EXPECT_EQ(prompter.messages, (std::vector<std::string>{kCompileProblemMessage, kExportDone}));
-  EXPECT_FALSE(fs::exists(tool.doc.m_strExePath));
+  EXPECT_FALSE(fs::exists(tool.doc.m_export.m_strExePath));
   // Nothing of the run is left in Code/ but the code file.
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
 }
@@ -196,13 +198,14 @@ TEST(SafeFileTest, APlantedLinkAtTheCodeTemporaryIsNotFollowed) {
   Tool tool;
   const std::string victim = (tool.dir.path() / "victim.txt").string();
   WriteFile(victim, "precious");
-  fs::create_symlink(victim, tool.doc.m_strCodePath + ".tmp-" + std::to_string(::getpid()));
+  fs::create_symlink(victim,
+                     tool.doc.m_export.m_strCodePath + ".tmp-" + std::to_string(::getpid()));
   Recorder prompter;
-  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, false, false}, tool.dir.folder(),
-                            prompter),
+  EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                            ExportOptions{true, false, false, false}, tool.dir.folder(), prompter),
             ExportEnd::Exported);
   EXPECT_EQ(ReadFile(victim), "precious");
-  EXPECT_NE(ReadFile(tool.doc.m_strCodePath).find("return 0;"), std::string::npos);
+  EXPECT_NE(ReadFile(tool.doc.m_export.m_strCodePath).find("return 0;"), std::string::npos);
 }
 
 TEST(MoveFileTest, CopyingPathKeepsModeReplacesTargetAndRemovesSource) {
@@ -273,11 +276,11 @@ TEST(MoveFileTest, AFailedMoveLeavesNoProgramInCode) {
   tool.FakeCompiler("while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
   fs::remove(tool.dir.path() / "Animate");
   Recorder prompter;
-  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, true, false, false}, tool.dir.folder(),
-                            prompter),
+  EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                            ExportOptions{true, true, false, false}, tool.dir.folder(), prompter),
             ExportEnd::Failed);
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_NE(prompter.messages[0].find(tool.doc.m_strExePath), std::string::npos);
+  EXPECT_NE(prompter.messages[0].find(tool.doc.m_export.m_strExePath), std::string::npos);
   EXPECT_EQ(std::distance(fs::directory_iterator(tool.dir.path() / "Code"), {}), 1);
 }
 
@@ -286,11 +289,13 @@ TEST(MoveFileTest, AFailedMoveLeavesNoProgramInCode) {
 TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   Tool tool;
   tool.FakeCompiler("while [ $# -gt 0 ]; do [ \"$1\" = -o ] && cp /bin/true \"$2\"; shift; done\n");
-  const std::string& exe = tool.doc.m_strExePath;
+  const std::string& exe = tool.doc.m_export.m_strExePath;
   WriteFile(exe, "someone else's");
   const ExportOptions compile{true, true, false, false};
   Recorder refused;
-  EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), refused), ExportEnd::Failed);
+  EXPECT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, compile, tool.dir.folder(), refused),
+      ExportEnd::Failed);
   EXPECT_EQ(refused.messages,
             std::vector<std::string>{res::Format(res::kExportTargetExists, {exe})});
   EXPECT_EQ(ReadFile(exe), "someone else's");
@@ -299,19 +304,21 @@ TEST(MoveFileTest, OnlyTheAnimationsOwnProgramIsReplaced) {
   fs::remove(exe);
   for (int run = 0; run < 2; ++run) {
     Recorder prompter;
-    EXPECT_EQ(ExportAnimation(tool.doc, compile, tool.dir.folder(), prompter), ExportEnd::Exported);
+    EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export, compile, tool.dir.folder(),
+                              prompter),
+              ExportEnd::Exported);
     EXPECT_EQ(prompter.messages, (std::vector<std::string>{kCompileSuccessMessage, kExportDone}));
     EXPECT_TRUE(platform::IsWholeExecutable(exe));
   }
   // The project file likewise: a file planted at its name is not written over.
-  WriteFile(tool.doc.m_strProjectPath, "[Other]\r\nKey=1\r\n");
+  WriteFile(tool.doc.m_export.m_strProjectPath, "[Other]\r\nKey=1\r\n");
   Recorder project;
-  EXPECT_EQ(ExportAnimation(tool.doc, ExportOptions{true, false, true, false}, tool.dir.folder(),
-                            project),
+  EXPECT_EQ(ExportAnimation(tool.doc.m_animation, tool.doc.m_export,
+                            ExportOptions{true, false, true, false}, tool.dir.folder(), project),
             ExportEnd::Failed);
-  EXPECT_EQ(project.messages, std::vector<std::string>{res::Format(res::kExportTargetExists,
-                                                                   {tool.doc.m_strProjectPath})});
-  EXPECT_EQ(ReadFile(tool.doc.m_strProjectPath), "[Other]\r\nKey=1\r\n");
+  EXPECT_EQ(project.messages, std::vector<std::string>{res::Format(
+                                  res::kExportTargetExists, {tool.doc.m_export.m_strProjectPath})});
+  EXPECT_EQ(ReadFile(tool.doc.m_export.m_strProjectPath), "[Other]\r\nKey=1\r\n");
 }
 
 // Once released, the code file is the user's to edit; the next export keeps
@@ -321,10 +328,12 @@ TEST(MoveFileTest, AFileEditedSinceTheExportIsKeptAndSaidSo) {
   Tool tool;
   const ExportOptions both{true, false, true, false};
   Recorder first;
-  ASSERT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), first), ExportEnd::Exported);
-  output::ReleaseCodeFile(tool.doc, first);
-  const std::string& code = tool.doc.m_strCodePath;
-  const std::string& project = tool.doc.m_strProjectPath;
+  ASSERT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, both, tool.dir.folder(), first),
+      ExportEnd::Exported);
+  output::ReleaseCodeFile(tool.doc.m_export, first);
+  const std::string& code = tool.doc.m_export.m_strCodePath;
+  const std::string& project = tool.doc.m_export.m_strProjectPath;
   {
     std::FILE* f = std::fopen(code.c_str(), "ab");
     ASSERT_NE(f, nullptr);
@@ -333,17 +342,21 @@ TEST(MoveFileTest, AFileEditedSinceTheExportIsKeptAndSaidSo) {
   }
   const std::string edited = ReadFile(code);
   Recorder again;
-  EXPECT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), again), ExportEnd::Failed);
+  EXPECT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, both, tool.dir.folder(), again),
+      ExportEnd::Failed);
   EXPECT_EQ(again.messages,
             std::vector<std::string>{res::Format(res::kExportTargetChanged, {code})});
   EXPECT_EQ(ReadFile(code), edited);
 
   // The code file given up, the project file edited in its place.
   fs::remove(code);
-  tool.doc.m_writtenFiles.erase(code);
+  tool.doc.m_export.m_writtenFiles.erase(code);
   WriteFile(project, "[Other]\r\nKey=1\r\n");
   Recorder projectRun;
-  EXPECT_EQ(ExportAnimation(tool.doc, both, tool.dir.folder(), projectRun), ExportEnd::Failed);
+  EXPECT_EQ(
+      ExportAnimation(tool.doc.m_animation, tool.doc.m_export, both, tool.dir.folder(), projectRun),
+      ExportEnd::Failed);
   EXPECT_EQ(projectRun.messages,
             std::vector<std::string>{res::Format(res::kExportTargetChanged, {project})});
   EXPECT_EQ(ReadFile(project), "[Other]\r\nKey=1\r\n");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "document/AnimationDocument.h"
 #include "output/Share.h"
 #include "output/WindowsProgram.h"
 #include "res/Texts.h"
@@ -47,16 +48,16 @@ bool CrossCompilerPresent() {
 
 void MakeAnimation(AnimationDocument& doc, const std::string& folder) {
   doc.m_bCreated = 1;
-  doc.m_strAnimName = Gbk("测试");
-  doc.m_nAnimWide = 20;
-  doc.m_nAnimHigh = 5;
-  doc.m_strColor = "0A";
-  doc.m_nRate = 10;
-  doc.m_createdAt = {2024, 5, 6, 7, 8, 9};
-  doc.m_strExePath = folder + "Animate/2024_5_6_7_8_9.exe";
+  doc.m_animation.m_strAnimName = Gbk("测试");
+  doc.m_animation.m_nAnimWide = 20;
+  doc.m_animation.m_nAnimHigh = 5;
+  doc.m_animation.m_strColor = "0A";
+  doc.m_animation.m_nRate = 10;
+  doc.m_export.m_createdAt = {2024, 5, 6, 7, 8, 9};
+  doc.m_export.m_strExePath = folder + "Animate/2024_5_6_7_8_9.exe";
   // A second byte 0x5C right before the closing quote, and a percent sign.
   for (const std::string& text : {Gbk("中文\r\n100%"), std::string("\x95\x5C"), std::string("b\"")})
-    doc.m_frames.Append(MakeFrameText(text));
+    doc.m_animation.m_frames.Append(MakeFrameText(text));
 }
 
 // The headers of an x86-64 PE program with one empty section: enough to
@@ -77,11 +78,12 @@ std::string SmallestWindowsProgram() {
 
 TEST(Share, EachFormatHasItsNameInAnimate) {
   AnimationDocument doc;
-  doc.m_strExePath = "/tool/Animate/2024_5_6_7_8_9_2.exe";
-  EXPECT_EQ(SharePath(doc, ShareFormat::Html), "/tool/Animate/2024_5_6_7_8_9_2.html");
-  EXPECT_EQ(SharePath(doc, ShareFormat::Gif), "/tool/Animate/2024_5_6_7_8_9_2.gif");
-  EXPECT_EQ(SharePath(doc, ShareFormat::Cast), "/tool/Animate/2024_5_6_7_8_9_2.cast");
-  EXPECT_EQ(SharePath(doc, ShareFormat::Windows), "/tool/Animate/2024_5_6_7_8_9_2-windows.exe");
+  doc.m_export.m_strExePath = "/tool/Animate/2024_5_6_7_8_9_2.exe";
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Html), "/tool/Animate/2024_5_6_7_8_9_2.html");
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Gif), "/tool/Animate/2024_5_6_7_8_9_2.gif");
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Cast), "/tool/Animate/2024_5_6_7_8_9_2.cast");
+  EXPECT_EQ(SharePath(doc.m_export, ShareFormat::Windows),
+            "/tool/Animate/2024_5_6_7_8_9_2-windows.exe");
 }
 
 TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
@@ -91,8 +93,8 @@ TEST(WindowsProgram, CrossCompiledProgramIsAWholeX64Executable) {
   fs::create_directory(dir.path() / "Animate");
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
-  const std::string target = SharePath(doc, ShareFormat::Windows);
-  ASSERT_EQ(ShareAnimation(doc, ShareFormat::Windows, true), "");
+  const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
+  ASSERT_EQ(ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, true), "");
   ASSERT_TRUE(IsWindowsExecutable(target));
   const std::string exe = ReadFile(target);
   ASSERT_GT(exe.size(), 0x40u);
@@ -124,21 +126,24 @@ TEST(WindowsProgram, MissingCompilerOrFailureLeavesTheTargetAlone) {
   fs::create_directory(dir.path() / "Animate");
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
-  const std::string target = SharePath(doc, ShareFormat::Windows);
+  const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
   WriteFile(target, "an older build");
 
   SetWindowsCompilerForTesting("zoetrix-no-such-cross-compiler");
-  EXPECT_EQ(ShareAnimation(doc, ShareFormat::Windows, false), kWindowsCompilerMissing);
+  EXPECT_EQ(ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false),
+            kWindowsCompilerMissing);
   // A compiler that fails with words of its own: they are passed on.
   WriteFile(dir.path() / "failing-gcc", "#!/bin/sh\necho 'animation.c:1: error: no' >&2\nexit 1\n");
   fs::permissions(dir.path() / "failing-gcc", fs::perms::owner_all);
   SetWindowsCompilerForTesting((dir.path() / "failing-gcc").string());
-  const std::string failed = ShareAnimation(doc, ShareFormat::Windows, false);
+  const std::string failed =
+      ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false);
   // A compiler that claims success but leaves no program.
   WriteFile(dir.path() / "lying-gcc", "#!/bin/sh\nprintf 'MZ' > animation.exe\n");
   fs::permissions(dir.path() / "lying-gcc", fs::perms::owner_all);
   SetWindowsCompilerForTesting((dir.path() / "lying-gcc").string());
-  const std::string lied = ShareAnimation(doc, ShareFormat::Windows, false);
+  const std::string lied =
+      ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false);
   SetWindowsCompilerForTesting({});
 
   EXPECT_NE(failed.find("animation.c:1: error: no"), std::string::npos) << failed;
@@ -155,30 +160,33 @@ TEST(Share, OnlyTheAnimationsOwnFileIsReplaced) {
   AnimationDocument doc;
   MakeAnimation(doc, dir.folder());
   for (ShareFormat format : {ShareFormat::Html, ShareFormat::Cast}) {
-    const std::string path = SharePath(doc, format);
-    ASSERT_EQ(ShareAnimation(doc, format, false), "");
-    doc.m_frames.Append(MakeFrameText("later"));
-    ASSERT_EQ(ShareAnimation(doc, format, false), "");
+    const std::string path = SharePath(doc.m_export, format);
+    ASSERT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false), "");
+    doc.m_animation.m_frames.Append(MakeFrameText("later"));
+    ASSERT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false), "");
     EXPECT_NE(ReadFile(path).find("later"), std::string::npos);
 
     // Replaced after it was exported: said so, and kept.
     fs::remove(path);
     WriteFile(path, "someone else's");
-    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetChanged, {path}));
+    EXPECT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false),
+              res::Format(res::kExportTargetChanged, {path}));
     EXPECT_EQ(ReadFile(path), "someone else's");
     fs::remove(path);
     fs::create_symlink(dir.path() / "nowhere", path);
-    EXPECT_EQ(ShareAnimation(doc, format, false), res::Format(res::kExportTargetChanged, {path}));
+    EXPECT_EQ(ShareAnimation(doc.m_animation, doc.m_export, format, false),
+              res::Format(res::kExportTargetChanged, {path}));
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
   }
   // The Windows program likewise, with a compiler that makes one at once.
-  const std::string target = SharePath(doc, ShareFormat::Windows);
+  const std::string target = SharePath(doc.m_export, ShareFormat::Windows);
   WriteFile(target, "an older build");
   WriteFile(dir.path() / "fake-gcc", "#!/bin/sh\ncp \"$0.exe\" animation.exe\n");
   WriteFile(dir.path() / "fake-gcc.exe", SmallestWindowsProgram());
   fs::permissions(dir.path() / "fake-gcc", fs::perms::owner_all);
   SetWindowsCompilerForTesting((dir.path() / "fake-gcc").string());
-  const std::string refused = ShareAnimation(doc, ShareFormat::Windows, false);
+  const std::string refused =
+      ShareAnimation(doc.m_animation, doc.m_export, ShareFormat::Windows, false);
   SetWindowsCompilerForTesting({});
   EXPECT_EQ(refused, res::Format(res::kExportTargetExists, {target})) << refused;
   EXPECT_EQ(ReadFile(target), "an older build");

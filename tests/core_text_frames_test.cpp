@@ -17,7 +17,7 @@ using document::kDefaultAnimName;
 using document::kMaxFrames;
 
 using output::kTextFramesEmpty;
-using output::MakeTextProject;
+using output::MakeTextAnimation;
 using output::ProjectReadResult;
 using output::ReadProjectFile;
 using output::ReadTextFrames;
@@ -26,7 +26,6 @@ using output::SplitTextFrames;
 using output::TextFrameOptions;
 using output::TextFrameReader;
 using output::TextFramesResult;
-using output::TextProjectSettings;
 using output::WriteNewProject;
 
 using testsupport::Gbk;
@@ -319,45 +318,46 @@ TEST(TextProject, WrittenUnderAFreshStampAndReadBack) {
   TempDir dir("zoetrix-textproject");
   fs::create_directory(dir.path() / "Project");
   const platform::LocalTime now{2024, 2, 3, 4, 5, 6};
-  TextProjectSettings settings;
-  settings.name = Gbk("片头");
-  settings.wide = 30;
-  settings.high = 12;
-  settings.rate = 10;
-  settings.color = "1E";
+  document::Animation properties = document::DefaultAnimation();
+  properties.m_strAnimName = Gbk("片头");
+  properties.m_nAnimWide = 30;
+  properties.m_nAnimHigh = 12;
+  properties.m_nRate = 10;
+  properties.m_strColor = "1E";
   const TextFramesResult split = Split("a\"b\\c\n\f\n中\r\n");
   std::string path;
-  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextProject(split.frames, settings), &path), "");
+  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextAnimation(split.frames, properties), &path),
+            "");
   EXPECT_EQ(path, dir.folder() + "Project/2024_2_3_4_5_6.ini");
   const ProjectReadResult read = ReadProjectFile(path);
   ASSERT_TRUE(read.ok()) << read.error;
-  EXPECT_EQ(read.data.name, Gbk("片头"));
-  EXPECT_EQ(read.data.color, "1E");
-  EXPECT_EQ(read.data.wide, 30);
-  EXPECT_EQ(read.data.high, 12);
-  EXPECT_EQ(read.data.rate, 10);
-  ASSERT_EQ(read.data.frameNum, 2);
-  EXPECT_EQ(*read.data.frames[0], "a\"b\\c");
-  EXPECT_EQ(*read.data.frames[1], Gbk("中"));
+  EXPECT_EQ(read.animation.m_strAnimName, Gbk("片头"));
+  EXPECT_EQ(read.animation.m_strColor, "1E");
+  EXPECT_EQ(read.animation.m_nAnimWide, 30);
+  EXPECT_EQ(read.animation.m_nAnimHigh, 12);
+  EXPECT_EQ(read.animation.m_nRate, 10);
+  ASSERT_EQ(read.animation.FrameCount(), 2);
+  EXPECT_EQ(read.animation.m_frames.At(0)->Text(), "a\"b\\c");
+  EXPECT_EQ(read.animation.m_frames.At(1)->Text(), Gbk("中"));
 
   // The defaults are a new animation's; a taken stamp (here by a code file
   // of that second) is passed over.
   fs::create_directory(dir.path() / "Code");
   WriteFile(dir.path() / "Code" / "2024_2_3_4_5_6_2.c", "earlier");
-  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextProject(split.frames, {}), &path), "");
+  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextAnimation(split.frames), &path), "");
   EXPECT_EQ(path, dir.folder() + "Project/2024_2_3_4_5_6_3.ini");
   const ProjectReadResult defaults = ReadProjectFile(path);
-  EXPECT_EQ(defaults.data.name, kDefaultAnimName);
-  EXPECT_EQ(defaults.data.color, "07");
-  EXPECT_EQ(defaults.data.wide, 80);
-  EXPECT_EQ(defaults.data.high, 25);
-  EXPECT_EQ(defaults.data.rate, 24);
+  EXPECT_EQ(defaults.animation.m_strAnimName, kDefaultAnimName);
+  EXPECT_EQ(defaults.animation.m_strColor, "07");
+  EXPECT_EQ(defaults.animation.m_nAnimWide, 80);
+  EXPECT_EQ(defaults.animation.m_nAnimHigh, 25);
+  EXPECT_EQ(defaults.animation.m_nRate, 24);
   EXPECT_EQ(ReadFile(dir.path() / "Code" / "2024_2_3_4_5_6_2.c"), "earlier");
 
   // No Project folder: a message, and nothing written.
   TempDir empty("zoetrix-textproject-none");
   const std::string problem =
-      WriteNewProject(empty.folder(), now, MakeTextProject(split.frames, {}), &path);
+      WriteNewProject(empty.folder(), now, MakeTextAnimation(split.frames), &path);
   EXPECT_NE(problem.find("Project"), std::string::npos) << problem;
   EXPECT_TRUE(fs::is_empty(empty.path()));
 }
@@ -380,7 +380,7 @@ TEST(TextProject, EveryFileOfAStampTakesItEvenADanglingLink) {
                      document::MakeAnimationPaths(dir.folder(), stamp + "_5").code);
   const TextFramesResult split = Split("a\n");
   std::string path;
-  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextProject(split.frames, {}), &path), "");
+  ASSERT_EQ(WriteNewProject(dir.folder(), now, MakeTextAnimation(split.frames), &path), "");
   EXPECT_EQ(path, dir.folder() + "Project/" + stamp + "_6.ini");
   EXPECT_TRUE(ReadProjectFile(path).ok());
   EXPECT_FALSE(fs::exists(dir.path() / "nowhere.c"));

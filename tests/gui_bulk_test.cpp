@@ -22,16 +22,16 @@ TEST(Bulk, KeyFrameStoresIntoTheShownFrameAndCopiesThePictureToTheEnd) {
   w.SetText(res::IDC_EDIT_AREA, "key");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_E, Qt::ControlModifier);
   ASSERT_EQ(d.doc().FrameCount(), 11);
-  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "key");
-  EXPECT_EQ(d.doc().m_frames.At(9)->Text(), "last");
-  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "key");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(2)->Text(), "key");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(9)->Text(), "last");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(10)->Text(), "key");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "key");  // the edit area goes on with the new last frame
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 10);
   // Saving into one copy leaves the other alone.
   w.SetText(res::IDC_EDIT_AREA, "changed");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
-  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "changed");
-  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "key");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(10)->Text(), "changed");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(2)->Text(), "key");
 }
 
 TEST(Bulk, CountsFollowTheRateAndTheDelay) {
@@ -61,7 +61,7 @@ TEST(Bulk, CountsFollowTheRateAndTheDelay) {
       EXPECT_EQ(w.Text(res::IDC_STATUS), QString::fromUtf8("创建完成。"));
     }
     if (c.added) {
-      EXPECT_EQ(w.dlg().doc().m_frames.Last().Text(), "hold");
+      EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Last().Text(), "hold");
     }
   }
 }
@@ -84,7 +84,7 @@ TEST(Bulk, EveryCommandNeedsAnAnimationAndTheLimitHolds) {
   CZoetrixDlg& d = w.dlg();
   hooks.messages.clear();
   w.SetText(res::IDC_DELAY, "1000");
-  d.doc().m_nRate = 100000;  // the fields cannot reach the limit; the rate can
+  d.doc().m_animation.m_nRate = 100000;  // the fields cannot reach the limit; the rate can
   w.Click(res::IDC_ADD_DELAY);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].contains("1000000"));

@@ -12,7 +12,6 @@
 #include "ui/framework/MessageBox.h"
 
 using output::MakeProgramPrologue;
-using output::ProgramHeader;
 
 using namespace guitest;
 using testsupport::Gbk;
@@ -79,11 +78,11 @@ TEST(Create, DefaultsGiveOneBlankFrameAndTheClassicProperties) {
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kCreated});
-  EXPECT_EQ(d.doc().m_strColor, "07");
-  EXPECT_EQ(d.doc().m_nAnimWide, 80);
-  EXPECT_EQ(d.doc().m_nAnimHigh, 25);
-  EXPECT_EQ(d.doc().m_nRate, 24);
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "07");
+  EXPECT_EQ(d.doc().m_animation.m_nAnimWide, 80);
+  EXPECT_EQ(d.doc().m_animation.m_nAnimHigh, 25);
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 24);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
   EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.041667");
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
@@ -97,17 +96,17 @@ TEST(Create, FilesAreNamedFromOneClockReadingAndTheCodeFileHoldsThePrologue) {
   w.Click(res::IDC_CREATE);
   CZoetrixDlg& d = w.dlg();
   const std::string f = w.folder().folder();
-  EXPECT_EQ(d.doc().m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
-  EXPECT_EQ(d.doc().m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
-  EXPECT_EQ(d.doc().m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
-  EXPECT_EQ(d.doc().m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
+  EXPECT_EQ(d.doc().m_export.m_strProjectPath, f + "Project/2019_7_5_9_3_7.ini");
+  EXPECT_EQ(d.doc().m_export.m_strExePath, f + "Animate/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.doc().m_export.m_strBuildPath, f + "Code/2019_7_5_9_3_7.exe");
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, f + "Code/2019_7_5_9_3_7.c");
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
             QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
                 QString::fromStdString(f + "Code/2019_7_5_9_3_7.c"));
-  ASSERT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  std::fflush(d.doc().m_pCodeFile.get());
-  const std::string code = testsupport::ReadFile(d.doc().m_strCodePath);
-  EXPECT_EQ(code, MakeProgramPrologue(ProgramHeader{kJuly5, Gbk("无题"), 80, 25, "07"}));
+  ASSERT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  std::fflush(d.doc().m_export.m_pCodeFile.get());
+  const std::string code = testsupport::ReadFile(d.doc().m_export.m_strCodePath);
+  EXPECT_EQ(code, MakeProgramPrologue(testsupport::AnimationOf(Gbk("无题"), 80, 25, "07"), kJuly5));
   EXPECT_NE(code.find("2019.7.5 9:3:7"), std::string::npos);
   // Only the code file exists so far.
   EXPECT_EQ(FilesIn(w.folder().path() / "Project"), 0);
@@ -120,7 +119,7 @@ TEST(Create, ColoursOfTheListsMakeTheColourCode) {
   w.dlg().m_comboBackColor->setCurrentIndex(9);   // 淡蓝色
   w.dlg().m_comboCharColor->setCurrentIndex(15);  // 亮白色
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().doc().m_strColor, "9F");
+  EXPECT_EQ(w.dlg().doc().m_animation.m_strColor, "9F");
   EXPECT_EQ(w.dlg().doc().m_nBackColor, 9);
   EXPECT_EQ(w.dlg().doc().m_nCharColor, 15);
 }
@@ -141,7 +140,7 @@ TEST(Create, AColourWithoutASelectionIsReportedOnceTheCodeFileIsOpen) {
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(seen, (QStringList{QString::fromUtf8("动画颜色信息导入错误！|1|1"),
                                QString::fromUtf8("创建完毕|1|1")}));
-  EXPECT_EQ(d.doc().m_strColor, "7");
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "7");
   EXPECT_EQ(d.doc().m_bCreated, 1);
 }
 
@@ -166,10 +165,10 @@ TEST(Create, CarryOverKeepsTheFramesAndTheOldDurationUntilTheNextRefresh) {
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(hooks.messages, QStringList{kCreated});  // no question without the box
   EXPECT_EQ(d.doc().FrameCount(), 12);
-  EXPECT_EQ(d.doc().m_nRate, 10);
-  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "frame 11");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 10);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(10)->Text(), "frame 11");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.500000");
-  EXPECT_EQ(d.doc().m_strAnimName, "second");
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, "second");
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(w.Text(res::IDC_DURATION), "1.300000");
 }
@@ -195,7 +194,7 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
   EXPECT_EQ(FilesIn(w.folder().path() / "Code"), 1);
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), status);
   EXPECT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "kept");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "kept");
 }
 
 TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
@@ -203,7 +202,7 @@ TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
   MainWindow w(hooks);
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("开场"));
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().doc().m_frames.Head().Text(), Gbk("开场"));
+  EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Head().Text(), Gbk("开场"));
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::fromUtf8("开场"));
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
@@ -216,8 +215,8 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   w.Click(res::IDC_CREATE);
   w.SetText(res::IDC_EDIT_AREA, "one");
   w.Click(res::IDC_APPEND_BLANK);
-  std::FILE* before = d.doc().m_pCodeFile.get();
-  const std::string codePath = d.doc().m_strCodePath;
+  std::FILE* before = d.doc().m_export.m_pCodeFile.get();
+  const std::string codePath = d.doc().m_export.m_strCodePath;
   std::fflush(before);
   const std::string codeBefore = testsupport::ReadFile(codePath);
 
@@ -227,10 +226,10 @@ TEST(Create, AMissingCodeFolderIsReportedAndChangesNothing) {
   w.Click(res::IDC_CREATE);
   ASSERT_EQ(hooks.messages.size(), 2);  // the overwrite question, then the problem
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
-  EXPECT_EQ(d.doc().m_pCodeFile.get(), before);
-  EXPECT_EQ(d.doc().m_strCodePath, codePath);
+  EXPECT_EQ(d.doc().m_export.m_pCodeFile.get(), before);
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, codePath);
   EXPECT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "one");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "one");
   fs::rename(w.folder().path() / "Code.away", w.folder().path() / "Code");
   EXPECT_EQ(testsupport::ReadFile(codePath), codeBefore);
 }
@@ -241,17 +240,18 @@ TEST(Create, ASecondCreationClosesTheFirstCodeFile) {
   CZoetrixDlg& d = w.dlg();
   FixedClock clock(kJuly5);
   w.Click(res::IDC_CREATE);
-  std::FILE* first = d.doc().m_pCodeFile.get();
+  std::FILE* first = d.doc().m_export.m_pCodeFile.get();
   platform::SetClockForTesting(platform::LocalTime{2019, 7, 5, 9, 3, 8});
   w.Click(res::IDC_CREATE);
-  EXPECT_NE(d.doc().m_pCodeFile.get(), first);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), first);
   // Twice in the same second: the second gets a name of its own, so
   // nothing of the first is overwritten.
-  const std::string second = d.doc().m_strCodePath;
+  const std::string second = d.doc().m_export.m_strCodePath;
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
-  EXPECT_EQ(d.doc().m_strProjectPath, w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
-  EXPECT_NE(d.doc().m_strCodePath, second);
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, w.folder().folder() + "Code/2019_7_5_9_3_8_2.c");
+  EXPECT_EQ(d.doc().m_export.m_strProjectPath,
+            w.folder().folder() + "Project/2019_7_5_9_3_8_2.ini");
+  EXPECT_NE(d.doc().m_export.m_strCodePath, second);
 }
 
 // A code file that holds only the prologue cannot compile: it goes when its
@@ -268,17 +268,17 @@ TEST(Create, CodeFilesNeverExportedDoNotOutliveTheirAnimation) {
     CZoetrixDlg& d = w.dlg();
     FixedClock clock(kJuly5);
     w.Click(res::IDC_CREATE);
-    const std::string first = d.doc().m_strCodePath;
+    const std::string first = d.doc().m_export.m_strCodePath;
     w.Click(res::IDC_CREATE);
     EXPECT_FALSE(fs::exists(first));
     EXPECT_EQ(FilesIn(code.path()), 1);
 
     d.ControlAs<QAbstractButton>(res::IDC_SAVE_CODE)->setChecked(true);
     w.Click(res::IDC_EXPORT);
-    const std::string exported = d.doc().m_strCodePath;
+    const std::string exported = d.doc().m_export.m_strCodePath;
     w.Click(res::IDC_CREATE);
     EXPECT_TRUE(fs::exists(exported));
-    const std::string third = d.doc().m_strCodePath;
+    const std::string third = d.doc().m_export.m_strCodePath;
 
     const fs::path project = w.folder().path() / "in.ini";
     testsupport::WriteFile(project,
@@ -286,7 +286,7 @@ TEST(Create, CodeFilesNeverExportedDoNotOutliveTheirAnimation) {
                            "FrameRate=5\r\nFrameNum=1\r\n[AnimatePicture]\r\nFrame1=x\r\n");
     w.AnswerOpenFile(project.string());
     w.Click(res::IDC_OPEN_PROJECT);
-    EXPECT_NE(d.doc().m_strCodePath, third);
+    EXPECT_NE(d.doc().m_export.m_strCodePath, third);
     EXPECT_FALSE(fs::exists(third));
     EXPECT_EQ(FilesIn(code.path()), 2);
   }

@@ -19,7 +19,8 @@ const QString kBadRange = QString::fromUtf8(
 
 std::string Texts(CZoetrixDlg& d) {
   std::string all;
-  for (int i = 0; i < d.doc().FrameCount(); ++i) all += d.doc().m_frames.At(i)->Text() + " ";
+  for (int i = 0; i < d.doc().FrameCount(); ++i)
+    all += d.doc().m_animation.m_frames.At(i)->Text() + " ";
   return all;
 }
 

@@ -20,7 +20,6 @@ using output::kReleaseQuestion;
 using output::MakeProgramBody;
 using output::MakeProgramPrologue;
 using output::ProgramBodyOptions;
-using output::ProgramHeader;
 
 using namespace guitest;
 using testsupport::Gbk;
@@ -46,12 +45,11 @@ void Tick(MainWindow& w, bool code, bool compile, bool project, bool endless) {
 }
 
 std::string Prologue(const CZoetrixDlg& d) {
-  return MakeProgramPrologue(ProgramHeader{kWhen, d.doc().m_strAnimName, d.doc().m_nAnimWide,
-                                           d.doc().m_nAnimHigh, d.doc().m_strColor});
+  return MakeProgramPrologue(d.doc().m_animation, kWhen);
 }
 
 std::string Body(const CZoetrixDlg& d, bool code, bool endless) {
-  return MakeProgramBody(d.doc().m_frames, ProgramBodyOptions{d.doc().m_nRate, code, endless});
+  return MakeProgramBody(d.doc().m_animation, ProgramBodyOptions{code, endless});
 }
 
 const QStringList kTricky = {QString::fromUtf8("行一\n\"引号\" '单' \\ 反斜杠"), "50% %d",
@@ -69,8 +67,8 @@ TEST(Export, NeedsAnAnimationAndAnOption) {
   hooks.messages.clear();
   w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请选择至少一个导出选项！")});
-  std::fflush(w.dlg().doc().m_pCodeFile.get());
-  EXPECT_EQ(ReadFile(w.dlg().doc().m_strCodePath), Prologue(w.dlg()));
+  std::fflush(w.dlg().doc().m_export.m_pCodeFile.get());
+  EXPECT_EQ(ReadFile(w.dlg().doc().m_export.m_strCodePath), Prologue(w.dlg()));
 }
 
 TEST(Export, ProjectOnlyWritesTheEndOfMainAndTheProjectAndKeepsTheFileOpen) {
@@ -83,9 +81,9 @@ TEST(Export, ProjectOnlyWritesTheEndOfMainAndTheProjectAndKeepsTheFileOpen) {
   w.Click(res::IDC_EXPORT);
   CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kDone});
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath), Prologue(d) + Body(d, false, false));
-  const std::string project = ReadFile(d.doc().m_strProjectPath);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath), Prologue(d) + Body(d, false, false));
+  const std::string project = ReadFile(d.doc().m_export.m_strProjectPath);
   EXPECT_NE(project.find("FrameNum=3\r\n"), std::string::npos);
   EXPECT_NE(project.find("Frame2=b\r\n"), std::string::npos);
 }
@@ -98,8 +96,8 @@ TEST(Export, CodeAndEndlessWithoutCompilingGiveACompleteProgramOnDisk) {
   Tick(w, true, false, false, true);
   w.Click(res::IDC_EXPORT);
   const CZoetrixDlg& d = w.dlg();
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  const std::string code = ReadFile(d.doc().m_strCodePath);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  const std::string code = ReadFile(d.doc().m_export.m_strCodePath);
   EXPECT_EQ(code, Prologue(d) + Body(d, true, true));
   EXPECT_EQ(code.back(), '}');
 }
@@ -111,7 +109,7 @@ TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
   w.CreateWithFrames(kTricky);
   std::vector<std::string> before;
   for (int i = 0; i < w.dlg().doc().FrameCount(); ++i)
-    before.push_back(w.dlg().doc().m_frames.At(i)->Text());
+    before.push_back(w.dlg().doc().m_animation.m_frames.At(i)->Text());
   struct Run {
     bool code, compile;
     int answer;
@@ -126,9 +124,10 @@ TEST(Export, FramesNeverChangeWhateverWayTheExportEnds) {
     w.Click(res::IDC_EXPORT);
     ASSERT_FALSE(hooks.messages.isEmpty());
     EXPECT_EQ(hooks.messages.last(), QString::fromUtf8(r.last));
-    EXPECT_NE(w.dlg().doc().m_pCodeFile.get(), nullptr) << r.last;
+    EXPECT_NE(w.dlg().doc().m_export.m_pCodeFile.get(), nullptr) << r.last;
     for (int i = 0; i < w.dlg().doc().FrameCount(); ++i)
-      EXPECT_EQ(w.dlg().doc().m_frames.At(i)->Text(), before[static_cast<size_t>(i)]) << r.last;
+      EXPECT_EQ(w.dlg().doc().m_animation.m_frames.At(i)->Text(), before[static_cast<size_t>(i)])
+          << r.last;
   }
 }
 
@@ -143,20 +142,20 @@ TEST(Export, ASecondExportReplacesTheBodyAndAReleasedFileIsReopenedWithItsProlog
   w.SetText(res::IDC_EDIT_AREA, "two");
   w.Click(res::IDC_APPEND_BLANK);
   w.Click(res::IDC_EXPORT);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath), Prologue(d) + Body(d, true, false));
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath), Prologue(d) + Body(d, true, false));
 
   hooks.messages.clear();
   w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages,
             (QStringList{QString::fromUtf8(kReleaseQuestion), QString::fromUtf8("已解除占用。")}));
-  EXPECT_EQ(d.doc().m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(d.doc().m_export.m_pCodeFile.get(), nullptr);
   // The fields changed since creation; the prologue keeps the created values.
   w.SetText(res::IDC_NAME, "renamed");
   w.SetText(res::IDC_WIDE, "40");
   w.Click(res::IDC_EXPORT);
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath), Prologue(d) + Body(d, true, false));
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath).find("renamed"), std::string::npos);
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath), Prologue(d) + Body(d, true, false));
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath).find("renamed"), std::string::npos);
 }
 
 TEST(Release, CancelKeepsTheFileOpenAndWithoutAnOpenFileTheUserIsTold) {
@@ -169,7 +168,7 @@ TEST(Release, CancelKeepsTheFileOpenAndWithoutAnOpenFileTheUserIsTold) {
   hooks.answer = ui::IDCANCEL;
   w.Click(res::IDC_RELEASE_CODE);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8(kReleaseQuestion)});
-  EXPECT_NE(w.dlg().doc().m_pCodeFile.get(), nullptr);
+  EXPECT_NE(w.dlg().doc().m_export.m_pCodeFile.get(), nullptr);
   EXPECT_EQ(w.dlg().doc().m_bCreated, 1);
 }
 
@@ -210,8 +209,8 @@ TEST(Export, CompilerProblemsAreShownAndTheExportStillEnds) {
   w.Click(res::IDC_EXPORT);
   EXPECT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
                                          QString::fromUtf8(kCompileProblemMessage), kDone}));
-  EXPECT_EQ(w.dlg().doc().m_pCodeFile.get(), nullptr);
-  EXPECT_FALSE(fs::exists(w.dlg().doc().m_strExePath));
+  EXPECT_EQ(w.dlg().doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_FALSE(fs::exists(w.dlg().doc().m_export.m_strExePath));
 }
 
 TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
@@ -228,11 +227,11 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   w.Click(res::IDC_EXPORT);
   ASSERT_EQ(hooks.messages, (QStringList{QString::fromUtf8(kExportCompileQuestion),
                                          QString::fromUtf8("编译成功！"), kDone}));
-  ASSERT_TRUE(fs::exists(d.doc().m_strExePath));
-  EXPECT_FALSE(fs::exists(d.doc().m_strBuildPath));
+  ASSERT_TRUE(fs::exists(d.doc().m_export.m_strExePath));
+  EXPECT_FALSE(fs::exists(d.doc().m_export.m_strBuildPath));
 
   const platform::ProcessResult run =
-      platform::RunProcess({d.doc().m_strExePath}, std::chrono::seconds(10));
+      platform::RunProcess({d.doc().m_export.m_strExePath}, std::chrono::seconds(10));
   ASSERT_TRUE(run.started);
   const std::string& out = run.output;
   const size_t one = out.find("cat one"), two = out.find("cat two"), three = out.find("猫三");
@@ -243,7 +242,7 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   EXPECT_LT(two, three);
 
   // Opening the saved project in a fresh window gives the same animation.
-  const std::string project = d.doc().m_strProjectPath;
+  const std::string project = d.doc().m_export.m_strProjectPath;
   Hooks hooks2;
   MainWindow w2(hooks2);
   w2.AnswerOpenFile(project);
@@ -251,10 +250,11 @@ TEST(Export, EndToEndTheCompiledProgramPlaysTheFramesAndTheProjectReopens) {
   const CZoetrixDlg& e = w2.dlg();
   ASSERT_EQ(e.doc().FrameCount(), d.doc().FrameCount());
   for (int i = 0; i < d.doc().FrameCount(); ++i)
-    EXPECT_EQ(e.doc().m_frames.At(i)->Text(), d.doc().m_frames.At(i)->Text());
-  EXPECT_EQ(e.doc().m_nRate, 50);
-  EXPECT_EQ(e.doc().m_strColor, "07");
-  EXPECT_EQ(e.doc().m_strAnimName, Gbk("三只猫"));
-  EXPECT_EQ(e.doc().m_nAnimWide, 80);
-  EXPECT_EQ(e.doc().m_nAnimHigh, 25);
+    EXPECT_EQ(e.doc().m_animation.m_frames.At(i)->Text(),
+              d.doc().m_animation.m_frames.At(i)->Text());
+  EXPECT_EQ(e.doc().m_animation.m_nRate, 50);
+  EXPECT_EQ(e.doc().m_animation.m_strColor, "07");
+  EXPECT_EQ(e.doc().m_animation.m_strAnimName, Gbk("三只猫"));
+  EXPECT_EQ(e.doc().m_animation.m_nAnimWide, 80);
+  EXPECT_EQ(e.doc().m_animation.m_nAnimHigh, 25);
 }

@@ -34,7 +34,7 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   w.PretendCreated(24);
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("第一帧\n  /\\_/\\"));
   w.Click(res::IDC_APPEND_BLANK);  // the first node becomes frame 1 after the head takes the text
-  EXPECT_EQ(d.doc().m_frames.Head().Text(), Gbk("第一帧\r\n  /\\_/\\"));
+  EXPECT_EQ(d.doc().m_animation.m_frames.Head().Text(), Gbk("第一帧\r\n  /\\_/\\"));
   EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "1");
@@ -52,8 +52,8 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   w.SetText(res::IDC_EDIT_AREA, "two");
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "two");
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "two");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "");
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
   EXPECT_EQ(d.m_comboPreview->currentIndex(), 0);
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "two");
@@ -77,14 +77,14 @@ TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   ASSERT_EQ(d.m_comboEdit->currentIndex(), 0);
   w.SetText(res::IDC_EDIT_AREA, "first");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "first");
-  EXPECT_EQ(d.doc().m_frames.At(9)->Text(), "last");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(9)->Text(), "last");
   d.m_comboEdit->setCurrentIndex(2);
   w.SetText(res::IDC_EDIT_AREA, "new");
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_EQ(d.doc().FrameCount(), 12);
-  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "new");
-  EXPECT_EQ(d.doc().m_frames.At(10)->Text(), "");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(2)->Text(), "new");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(10)->Text(), "");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");  // the new blank frame is shown, as before
   EXPECT_EQ(d.m_comboEdit->count(), 12);
   EXPECT_EQ(d.m_comboEdit->currentIndex(), 11);
@@ -107,7 +107,8 @@ TEST(AppendBlankFrame, OutOfRangeHeightStopsTheExchangeBeforeTheEditArea) {
   ASSERT_FALSE(hooks.messages.isEmpty());
   EXPECT_EQ(hooks.messages[0], QString::fromUtf8("请输入一个介于 10 和 100 之间的整数。"));
   EXPECT_EQ(d.doc().m_nHigh, 150);
-  EXPECT_EQ(d.doc().m_frames.Head().Text(), "before");  // the exchange never reached the edit area
+  EXPECT_EQ(d.doc().m_animation.m_frames.Head().Text(),
+            "before");  // the exchange never reached the edit area
   EXPECT_EQ(d.doc().FrameCount(), 1);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
@@ -172,7 +173,7 @@ TEST(DataExchange, TextGbkCannotHoldIsRefusedOnceAndStaysAsTyped) {
   ASSERT_EQ(hooks.messages.size(), 1);  // the refresh copies the fields again: asked once
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("😀")));
   EXPECT_EQ(d.focusWidget(), d.Control(res::IDC_EDIT_AREA));
-  EXPECT_EQ(d.doc().m_frames.Head().Text(), "kept");
+  EXPECT_EQ(d.doc().m_animation.m_frames.Head().Text(), "kept");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), typed);  // nothing typed is lost
   // The next command asks again.
   w.Click(res::IDC_SAVE_FRAME);
@@ -195,7 +196,7 @@ TEST(DataExchange, ABadNameLeavesThePictureTypedAfterItAlone) {
   w.SetText(res::IDC_NAME, QString::fromUtf8("猫"));
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(hooks.messages.size(), 1);
-  EXPECT_EQ(w.dlg().doc().m_frames.Head().Text(), "a picture");
+  EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Head().Text(), "a picture");
 }
 
 TEST(Refresh, PreviewFollowsTheSettingReadAtStart) {
@@ -257,7 +258,7 @@ TEST(Refresh, ManyFramesFillTheSelectorsAtOnce) {
   CZoetrixDlg& d = w.dlg();
   w.PretendCreated(24);
   const FrameText picture = MakeFrameText(std::string(80, '#'));
-  for (int i = 0; i < 70000; ++i) d.doc().m_frames.Append(picture);
+  for (int i = 0; i < 70000; ++i) d.doc().m_animation.m_frames.Append(picture);
   d.RefreshFrameControls();
   EXPECT_EQ(d.m_comboEdit->count(), 70000);
   EXPECT_EQ(d.m_comboEdit->currentText(), QString::fromUtf8("第70000帧"));

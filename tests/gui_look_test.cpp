@@ -84,10 +84,10 @@ TEST(Look, FiguresShowTheirWholeValue) {
     w.Click(res::IDC_CREATE);
     if (c.frames > 1) {
       // The fields cannot reach the limit in one step; the rate can.
-      d.doc().m_nRate = c.frames - 1;
+      d.doc().m_animation.m_nRate = c.frames - 1;
       w.SetText(res::IDC_DELAY, "1");
       w.Click(res::IDC_ADD_DELAY);
-      d.doc().m_nRate = c.rate;
+      d.doc().m_animation.m_nRate = c.rate;
       d.RefreshFrameControls();
     }
     ASSERT_EQ(d.doc().FrameCount(), c.frames);

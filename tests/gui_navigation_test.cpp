@@ -98,7 +98,7 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   w.SetText(res::IDC_EDIT_AREA, "typed into 4");
   Choose(d.m_comboEdit, 2);  // the selector
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f3");
-  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), "typed into 4");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(3)->Text(), "typed into 4");
   w.SetText(res::IDC_EDIT_AREA, "typed into 3");
   Choose(d.m_comboEdit, 3);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed into 4");
@@ -108,22 +108,22 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
 
   w.SetText(res::IDC_EDIT_AREA, "arrow");
   w.Click(res::IDC_EDIT_PREV);  // "←" to frame 2
-  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), "arrow");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(2)->Text(), "arrow");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "f2");
   w.SetText(res::IDC_EDIT_AREA, "go to");
   w.SetText(res::IDC_EDIT_FRAME, "1");
   w.Click(res::IDC_EDIT_GO);  // the number field
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "go to");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "go to");
   w.SetText(res::IDC_EDIT_AREA, "played");
   w.Click(res::IDC_PLAY_FROM_START);  // playing from the start moves the edit area to field
                                       // res::IDC_EDIT_FRAME's frame
   w.Click(res::IDC_PAUSE);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "played");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "played");
   // A frame number that is not there moves nothing and stores nothing.
   w.SetText(res::IDC_EDIT_AREA, "stays");
   w.SetText(res::IDC_EDIT_FRAME, "9");
   w.Click(res::IDC_EDIT_GO);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "played");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "played");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "stays");
 
   w.SetText(res::IDC_EDIT_AREA, "typed again");
@@ -170,9 +170,10 @@ TEST(Navigation, SavingFrameTwoOfFive) {
   Choose(d.m_comboEdit, 1);
   w.SetText(res::IDC_EDIT_AREA, "new two");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "new two");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "new two");
   for (int i : {0, 2, 3})
-    EXPECT_EQ(d.doc().m_frames.At(i)->Text(), std::string("f").append(std::to_string(i + 1)));
+    EXPECT_EQ(d.doc().m_animation.m_frames.At(i)->Text(),
+              std::string("f").append(std::to_string(i + 1)));
   EXPECT_EQ(d.doc().FrameCount(), 5);
   EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA),
             "f2");  // the preview keeps the old text until shown again

@@ -76,16 +76,16 @@ TEST(OpenAtStart, TheProjectOpensWithoutAQuestionAndTheTitleNamesIt) {
   // Opened before the Tips window, which still shows once.
   EXPECT_EQ(hooks.dialogs, (QStringList{"start", "Tips"}));
   EXPECT_EQ(d.doc().m_bCreated, 1);
-  EXPECT_EQ(d.doc().m_strAnimName, "given");
-  EXPECT_EQ(d.doc().m_nRate, 12);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, "given");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 12);
   ASSERT_EQ(d.doc().FrameCount(), 2);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "first");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "second");
   EXPECT_EQ(d.windowTitle(), kBaseTitle + QString::fromUtf8(" — 我的 动画.ini"));
   // A new code file in the tool's Code/, named in the status line.
-  EXPECT_EQ(fs::path(d.doc().m_strCodePath).parent_path(), w.folder().path() / "Code");
-  EXPECT_TRUE(
-      w.Text(res::IDC_EDITING_STATUS).endsWith(QString::fromStdString(d.doc().m_strCodePath)));
+  EXPECT_EQ(fs::path(d.doc().m_export.m_strCodePath).parent_path(), w.folder().path() / "Code");
+  EXPECT_TRUE(w.Text(res::IDC_EDITING_STATUS)
+                  .endsWith(QString::fromStdString(d.doc().m_export.m_strCodePath)));
   // The file itself is left alone.
   EXPECT_EQ(testsupport::ReadFile(file), kProject);
 
@@ -171,7 +171,7 @@ TEST(OpenAtStart, TheRecoveryCopyIsOfferedFirst) {
     EXPECT_EQ(hooks.messages[1], kImported);
     EXPECT_TRUE(hooks.messages[2].startsWith(QString::fromUtf8("你确定要打开一个动画工程吗？")));
     EXPECT_EQ(hooks.messages[3], kImported);
-    EXPECT_EQ(w.dlg().doc().m_strAnimName, "given");
+    EXPECT_EQ(w.dlg().doc().m_animation.m_strAnimName, "given");
   }
   {
     Hooks hooks;
@@ -179,7 +179,7 @@ TEST(OpenAtStart, TheRecoveryCopyIsOfferedFirst) {
     MainWindow w(hooks, crashed, WindowFor({file.string()}));
     ASSERT_EQ(hooks.messages.size(), 2) << hooks.messages.join("|").toStdString();
     EXPECT_EQ(hooks.messages[1], kImported);
-    EXPECT_EQ(w.dlg().doc().m_strAnimName, "given");
+    EXPECT_EQ(w.dlg().doc().m_animation.m_strAnimName, "given");
   }
 }
 
@@ -203,11 +203,12 @@ TEST(ReadOnlyToolFolder, TheWindowWorksInTheUsersFolder) {
     CZoetrixDlg& d = w.dlg();
     w.Click(res::IDC_CREATE);  // "新建"
     ASSERT_EQ(d.doc().m_bCreated, 1);
-    EXPECT_EQ(d.doc().m_strCodePath.rfind(user + "Code/", 0), 0u) << d.doc().m_strCodePath;
-    EXPECT_TRUE(fs::exists(d.doc().m_strCodePath));
-    EXPECT_EQ(d.doc().m_strProjectPath.rfind(user + "Project/", 0), 0u);
-    EXPECT_TRUE(
-        w.Text(res::IDC_EDITING_STATUS).endsWith(QString::fromStdString(d.doc().m_strCodePath)));
+    EXPECT_EQ(d.doc().m_export.m_strCodePath.rfind(user + "Code/", 0), 0u)
+        << d.doc().m_export.m_strCodePath;
+    EXPECT_TRUE(fs::exists(d.doc().m_export.m_strCodePath));
+    EXPECT_EQ(d.doc().m_export.m_strProjectPath.rfind(user + "Project/", 0), 0u);
+    EXPECT_TRUE(w.Text(res::IDC_EDITING_STATUS)
+                    .endsWith(QString::fromStdString(d.doc().m_export.m_strCodePath)));
     EXPECT_TRUE(fs::is_empty(fs::path(toolFolder) / "Code"));
     EXPECT_EQ(d.Recovery()->Path().parent_path(), fs::path(user + "data"));
 

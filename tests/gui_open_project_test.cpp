@@ -12,7 +12,6 @@
 
 using output::kProjectReadError;
 using output::MakeProgramPrologue;
-using output::ProgramHeader;
 
 using namespace guitest;
 using testsupport::Gbk;
@@ -53,23 +52,24 @@ TEST(OpenProject, ReplacingTakesEverythingFromTheFileAndMakesANewCodeFile) {
   const CZoetrixDlg& d = w.dlg();
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.doc().FrameCount(), 4);
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "a\r\nb");
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "\"q\" 's' \\");
-  EXPECT_EQ(d.doc().m_frames.At(2)->Text(), kProjectReadError);
-  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), kProjectReadError);
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("小猫"));
-  EXPECT_EQ(d.doc().m_nAnimWide, 40);
-  EXPECT_EQ(d.doc().m_nAnimHigh, 12);
-  EXPECT_EQ(d.doc().m_strColor, "1E");
-  EXPECT_EQ(d.doc().m_nRate, 12);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "a\r\nb");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "\"q\" 's' \\");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(2)->Text(), kProjectReadError);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(3)->Text(), kProjectReadError);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("小猫"));
+  EXPECT_EQ(d.doc().m_animation.m_nAnimWide, 40);
+  EXPECT_EQ(d.doc().m_animation.m_nAnimHigh, 12);
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "1E");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 12);
   EXPECT_EQ(d.doc().m_bCreated, 1);
-  EXPECT_EQ(d.doc().m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
-  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS), QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
-                                                 QString::fromStdString(d.doc().m_strCodePath));
-  EXPECT_NE(d.doc().m_pCodeFile.get(), nullptr);
-  EXPECT_EQ(ReadFile(d.doc().m_strCodePath),
-            MakeProgramPrologue(ProgramHeader{platform::LocalTime{2021, 3, 4, 5, 6, 7}, Gbk("小猫"),
-                                              40, 12, "1E"}));
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, w.folder().folder() + "Code/2021_3_4_5_6_7.c");
+  EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
+            QString::fromUtf8("【↓动画制作区域↓】当前编辑：") +
+                QString::fromStdString(d.doc().m_export.m_strCodePath));
+  EXPECT_NE(d.doc().m_export.m_pCodeFile.get(), nullptr);
+  EXPECT_EQ(ReadFile(d.doc().m_export.m_strCodePath),
+            MakeProgramPrologue(testsupport::AnimationOf(Gbk("小猫"), 40, 12, "1E"),
+                                platform::LocalTime{2021, 3, 4, 5, 6, 7}));
   EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "4");
   EXPECT_EQ(w.Text(res::IDC_DURATION), "0.333333");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA),
@@ -86,8 +86,8 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   CZoetrixDlg& d = w.dlg();
   ASSERT_EQ(d.doc().FrameCount(), 5);
   w.SetText(res::IDC_EDIT_AREA, "five, typed but not saved");
-  const std::string codePath = d.doc().m_strCodePath;
-  std::FILE* code = d.doc().m_pCodeFile.get();
+  const std::string codePath = d.doc().m_export.m_strCodePath;
+  std::FILE* code = d.doc().m_export.m_pCodeFile.get();
   const fs::path file = w.folder().path() / "three.ini";
   WriteFile(file, Project(3, {"x\\ny", "\\\\n", "z"}, "\n"));  // an LF-only file
   d.ControlAs<QAbstractButton>(res::IDC_APPEND)->setChecked(true);
@@ -96,15 +96,16 @@ TEST(OpenProject, AppendingThreeFramesToFiveGivesEight) {
   w.Click(res::IDC_OPEN_PROJECT);
   EXPECT_EQ(hooks.messages, QStringList{kImported});
   ASSERT_EQ(d.doc().FrameCount(), 8);
-  EXPECT_EQ(d.doc().m_frames.At(3)->Text(), "4");
-  EXPECT_EQ(d.doc().m_frames.At(4)->Text(), "five, typed but not saved");
-  EXPECT_EQ(d.doc().m_frames.At(5)->Text(), "x\r\ny");
-  EXPECT_EQ(d.doc().m_frames.At(6)->Text(), "\\n");  // a backslash and n come back as they were
-  EXPECT_EQ(d.doc().m_frames.At(7)->Text(), "z");
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
-  EXPECT_EQ(d.doc().m_nRate, 24);
-  EXPECT_EQ(d.doc().m_strCodePath, codePath);
-  EXPECT_EQ(d.doc().m_pCodeFile.get(), code);
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(3)->Text(), "4");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(4)->Text(), "five, typed but not saved");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(5)->Text(), "x\r\ny");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(6)->Text(),
+            "\\n");  // a backslash and n come back as they were
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(7)->Text(), "z");
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 24);
+  EXPECT_EQ(d.doc().m_export.m_strCodePath, codePath);
+  EXPECT_EQ(d.doc().m_export.m_pCodeFile.get(), code);
   EXPECT_EQ(d.m_comboEdit->count(), 8);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "z");  // the new last frame is the one being edited
 }
@@ -124,7 +125,7 @@ TEST(OpenProject, RefusalsChangeNothing) {
     MainWindow w(hooks);
     w.CreateWithFrames({"kept"});
     CZoetrixDlg& d = w.dlg();
-    const std::string codePath = d.doc().m_strCodePath;
+    const std::string codePath = d.doc().m_export.m_strCodePath;
     const fs::path file = w.folder().path() / "bad.ini";
     WriteFile(file, c.content);
     w.AnswerOpenFile(file.string());
@@ -133,8 +134,8 @@ TEST(OpenProject, RefusalsChangeNothing) {
     ASSERT_EQ(hooks.messages.size(), 2) << c.what;  // the question, then the refusal
     EXPECT_NE(hooks.messages[1], kImported) << c.what;
     EXPECT_EQ(d.doc().FrameCount(), 2) << c.what;
-    EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "kept") << c.what;
-    EXPECT_EQ(d.doc().m_strCodePath, codePath) << c.what;
+    EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "kept") << c.what;
+    EXPECT_EQ(d.doc().m_export.m_strCodePath, codePath) << c.what;
   }
 }
 
@@ -161,7 +162,7 @@ TEST(OpenProject, CancelAndMissingPieces) {
   w.Click(res::IDC_OPEN_PROJECT);
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("你确定要打开一个动画工程吗？")));
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "mine");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "mine");
   // No Code/ folder: told, nothing replaced.
   hooks.answer = ui::IDOK;
   hooks.messages.clear();
@@ -171,8 +172,8 @@ TEST(OpenProject, CancelAndMissingPieces) {
   platform::SetClockForTesting(std::nullopt);
   ASSERT_EQ(hooks.messages.size(), 2);
   EXPECT_TRUE(hooks.messages[1].contains(QString::fromUtf8("无法创建代码文件")));
-  EXPECT_EQ(d.doc().m_frames.At(0)->Text(), "mine");
-  EXPECT_EQ(d.doc().m_strAnimName, Gbk("无题"));
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "mine");
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, Gbk("无题"));
 }
 
 TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
@@ -185,6 +186,6 @@ TEST(OpenProject, GoldenFilesSurviveOpenThenExportByteForByte) {
     ASSERT_EQ(hooks.messages, QStringList{kImported}) << golden;
     w.dlg().ControlAs<QAbstractButton>(res::IDC_SAVE_PROJECT)->setChecked(true);
     w.Click(res::IDC_EXPORT);
-    EXPECT_EQ(ReadFile(w.dlg().doc().m_strProjectPath), ReadFile(file)) << golden;
+    EXPECT_EQ(ReadFile(w.dlg().doc().m_export.m_strProjectPath), ReadFile(file)) << golden;
   }
 }

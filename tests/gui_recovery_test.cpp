@@ -82,14 +82,14 @@ TEST(Recovery, KeptWhileChangedWithTheTypingGoneAfterExportAndExit) {
   Save(d);
   ProjectReadResult read = ReadProjectFile(copy);
   ASSERT_TRUE(read.ok()) << read.error;
-  ASSERT_EQ(read.data.frames.size(), 2u);
-  EXPECT_EQ(*read.data.frames[0], "first");
-  EXPECT_EQ(*read.data.frames[1], "being typed");
+  ASSERT_EQ(read.animation.FrameCount(), 2);
+  EXPECT_EQ(read.animation.m_frames.At(0)->Text(), "first");
+  EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "being typed");
 
   // Exporting a project: nothing is left to recover.
   w.Click(res::IDC_SAVE_PROJECT);  // "保存工程"
   w.Click(res::IDC_EXPORT);
-  ASSERT_TRUE(fs::exists(d.doc().m_strProjectPath));
+  ASSERT_TRUE(fs::exists(d.doc().m_export.m_strProjectPath));
   EXPECT_FALSE(fs::exists(copy));
   Save(d);
   EXPECT_FALSE(fs::exists(copy));
@@ -113,15 +113,15 @@ TEST(Recovery, ACrashedRunsCopyIsOfferedAndOpened) {
   EXPECT_EQ(hooks.messageTypes[0], ui::MB_OKCANCEL);
   EXPECT_EQ(hooks.messages[1], QString::fromUtf8("已导入！"));
   EXPECT_EQ(d.doc().m_bCreated, 1);
-  EXPECT_EQ(d.doc().m_strAnimName, "crashed");
-  EXPECT_EQ(d.doc().m_nAnimWide, 30);
-  EXPECT_EQ(d.doc().m_nAnimHigh, 11);
-  EXPECT_EQ(d.doc().m_strColor, "2E");
-  EXPECT_EQ(d.doc().m_nRate, 5);
+  EXPECT_EQ(d.doc().m_animation.m_strAnimName, "crashed");
+  EXPECT_EQ(d.doc().m_animation.m_nAnimWide, 30);
+  EXPECT_EQ(d.doc().m_animation.m_nAnimHigh, 11);
+  EXPECT_EQ(d.doc().m_animation.m_strColor, "2E");
+  EXPECT_EQ(d.doc().m_animation.m_nRate, 5);
   ASSERT_EQ(d.doc().FrameCount(), 3);
-  EXPECT_EQ(d.doc().m_frames.At(1)->Text(), "two\r\nlines");
+  EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "two\r\nlines");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
-  EXPECT_TRUE(fs::exists(d.doc().m_strCodePath));
+  EXPECT_TRUE(fs::exists(d.doc().m_export.m_strCodePath));
   // The copy is now this run's own, and asked about only once.
   EXPECT_FALSE(fs::exists(w.folder().path() / "data" / "Recovery-999999.ini"));
   EXPECT_TRUE(fs::exists(d.Recovery()->Path()));
@@ -336,9 +336,9 @@ TEST(Recovery, ASignalEndsTheWindowWithoutAQuestionKeepingTheLatestWork) {
       EXPECT_FALSE(fs::exists(LockOf(copy)));
       const ProjectReadResult read = ReadProjectFile(copy);
       ASSERT_TRUE(read.ok()) << read.error;
-      ASSERT_EQ(read.data.frames.size(), 3u);
-      EXPECT_EQ(*read.data.frames[1], "two");
-      EXPECT_EQ(*read.data.frames[2], "typed, not stored");
+      ASSERT_EQ(read.animation.FrameCount(), 3);
+      EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "two");
+      EXPECT_EQ(read.animation.m_frames.At(2)->Text(), "typed, not stored");
       kept = testsupport::ReadFile(copy);
     }
     ui::ResumeModalRunsForTesting();
@@ -377,8 +377,8 @@ TEST(Recovery, ASignalClosesTheQuestionOnScreenUnanswered) {
   EXPECT_FALSE(fs::exists(LockOf(copy)));
   const ProjectReadResult read = ReadProjectFile(copy);
   ASSERT_TRUE(read.ok()) << read.error;
-  ASSERT_EQ(read.data.frames.size(), 2u);
-  EXPECT_EQ(*read.data.frames[1], "typed");
+  ASSERT_EQ(read.animation.FrameCount(), 2);
+  EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "typed");
 }
 
 // The same for a dialog of the tool's own (here the settings).

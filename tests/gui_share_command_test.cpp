@@ -21,7 +21,6 @@
 #include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"
 
-using document::FrameText;
 using document::kDefaultAnimName;
 using testsupport::Outcome;
 
@@ -83,7 +82,7 @@ std::vector<std::string> FramesOf(const std::string& project) {
   const ProjectReadResult read = ReadProjectFile(project);
   EXPECT_TRUE(read.ok()) << read.error;
   std::vector<std::string> frames;
-  for (const FrameText& t : read.data.frames) frames.push_back(*t);
+  for (const document::FrameNode& node : read.animation.m_frames) frames.push_back(node.Text());
   return frames;
 }
 
@@ -204,8 +203,8 @@ TEST_F(ShareCommand, PlayIntoAPipeAndImportGiveTheFramesBack) {
   EXPECT_EQ(fromStdin.status, 0) << fromStdin.err;
   EXPECT_EQ(fromStdin.out, Path("Project/2023_10_1_8_0_0_2.ini\n"));
   const ProjectReadResult read = ReadProjectFile(Path("Project/2023_10_1_8_0_0_2.ini"));
-  EXPECT_EQ(read.data.name, Gbk("管道"));
-  EXPECT_EQ(read.data.rate, 7);
+  EXPECT_EQ(read.animation.m_strAnimName, Gbk("管道"));
+  EXPECT_EQ(read.animation.m_nRate, 7);
   EXPECT_EQ(FramesOf(Path("Project/2023_10_1_8_0_0_2.ini")), original);
 }
 
@@ -217,11 +216,11 @@ TEST_F(ShareCommand, ImportSeparatorsBlocksAndProperties) {
   const std::string first = Path("Project/2023_10_1_8_0_0.ini");
   EXPECT_EQ(FramesOf(first), (std::vector<std::string>{Gbk("甲"), Gbk("乙\r\n丙")}));
   const ProjectReadResult read = ReadProjectFile(first);
-  EXPECT_EQ(read.data.name, kDefaultAnimName);
-  EXPECT_EQ(read.data.color, "1E");
-  EXPECT_EQ(read.data.wide, 30);
-  EXPECT_EQ(read.data.high, 12);
-  EXPECT_EQ(read.data.rate, 24);
+  EXPECT_EQ(read.animation.m_strAnimName, kDefaultAnimName);
+  EXPECT_EQ(read.animation.m_strColor, "1E");
+  EXPECT_EQ(read.animation.m_nAnimWide, 30);
+  EXPECT_EQ(read.animation.m_nAnimHigh, 12);
+  EXPECT_EQ(read.animation.m_nRate, 24);
 
   r = Call({"--import", text, "--block", "3"});
   EXPECT_EQ(r.status, 0) << r.err;

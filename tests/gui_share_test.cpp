@@ -70,7 +70,7 @@ TEST(ShareMenu, WritesIntoAnimateAndSaysWhere) {
   MainWindow w(hooks);
   w.CreateWithFrames({"first"});
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("drawn 中"));  // not yet stored
-  const std::string stamp = fs::path(w.dlg().doc().m_strExePath).stem().string();
+  const std::string stamp = fs::path(w.dlg().doc().m_export.m_strExePath).stem().string();
 
   // Through the menu as the user opens it.
   w.Key(res::IDC_HIGH, Qt::Key_Space, Qt::AltModifier);
@@ -88,7 +88,7 @@ TEST(ShareMenu, WritesIntoAnimateAndSaysWhere) {
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("已导出为网页：\n")));
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromStdString(page.string())));
   EXPECT_NE(ReadFile(page).find("drawn 中"), std::string::npos);
-  EXPECT_EQ(w.dlg().doc().m_frames.Last().Text(), Gbk("drawn 中"));
+  EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Last().Text(), Gbk("drawn 中"));
 
   for (int id : {kGif, kCast}) w.dlg().OnSysCommand(id);
   EXPECT_TRUE(fs::exists(w.folder().path() / "Animate" / (stamp + ".gif")));
@@ -116,7 +116,7 @@ TEST(ShareMenu, ExportingAgainUpdatesOnlyTheAnimationsOwnFile) {
   Hooks hooks;
   MainWindow w(hooks);
   w.CreateWithFrames({"first"});
-  const std::string page = output::SharePath(w.dlg().doc(), output::ShareFormat::Html);
+  const std::string page = output::SharePath(w.dlg().doc().m_export, output::ShareFormat::Html);
   w.dlg().OnSysCommand(kHtml);
   w.SetText(res::IDC_EDIT_AREA, "second");
   w.dlg().OnSysCommand(kHtml);

@@ -59,7 +59,7 @@ TEST(Startup, InitialValuesColourListsAndLayout) {
   EXPECT_EQ(w.Text(res::IDC_EDITING_STATUS),
             QString::fromUtf8("【↓动画制作区域↓】当前编辑：无文件"));
   EXPECT_EQ(d.doc().m_bCreated, 0);
-  EXPECT_TRUE(d.doc().m_frames.Empty());
+  EXPECT_TRUE(d.doc().m_animation.m_frames.Empty());
 
   const QStringList names = QString::fromUtf8(
                                 "黑色 蓝色 绿色 浅绿色 红色 紫色 黄色 白色 灰色 淡蓝色 淡绿色 "
@@ -223,7 +223,7 @@ TEST(Keys, ShortcutsWinOverTheFocusedEditBox) {
   w.PretendCreated();
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(dlg->doc().FrameCount(), 1);
-  EXPECT_EQ(dlg->doc().m_frames.Head().Text(), "picture");
+  EXPECT_EQ(dlg->doc().m_animation.m_frames.Head().Text(), "picture");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
 

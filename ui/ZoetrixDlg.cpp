@@ -44,7 +44,7 @@ CZoetrixDlg::CZoetrixDlg(QWidget* parent) : ZDialog(res::kMainDialog, parent) {
 CZoetrixDlg::~CZoetrixDlg() {
   EndRecovery(false);
   // A code file never exported holds only the prologue and cannot compile.
-  output::DiscardCodeStub(m_doc);
+  if (m_doc.m_bCreated == 1) output::DiscardCodeStub(m_doc.m_export, m_doc.m_animation);
 }
 
 void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
@@ -92,7 +92,7 @@ bool CZoetrixDlg::OnInitDialog() {
   SetTimer(kTimerStartupTips, 1);
   m_doc.m_bCreated = 0;
   FillColorLists();
-  m_doc.m_frames.Clear();
+  m_doc.m_animation.m_frames.Clear();
   static const AcceleratorTable accelerators(res::kMainAccelerators);
   m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);

@@ -18,9 +18,7 @@ namespace document {
 struct AnimationPaths;
 }  // namespace document
 namespace output {
-struct ProgramHeader;
 class RecoveryCopy;
-struct ProjectData;
 enum class ShareFormat;
 }  // namespace output
 class QComboBox;
@@ -143,7 +141,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void EraseFrames(const std::function<void()>& erase);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
-  bool ReplaceWithProjectData(output::ProjectData& data);
+  bool ReplaceWithProjectAnimation(document::Animation& project);
   void FinishOpening(bool nothingToRecover = false);
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
@@ -153,7 +151,8 @@ class CZoetrixDlg : public ui::ZDialog {
   void StartRecovery();
   void EndRecovery(bool userConfirmedExit);
   void EndWithoutQuestion(int signal);
-  bool StartCodeFile(const output::ProgramHeader& header, document::AnimationPaths* paths);
+  bool StartCodeFile(const document::Animation& animation, const platform::LocalTime& created,
+                     document::AnimationPaths* paths);
   void ShowTextAt(QComboBox* selector, std::string& text);
   bool GoToFrame(int document::AnimationDocument::*number, QComboBox* selector,
                  std::string document::AnimationDocument::*text);

@@ -16,7 +16,6 @@
 using document::AnimationPaths;
 
 using output::MakeColorCode;
-using output::ProgramHeader;
 
 using namespace ui;
 
@@ -36,14 +35,13 @@ void CZoetrixDlg::OnCreateAnimation() {
   const int back = m_comboBackColor->currentIndex();
   const int character = m_comboCharColor->currentIndex();
   const std::string colorCode = MakeColorCode(back, character, [&] { ++badColors; });
-  const ProgramHeader header{platform::Now(), m_doc.m_strName, m_doc.m_nWide, m_doc.m_nHigh,
-                             colorCode};
+  const platform::LocalTime created = platform::Now();
   AnimationPaths paths;
-  if (!StartCodeFile(header, &paths)) return;
+  if (!StartCodeFile(m_doc.FieldsAnimation(colorCode), created, &paths)) return;
 
-  m_doc.TakeCreation(paths, header.created, back, character, colorCode);
+  m_doc.TakeCreation(paths, created, back, character, colorCode);
   SetDlgItemText(res::IDC_EDITING_STATUS,
-                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
+                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_export.m_strCodePath));
   // Saved under a new name from now on: no longer the project opened.
   ShowProjectInTitle({});
   for (int i = 0; i < badColors; ++i) ZMessageBox(U(res::kColorImportError));
@@ -61,8 +59,10 @@ void CZoetrixDlg::OnCreateAnimation() {
 
 // Starts the code file of a new animation. When that fails the user is told
 // and the open animation is left as it was.
-bool CZoetrixDlg::StartCodeFile(const ProgramHeader& header, AnimationPaths* paths) {
-  const std::string problem = output::StartCodeFile(m_doc, platform::WorkFolder(), header, paths);
+bool CZoetrixDlg::StartCodeFile(const document::Animation& animation,
+                                const platform::LocalTime& created, AnimationPaths* paths) {
+  const std::string problem =
+      output::StartCodeFile(m_doc, platform::WorkFolder(), animation, created, paths);
   if (!problem.empty()) ZMessageBox(QString::fromStdString(problem));
   return problem.empty();
 }

@@ -20,8 +20,8 @@ using namespace ui;
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
   // The settings as read at start or saved since: no file is read here.
-  const RefreshFigures f =
-      ComputeRefresh(m_doc.FrameCount(), m_doc.m_nRate, m_settings.PreviewMode());
+  const RefreshFigures f = ComputeRefresh(m_doc.FrameCount(), m_doc.m_animation.m_nRate,
+                                          m_settings.PreviewMode());
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);

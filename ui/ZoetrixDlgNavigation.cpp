@@ -130,7 +130,9 @@ void CZoetrixDlg::OnShowProperties() {
     return;
   }
   ZMessageBox(U(res::kProperties)
-                  .arg(FromGbk(m_doc.m_strName), QString::number(m_doc.m_nAnimWide),
-                       QString::number(m_doc.m_nAnimHigh), FromGbk(m_doc.m_strColor),
-                       QString::number(m_doc.m_nRate), QString::number(m_doc.FrameCount())));
+                  .arg(FromGbk(m_doc.m_strName), QString::number(m_doc.m_animation.m_nAnimWide),
+                       QString::number(m_doc.m_animation.m_nAnimHigh),
+                       FromGbk(m_doc.m_animation.m_strColor),
+                       QString::number(m_doc.m_animation.m_nRate),
+                       QString::number(m_doc.FrameCount())));
 }

@@ -23,8 +23,6 @@ using output::AppendProject;
 using output::ExportAnimation;
 using output::ExportEnd;
 using output::ExportOptions;
-using output::MakeProjectProgramHeader;
-using output::ProjectData;
 using output::ProjectReadResult;
 using output::ProjectResult;
 using output::ReadProjectFile;
@@ -57,9 +55,10 @@ void CZoetrixDlg::OnExport() {
   MessageBoxPrompter prompter([this] { UpdateData(false); });
   // The export may stop after the project is written (at the compiler's
   // question, say); the project file's time tells whether it was.
-  const auto projectBefore = WrittenAt(m_doc.m_strProjectPath);
-  const ExportEnd end = ExportAnimation(m_doc, options, platform::ShareFolder(), prompter);
-  if (options.saveProject && WrittenAt(m_doc.m_strProjectPath) != projectBefore)
+  const auto projectBefore = WrittenAt(m_doc.m_export.m_strProjectPath);
+  const ExportEnd end = ExportAnimation(m_doc.m_animation, m_doc.m_export, options,
+                                        platform::ShareFolder(), prompter);
+  if (options.saveProject && WrittenAt(m_doc.m_export.m_strProjectPath) != projectBefore)
     MarkRecoverySaved();
   if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
@@ -69,7 +68,7 @@ void CZoetrixDlg::OnExport() {
 
 void CZoetrixDlg::OnReleaseCodeFile() {
   MessageBoxPrompter prompter;
-  ReleaseCodeFile(m_doc, prompter);
+  ReleaseCodeFile(m_doc.m_export, prompter);
 }
 
 void CZoetrixDlg::OnOpenProject() {
@@ -135,7 +134,7 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
   }
   // What the edit area holds belongs to the frame it shows.
   if (!KeepEditText()) return false;
-  const ProjectResult appended = AppendProject(m_doc, std::move(read.data));
+  const ProjectResult appended = AppendProject(m_doc, read.animation);
   if (!appended.ok()) ZMessageBox(QString::fromStdString(appended.error));
   return appended.ok();
 }
@@ -149,18 +148,18 @@ bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
                     .arg(QString::fromStdString(read.error), QFile::decodeName(path.c_str())));
     return false;
   }
-  if (!ReplaceWithProjectData(read.data)) return false;
+  if (!ReplaceWithProjectAnimation(read.animation)) return false;
   ShowProjectInTitle(path);
   return true;
 }
 
 // The project becomes the current animation, with a new code file.
-bool CZoetrixDlg::ReplaceWithProjectData(ProjectData& data) {
+bool CZoetrixDlg::ReplaceWithProjectAnimation(document::Animation& project) {
   const platform::LocalTime now = platform::Now();
   AnimationPaths paths;
-  if (!StartCodeFile(MakeProjectProgramHeader(data, now), &paths)) return false;
-  ReplaceWithProject(m_doc, std::move(data), paths, now);
+  if (!StartCodeFile(project, now, &paths)) return false;
+  ReplaceWithProject(m_doc, std::move(project), paths, now);
   SetDlgItemText(res::IDC_EDITING_STATUS,
-                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_strCodePath));
+                 U(res::kStatusEditing) + QString::fromStdString(m_doc.m_export.m_strCodePath));
   return true;
 }

@@ -27,7 +27,7 @@ void CZoetrixDlg::StartPlayback(int position) {
   m_progress->setValue(position);
   UpdateData(false);
   ShowEditFrame();
-  const int interval = PlaybackInterval(m_doc.m_nRate);
+  const int interval = PlaybackInterval(m_doc.m_animation.m_nRate);
   m_pace.Start(PlaybackSchedule::Clock::now(), interval);
   SetTimerOnce(kTimerPlayback, interval);
 }

@@ -46,15 +46,15 @@ void CZoetrixDlg::SaveRecoveryCopy() {
   std::string text;
   // A text that cannot be stored is left out; the frame's stored text stands.
   const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  if (m_recovery->Differs(m_doc, shown, text))
-    m_recovery->StartWrite(RecoveryCopy::Snapshot(m_doc, shown, text));
+  if (m_recovery->Differs(m_doc.m_animation, shown, text))
+    m_recovery->StartWrite(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
 }
 
 void CZoetrixDlg::MarkRecoverySaved() {
   if (!m_recovery) return;
   std::string text;
   const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc, shown, text));
+  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
 }
 
 // The tool ends: without the exit question (the compiler could not be
@@ -66,8 +66,8 @@ void CZoetrixDlg::EndRecovery(bool userConfirmedExit) {
   } else if (m_doc.m_bCreated == 1) {
     std::string text;
     const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-    if (m_recovery->Differs(m_doc, shown, text))
-      m_recovery->Write(RecoveryCopy::Snapshot(m_doc, shown, text));
+    if (m_recovery->Differs(m_doc.m_animation, shown, text))
+      m_recovery->Write(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
   }
   m_recovery.reset();
 }
@@ -90,18 +90,20 @@ void CZoetrixDlg::OfferRecoveryCopy() {
     const QString when = QFileInfo(QString::fromStdString(copy.string()))
                              .lastModified()
                              .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QString question =
-        U(res::kRecoveryQuestion).arg(FromGbk(read.data.name)).arg(read.data.frameNum).arg(when);
+    const QString question = U(res::kRecoveryQuestion)
+                                 .arg(FromGbk(read.animation.m_strAnimName))
+                                 .arg(read.animation.FrameCount())
+                                 .arg(when);
     if (ZMessageBox(question, MB_OKCANCEL) == IDCANCEL) {
       if (ModalRunsEnded()) return;  // not declined: the window is ending
       RecoveryCopy::Remove(std::move(orphan));
       continue;
     }
     // The copy stays for the next start, also when the window ended meanwhile.
-    if (!ReplaceWithProjectData(read.data) || !m_recovery) return;
+    if (!ReplaceWithProjectAnimation(read.animation) || !m_recovery) return;
     // Taken over before the closing message, which lets the timer run: the
     // copy already holds this animation.
-    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(m_doc, -1, {}));
+    m_recovery->Adopt(std::move(orphan), RecoveryCopy::Snapshot(m_doc.m_animation, -1, {}));
     FinishOpening();
     return;
   }

@@ -11,14 +11,13 @@
 #include "ui/framework/MessageBox.h"
 
 using output::AppendProject;
-using output::MakeTextProject;
+using output::MakeTextAnimation;
 using output::ProjectResult;
 using output::ReadTextFramesFile;
 using output::ShareAnimation;
 using output::ShareFormat;
 using output::SharePath;
 using output::TextFramesResult;
-using output::TextProjectSettings;
 
 using namespace ui;
 
@@ -74,14 +73,15 @@ void CZoetrixDlg::OnShare(ShareFormat format) {
   }
   // The picture being drawn counts, as for "开始导出".
   OnSaveFrame();
-  const std::string problem = ShareAnimation(m_doc, format, m_doc.m_bEndless == 1);
+  const std::string problem =
+      ShareAnimation(m_doc.m_animation, m_doc.m_export, format, m_doc.m_bEndless == 1);
   if (!problem.empty()) {
     ZMessageBox(QString::fromStdString(problem));
     return;
   }
   for (const ShareItem& item : kShareItems)
     if (item.format == format)
-      ZMessageBox(U(item.done).arg(QString::fromStdString(SharePath(m_doc, format))));
+      ZMessageBox(U(item.done).arg(QString::fromStdString(SharePath(m_doc.m_export, format))));
 }
 
 void CZoetrixDlg::OnImportTextFrames() {
@@ -104,8 +104,7 @@ void CZoetrixDlg::OnImportTextFrames() {
   // What the edit area holds belongs to the frame it shows, as when a
   // project is appended.
   if (!KeepEditText()) return;
-  const ProjectResult appended =
-      AppendProject(m_doc, MakeTextProject(std::move(split.frames), TextProjectSettings{}));
+  const ProjectResult appended = AppendProject(m_doc, MakeTextAnimation(std::move(split.frames)));
   if (!appended.ok()) {
     ZMessageBox(QString::fromStdString(appended.error));
     return;
