@@ -41,6 +41,7 @@ void AnimationDocument::TakeCreation(const AnimationPaths& paths,
   m_bCreated = 1;
   FrameList frames = std::move(m_animation.m_frames);
   m_animation = FieldsAnimation(colorCode);
+  m_history.Clear();  // a new animation: nothing of the last one to undo
   m_animation.m_frames = std::move(frames);
 }
 
@@ -50,15 +51,22 @@ FrameNode& AnimationDocument::EditedFrame(int editPosition) {
   return m_animation.m_frames.Last();
 }
 
+StepContext AnimationDocument::StepsAt(int editPosition) const {
+  return StepContext{{editPosition, m_areasShown.preview}, m_bPreviewFollows};
+}
+
+bool AnimationDocument::Do(std::optional<Step> step) {
+  return step && m_history.Do(m_animation.m_frames, std::move(*step));
+}
+
 void AnimationDocument::StoreEditText(int editPosition, const std::string& text) {
   if (m_bCreated == 0) return;
-  if (FrameNode* node = m_animation.m_frames.At(editPosition)) node->pText = MakeFrameText(text);
+  Do(StoreFrameStep(m_animation.m_frames, text, StepsAt(editPosition).areas));
 }
 
 void AnimationDocument::KeepEditText(int shownPosition, std::string text) {
   if (m_bCreated == 0 || shownPosition < 0) return;
-  FrameNode* node = m_animation.m_frames.At(shownPosition);
-  if (node && node->Text() != text) node->pText = MakeFrameText(std::move(text));
+  Do(KeepEditTextStep(m_animation.m_frames, shownPosition, text, StepsAt(shownPosition).areas));
 }
 
 void AnimationDocument::EditLastFrame() {
@@ -66,19 +74,18 @@ void AnimationDocument::EditLastFrame() {
 }
 
 bool AnimationDocument::AppendBlankFrame(const std::string& editText, int editPosition) {
-  if (AtFrameLimit()) return false;
-  EditedFrame(editPosition).pText = MakeFrameText(editText);
-  m_animation.m_frames.Append();
-  return true;
+  return Do(AppendBlankFrameStep(m_animation.m_frames, editText, StepsAt(editPosition)));
 }
 
-bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int count,
-                                           int editPosition) {
-  if (count > kMaxFrames - FrameCount()) return false;
-  const FrameText text = MakeFrameText(editText);
-  EditedFrame(editPosition).pText = text;
-  for (int i = 0; i < count; ++i) m_animation.m_frames.Append(text);
-  return true;
+bool AnimationDocument::AppendCopiesOfLast(const std::string& editText, int count, int editPosition,
+                                           StepKind kind) {
+  return Do(AppendCopiesStep(m_animation.m_frames, kind, editText, count, StepsAt(editPosition)));
+}
+
+bool AnimationDocument::AppendFrames(const FrameList& frames, StepKind kind) {
+  if (frames.Empty()) return true;
+  return Do(AppendFramesStep(m_animation.m_frames, kind, frames.Texts(0, frames.Size()),
+                             StepsAt(m_areasShown.edit)));
 }
 
 int AnimationDocument::CopiesForDelay() const {
@@ -87,15 +94,25 @@ int AnimationDocument::CopiesForDelay() const {
   return count > kMaxFrames ? kMaxFrames + 1 : static_cast<int>(count);
 }
 
-void AnimationDocument::EraseFrames(int first, int count) {
-  m_animation.m_frames.Erase(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+void AnimationDocument::Erase(std::optional<Step> step) {
+  Do(std::move(step));
   EditLastFrame();
 }
 
+void AnimationDocument::EraseLastFrame() {
+  Erase(DeleteLastFrameStep(m_animation.m_frames, StepsAt(m_areasShown.edit)));
+}
+
+void AnimationDocument::EraseLastFrames(int n) {
+  Erase(DeleteLastFramesStep(m_animation.m_frames, n, StepsAt(m_areasShown.edit)));
+}
+
 void AnimationDocument::EraseBetween(int a, int b) {
-  const int lo = std::min(a, b);
-  const int hi = std::max(a, b);
-  EraseFrames(lo, hi - lo - 1);
+  Erase(DeleteBetweenStep(m_animation.m_frames, a, b, StepsAt(m_areasShown.edit)));
+}
+
+void AnimationDocument::EraseFrameNumber(int number) {
+  Erase(DeleteFrameStep(m_animation.m_frames, number, StepsAt(m_areasShown.edit)));
 }
 
 }  // namespace document

@@ -8,6 +8,8 @@
 #include "document/AnimationFiles.h"
 #include "document/ExportSession.h"
 #include "document/FrameList.h"
+#include "document/FrameSteps.h"
+#include "document/History.h"
 #include "platform/Clock.h"
 
 namespace document {
@@ -82,7 +84,10 @@ struct AnimationDocument {
   void TakeCreation(const AnimationPaths& paths, const platform::LocalTime& created, int backColor,
                     int charColor, const std::string& colorCode);
   // An empty frame list; the next append stores the edit area into the head.
-  void RestartFrames() { m_animation.m_frames.Clear(); }
+  void RestartFrames() {
+    m_history.Clear();
+    m_animation.m_frames.Clear();
+  }
 
   // --- the edit area's text ---------------------------------------------------
   // The frame the edit area shows, for a selector position: that frame, or
@@ -110,7 +115,13 @@ struct AnimationDocument {
   // and count frames with the same text follow the last frame. The copies
   // share the text, which is never changed in place. False, with nothing
   // changed, when the animation would pass kMaxFrames.
-  bool AppendCopiesOfLast(const std::string& editText, int count, int editPosition = -1);
+  bool AppendCopiesOfLast(const std::string& editText, int count, int editPosition = -1,
+                          StepKind kind = StepKind::kAddKeyFrame);
+
+  // Frames appended after the last one, sharing the texts of frames (opening
+  // a project in appending mode, a text's pictures: kind says which). False,
+  // with nothing changed, when the total would pass kMaxFrames.
+  bool AppendFrames(const FrameList& frames, StepKind kind);
 
   // How many copies each bulk command adds (0: the command adds nothing): a
   // second's worth, half a second's worth at the animation's rate, and the
@@ -127,13 +138,31 @@ struct AnimationDocument {
   bool CanDeleteLastFrame() const { return FrameCount() > 1; }
   // Takes count frames out from position first (frame first + 1) on.
   // Afterwards the edit area shows the last frame (see EditLastFrame).
-  void EraseFrames(int first, int count);
-  void EraseLastFrame() { EraseFrames(FrameCount() - 1, 1); }
-  void EraseLastFrames(int n) { EraseFrames(FrameCount() - n, n); }
+  void EraseLastFrame();
+  void EraseLastFrames(int n);
   // The frames strictly between numbers a and b, in either order: both
   // bounding frames stay.
   void EraseBetween(int a, int b);
-  void EraseFrameNumber(int number) { EraseFrames(number - 1, 1); }
+  void EraseFrameNumber(int number);
+
+  // --- the history ----------------------------------------------------------
+  // Every command above that changes the frames is done as a named step of
+  // the history, so it can be undone and redone; creating, opening in
+  // replacing mode and the recovery offer start the frames afresh and clear
+  // it. Undo and redo give back which frame each area showed.
+  History m_history;
+  // Which frame each area shows and whether the preview follows new frames
+  // (the preview-mode setting is 1), as the window last showed them: what
+  // the steps record as the areas' frames before and after.
+  AreaPositions m_areasShown;
+  bool m_bPreviewFollows = true;
+
+ private:
+  StepContext StepsAt(int editPosition) const;
+  // Does the step in the history; false when there is none or it does not fit.
+  bool Do(std::optional<Step> step);
+  // Does the deletion's step (if any), then the edit area takes the last frame.
+  void Erase(std::optional<Step> step);
 };
 
 }  // namespace document

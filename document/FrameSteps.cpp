@@ -36,9 +36,12 @@ FrameInsert Copies(std::size_t position, const FrameText& text, std::size_t coun
 // past the end stops there.
 std::optional<Step> EraseStep(const FrameList& frames, StepKind kind, int first, int count,
                               const StepContext& at) {
+  // A first frame before the list or a count below one (two bounds that
+  // are equal or next to each other) names no frame to delete.
+  if (first < 0 || count <= 0) return std::nullopt;
   const auto f = static_cast<std::size_t>(first);
   auto n = static_cast<std::size_t>(count);
-  if (f >= frames.Size() || n == 0) return std::nullopt;
+  if (f >= frames.Size()) return std::nullopt;
   n = std::min(n, frames.Size() - f);
   Step step = MakeStep(kind, at.areas, AreasAfterRefresh(frames.Size() - n, at.previewFollows));
   step.changes.emplace_back(FrameErase{f, n, {}});

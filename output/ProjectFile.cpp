@@ -562,12 +562,14 @@ void ReplaceWithProject(AnimationDocument& doc, Animation project, const Animati
                         const platform::LocalTime& opened) {
   FrameText head = std::move(doc.m_animation.m_frames.Head().pText);
   doc.m_animation = std::move(project);
+  doc.m_history.Clear();
   doc.m_animation.m_frames.Head().pText = std::move(head);
   doc.m_export.TakePaths(paths, opened);
   doc.m_bCreated = 1;
 }
 
-ProjectResult AppendProject(AnimationDocument& doc, const Animation& project) {
+ProjectResult AppendProject(AnimationDocument& doc, const Animation& project,
+                            document::StepKind kind) {
   ProjectResult result;
   if (doc.m_bCreated == 0) {
     result.error = res::kNoAnimation;
@@ -578,7 +580,7 @@ ProjectResult AppendProject(AnimationDocument& doc, const Animation& project) {
         Refusal(res::Format(res::kAppendTooManyFrames, {std::to_string(kMaxProjectFrames)}));
     return result;
   }
-  for (const FrameNode& node : project.m_frames) doc.m_animation.m_frames.Append(node.pText);
+  doc.AppendFrames(project.m_frames, kind);
   return result;
 }
 

@@ -114,6 +114,7 @@ void ReplaceWithProject(document::AnimationDocument& doc, document::Animation pr
 // (sharing their texts); properties, paths and code file stay. Refused, with
 // nothing changed, without a created animation or when the total would
 // exceed kMaxProjectFrames.
-ProjectResult AppendProject(document::AnimationDocument& doc, const document::Animation& project);
+ProjectResult AppendProject(document::AnimationDocument& doc, const document::Animation& project,
+                            document::StepKind kind = document::StepKind::kAppendProject);
 
 }  // namespace output

@@ -64,7 +64,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void OnFillSecond();
   void OnFillHalfSecond();
   void OnAddDelayFrames();
-  void StoreAndCopyLastFrame(int count);
+  void StoreAndCopyLastFrame(int count, document::StepKind kind);
   void OnPlayFromStart();
   void OnPlayFromCurrent();
   void OnPause();

@@ -15,9 +15,9 @@ using namespace ui;
 // The frame the edit area shows takes its text, and count copies of that
 // picture follow the last frame; the frame controls are refreshed once at
 // the end, which leaves them as a refresh after every copy would.
-void CZoetrixDlg::StoreAndCopyLastFrame(int count) {
+void CZoetrixDlg::StoreAndCopyLastFrame(int count, document::StepKind kind) {
   UpdateData(true);
-  if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, m_comboEdit->currentIndex())) {
+  if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, m_comboEdit->currentIndex(), kind)) {
     ZMessageBox(U(res::kFrameLimit).arg(kMaxFrames));
     return;
   }
@@ -32,19 +32,19 @@ bool CZoetrixDlg::RequireAnimation() {
 }
 
 void CZoetrixDlg::OnAddKeyFrame() {
-  if (RequireAnimation()) StoreAndCopyLastFrame(1);
+  if (RequireAnimation()) StoreAndCopyLastFrame(1, document::StepKind::kAddKeyFrame);
 }
 
 void CZoetrixDlg::OnFillSecond() {
   UpdateData(true);
   if (RequireAnimation() && m_doc.CopiesForSecond() > 0)
-    StoreAndCopyLastFrame(m_doc.CopiesForSecond());
+    StoreAndCopyLastFrame(m_doc.CopiesForSecond(), document::StepKind::kFillSecond);
 }
 
 void CZoetrixDlg::OnFillHalfSecond() {
   UpdateData(true);
   if (RequireAnimation() && m_doc.CopiesForHalfSecond() > 0)
-    StoreAndCopyLastFrame(m_doc.CopiesForHalfSecond());
+    StoreAndCopyLastFrame(m_doc.CopiesForHalfSecond(), document::StepKind::kFillHalfSecond);
 }
 
 void CZoetrixDlg::OnAddDelayFrames() {
@@ -52,7 +52,8 @@ void CZoetrixDlg::OnAddDelayFrames() {
   if (!RequireAnimation()) return;
   SetDlgItemText(res::IDC_STATUS, U(res::kCreatingFrames));
   UpdateData(false);
-  if (const int count = m_doc.CopiesForDelay(); count > 0) StoreAndCopyLastFrame(count);
+  if (const int count = m_doc.CopiesForDelay(); count > 0)
+    StoreAndCopyLastFrame(count, document::StepKind::kAddDelayFrames);
   SetDlgItemText(res::IDC_STATUS, U(res::kFramesCreated));
   UpdateData(false);
 }

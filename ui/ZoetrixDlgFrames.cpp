@@ -20,8 +20,8 @@ using namespace ui;
 void CZoetrixDlg::RefreshFrameControls() {
   UpdateData(true);
   // The settings as read at start or saved since: no file is read here.
-  const RefreshFigures f = ComputeRefresh(m_doc.FrameCount(), m_doc.m_animation.m_nRate,
-                                          m_settings.PreviewMode());
+  const RefreshFigures f =
+      ComputeRefresh(m_doc.FrameCount(), m_doc.m_animation.m_nRate, m_settings.PreviewMode());
   m_previewItems->SetCount(f.frames);
   m_comboPreview->setCurrentIndex(-1);
   m_editItems->SetCount(f.frames);
@@ -32,6 +32,9 @@ void CZoetrixDlg::RefreshFrameControls() {
     m_comboPreview->setCurrentIndex(valid ? f.previewSelection : -1);
     m_doc.m_strPreviewText = m_doc.TextAt(m_comboPreview->currentIndex());
   }
+  // Where the next step of the history starts from.
+  m_doc.m_areasShown = {m_nEditShown, m_comboPreview->currentIndex()};
+  m_doc.m_bPreviewFollows = f.previewFollows;
   m_doc.m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);
   SetProgressRange(f.progressMax);

@@ -104,7 +104,8 @@ void CZoetrixDlg::OnImportTextFrames() {
   // What the edit area holds belongs to the frame it shows, as when a
   // project is appended.
   if (!KeepEditText()) return;
-  const ProjectResult appended = AppendProject(m_doc, MakeTextAnimation(std::move(split.frames)));
+  const ProjectResult appended = AppendProject(m_doc, MakeTextAnimation(std::move(split.frames)),
+                                               document::StepKind::kImportText);
   if (!appended.ok()) {
     ZMessageBox(QString::fromStdString(appended.error));
     return;
