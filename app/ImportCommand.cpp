@@ -8,7 +8,7 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
-#include "output/TextFrames.h"
+#include "project/TextFrames.h"
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
 #include "platform/Interrupt.h"

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "document/Animation.h"
-#include "output/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "playback/TerminalPlayer.h"
 #include "res/Printable.h"
 

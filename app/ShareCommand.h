@@ -6,7 +6,7 @@
 
 #include "document/Animation.h"
 #include "document/ExportSession.h"
-#include "output/Share.h"
+#include "share/Share.h"
 
 struct ShareOptions {
   bool html = false;

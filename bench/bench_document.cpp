@@ -30,7 +30,7 @@
 #include "bench/BenchSizes.h"
 #include "bench/BenchWindow.h"
 #include "document/AnimationDocument.h"
-#include "output/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "platform/Cp936.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"

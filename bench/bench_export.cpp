@@ -21,9 +21,9 @@
 #include "bench/BenchPictures.h"
 #include "bench/BenchSizes.h"
 #include "document/AnimationFiles.h"
-#include "output/CodeFile.h"
-#include "output/Export.h"
-#include "output/ProjectFile.h"
+#include "program/CodeFile.h"
+#include "program/Export.h"
+#include "project/ProjectFile.h"
 #include "platform/Cp936.h"
 
 using document::AnimationDocument;

@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "output/AnimationFormats.h"
+#include "share/AnimationFormats.h"
 #include "platform/Cp936.h"
 
 using document::Animation;

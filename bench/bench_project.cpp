@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "platform/Cp936.h"
 
 using document::AnimationDocument;

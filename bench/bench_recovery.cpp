@@ -7,8 +7,8 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
-#include "output/ProjectFile.h"
-#include "output/RecoveryCopy.h"
+#include "project/ProjectFile.h"
+#include "project/RecoveryCopy.h"
 
 using document::Animation;
 using document::AnimationDocument;

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "BenchSizes.h"
-#include "output/TextFrames.h"
+#include "project/TextFrames.h"
 #include "platform/Cp936.h"
 
 using output::ReadTextFramesFile;

@@ -13,4 +13,21 @@ AnimationPaths MakeAnimationPaths(const std::string& programFolder, const std::s
           programFolder + "Code/" + stamp + ".exe", programFolder + "Code/" + stamp + ".c"};
 }
 
+std::string SharePathFor(const std::string& exePath, ShareFormat format) {
+  std::string base = exePath;
+  if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
+    base.resize(base.size() - 4);
+  switch (format) {
+    case ShareFormat::Html:
+      return base + ".html";
+    case ShareFormat::Gif:
+      return base + ".gif";
+    case ShareFormat::Cast:
+      return base + ".cast";
+    case ShareFormat::Windows:
+      return base + "-windows.exe";
+  }
+  return base;
+}
+
 }  // namespace document

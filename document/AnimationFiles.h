@@ -19,4 +19,11 @@ struct AnimationPaths {
 // The four paths under the program folder (which ends in a separator).
 AnimationPaths MakeAnimationPaths(const std::string& programFolder, const std::string& stamp);
 
+// The formats an animation is shared in, each a file beside its program.
+enum class ShareFormat { Html, Gif, Cast, Windows };
+
+// Where a format goes: the program path Animate/<stamp>.exe with its ending
+// replaced (.html, .gif, .cast, -windows.exe).
+std::string SharePathFor(const std::string& exePath, ShareFormat format);
+
 }  // namespace document

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "output/AnimationFormats.h"
-#include "output/FrameCanvas.h"
+#include "share/AnimationFormats.h"
+#include "share/FrameCanvas.h"
 #include "playback/TerminalPlayer.h"
 
 using document::Animation;

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <set>
 
-#include "output/CodeFile.h"
-#include "output/ProgramWriter.h"
+#include "program/CodeFile.h"
+#include "program/ProgramWriter.h"
 #include "res/Texts.h"
 #include "tests/TestSupport.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "output/Compiler.h"
+#include "program/Compiler.h"
 #include "tests/TestSupport.h"
 
 using output::CompileAnimation;

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "output/Compiler.h"
+#include "program/Compiler.h"
 #include "platform/Cp936.h"
 #include "tests/TestSupport.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "document/AnimationDocument.h"
-#include "output/ProjectFile.h"
-#include "output/TextFrames.h"
+#include "project/ProjectFile.h"
+#include "project/TextFrames.h"
 
 using document::AnimationDocument;
 using document::FrameNode;

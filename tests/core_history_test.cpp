@@ -15,8 +15,8 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameSteps.h"
 #include "document/History.h"
-#include "output/ProjectFile.h"
-#include "output/TextFrames.h"
+#include "project/ProjectFile.h"
+#include "project/TextFrames.h"
 
 using document::AnimationDocument;
 using document::AreaPositions;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "output/ProgramWriter.h"
+#include "program/ProgramWriter.h"
+#include "project/FrameTextEscape.h"
 #include "res/AppInfo.h"
 #include "tests/TestSupport.h"
 

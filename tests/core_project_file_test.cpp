@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "output/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "platform/ProfileFile.h"
 #include "tests/TestSupport.h"
 

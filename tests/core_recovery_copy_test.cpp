@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "output/ProjectFile.h"
-#include "output/RecoveryCopy.h"
+#include "project/ProjectFile.h"
+#include "project/RecoveryCopy.h"
 #include "tests/TestSupport.h"
 
 using document::Animation;

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "output/CodeFile.h"
-#include "output/Compiler.h"
-#include "output/Export.h"
+#include "program/CodeFile.h"
+#include "program/Compiler.h"
+#include "program/Export.h"
 #include "platform/Executable.h"
 #include "platform/Interrupt.h"
 #include "platform/SafeFile.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "document/ScreenCells.h"
-#include "output/FrameCanvas.h"
+#include "share/FrameCanvas.h"
 #include "platform/Cp936.h"
 #include "playback/TerminalPicture.h"
 #include "tests/TestSupport.h"

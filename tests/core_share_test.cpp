@@ -10,8 +10,8 @@
 
 #include "TestSupport.h"
 #include "document/AnimationDocument.h"
-#include "output/Share.h"
-#include "output/WindowsProgram.h"
+#include "share/Share.h"
+#include "program/WindowsProgram.h"
 #include "res/Texts.h"
 
 using document::AnimationDocument;

@@ -8,9 +8,9 @@
 
 #include "TestSupport.h"
 #include "document/AnimationFiles.h"
-#include "output/ProjectFile.h"
-#include "output/Share.h"
-#include "output/TextFrames.h"
+#include "project/ProjectFile.h"
+#include "share/Share.h"
+#include "project/TextFrames.h"
 
 using document::FrameText;
 using document::kDefaultAnimName;

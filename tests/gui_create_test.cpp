@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <filesystem>
 
-#include "output/ProgramWriter.h"
+#include "program/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"

@@ -4,9 +4,9 @@
 #include <QAbstractButton>
 #include <filesystem>
 
-#include "output/Compiler.h"
-#include "output/Export.h"
-#include "output/ProgramWriter.h"
+#include "program/Compiler.h"
+#include "program/Export.h"
+#include "program/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "res/ControlIds.h"

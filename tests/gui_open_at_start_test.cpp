@@ -10,7 +10,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ZoetrixApp.h"
-#include "output/RecoveryCopy.h"
+#include "project/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
 #include "res/ControlIds.h"

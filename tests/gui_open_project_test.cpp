@@ -4,8 +4,9 @@
 #include <QComboBox>
 #include <filesystem>
 
-#include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "program/ProgramWriter.h"
+#include "project/ProjectFile.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"

@@ -21,8 +21,8 @@
 #include <sstream>
 #include <thread>
 
-#include "output/ProjectFile.h"
-#include "output/RecoveryCopy.h"
+#include "project/ProjectFile.h"
+#include "project/RecoveryCopy.h"
 #include "platform/SignalPipe.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"

@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "app/CommandLine.h"
-#include "output/ProjectFile.h"
-#include "output/WindowsProgram.h"
+#include "project/ProjectFile.h"
+#include "program/WindowsProgram.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"

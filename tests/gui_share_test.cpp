@@ -5,8 +5,8 @@
 #include <QMenu>
 #include <filesystem>
 
-#include "output/Share.h"
-#include "output/WindowsProgram.h"
+#include "share/Share.h"
+#include "program/WindowsProgram.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/FileDialog.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "output/Export.h"
+#include "program/Export.h"
 
 // The export's messages and questions as message boxes.
 class MessageBoxPrompter : public output::ExportPrompter {

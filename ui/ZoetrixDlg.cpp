@@ -6,8 +6,8 @@
 #include <QSlider>
 
 #include "document/ColorTable.h"
-#include "output/CodeFile.h"
-#include "output/RecoveryCopy.h"
+#include "program/CodeFile.h"
+#include "project/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"
 #include "res/Templates.h"
 #include "res/Texts.h"

@@ -19,7 +19,6 @@ struct AnimationPaths;
 }  // namespace document
 namespace output {
 class RecoveryCopy;
-enum class ShareFormat;
 }  // namespace output
 class QComboBox;
 class QProgressBar;
@@ -85,7 +84,7 @@ class CZoetrixDlg : public ui::ZDialog {
   // The system menu's sharing and import items (ZoetrixDlgShare.cpp).
   void AppendShareMenu();
   bool OnShareCommand(int sysCommand);
-  void OnShare(output::ShareFormat format);
+  void OnShare(document::ShareFormat format);
   void OnImportTextFrames();
 
   // A project named on the command line (or by the desktop's "open with"):

@@ -3,8 +3,8 @@
 #include <QComboBox>
 
 #include "document/AnimationFiles.h"
-#include "output/CodeFile.h"
-#include "output/ProgramWriter.h"
+#include "program/CodeFile.h"
+#include "program/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"

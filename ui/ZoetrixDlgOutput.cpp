@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "document/AnimationFiles.h"
-#include "output/Export.h"
-#include "output/ProjectFile.h"
+#include "program/Export.h"
+#include "project/ProjectFile.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"

@@ -9,8 +9,8 @@
 #include <QSocketNotifier>
 #include <filesystem>
 
-#include "output/ProjectFile.h"
-#include "output/RecoveryCopy.h"
+#include "project/ProjectFile.h"
+#include "project/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignalPipe.h"
 #include "res/ControlIds.h"

@@ -2,8 +2,8 @@
 // program) and frames imported from a text file.
 #include <QFile>
 
-#include "output/Share.h"
-#include "output/TextFrames.h"
+#include "share/Share.h"
+#include "project/TextFrames.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/FileDialog.h"

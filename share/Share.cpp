@@ -1,31 +1,14 @@
-#include "output/Share.h"
+#include "share/Share.h"
 
-#include "output/AnimationFormats.h"
-#include "output/CodeFile.h"
-#include "output/WindowsProgram.h"
+#include "program/CodeFile.h"
+#include "program/WindowsProgram.h"
 #include "res/Texts.h"
+#include "share/AnimationFormats.h"
 
 using document::Animation;
 using document::ExportSession;
 
 namespace output {
-
-std::string SharePathFor(const std::string& exePath, ShareFormat format) {
-  std::string base = exePath;
-  if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
-    base.resize(base.size() - 4);
-  switch (format) {
-    case ShareFormat::Html:
-      return base + ".html";
-    case ShareFormat::Gif:
-      return base + ".gif";
-    case ShareFormat::Cast:
-      return base + ".cast";
-    case ShareFormat::Windows:
-      return base + "-windows.exe";
-  }
-  return base;
-}
 
 std::string SharePath(const ExportSession& session, ShareFormat format) {
   return SharePathFor(session.m_strExePath, format);

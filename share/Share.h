@@ -9,13 +9,12 @@
 
 namespace output {
 
-enum class ShareFormat { Html, Gif, Cast, Windows };
+using document::ShareFormat;
+using document::SharePathFor;
 
 // Where the format goes: the session's Animate/<stamp>.exe with its ending
 // replaced.
 std::string SharePath(const document::ExportSession& session, ShareFormat format);
-// The same for the program path Animate/<stamp>.exe.
-std::string SharePathFor(const std::string& exePath, ShareFormat format);
 
 // Writes the animation in the format at the session's SharePath. endless is
 // for the Windows program (start again after the last frame; its prologue

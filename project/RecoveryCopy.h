@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "document/Animation.h"
-#include "output/ProjectFile.h"
+#include "project/ProjectFile.h"
 
 namespace output {
 

@@ -1,4 +1,4 @@
-#include "output/RecoveryCopy.h"
+#include "project/RecoveryCopy.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,8 +12,8 @@
 #include <system_error>
 #include <utility>
 
-#include "output/ProjectFile.h"
 #include "platform/SafeFile.h"
+#include "project/ProjectFile.h"
 #include "res/Texts.h"
 
 using document::Animation;

@@ -1,4 +1,4 @@
-#include "output/ProjectFile.h"
+#include "project/ProjectFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -105,75 +105,9 @@ const FrameText& ReadErrorText() {
   return text;
 }
 
-// The next 0x5C byte at or after from. Escapes come close together (every
-// line break of a picture is one), so the search is inline rather than a
-// library call per escape.
-std::size_t NextBackslashByte(std::string_view s, std::size_t from) {
-  std::size_t i = from;
-#if defined(__SSE2__)
-  const __m128i backslash = _mm_set1_epi8('\\');
-  for (; i + 16 <= s.size(); i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-    if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, backslash)))
-      return i + static_cast<unsigned>(__builtin_ctz(mask));
-  }
-#endif
-  for (; i < s.size(); ++i)
-    if (s[i] == '\\') return i;
-  return std::string_view::npos;
-}
-
 std::string Refusal(std::string_view why) { return res::Format(res::kOpenFailed, {why}); }
 
 }  // namespace
-
-std::string UnescapeFrameText(std::string_view s) {
-  if (s.empty()) return {};
-  // Every escape is two bytes and gives at most two: the text never grows.
-  // Reserved, not filled: the text is written once, not zeroed first.
-  std::string out;
-  out.reserve(s.size());
-  std::size_t copied = 0;    // s[copied, p) is still to be copied as it is
-  std::size_t boundary = 0;  // a character starts here
-  while (boundary < s.size()) {
-    const std::size_t p = NextBackslashByte(s, boundary);
-    if (p == std::string_view::npos) break;
-    // Is this 0x5C a backslash or the second byte of a two-byte character?
-    // Every lead byte is also a valid second byte, so the run of lead bytes
-    // right before it pairs up from its start, which is a character
-    // boundary (`boundary`, or the byte after one that is no lead byte and
-    // so ends a character); an odd run leaves its last lead byte to pair
-    // with the 0x5C. The scan is thus exactly cp936::CharLength's, while
-    // the bytes between backslashes are skipped unread.
-    std::size_t run = 0;
-    while (p - run > boundary && static_cast<unsigned char>(s[p - run - 1]) >= 0x80 &&
-           cp936::IsLeadByte(static_cast<unsigned char>(s[p - run - 1])))
-      ++run;
-    if (run % 2 == 1) {
-      boundary = p + 1;
-      continue;
-    }
-    out.append(s.data() + copied, p - copied);
-    const char next = p + 1 < s.size() ? s[p + 1] : '\0';
-    switch (next) {
-      case '\\':
-      case '"':
-      case '\'':
-        out += next;
-        break;
-      case 'n':
-        out.append("\r\n", 2);
-        break;
-      default:  // not an escape this tool writes: the backslash stays
-        out += '\\';
-        copied = boundary = p + 1;
-        continue;
-    }
-    copied = boundary = p + 2;
-  }
-  out.append(s.data() + copied, s.size() - copied);
-  return out;
-}
 
 namespace {
 

@@ -28,9 +28,9 @@
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
 #include "document/FrameList.h"
-#include "output/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "platform/SafeFile.h"
+#include "project/FrameTextEscape.h"
 
 namespace output {
 
@@ -61,13 +61,6 @@ struct ProjectReadResult {
   std::string error;      // why the file is refused (UTF-8), empty when accepted
   bool ok() const { return error.empty(); }
 };
-
-// The inverse of EscapeFrameText, in one left-to-right pass over GBK
-// characters: "\\" gives '\', "\n" CR LF, "\"" '"' and "\'" '\''; any other
-// backslash stays as it is. unescape(escape(t)) == t for every text, except
-// that a stray lead byte right before a quote, a backslash or a line break
-// comes back as '?' (see EscapeFrameText).
-std::string UnescapeFrameText(std::string_view escaped);
 
 // Writes the project keys of the animation to path: the six properties from
 // m_strAnimName, m_nAnimWide, m_nAnimHigh, m_strColor, m_nRate, the frame

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "document/Screen.h"
-#include "output/AnimationFormats.h"
-#include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
+#include "share/AnimationFormats.h"
+#include "share/FrameCanvas.h"
 
 using document::Animation;
 using document::FrameNode;

@@ -26,8 +26,8 @@
 #include "document/Animation.h"
 #include "document/AnimationDocument.h"
 #include "document/FrameList.h"
-#include "output/ProjectFile.h"
 #include "platform/Clock.h"
+#include "project/ProjectFile.h"
 #include "res/Texts.h"
 
 namespace output {

@@ -1,4 +1,4 @@
-#include "output/TextFrames.h"
+#include "project/TextFrames.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,9 +9,9 @@
 #include <new>
 
 #include "document/AnimationFiles.h"
-#include "output/CodeFile.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
+#include "project/StampClaim.h"
 #include "res/Printable.h"
 #include "res/Texts.h"
 

@@ -10,11 +10,12 @@
 #include "document/AnimationDocument.h"
 #include "document/AnimationFiles.h"
 #include "document/ExportSession.h"
-#include "output/Share.h"
 #include "platform/Clock.h"
 #include "platform/SafeFile.h"
 
 namespace output {
+
+using document::ShareFormat;
 
 // Claims the files of a new animation named after `created`, creates its
 // code file with the prologue of `animation` (its name, canvas size and
@@ -35,19 +36,6 @@ namespace output {
 std::string StartCodeFile(document::AnimationDocument& doc, const std::string& programFolder,
                           const document::Animation& animation, const platform::LocalTime& created,
                           document::AnimationPaths* paths);
-
-enum class Claim { Made, CannotCreate, TooMany };
-
-// Takes the first stamp (the bare one, then "_2", "_3", ...) none of whose
-// files (code, project, programs, shared formats) is there, a dangling link
-// included, by creating claimFile(paths) exclusively; *made is then that
-// file, open for update. Looking again once it is made closes the gap to
-// another tool claiming the same stamp by another of its files at that
-// moment: whoever then sees the other's file gives the stamp up. *paths is
-// the stamp tried last, also on failure; after CannotCreate errno says why.
-Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
-                 const std::function<std::string(const document::AnimationPaths&)>& claimFile,
-                 document::AnimationPaths* paths, std::FILE** made);
 
 // For an export that writes only shared formats: claims a stamp as
 // StartCodeFile does, but by creating the (empty) file of `first` in

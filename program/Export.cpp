@@ -1,4 +1,4 @@
-#include "output/Export.h"
+#include "program/Export.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "output/CodeFile.h"
-#include "output/Compiler.h"
-#include "output/ProgramWriter.h"
-#include "output/ProjectFile.h"
 #include "platform/Executable.h"
 #include "platform/Interrupt.h"
 #include "platform/SafeFile.h"
+#include "program/CodeFile.h"
+#include "program/Compiler.h"
+#include "program/ProgramWriter.h"
+#include "project/ProjectFile.h"
 
 using document::Animation;
 using document::ExportSession;

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
-#include "output/AnimationFormats.h"
-#include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
+#include "share/AnimationFormats.h"
+#include "share/FrameCanvas.h"
 
 using document::Animation;
 using document::FrameNode;

@@ -1,4 +1,4 @@
-#include "output/ProgramWriter.h"
+#include "program/ProgramWriter.h"
 
 #include <array>
 
@@ -10,6 +10,7 @@
 #include "document/Screen.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/Cp936.h"
+#include "project/FrameTextEscape.h"
 #include "res/AppInfo.h"
 
 using document::Animation;
@@ -29,143 +30,6 @@ std::string Timestamp(const platform::LocalTime& t) {
   using std::to_string;
   return to_string(t.year) + "." + to_string(t.month) + "." + to_string(t.day) + " " +
          to_string(t.hour) + ":" + to_string(t.minute) + ":" + to_string(t.second);
-}
-
-// tcc reads a string literal byte by byte, so a second byte 0x5C would start
-// an escape; a code-page-aware compiler instead pairs a stray lead byte with
-// a backslash we put after it. Octal escapes read the same to both.
-bool NeedsOctal(std::string_view s, std::size_t pos, std::size_t length) {
-  if (length == 2) return s[pos + 1] == '\\';
-  return cp936::IsLeadByte(static_cast<unsigned char>(s[pos]));
-}
-
-void AppendOctal(std::string& out, std::string_view bytes) {
-  for (unsigned char b : bytes) {
-    out += '\\';
-    out += static_cast<char>('0' + (b >> 6));
-    out += static_cast<char>('0' + ((b >> 3) & 7));
-    out += static_cast<char>('0' + (b & 7));
-  }
-}
-
-// The one-line form of a frame. For the printf argument the text must also
-// survive the compiler and printf itself; the project file keeps it plain.
-// What each byte is to the escaping: copied as it is, escaped, or the lead
-// byte of a two-byte character.
-enum : unsigned char { kCopy, kEscape, kLead };
-
-constexpr std::array<unsigned char, 256> MakeByteClasses() {
-  std::array<unsigned char, 256> c{};
-  for (char e : {'\\', '"', '\'', '\r', '\n', '%'}) c[static_cast<unsigned char>(e)] = kEscape;
-  for (int b = 0x81; b <= 0xFE; ++b) c[b] = kLead;
-  return c;
-}
-constexpr std::array<unsigned char, 256> kByteClass = MakeByteClasses();
-
-// A lead byte that starts no character, right before a byte the escaping
-// turns into a backslash sequence: stored raw, a reader would take the two
-// for one character and lose the escape.
-bool StrayBeforeEscape(std::string_view text, std::size_t i) {
-  return i + 1 < text.size() && kByteClass[static_cast<unsigned char>(text[i + 1])] == kEscape &&
-         text[i + 1] != '%';
-}
-
-// The first byte at or after i that is an escape or not ASCII, looking at
-// sixteen bytes at a time; may stop short of it within the last fifteen.
-// Pictures are mostly blanks and drawing characters: this is where a
-// long export spends its time.
-std::size_t SkipAscii(std::string_view text, std::size_t i) {
-#if defined(__SSE2__)
-  const __m128i specials[] = {_mm_set1_epi8('\\'), _mm_set1_epi8('"'),  _mm_set1_epi8('\''),
-                              _mm_set1_epi8('\r'), _mm_set1_epi8('\n'), _mm_set1_epi8('%')};
-  for (; i + 16 <= text.size(); i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    __m128i hit = v;  // the sign bit marks bytes from 0x80 on
-    for (const __m128i& c : specials) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, c));
-    if (const int mask = _mm_movemask_epi8(hit))
-      return i + static_cast<unsigned>(__builtin_ctz(mask));
-  }
-#endif
-  return i;
-}
-
-// Bytes from i on that go out unchanged: most of a picture, copied in one go.
-std::size_t PlainRun(std::string_view text, std::size_t i, bool forPrintf) {
-  const std::size_t start = i;
-  while (i < text.size()) {
-    i = SkipAscii(text, i);
-    if (i >= text.size()) break;
-    const unsigned char kind = kByteClass[static_cast<unsigned char>(text[i])];
-    if (kind == kCopy) {
-      ++i;
-      continue;
-    }
-    if (kind == kEscape) break;
-    const std::size_t length = cp936::CharLength(text, i);
-    if (forPrintf && NeedsOctal(text, i, length)) break;
-    if (!forPrintf && length == 1 && StrayBeforeEscape(text, i)) break;
-    i += length;
-  }
-  return i - start;
-}
-
-std::string EscapeFrame(std::string_view text, bool forPrintf) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8 + 8);
-  for (std::size_t i = 0; i < text.size();) {
-    if (const std::size_t run = PlainRun(text, i, forPrintf)) {
-      out.append(text.substr(i, run));
-      i += run;
-      continue;
-    }
-    const std::size_t length = cp936::CharLength(text, i);
-    if (forPrintf && NeedsOctal(text, i, length)) {
-      AppendOctal(out, text.substr(i, length));
-      i += length;
-      continue;
-    }
-    if (length == 2) {
-      out.append(text.substr(i, 2));
-      i += 2;
-      continue;
-    }
-    if (!forPrintf && length == 1 && cp936::IsLeadByte(static_cast<unsigned char>(text[i])) &&
-        StrayBeforeEscape(text, i)) {
-      out += '?';  // the one byte that cannot be stored as it is
-      ++i;
-      continue;
-    }
-    const char c = text[i++];
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      case '\'':
-        out += "\\'";
-        break;
-      // In the program, raw line-end bytes would break the C literal.
-      case '\r':
-        if (i < text.size() && text[i] == '\n') {
-          out += "\\n";
-          ++i;
-        } else {
-          out += forPrintf ? "\\r" : "\r";
-        }
-        break;
-      case '\n':
-        out += forPrintf ? "\\n" : "\n";
-        break;
-      case '%':
-        out += forPrintf ? "%%" : "%";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
 }
 
 // A value inside system("..."): C escapes for the compiler, and a caret
@@ -262,7 +126,7 @@ void EmitBody(const Animation& animation, const ProgramBodyOptions& options, Put
       put(blockStart);
       put(std::to_string(++number));
       put(blockMiddle);
-      put(EscapeFrame(node.Text(), true));
+      put(EscapeFrameLiteral(node.Text()));
       put(blockEnd);
     }
     if (options.endless) put(jumpBack);
@@ -282,8 +146,6 @@ std::string MakeColorCode(int backIndex, int charIndex, const std::function<void
   }
   return code;
 }
-
-std::string EscapeFrameText(std::string_view frameGbk) { return EscapeFrame(frameGbk, false); }
 
 std::string MakeProgramPrologue(const Animation& animation, const platform::LocalTime& created) {
   const std::string rule(74, '/');

@@ -17,8 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "output/AnimationFormats.h"
-#include "output/FrameCanvas.h"
+#include "share/AnimationFormats.h"
+#include "share/FrameCanvas.h"
 
 using document::Animation;
 using document::FrameNode;

@@ -1,4 +1,4 @@
-#include "output/CodeFile.h"
+#include "program/CodeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,8 @@
 #include <cstring>
 #include <functional>
 
-#include "output/ProgramWriter.h"
+#include "program/ProgramWriter.h"
+#include "project/StampClaim.h"
 #include "res/Texts.h"
 
 using document::Animation;
@@ -22,28 +23,6 @@ using document::MakeCreationStamp;
 namespace output {
 
 namespace {
-
-constexpr int kMostNamesPerSecond = 9999;
-
-constexpr ShareFormat kShareFormats[] = {ShareFormat::Html, ShareFormat::Gif, ShareFormat::Cast,
-                                         ShareFormat::Windows};
-
-// Anything at a name counts, a dangling link included.
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
-// A file of the stamp other than `claim`, the one being claimed.
-bool OtherFilesExist(const AnimationPaths& p, const std::string& claim) {
-  for (const std::string* path : {&p.code, &p.project, &p.exe, &p.build})
-    if (*path != claim && Exists(*path)) return true;
-  for (ShareFormat format : kShareFormats) {
-    const std::string path = SharePathFor(p.exe, format);
-    if (path != claim && Exists(path)) return true;
-  }
-  return false;
-}
 
 // Exactly the bytes given, read from the file at path without following a
 // link.
@@ -63,27 +42,6 @@ bool HoldsExactly(const std::string& path, const std::string& bytes) {
 }
 
 }  // namespace
-
-Claim ClaimStamp(const std::string& programFolder, const std::string& stamp,
-                 const std::function<std::string(const AnimationPaths&)>& claimFile,
-                 AnimationPaths* paths, std::FILE** made) {
-  for (int n = 1; n <= kMostNamesPerSecond; ++n) {
-    *paths = MakeAnimationPaths(programFolder, n == 1 ? stamp : stamp + "_" + std::to_string(n));
-    const std::string claim = claimFile(*paths);
-    if (OtherFilesExist(*paths, claim)) continue;
-    std::FILE* file = platform::CreateNewFileStream(claim, "wb+");
-    if (!file && errno == EEXIST) continue;
-    if (!file) return Claim::CannotCreate;
-    if (OtherFilesExist(*paths, claim)) {
-      std::fclose(file);
-      platform::RemoveFile(claim);
-      continue;
-    }
-    *made = file;
-    return Claim::Made;
-  }
-  return Claim::TooMany;
-}
 
 std::string StartCodeFile(AnimationDocument& doc, const std::string& programFolder,
                           const Animation& animation, const platform::LocalTime& created,

@@ -1,4 +1,4 @@
-#include "output/FrameCanvas.h"
+#include "share/FrameCanvas.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <memory>
 
-#include "output/AnimationFormats.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
+#include "share/AnimationFormats.h"
 
 using document::Animation;
 

@@ -1,4 +1,4 @@
-#include "output/Compiler.h"
+#include "program/Compiler.h"
 
 #include <unistd.h>
 #include <atomic>

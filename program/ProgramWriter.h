@@ -30,14 +30,6 @@ struct ProgramBodyOptions {
 // onBadIndex (once per bad index), which shows the message to the user.
 std::string MakeColorCode(int backIndex, int charIndex, const std::function<void()>& onBadIndex);
 
-// A frame text in its one-line form, as project files store it: backslash
-// doubled, CR LF as backslash-n, double and single quotes preceded by a
-// backslash. Scans GBK characters, so a second byte 0x5C stays single.
-// Percent signs, lone CRs and lone LFs are kept. A lead byte that starts no
-// character and stands right before such an escape is stored as '?', since
-// a reader would take it and the backslash for one character.
-std::string EscapeFrameText(std::string_view frameGbk);
-
 // The 40 prologue lines, each ending in a line feed: the animation's name,
 // canvas size and colour code, and `created`, the clock reading that also
 // names its files. Neither its rate nor its frames are read.

@@ -1,4 +1,4 @@
-#include "output/WindowsProgram.h"
+#include "program/WindowsProgram.h"
 
 #include <cerrno>
 #include <chrono>
@@ -11,10 +11,10 @@
 #include <system_error>
 #include <vector>
 
-#include "output/ProgramWriter.h"
 #include "platform/Interrupt.h"
 #include "platform/Process.h"
 #include "platform/SafeFile.h"
+#include "program/ProgramWriter.h"
 #include "res/Texts.h"
 
 using document::Animation;
