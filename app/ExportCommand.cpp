@@ -9,14 +9,14 @@
 
 #include "app/ShareCommand.h"
 #include "document/AnimationFiles.h"
-#include "program/CodeFile.h"
-#include "program/Compiler.h"
-#include "program/Export.h"
-#include "project/ProjectFile.h"
 #include "platform/Clock.h"
 #include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SafeFile.h"
+#include "program/CodeFile.h"
+#include "program/Compiler.h"
+#include "program/Export.h"
+#include "project/ProjectFile.h"
 #include "res/Printable.h"
 
 using document::AnimationDocument;

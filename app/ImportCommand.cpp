@@ -8,11 +8,11 @@
 #include <string>
 
 #include "document/AnimationDocument.h"
-#include "project/TextFrames.h"
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
 #include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
+#include "project/TextFrames.h"
 #include "res/Printable.h"
 #include "res/Texts.h"
 

@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "document/Animation.h"
-#include "project/ProjectFile.h"
 #include "playback/TerminalPlayer.h"
+#include "project/ProjectFile.h"
 #include "res/Printable.h"
 
 using output::ProjectReadResult;

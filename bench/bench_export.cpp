@@ -21,10 +21,10 @@
 #include "bench/BenchPictures.h"
 #include "bench/BenchSizes.h"
 #include "document/AnimationFiles.h"
+#include "platform/Cp936.h"
 #include "program/CodeFile.h"
 #include "program/Export.h"
 #include "project/ProjectFile.h"
-#include "platform/Cp936.h"
 
 using document::AnimationDocument;
 using document::AnimationPaths;

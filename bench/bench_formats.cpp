@@ -22,8 +22,8 @@
 #include <memory>
 #include <string>
 
-#include "share/AnimationFormats.h"
 #include "platform/Cp936.h"
+#include "share/AnimationFormats.h"
 
 using document::Animation;
 using document::MakeFrameText;

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "project/ProjectFile.h"
 #include "platform/Cp936.h"
+#include "project/ProjectFile.h"
 
 using document::AnimationDocument;
 using document::MakeFrameText;

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "BenchSizes.h"
-#include "project/TextFrames.h"
 #include "platform/Cp936.h"
+#include "project/TextFrames.h"
 
 using output::ReadTextFramesFile;
 using output::SplitTextFrames;

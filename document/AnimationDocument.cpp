@@ -45,12 +45,6 @@ void AnimationDocument::TakeCreation(const AnimationPaths& paths,
   m_animation.m_frames = std::move(frames);
 }
 
-FrameNode& AnimationDocument::EditedFrame(int editPosition) {
-  if (editPosition >= 0)
-    if (FrameNode* node = m_animation.m_frames.At(editPosition)) return *node;
-  return m_animation.m_frames.Last();
-}
-
 StepContext AnimationDocument::StepsAt(int editPosition) const {
   return StepContext{{editPosition, m_areasShown.preview}, m_bPreviewFollows};
 }
@@ -66,7 +60,8 @@ void AnimationDocument::StoreEditText(int editPosition, const std::string& text)
 
 void AnimationDocument::KeepEditText(int shownPosition, std::string text) {
   if (m_bCreated == 0 || shownPosition < 0) return;
-  Do(KeepEditTextStep(m_animation.m_frames, shownPosition, text, StepsAt(shownPosition).areas));
+  Do(KeepEditTextStep(m_animation.m_frames, shownPosition, std::move(text),
+                      StepsAt(shownPosition).areas));
 }
 
 void AnimationDocument::EditLastFrame() {

@@ -92,7 +92,7 @@ struct AnimationDocument {
   // --- the edit area's text ---------------------------------------------------
   // The frame the edit area shows, for a selector position: that frame, or
   // the last frame (the head when there is none) when it names none.
-  FrameNode& EditedFrame(int editPosition);
+
   // Ctrl+S: the text goes into the frame at the edit selector's position;
   // nothing happens without an animation or when the position names no frame.
   void StoreEditText(int editPosition, const std::string& text);
@@ -106,15 +106,16 @@ struct AnimationDocument {
 
   // --- appending ----------------------------------------------------------
   // Appending a blank frame: the edit area's text goes into the frame the
-  // edit area shows (see EditedFrame), then an empty frame follows the last
+  // edit area shows (the last frame, or the head when there is none, where the
+  // position names no frame), then an empty frame follows the last
   // one. False, with nothing changed, at the frame limit.
   bool AppendBlankFrame(const std::string& editText, int editPosition = -1);
 
   // Storing and copying the picture being drawn, count times: the edit
-  // area's text goes into the frame the edit area shows (see EditedFrame)
-  // and count frames with the same text follow the last frame. The copies
-  // share the text, which is never changed in place. False, with nothing
-  // changed, when the animation would pass kMaxFrames.
+  // area's text goes into the frame the edit area shows (the last frame, or the head when there is
+  // none, where the position names no frame) and count frames with the same text follow the last
+  // frame. The copies share the text, which is never changed in place. False, with nothing changed,
+  // when the animation would pass kMaxFrames.
   bool AppendCopiesOfLast(const std::string& editText, int count, int editPosition = -1,
                           StepKind kind = StepKind::kAddKeyFrame);
 
@@ -136,8 +137,9 @@ struct AnimationDocument {
   // --- deleting -----------------------------------------------------------
   // The last frame may go only while another stays.
   bool CanDeleteLastFrame() const { return FrameCount() > 1; }
-  // Takes count frames out from position first (frame first + 1) on.
-  // Afterwards the edit area shows the last frame (see EditLastFrame).
+  // Ctrl+Del, the last n frames, the frames strictly between two frames
+  // (two equal or neighbouring bounds leave none), one frame by number;
+  // afterwards the edit area shows the last frame (see EditLastFrame).
   void EraseLastFrame();
   void EraseLastFrames(int n);
   // The frames strictly between numbers a and b, in either order: both

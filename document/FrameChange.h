@@ -8,8 +8,8 @@
 // old one once applied, the new one once undone); inserting keeps the
 // inserted texts until applied and again once undone; erasing keeps the
 // erased texts once applied. Applying and undoing hand texts between the
-// list and the change, so a change never holds a second reference to a text
-// the list holds because of it, and never copies the list.
+// list and the change, so a change never holds a text the list
+// also holds because of it, and never copies the list.
 //
 // Texts are kept as runs: frames in a row that share one text are one
 // (text, count) pair, so 2,400 delay frames or a million copies of one

@@ -47,8 +47,8 @@ class FrameList {
   bool Empty() const { return m_nodes.empty(); }
 
   // The node for a selector position: -1 (or any negative) gives the head,
-  // p gives frame p + 1. Positions past the end give null. A node stays
-  // where it is only until the list next changes size.
+  // p gives frame p + 1. Positions past the end give null. A node is that
+  // frame only until the list next changes.
   FrameNode* At(int position);
   const FrameNode* At(int position) const;
 

@@ -107,7 +107,9 @@ std::optional<Step> AppendCopiesStep(const FrameList& frames, StepKind kind,
 
 std::optional<Step> StoreFrameStep(const FrameList& frames, const std::string& text,
                                    const AreaPositions& areas) {
-  if (!frames.At(areas.edit)) return std::nullopt;
+  const FrameNode* node = frames.At(areas.edit);
+  // Storing what the frame holds already changes nothing: no step to undo.
+  if (!node || node->Text() == text) return std::nullopt;
   Step step = MakeStep(StepKind::kStoreFrame, areas, areas);
   step.changes.emplace_back(TextSwap{std::max(areas.edit, -1), MakeFrameText(text)});
   return step;

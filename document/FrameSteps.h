@@ -24,8 +24,8 @@
 namespace document {
 
 // Where a command starts: the positions the areas show (the edit area's is
-// the frame the command stores the edit area's text into, see
-// AnimationDocument::EditedFrame), and whether the preview follows new
+// the frame the command stores the edit area's text into: the last frame,
+// or the head, where it names none), and whether the preview follows new
 // frames (the preview-mode setting is 1, see ComputeRefresh).
 struct StepContext {
   AreaPositions areas;
@@ -49,7 +49,7 @@ std::optional<Step> AppendBlankFrameStep(const FrameList& frames, const std::str
 std::optional<Step> AppendCopiesStep(const FrameList& frames, StepKind kind,
                                      const std::string& editText, int count, const StepContext& at);
 // Ctrl+S: StoreEditText(areas.edit, text). Nothing when the position names no
-// node (-1 and below name the head).
+// node (-1 and below name the head) or the node holds that text already.
 std::optional<Step> StoreFrameStep(const FrameList& frames, const std::string& text,
                                    const AreaPositions& areas);
 // The edit area's text kept in the frame it showed as it moves:
@@ -59,7 +59,8 @@ std::optional<Step> KeepEditTextStep(const FrameList& frames, int shownPosition,
                                      const std::string& text, const AreaPositions& areas);
 // The same change put first into another step, for the commands that keep
 // the edit area's text before they change the frames (deleting, appending a
-// project or a text): undoing the step takes both back.
+// project or a text), so undoing the step takes both back. (The window
+// still keeps the text as a step of its own before these commands.)
 void KeepEditTextFirst(Step& step, const FrameList& frames, int shownPosition,
                        const std::string& text);
 // Deleting: EraseLastFrame(), EraseLastFrames(n), EraseBetween(a, b),

@@ -120,7 +120,7 @@ void History::Forget(const Touched& touched) {
 void History::Recount() {
   m_textBytes = 0;
   for (auto& [key, held] : m_held) {
-    // The steps' references and the table's own: nobody else holds it.
+    // Held by the steps and the table alone: nobody else holds it.
     const bool onlyHere = static_cast<std::size_t>(held.text.use_count()) == held.refs + 1;
     held.bytes = onlyHere ? FrameTextBytes(*key) : 0;
     m_textBytes += held.bytes;

@@ -103,8 +103,8 @@ class History {
     std::size_t framesAfter = 0;
     std::size_t bytes = 0;  // the step and its changes' runs
   };
-  // A text some step holds: one reference kept here too, so it can be
-  // judged after its steps let go of it; refs counts the steps' references.
+  // A text some step holds, held here once more, so it can be judged
+  // after its steps let go of it; refs counts how many steps hold it.
   struct Held {
     FrameText text;
     std::size_t refs = 0;
@@ -117,8 +117,8 @@ class History {
   void Hold(Entry& entry);
   void Release(Entry& entry, Touched& touched);
   // The touched texts no step holds any more leave the table. The others
-  // keep their judgement: dropping a step takes as many references from a
-  // text as from its count in the table.
+  // keep their judgement: dropping a step lets go of a text as many times
+  // as it takes from its count in the table.
   void Forget(const Touched& touched);
   // Every text in the table judged afresh: counted when only the history
   // holds it. Done after every do, undo and redo, so a text that something

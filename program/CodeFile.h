@@ -55,9 +55,7 @@ void DiscardCodeStub(document::ExportSession& session, const document::Animation
 // The files of an export session that are its own: those it put in place,
 // while each is still that same file. Only such a file may be replaced; one
 // edited by hand or swapped for another since is left alone.
-//
-// Whether the file at path is one the session put there and is still
-// that same file.
+// IsOwnFile: whether the file at path is such a file.
 bool IsOwnFile(const document::ExportSession& session, const std::string& path);
 // Why the file at path is not replaced: it changed since the session
 // wrote it (edited by hand, say), or it never was the session's.

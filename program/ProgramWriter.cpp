@@ -1,11 +1,5 @@
 #include "program/ProgramWriter.h"
 
-#include <array>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "document/ColorTable.h"
 #include "document/Screen.h"
 #include "platform/AtomicFileWriter.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The animation as a Windows console program: the generated C program,
 // compiled with the MinGW-w64 cross compiler against the real Windows
-// headers, so a Windows user gets what the classic tool made for them.
+// headers, so a Windows user gets a program that plays in their console.
 #include <string>
 
 #include "document/Animation.h"

@@ -514,7 +514,9 @@ ProjectResult AppendProject(AnimationDocument& doc, const Animation& project,
         Refusal(res::Format(res::kAppendTooManyFrames, {std::to_string(kMaxProjectFrames)}));
     return result;
   }
-  doc.AppendFrames(project.m_frames, kind);
+  if (!doc.AppendFrames(project.m_frames, kind))
+    result.error =
+        Refusal(res::Format(res::kAppendTooManyFrames, {std::to_string(kMaxProjectFrames)}));
   return result;
 }
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "playback/TerminalPlayer.h"
 #include "share/AnimationFormats.h"
 #include "share/FrameCanvas.h"
-#include "playback/TerminalPlayer.h"
 
 using document::Animation;
 using document::MakeFrameText;

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "program/Compiler.h"
 #include "platform/Cp936.h"
+#include "program/Compiler.h"
 #include "tests/TestSupport.h"
 
 using output::CompileAnimation;

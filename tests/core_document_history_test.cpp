@@ -115,6 +115,7 @@ TEST(DocumentHistory, RefusedCommandsAndNoFrameToDeleteAddNoStep) {
   doc.EraseFrameNumber(99);
   EXPECT_FALSE(doc.AppendCopiesOfLast("x", document::kMaxFrames));
   doc.StoreEditText(42, "nowhere");
+  doc.StoreEditText(2, doc.m_animation.m_frames.At(2)->Text());  // what it holds already
   EXPECT_EQ(Take(doc), before);
   EXPECT_FALSE(doc.m_history.CanUndo());
 }

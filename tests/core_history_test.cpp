@@ -197,13 +197,12 @@ std::vector<Command> TodaysCommands(const FrameList& start, const StepContext& a
                  [=](const FrameList& l) {
                    return AppendFramesStep(l, StepKind::kAppendProject, texts, at);
                  }});
-    c.push_back({"text",
-                 [=](AnimationDocument& d) {
-                   output::AppendProject(d, output::MakeTextAnimation(texts));
-                 },
-                 [=](const FrameList& l) {
-                   return AppendFramesStep(l, StepKind::kImportText, texts, at);
-                 }});
+    c.push_back(
+        {"text",
+         [=](AnimationDocument& d) { output::AppendProject(d, output::MakeTextAnimation(texts)); },
+         [=](const FrameList& l) {
+           return AppendFramesStep(l, StepKind::kImportText, texts, at);
+         }});
   }
   return c;
 }
@@ -239,8 +238,7 @@ TEST(HistorySteps, AppendsStopAtTheFrameLimitAsTheDocumentDoes) {
     const std::vector<FrameText> texts(static_cast<std::size_t>(count), MakeFrameText("o"));
     document::Animation project;
     for (const FrameText& t : texts) project.m_frames.Append(t);
-    const bool appended =
-        AppendFramesStep(nearly, StepKind::kAppendProject, texts, at).has_value();
+    const bool appended = AppendFramesStep(nearly, StepKind::kAppendProject, texts, at).has_value();
     doc.m_animation.m_frames = nearly;
     EXPECT_EQ(output::AppendProject(doc, project).ok(), appended);
   }

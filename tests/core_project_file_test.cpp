@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "project/ProjectFile.h"
 #include "platform/ProfileFile.h"
+#include "project/ProjectFile.h"
 #include "tests/TestSupport.h"
 
 using document::Animation;
@@ -352,8 +352,8 @@ TEST(ProjectFileTest, WithoutReplacingWhatIsThereByThenStays) {
 // ------------------------------------------------- streaming read and write
 //
 // Projects are read and written line by line without holding the file. The
-// reference here is the profile holding the whole file, whose rules the
-// classic profile API defines: both must give the same frames, the same
+// yardstick here is the profile holding the whole file, whose rules are
+// those of Windows profile files: both must give the same frames, the same
 // verdicts and, over an existing file, the same bytes.
 
 ProjectReadResult ReadThroughProfile(const std::filesystem::path& path) {

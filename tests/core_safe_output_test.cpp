@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "program/CodeFile.h"
-#include "program/Compiler.h"
-#include "program/Export.h"
 #include "platform/Executable.h"
 #include "platform/Interrupt.h"
 #include "platform/SafeFile.h"
+#include "program/CodeFile.h"
+#include "program/Compiler.h"
+#include "program/Export.h"
 #include "tests/TestSupport.h"
 
 using document::AnimationDocument;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "document/ScreenCells.h"
-#include "share/FrameCanvas.h"
 #include "platform/Cp936.h"
 #include "playback/TerminalPicture.h"
+#include "share/FrameCanvas.h"
 #include "tests/TestSupport.h"
 
 using document::Beyond;

@@ -10,9 +10,9 @@
 
 #include "TestSupport.h"
 #include "document/AnimationDocument.h"
-#include "share/Share.h"
 #include "program/WindowsProgram.h"
 #include "res/Texts.h"
+#include "share/Share.h"
 
 using document::AnimationDocument;
 using document::MakeFrameText;

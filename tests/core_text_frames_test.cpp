@@ -9,8 +9,8 @@
 #include "TestSupport.h"
 #include "document/AnimationFiles.h"
 #include "project/ProjectFile.h"
-#include "share/Share.h"
 #include "project/TextFrames.h"
+#include "share/Share.h"
 
 using document::FrameText;
 using document::kDefaultAnimName;

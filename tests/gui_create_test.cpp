@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <filesystem>
 
-#include "program/ProgramWriter.h"
 #include "platform/Clock.h"
+#include "program/ProgramWriter.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"

@@ -4,11 +4,11 @@
 #include <QAbstractButton>
 #include <filesystem>
 
+#include "platform/Clock.h"
+#include "platform/Process.h"
 #include "program/Compiler.h"
 #include "program/Export.h"
 #include "program/ProgramWriter.h"
-#include "platform/Clock.h"
-#include "platform/Process.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"

@@ -10,9 +10,9 @@
 
 #include "app/CommandLine.h"
 #include "app/ZoetrixApp.h"
-#include "project/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
+#include "project/RecoveryCopy.h"
 #include "res/ControlIds.h"
 #include "res/Templates.h"
 #include "tests/GuiTestSupport.h"

@@ -21,9 +21,9 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/SignalPipe.h"
 #include "project/ProjectFile.h"
 #include "project/RecoveryCopy.h"
-#include "platform/SignalPipe.h"
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/MessageBox.h"

@@ -12,11 +12,11 @@
 #include <sstream>
 
 #include "app/CommandLine.h"
-#include "project/ProjectFile.h"
-#include "program/WindowsProgram.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "program/WindowsProgram.h"
+#include "project/ProjectFile.h"
 #include "res/Texts.h"
 #include "tests/CommandLineSupport.h"
 #include "tests/TestSupport.h"

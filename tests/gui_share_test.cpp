@@ -5,9 +5,9 @@
 #include <QMenu>
 #include <filesystem>
 
-#include "share/Share.h"
 #include "program/WindowsProgram.h"
 #include "res/ControlIds.h"
+#include "share/Share.h"
 #include "tests/GuiTestSupport.h"
 #include "ui/framework/FileDialog.h"
 

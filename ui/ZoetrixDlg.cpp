@@ -6,9 +6,9 @@
 #include <QSlider>
 
 #include "document/ColorTable.h"
+#include "platform/ProgramFolder.h"
 #include "program/CodeFile.h"
 #include "project/RecoveryCopy.h"
-#include "platform/ProgramFolder.h"
 #include "res/Templates.h"
 #include "res/Texts.h"
 #include "ui/CAboutDlg.h"

@@ -64,6 +64,8 @@ class CZoetrixDlg : public ui::ZDialog {
   void OnFillHalfSecond();
   void OnAddDelayFrames();
   void StoreAndCopyLastFrame(int count, document::StepKind kind);
+  // The frames the two areas show, for the next step of the history.
+  void NoteShownAreas();
   void OnPlayFromStart();
   void OnPlayFromCurrent();
   void OnPause();

@@ -17,6 +17,7 @@ using namespace ui;
 // the end, which leaves them as a refresh after every copy would.
 void CZoetrixDlg::StoreAndCopyLastFrame(int count, document::StepKind kind) {
   UpdateData(true);
+  NoteShownAreas();
   if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, m_comboEdit->currentIndex(), kind)) {
     ZMessageBox(U(res::kFrameLimit).arg(kMaxFrames));
     return;

@@ -3,10 +3,10 @@
 #include <QComboBox>
 
 #include "document/AnimationFiles.h"
-#include "program/CodeFile.h"
-#include "program/ProgramWriter.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
+#include "program/CodeFile.h"
+#include "program/ProgramWriter.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
@@ -50,6 +50,7 @@ void CZoetrixDlg::OnCreateAnimation() {
   if (fresh) {
     m_doc.RestartFrames();
     OnAppendBlankFrame();
+    m_doc.m_history.Clear();  // the first frame is part of the new animation
   }
   KillTimer(kTimerPlayback);
   UpdateData(false);

@@ -33,7 +33,7 @@ void CZoetrixDlg::RefreshFrameControls() {
     m_doc.m_strPreviewText = m_doc.TextAt(m_comboPreview->currentIndex());
   }
   // Where the next step of the history starts from.
-  m_doc.m_areasShown = {m_nEditShown, m_comboPreview->currentIndex()};
+  NoteShownAreas();
   m_doc.m_bPreviewFollows = f.previewFollows;
   m_doc.m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);
@@ -52,6 +52,7 @@ void CZoetrixDlg::OnAppendBlankFrame() {
     return;
   }
   UpdateData(true);
+  NoteShownAreas();
   m_doc.AppendBlankFrame(m_doc.m_strEditText, m_comboEdit->currentIndex());
   m_doc.m_strEditText.clear();
   UpdateData(false);

@@ -26,9 +26,14 @@ bool CZoetrixDlg::EditAreaText(std::string& text) {
 // Before the edit area moves to another frame, what it holds goes into the
 // frame it showed, as Ctrl+S would. An unchanged text is not stored again,
 // so moving costs no new frame text. False when the text cannot be stored.
+void CZoetrixDlg::NoteShownAreas() {
+  m_doc.m_areasShown = {m_nEditShown, m_comboPreview->currentIndex()};
+}
+
 bool CZoetrixDlg::KeepEditText() {
   std::string text;
   if (!EditAreaText(text)) return false;
+  NoteShownAreas();
   m_doc.KeepEditText(m_nEditShown, std::move(text));
   return true;
 }
@@ -120,6 +125,7 @@ void CZoetrixDlg::OnSaveFrame() {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
+  NoteShownAreas();
   m_doc.StoreEditText(m_comboEdit->currentIndex(), m_doc.m_strEditText);
   UpdateData(false);
 }

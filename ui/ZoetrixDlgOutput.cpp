@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "document/AnimationFiles.h"
-#include "program/Export.h"
-#include "project/ProjectFile.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
+#include "program/Export.h"
+#include "project/ProjectFile.h"
 #include "res/ControlIds.h"
 #include "res/Templates.h"
 #include "res/Texts.h"

@@ -9,10 +9,10 @@
 #include <QSocketNotifier>
 #include <filesystem>
 
-#include "project/ProjectFile.h"
-#include "project/RecoveryCopy.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SignalPipe.h"
+#include "project/ProjectFile.h"
+#include "project/RecoveryCopy.h"
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"

@@ -2,9 +2,9 @@
 // program) and frames imported from a text file.
 #include <QFile>
 
-#include "share/Share.h"
 #include "project/TextFrames.h"
 #include "res/Texts.h"
+#include "share/Share.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/FileDialog.h"
 #include "ui/framework/GbkText.h"
