@@ -1,7 +1,7 @@
 #pragma once
 // Distinct 80x25 pictures for the benchmarks: a walking figure over blank
 // rows and a caption with Chinese text, quotes, a backslash and a percent
-// sign, so escaping has work to do.
+// sign, so escaping has work to do; and dense pictures, every cell drawn.
 #include <string>
 
 #include "platform/Cp936.h"
@@ -16,6 +16,21 @@ inline std::string NumberedPicture(long n) {
     if (row == 20) line.replace(2, caption.size(), caption);
     if (row) out += "\r\n";
     out += line;
+  }
+  return out;
+}
+
+// A dense 80x25 picture in GBK, as users draw them: every row 40 ASCII
+// characters and 20 Chinese ones (40 cells), moving with n.
+inline std::string DensePicture(long n) {
+  static const std::string kHan =
+      platform::cp936::ToGbk("走跑跳看山水风云日月星光画面动字符帧中文").bytes;  // 20
+  std::string out;
+  for (int row = 0; row < 25; ++row) {
+    if (row) out += "\r\n";
+    for (int i = 0; i < 40; ++i) out += static_cast<char>('!' + (n + row + i) % 94);
+    const std::size_t shift = static_cast<std::size_t>((n + row) % 20) * 2;
+    out += kHan.substr(shift) + kHan.substr(0, shift);
   }
   return out;
 }

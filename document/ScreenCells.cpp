@@ -33,6 +33,8 @@ class GbkTable {
   char32_t At(unsigned char first, unsigned char second) const {
     return m_points[Index(first, second)];
   }
+  // Laid out as GbkCodePoints reads it.
+  const char32_t* Data() const { return m_points.data(); }
 
  private:
   static std::size_t Index(int first, int second) {
@@ -63,15 +65,21 @@ class GbkTable {
   std::vector<char32_t> m_points;
 };
 
+const GbkTable& Table() {
+  static const GbkTable table;
+  return table;
+}
+
 const ScreenCell kBlankCell{};
 
 }  // namespace
 
 char32_t GbkCodePoint(unsigned char first, unsigned char second) {
-  static const GbkTable table;
   if (!IsFirstByte(first) || !IsSecondByte(second)) return kReplacement;
-  return table.At(first, second);
+  return Table().At(first, second);
 }
+
+GbkCodePoints::GbkCodePoints() : m_points(Table().Data()) {}
 
 std::string_view CellBytes(const ScreenCell& cell, char (&buffer)[2]) {
   switch (cell.kind) {
@@ -152,7 +160,15 @@ bool FrameWalk::Next(PlacedChar& placed) {
 // ---- the screen ---------------------------------------------------------------
 
 ScreenCells::ScreenCells(int wide, int high, RightEdge edge)
-    : m_wide(wide > 0 ? wide : 0), m_high(high > 0 ? high : 0), m_edge(edge) {}
+    : m_wide(wide > 0 ? wide : 0), m_high(high > 0 ? high : 0), m_edge(edge) {
+  // Room for a screen full of cells up front (within reason), so that a
+  // screen made for one frame need not grow.
+  constexpr std::size_t kRoomUpFront = 1 << 16;
+  if (m_high > 0) m_rowStart.reserve(std::min(static_cast<std::size_t>(m_high), kRoomUpFront));
+  if (m_wide > 0 && m_high > 0)
+    m_cells.reserve(std::min(static_cast<std::size_t>(m_wide) * static_cast<std::size_t>(m_high),
+                             kRoomUpFront));
+}
 
 bool ScreenCells::Fits(const PlacedChar& placed) const {
   // A character wider than a whole terminal row still gets a row of its own.
@@ -174,29 +190,81 @@ ScreenCell CellOf(const PlacedChar& placed, std::string_view text) {
   return ScreenCell{placed.kind, byte(0)};
 }
 
-// Prints a character of `cells` cells at col, inside the row or over its end.
-void PrintOver(std::vector<ScreenCell>& line, std::size_t col, int cells, ScreenCell cell) {
-  const std::size_t end = col + static_cast<std::size_t>(cells);
-  // Printing over half of a two-cell character blanks its other half.
-  if (col < line.size() && line[col].kind == CellKind::WideRight && col > 0)
-    line[col - 1] = ScreenCell{};
-  if (end < line.size() && line[end].kind == CellKind::WideRight) line[end] = ScreenCell{};
-  if (line.size() < end) line.resize(end);
-  line[col] = cell;
-  if (cells == 2) line[col + 1] = ScreenCell{CellKind::WideRight, cell.code};
-}
-
 }  // namespace
 
+ScreenCell* ScreenCells::BeginPrint(int row, int col, std::size_t most) {
+  while (static_cast<int>(m_rowStart.size()) <= row) m_rowStart.push_back(m_used);
+  const std::size_t base = m_rowStart.back();
+  const std::size_t from = base + static_cast<std::size_t>(col);
+  if (m_cells.size() < from + most) m_cells.resize(from + most);
+  // Printing over half of a two-cell character blanks its other half.
+  if (from < m_used && from > base && m_cells[from].kind == CellKind::WideRight)
+    m_cells[from - 1] = ScreenCell{};
+  return &m_cells[from];
+}
+
+void ScreenCells::EndPrint(int col, std::size_t cells) {
+  const std::size_t base = m_rowStart.back();
+  const std::size_t from = base + static_cast<std::size_t>(col);
+  const std::size_t end = from + cells;
+  if (end < m_used && m_cells[end].kind == CellKind::WideRight) m_cells[end] = ScreenCell{};
+  if (m_used < from) std::fill(m_cells.begin() + m_used, m_cells.begin() + from, ScreenCell{});
+  m_used = std::max(m_used, end);
+}
+
+void ScreenCells::PrintPlainRun(FrameWalk& walk) {
+  const int row = walk.m_row;
+  const int col = walk.m_col;
+  if (m_high > 0 && row >= m_high) return;
+  const std::string_view text = walk.m_text;
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+  const std::size_t from = walk.m_pos;
+  // A plain character takes as many cells as it has bytes, so the room
+  // left in the row bounds the bytes of the run. What would reach past the
+  // edge (cut or wrapped) is the walk's to place.
+  std::size_t last = size;
+  if (m_wide > 0) {
+    if (col >= m_wide) return;
+    last = std::min(size, from + static_cast<std::size_t>(m_wide - col));
+  }
+  // The cells of the plain character at `at`: 0 for any other, or for a
+  // two-byte one without room.
+  const auto plainCells = [&](std::size_t at) {
+    const unsigned char b = s[at];
+    if (b >= 0x20 && b < 0x7F) return 1;
+    return IsFirstByte(b) && at + 1 < size && IsSecondByte(s[at + 1]) && at + 2 <= last ? 2 : 0;
+  };
+  if (from >= last || plainCells(from) == 0) return;  // nothing to print: no row to open
+  ScreenCell* cell = BeginPrint(row, col, last - from);
+  std::size_t to = from;
+  while (to < last) {
+    const int cells = plainCells(to);
+    if (cells == 0) break;
+    const unsigned char b = s[to];
+    if (cells == 1) {
+      *cell++ = ScreenCell{CellKind::Narrow, b};
+    } else {
+      const auto code = static_cast<std::uint16_t>(b << 8 | s[to + 1]);
+      *cell++ = ScreenCell{CellKind::WideLeft, code};
+      *cell++ = ScreenCell{CellKind::WideRight, code};
+    }
+    to += static_cast<std::size_t>(cells);
+  }
+  EndPrint(col, to - from);
+  walk.m_pos = to;
+  walk.m_col = col + static_cast<int>(to - from);
+}
+
 void ScreenCells::Layout(std::string_view gbk, Beyond beyond) {
-  for (std::vector<ScreenCell>& line : m_rows) line.clear();
-  m_usedRows = 0;
+  m_used = 0;
+  m_rowStart.clear();
   m_beyond.clear();
   FrameWalk walk(gbk, m_edge == RightEdge::Wrap ? m_wide : 0);
   PlacedChar placed;
-  std::vector<ScreenCell>* line = nullptr;  // the row of the last character printed
-  int lineRow = -1;
-  while (walk.Next(placed)) {
+  for (;;) {
+    if (!walk.m_inTab) PrintPlainRun(walk);
+    if (!walk.Next(placed)) break;
     if (!Fits(placed)) {
       if (beyond == Beyond::Report)
         m_beyond.push_back(placed);
@@ -204,38 +272,28 @@ void ScreenCells::Layout(std::string_view gbk, Beyond beyond) {
         break;  // nothing comes back up from below the screen
       continue;
     }
-    if (placed.row != lineRow) {
-      if (static_cast<std::size_t>(placed.row) >= m_rows.size()) m_rows.resize(placed.row + 1u);
-      line = &m_rows[static_cast<std::size_t>(placed.row)];
-      lineRow = placed.row;
-      m_usedRows = std::max(m_usedRows, lineRow + 1);
-    }
-    const ScreenCell cell = CellOf(placed, gbk);
-    if (static_cast<std::size_t>(placed.col) == line->size()) {  // the usual case: the row grows
-      line->push_back(cell);
-      if (placed.cells == 2) line->push_back(ScreenCell{CellKind::WideRight, cell.code});
-    } else {
-      PrintOver(*line, static_cast<std::size_t>(placed.col), placed.cells, cell);
-    }
+    const auto cells = static_cast<std::size_t>(placed.cells);
+    ScreenCell* cell = BeginPrint(placed.row, placed.col, cells);
+    cell[0] = CellOf(placed, gbk);
+    if (cells == 2) cell[1] = ScreenCell{CellKind::WideRight, cell[0].code};
+    EndPrint(placed.col, cells);
   }
 }
 
-int ScreenCells::RowExtent(int row) const {
-  return row >= 0 && static_cast<std::size_t>(row) < m_rows.size()
-             ? static_cast<int>(m_rows[static_cast<std::size_t>(row)].size())
-             : 0;
-}
+int ScreenCells::RowExtent(int row) const { return static_cast<int>(RowCells(row).size()); }
 
 std::span<const ScreenCell> ScreenCells::RowCells(int row) const {
-  if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return {};
-  return m_rows[static_cast<std::size_t>(row)];
+  if (row < 0 || row >= Rows()) return {};
+  const std::size_t r = static_cast<std::size_t>(row);
+  const std::size_t end = r + 1 < m_rowStart.size() ? m_rowStart[r + 1] : m_used;
+  return std::span<const ScreenCell>(m_cells).subspan(m_rowStart[r], end - m_rowStart[r]);
 }
 
 const ScreenCell& ScreenCells::At(int col, int row) const {
-  if (row < 0 || col < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return kBlankCell;
-  const std::vector<ScreenCell>& line = m_rows[static_cast<std::size_t>(row)];
-  return static_cast<std::size_t>(col) < line.size() ? line[static_cast<std::size_t>(col)]
-                                                     : kBlankCell;
+  const std::span<const ScreenCell> line = RowCells(row);
+  return col >= 0 && static_cast<std::size_t>(col) < line.size()
+             ? line[static_cast<std::size_t>(col)]
+             : kBlankCell;
 }
 
 }  // namespace document

@@ -66,6 +66,11 @@ class FrameWalk {
   int Col() const { return m_col; }
 
  private:
+  // The screen prints runs of plain characters (printable ASCII and
+  // two-byte characters that fit in the row) itself, and moves the walk
+  // past them.
+  friend class ScreenCells;
+
   std::string_view m_text;
   std::size_t m_pos = 0;
   int m_wrapAt;
@@ -92,6 +97,21 @@ std::string_view CellBytes(const ScreenCell& cell, char (&buffer)[2]);
 // no character.
 char32_t GbkCodePoint(unsigned char first, unsigned char second);
 
+// The same code points, looked up inline, for a caller that decodes every
+// cell of many frames.
+class GbkCodePoints {
+ public:
+  GbkCodePoints();
+  // The character of a WideLeft or WideRight cell's code: GbkCodePoint of
+  // its two bytes. Any other code is out of the table.
+  char32_t Of(std::uint16_t code) const {
+    return m_points[static_cast<std::size_t>((code >> 8) - 0x81) * 191 + (code & 0xFF) - 0x40];
+  }
+
+ private:
+  const char32_t* m_points;
+};
+
 enum class RightEdge {
   Cut,   // a canvas: what does not fit is beyond it
   Wrap,  // a terminal: what does not fit goes to the next row
@@ -114,7 +134,7 @@ class ScreenCells {
   int Wide() const { return m_wide; }
   int High() const { return m_high; }
   // Rows down to the last one holding a printed cell.
-  int Rows() const { return m_usedRows; }
+  int Rows() const { return static_cast<int>(m_rowStart.size()); }
   // Cells printed in a row, from its start to the last one printed (blanks
   // a tab or a control character left included).
   int RowExtent(int row) const;
@@ -129,12 +149,28 @@ class ScreenCells {
 
  private:
   bool Fits(const PlacedChar& placed) const;
+  // Printing at col of row (the last row opened so far, or one below it,
+  // opened down to it): BeginPrint gives room for up to `most` cells from
+  // col, blanking the other half of a two-cell character the first of them
+  // splits; EndPrint, once `cells` of them are filled in, does the same at
+  // their end and makes them part of the row.
+  ScreenCell* BeginPrint(int row, int col, std::size_t most);
+  void EndPrint(int col, std::size_t cells);
+  // The plain characters from where the walk is, up to the first other
+  // character or the first one that does not fit the row, printed as
+  // FrameWalk::Next would place them one by one.
+  void PrintPlainRun(FrameWalk& walk);
 
   int m_wide;
   int m_high;
   RightEdge m_edge;
-  std::vector<std::vector<ScreenCell>> m_rows;  // rows kept between layouts for their room
-  int m_usedRows = 0;
+  // The console only ever moves down, so each row is printed before the
+  // next: the rows' cells one after another in m_cells, row r from
+  // m_rowStart[r], up to m_used. Beyond that m_cells holds what earlier
+  // layouts left, room that needs no blanking before it is printed on.
+  std::vector<ScreenCell> m_cells;
+  std::size_t m_used = 0;
+  std::vector<std::size_t> m_rowStart;
   std::vector<PlacedChar> m_beyond;
 };
 

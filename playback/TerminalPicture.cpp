@@ -1,5 +1,10 @@
 #include "playback/TerminalPicture.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <span>
+
 #include "document/Screen.h"
 #include "document/ScreenCells.h"
 #include "platform/Cp936.h"
@@ -18,6 +23,46 @@ std::string MoveTo(int row) {  // row from 0, column 0
   return row == 0 ? std::string("\033[H") : "\033[" + std::to_string(row + 1) + ";1H";
 }
 
+// The terminal's bytes for the two-byte characters of one frame, kept by
+// character: a frame repeats few characters many times, and converting one
+// costs far more than finding it again.
+class WideChars {
+ public:
+  explicit WideChars(const platform::TerminalEncoding& encoding) : m_encoding(encoding) {}
+
+  // What encoding.AppendChar makes of the character of a WideLeft cell.
+  void Append(std::uint16_t code, std::string& out) {
+    const char gbk[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    if (m_encoding.PassesBytes()) {  // a GBK terminal takes the pair as it is
+      out.append(gbk, 2);
+      return;
+    }
+    Slot& slot = m_slots[(code ^ (code >> 8)) % m_slots.size()];
+    if (slot.code != code) {
+      m_converted.clear();
+      m_encoding.AppendChar(std::string_view(gbk, 2), m_converted);
+      if (m_converted.size() > sizeof slot.bytes) {  // too long to keep: no encoding here
+        out += m_converted;
+        return;
+      }
+      slot.code = code;
+      slot.size = static_cast<std::uint8_t>(m_converted.size());
+      std::copy(m_converted.begin(), m_converted.end(), slot.bytes);
+    }
+    out.append(slot.bytes, slot.size);
+  }
+
+ private:
+  struct Slot {
+    std::uint16_t code = 0;  // no character's: a first byte is 0x81 or more
+    std::uint8_t size = 0;
+    char bytes[8] = {};
+  };
+  const platform::TerminalEncoding& m_encoding;
+  std::array<Slot, 256> m_slots{};
+  std::string m_converted;
+};
+
 }  // namespace
 
 Picture LayOutFrame(std::string_view gbk, const platform::TerminalEncoding& encoding, int cols,
@@ -25,13 +70,32 @@ Picture LayOutFrame(std::string_view gbk, const platform::TerminalEncoding& enco
   document::ScreenCells screen(cols, rows, document::RightEdge::Wrap);
   screen.Layout(gbk, document::Beyond::Ignore);
   Picture picture(static_cast<std::size_t>(screen.Rows()));
+  WideChars wide(encoding);
   char buffer[2];
   for (int r = 0; r < screen.Rows(); ++r) {
     ScreenRow& row = picture[static_cast<std::size_t>(r)];
-    row.width = screen.RowExtent(r);
-    for (int c = 0; c < row.width; ++c) {
-      const std::string_view character = document::CellBytes(screen.At(c, r), buffer);
-      if (!character.empty()) encoding.AppendChar(character, row.bytes);
+    const std::span<const document::ScreenCell> cells = screen.RowCells(r);
+    row.width = static_cast<int>(cells.size());
+    row.bytes.reserve(cells.size() * 3 / 2);  // two cells of Chinese are three bytes of UTF-8
+    for (const document::ScreenCell& cell : cells) {
+      // What encoding.AppendChar makes of CellBytes(cell): printable ASCII
+      // and a blank's space as they are.
+      switch (cell.kind) {
+        case document::CellKind::Blank:
+          row.bytes += ' ';
+          break;
+        case document::CellKind::Narrow:
+          row.bytes += static_cast<char>(cell.code);
+          break;
+        case document::CellKind::WideLeft:
+          wide.Append(cell.code, row.bytes);
+          break;
+        case document::CellKind::WideRight:
+          break;
+        case document::CellKind::Stray:
+          encoding.AppendChar(document::CellBytes(cell, buffer), row.bytes);
+          break;
+      }
     }
   }
   return picture;

@@ -1,6 +1,7 @@
 #include "share/FrameCanvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -41,10 +42,27 @@ char32_t ShownChar(const document::ScreenCell& cell) {
 
 void FrameCanvas::Layout(std::string_view gbk) {
   m_screen.Layout(gbk, document::Beyond::Ignore);
-  std::fill(m_cells.begin(), m_cells.end(), U' ');
-  for (int row = 0; row < m_screen.Rows(); ++row) {
-    char32_t* line = &m_cells[static_cast<std::size_t>(row) * m_wide];
-    for (const document::ScreenCell& cell : m_screen.RowCells(row)) *line++ = ShownChar(cell);
+  const document::GbkCodePoints codePoints = m_codePoints;  // kept out of memory in the loop
+  char32_t* line = m_cells.data();
+  for (int row = 0; row < m_high; ++row, line += m_wide) {
+    char32_t* shown = line;
+    // ShownChar, with the table looked up inline.
+    for (const document::ScreenCell& cell : m_screen.RowCells(row)) {
+      switch (cell.kind) {
+        case document::CellKind::Narrow:
+          *shown++ = cell.code;
+          break;
+        case document::CellKind::WideLeft:
+          *shown++ = codePoints.Of(cell.code);
+          break;
+        case document::CellKind::WideRight:
+          *shown++ = kWideTail;
+          break;
+        default:
+          *shown++ = ShownChar(cell);
+      }
+    }
+    std::fill(shown, line + m_wide, U' ');
   }
 }
 
@@ -59,8 +77,14 @@ std::string FrameCanvas::RowUtf8(int row) const {
   std::string out;
   const char32_t* line = &m_cells[static_cast<std::size_t>(row) * m_wide];
   const int len = RowLength(row);
-  for (int c = 0; c < len; ++c)
-    if (line[c] != kWideTail) AppendUtf8(out, line[c]);
+  out.reserve(static_cast<std::size_t>(len) * 2);
+  for (int c = 0; c < len; ++c) {
+    if (line[c] == kWideTail) continue;
+    if (line[c] < 0x80)
+      out += static_cast<char>(line[c]);  // as AppendUtf8 writes it, without the call
+    else
+      AppendUtf8(out, line[c]);
+  }
   return out;
 }
 
@@ -88,8 +112,23 @@ std::string TitleUtf8(std::string_view gbk) {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
   static const char kHex[] = "0123456789abcdef";
+  // The bytes that go out as they are, which is most of them.
+  static constexpr auto kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (int b = 0x20; b < 256; ++b)
+      plain[static_cast<std::size_t>(b)] =
+          b != '"' && b != '\\' && b != '<' && b != '>' && b != '&' && b != 0xE2;
+    return plain;
+  }();
   out += '"';
   for (std::size_t i = 0; i < utf8.size(); ++i) {
+    std::size_t run = i;
+    while (run < utf8.size() && kPlain[static_cast<unsigned char>(utf8[run])]) ++run;
+    if (run > i) {
+      out.append(utf8.substr(i, run - i));
+      i = run - 1;
+      continue;
+    }
     const auto b = static_cast<unsigned char>(utf8[i]);
     switch (b) {
       case '"':

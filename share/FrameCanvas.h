@@ -60,6 +60,7 @@ class FrameCanvas {
   int m_high;
   document::ScreenCells m_screen;  // the cells as the console leaves them
   std::vector<char32_t> m_cells;   // each shown as a character
+  document::GbkCodePoints m_codePoints;
 };
 
 // What a writer draws in a cell: the character, ' ' for a blank, '?' for a

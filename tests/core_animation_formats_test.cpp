@@ -302,6 +302,11 @@ TEST(HtmlAnimation, JsonEscapingKeepsScriptBlocksWhole) {
   formats::AppendJsonString(out, "a\"\\\n\x01</script>\u2028\u2029&");
   EXPECT_EQ(out, "\"a\\\"\\\\\\n\\u0001\\u003c/script\\u003e\\u2028\\u2029\\u0026\"");
   EXPECT_EQ(ParseJson(out).str(), "a\"\\\n\x01</script>\u2028\u2029&");
+  // Other text, an ellipsis (the same first byte as U+2028) and a cut
+  // sequence at the end included, goes out as it is.
+  out.clear();
+  formats::AppendJsonString(out, "\u4e2d x\u2026\u2027\xe2\x80");
+  EXPECT_EQ(out, "\"\u4e2d x\u2026\u2027\xe2\x80\"");
 }
 
 TEST(HtmlAnimation, FailureLeavesNothingBehind) {
