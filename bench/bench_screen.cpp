@@ -22,11 +22,11 @@
 
 #include "bench/BenchPictures.h"
 #include "document/ScreenCells.h"
-#include "output/AnimationFormats.h"
-#include "output/FrameCanvas.h"
 #include "platform/Cp936.h"
 #include "platform/Terminal.h"
 #include "playback/TerminalPicture.h"
+#include "share/AnimationFormats.h"
+#include "share/FrameCanvas.h"
 
 using output::formats::FrameCanvas;
 using playback::LayOutFrame;

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "document/ScreenCells.h"
-#include "output/FrameCanvas.h"
 #include "platform/Terminal.h"
 #include "playback/TerminalPicture.h"
+#include "share/FrameCanvas.h"
 
 using document::Beyond;
 using document::CellKind;
