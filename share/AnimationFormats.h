@@ -37,6 +37,10 @@ struct GifOptions {
   std::string fontPath;
   int fontFace = 0;    // face index in fontPath (ignored when fontPath is empty)
   int pixelSize = 16;  // font size in pixels; a cell is as wide as a Latin letter
+  // Every image the whole canvas with no transparent pixels: frames look
+  // the same, the file is larger and slower to write. Only tests and
+  // benchmarks ask for it, as a yardstick for the usual encoding.
+  bool wholeImages = false;
 };
 
 // An animated GIF in the console's colours. Frame i lasts from

@@ -3,9 +3,15 @@
 //
 // Frames are drawn and encoded one at a time. The first image covers the
 // canvas; every later one only the rectangle of cells that changed, drawn
-// over the image before it, which keeps the file small for the usual
-// animation where little moves. Consecutive frames that look the same are
-// one image whose delay is their sum.
+// over the image before it, with the cells inside it that did not change
+// left transparent. LZW turns those into long runs, which keeps the file
+// small and the encoding fast for the usual animation where little moves.
+// Consecutive frames that look the same are one image whose delay is their
+// sum.
+//
+// Glyphs are drawn without antialiasing, so a picture holds two colours:
+// the palette is background, foreground and the transparent index, four
+// entries, the smallest LZW code size GIF has.
 #include <gif_lib.h>
 
 #include <ft2build.h>
@@ -29,6 +35,12 @@ namespace {
 
 // Viewers show an image with a delay under 2/100 s for 1/10 s.
 constexpr int kMinGifDelay = 2;
+
+// The palette's indexes.
+constexpr GifPixelType kBack = 0;
+constexpr GifPixelType kFore = 1;
+constexpr GifPixelType kClear = 2;  // transparent: what the image before shows
+constexpr int kPaletteSize = 4;     // a power of two, as GIF wants
 
 // Debian's monospace CJK fonts, best first; the face whose family name says
 // "Mono" is taken.
@@ -164,14 +176,17 @@ int PutBytes(GifFileType* gif, const GifByteType* bytes, int length) {
 
 class GifEncoder {
  public:
-  GifEncoder(Font& font, int wide, int high, const document::ConsoleColors& colors)
+  GifEncoder(Font& font, int wide, int high, const document::ConsoleColors& colors,
+             bool wholeImages)
       : m_font(font),
         m_colors(colors),
+        m_wholeImages(wholeImages),
         m_shown(wide, high),
+        m_changed(static_cast<std::size_t>(wide) * high, 0),
         m_width(wide * font.CellWidth()),
         m_height(high * font.CellHeight()),
-        m_pixels(static_cast<std::size_t>(m_width) * m_height,
-                 static_cast<GifPixelType>(colors.back)) {}
+        m_pixels(static_cast<std::size_t>(m_width) * m_height, kBack),
+        m_line(static_cast<std::size_t>(m_width), kClear) {}
 
   ~GifEncoder() {
     if (m_gif) EGifCloseFile(m_gif, nullptr);
@@ -183,15 +198,18 @@ class GifEncoder {
     m_gif = EGifOpen(&out, PutBytes, &err);
     if (!m_gif) return Fail(error, err);
     EGifSetGifVersion(m_gif, true);
-    GifColorType colors[16];
-    for (int i = 0; i < 16; ++i) {
-      const std::uint32_t rgb = document::kConsoleRgb[static_cast<std::size_t>(i)];
+    // The transparent entry and the spare one repeat the background.
+    const int shades[kPaletteSize] = {m_colors.back, m_colors.fore, m_colors.back, m_colors.back};
+    GifColorType colors[kPaletteSize];
+    for (int i = 0; i < kPaletteSize; ++i) {
+      const std::uint32_t rgb = document::kConsoleRgb[static_cast<std::size_t>(shades[i] & 15)];
       colors[i].Red = static_cast<GifByteType>(rgb >> 16);
       colors[i].Green = static_cast<GifByteType>(rgb >> 8);
       colors[i].Blue = static_cast<GifByteType>(rgb);
     }
-    ColorMapObject* map = GifMakeMapObject(16, colors);
-    const int put = EGifPutScreenDesc(m_gif, m_width, m_height, 8, m_colors.back, map);
+    ColorMapObject* map = GifMakeMapObject(kPaletteSize, colors);
+    if (!map) return Fail(error, E_GIF_ERR_NOT_ENOUGH_MEM);
+    const int put = EGifPutScreenDesc(m_gif, m_width, m_height, 8, kBack, map);
     GifFreeMapObject(map);
     if (put == GIF_ERROR) return Fail(error, m_gif->Error);
     // Loop for ever.
@@ -208,18 +226,23 @@ class GifEncoder {
   // Draws the cells of canvas that differ from what is shown and writes
   // them as one image shown for delay hundredths of a second.
   bool Put(const formats::FrameCanvas& canvas, int delay, std::string* error) {
-    int left = canvas.Wide(), right = -1, top = canvas.High(), bottom = -1;
+    const int wide = canvas.Wide();
+    const bool whole = !m_started || m_wholeImages;
+    std::fill(m_changed.begin(), m_changed.end(), 0);
+    int left = wide, right = -1, top = canvas.High(), bottom = -1;
     for (int r = 0; r < canvas.High(); ++r)
-      for (int c = 0; c < canvas.Wide(); ++c) {
+      for (int c = 0; c < wide; ++c) {
         if (m_started && canvas.At(c, r) == m_shown.At(c, r)) continue;
         DrawCell(canvas, c, r);
         // A two-byte character's glyph spans both of its cells.
         const char32_t cp = canvas.At(c, r);
         const int first = cp == formats::kWideTail && c > 0 ? c - 1 : c;
-        const int last = formats::FrameCanvas::IsWide(cp) ? c + 1 : c;
+        const int last = std::min(wide - 1, formats::FrameCanvas::IsWide(cp) ? c + 1 : c);
+        for (int k = first; k <= last; ++k) m_changed[static_cast<std::size_t>(r) * wide + k] = 1;
         left = std::min(left, first), right = std::max(right, last);
         top = std::min(top, r), bottom = std::max(bottom, r);
       }
+    if (whole) left = 0, right = wide - 1, top = 0, bottom = canvas.High() - 1;
     if (right < 0) left = right = top = bottom = 0;  // nothing changed: a one-cell image
     m_shown = canvas;
     m_started = true;
@@ -228,7 +251,7 @@ class GifEncoder {
     gcb.DisposalMode = DISPOSE_DO_NOT;
     gcb.UserInputFlag = false;
     gcb.DelayTime = std::min(delay, 65535);
-    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+    gcb.TransparentColor = whole ? NO_TRANSPARENT_COLOR : kClear;
     GifByteType ext[4];
     EGifGCBToExtension(&gcb, ext);
     const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
@@ -238,8 +261,7 @@ class GifEncoder {
         EGifPutImageDesc(m_gif, x, y, w, h, false, nullptr) == GIF_ERROR)
       return Fail(error, m_gif->Error);
     for (int row = y; row < y + h; ++row)
-      if (EGifPutLine(m_gif, &m_pixels[static_cast<std::size_t>(row) * m_width + x], w) ==
-          GIF_ERROR)
+      if (EGifPutLine(m_gif, Line(row, left, right, whole, wide), w) == GIF_ERROR)
         return Fail(error, m_gif->Error);
     return true;
   }
@@ -259,6 +281,27 @@ class GifEncoder {
     return false;
   }
 
+  // Pixel row y of the image over cell columns left..right: the drawn
+  // pixels, or, in an image over the one before, the drawn pixels of the
+  // cells that changed and of blank cells, and transparent ones where an
+  // unchanged character shows through. (Blank cells stay background:
+  // mixing transparent and background blanks would break LZW's runs.)
+  GifPixelType* Line(int y, int left, int right, bool whole, int wide) {
+    const int cw = m_font.CellWidth();
+    GifPixelType* drawn = &m_pixels[static_cast<std::size_t>(y) * m_width + left * cw];
+    if (whole) return drawn;
+    const int row = y / m_font.CellHeight();
+    const unsigned char* changed = &m_changed[static_cast<std::size_t>(row) * wide];
+    for (int c = left; c <= right; ++c) {
+      const std::size_t at = static_cast<std::size_t>(c - left) * cw;
+      if (changed[c])
+        std::copy_n(drawn + at, cw, &m_line[at]);
+      else
+        std::fill_n(&m_line[at], cw, m_shown.At(c, row) == U' ' ? kBack : kClear);
+    }
+    return m_line.data();
+  }
+
   // The cell's box in the background colour with its character on it. The
   // right half of a two-byte character is drawn with its left half.
   void DrawCell(const formats::FrameCanvas& canvas, int col, int row) {
@@ -267,8 +310,7 @@ class GifEncoder {
     const int x0 = col * cw, y0 = row * ch;
     const int boxWidth = std::min(m_width - x0, formats::FrameCanvas::IsWide(cp) ? 2 * cw : cw);
     for (int y = y0; y < y0 + ch; ++y)
-      std::fill_n(&m_pixels[static_cast<std::size_t>(y) * m_width + x0], boxWidth,
-                  static_cast<GifPixelType>(m_colors.back));
+      std::fill_n(&m_pixels[static_cast<std::size_t>(y) * m_width + x0], boxWidth, kBack);
     if (cp == formats::kWideTail) {
       if (col > 0) DrawGlyph(canvas.At(col - 1, row), col - 1, row);
       return;
@@ -289,7 +331,6 @@ class GifEncoder {
     const int penX = boxLeft + (cells * cw - g.advance * scale) / 2;
     const int originX = penX + g.left * scale;
     const int originY = boxTop + m_font.Baseline() - g.top;
-    const auto fore = static_cast<GifPixelType>(m_colors.fore);
     for (int gy = 0; gy < g.rows; ++gy) {
       const int y = originY + gy;
       if (y < boxTop || y >= boxBottom) continue;
@@ -297,18 +338,21 @@ class GifEncoder {
         const int x = originX + gx;
         if (x < boxLeft || x >= boxRight) continue;
         if (g.ink[static_cast<std::size_t>(gy) * g.width + gx / scale])
-          m_pixels[static_cast<std::size_t>(y) * m_width + x] = fore;
+          m_pixels[static_cast<std::size_t>(y) * m_width + x] = kFore;
       }
     }
   }
 
   Font& m_font;
   document::ConsoleColors m_colors;
-  formats::FrameCanvas m_shown;  // what the images so far show
+  bool m_wholeImages;                    // every image opaque and the whole canvas
+  formats::FrameCanvas m_shown;          // what the images so far show
+  std::vector<unsigned char> m_changed;  // per cell: drawn in the current image
   bool m_started = false;
   int m_width;
   int m_height;
-  std::vector<GifPixelType> m_pixels;
+  std::vector<GifPixelType> m_pixels;  // what the images so far show, drawn
+  std::vector<GifPixelType> m_line;    // one row of the image being written
   GifFileType* m_gif = nullptr;
 };
 
@@ -330,7 +374,7 @@ bool WriteGifAnimation(const Animation& animation, const std::string& path, std:
   formats::FrameCanvas pending(animation.m_nAnimWide, animation.m_nAnimHigh);
   formats::FrameCanvas next(animation.m_nAnimWide, animation.m_nAnimHigh);
   GifEncoder encoder(font, pending.Wide(), pending.High(),
-                     document::ShownColors(animation.m_strColor));
+                     document::ShownColors(animation.m_strColor), options.wholeImages);
   if (!encoder.Start(out, error)) return false;
 
   // One image is held back until the next different frame shows how long

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -486,26 +487,36 @@ bool Loops(GifFileType* gif) {
   return false;
 }
 
-// The picture after images 0..last, each drawn over the one before.
-std::vector<GifByteType> Composite(GifFileType* gif, int last) {
-  std::vector<GifByteType> screen(static_cast<std::size_t>(gif->SWidth) * gif->SHeight,
-                                  static_cast<GifByteType>(gif->SBackGroundColor));
+// The picture after images 0..last, each drawn over the one before (its
+// transparent pixels keep what was there), as 0xRRGGBB.
+std::vector<std::uint32_t> Composite(GifFileType* gif, int last) {
+  auto rgb = [&](int index) {
+    const GifColorType& c = gif->SColorMap->Colors[index];
+    return static_cast<std::uint32_t>(c.Red) << 16 | static_cast<std::uint32_t>(c.Green) << 8 |
+           c.Blue;
+  };
+  std::vector<std::uint32_t> screen(static_cast<std::size_t>(gif->SWidth) * gif->SHeight,
+                                    rgb(gif->SBackGroundColor));
   for (int i = 0; i <= last; ++i) {
     const SavedImage& img = gif->SavedImages[i];
     const GifImageDesc& d = img.ImageDesc;
+    GraphicsControlBlock gcb;
+    EXPECT_EQ(DGifSavedExtensionToGCB(gif, i, &gcb), GIF_OK);
     for (int y = 0; y < d.Height; ++y)
-      for (int x = 0; x < d.Width; ++x)
-        screen[static_cast<std::size_t>(d.Top + y) * gif->SWidth + d.Left + x] =
-            img.RasterBits[static_cast<std::size_t>(y) * d.Width + x];
+      for (int x = 0; x < d.Width; ++x) {
+        const int index = img.RasterBits[static_cast<std::size_t>(y) * d.Width + x];
+        if (index != gcb.TransparentColor)
+          screen[static_cast<std::size_t>(d.Top + y) * gif->SWidth + d.Left + x] = rgb(index);
+      }
   }
   return screen;
 }
 
-// Which colour indexes appear in a cell of a picture.
-std::set<int> CellColors(GifFileType* gif, const std::vector<GifByteType>& screen, int cols,
-                         int rows, int col, int row) {
+// Which colours appear in a cell of a picture.
+std::set<std::uint32_t> CellColors(GifFileType* gif, const std::vector<std::uint32_t>& screen,
+                                   int cols, int rows, int col, int row) {
   const int cw = gif->SWidth / cols, ch = gif->SHeight / rows;
-  std::set<int> seen;
+  std::set<std::uint32_t> seen;
   for (int y = row * ch; y < (row + 1) * ch; ++y)
     for (int x = col * cw; x < (col + 1) * cw; ++x)
       seen.insert(screen[static_cast<std::size_t>(y) * gif->SWidth + x]);
@@ -577,10 +588,13 @@ TEST(GifAnimation, DrawsCellsInTheConsoleColours) {
   ASSERT_EQ(gif->SHeight % 2, 0);
   const ColorMapObject* map = gif->SColorMap;
   ASSERT_TRUE(map);
-  ASSERT_EQ(map->ColorCount, 16);
-  EXPECT_EQ(map->Colors[9].Blue, 255);
-  EXPECT_EQ(map->Colors[9].Red, 0);
-  EXPECT_EQ(map->Colors[15].Red, 255);
+  // The palette holds the console's light blue and bright white.
+  const std::uint32_t blue = 0x0000FF, white = 0xFFFFFF;
+  std::set<std::uint32_t> palette;
+  for (int i = 0; i < map->ColorCount; ++i)
+    palette.insert(static_cast<std::uint32_t>(map->Colors[i].Red) << 16 |
+                   static_cast<std::uint32_t>(map->Colors[i].Green) << 8 | map->Colors[i].Blue);
+  EXPECT_TRUE(palette.count(blue) && palette.count(white));
 
   // The first image: the full block (two bytes in GBK, so two cells) is
   // ink in the middle of both cells; blanks are background only; the CJK
@@ -589,19 +603,19 @@ TEST(GifAnimation, DrawsCellsInTheConsoleColours) {
   const int cw = gif->SWidth / 6, ch = gif->SHeight / 2;
   auto pixel = [&](int x, int y) { return screen[static_cast<std::size_t>(y) * gif->SWidth + x]; };
   // (The block is a narrow glyph in this font, centred across its two cells.)
-  EXPECT_EQ(pixel(cw, ch / 2), 15);
-  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 2, 0), (std::set<int>{9}));
-  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 4, 0), (std::set<int>{9, 15}));
-  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 2, 1), (std::set<int>{9, 15}));
+  EXPECT_EQ(pixel(cw, ch / 2), white);
+  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 2, 0), (std::set<std::uint32_t>{blue}));
+  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 4, 0), (std::set<std::uint32_t>{blue, white}));
+  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 2, 1), (std::set<std::uint32_t>{blue, white}));
 
   // The second image covers only what changed; drawn over the first it
   // shows the second frame: the block moved right, the rest blank.
   EXPECT_LT(gif->SavedImages[1].ImageDesc.Width, gif->SWidth);
   screen = Composite(gif.get(), 1);
   for (int col : {0, 1, 2, 5})
-    EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, col, 0), (std::set<int>{9})) << col;
-  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 2, 1), (std::set<int>{9}));
-  EXPECT_EQ(pixel(4 * cw, ch / 2), 15);
+    EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, col, 0), (std::set<std::uint32_t>{blue})) << col;
+  EXPECT_EQ(CellColors(gif.get(), screen, 6, 2, 2, 1), (std::set<std::uint32_t>{blue}));
+  EXPECT_EQ(pixel(4 * cw, ch / 2), white);
 }
 
 TEST(GifAnimation, BadFontIsReportedAndNothingWritten) {

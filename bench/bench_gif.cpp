@@ -1,0 +1,117 @@
+// The GIF writer at 1,000 distinct 80x25 frames, two kinds of animation:
+// dense pictures (every cell drawn, every cell changing from frame to frame)
+// and a small figure walking over a still scene (little changes).
+//
+// Counters: us_per_frame, bytes (size of the file) and, where gifsicle is
+// installed, gifsicle_O3_bytes: the same file after `gifsicle -O3`, a
+// yardstick for how small the encoder could go.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "BenchPictures.h"
+#include "platform/Cp936.h"
+#include "share/AnimationFormats.h"
+
+using document::Animation;
+using document::MakeFrameText;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFrames = 1000;
+
+// A figure walking along row 12 and a bird flying the other way along
+// row 5, in front of a still landscape.
+std::string WalkPicture(long n) {
+  static const std::string kSky = platform::cp936::ToGbk("  云      云            月").bytes;
+  static const std::string kHills = platform::cp936::ToGbk("    山山      山山山        山").bytes;
+  std::string out;
+  for (int row = 0; row < 25; ++row) {
+    std::string line(80, ' ');
+    if (row == 0 || row == 24) line.assign(80, '=');
+    if (row == 3) line.replace(0, kSky.size(), kSky);
+    if (row == 8) line.replace(4, kHills.size(), kHills);
+    if (row == 9) line.replace(2, 60, std::string(60, '~'));
+    if (row == 5) line.replace(static_cast<std::size_t>(70 - n % 70), 3, "v^v");
+    if (row == 12) line.replace(static_cast<std::size_t>(n % 70), 9, "( o.o )/\\");
+    if (row == 13) line.replace(static_cast<std::size_t>(n % 70), 9, " /| |\\  ");
+    if (row == 14)
+      line.replace(static_cast<std::size_t>(n % 70), 9, n % 2 ? " /   \\ " : "  | |  ");
+    if (row == 18) line.replace(10, 30, "|__|__|__|__|__|__|__|__|__|_");
+    if (row) out += "\r\n";
+    out += line;
+  }
+  return out;
+}
+
+Animation Make(std::string (*picture)(long)) {
+  Animation animation;
+  for (long i = 0; i < kFrames; ++i) animation.m_frames.Append(MakeFrameText(picture(i)));
+  animation.m_nRate = 24;
+  animation.m_nAnimWide = 80;
+  animation.m_nAnimHigh = 25;
+  animation.m_strColor = "1E";
+  return animation;
+}
+
+// Size of the file after `gifsicle -O3`, or -1 without gifsicle.
+double GifsicleSize(const fs::path& in) {
+  if (std::system("command -v gifsicle >/dev/null 2>&1") != 0) return -1;
+  const fs::path out = in.string() + ".O3.gif";
+  const std::string command = "gifsicle -O3 '" + in.string() + "' -o '" + out.string() + "'";
+  if (std::system(command.c_str()) != 0) return -1;
+  std::error_code ec;
+  const auto bytes = fs::file_size(out, ec);
+  fs::remove(out, ec);
+  return ec ? -1 : static_cast<double>(bytes);
+}
+
+void Run(benchmark::State& state, std::string (*picture)(long), const output::GifOptions& options) {
+  const Animation animation = Make(picture);
+  const fs::path out =
+      fs::temp_directory_path() / ("zoetrix-bench-gif-" + std::to_string(::getpid()) + ".gif");
+  double seconds = 0;
+  for (auto _ : state) {
+    std::error_code ec;
+    fs::remove(out, ec);
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    if (!output::WriteGifAnimation(animation, out.string(), &error, options))
+      state.SkipWithError(error.c_str());
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  std::error_code ec;
+  state.counters["us_per_frame"] =
+      seconds * 1e6 / (static_cast<double>(kFrames) * static_cast<double>(state.iterations()));
+  state.counters["bytes"] = static_cast<double>(fs::file_size(out, ec));
+  state.counters["gifsicle_O3_bytes"] = GifsicleSize(out);
+  fs::remove(out, ec);
+}
+
+output::GifOptions WholeImages() {
+  output::GifOptions options;
+  options.wholeImages = true;
+  return options;
+}
+
+// The writer as it runs; then the yardstick: every image the whole canvas.
+void BM_GifDense(benchmark::State& state) { Run(state, DensePicture, {}); }
+void BM_GifWalk(benchmark::State& state) { Run(state, WalkPicture, {}); }
+void BM_GifDenseWholeImages(benchmark::State& state) { Run(state, DensePicture, WholeImages()); }
+void BM_GifWalkWholeImages(benchmark::State& state) { Run(state, WalkPicture, WholeImages()); }
+
+BENCHMARK(BM_GifDense)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifWalk)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifDenseWholeImages)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifWalkWholeImages)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
