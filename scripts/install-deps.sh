@@ -13,6 +13,7 @@ PKGS=(
   gcc-mingw-w64-x86-64  # optional: "编译为 Windows 程序" (--windows)
   fonts-wqy-microhei
   libgif-dev libfreetype-dev
+  gifsicle  # benchmark only: bench_gif reports the size after `gifsicle -O3`
   xvfb xauth
   xdg-utils
   librsvg2-bin
