@@ -115,20 +115,20 @@ std::optional<Step> StoreFrameStep(const FrameList& frames, const std::string& t
   return step;
 }
 
-std::optional<Step> KeepEditTextStep(const FrameList& frames, int shownPosition,
-                                     const std::string& text, const AreaPositions& areas) {
+std::optional<Step> KeepEditTextStep(const FrameList& frames, int shownPosition, std::string text,
+                                     const AreaPositions& areas) {
   Step step = MakeStep(StepKind::kKeepEditText, areas, areas);
-  KeepEditTextFirst(step, frames, shownPosition, text);
+  KeepEditTextFirst(step, frames, shownPosition, std::move(text));
   if (step.changes.empty()) return std::nullopt;
   return step;
 }
 
-void KeepEditTextFirst(Step& step, const FrameList& frames, int shownPosition,
-                       const std::string& text) {
+void KeepEditTextFirst(Step& step, const FrameList& frames, int shownPosition, std::string text) {
   if (shownPosition < 0) return;
   const FrameNode* node = frames.At(shownPosition);
   if (!node || node->Text() == text) return;
-  step.changes.insert(step.changes.begin(), TextSwap{shownPosition, MakeFrameText(text)});
+  step.changes.insert(step.changes.begin(),
+                      TextSwap{shownPosition, MakeFrameText(std::move(text))});
 }
 
 std::optional<Step> DeleteLastFrameStep(const FrameList& frames, const StepContext& at) {

@@ -55,14 +55,13 @@ std::optional<Step> StoreFrameStep(const FrameList& frames, const std::string& t
 // The edit area's text kept in the frame it showed as it moves:
 // KeepEditText(shownPosition, text). Nothing when no frame is shown or the
 // frame holds that text already.
-std::optional<Step> KeepEditTextStep(const FrameList& frames, int shownPosition,
-                                     const std::string& text, const AreaPositions& areas);
+std::optional<Step> KeepEditTextStep(const FrameList& frames, int shownPosition, std::string text,
+                                     const AreaPositions& areas);
 // The same change put first into another step, for the commands that keep
 // the edit area's text before they change the frames (deleting, appending a
 // project or a text), so undoing the step takes both back. (The window
 // still keeps the text as a step of its own before these commands.)
-void KeepEditTextFirst(Step& step, const FrameList& frames, int shownPosition,
-                       const std::string& text);
+void KeepEditTextFirst(Step& step, const FrameList& frames, int shownPosition, std::string text);
 // Deleting: EraseLastFrame(), EraseLastFrames(n), EraseBetween(a, b),
 // EraseFrameNumber(number). Nothing when no frame goes.
 std::optional<Step> DeleteLastFrameStep(const FrameList& frames, const StepContext& at);
