@@ -27,8 +27,25 @@ class Settings {
   // setting as it was, when the file cannot be written.
   bool SavePreviewFollows(const std::string& workFolder, bool follows);
 
+  // The drawing canvas, section Canvas: typing inserts (Insert=1) or
+  // overwrites (the default); the frames drawn faintly behind (Onion=1 by
+  // default; OnionFrames 1 to 3 each way, 1 by default; OnionAfter=1 adds
+  // the frames after, 0 by default).
+  struct CanvasChoices {
+    bool insert = false;
+    bool onion = true;
+    int onionFrames = 1;
+    bool onionAfter = false;
+    bool operator==(const CanvasChoices&) const = default;
+  };
+  const CanvasChoices& Canvas() const { return m_canvas; }
+  // Writes the choices that differ from the ones held and takes them; false
+  // (the choices as they were) when the file cannot be written.
+  bool SaveCanvas(const std::string& workFolder, const CanvasChoices& choices);
+
  private:
   int m_previewMode = 1;
+  CanvasChoices m_canvas;
 };
 
 }  // namespace document

@@ -197,13 +197,26 @@ TEST(Create, CancelAtTheOverwriteQuestionCreatesNothing) {
   EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "kept");
 }
 
-TEST(Create, TextTypedBeforeCreatingGoesToTheHeadAndThePreview) {
+// What was drawn before any animation existed is its first frame, still
+// in the edit area; drawing over an existing animation's frame is not.
+TEST(Create, APictureDrawnBeforeCreatingBecomesTheFirstFrame) {
   Hooks hooks;
   MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
   w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("开场"));
   w.Click(res::IDC_CREATE);
-  EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Head().Text(), Gbk("开场"));
-  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), QString::fromUtf8("开场"));
+  ASSERT_EQ(d.doc().FrameCount(), 1);
+  EXPECT_EQ(d.doc().TextAt(0), Gbk("开场"));
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString::fromUtf8("开场"));
+  w.Click(res::IDC_APPEND_BLANK);
+  EXPECT_EQ(d.doc().TextAt(0), Gbk("开场"));
+  EXPECT_EQ(d.doc().FrameCount(), 2);
+
+  // A new animation over this one starts blank, as before.
+  w.SetText(res::IDC_EDIT_AREA, "second frame");
+  w.Click(res::IDC_CREATE);
+  ASSERT_EQ(d.doc().FrameCount(), 1);
+  EXPECT_EQ(d.doc().TextAt(0), "");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
 }
 

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QProgressBar>
 #include <QSlider>
+#include <QTest>
 
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/MessageBox.h"
 
 using document::FrameText;
@@ -161,24 +164,27 @@ TEST(DataExchange, RangesOfEveryValidatedField) {
   }
 }
 
-TEST(DataExchange, TextGbkCannotHoldIsRefusedOnceAndStaysAsTyped) {
+// The canvas takes in only what a frame can hold: a character GBK cannot
+// hold is refused as it is typed, named in the canvas's line, with no box.
+TEST(DataExchange, TextGbkCannotHoldIsRefusedAsItIsTyped) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  w.PretendCreated();
-  d.doc().m_strEditText = "kept";
-  const QString typed = QString::fromUtf8("smile 😀 here");
-  w.SetText(res::IDC_EDIT_AREA, typed);
-  w.Click(res::IDC_APPEND_BLANK);
-  ASSERT_EQ(hooks.messages.size(), 1);  // the refresh copies the fields again: asked once
-  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("😀")));
-  EXPECT_EQ(d.focusWidget(), d.Control(res::IDC_EDIT_AREA));
-  EXPECT_EQ(d.doc().m_animation.m_frames.Head().Text(), "kept");
-  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), typed);  // nothing typed is lost
-  // The next command asks again.
-  w.Click(res::IDC_SAVE_FRAME);
-  EXPECT_EQ(hooks.messages.size(), 2);
-  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), typed);
+  w.CreateWithFrames({});
+  hooks.messages.clear();
+  ui::CharCanvas* canvas = d.EditCanvas();
+  canvas->setFocus();
+  QTest::keyClicks(canvas, "smile ");
+  // The rest comes from an input method, as Chinese text does.
+  QInputMethodEvent commit;
+  commit.setCommitString(QString::fromUtf8("😀 中"));
+  QApplication::sendEvent(canvas, &commit);
+  EXPECT_TRUE(hooks.messages.isEmpty());
+  EXPECT_TRUE(canvas->Readout().contains(QString::fromUtf8("😀")));
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString::fromUtf8("smile  中"));
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(d.doc().TextAt(0), Gbk("smile  中"));
+  EXPECT_TRUE(hooks.messages.isEmpty());
 }
 
 TEST(DataExchange, ABadNameLeavesThePictureTypedAfterItAlone) {
@@ -292,33 +298,25 @@ TEST(DataExchange, ARefusedNameLeavesTheTotalsAndPreviewFollowingTheFrames) {
 
 // The edit boxes remember the bytes they stand for: unchanged text is not
 // converted again, and any change of the text is read afresh.
-TEST(DataExchange, UnchangedBoxesAreReadFromMemoryChangedOnesAfresh) {
+// A frame nobody touches goes through the canvas byte for byte, whatever it
+// holds; a touched one is written from its cells.
+TEST(DataExchange, AnUntouchedFrameComesBackByteForByte) {
   Hooks hooks;
   MainWindow w(hooks);
   CZoetrixDlg& d = w.dlg();
-  auto* cache = d.TextCacheOf(d.Control(res::IDC_EDIT_AREA));
-  ASSERT_NE(cache, nullptr);
-  EXPECT_EQ(d.TextCacheOf(d.Control(res::IDC_NAME)), nullptr);  // single-line fields are cheap
-  d.doc().m_strEditText = Gbk("第一行\r\n第二行");
+  const std::string odd = "a\nb\r\n\tc\rx \x80\xFF\x81\r\n\r\n  ";
+  for (const std::string& text : {Gbk("第一行\r\n第二行"), odd, std::string()}) {
+    d.doc().m_strEditText = text;
+    d.UpdateData(false);
+    d.doc().m_strEditText = "other";
+    d.UpdateData(true);
+    EXPECT_EQ(d.doc().m_strEditText, text);
+  }
+  // Typing into the first row rewrites that row only.
+  d.doc().m_strEditText = odd;
   d.UpdateData(false);
-  EXPECT_TRUE(cache->valid);
-  d.doc().m_strEditText.clear();
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Z);
   d.UpdateData(true);
-  EXPECT_EQ(d.doc().m_strEditText, Gbk("第一行\r\n第二行"));
-  w.SetText(res::IDC_EDIT_AREA, QString::fromUtf8("新\n"));
-  EXPECT_FALSE(cache->valid);
-  d.UpdateData(true);
-  EXPECT_EQ(d.doc().m_strEditText, Gbk("新\r\n"));
-  // Lone line feeds come back as CR LF, as the box gives them.
-  d.doc().m_strEditText = "a\nb";
-  d.UpdateData(false);
-  EXPECT_FALSE(cache->valid);
-  d.UpdateData(true);
-  EXPECT_EQ(d.doc().m_strEditText, "a\r\nb");
-  // Typing into the box is seen.
-  d.UpdateData(false);
-  w.Key(res::IDC_EDIT_AREA, Qt::Key_X);
-  d.UpdateData(true);
-  EXPECT_NE(d.doc().m_strEditText, "a\r\nb");
+  EXPECT_EQ(d.doc().m_strEditText, "z\nb\r\n\tc\rx \x80\xFF\x81\r\n\r\n  ");
   EXPECT_TRUE(hooks.messages.isEmpty());
 }

@@ -136,30 +136,6 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   EXPECT_EQ(d.doc().FrameCount(), 4);
 }
 
-// A text the frames cannot hold is not left behind: the edit area stays.
-TEST(Navigation, TheEditAreaStaysWhenItsTextCannotBeStored) {
-  Hooks hooks;
-  MainWindow w(hooks);
-  CZoetrixDlg& d = w.dlg();
-  w.MakeDrawnFrames(3);
-  const QString unsavable = QString::fromUtf8("emoji 😀");
-  w.SetText(res::IDC_EDIT_AREA, unsavable);
-  hooks.messages.clear();
-  Choose(d.m_comboEdit, 0);
-  ASSERT_EQ(hooks.messages.size(), 1);
-  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("无法保存的字符")));
-  EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
-  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), unsavable);
-  hooks.messages.clear();
-  w.Click(res::IDC_EDIT_PREV);
-  EXPECT_EQ(hooks.messages.size(), 1);  // one report, from the exchange
-  EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
-  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), unsavable);
-  Choose(d.m_comboPreview, 0);
-  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), unsavable);
-  EXPECT_EQ(w.Text(res::IDC_PREVIEW_AREA), "f1");
-}
-
 TEST(Navigation, SavingFrameTwoOfFive) {
   Hooks hooks;
   MainWindow w(hooks);

@@ -12,6 +12,7 @@
 #include "res/ControlIds.h"
 #include "res/Templates.h"
 #include "tests/GuiTestSupport.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
 #include "ui/start.h"
@@ -168,8 +169,9 @@ TEST(Keys, EnterInAFieldShowsHelpButInsertsALineBreakInTheEditBox) {
 
   hooks.messages.clear();
   w.SetText(res::IDC_EDIT_AREA, "ab");
-  auto* edit = w.dlg().ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA);
-  edit->moveCursor(QTextCursor::End);
+  auto* edit = w.dlg().EditCanvas();
+  edit->SetInsertMode(true);
+  edit->SetCursor({0, 2});
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Return);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "ab\n");
   EXPECT_TRUE(hooks.messages.isEmpty());
@@ -193,8 +195,7 @@ TEST(Keys, ShortcutsWinOverTheFocusedEditBox) {
   RecordingDlg* dlg = owned.get();
   MainWindow w(hooks, std::move(owned));
   w.SetText(res::IDC_EDIT_AREA, "picture");
-  auto* edit = dlg->ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA);
-  edit->moveCursor(QTextCursor::Start);
+  dlg->EditCanvas()->SetCursor({0, 0});
 
   struct Case {
     int key;
@@ -214,7 +215,7 @@ TEST(Keys, ShortcutsWinOverTheFocusedEditBox) {
     EXPECT_EQ(dlg->commands, QList<int>{c.command}) << c.command;
     EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "picture") << c.command;
   }
-  // Ctrl+A without Shift is no shortcut: the box selects its text as usual.
+  // Ctrl+A without Shift is no shortcut: the canvas selects all its cells.
   dlg->commands.clear();
   w.Key(res::IDC_EDIT_AREA, Qt::Key_A, Qt::ControlModifier);
   EXPECT_TRUE(dlg->commands.isEmpty());

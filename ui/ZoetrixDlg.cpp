@@ -76,6 +76,7 @@ void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
   DDX_Check(dx, res::IDC_SAVE_PROJECT, m_doc.m_bSaveProject);
   DDX_Check(dx, res::IDC_ENDLESS, m_doc.m_bEndless);
   DDX_Check(dx, res::IDC_APPEND, m_doc.m_bAppend);
+  if (!dx.m_bSaveAndValidate) UpdateCanvasLook();
 }
 
 bool CZoetrixDlg::OnInitDialog() {
@@ -98,6 +99,7 @@ bool CZoetrixDlg::OnInitDialog() {
   SetAccelerators(m_hAccel);
   CaptureLayout();
   m_settings = document::Settings::Read(platform::WorkFolder());
+  SetUpCanvases();
   StartRecovery();
   return true;
 }

@@ -25,6 +25,7 @@ class QProgressBar;
 class QSlider;
 namespace ui {
 class AcceleratorTable;
+class CharCanvas;
 class FrameItemsModel;
 }  // namespace ui
 
@@ -107,6 +108,10 @@ class CZoetrixDlg : public ui::ZDialog {
   // The signal that ended the window; 0 when none did.
   int EndedBySignal() const { return m_endSignal; }
 
+  // The edit area's canvas and the preview's (ZoetrixDlgCanvas.cpp).
+  ui::CharCanvas* EditCanvas() const;
+  ui::CharCanvas* PreviewCanvas() const;
+
   // The animation the window shows and edits.
   document::AnimationDocument& doc() { return m_doc; }
   const document::AnimationDocument& doc() const { return m_doc; }
@@ -147,6 +152,9 @@ class CZoetrixDlg : public ui::ZDialog {
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
   bool KeepEditText();
+  void SetUpCanvases();
+  void UpdateCanvasLook();
+  void NoteStoredFrame(int position);
   bool EditAreaText(std::string& text);
   void MarkRecoverySaved();
   void StartRecovery();
@@ -174,4 +182,7 @@ class CZoetrixDlg : public ui::ZDialog {
   // The settings, read once at start; the settings dialog keeps them and the
   // file in step.
   document::Settings m_settings;
+  // A word about the frame just stored, for the edit area's line once it
+  // shows its next frame.
+  QString m_canvasNote;
 };

@@ -18,10 +18,12 @@ using namespace ui;
 void CZoetrixDlg::StoreAndCopyLastFrame(int count, document::StepKind kind) {
   UpdateData(true);
   NoteShownAreas();
-  if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, m_comboEdit->currentIndex(), kind)) {
+  const int stored = m_comboEdit->currentIndex();
+  if (!m_doc.AppendCopiesOfLast(m_doc.m_strEditText, count, stored, kind)) {
     ZMessageBox(U(res::kFrameLimit).arg(kMaxFrames));
     return;
   }
+  NoteStoredFrame(stored);
   UpdateData(false);
   RefreshFrameControls();
 }

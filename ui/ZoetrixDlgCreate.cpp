@@ -22,6 +22,8 @@ using namespace ui;
 void CZoetrixDlg::OnCreateAnimation() {
   UpdateData(true);
   const bool existed = m_doc.m_bCreated == 1;
+  // What was drawn before any animation existed becomes its first frame.
+  const std::string drawn = existed ? std::string() : m_doc.m_strEditText;
   if (existed && m_doc.m_bOverwrite == 1 &&
       ZMessageBox(U(res::kCreateOverwriteQuestion), MB_OKCANCEL) == IDCANCEL)
     return;
@@ -50,12 +52,17 @@ void CZoetrixDlg::OnCreateAnimation() {
   if (fresh) {
     m_doc.RestartFrames();
     OnAppendBlankFrame();
+    if (!drawn.empty()) {
+      m_doc.StoreEditText(0, drawn);
+      m_doc.m_strEditText = drawn;
+    }
     m_doc.m_history.Clear();  // the first frame is part of the new animation
   }
   KillTimer(kTimerPlayback);
   UpdateData(false);
-  // A new blank animation holds nothing to recover; kept frames do.
-  if (fresh) MarkRecoverySaved();
+  // A new blank animation holds nothing to recover; kept frames and a
+  // picture drawn before it do.
+  if (fresh && drawn.empty()) MarkRecoverySaved();
 }
 
 // Starts the code file of a new animation. When that fails the user is told

@@ -53,7 +53,9 @@ void CZoetrixDlg::OnAppendBlankFrame() {
   }
   UpdateData(true);
   NoteShownAreas();
-  m_doc.AppendBlankFrame(m_doc.m_strEditText, m_comboEdit->currentIndex());
+  const int stored = m_comboEdit->currentIndex();
+  m_doc.AppendBlankFrame(m_doc.m_strEditText, stored);
+  NoteStoredFrame(stored);
   m_doc.m_strEditText.clear();
   UpdateData(false);
   RefreshFrameControls();

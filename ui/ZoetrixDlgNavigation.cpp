@@ -5,6 +5,7 @@
 #include "res/ControlIds.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
@@ -12,15 +13,11 @@ using document::AnimationDocument;
 
 using namespace ui;
 
-// The edit area's text as GBK bytes. When it holds characters GBK cannot
-// hold, the user is told (once per command) and false is returned: such a
-// text cannot be stored, so the edit area must not be left.
+// The edit area's text as GBK bytes. The canvas takes in only characters
+// GBK holds, so its text can always be stored.
 bool CZoetrixDlg::EditAreaText(std::string& text) {
-  QString bad;
-  if (ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text, &bad)) return true;
-  const QString message = U(res::kUnsavableCharacters).arg(bad);
-  if (!RepeatsRefusal(message)) ZMessageBox(message);
-  return false;
+  text = EditCanvas()->FrameText();
+  return true;
 }
 
 // Before the edit area moves to another frame, what it holds goes into the
@@ -35,6 +32,7 @@ bool CZoetrixDlg::KeepEditText() {
   if (!EditAreaText(text)) return false;
   NoteShownAreas();
   m_doc.KeepEditText(m_nEditShown, std::move(text));
+  NoteStoredFrame(m_nEditShown);
   return true;
 }
 
@@ -98,15 +96,9 @@ void CZoetrixDlg::OnEditNext() {
 // the edit area: what is being drawn there stays (in the edit area, or in
 // the frame it showed when the edit area moves).
 void CZoetrixDlg::OnPreviewSelChange() {
-  std::string text;
-  const bool storable = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text);
-  if (storable)
-    m_doc.m_strEditText = std::move(text);
-  else
-    HoldFrom(res::IDC_EDIT_AREA);  // left as typed, with the fields after it
+  EditAreaText(m_doc.m_strEditText);
   ShowTextAt(m_comboPreview, m_doc.m_strPreviewText);
   UpdateData(false);
-  if (!storable) SetDlgItemText(res::IDC_PREVIEW_AREA, FromGbk(m_doc.m_strPreviewText));
 }
 
 void CZoetrixDlg::OnEditSelChange() {
@@ -127,6 +119,7 @@ void CZoetrixDlg::OnSaveFrame() {
   }
   NoteShownAreas();
   m_doc.StoreEditText(m_comboEdit->currentIndex(), m_doc.m_strEditText);
+  NoteStoredFrame(m_comboEdit->currentIndex());
   UpdateData(false);
 }
 

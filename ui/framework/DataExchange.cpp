@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <climits>
 
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/ZDialog.h"
@@ -18,6 +19,7 @@ namespace {
 bool TakesInput(const QWidget* w) {
   if (auto* e = qobject_cast<const QLineEdit*>(w)) return !e->isReadOnly();
   if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return !e->isReadOnly();
+  if (auto* c = qobject_cast<const CharCanvas*>(w)) return !c->ReadOnly();
   return qobject_cast<const QCheckBox*>(w) != nullptr;
 }
 
@@ -103,6 +105,14 @@ void DDX_Text(CDataExchange& dx, int id, int& value) {
 void DDX_Text(CDataExchange& dx, int id, std::string& value) {
   QWidget* w = dx.PrepareCtrl(id);
   if (!w) return;
+  // The canvas holds the frame's bytes itself.
+  if (auto* canvas = qobject_cast<CharCanvas*>(w)) {
+    if (dx.m_bSaveAndValidate)
+      value = canvas->FrameText();
+    else
+      canvas->SetFrameText(value);
+    return;
+  }
   TextCache* cache = dx.m_pDlgWnd->TextCacheOf(w);
   if (!dx.m_bSaveAndValidate) {
     if (cache && cache->valid && cache->bytes == value) return;

@@ -22,6 +22,7 @@
 #include <QTimerEvent>
 
 #include "ui/framework/Accelerators.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/Modal.h"
 #include "ui/framework/Resources.h"
@@ -210,14 +211,9 @@ QWidget* ZDialog::MakeControl(const ControlEntry& entry) {
       return new QLineEdit(this);
     case ControlKind::MultiLineEdit:
     case ControlKind::ReadOnlyMultiLine: {
-      auto* e = new QPlainTextEdit(this);
-      e->setLineWrapMode(QPlainTextEdit::NoWrap);
-      e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      e->setTabChangesFocus(true);
-      e->setReadOnly(entry.kind == ControlKind::ReadOnlyMultiLine);
-      e->setFont(ResolveArtFont(font().pointSize()));
-      return e;
+      auto* canvas = new CharCanvas(entry.kind == ControlKind::ReadOnlyMultiLine, this);
+      canvas->setFont(ResolveArtFont(font().pointSize()));
+      return canvas;
     }
     case ControlKind::ReadOnlyWrapped: {
       auto* e = new QPlainTextEdit(this);
@@ -302,6 +298,7 @@ void ZDialog::SetDlgItemText(int id, const QString& text) {
 QString ZDialog::ControlText(const QWidget* w) {
   if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
   if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
+  if (auto* c = qobject_cast<const CharCanvas*>(w)) return c->PlainText();
   if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
   if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text();
   if (auto* g = qobject_cast<const QGroupBox*>(w)) return g->title();
@@ -313,6 +310,8 @@ void ZDialog::SetControlText(QWidget* w, const QString& text) {
   // Unchanged text is left alone, so the caret and scroll position stay.
   if (auto* e = qobject_cast<QLineEdit*>(w)) {
     if (e->text() != text) e->setText(text);
+  } else if (auto* c = qobject_cast<CharCanvas*>(w)) {
+    c->SetPlainText(text);
   } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
     if (e->toPlainText() != text) e->setPlainText(text);
   } else if (auto* l = qobject_cast<QLabel*>(w)) {
