@@ -9,6 +9,7 @@
 
 #include "app/ShareCommand.h"
 #include "document/AnimationFiles.h"
+#include "document/CanvasReach.h"
 #include "platform/Clock.h"
 #include "platform/Interrupt.h"
 #include "platform/ProgramFolder.h"
@@ -21,6 +22,8 @@
 
 using document::AnimationDocument;
 using document::AnimationPaths;
+using document::FramesBeyondCanvas;
+using document::FramesBeyondNote;
 using document::ExportSession;
 
 using output::ClaimShareStamp;
@@ -214,5 +217,8 @@ int RunExportCommand(int argc, char** argv) {
     std::printf("%s\n", kExportDone);
   ListRunFiles(doc.m_export, o, args.share);
   std::fflush(stdout);
+  if (const std::string note = FramesBeyondNote(FramesBeyondCanvas(doc.m_animation));
+      !note.empty())
+    std::fprintf(stderr, "%s\n", note.c_str());
   return end == ExportEnd::Exported ? 0 : 1;
 }

@@ -5,8 +5,13 @@
 
 #include "document/Animation.h"
 #include "document/ScreenCells.h"
+#include "res/Texts.h"
 
 namespace document {
+
+bool ShowsNothing(const ScreenCell& cell) {
+  return cell.kind == CellKind::Blank || (cell.kind == CellKind::Narrow && cell.code == ' ');
+}
 
 TextReach ReachOf(std::string_view gbk) {
   ScreenCells screen(0, 0);
@@ -14,9 +19,9 @@ TextReach ReachOf(std::string_view gbk) {
   TextReach reach;
   for (int row = 0; row < screen.Rows(); ++row) {
     const auto cells = screen.RowCells(row);
-    // The last cell holding something printed; blanks do not count.
+    // The last cell showing something; blanks and spaces do not count.
     int last = static_cast<int>(cells.size());
-    while (last > 0 && cells[static_cast<std::size_t>(last - 1)].kind == CellKind::Blank) --last;
+    while (last > 0 && ShowsNothing(cells[static_cast<std::size_t>(last - 1)])) --last;
     if (last == 0) continue;
     reach.cols = std::max(reach.cols, last);
     reach.rows = row + 1;
@@ -57,6 +62,17 @@ FramesBeyond FramesBeyondCanvas(const Animation& animation, std::size_t most) {
     ++beyond.count;
   }
   return beyond;
+}
+
+std::string FramesBeyondNote(const FramesBeyond& beyond) {
+  if (beyond.count == 0) return {};
+  std::string numbers;
+  for (const long long n : beyond.first) numbers += (numbers.empty() ? "" : "、") + std::to_string(n);
+  if (beyond.count > static_cast<long long>(beyond.first.size())) numbers += "等";
+  std::string note = res::kFramesBeyondCanvas;
+  note.replace(note.find("%1"), 2, numbers);
+  note.replace(note.find("%2"), 2, std::to_string(beyond.count));
+  return note;
 }
 
 }  // namespace document

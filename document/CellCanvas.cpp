@@ -85,7 +85,7 @@ TextReach CellCanvas::Reach() const {
   for (std::size_t r = 0; r < m_rows.size(); ++r) {
     const auto& cells = m_rows[r].cells;
     int last = static_cast<int>(cells.size());
-    while (last > 0 && cells[static_cast<std::size_t>(last - 1)].kind == CellKind::Blank) --last;
+    while (last > 0 && ShowsNothing(cells[static_cast<std::size_t>(last - 1)])) --last;
     if (last == 0) continue;
     reach.cols = std::max(reach.cols, last);
     reach.rows = static_cast<int>(r) + 1;
@@ -350,8 +350,9 @@ void CellCanvas::DrawRect(const CellRect& box, LineStyle style) {
       Type(corner, "+", false);
     return;
   }
-  // Two cells a character: the right side sits on the last even step.
-  const int right = box.left + std::max(2, (box.Wide() / 2) * 2) - 2;
+  // Two cells a character: the width is rounded up to an even number of
+  // cells, four at least.
+  const int right = box.left + std::max(2, (box.Wide() + 1) / 2 * 2 - 2);
   const int bottom = std::max(box.bottom, box.top + 1);
   for (int c = box.left + 2; c < right; c += 2) {
     Type({box.top, c}, "\xA9\xA4", false);
@@ -361,12 +362,10 @@ void CellCanvas::DrawRect(const CellRect& box, LineStyle style) {
     Type({r, box.left}, "\xA9\xA6", false);
     Type({r, right}, "\xA9\xA6", false);
   }
-  if (right > box.left) {
-    Type({box.top, box.left}, "\xA9\xB0", false);  // ┌
-    Type({box.top, right}, "\xA9\xB4", false);     // ┐
-    Type({bottom, box.left}, "\xA9\xB8", false);   // └
-    Type({bottom, right}, "\xA9\xBC", false);      // ┘
-  }
+  Type({box.top, box.left}, "\xA9\xB0", false);  // ┌
+  Type({box.top, right}, "\xA9\xB4", false);     // ┐
+  Type({bottom, box.left}, "\xA9\xB8", false);   // └
+  Type({bottom, right}, "\xA9\xBC", false);      // ┘
 }
 
 void CellCanvas::FloodFill(CellPos at, std::string_view glyph, int wide, int high) {

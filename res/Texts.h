@@ -304,4 +304,11 @@ inline constexpr const char* kStepDuplicateFrame = "复制帧";
 inline constexpr const char* kStepMoveFrames = "移动帧";
 inline constexpr const char* kStepHoldFrame = "保持帧";
 
+// --- the drawing canvas: text beyond its edge ------------------------------
+// %1: the frames' numbers ("2、5、9", with "等" after the first ten), %2: how
+// many there are.
+inline constexpr const char* kFramesBeyondCanvas =
+    "注意：第%1帧（共%2帧）有超出画布的内容。代码和编译出的程序照原样输出整帧；"
+    "网页、GIF 和录屏只显示画布以内的部分。";
+
 }  // namespace res

@@ -155,6 +155,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void SetUpCanvases();
   void UpdateCanvasLook();
   void NoteStoredFrame(int position);
+  void NoteFramesBeyondCanvas();
   bool EditAreaText(std::string& text);
   void MarkRecoverySaved();
   void StartRecovery();

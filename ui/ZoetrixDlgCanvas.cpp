@@ -86,6 +86,14 @@ void CZoetrixDlg::UpdateCanvasLook() {
   m_canvasNote.clear();
 }
 
+// After an export: which frames hold text beyond the canvas, and what the
+// formats do with it, in the edit area's line.
+void CZoetrixDlg::NoteFramesBeyondCanvas() {
+  const std::string note =
+      document::FramesBeyondNote(document::FramesBeyondCanvas(m_doc.m_animation));
+  if (!note.empty()) EditCanvas()->SetNote(QString::fromStdString(note));
+}
+
 // A frame stored with text beyond the canvas is named in the edit area's
 // line, whatever the edit area shows next.
 void CZoetrixDlg::NoteStoredFrame(int position) {

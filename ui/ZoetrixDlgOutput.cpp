@@ -60,6 +60,7 @@ void CZoetrixDlg::OnExport() {
                                         platform::ShareFolder(), prompter);
   if (options.saveProject && WrittenAt(m_doc.m_export.m_strProjectPath) != projectBefore)
     MarkRecoverySaved();
+  NoteFramesBeyondCanvas();
   if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
     EndDialog(IDCANCEL);

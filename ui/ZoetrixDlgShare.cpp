@@ -82,6 +82,7 @@ void CZoetrixDlg::OnShare(ShareFormat format) {
   for (const ShareItem& item : kShareItems)
     if (item.format == format)
       ZMessageBox(U(item.done).arg(QString::fromStdString(SharePath(m_doc.m_export, format))));
+  NoteFramesBeyondCanvas();
 }
 
 void CZoetrixDlg::OnImportTextFrames() {

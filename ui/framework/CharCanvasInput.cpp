@@ -334,7 +334,7 @@ void CharCanvas::mouseMoveEvent(QMouseEvent* event) {
 void CharCanvas::mouseReleaseEvent(QMouseEvent* event) {
   if (m_drag == Drag::None) return QAbstractScrollArea::mouseReleaseEvent(event);
   const CellPos at = CellAt(event->position().toPoint());
-  if (m_drag == Drag::MoveBlock && at != m_moveFrom) StrokeTo(at);
+  if (m_drag == Drag::Shape || (m_drag == Drag::MoveBlock && at != m_moveFrom)) StrokeTo(at);
   m_drag = Drag::None;
 }
 
