@@ -118,6 +118,11 @@ inline constexpr int IDC_TIPS_TEXT = 1003;
 
 // --- preview-mode settings (Mode) -------------------------------------------
 inline constexpr int IDC_MODE_PREVIEW_FOLLOWS = 1035;
+// The drawing canvas's choices in the same dialog.
+inline constexpr int IDC_MODE_ONION = 1501;
+inline constexpr int IDC_MODE_ONION_FRAMES_LABEL = 1502;
+inline constexpr int IDC_MODE_ONION_FRAMES = 1503;
+inline constexpr int IDC_MODE_ONION_AFTER = 1504;
 
 // --- folder shortcuts (Open) ------------------------------------------------
 inline constexpr int IDC_OPEN_CODE_FOLDER = 1006;

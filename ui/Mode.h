@@ -14,6 +14,9 @@ class Mode : public ui::ZDialog {
  public:
   explicit Mode(document::Settings& settings, QWidget* parent = nullptr);
   int m_nNewFrame = 0;
+  int m_nOnion = 1;
+  int m_nOnionFrames = 1;
+  int m_nOnionAfter = 0;
 
  protected:
   bool OnInitDialog() override;

@@ -5,6 +5,7 @@
 #include "ui/Open.h"
 #include "ui/Website.h"
 #include "ui/ZoetrixDlg.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
@@ -13,6 +14,9 @@ using namespace ui;
 void CZoetrixDlg::OnSettings() {
   Mode settings(m_settings, this);
   settings.DoModal();
+  // The canvas shows the frames behind as the settings now say.
+  EditCanvas()->SetOnionShown(m_settings.Canvas().onion);
+  UpdateCanvasLook();
 }
 
 void CZoetrixDlg::OnOpenFolders() {

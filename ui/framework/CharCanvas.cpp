@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStaticText>
 #include <algorithm>
 
 #include "ui/framework/DialogFont.h"
@@ -84,6 +85,7 @@ void CharCanvas::Measure() {
   m_cellW = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
   m_cellH = std::max(1, fm.height());
   m_ascent = fm.ascent();
+  m_glyphs.clear();
   m_wideInset = std::max(0, (2 * m_cellW - fm.horizontalAdvance(QChar(0x4E2D))) / 2);
   if (m_readout) {
     m_readout->setFont(QWidget::font());
@@ -343,11 +345,11 @@ void CharCanvas::PaintCells(QPainter& p, const QRect& area) {
         if (onion && !beyond) PaintOnion(p, row, col);
         continue;
       }
-      const QString text = CellText(cell);
-      if (text.isEmpty()) continue;
+      const QStaticText* glyph = Glyph(cell);
+      if (!glyph) continue;
       const QRect r = CellBox(row, col, cells);
       p.setPen(beyond ? QColor(Qt::black) : cell.kind == CellKind::Stray ? kEdge : m_fore);
-      p.drawText(r.left() + (cells == 2 ? m_wideInset : 0), r.top() + m_ascent, text);
+      p.drawStaticText(r.left() + (cells == 2 ? m_wideInset : 0), r.top(), *glyph);
     }
   }
 }
@@ -357,20 +359,35 @@ void CharCanvas::PaintOnion(QPainter& p, int row, int col) {
   auto show = [&](const std::vector<document::CellCanvas>& frames, int base) {
     for (std::size_t i = 0; i < frames.size(); ++i) {
       const ScreenCell& cell = frames[i].At(row, col);
-      const QString text = CellText(cell);
-      if (text.isEmpty() || text == QStringLiteral(" ")) continue;
+      const QStaticText* glyph = Glyph(cell);
+      if (!glyph || (cell.kind == CellKind::Narrow && cell.code == ' ')) continue;
       const int cells = cell.kind == CellKind::WideLeft ? 2 : 1;
       if (cells == 2 && m_cells.At(row, col + 1).kind != CellKind::Blank &&
           !(m_cells.At(row, col + 1).kind == CellKind::Narrow && m_cells.At(row, col + 1).code == ' '))
         return false;
       p.setPen(Faint(static_cast<int>(i) + base));
       const QRect r = CellBox(row, col, cells);
-      p.drawText(r.left() + (cells == 2 ? m_wideInset : 0), r.top() + m_ascent, text);
+      p.drawStaticText(r.left() + (cells == 2 ? m_wideInset : 0), r.top(), *glyph);
       return true;
     }
     return false;
   };
   if (!show(m_onionBefore, 0)) show(m_onionAfter, 1);
+}
+
+// Each character's glyph is laid out once and drawn from then on.
+const QStaticText* CharCanvas::Glyph(const ScreenCell& cell) {
+  if (cell.kind == CellKind::Blank || cell.kind == CellKind::WideRight) return nullptr;
+  const quint32 key = static_cast<quint32>(cell.kind) << 16 | cell.code;
+  auto it = m_glyphs.find(key);
+  if (it == m_glyphs.end()) {
+    QStaticText text(CellText(cell));
+    text.setTextFormat(Qt::PlainText);
+    text.setPerformanceHint(QStaticText::AggressiveCaching);
+    text.prepare(QTransform(), font());
+    it = m_glyphs.insert(key, text);
+  }
+  return &*it;
 }
 
 void CharCanvas::PaintOverlay(QPainter& p) {

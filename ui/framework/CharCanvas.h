@@ -7,6 +7,8 @@
 // back byte for byte.
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QHash>
+#include <QStaticText>
 #include <QString>
 #include <string>
 #include <vector>
@@ -119,7 +121,7 @@ class CharCanvas : public QAbstractScrollArea {
   bool EditKey(QKeyEvent* event);
   void TypeText(const QString& text);
   void Step(bool typing = false);
-  void Edited();
+  void Edited(int fromRow = -1, int toRow = -1);
   bool ToGlyph(const QString& character, std::string& glyph);
   document::CellPos CellAt(QPoint viewportPoint) const;
   document::CellPos Clamp(document::CellPos at) const;
@@ -136,6 +138,7 @@ class CharCanvas : public QAbstractScrollArea {
   void PaintCells(QPainter& p, const QRect& area);
   void PaintOnion(QPainter& p, int row, int col);
   void PaintOverlay(QPainter& p);
+  const QStaticText* Glyph(const document::ScreenCell& cell);
 
   const bool m_readOnly;
   document::CellCanvas m_cells;
@@ -155,6 +158,7 @@ class CharCanvas : public QAbstractScrollArea {
   document::CellRect m_block;
   document::CellPos m_anchor;  // where a selection or a stroke began
   document::CellPos m_moveFrom;
+  document::CellPos m_strokeAt;  // where the stroke was last drawn to
   document::CellRect m_blockBase;  // a block being moved, where it was
   bool m_stepTaken = false;
   Drag m_drag = Drag::None;
@@ -169,6 +173,7 @@ class CharCanvas : public QAbstractScrollArea {
   int m_cellH = 16;
   int m_ascent = 12;
   int m_wideInset = 0;  // a two-cell character's glyph, centred in its cells
+  QHash<quint32, QStaticText> m_glyphs;
   QLabel* m_readout = nullptr;
   QString m_note;
   int m_frameNumber = 0;

@@ -39,12 +39,20 @@ void CharCanvas::Step(bool typing) {
   m_typingRun = typing;
 }
 
-void CharCanvas::Edited() {
+// After a change: the rows it touched are painted again (all of them when
+// none are named), the scroll range, the cursor and the readout follow.
+void CharCanvas::Edited(int fromRow, int toRow) {
   m_cursor = Clamp(m_cursor);
   UpdateScrollBars();
   EnsureCursorVisible();
   UpdateReadout();
-  viewport()->update();
+  if (fromRow < 0) {
+    viewport()->update();
+  } else {
+    const QRect first = CellBox(std::min(fromRow, toRow), 0);
+    viewport()->update(0, first.top(), viewport()->width(),
+                       (std::abs(toRow - fromRow) + 1) * m_cellH);
+  }
   emit Changed();
 }
 
@@ -110,7 +118,7 @@ void CharCanvas::TypeText(const QString& text) {
     Step(true);
     const int cells = m_cells.Type(m_cursor, glyph, m_insert);
     m_cursor.col = m_cells.CharStart(m_cursor.row, m_cursor.col) + cells;
-    Edited();
+    Edited(m_cursor.row, m_cursor.row);
   }
   if (!bad.isEmpty()) RefuseCharacters(bad);
 }
@@ -208,10 +216,11 @@ bool CharCanvas::EditKey(QKeyEvent* event) {
       if (m_cursor.col > 0) {
         m_cursor.col = m_cells.CharStart(m_cursor.row, m_cursor.col - 1);
         m_cells.Erase(m_cursor, m_insert);
+        Edited(m_cursor.row, m_cursor.row);
       } else if (m_insert && m_cursor.row > 0) {
         m_cursor = m_cells.JoinWithAbove(m_cursor.row);
+        Edited();
       }
-      Edited();
       return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -249,11 +258,13 @@ void CharCanvas::keyPressEvent(QKeyEvent* event) {
 void CharCanvas::ClearBlockOrChar() {
   if (m_readOnly) return;
   Step();
-  if (HasBlock())
+  if (HasBlock()) {
     m_cells.ClearBlock(m_block);
-  else
+    Edited(m_block.top, m_block.bottom);
+  } else {
     m_cells.Erase(m_cursor, m_insert);
-  Edited();
+    Edited(m_cursor.row, m_cursor.row);
+  }
 }
 
 void CharCanvas::CopyBlock() {
@@ -298,6 +309,7 @@ void CharCanvas::mousePressEvent(QMouseEvent* event) {
     if (!alt && HasBlock() && m_block.Contains(at)) {
       m_drag = Drag::MoveBlock;
       m_moveFrom = at;
+      m_strokeAt = at;
       m_blockBase = m_block;
       m_stepTaken = false;
       m_strokeBase = {m_cells, m_cursor};
@@ -334,7 +346,8 @@ void CharCanvas::mouseMoveEvent(QMouseEvent* event) {
 void CharCanvas::mouseReleaseEvent(QMouseEvent* event) {
   if (m_drag == Drag::None) return QAbstractScrollArea::mouseReleaseEvent(event);
   const CellPos at = CellAt(event->position().toPoint());
-  if (m_drag == Drag::Shape || (m_drag == Drag::MoveBlock && at != m_moveFrom)) StrokeTo(at);
+  // The end of a line, a rectangle or a move is where the mouse lets go.
+  if ((m_drag == Drag::Shape || m_drag == Drag::MoveBlock) && at != m_strokeAt) StrokeTo(at);
   m_drag = Drag::None;
 }
 
@@ -342,10 +355,14 @@ void CharCanvas::mouseReleaseEvent(QMouseEvent* event) {
 // rectangle or a block being moved is drawn afresh from where it began.
 void CharCanvas::StrokeTo(CellPos at) {
   at = {std::max(0, at.row), std::max(0, at.col)};
+  m_strokeAt = at;
   switch (m_drag) {
-    case Drag::Stroke:
+    case Drag::Stroke: {
       m_cells.Type(at, m_brush, false);
-      break;
+      const int from = m_cursor.row;
+      m_cursor = at;
+      return Edited(from, at.row);
+    }
     case Drag::Shape:
       m_cells = m_strokeBase.cells;
       if (m_tool == Tool::Line)
