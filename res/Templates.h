@@ -14,6 +14,7 @@ extern const DialogTemplate kSplashDialog;    // splash
 extern const DialogTemplate kDelFrameDialog;  // deletion options
 extern const DialogTemplate kModeDialog;      // preview-mode settings
 extern const DialogTemplate kOpenDialog;      // folder shortcuts
+extern const DialogTemplate kSequenceNumberDialog;  // the number a frame command asks for
 
 extern const std::span<const KeyBinding> kMainAccelerators;
 

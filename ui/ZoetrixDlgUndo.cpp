@@ -1,0 +1,111 @@
+// Undo and redo in the main window: the edit area's own typing first, then
+// the frame steps of the document's history, each putting the areas back on
+// the frames the step concerns.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include "document/Refresh.h"
+#include "res/ControlIds.h"
+#include "res/Texts.h"
+#include "ui/FrameItemsModel.h"
+#include "ui/FrameStrip.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+
+using namespace ui;
+
+namespace {
+
+// A one-line field with the focus, which keeps its own undo of typing.
+QLineEdit* FocusedField() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+
+}  // namespace
+
+bool CZoetrixDlg::EditAreaCanUndo() const {
+  const auto* e = ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA);
+  return e && e->document()->isUndoAvailable();
+}
+
+bool CZoetrixDlg::EditAreaCanRedo() const {
+  const auto* e = ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA);
+  return e && e->document()->isRedoAvailable();
+}
+
+bool CZoetrixDlg::UndoInEditArea() {
+  if (!EditAreaCanUndo()) return false;
+  ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA)->undo();
+  return true;
+}
+
+bool CZoetrixDlg::RedoInEditArea() {
+  if (!EditAreaCanRedo()) return false;
+  ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA)->redo();
+  return true;
+}
+
+void CZoetrixDlg::ForgetEditAreaUndo() {
+  if (auto* e = ControlAs<QPlainTextEdit>(res::IDC_EDIT_AREA)) e->document()->clearUndoRedoStacks();
+}
+
+void CZoetrixDlg::OnUndo() {
+  if (QLineEdit* field = FocusedField(); field && field->window() == this && field->isUndoAvailable()) {
+    field->undo();
+    return;
+  }
+  if (UndoInEditArea()) return;
+  if (const auto move = m_doc.UndoStep()) ShowFramesAt(move->areas, move->editText);
+}
+
+// Typing since the last frame step stands in the way of redoing one, as any
+// new change does.
+void CZoetrixDlg::OnRedo() {
+  if (QLineEdit* field = FocusedField(); field && field->window() == this && field->isRedoAvailable()) {
+    field->redo();
+    return;
+  }
+  if (RedoInEditArea() || EditAreaCanUndo()) return;
+  if (const auto move = m_doc.RedoStep()) ShowFramesAt(move->areas, move->editText);
+}
+
+QString CZoetrixDlg::UndoMenuText() const {
+  if (EditAreaCanUndo()) return U(res::kUndoMenu).arg(U(res::kUndoTypingName));
+  if (m_doc.m_history.CanUndo()) return U(res::kUndoMenu).arg(U(m_doc.m_history.UndoName()));
+  return U(res::kUndoNothingMenu);
+}
+
+QString CZoetrixDlg::RedoMenuText() const {
+  if (EditAreaCanRedo()) return U(res::kRedoMenu).arg(U(res::kUndoTypingName));
+  if (!EditAreaCanUndo() && m_doc.m_history.CanRedo())
+    return U(res::kRedoMenu).arg(U(m_doc.m_history.RedoName()));
+  return U(res::kRedoNothingMenu);
+}
+
+void CZoetrixDlg::ShowFramesAt(const document::AreaPositions& areas, const std::string& editText) {
+  UpdateData(true);
+  const int frames = m_doc.FrameCount();
+  m_previewItems->SetCount(frames);
+  m_editItems->SetCount(frames);
+  m_comboEdit->setCurrentIndex(areas.edit < frames ? areas.edit : -1);
+  m_nEditShown = m_comboEdit->currentIndex();
+  m_comboPreview->setCurrentIndex(areas.preview < frames ? areas.preview : -1);
+  if (m_comboPreview->currentIndex() >= 0 || m_doc.m_bPreviewFollows)
+    m_doc.m_strPreviewText = m_doc.TextAt(m_comboPreview->currentIndex());
+  m_doc.m_strEditText = editText;
+  EditAreaPlaced();
+  NoteShownAreas();
+  ShowFrameFigures(frames);
+  UpdateData(false);
+  ForgetEditAreaUndo();
+}
+
+void CZoetrixDlg::EditAreaPlaced() {
+  if (m_nEditShown >= 0) m_doc.m_nEditFrame = m_nEditShown + 1;
+  if (m_strip) m_strip->EditAreaMoved(m_nEditShown);
+}
+
+void CZoetrixDlg::UpdateStrip() {
+  if (m_strip) m_strip->FramesChanged();
+}
