@@ -64,8 +64,8 @@ bool AnimationDocument::Do(std::optional<Step> step) {
   if (std::optional<PendingEdit> keep = std::exchange(m_pendingEdit, std::nullopt);
       keep && m_bCreated != 0) {
     if (!step) {
-      step = KeepEditTextStep(m_animation.m_frames, keep->shown, std::move(keep->text),
-                              m_areasShown);
+      step =
+          KeepEditTextStep(m_animation.m_frames, keep->shown, std::move(keep->text), m_areasShown);
       if (step) m_history.Do(m_animation.m_frames, std::move(*step));
       return false;
     }

@@ -50,9 +50,8 @@ std::optional<Step> DuplicateFramesStep(const FrameList& frames, int first, int 
   const int at = first + count;
   Step step = MakeStep(StepKind::kDuplicateFrame, areas, {at, ShiftedBy(areas.preview, at, count)});
   const auto n = static_cast<std::size_t>(count);
-  step.changes.emplace_back(
-      FrameInsert{static_cast<std::size_t>(at), n,
-                  CollectRuns(frames, static_cast<std::size_t>(first), n)});
+  step.changes.emplace_back(FrameInsert{static_cast<std::size_t>(at), n,
+                                        CollectRuns(frames, static_cast<std::size_t>(first), n)});
   return step;
 }
 
@@ -61,9 +60,9 @@ std::optional<Step> HoldFramesStep(const FrameList& frames, int first, int count
   if (n < 1 || !IsBlock(frames, first, count)) return std::nullopt;
   if (!Fits(frames, static_cast<long long>(count) * n)) return std::nullopt;
   if (count == 1) return HoldFrameStep(frames, first, n, areas);
-  Step step = MakeStep(StepKind::kHoldFrame, areas,
-                       {HeldPosition(areas.edit, first, count, n),
-                        HeldPosition(areas.preview, first, count, n)});
+  Step step = MakeStep(
+      StepKind::kHoldFrame, areas,
+      {HeldPosition(areas.edit, first, count, n), HeldPosition(areas.preview, first, count, n)});
   // The block goes out and comes back with each picture n + 1 times: two
   // shifts of the frames after it, whatever the block's length.
   const auto f = static_cast<std::size_t>(first);

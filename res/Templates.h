@@ -14,7 +14,9 @@ extern const DialogTemplate kSplashDialog;    // splash
 extern const DialogTemplate kDelFrameDialog;  // deletion options
 extern const DialogTemplate kModeDialog;      // preview-mode settings
 extern const DialogTemplate kOpenDialog;      // folder shortcuts
-extern const DialogTemplate kSequenceNumberDialog;  // the number a frame command asks for
+
+// The number a frame command asks for (copies, seconds, a frame).
+extern const DialogTemplate kSequenceNumberDialog;
 
 extern const std::span<const KeyBinding> kMainAccelerators;
 

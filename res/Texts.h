@@ -334,6 +334,7 @@ inline constexpr const char* kSeqMoveCaption = "移动帧";
 // %1 is the frame count.
 inline constexpr const char* kSeqMovePrompt = "移动到第几帧（1 到 %1）：";
 // The frame strip's window: %1 is the frame count.
-inline constexpr const char* kStripCaption = "帧条 - 共 %1 帧（红框：编辑区的帧，蓝框：预览区的帧）";
+inline constexpr const char* kStripCaption =
+    "帧条 - 共 %1 帧（红框：编辑区的帧，蓝框：预览区的帧）";
 
 }  // namespace res

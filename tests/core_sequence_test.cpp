@@ -104,7 +104,7 @@ TEST(Sequence, AreasStayOnThePictureTheyShowed) {
   using A = SequenceAction;
   const SequenceCommand commands[] = {
       {A::kMoveTo, 0, 2, 5}, {A::kMoveEarlier, 4, 2}, {A::kHold, 0, 3, 2},
-      {A::kMoveLater, 2, 1}, {A::kDuplicate, 0, 6}, {A::kInsertBlank, 1, 1},
+      {A::kMoveLater, 2, 1}, {A::kDuplicate, 0, 6},   {A::kInsertBlank, 1, 1},
   };
   for (int edit = 0; edit < 6; ++edit) {
     AnimationDocument doc = WithFrames("ABCDEF");

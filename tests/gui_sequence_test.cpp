@@ -307,8 +307,9 @@ TEST(FrameStrip, ClickChooseDragAndUndo) {
   const QPoint to(strip->CellRect(4).right(), from.y());
   QTest::mousePress(view, Qt::LeftButton, {}, from);
   for (int x = from.x(); x <= to.x(); x += 10) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(x, from.y()), view->mapToGlobal(QPointF(x, from.y())),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, from.y()),
+                     view->mapToGlobal(QPointF(x, from.y())), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(view, &move);
   }
   QTest::mouseRelease(view, Qt::LeftButton, {}, to);

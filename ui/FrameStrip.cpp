@@ -280,9 +280,8 @@ void FrameStrip::contextMenuEvent(QContextMenuEvent* event) {
   menu->setObjectName(QStringLiteral("stripMenu"));
   menu->setAttribute(Qt::WA_DeleteOnClose);
   const int first = m_first, count = m_count;
-  m_dlg.AddFrameCommands(*menu, [this, first, count](int id) {
-    m_dlg.RunFromStrip(id, first, count);
-  });
+  m_dlg.AddFrameCommands(*menu,
+                         [this, first, count](int id) { m_dlg.RunFromStrip(id, first, count); });
   menu->popup(event->globalPos());
 }
 

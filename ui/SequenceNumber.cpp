@@ -5,8 +5,8 @@
 
 using namespace ui;
 
-SequenceNumber::SequenceNumber(const QString& caption, const QString& prompt, int value,
-                               int lowest, int highest, QWidget* parent)
+SequenceNumber::SequenceNumber(const QString& caption, const QString& prompt, int value, int lowest,
+                               int highest, QWidget* parent)
     : ZDialog(res::kSequenceNumberDialog, parent),
       m_nValue(value),
       m_prompt(prompt),

@@ -9,8 +9,8 @@
 class SequenceNumber : public ui::ZDialog {
   Q_OBJECT
  public:
-  SequenceNumber(const QString& caption, const QString& prompt, int value, int lowest,
-                 int highest, QWidget* parent = nullptr);
+  SequenceNumber(const QString& caption, const QString& prompt, int value, int lowest, int highest,
+                 QWidget* parent = nullptr);
 
   int m_nValue = 0;
 

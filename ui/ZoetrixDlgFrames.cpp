@@ -44,7 +44,8 @@ void CZoetrixDlg::RefreshFrameControls() {
 // The frame total, the duration and the ranges of the slider and the
 // progress bar for this many frames.
 void CZoetrixDlg::ShowFrameFigures(int frames) {
-  const RefreshFigures f = ComputeRefresh(frames, m_doc.m_animation.m_nRate, m_settings.PreviewMode());
+  const RefreshFigures f =
+      ComputeRefresh(frames, m_doc.m_animation.m_nRate, m_settings.PreviewMode());
   m_doc.m_bPreviewFollows = f.previewFollows;
   m_doc.m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);

@@ -3,10 +3,10 @@
 // the frame strip), from keys, the edit area's context menu, the system menu
 // and the strip.
 #include <QComboBox>
-#include <algorithm>
-#include <functional>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <algorithm>
+#include <functional>
 
 #include "res/ControlIds.h"
 #include "res/Texts.h"

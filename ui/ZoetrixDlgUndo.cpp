@@ -51,7 +51,8 @@ void CZoetrixDlg::ForgetEditAreaUndo() {
 }
 
 void CZoetrixDlg::OnUndo() {
-  if (QLineEdit* field = FocusedField(); field && field->window() == this && field->isUndoAvailable()) {
+  if (QLineEdit* field = FocusedField();
+      field && field->window() == this && field->isUndoAvailable()) {
     field->undo();
     return;
   }
@@ -62,7 +63,8 @@ void CZoetrixDlg::OnUndo() {
 // Typing since the last frame step stands in the way of redoing one, as any
 // new change does.
 void CZoetrixDlg::OnRedo() {
-  if (QLineEdit* field = FocusedField(); field && field->window() == this && field->isRedoAvailable()) {
+  if (QLineEdit* field = FocusedField();
+      field && field->window() == this && field->isRedoAvailable()) {
     field->redo();
     return;
   }
