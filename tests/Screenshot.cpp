@@ -69,6 +69,11 @@ int main(int argc, char** argv) {
     static QTemporaryDir folder;
     QDir(folder.path()).mkdir(QStringLiteral("Code"));
     platform::SetProgramFolderForTesting(folder.path().toStdString() + "/");
+    if (which == "strip") {
+      // A small canvas, so the thumbnails show the picture large.
+      ui::ZDialog::SetControlText(dlg.Control(res::IDC_WIDE), QStringLiteral("36"));
+      ui::ZDialog::SetControlText(dlg.Control(res::IDC_HIGH), QStringLiteral("12"));
+    }
     dlg.RunCommand(res::IDC_CREATE, ui::Notify::Clicked);
     const char* frames[] = {"   /\\_/\\\n  ( o.o )\n   > ^ <\n  小猫散步 1",
                             "   /\\_/\\\n  ( -.- )\n   > ^ <\n  小猫散步 2"};
@@ -82,7 +87,7 @@ int main(int argc, char** argv) {
   if (which == "strip") {
     // A cat walking across the canvas, the strip open with two frames chosen.
     for (int step = 0; step < 9; ++step) {
-      const QString pad(step * 6, QLatin1Char(' '));
+      const QString pad(step * 3, QLatin1Char(' '));
       const QString cat = pad + "  /\\_/\\\n" + pad + " ( o.o )\n" + pad + "  > ^ <\n" + pad +
                           (step % 2 ? " /     \\" : "  |   |");
       ui::ZDialog::SetControlText(dlg.Control(res::IDC_EDIT_AREA), cat);

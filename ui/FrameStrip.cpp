@@ -120,6 +120,7 @@ void FrameStrip::FramesChanged() {
 }
 
 void FrameStrip::EditAreaMoved(int position) {
+  UpdateRange();  // the frames may have changed too: scroll in the new range
   const bool inChoice = position >= m_first && position < m_first + m_count;
   if (!inChoice) {
     Select(position, position >= 0 ? 1 : 0);
@@ -181,6 +182,7 @@ void FrameStrip::paintEvent(QPaintEvent*) {
   const int preview = m_dlg.m_comboPreview->currentIndex();
   const QSize picture = PictureSize();
   const int last = std::min(Frames(), FirstVisible() + Visible() + 1);
+  m_drawn = std::max(0, last - FirstVisible());
   for (int i = FirstVisible(); i < last; ++i) {
     const QRect cell = CellRect(i);
     if (i >= m_first && i < m_first + m_count) p.fillRect(cell, palette().highlight());

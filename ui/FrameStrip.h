@@ -46,6 +46,8 @@ class FrameStrip : public QAbstractScrollArea {
   int FirstVisible() const;
   // Thumbnails laid out so far (kept for pictures seen lately).
   int CachedThumbnails() const { return static_cast<int>(m_thumbs.size()); }
+  // Thumbnails drawn by the last paint.
+  int LastDrawn() const { return m_drawn; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -87,6 +89,7 @@ class FrameStrip : public QAbstractScrollArea {
   // The thumbnails by picture, for the canvas and colours they were made in.
   QHash<const std::string*, Thumb> m_thumbs;
   QString m_thumbsFor;
+  int m_drawn = 0;
 };
 
 }  // namespace ui

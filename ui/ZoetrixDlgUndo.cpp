@@ -19,8 +19,12 @@ using namespace ui;
 
 namespace {
 
-// A one-line field with the focus, which keeps its own undo of typing.
-QLineEdit* FocusedField() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+// A one-line field of the window with the focus: it keeps its own undo of
+// typing, taken back before anything else.
+QLineEdit* FocusedField(const QWidget* window) {
+  auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  return field && field->window() == window ? field : nullptr;
+}
 
 }  // namespace
 
@@ -51,8 +55,7 @@ void CZoetrixDlg::ForgetEditAreaUndo() {
 }
 
 void CZoetrixDlg::OnUndo() {
-  if (QLineEdit* field = FocusedField();
-      field && field->window() == this && field->isUndoAvailable()) {
+  if (QLineEdit* field = FocusedField(this); field && field->isUndoAvailable()) {
     field->undo();
     return;
   }
@@ -63,8 +66,7 @@ void CZoetrixDlg::OnUndo() {
 // Typing since the last frame step stands in the way of redoing one, as any
 // new change does.
 void CZoetrixDlg::OnRedo() {
-  if (QLineEdit* field = FocusedField();
-      field && field->window() == this && field->isRedoAvailable()) {
+  if (QLineEdit* field = FocusedField(this); field && field->isRedoAvailable()) {
     field->redo();
     return;
   }
@@ -73,13 +75,15 @@ void CZoetrixDlg::OnRedo() {
 }
 
 QString CZoetrixDlg::UndoMenuText() const {
-  if (EditAreaCanUndo()) return U(res::kUndoMenu).arg(U(res::kUndoTypingName));
+  const QLineEdit* field = FocusedField(this);
+  if (EditAreaCanUndo() || (field && field->isUndoAvailable())) return U(res::kUndoMenu).arg(U(res::kUndoTypingName));
   if (m_doc.m_history.CanUndo()) return U(res::kUndoMenu).arg(U(m_doc.m_history.UndoName()));
   return U(res::kUndoNothingMenu);
 }
 
 QString CZoetrixDlg::RedoMenuText() const {
-  if (EditAreaCanRedo()) return U(res::kRedoMenu).arg(U(res::kUndoTypingName));
+  const QLineEdit* field = FocusedField(this);
+  if (EditAreaCanRedo() || (field && field->isRedoAvailable())) return U(res::kRedoMenu).arg(U(res::kUndoTypingName));
   if (!EditAreaCanUndo() && m_doc.m_history.CanRedo())
     return U(res::kRedoMenu).arg(U(m_doc.m_history.RedoName()));
   return U(res::kRedoNothingMenu);
