@@ -211,7 +211,7 @@ TEST(Sequence, TypingNotedForARefusedCommandIsKeptAlone) {
 }
 
 // Undoing Ctrl+Alt+Z shows the picture as it was being drawn in the frame
-// it was drawn in, not the empty frame; the Parts' deletions keep the typing
+// it was drawn in, not the empty frame; the deletions keep the typing
 // in their own step the same way.
 TEST(Sequence, UndoingTheClassicCommandsGivesBackThePictureBeingDrawn) {
   AnimationDocument doc = WithFrames("AB.");

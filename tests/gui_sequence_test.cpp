@@ -358,3 +358,104 @@ TEST(FrameStrip, AMillionFramesOpenAtOnce) {
   EXPECT_EQ(d.Strip()->FirstVisible() + 1 + d.Strip()->horizontalScrollBar()->pageStep() - 1,
             document::kMaxFrames);  // the last frame, the edit area's, in view
 }
+
+// The tool's own commands are undone from the window too: the frames come
+// back, the figures follow, and the edit area holds what was being drawn.
+TEST(SequenceUndo, TheClassicCommandsAreUndoneInTheWindow) {
+  struct Case {
+    const char* name;
+    int key;
+    Qt::KeyboardModifiers mods;
+  };
+  const Case cases[] = {
+      {"Ctrl+Alt+Z", Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier},
+      {"Ctrl+E", Qt::Key_E, Qt::ControlModifier},
+      {"Ctrl+Shift+E", Qt::Key_E, kCtrlShift},
+      {"Ctrl+Shift+A", Qt::Key_A, kCtrlShift},
+      {"Ctrl+D", Qt::Key_D, Qt::ControlModifier},
+      {"Ctrl+S", Qt::Key_S, Qt::ControlModifier},
+      {"Ctrl+Del", Qt::Key_Delete, Qt::ControlModifier},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Hooks hooks;
+    MainWindow w(hooks);
+    CZoetrixDlg& d = w.dlg();
+    w.SetText(res::IDC_DELAY, "1");
+    w.MakeNumberedFrames(3, 4);
+    const QString before = Frames(d);
+    w.SetText(res::IDC_EDIT_AREA, "typed");
+    w.Key(res::IDC_EDIT_AREA, c.key, c.mods);
+    ASSERT_NE(Frames(d), before);
+    w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Frames(d), before);
+    EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
+    EXPECT_EQ(d.m_comboEdit->currentIndex(), 2);
+    EXPECT_EQ(w.Text(res::IDC_EDIT_FRAME), "3");
+    EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "3");
+    EXPECT_EQ(d.m_comboEdit->count(), 3);
+    EXPECT_EQ(d.m_comboPreview->count(), 3);
+  }
+}
+
+// Keys pressed in the strip and its Ctrl+click act on the frames chosen;
+// its arrows move the edit area.
+TEST(FrameStrip, KeysAndCtrlClickActOnTheChosenFrames) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(6);
+  d.OnSysCommand(0x4B0);  // the system menu's "帧条"
+  ui::FrameStrip* strip = d.Strip();
+  ASSERT_NE(strip, nullptr);
+  strip->resize(900, strip->height());
+  QWidget* view = strip->viewport();
+  QTest::mouseClick(view, Qt::LeftButton, {}, strip->CellRect(1).center());
+  QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, strip->CellRect(3).center());
+  EXPECT_EQ(strip->SelectedFirst(), 1);
+  EXPECT_EQ(strip->SelectedCount(), 3);
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);  // Ctrl+click does not move the edit area
+
+  hooks.messages.clear();
+  QTest::keyClick(strip, Qt::Key_Delete, kCtrlShift);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("确定删除？")});
+  EXPECT_EQ(Frames(d), "1|5|6");
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 1);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "5");
+  QTest::keyClick(strip, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Frames(d), "1|2|3|4|5|6");
+
+  QTest::keyClick(strip, Qt::Key_Right);
+  QTest::keyClick(strip, Qt::Key_Right);
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 3);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "4");
+  EXPECT_EQ(strip->SelectedFirst(), 3);
+  EXPECT_EQ(strip->SelectedCount(), 1);
+  // Without a choice of its own a key acts on the edit area's frame.
+  QTest::keyClick(strip, Qt::Key_D, kCtrlShift);
+  EXPECT_EQ(Frames(d), "1|2|3|4|4|5|6");
+}
+
+// The number asked for is checked by the dialog: out of range it says so
+// and stays open.
+TEST(SequenceNumber, ANumberOutOfRangeIsRefusedAndTheDialogStays) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.MakeNumberedFrames(3);
+  bool stayed = false;
+  hooks.onDialog = [&](QDialog& dialog) {
+    auto& ask = static_cast<ui::ZDialog&>(dialog);
+    EXPECT_EQ(ask.windowTitle(), QString::fromUtf8("移动帧"));
+    EXPECT_EQ(ask.ControlText(ask.Control(res::IDC_SEQ_NUMBER)), "3");  // where it is now
+    ask.SetDlgItemText(res::IDC_SEQ_NUMBER, "4");
+    ask.RunCommand(res::IDOK, ui::Notify::Clicked);
+    stayed = dialog.isVisible();
+    dialog.done(QDialog::Rejected);
+  };
+  hooks.messages.clear();
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_M, kCtrlShift);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("请输入一个介于 1 和 3 之间的整数。")});
+  EXPECT_EQ(Frames(d), "1|2|3");
+}

@@ -76,14 +76,16 @@ void CZoetrixDlg::OnRedo() {
 
 QString CZoetrixDlg::UndoMenuText() const {
   const QLineEdit* field = FocusedField(this);
-  if (EditAreaCanUndo() || (field && field->isUndoAvailable())) return U(res::kUndoMenu).arg(U(res::kUndoTypingName));
+  if (EditAreaCanUndo() || (field && field->isUndoAvailable()))
+    return U(res::kUndoMenu).arg(U(res::kUndoTypingName));
   if (m_doc.m_history.CanUndo()) return U(res::kUndoMenu).arg(U(m_doc.m_history.UndoName()));
   return U(res::kUndoNothingMenu);
 }
 
 QString CZoetrixDlg::RedoMenuText() const {
   const QLineEdit* field = FocusedField(this);
-  if (EditAreaCanRedo() || (field && field->isRedoAvailable())) return U(res::kRedoMenu).arg(U(res::kUndoTypingName));
+  if (EditAreaCanRedo() || (field && field->isRedoAvailable()))
+    return U(res::kRedoMenu).arg(U(res::kUndoTypingName));
   if (!EditAreaCanUndo() && m_doc.m_history.CanRedo())
     return U(res::kRedoMenu).arg(U(m_doc.m_history.RedoName()));
   return U(res::kRedoNothingMenu);
