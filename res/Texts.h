@@ -331,7 +331,7 @@ inline constexpr const char* kSeqHoldPrompt = "在每一帧后面添加几个副
 inline constexpr const char* kSeqHoldSecondsPrompt =
     "保持几秒（每秒按帧频添加副本，与“添加帧以延时”相同）：";
 inline constexpr const char* kSeqMoveCaption = "移动帧";
-// %1 is the frame count.
+// %1 is the last number the frame (or the block's first frame) can take.
 inline constexpr const char* kSeqMovePrompt = "移动到第几帧（1 到 %1）：";
 // The frame strip's window: %1 is the frame count.
 inline constexpr const char* kStripCaption =

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "res/ControlIds.h"
 #include "res/Texts.h"
@@ -219,7 +220,8 @@ bool CZoetrixDlg::AskSequenceNumber(int id, SequenceCommand& command) {
     highest = kMaxDelay;
   } else if (id == res::IDC_SEQ_MOVE_TO) {
     caption = U(res::kSeqMoveCaption);
-    highest = m_doc.FrameCount();
+    // The numbers the block's first frame can take.
+    highest = m_doc.FrameCount() - command.count + 1;
     prompt = U(res::kSeqMovePrompt).arg(highest);
     value = command.first + 1;
   } else {
