@@ -137,8 +137,10 @@ QMenu* CZoetrixDlg::MakeEditAreaMenu() {
     QMenu* own = box->createStandardContextMenu();
     own->setParent(menu, own->windowFlags());
     menu->addSeparator();
+    // The box's own undo and redo would take back its typing only.
     for (QAction* a : own->actions())
-      if (a->shortcut() != QKeySequence::Undo && a->shortcut() != QKeySequence::Redo)
+      if (a->objectName() != QLatin1String("edit-undo") &&
+          a->objectName() != QLatin1String("edit-redo"))
         menu->addAction(a);
   }
   return menu;
