@@ -2,12 +2,21 @@
 
 #include <algorithm>
 #include <utility>
+#include <variant>
 
 namespace document {
 
 namespace {
 // A new animation's canvas is one cell larger than the fields accept.
 constexpr int kMinCreateCanvas = 11;
+
+// The step sets the text of the node at position itself.
+bool StoresInto(const Step& step, int position) {
+  for (const FrameChange& change : step.changes)
+    if (const auto* swap = std::get_if<TextSwap>(&change); swap && swap->position == position)
+      return true;
+  return false;
+}
 }  // namespace
 
 const std::string& AnimationDocument::TextAt(int position) const {
@@ -50,6 +59,19 @@ StepContext AnimationDocument::StepsAt(int editPosition) const {
 }
 
 bool AnimationDocument::Do(std::optional<Step> step) {
+  // The edit area's text noted for this step goes first into it, unless the
+  // step stores into that frame itself; with no step it is kept alone.
+  if (std::optional<PendingEdit> keep = std::exchange(m_pendingEdit, std::nullopt);
+      keep && m_bCreated != 0) {
+    if (!step) {
+      step =
+          KeepEditTextStep(m_animation.m_frames, keep->shown, std::move(keep->text), m_areasShown);
+      if (step) m_history.Do(m_animation.m_frames, std::move(*step));
+      return false;
+    }
+    if (!StoresInto(*step, keep->shown))
+      KeepEditTextFirst(*step, m_animation.m_frames, keep->shown, std::move(keep->text));
+  }
   return step && m_history.Do(m_animation.m_frames, std::move(*step));
 }
 

@@ -10,6 +10,7 @@
 #include "document/FrameList.h"
 #include "document/FrameSteps.h"
 #include "document/History.h"
+#include "document/SequenceSteps.h"
 #include "platform/Clock.h"
 
 namespace document {
@@ -159,7 +160,35 @@ struct AnimationDocument {
   AreaPositions m_areasShown;
   bool m_bPreviewFollows = true;
 
+  // --- shaping the sequence, undo and redo (AnimationSequence.cpp) -----------
+  // The edit area's text, kept in the frame it shows (shown: a position, -1
+  // for none) as part of the next step done, so undoing that step takes both
+  // back. A command that then does no step keeps it as a step of its own.
+  void KeepEditTextWithNextStep(int shown, std::string text);
+  // The text noted above, dropped: the command did not run.
+  void ForgetEditText() { m_pendingEdit.reset(); }
+
+  // A command on a block of frames, as one step of the history, from the
+  // areas in m_areasShown; once done, m_areasShown holds where they are now.
+  SequenceOutcome RunSequence(const SequenceCommand& command);
+
+  // Where undo and redo leave the areas, and the text the edit area takes:
+  // after undoing, what it held before the step (the picture being drawn,
+  // typed text included); after redoing, its frame's text.
+  struct HistoryMove {
+    AreaPositions areas;
+    std::string editText;
+  };
+  std::optional<HistoryMove> UndoStep();
+  std::optional<HistoryMove> RedoStep();
+
  private:
+  struct PendingEdit {
+    int shown = -1;
+    std::string text;
+  };
+  std::optional<PendingEdit> m_pendingEdit;
+
   StepContext StepsAt(int editPosition) const;
   // Does the step in the history; false when there is none or it does not fit.
   bool Do(std::optional<Step> step);

@@ -84,6 +84,9 @@ class History {
   std::optional<StepKind> NextRedo() const;
   const char* UndoName() const;
   const char* RedoName() const;
+  // The step Redo would take, as it stands (its changes hold what they
+  // wrote, so a caller can tell what an undo took out); null when none.
+  const Step* RedoStep() const { return CanRedo() ? &m_steps[m_done].step : nullptr; }
 
   // Forgets every step (opening or creating an animation starts afresh).
   void Clear();

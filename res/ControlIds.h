@@ -129,4 +129,21 @@ inline constexpr int IDC_OPEN_CODE_FOLDER = 1006;
 inline constexpr int IDC_OPEN_ANIMATE_FOLDER = 1005;
 inline constexpr int IDC_OPEN_PROJECT_FOLDER = 1012;
 
+// --- shaping the sequence, undo and redo: commands of keys and menus, no control
+inline constexpr int IDC_SEQ_INSERT_BLANK = 1401;
+inline constexpr int IDC_SEQ_DUPLICATE = 1402;
+inline constexpr int IDC_SEQ_MOVE_EARLIER = 1403;
+inline constexpr int IDC_SEQ_MOVE_LATER = 1404;
+inline constexpr int IDC_SEQ_MOVE_TO = 1405;
+inline constexpr int IDC_SEQ_HOLD = 1406;
+inline constexpr int IDC_SEQ_HOLD_SECONDS = 1407;
+inline constexpr int IDC_SEQ_DELETE = 1408;
+inline constexpr int IDC_FRAME_STRIP = 1409;
+inline constexpr int IDC_UNDO = 1410;
+inline constexpr int IDC_REDO = 1411;
+
+// --- the number a sequence command asks for (SequenceNumber) --------------------
+inline constexpr int IDC_SEQ_NUMBER_PROMPT = 1420;
+inline constexpr int IDC_SEQ_NUMBER = 1421;
+
 }  // namespace res

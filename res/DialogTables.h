@@ -65,6 +65,8 @@ struct DialogTemplate {
 // are named below.
 enum Key : int {
   kKeyDelete = 0x100,
+  kKeyPageUp = 0x101,
+  kKeyPageDown = 0x102,
 };
 
 enum KeyModifier : unsigned {

@@ -110,6 +110,19 @@ const KeyBinding kMainAccel[] = {
     {'Z', kModCtrl | kModAlt, IDC_APPEND_BLANK},
     {kKeyDelete, kModCtrl, IDC_DELETE_LAST},
     {'S', kModCtrl, IDC_SAVE_FRAME},
+    // Shaping the sequence, the frame strip, undo and redo.
+    {'N', kModCtrl | kModShift, IDC_SEQ_INSERT_BLANK},
+    {'D', kModCtrl | kModShift, IDC_SEQ_DUPLICATE},
+    {kKeyPageUp, kModCtrl | kModShift, IDC_SEQ_MOVE_EARLIER},
+    {kKeyPageDown, kModCtrl | kModShift, IDC_SEQ_MOVE_LATER},
+    {'M', kModCtrl | kModShift, IDC_SEQ_MOVE_TO},
+    {'H', kModCtrl | kModShift, IDC_SEQ_HOLD},
+    {'T', kModCtrl | kModShift, IDC_SEQ_HOLD_SECONDS},
+    {kKeyDelete, kModCtrl | kModShift, IDC_SEQ_DELETE},
+    {'F', kModCtrl | kModShift, IDC_FRAME_STRIP},
+    {'Z', kModCtrl, IDC_UNDO},
+    {'Y', kModCtrl, IDC_REDO},
+    {'Z', kModCtrl | kModShift, IDC_REDO},
 };
 
 }  // namespace

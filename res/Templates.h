@@ -15,6 +15,9 @@ extern const DialogTemplate kDelFrameDialog;  // deletion options
 extern const DialogTemplate kModeDialog;      // preview-mode settings
 extern const DialogTemplate kOpenDialog;      // folder shortcuts
 
+// The number a frame command asks for (copies, seconds, a frame).
+extern const DialogTemplate kSequenceNumberDialog;
+
 extern const std::span<const KeyBinding> kMainAccelerators;
 
 }  // namespace res

@@ -311,4 +311,37 @@ inline constexpr const char* kFramesBeyondCanvas =
     "注意：第%1帧（共%2帧）有超出画布的内容。代码和编译出的程序照原样输出整帧；"
     "网页、GIF 和录屏只显示画布以内的部分。";
 
+// --- shaping the sequence: frame commands, the frame strip, undo and redo ----
+inline constexpr const char* kStepDeleteFrames = "删除选中的帧";
+// Menu items (the edit area's context menu, the system menu, the strip's).
+inline constexpr const char* kSeqInsertBlankMenu = "在后面插入空白帧(&N)\tCtrl+Shift+N";
+inline constexpr const char* kSeqDuplicateMenu = "复制帧(&D)\tCtrl+Shift+D";
+inline constexpr const char* kSeqMoveEarlierMenu = "前移一帧(&U)\tCtrl+Shift+PgUp";
+inline constexpr const char* kSeqMoveLaterMenu = "后移一帧(&W)\tCtrl+Shift+PgDown";
+inline constexpr const char* kSeqMoveToMenu = "移动到第几帧(&M)...\tCtrl+Shift+M";
+inline constexpr const char* kSeqHoldMenu = "保持帧：添加副本(&H)...\tCtrl+Shift+H";
+inline constexpr const char* kSeqHoldSecondsMenu = "保持帧：按秒数(&T)...\tCtrl+Shift+T";
+inline constexpr const char* kSeqDeleteMenu = "删除帧(&L)\tCtrl+Shift+Del";
+inline constexpr const char* kSeqStripMenu = "帧条(&F)\tCtrl+Shift+F";
+// %1 is the step's name (kStep...), or kUndoTypingName.
+inline constexpr const char* kUndoMenu = "撤销 %1(&Z)\tCtrl+Z";
+inline constexpr const char* kRedoMenu = "重做 %1(&Y)\tCtrl+Y";
+inline constexpr const char* kUndoNothingMenu = "撤销(&Z)\tCtrl+Z";
+inline constexpr const char* kRedoNothingMenu = "重做(&Y)\tCtrl+Y";
+// What Ctrl+Z undoes while the edit area has typing of its own to undo.
+inline constexpr const char* kUndoTypingName = "输入";
+// The number asked for by a command (dialog "SequenceNumber").
+inline constexpr const char* kSeqNumberOk = "确定";
+inline constexpr const char* kSeqNumberCancel = "取消";
+inline constexpr const char* kSeqHoldCaption = "保持帧";
+inline constexpr const char* kSeqHoldPrompt = "在每一帧后面添加几个副本：";
+inline constexpr const char* kSeqHoldSecondsPrompt =
+    "保持几秒（每秒按帧频添加副本，与“添加帧以延时”相同）：";
+inline constexpr const char* kSeqMoveCaption = "移动帧";
+// %1 is the last number the frame (or the block's first frame) can take.
+inline constexpr const char* kSeqMovePrompt = "移动到第几帧（1 到 %1）：";
+// The frame strip's window: %1 is the frame count.
+inline constexpr const char* kStripCaption =
+    "帧条 - 共 %1 帧（红框：编辑区的帧，蓝框：预览区的帧）";
+
 }  // namespace res

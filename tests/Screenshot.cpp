@@ -1,6 +1,6 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
 // layout without a display): zoetrix_screenshot OUT.png
-// [main|drawn|tips|about|delframe|mode|open|splash] [SCALE]
+// [main|drawn|strip|tips|about|delframe|mode|open|splash] [SCALE]
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -14,6 +14,7 @@
 #include "tests/OffscreenScreen.h"
 #include "ui/CAboutDlg.h"
 #include "ui/DelFrame.h"
+#include "ui/FrameStrip.h"
 #include "ui/Mode.h"
 #include "ui/Open.h"
 #include "ui/Tips.h"
@@ -62,12 +63,17 @@ int main(int argc, char** argv) {
   }
   CZoetrixDlg dlg;
   dlg.Create();
-  if (which == "drawn") {
+  if (which == "drawn" || which == "strip") {
     // An animation with a few frames, to show what working in it looks like.
     ui::SetMessageBoxResponderForTesting([](const QString&, int) { return ui::IDOK; });
     static QTemporaryDir folder;
     QDir(folder.path()).mkdir(QStringLiteral("Code"));
     platform::SetProgramFolderForTesting(folder.path().toStdString() + "/");
+    if (which == "strip") {
+      // A small canvas, so the thumbnails show the picture large.
+      ui::ZDialog::SetControlText(dlg.Control(res::IDC_WIDE), QStringLiteral("36"));
+      ui::ZDialog::SetControlText(dlg.Control(res::IDC_HIGH), QStringLiteral("12"));
+    }
     dlg.RunCommand(res::IDC_CREATE, ui::Notify::Clicked);
     const char* frames[] = {"   /\\_/\\\n  ( o.o )\n   > ^ <\n  小猫散步 1",
                             "   /\\_/\\\n  ( -.- )\n   > ^ <\n  小猫散步 2"};
@@ -77,6 +83,26 @@ int main(int argc, char** argv) {
     }
     ui::ZDialog::SetControlText(dlg.Control(res::IDC_EDIT_AREA),
                                 QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
+  }
+  if (which == "strip") {
+    // A cat walking across the canvas, the strip open with two frames chosen.
+    for (int step = 0; step < 9; ++step) {
+      const QString pad(step * 3, QLatin1Char(' '));
+      const QString cat = pad + "  /\\_/\\\n" + pad + " ( o.o )\n" + pad + "  > ^ <\n" + pad +
+                          (step % 2 ? " /     \\" : "  |   |");
+      ui::ZDialog::SetControlText(dlg.Control(res::IDC_EDIT_AREA), cat);
+      dlg.RunCommand(res::IDC_APPEND_BLANK, ui::Notify::Clicked);
+    }
+    dlg.ShowInEditArea(4);
+    dlg.RunCommand(res::IDC_FRAME_STRIP, ui::Notify::Clicked);
+    ui::FrameStrip* strip = dlg.Strip();
+    strip->resize(860, strip->height());
+    strip->Select(6, 2);
+    QTimer::singleShot(100, [&] {
+      strip->grab().save(out);
+      std::exit(0);
+    });
+    return app.exec();
   }
   if (argc > 3) dlg.resize(dlg.size() * QString::fromLatin1(argv[3]).toDouble());
   QTimer::singleShot(100, [&] {

@@ -64,8 +64,8 @@ TEST(AppendBlankFrame, StoresTheEditTextIntoTheLastFrameAndRefreshes) {
   EXPECT_EQ(d.m_progress->maximum(), 1);
 }
 
-// Ctrl+Alt+Z stores the edit area into the frame it shows (playing from the
-// start moves it to frame 1): the last frame keeps its picture.
+// Ctrl+Alt+Z stores the edit area into the frame it shows (here frame 1,
+// chosen by number): the last frame keeps its picture.
 TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   Hooks hooks;
   MainWindow w(hooks);
@@ -75,8 +75,8 @@ TEST(AppendBlankFrame, TextGoesToTheFrameTheEditAreaShows) {
   ASSERT_EQ(d.doc().FrameCount(), 10);
   w.SetText(res::IDC_EDIT_AREA, "last");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
-  w.Click(res::IDC_PLAY_FROM_START);  // play from the start: the edit area goes to frame 1
-  w.Click(res::IDC_PAUSE);
+  w.SetText(res::IDC_EDIT_FRAME, "1");
+  w.Click(res::IDC_EDIT_GO);
   ASSERT_EQ(d.m_comboEdit->currentIndex(), 0);
   w.SetText(res::IDC_EDIT_AREA, "first");
   w.Key(res::IDC_EDIT_AREA, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);

@@ -104,7 +104,7 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed into 4");
   Choose(d.m_comboEdit, 2);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed into 3");
-  EXPECT_EQ(w.Text(res::IDC_EDIT_FRAME), "1");  // the number field is not moved
+  EXPECT_EQ(w.Text(res::IDC_EDIT_FRAME), "3");  // the number field names the frame shown
 
   w.SetText(res::IDC_EDIT_AREA, "arrow");
   w.Click(res::IDC_EDIT_PREV);  // "←" to frame 2
@@ -115,9 +115,10 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   w.Click(res::IDC_EDIT_GO);  // the number field
   EXPECT_EQ(d.doc().m_animation.m_frames.At(1)->Text(), "go to");
   w.SetText(res::IDC_EDIT_AREA, "played");
-  w.Click(res::IDC_PLAY_FROM_START);  // playing from the start moves the edit area to field
-                                      // res::IDC_EDIT_FRAME's frame
+  w.Click(res::IDC_PLAY_FROM_START);  // playing keeps the edit area on its frame, and what
+                                      // it holds there
   w.Click(res::IDC_PAUSE);
+  EXPECT_EQ(d.m_comboEdit->currentIndex(), 0);
   EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "played");
   // A frame number that is not there moves nothing and stores nothing.
   w.SetText(res::IDC_EDIT_AREA, "stays");
@@ -125,6 +126,7 @@ TEST(Navigation, MovingTheEditAreaKeepsWhatWasTyped) {
   w.Click(res::IDC_EDIT_GO);
   EXPECT_EQ(d.doc().m_animation.m_frames.At(0)->Text(), "played");
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "stays");
+  EXPECT_EQ(w.Text(res::IDC_EDIT_FRAME), "1");  // back to the frame shown
 
   w.SetText(res::IDC_EDIT_AREA, "typed again");
   w.SetText(res::IDC_NAME, "not kept");

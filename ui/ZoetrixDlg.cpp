@@ -81,6 +81,7 @@ void CZoetrixDlg::DoDataExchange(CDataExchange& dx) {
 
 bool CZoetrixDlg::OnInitDialog() {
   ZDialog::OnInitDialog();
+  AppendSequenceMenu();
   AppendSystemMenu(0, {});
   AppendSystemMenu(kSysCommandAbout, U(res::kAboutMenuText));
   AppendShareMenu();
@@ -97,6 +98,7 @@ bool CZoetrixDlg::OnInitDialog() {
   static const AcceleratorTable accelerators(res::kMainAccelerators);
   m_hAccel = &accelerators;
   SetAccelerators(m_hAccel);
+  SetUpEditAreaMenu();
   CaptureLayout();
   m_settings = document::Settings::Read(platform::WorkFolder());
   SetUpCanvases();
@@ -156,5 +158,6 @@ void CZoetrixDlg::OnSysCommand(int id) {
     return;
   }
   if (OnShareCommand(id & 0xFFF0)) return;
+  if (OnSequenceSysCommand(id & 0xFFF0)) return;
   ZDialog::OnSysCommand(id);
 }

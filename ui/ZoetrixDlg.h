@@ -21,12 +21,14 @@ namespace output {
 class RecoveryCopy;
 }  // namespace output
 class QComboBox;
+class QMenu;
 class QProgressBar;
 class QSlider;
 namespace ui {
 class AcceleratorTable;
 class CharCanvas;
 class FrameItemsModel;
+class FrameStrip;
 }  // namespace ui
 
 class CZoetrixDlg : public ui::ZDialog {
@@ -112,6 +114,37 @@ class CZoetrixDlg : public ui::ZDialog {
   ui::CharCanvas* EditCanvas() const;
   ui::CharCanvas* PreviewCanvas() const;
 
+  // Shaping the sequence (ZoetrixDlgSequence.cpp): each command acts on the
+  // frame the edit area shows, or on the block a command of the strip names.
+  void OnSequence(int id);
+  void OnFrameStrip();
+  ui::FrameStrip* Strip() const { return m_strip; }
+  void RunFromStrip(int id, int first, int count);
+  // The strip's click and drag: the edit area goes to a frame, as a choice in
+  // its selector; a block moves so that it starts at position to.
+  void ShowInEditArea(int position);
+  void MoveFrames(int first, int count, int to);
+  // The edit area's context menu, made afresh (the caller owns it).
+  QMenu* MakeEditAreaMenu();
+  // Undo, redo and the frame commands as menu items, each raising run with
+  // its command id.
+  void AddFrameCommands(QMenu& menu, const std::function<void(int)>& run) const;
+  // The menu texts of undo and redo: what Ctrl+Z and Ctrl+Y would take back.
+  QString UndoMenuText() const;
+  QString RedoMenuText() const;
+
+  // Undo and redo (ZoetrixDlgUndo.cpp): typing in the edit area first, then
+  // the frame steps of the history.
+  void OnUndo();
+  void OnRedo();
+  // The edit area's own undo of typing; false when it has none left.
+  bool UndoInEditArea();
+  bool RedoInEditArea();
+  bool EditAreaCanUndo() const;
+  bool EditAreaCanRedo() const;
+  // The edit area's own undo emptied: what it held belongs to a frame step.
+  void ForgetEditAreaUndo();
+
   // The animation the window shows and edits.
   document::AnimationDocument& doc() { return m_doc; }
   const document::AnimationDocument& doc() const { return m_doc; }
@@ -132,6 +165,7 @@ class CZoetrixDlg : public ui::ZDialog {
 
  protected:
   bool OnInitDialog() override;
+  void OnInitSystemMenu() override;
   void DoDataExchange(ui::CDataExchange& dx) override;
   void OnCancel() override;
   void OnTimer(int id) override;
@@ -168,6 +202,22 @@ class CZoetrixDlg : public ui::ZDialog {
                  std::string document::AnimationDocument::*text);
   bool GoToPreviewFrame();
   void StepFrame(int& number, QComboBox* selector, int offset, void (CZoetrixDlg::*show)());
+  // Sequence, strip and undo (ZoetrixDlgSequence.cpp, ZoetrixDlgUndo.cpp).
+  void AppendSequenceMenu();
+  bool OnSequenceSysCommand(int sysCommand);
+  void SetUpEditAreaMenu();
+  bool AskSequenceNumber(int id, document::SequenceCommand& command);
+  void RunSequenceCommand(const document::SequenceCommand& command);
+  // What the edit area holds, kept in its frame within the next step.
+  bool NoteEditText();
+  // The frame controls for the list as it is, with the areas on the frames
+  // given and the edit area holding editText.
+  void ShowFramesAt(const document::AreaPositions& areas, const std::string& editText);
+  void ShowFrameFigures(int frames);
+  // The edit area shows another frame (or the same afresh): its number
+  // field names it, the strip marks it.
+  void EditAreaPlaced();
+  void UpdateStrip();
 
   document::AnimationDocument m_doc;
   playback::PlaybackSchedule m_pace;
@@ -176,6 +226,11 @@ class CZoetrixDlg : public ui::ZDialog {
   // The frame whose text the edit area holds (a selector position); a new
   // choice in the edit selector is already current when its handler runs.
   int m_nEditShown = -1;
+  ui::FrameStrip* m_strip = nullptr;
+  // The block a command raised from the strip acts on (count 0: the edit
+  // area's frame).
+  int m_stripFirst = 0;
+  int m_stripCount = 0;
   std::unique_ptr<output::RecoveryCopy> m_recovery;
   bool m_recoveryErrorShown = false;
   int m_endSignal = 0;

@@ -54,6 +54,17 @@ const Route kRoutes[] = {
     {res::IDC_EXPLAIN_OVERWRITE, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
     {res::IDC_EXPLAIN_DELAY, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
     {res::IDC_EXPLAIN_APPEND, Notify::Clicked, nullptr, &CZoetrixDlg::OnExplain},
+    {res::IDC_SEQ_INSERT_BLANK, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_DUPLICATE, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_MOVE_EARLIER, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_MOVE_LATER, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_MOVE_TO, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_HOLD, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_HOLD_SECONDS, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_SEQ_DELETE, Notify::Clicked, nullptr, &CZoetrixDlg::OnSequence},
+    {res::IDC_FRAME_STRIP, Notify::Clicked, &CZoetrixDlg::OnFrameStrip, nullptr},
+    {res::IDC_UNDO, Notify::Clicked, &CZoetrixDlg::OnUndo, nullptr},
+    {res::IDC_REDO, Notify::Clicked, &CZoetrixDlg::OnRedo, nullptr},
 };
 
 }  // namespace

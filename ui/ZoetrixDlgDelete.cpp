@@ -46,7 +46,8 @@ void CZoetrixDlg::OnDeleteOptions() {
 // fields are copied once, by the refresh, so a field that does not validate
 // is reported once.
 void CZoetrixDlg::EraseFrames(const std::function<void()>& erase) {
-  if (!KeepEditText()) return;
+  // Kept within the deletion's own step: one undo gives back both.
+  if (!NoteEditText()) return;
   erase();
   if (m_doc.FrameCount() > 0) SetDlgItemText(res::IDC_EDIT_AREA, FromGbk(m_doc.m_strEditText));
   RefreshFrameControls();

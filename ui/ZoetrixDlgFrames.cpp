@@ -27,6 +27,7 @@ void CZoetrixDlg::RefreshFrameControls() {
   m_editItems->SetCount(f.frames);
   m_comboEdit->setCurrentIndex(f.editSelection);
   m_nEditShown = m_comboEdit->currentIndex();
+  EditAreaPlaced();
   if (f.previewFollows) {
     const bool valid = f.previewSelection >= 0 && f.previewSelection < f.frames;
     m_comboPreview->setCurrentIndex(valid ? f.previewSelection : -1);
@@ -34,12 +35,23 @@ void CZoetrixDlg::RefreshFrameControls() {
   }
   // Where the next step of the history starts from.
   NoteShownAreas();
+  ShowFrameFigures(f.frames);
+  UpdateData(false);
+  // The frames changed: the edit area's typing so far belongs to the step.
+  ForgetEditAreaUndo();
+}
+
+// The frame total, the duration and the ranges of the slider and the
+// progress bar for this many frames.
+void CZoetrixDlg::ShowFrameFigures(int frames) {
+  const RefreshFigures f =
+      ComputeRefresh(frames, m_doc.m_animation.m_nRate, m_settings.PreviewMode());
   m_doc.m_bPreviewFollows = f.previewFollows;
   m_doc.m_strFrameTotal = f.frameTotal;
   m_slider->setRange(0, f.sliderMax);
   SetProgressRange(f.progressMax);
   m_doc.m_strDuration = f.duration;
-  UpdateData(false);
+  UpdateStrip();
 }
 
 void CZoetrixDlg::OnAppendBlankFrame() {

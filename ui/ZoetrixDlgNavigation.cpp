@@ -49,16 +49,24 @@ bool CZoetrixDlg::GoToFrame(int AnimationDocument::*number, QComboBox* selector,
   const int k = m_doc.*number;
   // Checked against the frame count only, which is 0 before any animation:
   // no frame is ever looked up in an empty list.
+  const bool editArea = selector == m_comboEdit;
   if (!m_doc.HasFrame(k)) {
     ZMessageBox(U(res::kNoSuchFrame));
+    // The edit area's number field goes on naming the frame it shows.
+    if (editArea && m_nEditShown >= 0) {
+      m_doc.m_nEditFrame = m_nEditShown + 1;
+      SetDlgItemText(res::IDC_EDIT_FRAME, QString::number(m_doc.m_nEditFrame));
+    }
     return false;
   }
-  const bool editArea = selector == m_comboEdit;
   if (editArea && !KeepEditText()) return false;
   selector->setCurrentIndex(k - 1);
   if (editArea) m_nEditShown = selector->currentIndex();
+  if (editArea) EditAreaPlaced();
   ShowTextAt(selector, m_doc.*text);
   UpdateData(false);
+  if (editArea) ForgetEditAreaUndo();
+  UpdateStrip();
   return exchanged;
 }
 
@@ -99,6 +107,7 @@ void CZoetrixDlg::OnPreviewSelChange() {
   EditAreaText(m_doc.m_strEditText);
   ShowTextAt(m_comboPreview, m_doc.m_strPreviewText);
   UpdateData(false);
+  UpdateStrip();
 }
 
 void CZoetrixDlg::OnEditSelChange() {
@@ -107,8 +116,10 @@ void CZoetrixDlg::OnEditSelChange() {
     return;
   }
   m_nEditShown = m_comboEdit->currentIndex();
+  EditAreaPlaced();
   ShowTextAt(m_comboEdit, m_doc.m_strEditText);
   UpdateData(false);
+  ForgetEditAreaUndo();
 }
 
 void CZoetrixDlg::OnSaveFrame() {
@@ -121,6 +132,9 @@ void CZoetrixDlg::OnSaveFrame() {
   m_doc.StoreEditText(m_comboEdit->currentIndex(), m_doc.m_strEditText);
   NoteStoredFrame(m_comboEdit->currentIndex());
   UpdateData(false);
+  // Stored as a step: undoing it is the frame history's from now on.
+  ForgetEditAreaUndo();
+  UpdateStrip();
 }
 
 void CZoetrixDlg::OnShowProperties() {

@@ -23,6 +23,8 @@ void CZoetrixDlg::StartPlayback(int position) {
   UpdateData(true);
   if (!RequireAnimation()) return;
   m_doc.m_nPreviewFrame = position + 1;
+  // The edit area's go-to below keeps it on the frame it shows.
+  EditAreaPlaced();
   m_slider->setValue(position);
   m_progress->setValue(position);
   UpdateData(false);

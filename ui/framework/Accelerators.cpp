@@ -10,7 +10,18 @@ namespace ui {
 
 namespace {
 
-int QtKey(int key) { return key == res::kKeyDelete ? Qt::Key_Delete : key; }
+int QtKey(int key) {
+  switch (key) {
+    case res::kKeyDelete:
+      return Qt::Key_Delete;
+    case res::kKeyPageUp:
+      return Qt::Key_PageUp;
+    case res::kKeyPageDown:
+      return Qt::Key_PageDown;
+    default:
+      return key;
+  }
+}
 
 Qt::KeyboardModifiers QtModifiers(unsigned mods) {
   Qt::KeyboardModifiers m;

@@ -74,6 +74,7 @@ class CharCanvas : public QAbstractScrollArea {
   bool CanRedo() const { return !m_redo.empty(); }
   bool Undo();
   bool Redo();
+  void ForgetSteps();
 
   // Block commands, as the keys and the context menu run them.
   void CopyBlock();
@@ -81,8 +82,9 @@ class CharCanvas : public QAbstractScrollArea {
   void PasteAtCursor();
   void ClearBlockOrChar();
 
-  // The context menu's items (built fresh each time it opens).
-  QMenu* BuildMenu(QWidget* parent);
+  // The context menu's items (built fresh each time it opens), with or
+  // without the canvas's own undo and redo.
+  QMenu* BuildMenu(QWidget* parent, bool withUndo = true);
   // The size of one cell in pixels.
   QSize CellSize() const { return {m_cellW, m_cellH}; }
   // The widget point at the middle of a cell (for the mouse).

@@ -80,6 +80,12 @@ bool CharCanvas::Redo() {
   return true;
 }
 
+void CharCanvas::ForgetSteps() {
+  m_undo.clear();
+  m_redo.clear();
+  m_typingRun = false;
+}
+
 bool CharCanvas::ToGlyph(const QString& character, std::string& glyph) {
   return ToGbk(character, glyph) && !glyph.empty() && glyph.size() <= 2;
 }

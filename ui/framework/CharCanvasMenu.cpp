@@ -9,14 +9,16 @@
 
 namespace ui {
 
-QMenu* CharCanvas::BuildMenu(QWidget* parent) {
+QMenu* CharCanvas::BuildMenu(QWidget* parent, bool withUndo) {
   auto* menu = new QMenu(parent);
-  if (!m_readOnly) {
+  if (!m_readOnly && withUndo) {
     menu->addAction(U("撤销(&U)"), QKeySequence::Undo, this, [this] { Undo(); })
         ->setEnabled(CanUndo());
     menu->addAction(U("重做(&R)"), QKeySequence(Qt::CTRL | Qt::Key_Y), this, [this] { Redo(); })
         ->setEnabled(CanRedo());
     menu->addSeparator();
+  }
+  if (!m_readOnly) {
     menu->addAction(U("剪切(&T)"), QKeySequence::Cut, this, [this] { CutBlock(); })
         ->setEnabled(HasBlock());
   }

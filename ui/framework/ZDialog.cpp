@@ -450,8 +450,17 @@ void ZDialog::FitToScreen(bool centre) {
 
 void ZDialog::AppendSystemMenu(int id, const QString& text) { m_sysMenu.push_back({id, text}); }
 
+void ZDialog::SetSystemMenuItem(int id, const QString& text, bool enabled) {
+  for (SysMenuEntry& e : m_sysMenu) {
+    if (e.id != id || id == 0) continue;
+    e.text = text;
+    e.enabled = enabled;
+  }
+}
+
 void ZDialog::ShowSystemMenu(const QPoint& globalPos) {
   if (m_sysMenu.empty()) return;
+  OnInitSystemMenu();
   auto* menu = new QMenu(this);
   menu->setObjectName(QStringLiteral("systemMenu"));
   menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -461,6 +470,7 @@ void ZDialog::ShowSystemMenu(const QPoint& globalPos) {
       continue;
     }
     QAction* a = menu->addAction(e.text);
+    a->setEnabled(e.enabled);
     const int id = e.id;
     connect(a, &QAction::triggered, this, [this, id] { OnSysCommand(id); });
   }

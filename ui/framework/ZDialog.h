@@ -33,6 +33,7 @@ inline constexpr int SC_RESTORE = 0xF120;
 struct SysMenuEntry {
   int id;  // 0 for a separator
   QString text;
+  bool enabled = true;
 };
 
 class ZDialog : public QDialog {
@@ -80,6 +81,8 @@ class ZDialog : public QDialog {
   // The system menu: window commands, then whatever the dialog appends.
   const std::vector<SysMenuEntry>& SystemMenu() const { return m_sysMenu; }
   void AppendSystemMenu(int id, const QString& text);  // id 0: separator
+  // Changes the text and state of the entry with this id (none: nothing).
+  void SetSystemMenuItem(int id, const QString& text, bool enabled = true);
   void ShowSystemMenu(const QPoint& globalPos);
 
   // Accelerator keys tried before the focused control sees the key.
@@ -102,6 +105,8 @@ class ZDialog : public QDialog {
   virtual void OnOK();
   virtual void OnCancel();
   virtual void OnTimer(int) {}
+  // Called before the system menu shows, to bring its entries up to date.
+  virtual void OnInitSystemMenu() {}
 
   void keyPressEvent(QKeyEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
