@@ -40,6 +40,8 @@ const char* StepName(StepKind kind) {
       return res::kStepMoveFrames;
     case StepKind::kHoldFrame:
       return res::kStepHoldFrame;
+    case StepKind::kImportPictures:
+      return res::kStepImportPictures;
   }
   return "";
 }

@@ -28,6 +28,7 @@ enum class StepKind : std::uint8_t {
   kDuplicateFrame,    // a copy of a frame after it
   kMoveFrames,        // a frame or a block moved
   kHoldFrame,         // n copies of a frame after it
+  kImportPictures,    // frames drawn from pictures or a clip appended
 };
 
 // The step's name as the user reads it (UTF-8, res/Texts.h), e.g. after
