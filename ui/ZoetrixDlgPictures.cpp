@@ -8,6 +8,7 @@
 
 #include "document/Screen.h"
 #include "picture/PictureImport.h"
+#include "project/ProjectFile.h"
 #include "res/Texts.h"
 #include "ui/ImportProgress.h"
 #include "ui/ZoetrixDlg.h"
