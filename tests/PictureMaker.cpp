@@ -28,9 +28,10 @@ struct PacketFree {
   void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-std::unique_ptr<AVFrame, FrameFree> GreyFrame(const Image& image, std::int64_t pts) {
+std::unique_ptr<AVFrame, FrameFree> GreyFrame(const Image& image, std::int64_t pts,
+                                              AVPixelFormat format = AV_PIX_FMT_GRAY8) {
   std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  frame->format = AV_PIX_FMT_GRAY8;
+  frame->format = format;
   frame->width = image.width;
   frame->height = image.height;
   frame->pts = pts;
@@ -99,10 +100,12 @@ bool WriteGif(const std::filesystem::path& path, const std::vector<Image>& image
   return EGifCloseFile(gif, &error) == GIF_OK && ok;
 }
 
-ClipWritten WriteClip(const std::filesystem::path& path, const std::vector<Image>& images,
-                      int fps) {
-  const AVCodec* ffv1 = avcodec_find_encoder(AV_CODEC_ID_FFV1);
-  if (!ffv1 || images.empty()) return ClipWritten::NoEncoder;
+ClipWritten WriteClip(const std::filesystem::path& path, const std::vector<Image>& images, int fps,
+                      ClipCodec codec, int count) {
+  const AVCodec* encoder =
+      avcodec_find_encoder(codec == ClipCodec::Lossless ? AV_CODEC_ID_FFV1 : AV_CODEC_ID_MPEG4);
+  const AVPixelFormat format = codec == ClipCodec::Lossless ? AV_PIX_FMT_GRAY8 : AV_PIX_FMT_YUV420P;
+  if (!encoder || images.empty()) return ClipWritten::NoEncoder;
   AVFormatContext* out = nullptr;
   if (avformat_alloc_output_context2(&out, nullptr, "matroska", path.c_str()) < 0 || !out)
     return ClipWritten::NoEncoder;
@@ -110,14 +113,15 @@ ClipWritten WriteClip(const std::filesystem::path& path, const std::vector<Image
     if (f->pb) avio_closep(&f->pb);
     avformat_free_context(f);
   });
-  std::unique_ptr<AVCodecContext, CodecFree> c(avcodec_alloc_context3(ffv1));
+  std::unique_ptr<AVCodecContext, CodecFree> c(avcodec_alloc_context3(encoder));
   c->width = images[0].width;
   c->height = images[0].height;
-  c->pix_fmt = AV_PIX_FMT_GRAY8;
+  c->pix_fmt = format;
   c->time_base = {1, fps};
+  if (codec == ClipCodec::Mpeg4) c->bit_rate = 4000000;
   c->framerate = {fps, 1};
   if (out->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  if (avcodec_open2(c.get(), ffv1, nullptr) < 0) return ClipWritten::NoEncoder;
+  if (avcodec_open2(c.get(), encoder, nullptr) < 0) return ClipWritten::NoEncoder;
   AVStream* stream = avformat_new_stream(out, nullptr);
   if (!stream || avcodec_parameters_from_context(stream->codecpar, c.get()) < 0)
     return ClipWritten::Failed;
@@ -134,8 +138,9 @@ ClipWritten WriteClip(const std::filesystem::path& path, const std::vector<Image
     }
     return true;
   };
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    auto frame = GreyFrame(images[i], static_cast<std::int64_t>(i));
+  const std::size_t pictures = count > 0 ? static_cast<std::size_t>(count) : images.size();
+  for (std::size_t i = 0; i < pictures; ++i) {
+    auto frame = GreyFrame(images[i % images.size()], static_cast<std::int64_t>(i), format);
     if (!frame || avcodec_send_frame(c.get(), frame.get()) < 0 || !drain())
       return ClipWritten::Failed;
   }

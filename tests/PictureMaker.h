@@ -27,7 +27,13 @@ bool WriteGif(const std::filesystem::path& path, const std::vector<Image>& image
               const std::vector<int>& delays);
 
 enum class ClipWritten { Yes, NoEncoder, Failed };
-// A lossless clip (FFV1 in Matroska) of the images at fps pictures a second.
-ClipWritten WriteClip(const std::filesystem::path& path, const std::vector<Image>& images, int fps);
+enum class ClipCodec {
+  Lossless,  // FFV1: what goes in comes out
+  Mpeg4,     // MPEG-4 part 2 in 4:2:0 colour, as clips usually are
+};
+// A clip in Matroska of the images at fps pictures a second; `count`
+// pictures, image i % images.size() for picture i (all of them when 0).
+ClipWritten WriteClip(const std::filesystem::path& path, const std::vector<Image>& images, int fps,
+                      ClipCodec codec = ClipCodec::Lossless, int count = 0);
 
 }  // namespace testpictures
