@@ -136,7 +136,7 @@ TEST_F(PictureCommand, PlayingTheImportGivesItsFramesBack) {
     ASSERT_TRUE(back.ok()) << back.error;
     ASSERT_EQ(back.frames.size(), 6u);
     for (int i = 0; i < 6; ++i) {
-      // The player leaves out nothing but blanks at the ends of lines.
+      // Byte for byte, block and line characters included.
       EXPECT_EQ(*back.frames[static_cast<std::size_t>(i)], a.m_frames.At(i)->Text()) << i;
     }
   }
