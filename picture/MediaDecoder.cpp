@@ -95,7 +95,9 @@ bool MediaDecoder::Open(const std::string& path, std::string* error) {
   if (!av.codec || !av.packet || !av.frame) return fail(AvReason(AVERROR(ENOMEM)));
   if (const int copied = avcodec_parameters_to_context(av.codec, parameters); copied < 0)
     return fail(AvReason(copied));
-  av.codec->thread_count = 1;  // as many as the machine has
+  // One thread: a damaged picture's error comes back with that picture
+  // instead of being lost between decoding threads.
+  av.codec->thread_count = 1;
   if (const int ready = avcodec_open2(av.codec, decoder, nullptr); ready < 0)
     return fail(AvReason(ready));
   // Only the picture stream is read.
