@@ -1,7 +1,6 @@
 // The system menu's "从图片或视频导入帧…": a picture, an animated GIF or a
 // clip drawn in characters at the animation's size and colours, its frames
 // appended after the animation's as the text import appends.
-#include <QCoreApplication>
 #include <QFile>
 #include <QProgressDialog>
 #include <new>
@@ -62,9 +61,11 @@ void CZoetrixDlg::OnImportPictureFrames() {
   progress.setMinimumDuration(800);
   progress.setAutoClose(false);
   progress.setAutoReset(false);
+  // Once it shows, setting its value lets events run (the window below is
+  // blocked, 取消 answers); before that none run, so nothing else can change
+  // the animation while it is being read.
   const auto step = [&](double done) {
     progress.setValue(static_cast<int>(done * kProgressSteps));
-    QCoreApplication::processEvents();
     if (ProgressHook()) ProgressHook()(progress);
     return !progress.wasCanceled();
   };
