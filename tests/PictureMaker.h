@@ -29,7 +29,7 @@ bool WriteGif(const std::filesystem::path& path, const std::vector<Image>& image
 enum class ClipWritten { Yes, NoEncoder, Failed };
 enum class ClipCodec {
   Lossless,  // FFV1: what goes in comes out
-  Mpeg4,     // MPEG-4 part 2 in 4:2:0 colour, as clips usually are
+  Mpeg4,     // MPEG-4 Visual in 4:2:0 colour, as clips usually are
 };
 // A clip in Matroska of the images at fps pictures a second; `count`
 // pictures, image i % images.size() for picture i (all of them when 0).
