@@ -1,13 +1,19 @@
 #include "app/ImportCommand.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "document/AnimationDocument.h"
+#include "document/Screen.h"
+#include "picture/PictureImport.h"
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
 #include "platform/Interrupt.h"
@@ -30,6 +36,9 @@ using output::WriteNewProject;
 const char* const kImportUsage =
     "用法：zoetrix --import 文本文件 [--separator 分隔行 | --block 行数] [--rate 帧频]\n"
     "                      [--name 名称] [--size 宽x高] [--colors 颜色代码]\n"
+    "      zoetrix --import 图片、视频或文件夹 [更多图片…] [--symbols 字符集] [--invert]\n"
+    "                      [--dither 方式] [--from 秒] [--to 秒] [--rate 帧频]\n"
+    "                      [--name 名称] [--size 宽x高] [--colors 颜色代码]\n"
     "\n"
     "把文本文件中的各帧做成一个工程，写入 Project/（以当前时间命名），并列出它的路径。\n"
     "文本是有效的 UTF-8 时按 UTF-8 读，否则按 GBK 读；GBK 无法保存的字符会被拒绝。\n"
@@ -43,6 +52,20 @@ const char* const kImportUsage =
     "  --colors 颜色代码   两位十六进制数字，先背景色后字符色（默认 07：黑底白字）\n"
     "换页符总是把帧隔开，在行中间也一样；帧里除了制表符不能有控制字符。\n"
     "边读边分帧，超过上限即停止：1000000 帧，一行 64 KiB，一帧 8 MiB，整个文本 2 GiB。\n"
+    "\n"
+    "图片（PNG、JPEG、GIF、WebP、BMP）和视频（MP4、MKV、WebM、AVI、MOV 等）则画成字符：\n"
+    "每张图片一帧；文件夹按编号顺序取其中的图片（2.png 在 10.png 之前）；动态 GIF 和视频\n"
+    "按帧频取画面，一张画面显示多久就重复多少帧。画面按比例缩放到画布里（一格高是宽的\n"
+    "两倍），居中。字符颜色比背景色亮时（如黑底白字），画面亮的地方画字符、暗的地方留空；\n"
+    "字符颜色较暗时反之。\n"
+    "  --symbols 字符集    ascii（默认，每个字符一格）、blocks（方块 █▄▌▓■◢ 等）\n"
+    "                      或 lines（制表符 ─│┌╋╱ 等）；方块和线条每个占两格\n"
+    "  --invert            反过来画（底片）\n"
+    "  --dither 方式       ordered（默认，有规律的点阵表现明暗，视频中不闪烁）、\n"
+    "                      diffusion（误差扩散，更细腻）或 none（只有轮廓和剪影）\n"
+    "  --from 秒、--to 秒  只取视频或动态 GIF 的这一段，例如 --from 1.5 --to 4\n"
+    "图片的宽和高最多 16384 像素；总帧数最多 1000000 帧。以 .png 等结尾的文件、多个文件、\n"
+    "文件夹，或给了上面这些选项时按图片导入。\n"
     "成功时以 0 退出；参数错误以 2 退出，其他问题把原因写到标准错误并以 1 退出。\n";
 
 namespace {
@@ -51,7 +74,11 @@ constexpr int kMinImportCanvas = 11;  // what "新建" accepts
 
 struct ImportArguments {
   std::string file;
+  std::vector<std::string> more;  // further pictures after the first
   TextFrameOptions split;
+  bool splitGiven = false;  // --separator or --block
+  picture::PictureImportOptions pictures;
+  bool pictureOptions = false;  // an option only pictures take
   // The project's name, canvas, colours and rate: a new animation's unless given.
   document::Animation animation = document::DefaultAnimation();
   bool help = false;
@@ -64,8 +91,9 @@ bool IsOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
 // that wants a value, only these mean the value is missing; anything else,
 // "-80x25" included, is the value, checked like any other.
 bool IsKnownOption(const std::string& arg) {
-  for (const char* known : {"--import", "--separator", "--block", "--rate", "--name", "--size",
-                            "--colors", "--help", "-h", "--export", "--play"})
+  for (const char* known :
+       {"--import", "--separator", "--block", "--rate", "--name", "--size", "--colors", "--symbols",
+        "--invert", "--dither", "--from", "--to", "--help", "-h", "--export", "--play"})
     if (arg == known) return true;
   return false;
 }
@@ -87,11 +115,53 @@ std::optional<int> Number(const std::string& text, int min, int max) {
   return n;
 }
 
+// Seconds: a decimal number such as 12 or 1.5, at most a day.
+std::optional<double> Seconds(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  const std::string whole = text.substr(0, dot);
+  const std::string part = dot == std::string::npos ? "" : text.substr(dot + 1);
+  const auto digits = [](const std::string& t) {
+    return t.find_first_not_of("0123456789") == std::string::npos;
+  };
+  if (whole.empty() || whole.size() > 5 || part.size() > 6 || !digits(whole) || !digits(part) ||
+      (dot != std::string::npos && part.empty()))
+    return std::nullopt;
+  const double seconds = std::atof(text.c_str());
+  if (seconds > 86400) return std::nullopt;
+  return seconds;
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// Whether the inputs are pictures (or clips, or folders of pictures).
+bool ArePictures(const ImportArguments& a) {
+  if (a.pictureOptions) return true;
+  std::vector<std::string> inputs{a.file};
+  inputs.insert(inputs.end(), a.more.begin(), a.more.end());
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (picture::IsPictureName(input) || std::filesystem::is_directory(input, ec)) return true;
+  }
+  return false;
+}
+
+// Text and pictures take options of their own.
+void CheckKind(ImportArguments& a) {
+  if (!ArePictures(a)) {
+    if (!a.more.empty()) a.error = "多余的参数：" + res::Printable(a.more.front());
+    return;
+  }
+  if (a.splitGiven)
+    a.error = "--separator 和 --block 只用于文本文件，不能用于图片或视频";
+  else if (a.file == "-" || std::find(a.more.begin(), a.more.end(), "-") != a.more.end())
+    a.error = "图片和视频不能从标准输入读取，请给出文件名";
+  else if (a.pictures.to >= 0 && a.pictures.to <= a.pictures.from)
+    a.error = "--to 必须在 --from 之后";
 }
 
 ImportArguments Parse(int argc, char** argv) {
@@ -125,6 +195,7 @@ ImportArguments Parse(int argc, char** argv) {
     } else if (arg == "--separator") {
       if (!once(arg)) break;
       separatorGiven = true;
+      a.splitGiven = true;
       if (auto v = value(i, arg, "分隔行", true)) {
         if (*v != "\f" && HasControl(*v))
           a.error = res::Format(res::kImportSeparatorControl, {res::Printable(*v)});
@@ -134,6 +205,7 @@ ImportArguments Parse(int argc, char** argv) {
     } else if (arg == "--block") {
       if (!once(arg)) break;
       blockGiven = true;
+      a.splitGiven = true;
       if (auto v = value(i, arg, "行数")) {
         const std::optional<int> n = Number(*v, 1, kMaxCanvas);
         if (!n)
@@ -192,6 +264,48 @@ ImportArguments Parse(int argc, char** argv) {
           a.animation.m_strColor = {digits[HexDigit((*v)[0])], digits[HexDigit((*v)[1])]};
         }
       }
+    } else if (arg == "--symbols") {
+      if (!once(arg)) break;
+      a.pictureOptions = true;
+      if (auto v = value(i, arg, "字符集")) {
+        if (*v == "ascii")
+          a.pictures.characters.symbols = picture::Symbols::Ascii;
+        else if (*v == "blocks")
+          a.pictures.characters.symbols = picture::Symbols::Blocks;
+        else if (*v == "lines")
+          a.pictures.characters.symbols = picture::Symbols::Lines;
+        else
+          a.error = "--symbols 的字符集必须是 ascii、blocks 或 lines：" + res::Printable(*v);
+      }
+    } else if (arg == "--dither") {
+      if (!once(arg)) break;
+      a.pictureOptions = true;
+      if (auto v = value(i, arg, "方式")) {
+        if (*v == "none")
+          a.pictures.characters.dither = picture::Dither::None;
+        else if (*v == "ordered")
+          a.pictures.characters.dither = picture::Dither::Ordered;
+        else if (*v == "diffusion")
+          a.pictures.characters.dither = picture::Dither::Diffusion;
+        else
+          a.error = "--dither 的方式必须是 none、ordered 或 diffusion：" + res::Printable(*v);
+      }
+    } else if (arg == "--invert") {
+      if (!once(arg)) break;
+      a.pictureOptions = true;
+      a.pictures.characters.invert = true;
+    } else if (arg == "--from" || arg == "--to") {
+      if (!once(arg)) break;
+      a.pictureOptions = true;
+      if (auto v = value(i, arg, "秒数")) {
+        const std::optional<double> seconds = Seconds(*v);
+        if (!seconds)
+          a.error = arg + " 的秒数必须是 0 到 86400 之间的数，例如 1.5：" + res::Printable(*v);
+        else
+          (arg == "--from" ? a.pictures.from : a.pictures.to) = *seconds;
+      }
+    } else if (!a.file.empty() && !IsOption(argv[i])) {
+      a.more.push_back(arg);
     } else if (arg == "--export" || arg == "--play") {
       a.error = "--import 和 " + arg + " 不能一起使用";
     } else {
@@ -201,7 +315,37 @@ ImportArguments Parse(int argc, char** argv) {
   if (a.error.empty() && separatorGiven && blockGiven)
     a.error = "--separator 和 --block 只能选一个";
   if (a.error.empty() && !a.help && a.file.empty()) a.error = "缺少 --import 文本文件";
+  if (a.error.empty() && !a.help) CheckKind(a);
   return a;
+}
+
+// The project of the pictures; prints why not and returns false when refused.
+bool MakePictureProject(const ImportArguments& args, document::Animation* made) {
+  std::vector<std::string> inputs{args.file}, files;
+  inputs.insert(inputs.end(), args.more.begin(), args.more.end());
+  std::string problem;
+  if (!picture::ListPictureFiles(inputs, &files, &problem)) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return false;
+  }
+  picture::PictureImportOptions options = args.pictures;
+  options.characters.width = args.animation.m_nAnimWide;
+  options.characters.height = args.animation.m_nAnimHigh;
+  options.characters.colors = document::ShownColors(args.animation.m_strColor);
+  options.rate = args.animation.m_nRate;
+  try {
+    picture::PictureAnimationResult result =
+        picture::MakePictureAnimation(files, options, args.animation);
+    if (!result.import.error.empty()) {
+      std::fprintf(stderr, "%s\n", result.import.error.c_str());
+      return false;
+    }
+    *made = std::move(result.animation);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s\n", res::kPictureOutOfMemory);
+    return false;
+  }
+  return true;
 }
 
 // The frames of the file, read as they come; "-" is standard input.
@@ -228,18 +372,23 @@ int RunImportCommand(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kImportUsage);
     return 2;
   }
-  TextFramesResult split = ReadFrames(args.file, args.split);
-  if (!split.ok()) {
-    std::fprintf(stderr, "%s\n", split.error.c_str());
-    return 1;
+  document::Animation animation;
+  if (ArePictures(args)) {
+    if (!MakePictureProject(args, &animation)) return 1;
+  } else {
+    TextFramesResult split = ReadFrames(args.file, args.split);
+    if (!split.ok()) {
+      std::fprintf(stderr, "%s\n", split.error.c_str());
+      return 1;
+    }
+    animation = MakeTextAnimation(std::move(split.frames), args.animation);
   }
   std::string path;
   // From the claimed name on, an interrupt removes the claim and the
   // half-written project; once written, the project is the result and stays.
   std::optional<platform::InterruptCleanup> interrupts(std::in_place);
   const std::string problem =
-      WriteNewProject(platform::WorkFolder(), platform::Now(),
-                      MakeTextAnimation(std::move(split.frames), args.animation), &path);
+      WriteNewProject(platform::WorkFolder(), platform::Now(), animation, &path);
   interrupts.reset();
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());

@@ -42,6 +42,8 @@ const char* StepName(StepKind kind) {
       return res::kStepHoldFrame;
     case StepKind::kDeleteFrames:
       return res::kStepDeleteFrames;
+    case StepKind::kImportPictures:
+      return res::kStepImportPictures;
   }
   return "";
 }

@@ -29,6 +29,7 @@ enum class StepKind : std::uint8_t {
   kMoveFrames,        // a frame or a block moved
   kHoldFrame,         // n copies of a frame after it
   kDeleteFrames,      // a frame or a block chosen in the strip
+  kImportPictures,    // frames drawn from pictures or a clip appended
 };
 
 // The step's name as the user reads it (UTF-8, res/Texts.h), e.g. after

@@ -343,5 +343,24 @@ inline constexpr const char* kSeqMovePrompt = "移动到第几帧（1 到 %1）�
 // The frame strip's window: %1 is the frame count.
 inline constexpr const char* kStripCaption =
     "帧条 - 共 %1 帧（红框：编辑区的帧，蓝框：预览区的帧）";
+// --- frames from pictures and video clips ------------------------------------
+// %1 is the file (or folder), %2 the reason the decoder gave.
+inline constexpr const char* kPictureUnreadable = "无法读取图片或视频：\n%1\n（%2）";
+inline constexpr const char* kPictureNoPicture = "文件里没有图片或视频画面";
+// %1 x %2 is the picture's size, %3 the largest side allowed.
+inline constexpr const char* kPictureTooLarge = "画面太大（%1x%2），宽和高最多 %3 像素";
+// %1 is the frame limit.
+inline constexpr const char* kPictureTooManyFrames = "导入的帧超过了上限 %1 帧，无法导入。";
+inline constexpr const char* kPictureNothingInPart = "所选的时间段里没有画面，无法导入：\n%1";
+inline constexpr const char* kPictureEmptyFolder =
+    "文件夹里没有图片（PNG、JPEG、GIF、WebP、BMP），无法导入：\n%1";
+inline constexpr const char* kPictureOutOfMemory = "内存不足，无法导入这些画面。";
+inline constexpr const char* kImportPicturesMenuText = "从图片或视频导入帧…";
+inline constexpr const char* kImportPicturesFilter =
+    "图片和视频 (*.png *.jpg *.jpeg *.gif *.webp *.bmp *.mp4 *.m4v *.mkv *.webm *.avi *.mov "
+    "*.mpg *.mpeg *.ogv *.flv *.wmv *.ts);;所有文件 (*)";
+inline constexpr const char* kImportPicturesProgress = "正在把画面转换为字符帧…";
+inline constexpr const char* kImportPicturesCancel = "取消";
+inline constexpr const char* kStepImportPictures = "导入图片";
 
 }  // namespace res

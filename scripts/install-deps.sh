@@ -13,6 +13,9 @@ PKGS=(
   gcc-mingw-w64-x86-64  # optional: "编译为 Windows 程序" (--windows)
   fonts-wqy-microhei
   libgif-dev libfreetype-dev
+  # pictures and clips into frames: pixels to characters, and decoding
+  libchafa-dev libglib2.0-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   gifsicle  # benchmark only: bench_gif reports the size after `gifsicle -O3`
   xvfb xauth
   xdg-utils

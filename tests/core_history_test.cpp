@@ -379,9 +379,9 @@ TEST(History, ANewStepDropsTheStepsToRedoAndNamesFollowTheSteps) {
   EXPECT_EQ(list.Head().pText, nullptr);
   // Every kind has a name of its own.
   std::set<std::string> names;
-  for (int k = 0; k <= static_cast<int>(StepKind::kDeleteFrames); ++k)
+  for (int k = 0; k <= static_cast<int>(StepKind::kImportPictures); ++k)
     names.insert(document::StepName(static_cast<StepKind>(k)));
-  EXPECT_EQ(names.size(), static_cast<std::size_t>(StepKind::kDeleteFrames) + 1);
+  EXPECT_EQ(names.size(), static_cast<std::size_t>(StepKind::kImportPictures) + 1);
   EXPECT_FALSE(names.count(""));
 }
 

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kHtml = 32, kGif = 48, kCast = 64, kWindows = 80, kImportText = 96;
+constexpr int kHtml = 32, kGif = 48, kCast = 64, kWindows = 80, kImportText = 96,
+              kImportPictures = 112;
 
 // The open-file dialog answers nothing unless a test says so.
 struct OpenFileAnswers {
@@ -40,12 +41,13 @@ TEST(ShareMenu, ItemsFollowAboutAndNeedAnAnimation) {
   for (const auto& entry : menu) texts << (entry.id == 0 ? QString("-") : entry.text);
   const int about = static_cast<int>(texts.indexOf(QString::fromUtf8("关于 Zoetrix(&A)...")));
   ASSERT_GE(about, 1);
-  EXPECT_EQ(texts.mid(about - 1), QStringList({"-", QString::fromUtf8("关于 Zoetrix(&A)..."), "-",
-                                               QString::fromUtf8("导出为网页(&H)"),
-                                               QString::fromUtf8("导出为 GIF 动画(&G)"),
-                                               QString::fromUtf8("导出为 asciicast 录像(&C)"),
-                                               QString::fromUtf8("编译为 Windows 程序(&W)"),
-                                               QString::fromUtf8("从文本文件导入帧(&T)…")}));
+  EXPECT_EQ(
+      texts.mid(about - 1),
+      QStringList(
+          {"-", QString::fromUtf8("关于 Zoetrix(&A)..."), "-", QString::fromUtf8("导出为网页(&H)"),
+           QString::fromUtf8("导出为 GIF 动画(&G)"), QString::fromUtf8("导出为 asciicast 录像(&C)"),
+           QString::fromUtf8("编译为 Windows 程序(&W)"), QString::fromUtf8("从文本文件导入帧(&T)…"),
+           QString::fromUtf8("从图片或视频导入帧…")}));
 
   OpenFileAnswers answers;
   int asked = 0;
@@ -53,7 +55,7 @@ TEST(ShareMenu, ItemsFollowAboutAndNeedAnAnimation) {
     ++asked;
     return QString();
   });
-  for (int id : {kHtml, kGif, kCast, kWindows, kImportText}) {
+  for (int id : {kHtml, kGif, kCast, kWindows, kImportText, kImportPictures}) {
     hooks.messages.clear();
     w.dlg().OnSysCommand(id);
     EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("还没有创建动画！请先创建动画！")})

@@ -91,6 +91,7 @@ class CZoetrixDlg : public ui::ZDialog {
   bool OnShareCommand(int sysCommand);
   void OnShare(document::ShareFormat format);
   void OnImportTextFrames();
+  void OnImportPictureFrames();  // ZoetrixDlgPictures.cpp
 
   // A project named on the command line (or by the desktop's "open with"):
   // opened once the window is up, as "打开" opens one without "叠加".

@@ -1,5 +1,6 @@
 // The system menu's sharing items (web page, GIF, asciicast, Windows
-// program) and frames imported from a text file.
+// program) and frames imported from a text file (pictures: see
+// ZoetrixDlgPictures.cpp).
 #include <QFile>
 
 #include "project/TextFrames.h"
@@ -29,6 +30,7 @@ constexpr int kSysShareGif = 48;
 constexpr int kSysShareCast = 64;
 constexpr int kSysShareWindows = 80;
 constexpr int kSysImportText = 96;
+constexpr int kSysImportPictures = 112;
 
 struct ShareItem {
   int id;
@@ -50,11 +52,16 @@ void CZoetrixDlg::AppendShareMenu() {
   AppendSystemMenu(0, {});
   for (const ShareItem& item : kShareItems) AppendSystemMenu(item.id, U(item.menuText));
   AppendSystemMenu(kSysImportText, U(res::kImportTextMenuText));
+  AppendSystemMenu(kSysImportPictures, U(res::kImportPicturesMenuText));
 }
 
 bool CZoetrixDlg::OnShareCommand(int sysCommand) {
   if (sysCommand == kSysImportText) {
     OnImportTextFrames();
+    return true;
+  }
+  if (sysCommand == kSysImportPictures) {
+    OnImportPictureFrames();  // ZoetrixDlgPictures.cpp
     return true;
   }
   for (const ShareItem& item : kShareItems) {

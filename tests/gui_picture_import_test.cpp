@@ -1,0 +1,112 @@
+// The system menu's "从图片或视频导入帧…": frames drawn from a picture file
+// follow the animation's, keeping what the edit area held; cancelling the
+// progress, a refused file or no file chosen change nothing.
+#include <gtest/gtest.h>
+
+#include <QProgressDialog>
+#include <filesystem>
+
+#include "res/ControlIds.h"
+#include "tests/GuiTestSupport.h"
+#include "tests/PictureMaker.h"
+#include "ui/ImportProgress.h"
+#include "ui/framework/FileDialog.h"
+
+using guitest::Hooks;
+using guitest::MainWindow;
+using testpictures::Image;
+
+namespace {
+
+constexpr int kImportPictures = 112;
+
+struct Answers {
+  ~Answers() {
+    ui::SetOpenFileResponderForTesting({});
+    ui::SetImportProgressHookForTesting({});
+  }
+};
+
+// Two pictures, 0.1 and 0.05 seconds: at 24 frames a second 3 + 1 frames.
+std::string TwoPictureGif(const MainWindow& w) {
+  Image left(60, 30, 0), right(60, 30, 0);
+  left.Fill(0, 0, 20, 30, 255);
+  right.Fill(40, 0, 60, 30, 255);
+  const std::string path = (w.folder().path() / "two.gif").string();
+  EXPECT_TRUE(testpictures::WriteGif(path, {left, right}, {10, 5}));
+  return path;
+}
+
+}  // namespace
+
+TEST(ImportPicturesMenu, AppendsTheDrawnFramesKeepingTheEditArea) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  Answers answers;
+  w.CreateWithFrames({"one"});
+  w.SetText(res::IDC_EDIT_AREA, "being drawn");
+  w.AnswerOpenFile(TwoPictureGif(w));
+  int steps = 0;
+  ui::SetImportProgressHookForTesting([&](QProgressDialog&) { ++steps; });
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已导入！")});
+  EXPECT_GT(steps, 0);
+  const auto& doc = w.dlg().doc();
+  ASSERT_EQ(doc.FrameCount(), 6);
+  EXPECT_EQ(doc.TextAt(0), "one");
+  EXPECT_EQ(doc.TextAt(1), "being drawn");
+  EXPECT_EQ(doc.TextAt(2), doc.TextAt(4));
+  EXPECT_NE(doc.TextAt(4), doc.TextAt(5));
+  // Drawn at the animation's size: the left picture's light third starts at
+  // the canvas's left edge, 80 cells at most a line.
+  const std::string first = doc.TextAt(2);
+  EXPECT_LE(first.find("\r\n"), 80u);
+  EXPECT_NE(first.substr(first.rfind("\r\n") + 2, 1), " ");
+  EXPECT_EQ(w.Text(res::IDC_FRAME_TOTAL), "6");
+  // One step, named for what it did.
+  EXPECT_EQ(doc.m_history.NextUndo(), document::StepKind::kImportPictures);
+}
+
+TEST(ImportPicturesMenu, CancelRefusalAndNoFileLeaveEverything) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  Answers answers;
+  w.CreateWithFrames({"one"});
+  w.SetText(res::IDC_EDIT_AREA, "still drawing");
+  const std::string gif = TwoPictureGif(w);
+
+  // Cancelled in the progress window.
+  w.AnswerOpenFile(gif);
+  int steps = 0;
+  ui::SetImportProgressHookForTesting([&](QProgressDialog& progress) {
+    ++steps;
+    progress.cancel();
+  });
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  EXPECT_EQ(steps, 1);
+  EXPECT_TRUE(hooks.messages.isEmpty());
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
+  ui::SetImportProgressHookForTesting({});
+
+  // A damaged file: the decoder's reason, nothing changed.
+  const std::string cut = (w.folder().path() / "cut.gif").string();
+  testsupport::WriteFile(cut, testsupport::ReadFile(gif).substr(0, 20));
+  w.AnswerOpenFile(cut);
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("无法读取图片或视频")))
+      << hooks.messages[0].toStdString();
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
+
+  // No file chosen.
+  w.AnswerOpenFile("");
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  EXPECT_TRUE(hooks.messages.isEmpty());
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
+}
