@@ -205,8 +205,8 @@ class GifEncoder {
 
   bool Start(formats::OutputFile& out, std::string* error) {
     if (m_width > 65535 || m_height > 65535) {
-      *error = std::string(kFormatGifFailed) + std::to_string(m_width) + "x" +
-               std::to_string(m_height);
+      *error =
+          std::string(kFormatGifFailed) + std::to_string(m_width) + "x" + std::to_string(m_height);
       return false;
     }
     m_out = &out;
