@@ -12,7 +12,7 @@ PKGS=(
   tcc
   gcc-mingw-w64-x86-64  # optional: "编译为 Windows 程序" (--windows)
   fonts-wqy-microhei
-  libgif-dev libfreetype-dev
+  libgif-dev libfreetype-dev zlib1g-dev
   gifsicle  # benchmark only: bench_gif reports the size after `gifsicle -O3`
   xvfb xauth
   xdg-utils
