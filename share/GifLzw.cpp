@@ -22,7 +22,14 @@ LzwEncoder::LzwEncoder()
       m_child2(std::size_t{kFull + 1} * 16, 0),
       m_parent(kFull + 1, 0),
       m_last(kFull + 1, 0),
-      m_next(kFirst) {}
+      m_runLength(kFull + 1, 0),
+      m_runCode(std::size_t{kClear} * (kFull + 1), 0),
+      m_next(kFirst) {
+  for (unsigned pixel = 0; pixel < kClear; ++pixel) {
+    m_runLength[pixel] = 1;
+    m_runCode[pixel * (kFull + 1) + 1] = static_cast<std::uint16_t>(pixel);
+  }
+}
 
 // Only the codes given out so far have children to forget.
 void LzwEncoder::Reset() {
@@ -30,6 +37,7 @@ void LzwEncoder::Reset() {
   std::fill_n(m_child2.begin(), std::size_t{m_next} * 16, 0);
   m_next = kFirst;
   m_bits = kMinCodeSize + 1;
+  std::fill(std::begin(m_longestRun), std::end(m_longestRun), 1u);
 }
 
 inline void LzwEncoder::Emit(unsigned code) {
@@ -63,7 +71,35 @@ inline void LzwEncoder::AddCode(unsigned prefix, unsigned pixel) {
   if (prefix >= kFirst)
     m_child2[std::size_t{m_parent[prefix]} * 16 + m_last[prefix] * 4u + pixel] =
         static_cast<std::uint16_t>(code);
+  // Runs of one pixel value are strings made one pixel longer at a time.
+  const unsigned run = m_runLength[prefix];
+  if (run && pixel == (prefix < kClear ? prefix : m_last[prefix])) {
+    m_runLength[code] = static_cast<std::uint16_t>(run + 1);
+    m_runCode[pixel * (kFull + 1) + run + 1] = static_cast<std::uint16_t>(code);
+    m_longestRun[pixel] = run + 1;
+  } else {
+    m_runLength[code] = 0;
+  }
 }
+
+namespace {
+
+// Pixels equal to value from i on, at most limit.
+std::size_t RunAt(const std::uint8_t* pixels, std::size_t i, std::size_t count, unsigned value,
+                  std::size_t limit) {
+  const std::size_t end = std::min(count, i + limit);
+  std::size_t j = i;
+  const std::uint64_t all = 0x0101010101010101ull * value;
+  for (; j + 8 <= end; j += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, pixels + j, 8);
+    if (word != all) break;
+  }
+  while (j < end && pixels[j] == value) ++j;
+  return j - i;
+}
+
+}  // namespace
 
 void LzwEncoder::Begin(std::size_t pixelCount) {
   Reset();
@@ -108,6 +144,19 @@ void LzwEncoder::Add(const std::uint8_t* pixels, std::size_t count) {
     Emit(current);
     AddCode(current, pixels[i] & 3u);
     current = pixels[i] & 3u;
+    // A run of one value (a blank line of the picture) goes straight to the
+    // longest run string the dictionary has, where walking it would take
+    // a step per pixel or two.
+    if (i + 4 <= count && m_longestRun[current] > 4) {
+      std::uint32_t next4;
+      std::memcpy(&next4, pixels + i, 4);
+      if (next4 == 0x01010101u * current) {
+        const std::size_t run = RunAt(pixels, i, count, current, m_longestRun[current]);
+        current = m_runCode[current * (kFull + 1) + run];
+        i += run;
+        continue;
+      }
+    }
     ++i;
   }
   m_current = current;

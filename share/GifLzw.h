@@ -31,14 +31,17 @@ class LzwEncoder {
   void AddCode(unsigned prefix, unsigned pixel);
   void Reset();
 
-  std::vector<std::uint16_t> m_child;   // [code * 4 + pixel]: the code one pixel on, or 0
-  std::vector<std::uint16_t> m_child2;  // [code * 16 + pixel * 4 + pixel]: two pixels on, or 0
-  std::vector<std::uint16_t> m_parent;  // [code]: the code one pixel shorter
-  std::vector<std::uint8_t> m_last;     // [code]: its last pixel
-  unsigned m_next = 0;                  // the code the next string gets
-  unsigned m_bits = 0;                  // bits per code now
-  unsigned m_current = 0;               // the string matched so far
-  bool m_empty = true;                  // no pixel yet
+  std::vector<std::uint16_t> m_child;       // [code * 4 + pixel]: the code one pixel on, or 0
+  std::vector<std::uint16_t> m_child2;      // [code * 16 + pixel * 4 + pixel]: two pixels on, or 0
+  std::vector<std::uint16_t> m_parent;      // [code]: the code one pixel shorter
+  std::vector<std::uint8_t> m_last;         // [code]: its last pixel
+  std::vector<std::uint16_t> m_runLength;   // [code]: n for a run of n equal pixels, else 0
+  std::vector<std::uint16_t> m_runCode;     // [pixel * 4096 + n]: the run of n pixels
+  unsigned m_longestRun[4] = {1, 1, 1, 1};  // per pixel value: the longest run string
+  unsigned m_next = 0;                      // the code the next string gets
+  unsigned m_bits = 0;                      // bits per code now
+  unsigned m_current = 0;                   // the string matched so far
+  bool m_empty = true;                      // no pixel yet
   std::uint64_t m_bitBuffer = 0;
   unsigned m_bitCount = 0;
   std::vector<std::uint8_t> m_bytes;  // the codes, packed
