@@ -118,3 +118,14 @@ inline PagePictures ReadPagePictures(std::string_view page) {
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// Every picture of the page, one after the other, each ended by a form feed.
+inline std::string PicturesOf(std::string_view page) {
+  std::string all;
+  for (const std::string& picture : ReadPagePictures(page).pictures) all += picture + '\f';
+  return all;
+}
+
+}  // namespace testsupport
