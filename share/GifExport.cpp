@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -171,8 +172,12 @@ void Put16(std::string& out, int value) {
   out += static_cast<char>((value >> 8) & 0xFF);
 }
 
+// Images kept for writing again hold at most this many bytes.
+constexpr std::size_t kImageCacheBytes = 64u << 20;
+
 // Graphics control extension: "do not dispose", the delay, and the
-// transparent index when there is one.
+// transparent index when there is one. kControlBytes long.
+constexpr std::size_t kControlBytes = 8;
 void PutControl(std::string& out, int delay, bool transparent) {
   constexpr int kDoNotDispose = 1;
   out += "\x21\xF9\x04";
@@ -252,6 +257,30 @@ class GifEncoder {
       }
     if (whole) left = 0, right = wide - 1, top = 0, bottom = canvas.High() - 1;
     if (right < 0) left = right = top = bottom = 0;  // nothing changed: a one-cell image
+    // The same change over the same picture (a loop come round again) is
+    // the same image: written again, not encoded again.
+    const std::vector<char32_t> none;
+    const std::vector<char32_t>& before = whole ? none : m_shown.Cells();
+    const std::size_t key = HashCells(canvas.Cells()) * 31 + HashCells(before) + (whole ? 1 : 0);
+    const auto cached = m_images.find(key);
+    const bool known = cached != m_images.end() && cached->second.whole == whole &&
+                       cached->second.after == canvas.Cells() && cached->second.before == before;
+    if (known) {
+      m_shown = canvas;
+      m_started = true;
+      m_image.clear();
+      PutControl(m_image, delay, !whole);
+      m_image += cached->second.bytes;
+      m_out->Write(m_image);
+      return;
+    }
+    const bool keep = m_imageBytes < kImageCacheBytes && cached == m_images.end();
+    if (keep) {
+      EncodedImage& entry = m_images[key];
+      entry.whole = whole;
+      entry.before = before;
+      entry.after = canvas.Cells();
+    }
     m_shown = canvas;
     m_started = true;
 
@@ -271,6 +300,11 @@ class GifEncoder {
       m_lzw.Add(Line(row, left, right, whole, wide), static_cast<std::size_t>(w));
     m_lzw.End(m_image);
     m_out->Write(m_image);
+    if (keep) {
+      EncodedImage& entry = m_images[key];
+      entry.bytes.assign(m_image, kControlBytes);
+      m_imageBytes += entry.bytes.size() + (entry.before.size() + entry.after.size()) * 4;
+    }
   }
 
   void Finish() { m_out->Write(";"); }
@@ -338,6 +372,20 @@ class GifEncoder {
     return picture;
   }
 
+  static std::size_t HashCells(const std::vector<char32_t>& cells) {
+    return std::hash<std::string_view>{}(std::string_view(
+        reinterpret_cast<const char*>(cells.data()), cells.size() * sizeof(char32_t)));
+  }
+
+  // An image already written: the cells it went from and to, and its bytes
+  // after the control extension.
+  struct EncodedImage {
+    bool whole = false;
+    std::vector<char32_t> before;  // empty for a whole image
+    std::vector<char32_t> after;
+    std::string bytes;
+  };
+
   Font& m_font;
   document::ConsoleColors m_colors;
   bool m_wholeImages;                    // every image opaque and the whole canvas
@@ -350,7 +398,9 @@ class GifEncoder {
   std::vector<std::uint8_t> m_line;    // one row of the image being written
   std::unordered_map<char32_t, CellPicture> m_pictures;
   gif::LzwEncoder m_lzw;
-  std::string m_image;  // the image being written, whole
+  std::unordered_map<std::size_t, EncodedImage> m_images;  // by HashCells of both pictures
+  std::size_t m_imageBytes = 0;                            // what m_images holds
+  std::string m_image;                                     // the image being written, whole
   formats::OutputFile* m_out = nullptr;
 };
 
