@@ -34,3 +34,12 @@ inline std::string DensePicture(long n) {
   }
   return out;
 }
+
+// DensePicture(n) repeats every 940 frames; this one never does: the first
+// row starts with the frame number.
+inline std::string DistinctDensePicture(long n) {
+  std::string out = DensePicture(n);
+  const std::string number = std::to_string(n) + " ";
+  out.replace(0, number.size(), number);
+  return out;
+}

@@ -1,7 +1,5 @@
 #include "project/FrameTextEscape.h"
 
-#include <array>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -28,95 +26,134 @@ void AppendOctal(std::string& out, std::string_view bytes) {
 
 namespace {
 
-// The one-line form of a frame. For the printf argument the text must also
-// survive the compiler and printf itself; the project file keeps it plain.
-// What each byte is to the escaping: copied as it is, escaped, or the lead
-// byte of a two-byte character.
-enum : unsigned char { kCopy, kEscape, kLead };
+bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
-constexpr std::array<unsigned char, 256> MakeByteClasses() {
-  std::array<unsigned char, 256> c{};
-  for (char e : {'\\', '"', '\'', '\r', '\n', '%'}) c[static_cast<unsigned char>(e)] = kEscape;
-  for (int b = 0x81; b <= 0xFE; ++b) c[b] = kLead;
-  return c;
-}
-constexpr std::array<unsigned char, 256> kByteClass = MakeByteClasses();
-
-// A lead byte that starts no character, right before a byte the escaping
-// turns into a backslash sequence: stored raw, a reader would take the two
-// for one character and lose the escape.
-bool StrayBeforeEscape(std::string_view text, std::size_t i) {
-  return i + 1 < text.size() && kByteClass[static_cast<unsigned char>(text[i + 1])] == kEscape &&
-         text[i + 1] != '%';
+// The bytes the one-line form escapes; the printf literal adds '%'.
+bool IsEscaped(unsigned char b, bool forPrintf) {
+  return b == '\\' || b == '"' || b == '\'' || b == '\r' || b == '\n' || (forPrintf && b == '%');
 }
 
-// The first byte at or after i that is an escape or not ASCII, looking at
-// sixteen bytes at a time; may stop short of it within the last fifteen.
-// Pictures are mostly blanks and drawing characters: this is where a
-// long export spends its time.
-std::size_t SkipAscii(std::string_view text, std::size_t i) {
+// Where the escaping may have work to do: an escaped byte, and, in the
+// printf literal, a lead byte that no trail byte follows (it may start no
+// character). Everything else is copied as it is.
+bool IsCandidate(std::string_view s, std::size_t i, bool forPrintf) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (IsEscaped(b, forPrintf)) return true;
+  return forPrintf && IsLead(b) &&
+         (i + 1 == s.size() || !IsTrail(static_cast<unsigned char>(s[i + 1])));
+}
+
 #if defined(__SSE2__)
-  const __m128i specials[] = {_mm_set1_epi8('\\'), _mm_set1_epi8('"'),  _mm_set1_epi8('\''),
-                              _mm_set1_epi8('\r'), _mm_set1_epi8('\n'), _mm_set1_epi8('%')};
-  for (; i + 16 <= text.size(); i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    __m128i hit = v;  // the sign bit marks bytes from 0x80 on
-    for (const __m128i& c : specials) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, c));
+// Per byte of v, all ones where it is 0x81..0xFE.
+__m128i LeadBytes(__m128i v) {
+  return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(0x80))),
+                       _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(0xFF))));
+}
+#endif
+
+// The first candidate at or after i, or the text's size. Sixteen bytes at a
+// time: a picture's bytes are almost all copied as they are.
+std::size_t NextCandidate(std::string_view s, std::size_t i, bool forPrintf) {
+#if defined(__SSE2__)
+  const __m128i backslash = _mm_set1_epi8('\\'), quote = _mm_set1_epi8('"'),
+                apostrophe = _mm_set1_epi8('\''), cr = _mm_set1_epi8('\r'),
+                lf = _mm_set1_epi8('\n'), percent = _mm_set1_epi8(forPrintf ? '%' : '\\');
+  const __m128i below40 = _mm_set1_epi8(0x40), del = _mm_set1_epi8(0x7F),
+                ff = _mm_set1_epi8(static_cast<char>(0xFF)), minusOne = _mm_set1_epi8(-1);
+  for (; i + 17 <= s.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+    __m128i hit = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(v, backslash), _mm_cmpeq_epi8(v, quote)),
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, apostrophe), _mm_cmpeq_epi8(v, cr)),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, percent))));
+    if (forPrintf) {
+      // A lead byte before a byte that is no trail byte: 0x00..0x3F, 0x7F, 0xFF.
+      const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i + 1));
+      const __m128i noTrail = _mm_or_si128(
+          _mm_and_si128(_mm_cmpgt_epi8(after, minusOne), _mm_cmplt_epi8(after, below40)),
+          _mm_or_si128(_mm_cmpeq_epi8(after, del), _mm_cmpeq_epi8(after, ff)));
+      hit = _mm_or_si128(hit, _mm_and_si128(LeadBytes(v), noTrail));
+    }
     if (const int mask = _mm_movemask_epi8(hit))
-      return i + static_cast<unsigned>(__builtin_ctz(mask));
+      return i + static_cast<unsigned>(__builtin_ctz(static_cast<unsigned>(mask)));
   }
 #endif
-  return i;
+  for (; i < s.size(); ++i)
+    if (IsCandidate(s, i, forPrintf)) return i;
+  return s.size();
 }
 
-// Bytes from i on that go out unchanged: most of a picture, copied in one go.
-std::size_t PlainRun(std::string_view text, std::size_t i, bool forPrintf) {
-  const std::size_t start = i;
-  while (i < text.size()) {
-    i = SkipAscii(text, i);
-    if (i >= text.size()) break;
-    const unsigned char kind = kByteClass[static_cast<unsigned char>(text[i])];
-    if (kind == kCopy) {
-      ++i;
-      continue;
-    }
-    if (kind == kEscape) break;
-    const std::size_t length = cp936::CharLength(text, i);
-    if (forPrintf && NeedsOctal(text, i, length)) break;
-    if (!forPrintf && length == 1 && StrayBeforeEscape(text, i)) break;
-    i += length;
+// How many lead bytes (0x81..0xFE) stand right before p, back to from.
+// Every lead byte is also a trail byte, so where such a run starts at a
+// character boundary its bytes pair up from the start: an odd run leaves its
+// last byte to start the character that p's byte may end. A Chinese row is
+// one such run, so it is measured sixteen bytes at a time.
+std::size_t LeadRunBefore(std::string_view s, std::size_t from, std::size_t p) {
+  std::size_t i = p;
+#if defined(__SSE2__)
+  while (i >= from + 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i - 16));
+    const unsigned lead = static_cast<unsigned>(_mm_movemask_epi8(LeadBytes(v)));
+    if (lead != 0xFFFF) return p - i + static_cast<unsigned>(__builtin_clz(~lead & 0xFFFF) - 16);
+    i -= 16;
   }
-  return i - start;
+#endif
+  while (i > from && IsLead(static_cast<unsigned char>(s[i - 1]))) --i;
+  return p - i;
 }
 
+// The one-line form of a frame. For the printf argument the text must also
+// survive the compiler and printf itself; the project file keeps it plain.
+// Bytes between candidates go out in one piece; at each candidate the run
+// of lead bytes before it tells which character it belongs to.
 std::string EscapeFrame(std::string_view text, bool forPrintf) {
   std::string out;
   out.reserve(text.size() + text.size() / 8 + 8);
-  for (std::size_t i = 0; i < text.size();) {
-    if (const std::size_t run = PlainRun(text, i, forPrintf)) {
-      out.append(text.substr(i, run));
-      i += run;
+  std::size_t copied = 0;  // text[copied, ...) is not written yet
+  std::size_t from = 0;    // a character starts here, and no candidate is before it
+  for (;;) {
+    const std::size_t p = NextCandidate(text, from, forPrintf);
+    if (p >= text.size()) break;
+    const auto b = static_cast<unsigned char>(text[p]);
+    const bool afterLead = p > from && IsLead(static_cast<unsigned char>(text[p - 1])) &&
+                           LeadRunBefore(text, from, p) % 2 == 1;
+    if (!IsEscaped(b, forPrintf)) {
+      // A lead byte no trail byte follows: the second byte of a character,
+      // or a byte that starts none, which the compiler must see in octal.
+      if (!afterLead) {
+        out.append(text, copied, p - copied);
+        AppendOctal(out, text.substr(p, 1));
+        copied = p + 1;
+      }
+      from = p + 1;
       continue;
     }
-    const std::size_t length = cp936::CharLength(text, i);
-    if (forPrintf && NeedsOctal(text, i, length)) {
-      AppendOctal(out, text.substr(i, length));
-      i += length;
+    if (afterLead && b == '\\') {
+      // The second byte of a two-byte character: kept single in the
+      // project file, octal for the compiler.
+      if (forPrintf) {
+        out.append(text, copied, p - 1 - copied);
+        AppendOctal(out, text.substr(p - 1, 2));
+        copied = p + 1;
+      }
+      from = p + 1;
       continue;
     }
-    if (length == 2) {
-      out.append(text.substr(i, 2));
-      i += 2;
-      continue;
+    if (afterLead) {
+      // A lead byte that starts no character, right before an escape:
+      // stored raw, a reader would take the two for one character and
+      // lose the escape.
+      out.append(text, copied, p - 1 - copied);
+      if (forPrintf)
+        AppendOctal(out, text.substr(p - 1, 1));
+      else
+        out += '?';
+    } else {
+      out.append(text, copied, p - copied);
     }
-    if (!forPrintf && length == 1 && cp936::IsLeadByte(static_cast<unsigned char>(text[i])) &&
-        StrayBeforeEscape(text, i)) {
-      out += '?';  // the one byte that cannot be stored as it is
-      ++i;
-      continue;
-    }
-    const char c = text[i++];
-    switch (c) {
+    std::size_t next = p + 1;
+    switch (b) {
       case '\\':
         out += "\\\\";
         break;
@@ -128,9 +165,9 @@ std::string EscapeFrame(std::string_view text, bool forPrintf) {
         break;
       // In the program, raw line-end bytes would break the C literal.
       case '\r':
-        if (i < text.size() && text[i] == '\n') {
+        if (next < text.size() && text[next] == '\n') {
           out += "\\n";
-          ++i;
+          ++next;
         } else {
           out += forPrintf ? "\\r" : "\r";
         }
@@ -138,16 +175,14 @@ std::string EscapeFrame(std::string_view text, bool forPrintf) {
       case '\n':
         out += forPrintf ? "\\n" : "\n";
         break;
-      case '%':
-        out += forPrintf ? "%%" : "%";
-        break;
-      default:
-        out += c;
+      default:  // '%', in the printf literal
+        out += "%%";
     }
+    copied = from = next;
   }
+  out.append(text, copied, text.size() - copied);
   return out;
 }
-
 // The next 0x5C byte at or after from. Escapes come close together (every
 // line break of a picture is one), so the search is inline rather than a
 // library call per escape.
@@ -190,11 +225,8 @@ std::string UnescapeFrameText(std::string_view s) {
     // so ends a character); an odd run leaves its last lead byte to pair
     // with the 0x5C. The scan is thus exactly cp936::CharLength's, while
     // the bytes between backslashes are skipped unread.
-    std::size_t run = 0;
-    while (p - run > boundary && static_cast<unsigned char>(s[p - run - 1]) >= 0x80 &&
-           cp936::IsLeadByte(static_cast<unsigned char>(s[p - run - 1])))
-      ++run;
-    if (run % 2 == 1) {
+    if (p > boundary && IsLead(static_cast<unsigned char>(s[p - 1])) &&
+        LeadRunBefore(s, boundary, p) % 2 == 1) {
       boundary = p + 1;
       continue;
     }

@@ -12,7 +12,7 @@ PKGS=(
   tcc
   gcc-mingw-w64-x86-64  # optional: "编译为 Windows 程序" (--windows)
   fonts-wqy-microhei
-  libgif-dev libfreetype-dev
+  libgif-dev libfreetype-dev zlib1g-dev
   # pictures and clips into frames: pixels to characters, and decoding
   libchafa-dev libglib2.0-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev

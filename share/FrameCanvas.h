@@ -47,6 +47,8 @@ class FrameCanvas {
     return m_cells[static_cast<std::size_t>(row) * m_wide + col];
   }
   static bool IsWide(char32_t ch) { return ch >= 0x80; }
+  // Every cell's character, row after row.
+  const std::vector<char32_t>& Cells() const { return m_cells; }
 
   // Row text in UTF-8 without the blanks at its end.
   std::string RowUtf8(int row) const;

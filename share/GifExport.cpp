@@ -12,19 +12,19 @@
 // Glyphs are drawn without antialiasing, so a picture holds two colours:
 // the palette is background, foreground and the transparent index, four
 // entries, the smallest LZW code size GIF has.
-#include <gif_lib.h>
-
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "share/AnimationFormats.h"
 #include "share/FrameCanvas.h"
+#include "share/GifLzw.h"
 
 using document::Animation;
 using document::FrameNode;
@@ -37,9 +37,9 @@ namespace {
 constexpr int kMinGifDelay = 2;
 
 // The palette's indexes.
-constexpr GifPixelType kBack = 0;
-constexpr GifPixelType kFore = 1;
-constexpr GifPixelType kClear = 2;  // transparent: what the image before shows
+constexpr std::uint8_t kBack = 0;
+constexpr std::uint8_t kFore = 1;
+constexpr std::uint8_t kClear = 2;  // transparent: what the image before shows
 constexpr int kPaletteSize = 4;     // a power of two, as GIF wants
 
 // Debian's monospace CJK fonts, best first; the face whose family name says
@@ -166,13 +166,33 @@ class Font {
   std::unordered_map<char32_t, Glyph> m_cache;
 };
 
-// Collects the encoder's bytes into the output file.
-int PutBytes(GifFileType* gif, const GifByteType* bytes, int length) {
-  static_cast<formats::OutputFile*>(gif->UserData)
-      ->Write(
-          std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)));
-  return length;
+// Little-endian 16-bit values, as GIF stores them.
+void Put16(std::string& out, int value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>((value >> 8) & 0xFF);
 }
+
+// Images kept for writing again hold at most this many bytes.
+constexpr std::size_t kImageCacheBytes = 64u << 20;
+
+// Graphics control extension: "do not dispose", the delay, and the
+// transparent index when there is one. kControlBytes long.
+constexpr std::size_t kControlBytes = 8;
+void PutControl(std::string& out, int delay, bool transparent) {
+  constexpr int kDoNotDispose = 1;
+  out += "\x21\xF9\x04";
+  out += static_cast<char>(kDoNotDispose << 2 | (transparent ? 1 : 0));
+  Put16(out, std::min(delay, 65535));
+  out += static_cast<char>(transparent ? kClear : 0xFF);
+  out += '\0';
+}
+
+// The glyph of a character drawn on its cells' background, one or two cells
+// wide: what every cell holding it shows, whatever is around it.
+struct CellPicture {
+  int width = 0;                     // pixels
+  std::vector<std::uint8_t> pixels;  // width * cell height, kBack or kFore
+};
 
 class GifEncoder {
  public:
@@ -188,107 +208,116 @@ class GifEncoder {
         m_pixels(static_cast<std::size_t>(m_width) * m_height, kBack),
         m_line(static_cast<std::size_t>(m_width), kClear) {}
 
-  ~GifEncoder() {
-    if (m_gif) EGifCloseFile(m_gif, nullptr);
-  }
-
   bool Start(formats::OutputFile& out, std::string* error) {
-    if (m_width > 65535 || m_height > 65535) return Fail(error, E_GIF_ERR_DATA_TOO_BIG);
-    int err = 0;
-    m_gif = EGifOpen(&out, PutBytes, &err);
-    if (!m_gif) return Fail(error, err);
-    EGifSetGifVersion(m_gif, true);
+    if (m_width > 65535 || m_height > 65535) {
+      *error =
+          std::string(kFormatGifFailed) + std::to_string(m_width) + "x" + std::to_string(m_height);
+      return false;
+    }
+    m_out = &out;
+    std::string head = "GIF89a";
+    Put16(head, m_width);
+    Put16(head, m_height);
+    // A global palette of four entries, eight bits a channel; background 0.
+    head += "\xF1";
+    head += '\0';
+    head += '\0';
     // The transparent entry and the spare one repeat the background.
     const int shades[kPaletteSize] = {m_colors.back, m_colors.fore, m_colors.back, m_colors.back};
-    GifColorType colors[kPaletteSize];
-    for (int i = 0; i < kPaletteSize; ++i) {
-      const std::uint32_t rgb = document::kConsoleRgb[static_cast<std::size_t>(shades[i] & 15)];
-      colors[i].Red = static_cast<GifByteType>(rgb >> 16);
-      colors[i].Green = static_cast<GifByteType>(rgb >> 8);
-      colors[i].Blue = static_cast<GifByteType>(rgb);
+    for (int shade : shades) {
+      const std::uint32_t rgb = document::kConsoleRgb[static_cast<std::size_t>(shade & 15)];
+      head += static_cast<char>(rgb >> 16);
+      head += static_cast<char>(rgb >> 8);
+      head += static_cast<char>(rgb);
     }
-    ColorMapObject* map = GifMakeMapObject(kPaletteSize, colors);
-    if (!map) return Fail(error, E_GIF_ERR_NOT_ENOUGH_MEM);
-    const int put = EGifPutScreenDesc(m_gif, m_width, m_height, 8, kBack, map);
-    GifFreeMapObject(map);
-    if (put == GIF_ERROR) return Fail(error, m_gif->Error);
     // Loop for ever.
-    static const GifByteType kNetscape[] = "NETSCAPE2.0";
-    static const GifByteType kLoop[] = {1, 0, 0};
-    if (EGifPutExtensionLeader(m_gif, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
-        EGifPutExtensionBlock(m_gif, 11, kNetscape) == GIF_ERROR ||
-        EGifPutExtensionBlock(m_gif, 3, kLoop) == GIF_ERROR ||
-        EGifPutExtensionTrailer(m_gif) == GIF_ERROR)
-      return Fail(error, m_gif->Error);
+    head += std::string_view("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    out.Write(head);
     return true;
   }
 
   // Draws the cells of canvas that differ from what is shown and writes
   // them as one image shown for delay hundredths of a second.
-  bool Put(const formats::FrameCanvas& canvas, int delay, std::string* error) {
+  void Put(const formats::FrameCanvas& canvas, int delay) {
     const int wide = canvas.Wide();
     const bool whole = !m_started || m_wholeImages;
     std::fill(m_changed.begin(), m_changed.end(), 0);
     int left = wide, right = -1, top = canvas.High(), bottom = -1;
     for (int r = 0; r < canvas.High(); ++r)
       for (int c = 0; c < wide; ++c) {
-        if (m_started && canvas.At(c, r) == m_shown.At(c, r)) continue;
-        DrawCell(canvas, c, r);
-        // A two-byte character's glyph spans both of its cells.
         const char32_t cp = canvas.At(c, r);
+        if (m_started && cp == m_shown.At(c, r)) continue;
+        // A two-byte character's picture spans both of its cells.
         const int first = cp == formats::kWideTail && c > 0 ? c - 1 : c;
         const int last = std::min(wide - 1, formats::FrameCanvas::IsWide(cp) ? c + 1 : c);
+        if (cp != formats::kWideTail || c == 0) DrawCell(cp, c, r);
         for (int k = first; k <= last; ++k) m_changed[static_cast<std::size_t>(r) * wide + k] = 1;
         left = std::min(left, first), right = std::max(right, last);
         top = std::min(top, r), bottom = std::max(bottom, r);
       }
     if (whole) left = 0, right = wide - 1, top = 0, bottom = canvas.High() - 1;
     if (right < 0) left = right = top = bottom = 0;  // nothing changed: a one-cell image
+    // The same change over the same picture (a loop come round again) is
+    // the same image: written again, not encoded again.
+    const std::vector<char32_t> none;
+    const std::vector<char32_t>& before = whole ? none : m_shown.Cells();
+    const std::size_t key = HashCells(canvas.Cells()) * 31 + HashCells(before) + (whole ? 1 : 0);
+    const auto cached = m_images.find(key);
+    const bool known = cached != m_images.end() && cached->second.whole == whole &&
+                       cached->second.after == canvas.Cells() && cached->second.before == before;
+    if (known) {
+      m_shown = canvas;
+      m_started = true;
+      m_image.clear();
+      PutControl(m_image, delay, !whole);
+      m_image += cached->second.bytes;
+      m_out->Write(m_image);
+      return;
+    }
+    const bool keep = m_imageBytes < kImageCacheBytes && cached == m_images.end();
+    if (keep) {
+      EncodedImage& entry = m_images[key];
+      entry.whole = whole;
+      entry.before = before;
+      entry.after = canvas.Cells();
+    }
     m_shown = canvas;
     m_started = true;
 
-    GraphicsControlBlock gcb;
-    gcb.DisposalMode = DISPOSE_DO_NOT;
-    gcb.UserInputFlag = false;
-    gcb.DelayTime = std::min(delay, 65535);
-    gcb.TransparentColor = whole ? NO_TRANSPARENT_COLOR : kClear;
-    GifByteType ext[4];
-    EGifGCBToExtension(&gcb, ext);
     const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
     const int x = left * cw, y = top * ch;
     const int w = (right - left + 1) * cw, h = (bottom - top + 1) * ch;
-    if (EGifPutExtension(m_gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_ERROR ||
-        EGifPutImageDesc(m_gif, x, y, w, h, false, nullptr) == GIF_ERROR)
-      return Fail(error, m_gif->Error);
+    m_image.clear();
+    PutControl(m_image, delay, !whole);
+    m_image += '\x2C';
+    Put16(m_image, x);
+    Put16(m_image, y);
+    Put16(m_image, w);
+    Put16(m_image, h);
+    m_image += '\0';  // no palette of its own, not interlaced
+    m_lzw.Begin(static_cast<std::size_t>(w) * h);
     for (int row = y; row < y + h; ++row)
-      if (EGifPutLine(m_gif, Line(row, left, right, whole, wide), w) == GIF_ERROR)
-        return Fail(error, m_gif->Error);
-    return true;
+      m_lzw.Add(Line(row, left, right, whole, wide), static_cast<std::size_t>(w));
+    m_lzw.End(m_image);
+    m_out->Write(m_image);
+    if (keep) {
+      EncodedImage& entry = m_images[key];
+      entry.bytes.assign(m_image, kControlBytes);
+      m_imageBytes += entry.bytes.size() + (entry.before.size() + entry.after.size()) * 4;
+    }
   }
 
-  bool Finish(std::string* error) {
-    int err = 0;
-    GifFileType* gif = m_gif;
-    m_gif = nullptr;
-    if (EGifCloseFile(gif, &err) == GIF_ERROR) return Fail(error, err);
-    return true;
-  }
+  void Finish() { m_out->Write(";"); }
 
  private:
-  bool Fail(std::string* error, int code) {
-    const char* why = GifErrorString(code);
-    *error = std::string(kFormatGifFailed) + (why ? why : std::to_string(code));
-    return false;
-  }
-
   // Pixel row y of the image over cell columns left..right: the drawn
   // pixels, or, in an image over the one before, the drawn pixels of the
   // cells that changed and of blank cells, and transparent ones where an
   // unchanged character shows through. (Blank cells stay background:
   // mixing transparent and background blanks would break LZW's runs.)
-  GifPixelType* Line(int y, int left, int right, bool whole, int wide) {
+  const std::uint8_t* Line(int y, int left, int right, bool whole, int wide) {
     const int cw = m_font.CellWidth();
-    GifPixelType* drawn = &m_pixels[static_cast<std::size_t>(y) * m_width + left * cw];
+    const std::uint8_t* drawn = &m_pixels[static_cast<std::size_t>(y) * m_width + left * cw];
     if (whole) return drawn;
     const int row = y / m_font.CellHeight();
     const unsigned char* changed = &m_changed[static_cast<std::size_t>(row) * wide];
@@ -302,46 +331,60 @@ class GifEncoder {
     return m_line.data();
   }
 
-  // The cell's box in the background colour with its character on it. The
-  // right half of a two-byte character is drawn with its left half.
-  void DrawCell(const formats::FrameCanvas& canvas, int col, int row) {
+  // The cell's character on its background, over every cell it covers (the
+  // right half of a two-byte character is drawn with its left half).
+  void DrawCell(char32_t cp, int col, int row) {
     const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
-    const char32_t cp = canvas.At(col, row);
     const int x0 = col * cw, y0 = row * ch;
-    const int boxWidth = std::min(m_width - x0, formats::FrameCanvas::IsWide(cp) ? 2 * cw : cw);
-    for (int y = y0; y < y0 + ch; ++y)
-      std::fill_n(&m_pixels[static_cast<std::size_t>(y) * m_width + x0], boxWidth, kBack);
-    if (cp == formats::kWideTail) {
-      if (col > 0) DrawGlyph(canvas.At(col - 1, row), col - 1, row);
-      return;
-    }
-    if (cp != U' ') DrawGlyph(cp, col, row);
+    const CellPicture& picture = Picture(cp);
+    const int width = std::min(m_width - x0, picture.width);
+    for (int y = 0; y < ch; ++y)
+      std::copy_n(&picture.pixels[static_cast<std::size_t>(y) * picture.width], width,
+                  &m_pixels[static_cast<std::size_t>(y0 + y) * m_width + x0]);
   }
 
-  void DrawGlyph(char32_t cp, int col, int row) {
+  const CellPicture& Picture(char32_t cp) {
+    auto found = m_pictures.find(cp);
+    if (found != m_pictures.end()) return found->second;
+    CellPicture& picture = m_pictures[cp];
     const int cells = formats::FrameCanvas::IsWide(cp) ? 2 : 1;
     const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
-    const int boxLeft = col * cw, boxRight = std::min(m_width, boxLeft + cells * cw);
-    const int boxTop = row * ch, boxBottom = boxTop + ch;
+    picture.width = cells * cw;
+    picture.pixels.assign(static_cast<std::size_t>(picture.width) * ch, kBack);
+    if (cp == U' ' || cp == formats::kWideTail) return picture;
     const Glyph& g = m_font.Get(cp);
     // Box-drawing and block characters must meet their neighbours: where
     // the font draws them one cell wide, they are stretched over both
     // cells. Anything else is centred in its cells.
     const int scale = cells == 2 && cp >= 0x2500 && cp <= 0x259F && g.advance <= cw ? 2 : 1;
-    const int penX = boxLeft + (cells * cw - g.advance * scale) / 2;
-    const int originX = penX + g.left * scale;
-    const int originY = boxTop + m_font.Baseline() - g.top;
+    const int originX = (cells * cw - g.advance * scale) / 2 + g.left * scale;
+    const int originY = m_font.Baseline() - g.top;
     for (int gy = 0; gy < g.rows; ++gy) {
       const int y = originY + gy;
-      if (y < boxTop || y >= boxBottom) continue;
+      if (y < 0 || y >= ch) continue;
       for (int gx = 0; gx < g.width * scale; ++gx) {
         const int x = originX + gx;
-        if (x < boxLeft || x >= boxRight) continue;
+        if (x < 0 || x >= picture.width) continue;
         if (g.ink[static_cast<std::size_t>(gy) * g.width + gx / scale])
-          m_pixels[static_cast<std::size_t>(y) * m_width + x] = kFore;
+          picture.pixels[static_cast<std::size_t>(y) * picture.width + x] = kFore;
       }
     }
+    return picture;
   }
+
+  static std::size_t HashCells(const std::vector<char32_t>& cells) {
+    return std::hash<std::string_view>{}(std::string_view(
+        reinterpret_cast<const char*>(cells.data()), cells.size() * sizeof(char32_t)));
+  }
+
+  // An image already written: the cells it went from and to, and its bytes
+  // after the control extension.
+  struct EncodedImage {
+    bool whole = false;
+    std::vector<char32_t> before;  // empty for a whole image
+    std::vector<char32_t> after;
+    std::string bytes;
+  };
 
   Font& m_font;
   document::ConsoleColors m_colors;
@@ -351,9 +394,14 @@ class GifEncoder {
   bool m_started = false;
   int m_width;
   int m_height;
-  std::vector<GifPixelType> m_pixels;  // what the images so far show, drawn
-  std::vector<GifPixelType> m_line;    // one row of the image being written
-  GifFileType* m_gif = nullptr;
+  std::vector<std::uint8_t> m_pixels;  // what the images so far show, drawn
+  std::vector<std::uint8_t> m_line;    // one row of the image being written
+  std::unordered_map<char32_t, CellPicture> m_pictures;
+  gif::LzwEncoder m_lzw;
+  std::unordered_map<std::size_t, EncodedImage> m_images;  // by HashCells of both pictures
+  std::size_t m_imageBytes = 0;                            // what m_images holds
+  std::string m_image;                                     // the image being written, whole
+  formats::OutputFile* m_out = nullptr;
 };
 
 // Hundredths of a second from the start to frame i.
@@ -389,7 +437,7 @@ bool WriteGifAnimation(const Animation& animation, const std::string& path, std:
       if (next == pending) continue;
       // Too soon after the image before: left out, its time goes to that image.
       if (start - pendingStart < kMinGifDelay) continue;
-      if (!encoder.Put(pending, static_cast<int>(start - pendingStart), error)) return false;
+      encoder.Put(pending, static_cast<int>(start - pendingStart));
     }
     std::swap(pending, next);
     pendingStart = start;
@@ -397,15 +445,12 @@ bool WriteGifAnimation(const Animation& animation, const std::string& path, std:
   }
   if (hasPending) {
     const long long end = FrameStart(index, rate);
-    if (!encoder.Put(pending,
-                     static_cast<int>(std::max<long long>(end - pendingStart, kMinGifDelay)),
-                     error))
-      return false;
+    encoder.Put(pending, static_cast<int>(std::max<long long>(end - pendingStart, kMinGifDelay)));
   } else {
     // No frames: the blank canvas, as the console shows it.
-    if (!encoder.Put(pending, 0, error)) return false;
+    encoder.Put(pending, 0);
   }
-  if (!encoder.Finish(error)) return false;
+  encoder.Finish();
   return out.Commit(error);
 }
 

@@ -1,12 +1,22 @@
 // The animation as one web page that plays it by itself.
 //
-// The frames travel as a JSON block inside the page, each as the UTF-8 text
-// the console shows on the canvas (rows joined by "\n", cut to the canvas,
-// tabs expanded), so the page's script only has to place characters: every
-// non-ASCII character stands for a GBK two-byte character and takes two
-// cells. Cells are fixed-width boxes, so columns stay aligned whatever font
-// the browser picks for a character.
+// Each distinct picture travels once, as the UTF-8 text the console shows
+// on the canvas (rows joined by "\n", cut to the canvas, tabs expanded), so
+// the page's script only has to place characters: every non-ASCII character
+// stands for a GBK two-byte character and takes two cells. Pictures go in
+// gzip-compressed blocks of about 256 KiB of text, base64 inside script
+// blocks of the same file; the script unpacks a block with the browser's
+// DecompressionStream when playing reaches it and keeps only the few blocks
+// around the frame on show. Which picture each frame shows is one more such
+// block, of 32-bit numbers. Cells are fixed-width boxes, so columns stay
+// aligned whatever font the browser picks for a character.
+#include <zlib.h>
+
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "document/Screen.h"
 #include "platform/Cp936.h"
@@ -79,7 +89,6 @@ body { margin: 0; padding: 24px; background: #2b2b2b; color: #e0e0e0;
 <span id="counter"></span>
 </div>
 <noscript>需要启用 JavaScript 才能播放动画。</noscript>
-<script type="application/json" id="zoetrix-animation">
 )PAGE";
 
 constexpr const char* kPageTail = R"PAGE(
@@ -88,8 +97,9 @@ constexpr const char* kPageTail = R"PAGE(
 (function () {
   "use strict";
   var data = JSON.parse(document.getElementById("zoetrix-animation").textContent);
-  var W = data.width, H = data.height, rate = data.rate, frames = data.frames;
-  var N = frames.length;
+  var W = data.width, H = data.height, rate = data.rate, N = data.frames;
+  var starts = data.blocks;  // the first picture of each block
+  var blocks = document.getElementsByClassName("zoetrix-pictures");
   var screen = document.getElementById("screen");
   var counter = document.getElementById("counter");
   var playButton = document.getElementById("play");
@@ -126,8 +136,8 @@ constexpr const char* kPageTail = R"PAGE(
     if (shownText[i] !== text) { boxes[i].textContent = text; shownText[i] = text; }
     if (shownClass[i] !== cls) { boxes[i].className = cls; shownClass[i] = cls; }
   }
-  function draw(f) {
-    var lines = N ? frames[f].split("\n") : [];
+  function draw(text) {
+    var lines = text.split("\n");
     for (var r = 0; r < H; r++) {
       var line = r < lines.length ? Array.from(lines[r]) : [];
       var c = 0;
@@ -144,16 +154,62 @@ constexpr const char* kPageTail = R"PAGE(
       }
       for (; c < W; c++) put(r * W + c, " ", "");
     }
-    counter.textContent = "第 " + (N ? f + 1 : 0) + " / " + N + " 帧";
+  }
+  function showCount(f) { counter.textContent = "第 " + (N ? f + 1 : 0) + " / " + N + " 帧"; }
+  // A block's bytes: base64, then gzip.
+  function unpack(element) {
+    var raw = atob(element.textContent), bytes = new Uint8Array(raw.length);
+    for (var i = 0; i < raw.length; i++) bytes[i] = raw.charCodeAt(i);
+    var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
+    return new Response(stream).arrayBuffer().then(function (b) { return new Uint8Array(b); });
+  }
+  // The unpacked blocks near the frame on show, each with where its
+  // pictures end (a form feed ends each).
+  var cache = new Map(), decoder = new TextDecoder();
+  function block(k) {
+    if (!cache.has(k)) {
+      cache.set(k, unpack(blocks[k]).then(function (bytes) {
+        var ends = [];
+        for (var i = bytes.indexOf(12); i >= 0; i = bytes.indexOf(12, i + 1)) ends.push(i);
+        return { bytes: bytes, ends: ends };
+      }));
+      cache.forEach(function (v, key) { if (Math.abs(key - k) > 1) cache.delete(key); });
+    }
+    return cache.get(k);
+  }
+  function blockOf(p) {
+    var lo = 0, hi = starts.length - 1;
+    while (lo < hi) {
+      var mid = (lo + hi + 1) >> 1;
+      if (starts[mid] <= p) lo = mid; else hi = mid - 1;
+    }
+    return lo;
+  }
+  function picture(p) {
+    var k = blockOf(p);
+    if (k + 1 < starts.length) block(k + 1);  // ready before playing gets there
+    return block(k).then(function (b) {
+      var i = p - starts[k];
+      return decoder.decode(b.bytes.subarray(i ? b.ends[i - 1] + 1 : 0, b.ends[i]));
+    });
+  }
+  var order = null;  // the picture of each frame, 32-bit little-endian
+  var current = 0, wanted = -1, playing = false, startTime = 0, startFrame = 0, timer = 0;
+  function show(f) {
+    wanted = f;
+    showCount(f);
+    if (!N) { draw(""); return; }
+    picture(order.getUint32(4 * f, true)).then(function (text) {
+      if (wanted === f) draw(text);
+    });
   }
   // The frame shown follows the clock, so the rate holds even when a timer
   // fires late; each timer is set for the moment the next frame is due.
-  var current = 0, playing = false, startTime = 0, startFrame = 0, timer = 0;
   function tick() {
     if (!playing) return;
     var elapsed = Math.floor((performance.now() - startTime) * rate / 1000);
     var f = (startFrame + elapsed) % N;
-    if (f !== current) { current = f; draw(current); }
+    if (f !== current) { current = f; show(current); }
     var due = startTime + (elapsed + 1) * 1000 / rate;
     timer = setTimeout(tick, Math.max(0, due - performance.now()));
   }
@@ -175,7 +231,11 @@ constexpr const char* kPageTail = R"PAGE(
     pause();
     if (N < 1) return;
     current = (current + d + N) % N;
-    draw(current);
+    show(current);
+  }
+  if (N && typeof DecompressionStream === "undefined") {
+    counter.textContent = "此浏览器无法解压动画帧，请使用较新的浏览器。";
+    return;
   }
   playButton.addEventListener("click", function () { playing ? pause() : play(); });
   document.getElementById("prev").addEventListener("click", function () { step(-1); });
@@ -185,8 +245,15 @@ constexpr const char* kPageTail = R"PAGE(
     else if (e.key === "ArrowLeft") step(-1);
     else if (e.key === "ArrowRight") step(1);
   });
-  draw(0);
-  if (N > 1) play(); else pause();
+  function start() {
+    show(0);
+    if (N > 1) play(); else pause();
+  }
+  if (!N) { start(); return; }
+  unpack(document.getElementById("zoetrix-order")).then(function (bytes) {
+    order = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+    start();
+  });
 })();
 </script>
 </body>
@@ -199,6 +266,77 @@ std::string Fill(std::string text, std::string_view key, const std::string& valu
     at += value.size();
   }
   return text;
+}
+
+// Text of about this many bytes goes in one compressed block: small enough
+// to unpack at once when playing reaches it, large enough to compress well.
+constexpr std::size_t kBlockText = 256 * 1024;
+
+void AppendBase64(std::string& out, std::string_view bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t at = out.size();
+  out.resize(at + (n + 2) / 3 * 4);
+  char* o = out.data() + at;
+  std::size_t i = 0;
+  for (; i + 3 <= n; i += 3) {
+    const std::uint32_t v = std::uint32_t{b[i]} << 16 | std::uint32_t{b[i + 1]} << 8 | b[i + 2];
+    *o++ = kDigits[v >> 18];
+    *o++ = kDigits[(v >> 12) & 63];
+    *o++ = kDigits[(v >> 6) & 63];
+    *o++ = kDigits[v & 63];
+  }
+  if (i < n) {
+    const std::uint32_t v =
+        std::uint32_t{b[i]} << 16 | (i + 1 < n ? std::uint32_t{b[i + 1]} << 8 : 0);
+    *o++ = kDigits[v >> 18];
+    *o++ = kDigits[(v >> 12) & 63];
+    *o++ = i + 1 < n ? kDigits[(v >> 6) & 63] : '=';
+    *o++ = '=';
+  }
+}
+
+// The bytes in gzip form, as the browser's DecompressionStream("gzip") reads them.
+std::string Gzip(std::string_view bytes) {
+  z_stream z{};
+  // 15 bits of window, +16: a gzip header and trailer.
+  if (deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+  std::string out(deflateBound(&z, static_cast<uLong>(bytes.size())), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  z.avail_in = static_cast<uInt>(bytes.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  const int done = deflate(&z, Z_FINISH);
+  out.resize(done == Z_STREAM_END ? z.total_out : 0);
+  deflateEnd(&z);
+  return out;
+}
+
+// What the canvas shows of a frame text: its rows in UTF-8 joined by "\n",
+// without the blank rows at the end.
+const std::string& PictureText(formats::FrameCanvas& canvas, std::string_view gbk,
+                               std::string& text) {
+  canvas.Layout(gbk);
+  text.clear();
+  int rows = canvas.High();
+  while (rows > 0 && canvas.RowLength(rows - 1) == 0) --rows;
+  for (int r = 0; r < rows; ++r) {
+    if (r) text += '\n';
+    text += canvas.RowUtf8(r);
+  }
+  return text;
+}
+
+// Writes one compressed block as a script block the browser leaves alone.
+void WriteBlock(formats::OutputFile& out, const char* attribute, std::string_view bytes,
+                std::string& piece) {
+  piece.assign("<script type=\"application/octet-stream\" ");
+  piece += attribute;
+  piece += '>';
+  AppendBase64(piece, Gzip(bytes));
+  piece += "</script>\n";
+  out.Write(piece);
 }
 
 }  // namespace
@@ -215,37 +353,64 @@ bool WriteHtmlAnimation(const Animation& animation, const std::string& path, std
   head = Fill(head, "@FORE@", formats::CssColor(colors.fore));
   out.Write(head);
 
+  // Each distinct picture once, in blocks, numbered in the order they first
+  // show. Frames with the same text share a number without being laid out
+  // again; a frame whose text differs but looks the same as a picture
+  // before it (found by the picture's hash, then laid out again to compare)
+  // shares that one's. Only numbers and hashes are kept, never pictures.
+  formats::FrameCanvas canvas(animation.m_nAnimWide, animation.m_nAnimHigh);
+  std::unordered_map<std::string_view, std::uint32_t> byText;
+  std::unordered_map<std::size_t, std::uint32_t> byLook;
+  std::vector<const std::string*> shownBy;  // per picture: a frame text that shows it
+  std::vector<std::uint32_t> order;
+  order.reserve(animation.m_frames.Size());
+  std::vector<std::uint32_t> blockStarts;
+  std::string blockText, text, again, piece;
+  for (const FrameNode& node : animation.m_frames) {
+    const auto pictures = static_cast<std::uint32_t>(shownBy.size());
+    const auto [known, added] = byText.try_emplace(node.Text(), pictures);
+    if (!added) {
+      order.push_back(known->second);
+      continue;
+    }
+    PictureText(canvas, node.Text(), text);
+    const auto [look, fresh] = byLook.try_emplace(std::hash<std::string_view>{}(text), pictures);
+    if (!fresh && PictureText(canvas, *shownBy[look->second], again) == text) {
+      known->second = look->second;
+      order.push_back(look->second);
+      continue;
+    }
+    if (blockText.empty()) blockStarts.push_back(pictures);
+    blockText += text;
+    blockText += '\f';  // the canvas shows no control characters
+    order.push_back(pictures);
+    shownBy.push_back(&node.Text());
+    if (blockText.size() >= kBlockText) {
+      WriteBlock(out, "class=\"zoetrix-pictures\"", blockText, piece);
+      blockText.clear();
+    }
+  }
+  if (!blockText.empty()) WriteBlock(out, "class=\"zoetrix-pictures\"", blockText, piece);
+  blockText.clear();
+  for (const std::uint32_t n : order)
+    for (int shift = 0; shift < 32; shift += 8) blockText += static_cast<char>(n >> shift & 0xFF);
+  WriteBlock(out, "id=\"zoetrix-order\"", blockText, piece);
+
   // The script keeps the animation's clock (document/Screen.h) at the rate
   // given here: frame k is due k * 1000 / rate milliseconds after playing
   // starts, document::FrameStart(k, rate, 1000), and the frame on show is
   // the last one due.
   const int rate = document::PlayRate(animation.m_nRate);
-  formats::FrameCanvas canvas(animation.m_nAnimWide, animation.m_nAnimHigh);
-  std::string piece = "{\"width\":" + std::to_string(canvas.Wide()) +
-                      ",\"height\":" + std::to_string(canvas.High()) +
-                      ",\"rate\":" + std::to_string(rate) + ",\"name\":";
+  piece = "<script type=\"application/json\" id=\"zoetrix-animation\">\n{\"width\":" +
+          std::to_string(canvas.Wide()) + ",\"height\":" + std::to_string(canvas.High()) +
+          ",\"rate\":" + std::to_string(rate) + ",\"name\":";
   formats::AppendJsonString(piece, formats::TitleUtf8(animation.m_strAnimName));
-  piece += ",\"frames\":[\n";
+  piece += ",\"frames\":" + std::to_string(order.size()) +
+           ",\"pictures\":" + std::to_string(shownBy.size()) + ",\"blocks\":[";
+  for (std::size_t k = 0; k < blockStarts.size(); ++k)
+    piece += (k ? "," : "") + std::to_string(blockStarts[k]);
+  piece += "]}";
   out.Write(piece);
-
-  std::string text;
-  bool first = true;
-  for (const FrameNode& node : animation.m_frames) {
-    canvas.Layout(node.Text());
-    text.clear();
-    int rows = canvas.High();
-    while (rows > 0 && canvas.RowLength(rows - 1) == 0) --rows;
-    for (int r = 0; r < rows; ++r) {
-      if (r) text += '\n';
-      text += canvas.RowUtf8(r);
-    }
-    piece.clear();
-    if (!first) piece += ",\n";
-    first = false;
-    formats::AppendJsonString(piece, text);
-    out.Write(piece);
-  }
-  out.Write("\n]}");
   out.Write(kPageTail);
   return out.Commit(error);
 }

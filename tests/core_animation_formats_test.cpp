@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "HtmlPageReader.h"
 #include "TestSupport.h"
 #include "playback/TerminalPlayer.h"
 #include "share/AnimationFormats.h"
@@ -256,7 +257,8 @@ TEST(HtmlAnimation, EmbedsEveryFrameAsTheCanvasShowsIt) {
   ASSERT_TRUE(WriteHtmlAnimation(animation, path, &error)) << error;
   const std::string page = ReadFile(path);
 
-  // Frame text cannot break out of its script block.
+  // Frame text cannot break out of its script block: the name is escaped,
+  // the pictures travel in base64.
   const auto open = page.find(kDataOpen);
   const auto close = page.find("</script>", open);
   const std::string block = page.substr(open + sizeof kDataOpen - 1, close - open);
@@ -268,13 +270,12 @@ TEST(HtmlAnimation, EmbedsEveryFrameAsTheCanvasShowsIt) {
   EXPECT_EQ(data["height"].num(), 3);
   EXPECT_EQ(data["rate"].num(), 12);
   EXPECT_EQ(data["name"].str(), "小猫 <b>&\"");
-  const auto& frames = data["frames"].arr();
-  ASSERT_EQ(frames.size(), 5u);
-  EXPECT_EQ(frames[0].str(), "中文 ok\nline2");
-  EXPECT_EQ(frames[1].str(), "a&b<!--\n</script>");
-  EXPECT_EQ(frames[2].str(), "");
-  EXPECT_EQ(frames[3].str(), "0123456789");
-  EXPECT_EQ(frames[4].str(), "\u2500\u2500    |");  // two-byte box drawing: two cells each
+  EXPECT_EQ(data["frames"].num(), 5);
+  const testsupport::PagePictures read = testsupport::ReadPagePictures(page);
+  EXPECT_EQ(read.Frames(), (std::vector<std::string>{
+                               "中文 ok\nline2", "a&b<!--\n</script>", "", "0123456789",
+                               "\u2500\u2500    |"  // two-byte box drawing: two cells each
+                           }));
 
   // The name is escaped in the title; the colours are the console's.
   EXPECT_NE(page.find("<title>小猫 &lt;b&gt;&amp;&quot;</title>"), std::string::npos);

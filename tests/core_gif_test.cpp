@@ -5,6 +5,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -265,5 +266,37 @@ TEST(GifImages, PaletteHoldsTheTwoColoursAndTransparency) {
     std::set<std::uint32_t> console{document::kConsoleRgb[static_cast<std::size_t>(colors.back)],
                                     document::kConsoleRgb[static_cast<std::size_t>(colors.fore)]};
     EXPECT_EQ(drawn, console);
+  }
+}
+
+TEST(GifImages, RepeatedChangesGiveTheSameImagesAndLookRight) {
+  TempDir dir;
+  const auto sparse = SparseFrames(4);
+  const auto dense = DenseFrames(3);
+  {
+    SCOPED_TRACE("a loop shown four times: each round's images are the first round's");
+    std::vector<std::string> frames;
+    for (int round = 0; round < 4; ++round)
+      frames.insert(frames.end(), sparse.begin(), sparse.end());
+    GifPtr gif = ExpectSameAsWholeImages(Make(22, 6, 10, "1E", frames), dir);
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif->ImageCount, 16);
+    for (int i = 8; i < 16; ++i) {
+      const SavedImage& a = gif->SavedImages[i - 4];
+      const SavedImage& b = gif->SavedImages[i];
+      EXPECT_EQ(a.ImageDesc.Left, b.ImageDesc.Left);
+      EXPECT_EQ(a.ImageDesc.Top, b.ImageDesc.Top);
+      ASSERT_EQ(a.ImageDesc.Width * a.ImageDesc.Height, b.ImageDesc.Width * b.ImageDesc.Height);
+      EXPECT_TRUE(std::equal(a.RasterBits, a.RasterBits + a.ImageDesc.Width * a.ImageDesc.Height,
+                             b.RasterBits))
+          << "image " << i;
+    }
+  }
+  {
+    SCOPED_TRACE("one picture reached from different pictures before it");
+    ExpectSameAsWholeImages(Make(24, 5, 10, "07",
+                                 {dense[0], dense[1], dense[0], dense[2], dense[0], dense[1],
+                                  sparse[0], dense[0], dense[2], dense[0]}),
+                            dir);
   }
 }

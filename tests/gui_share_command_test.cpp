@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "HtmlPageReader.h"
 #include "app/CommandLine.h"
 #include "platform/Clock.h"
 #include "platform/Process.h"
@@ -96,7 +97,8 @@ TEST_F(ShareCommand, SharingOptionsWriteIntoAnimateAlone) {
   EXPECT_EQ(Files("Animate"), (std::vector<std::string>{stamp + ".cast", stamp + ".html"}));
   // Only the stamp was claimed: no code file stays behind.
   EXPECT_TRUE(fs::is_empty(Path("Code")));
-  EXPECT_NE(ReadFile(Path("Animate/") + stamp + ".html").find("end"), std::string::npos);
+  EXPECT_NE(testsupport::PicturesOf(ReadFile(Path("Animate/") + stamp + ".html")).find("end"),
+            std::string::npos);
 }
 
 TEST_F(ShareCommand, CombineWithTheClassicOptionsAndKeepTheirChecks) {
@@ -153,7 +155,7 @@ TEST_F(ShareCommand, ExportsWithinOneSecondNeverWriteOverEachOther) {
     for (std::string line; std::getline(lines, line);) {
       EXPECT_TRUE(listed.insert(line).second) << line;
       if (fs::path(line).extension() == ".html") {
-        EXPECT_NE(ReadFile(line).find(name), std::string::npos) << line;
+        EXPECT_NE(testsupport::PicturesOf(ReadFile(line)).find(name), std::string::npos) << line;
       }
     }
   }

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <filesystem>
 
+#include "HtmlPageReader.h"
 #include "program/WindowsProgram.h"
 #include "res/ControlIds.h"
 #include "share/Share.h"
@@ -89,7 +90,7 @@ TEST(ShareMenu, WritesIntoAnimateAndSaysWhere) {
   ASSERT_EQ(hooks.messages.size(), 1);
   EXPECT_TRUE(hooks.messages[0].startsWith(QString::fromUtf8("已导出为网页：\n")));
   EXPECT_TRUE(hooks.messages[0].contains(QString::fromStdString(page.string())));
-  EXPECT_NE(ReadFile(page).find("drawn 中"), std::string::npos);
+  EXPECT_NE(testsupport::PicturesOf(ReadFile(page)).find("drawn 中"), std::string::npos);
   EXPECT_EQ(w.dlg().doc().m_animation.m_frames.Last().Text(), Gbk("drawn 中"));
 
   for (int id : {kGif, kCast}) w.dlg().OnSysCommand(id);
@@ -122,7 +123,7 @@ TEST(ShareMenu, ExportingAgainUpdatesOnlyTheAnimationsOwnFile) {
   w.dlg().OnSysCommand(kHtml);
   w.SetText(res::IDC_EDIT_AREA, "second");
   w.dlg().OnSysCommand(kHtml);
-  EXPECT_NE(ReadFile(page).find("second"), std::string::npos);
+  EXPECT_NE(testsupport::PicturesOf(ReadFile(page)).find("second"), std::string::npos);
 
   fs::remove(page);
   WriteFile(page, "someone else's");

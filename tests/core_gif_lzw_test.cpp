@@ -1,0 +1,145 @@
+// The GIF image data the writer encodes, read back by giflib: every pixel as
+// it went in, however the pixels were handed over.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "share/GifLzw.h"
+
+using output::gif::LzwEncoder;
+
+namespace {
+
+using Pixels = std::vector<std::uint8_t>;
+
+// A one-image GIF of width x height around the encoder's image data.
+std::string OneImageGif(int width, int height, const std::string& imageData) {
+  std::string gif = "GIF89a";
+  auto put16 = [&gif](int v) {
+    gif += static_cast<char>(v & 0xFF);
+    gif += static_cast<char>(v >> 8);
+  };
+  put16(width);
+  put16(height);
+  gif += "\xF1";
+  gif += std::string(2, '\0');
+  gif += std::string("\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x00\x00\xFF\x00", 12);
+  gif += '\x2C';
+  put16(0);
+  put16(0);
+  put16(width);
+  put16(height);
+  gif += '\0';
+  gif += imageData;
+  gif += ';';
+  return gif;
+}
+
+struct Reader {
+  const std::string* bytes;
+  std::size_t at = 0;
+};
+
+int ReadBytes(GifFileType* gif, GifByteType* into, int length) {
+  auto* reader = static_cast<Reader*>(gif->UserData);
+  const std::size_t n =
+      std::min(static_cast<std::size_t>(length), reader->bytes->size() - reader->at);
+  std::memcpy(into, reader->bytes->data() + reader->at, n);
+  reader->at += n;
+  return static_cast<int>(n);
+}
+
+// What giflib decodes from the image, or nothing when it cannot.
+Pixels Decode(int width, int height, const std::string& imageData) {
+  const std::string file = OneImageGif(width, height, imageData);
+  Reader reader{&file};
+  int err = 0;
+  GifFileType* gif = DGifOpen(&reader, ReadBytes, &err);
+  if (!gif) {
+    ADD_FAILURE() << GifErrorString(err);
+    return {};
+  }
+  Pixels pixels;
+  if (DGifSlurp(gif) != GIF_OK || gif->ImageCount != 1)
+    ADD_FAILURE() << GifErrorString(gif->Error);
+  else
+    pixels.assign(gif->SavedImages[0].RasterBits,
+                  gif->SavedImages[0].RasterBits + static_cast<std::size_t>(width) * height);
+  DGifCloseFile(gif, nullptr);
+  return pixels;
+}
+
+// The pixels handed over in pieces of the given lengths, in turn.
+std::string Encode(LzwEncoder& encoder, const Pixels& pixels, std::vector<std::size_t> pieces) {
+  encoder.Begin(pixels.size());
+  std::size_t at = 0;
+  for (std::size_t k = 0; at < pixels.size(); ++k) {
+    const std::size_t n = std::min(pieces[k % pieces.size()], pixels.size() - at);
+    encoder.Add(pixels.data() + at, n);
+    at += n;
+  }
+  std::string out;
+  encoder.End(out);
+  return out;
+}
+
+void ExpectRoundTrip(LzwEncoder& encoder, int width, int height, const Pixels& pixels) {
+  const std::string data = Encode(encoder, pixels, {static_cast<std::size_t>(width)});
+  EXPECT_EQ(Decode(width, height, data), pixels);
+  // Rows, odd pieces and single pixels make the same codes as one piece.
+  EXPECT_EQ(Encode(encoder, pixels, {pixels.size()}), data);
+  EXPECT_EQ(Encode(encoder, pixels, {1, 0, 7, 2, 3}), data);
+}
+
+}  // namespace
+
+TEST(GifLzw, DecodesToThePixelsGiven) {
+  LzwEncoder encoder;  // one encoder for every image, as the writer uses it
+  std::mt19937 random(18);
+  {
+    SCOPED_TRACE("noise: the dictionary fills and starts again many times");
+    Pixels noise(300 * 200);
+    for (auto& p : noise) p = static_cast<std::uint8_t>(random() % 4);
+    ExpectRoundTrip(encoder, 300, 200, noise);
+  }
+  {
+    SCOPED_TRACE("one colour: strings as long as the dictionary allows");
+    ExpectRoundTrip(encoder, 640, 400, Pixels(640 * 400, 1));
+  }
+  {
+    SCOPED_TRACE("a repeating pattern with the odd pixel off, like rows of glyphs");
+    Pixels glyphs(517 * 61);
+    for (std::size_t i = 0; i < glyphs.size(); ++i)
+      glyphs[i] = static_cast<std::uint8_t>(i % 9 < 3 || i % 13 == 0 ? 1 : i % 31 < 8 ? 2 : 0);
+    for (int k = 0; k < 200; ++k) glyphs[random() % glyphs.size()] = 3;
+    ExpectRoundTrip(encoder, 517, 61, glyphs);
+  }
+  {
+    SCOPED_TRACE("one pixel, and two");
+    ExpectRoundTrip(encoder, 1, 1, Pixels{2});
+    ExpectRoundTrip(encoder, 2, 1, Pixels{3, 3});
+  }
+}
+
+TEST(GifLzw, RepetitionCompresses) {
+  LzwEncoder encoder;
+  const Pixels flat(640 * 400, 0);
+  std::string data;
+  encoder.Begin(flat.size());
+  encoder.Add(flat.data(), flat.size());
+  encoder.End(data);
+  // 256,000 pixels of one colour: a few hundred codes, not thousands.
+  EXPECT_LT(data.size(), 2000u);
+  // The image data ends with an empty sub-block, and every sub-block holds
+  // at most 255 bytes.
+  ASSERT_GE(data.size(), 3u);
+  EXPECT_EQ(data[0], 2);
+  std::size_t at = 1;
+  while (at < data.size() && data[at] != 0) at += 1 + static_cast<unsigned char>(data[at]);
+  EXPECT_EQ(at, data.size() - 1);
+}
