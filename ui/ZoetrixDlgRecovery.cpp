@@ -29,12 +29,14 @@ using namespace ui;
 void CZoetrixDlg::StartRecovery() {
   m_recovery = std::make_unique<RecoveryCopy>(
       std::filesystem::path(platform::WorkFolder()) / "data", static_cast<long>(::getpid()));
+  // The copy follows the frames through the history, writing what changed.
+  m_doc.m_history.Watch(&m_recovery->Watcher());
   SetTimer(kTimerRecovery, kRecoveryInterval);
 }
 
 // What is being typed counts: the edit area's text stands for the frame it
-// shows. Only a change since the last write starts a new one, and the
-// snapshot copies frame pointers, not pictures.
+// shows. Only a change since the last write starts a new one, which writes
+// what changed.
 void CZoetrixDlg::SaveRecoveryCopy() {
   if (!m_recovery) return;
   const std::string error = m_recovery->TakeError();
@@ -46,8 +48,7 @@ void CZoetrixDlg::SaveRecoveryCopy() {
   std::string text;
   // A text that cannot be stored is left out; the frame's stored text stands.
   const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  if (m_recovery->Differs(m_doc.m_animation, shown, text))
-    m_recovery->StartWrite(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
+  m_recovery->Keep(m_doc.m_animation, shown, text);
 }
 
 void CZoetrixDlg::MarkRecoverySaved() {
@@ -66,9 +67,9 @@ void CZoetrixDlg::EndRecovery(bool userConfirmedExit) {
   } else if (m_doc.m_bCreated == 1) {
     std::string text;
     const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-    if (m_recovery->Differs(m_doc.m_animation, shown, text))
-      m_recovery->Write(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
+    m_recovery->KeepNow(m_doc.m_animation, shown, text);
   }
+  m_doc.m_history.Watch(nullptr);
   m_recovery.reset();
 }
 
@@ -87,9 +88,11 @@ void CZoetrixDlg::OfferRecoveryCopy() {
                       .arg(QString::fromStdString((kept.empty() ? copy : kept).string())));
       continue;
     }
-    const QString when = QFileInfo(QString::fromStdString(copy.string()))
-                             .lastModified()
-                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Written last when its journal was.
+    const QFileInfo journal(QString::fromStdString(orphan.Journal().string()));
+    QDateTime written = QFileInfo(QString::fromStdString(copy.string())).lastModified();
+    if (journal.exists() && journal.lastModified() > written) written = journal.lastModified();
+    const QString when = written.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QString question = U(res::kRecoveryQuestion)
                                  .arg(FromGbk(read.animation.m_strAnimName))
                                  .arg(read.animation.FrameCount())
