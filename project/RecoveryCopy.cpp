@@ -37,6 +37,8 @@ constexpr std::string_view kTempPrefix = ".Recovery-";
 constexpr std::string_view kTempSuffix = ".ini.tmp";
 // The journal being started afresh, renamed over the journal when complete.
 constexpr std::string_view kJournalTemp = ".ini.tmp-journal";
+// A saved project being linked in as the base.
+constexpr std::string_view kLinkTemp = ".ini.tmp-link";
 
 // "<id>" or "<id>-<n>", as the constructor makes them.
 bool IsToken(std::string_view t) {
@@ -137,6 +139,15 @@ void ReplayJournalFile(const fs::path& path, const JournalBase& base, Animation&
     }
   }
   ::close(fd);
+}
+
+// The identity of the plain file a path leads to (links followed).
+std::optional<JournalBase> IdentityOf(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  const std::optional<JournalBase> identity = JournalBaseOf(fd);
+  ::close(fd);
+  return identity;
 }
 
 // What Snapshot puts in place of the stored text: nothing when the position
@@ -355,7 +366,6 @@ void RecoveryCopy::WriteBase(const Animation& snapshot, const Animation& propert
   const std::optional<JournalBase> base = baseFd >= 0 ? JournalBaseOf(baseFd) : std::nullopt;
   if (baseFd >= 0) ::close(baseFd);
   if (!base) return JournalError();
-  std::string start = JournalHeader(*base);
   // The base holds the typing in its frame; the journal's frames are the
   // stored ones, so the first record puts the stored text back (and the
   // typing over it again when read).
@@ -365,7 +375,11 @@ void RecoveryCopy::WriteBase(const Animation& snapshot, const Animation& propert
     put.runs.push_back(document::TextRun{stored, 1});
     ops.push_back(std::move(put));
   }
-  start += JournalRecord(properties, ops, typing);
+  StartJournal(*base, JournalRecord(properties, ops, typing));
+}
+
+void RecoveryCopy::StartJournal(const JournalBase& base, const std::string& record) {
+  const std::string start = JournalHeader(base) + record;
   // Written whole beside the journal and renamed over it: until then the
   // journal there names the base before, and is not read with this one.
   const fs::path temporary =
@@ -383,9 +397,35 @@ void RecoveryCopy::WriteBase(const Animation& snapshot, const Animation& propert
     return JournalError();
   }
   m_journalFd = fd;
-  m_baseBytes.store(base->size);
+  m_baseBytes.store(base.size);
   m_journalBytes.store(start.size());
   m_journalOpen.store(true);
+}
+
+void RecoveryCopy::LinkBase(const fs::path& project, const JournalBase& saved,
+                            const Animation& properties, const std::vector<JournalOp>& ops,
+                            const JournalTyping& typing) {
+  CloseJournal();
+  // Linked beside the copy (the file the name leads to, not a link on the
+  // way), checked to be the file saved, then renamed into place.
+  const fs::path temporary =
+      m_folder / (std::string(kTempPrefix) + CopyToken(m_copy) + std::string(kLinkTemp));
+  ::unlink(temporary.c_str());
+  bool linked = Active() && ::linkat(AT_FDCWD, project.c_str(), AT_FDCWD, temporary.c_str(),
+                                     AT_SYMLINK_FOLLOW) == 0;
+  if (linked) {
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const std::optional<JournalBase> base = fd >= 0 ? JournalBaseOf(fd) : std::nullopt;
+    if (fd >= 0) ::close(fd);
+    linked = base && *base == saved && ::rename(temporary.c_str(), m_copy.c_str()) == 0;
+  }
+  if (!linked) {
+    // Another file system, or the project changed since: the base is written.
+    ::unlink(temporary.c_str());
+    m_needWhole.store(true);
+    return;
+  }
+  StartJournal(saved, JournalRecord(properties, ops, typing));
 }
 
 void RecoveryCopy::AppendRecord(const std::string& record) {
@@ -397,7 +437,9 @@ void RecoveryCopy::AppendRecord(const std::string& record) {
 std::function<void()> RecoveryCopy::PrepareKeep(const Animation& animation, int editPosition,
                                                 std::string_view editText) {
   const bool cleared = m_recorder.WasCleared();
-  if (m_known && !cleared && m_recorder.Ops().empty() &&
+  const bool needWhole = m_needWhole.exchange(false);
+  if (cleared || needWhole) m_savedProject.clear();
+  if (m_known && !cleared && !needWhole && m_recorder.Ops().empty() &&
       SameProperties(m_keptProperties, animation) &&
       SameTyping(m_keptTyping, animation, editPosition, editText))
     return {};
@@ -410,7 +452,7 @@ std::function<void()> RecoveryCopy::PrepareKeep(const Animation& animation, int 
   const std::uint64_t record = m_recorder.TextBytes() + 64 * m_recorder.Ops().size() +
                                m_keptTyping.text.size() + m_keptProperties.m_strAnimName.size() +
                                256;
-  const bool whole = !m_journalOpen.load() || cleared ||
+  const bool whole = !m_journalOpen.load() || cleared || needWhole ||
                      m_recorder.Count() != animation.m_frames.Size() ||
                      m_journalBytes.load() + record > std::max(m_baseBytes.load(), kLeast);
   if (!whole) {
@@ -418,6 +460,18 @@ std::function<void()> RecoveryCopy::PrepareKeep(const Animation& animation, int 
     return [this, properties = m_keptProperties, ops = m_recorder.TakeOps(),
             typing = m_keptTyping] { AppendRecord(JournalRecord(properties, ops, typing)); };
   }
+  // The project saved last, still as it was, is the base: no snapshot, no
+  // animation written; the journal starts with the changes since.
+  if (!m_savedProject.empty() && m_recorder.Count() == animation.m_frames.Size()) {
+    const std::optional<JournalBase> now = IdentityOf(m_savedProject);
+    if (now && *now == m_savedIdentity) {
+      const fs::path project = std::exchange(m_savedProject, {});
+      return [this, project, saved = m_savedIdentity, properties = m_keptProperties,
+              ops = m_recorder.TakeOps(),
+              typing = m_keptTyping] { LinkBase(project, saved, properties, ops, typing); };
+    }
+  }
+  m_savedProject.clear();
   m_recorder.Reset(animation.m_frames.Size());
   auto snapshot = std::make_shared<const Animation>(Snapshot(animation, editPosition, editText));
   m_written = snapshot;
@@ -444,7 +498,13 @@ bool RecoveryCopy::Keep(const Animation& animation, int editPosition, std::strin
 void RecoveryCopy::KeepNow(const Animation& animation, int editPosition,
                            std::string_view editText) {
   Wait();
-  if (std::function<void()> job = PrepareKeep(animation, editPosition, editText)) job();
+  // A second pass when the saved project could not be linked in as the base.
+  for (int pass = 0; pass < 2; ++pass) {
+    std::function<void()> job = PrepareKeep(animation, editPosition, editText);
+    if (!job) return;
+    job();
+    if (!m_needWhole.load()) return;
+  }
 }
 
 bool RecoveryCopy::StartWrite(Animation snapshot) {
@@ -471,8 +531,13 @@ void RecoveryCopy::Wait() {
   if (m_writer.joinable()) m_writer.join();
 }
 
-void RecoveryCopy::MarkSaved(Animation snapshot) {
+void RecoveryCopy::MarkSaved(Animation snapshot, const fs::path& project) {
   Discard();
+  if (const std::optional<JournalBase> saved =
+          project.empty() ? std::nullopt : IdentityOf(project)) {
+    m_savedProject = project;
+    m_savedIdentity = *saved;
+  }
   // What Keep compares with: these properties, the frames as they are now
   // in the watched history, nothing typed over them.
   m_known = true;
@@ -494,6 +559,8 @@ void RecoveryCopy::Discard() {
   }
   m_written.reset();
   m_known = false;
+  m_savedProject.clear();
+  m_needWhole.store(false);
 }
 
 bool RecoveryCopy::Exists() {
@@ -553,6 +620,7 @@ bool RecoveryCopy::Adopt(RecoveryOrphan orphan, Animation snapshot) {
   m_known = true;
   m_keptProperties = PropertiesOf(snapshot);
   m_keptTyping = {};
+  m_savedProject.clear();
   m_recorder.Reset(snapshot.m_frames.Size());
   m_written = std::make_shared<const Animation>(std::move(snapshot));
   return true;

@@ -123,8 +123,12 @@ class RecoveryCopy {
 
   // The animation now equals a project file the user has (exported, opened,
   // or a fresh animation): the copy is removed and nothing is written until
-  // the animation changes again.
-  void MarkSaved(document::Animation snapshot);
+  // the animation changes again. With that file's path (the project just
+  // written or read), the first change after this takes the file itself as
+  // the base, a hard link to it, as long as it is still the same file (same
+  // inode, size and time) and on the same file system; only the journal is
+  // written then, not the animation again.
+  void MarkSaved(document::Animation snapshot, const std::filesystem::path& project = {});
   // Removes the copy, as the exit question ends the tool with the user's
   // consent.
   void Discard();
@@ -163,6 +167,12 @@ class RecoveryCopy {
   // of the frame the base holds the typing in.
   void WriteBase(const document::Animation& snapshot, const document::Animation& properties,
                  const JournalTyping& typing, const document::FrameText& stored);
+  // The saved project linked in as the base, with a journal of ops since.
+  void LinkBase(const std::filesystem::path& project, const JournalBase& saved,
+                const document::Animation& properties, const std::vector<JournalOp>& ops,
+                const JournalTyping& typing);
+  // A fresh journal continuing base, starting with record.
+  void StartJournal(const JournalBase& base, const std::string& record);
   void AppendRecord(const std::string& record);
   void JournalError();
   void CloseJournal();
@@ -186,6 +196,11 @@ class RecoveryCopy {
   bool m_known = false;
   document::Animation m_keptProperties;
   JournalTyping m_keptTyping;
+  // The project the state last saved is, while no base was written since.
+  std::filesystem::path m_savedProject;
+  JournalBase m_savedIdentity;
+  // Set by the writer when linking failed: the next save writes the base.
+  std::atomic<bool> m_needWhole{false};
   // The writer's: the journal open for appending to a base in place, and
   // the sizes of both. Read here only when no write is under way.
   int m_journalFd = -1;

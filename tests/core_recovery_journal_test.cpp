@@ -285,3 +285,64 @@ TEST(RecoveryJournal, AnAdoptedCopyKeepsItsJournalUntilTheNextChange) {
             Hash(RecoveryCopy::Snapshot(doc.m_animation, 0, "after the offer")));
   doc.m_history.Watch(nullptr);
 }
+
+// After a save or an open, the project file itself is the base while it is
+// the file saved: the first change writes a journal, not the animation. A
+// project changed, gone or on another file system since is not trusted: the
+// base is written as before. Whichever, the copy reads as the animation.
+TEST(RecoveryJournal, TheProjectSavedIsTheBaseWhileItIsTheFileSaved) {
+  TempDir dir;
+  TempDir projects("zoetrix-projects");
+  BigDocument big(2000);
+  document::AnimationDocument& doc = big.doc;
+  const fs::path project = projects.path() / "saved.ini";
+  ASSERT_TRUE(output::WriteNewProjectFile(doc.m_animation, project).ok());
+  RecoveryCopy copy(dir.path(), 65);
+  doc.m_history.Watch(&copy.Watcher());
+  const auto changed = [&](const char* what) {
+    SCOPED_TRACE(what);
+    doc.StoreEditText(5, what);
+    copy.KeepNow(doc.m_animation, 5, std::string(what) + " typed on");
+    EXPECT_EQ(copy.TakeError(), "");
+    EXPECT_EQ(Hash(ReadBack(copy.Path())),
+              Hash(RecoveryCopy::Snapshot(doc.m_animation, 5, std::string(what) + " typed on")));
+  };
+
+  copy.MarkSaved(RecoveryCopy::Snapshot(doc.m_animation, -1, ""), project);
+  EXPECT_FALSE(copy.Exists());
+  changed("linked");
+  EXPECT_EQ(InodeOf(copy.Path()), InodeOf(project));
+  EXPECT_LT(SizeOf(JournalOf(copy)), 4096u);
+  // The project replaced by the next export: the copy keeps the file it took.
+  testsupport::WriteFile(projects.path() / "next.ini", "[AnimatedProperties]\r\nName=x\r\n");
+  fs::rename(projects.path() / "next.ini", project);
+  EXPECT_EQ(Hash(ReadBack(copy.Path())),
+            Hash(RecoveryCopy::Snapshot(doc.m_animation, 5, "linked typed on")));
+
+  // Changed after it was saved: not the file saved any more.
+  ASSERT_TRUE(output::WriteNewProjectFile(doc.m_animation, project).ok());
+  copy.MarkSaved(RecoveryCopy::Snapshot(doc.m_animation, -1, ""), project);
+  testsupport::WriteFile(project, "[AnimatedProperties]\r\nName=changed by hand\r\n");
+  changed("rewritten");
+  EXPECT_NE(InodeOf(copy.Path()), InodeOf(project));
+
+  // Gone.
+  ASSERT_TRUE(output::WriteNewProjectFile(doc.m_animation, project).ok());
+  copy.MarkSaved(RecoveryCopy::Snapshot(doc.m_animation, -1, ""), project);
+  fs::remove(project);
+  changed("gone");
+
+  // On another file system, where no link can be made.
+  struct stat here {
+  }, shm{};
+  if (::stat(dir.path().c_str(), &here) == 0 && ::stat("/dev/shm", &shm) == 0 &&
+      here.st_dev != shm.st_dev && ::access("/dev/shm", W_OK) == 0) {
+    const fs::path elsewhere = fs::path("/dev/shm") / ("zoetrix-" + std::to_string(::getpid()));
+    ASSERT_TRUE(output::WriteNewProjectFile(doc.m_animation, elsewhere).ok());
+    copy.MarkSaved(RecoveryCopy::Snapshot(doc.m_animation, -1, ""), elsewhere);
+    changed("elsewhere");
+    EXPECT_NE(InodeOf(copy.Path()), InodeOf(elsewhere));
+    fs::remove(elsewhere);
+  }
+  doc.m_history.Watch(nullptr);
+}

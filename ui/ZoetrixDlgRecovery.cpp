@@ -51,11 +51,13 @@ void CZoetrixDlg::SaveRecoveryCopy() {
   m_recovery->Keep(m_doc.m_animation, shown, text);
 }
 
-void CZoetrixDlg::MarkRecoverySaved() {
+// project: the file the animation now equals, which the copy may take as
+// its base when the animation changes, instead of writing it again.
+void CZoetrixDlg::MarkRecoverySaved(const std::filesystem::path& project) {
   if (!m_recovery) return;
   std::string text;
   const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
+  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text), project);
 }
 
 // The tool ends: without the exit question (the compiler could not be
