@@ -15,7 +15,8 @@
 // place.
 //
 // A copy whose animation's history it watches (Watcher, Keep) writes what
-// changed instead: the copy is then a base, written whole once, and
+// changed instead: the copy is then a base, written whole once (or, after
+// an export or an open, the project file itself, linked in), and
 // Recovery-<id>.journal beside it holds a record per save of the frames
 // changed since (see RecoveryJournal.h). When the journal would outgrow the
 // base, the base is written afresh from a snapshot and the journal starts
