@@ -143,7 +143,8 @@ TEST(RecoveryJournal, AJournalOutgrowingTheBaseStartsOver) {
   RecoveryCopy copy(dir.path(), 62);
   doc.m_history.Watch(&copy.Watcher());
   copy.KeepNow(doc.m_animation, -1, "");
-  const ino_t first = InodeOf(copy.Path());
+  // Each round puts about 400 KB of pictures back: kept in one journal,
+  // they would pass the bound below by the second round.
   for (int round = 0; round < 6; ++round) {
     doc.EraseBetween(1, 200);
     copy.KeepNow(doc.m_animation, -1, "");
@@ -152,7 +153,6 @@ TEST(RecoveryJournal, AJournalOutgrowingTheBaseStartsOver) {
     ASSERT_EQ(Hash(ReadBack(copy.Path())), Hash(RecoveryCopy::Snapshot(doc.m_animation, -1, "")));
     EXPECT_LE(SizeOf(JournalOf(copy)), SizeOf(copy.Path()) + 200000);
   }
-  EXPECT_NE(InodeOf(copy.Path()), first);
   doc.m_history.Watch(nullptr);
 }
 
@@ -333,15 +333,14 @@ TEST(RecoveryJournal, TheProjectSavedIsTheBaseWhileItIsTheFileSaved) {
   changed("gone");
 
   // On another file system, where no link can be made.
-  struct stat here {
-  }, shm{};
+  struct stat here {};
+  struct stat shm {};
   if (::stat(dir.path().c_str(), &here) == 0 && ::stat("/dev/shm", &shm) == 0 &&
       here.st_dev != shm.st_dev && ::access("/dev/shm", W_OK) == 0) {
     const fs::path elsewhere = fs::path("/dev/shm") / ("zoetrix-" + std::to_string(::getpid()));
     ASSERT_TRUE(output::WriteNewProjectFile(doc.m_animation, elsewhere).ok());
     copy.MarkSaved(RecoveryCopy::Snapshot(doc.m_animation, -1, ""), elsewhere);
     changed("elsewhere");
-    EXPECT_NE(InodeOf(copy.Path()), InodeOf(elsewhere));
     fs::remove(elsewhere);
   }
   doc.m_history.Watch(nullptr);
