@@ -8,27 +8,6 @@ namespace document {
 
 namespace {
 
-// Every change applied in order; on a change that does not fit, the ones
-// before it are taken back.
-bool ApplyAll(FrameList& frames, Step& step) {
-  for (std::size_t i = 0; i < step.changes.size(); ++i) {
-    if (ApplyChange(frames, step.changes[i])) continue;
-    while (i-- > 0) UndoChange(frames, step.changes[i]);
-    return false;
-  }
-  return true;
-}
-
-bool UndoAll(FrameList& frames, Step& step) {
-  const std::size_t n = step.changes.size();
-  for (std::size_t i = n; i-- > 0;) {
-    if (UndoChange(frames, step.changes[i])) continue;
-    for (std::size_t j = i + 1; j < n; ++j) ApplyChange(frames, step.changes[j]);
-    return false;
-  }
-  return true;
-}
-
 std::size_t StepBytes(const Step& step) {
   std::size_t bytes =
       step.changes.empty() ? 0 : HeapBlockBytes(step.changes.capacity() * sizeof(FrameChange));
@@ -60,6 +39,35 @@ std::size_t FrameTextBytes(const std::string& text) {
   const bool inside = data >= self && data < self + sizeof(std::string);
   if (!inside) bytes += HeapBlockBytes(text.capacity() + 1);
   return bytes;
+}
+
+// Every change applied in order; on a change that does not fit, the ones
+// before it are taken back.
+bool History::ApplyAll(FrameList& frames, Step& step) {
+  for (std::size_t i = 0; i < step.changes.size(); ++i) {
+    if (ApplyChange(frames, step.changes[i])) {
+      Tell(frames, step.changes[i], true);
+      continue;
+    }
+    while (i-- > 0)
+      if (UndoChange(frames, step.changes[i])) Tell(frames, step.changes[i], false);
+    return false;
+  }
+  return true;
+}
+
+bool History::UndoAll(FrameList& frames, Step& step) {
+  const std::size_t n = step.changes.size();
+  for (std::size_t i = n; i-- > 0;) {
+    if (UndoChange(frames, step.changes[i])) {
+      Tell(frames, step.changes[i], false);
+      continue;
+    }
+    for (std::size_t j = i + 1; j < n; ++j)
+      if (ApplyChange(frames, step.changes[j])) Tell(frames, step.changes[j], true);
+    return false;
+  }
+  return true;
 }
 
 History::History(HistoryLimits limits) : m_limits(limits) {}
@@ -189,6 +197,7 @@ const char* History::UndoName() const { return CanUndo() ? StepName(*NextUndo())
 const char* History::RedoName() const { return CanRedo() ? StepName(*NextRedo()) : ""; }
 
 void History::Clear() {
+  if (m_watcher) m_watcher->Cleared();
   std::deque<Entry>().swap(m_steps);
   std::unordered_map<const std::string*, Held>().swap(m_held);
   m_done = 0;

@@ -46,6 +46,20 @@ struct HistoryLimits {
   std::size_t bytes = std::size_t{64} << 20;
 };
 
+// Told of every change a history makes to its list, as it makes it: one
+// call per primitive change, right after it was applied or undone (a step
+// that does not fit is taken back change by change, and told so too), and
+// one when the history forgets its steps, after which the list may be
+// replaced behind its back. A watcher can follow the list from these alone.
+class HistoryWatcher {
+ public:
+  virtual ~HistoryWatcher() = default;
+  // change was just applied (applied) or undone (!applied) on frames, and is
+  // in the state that left it in.
+  virtual void Changed(const FrameList& frames, const FrameChange& change, bool applied) = 0;
+  virtual void Cleared() = 0;
+};
+
 // The bytes glibc's malloc takes for a request of n bytes on a 64-bit
 // system: n and its size word, rounded up to 16, at least 32.
 std::size_t HeapBlockBytes(std::size_t n);
@@ -91,6 +105,10 @@ class History {
   // Forgets every step (opening or creating an animation starts afresh).
   void Clear();
 
+  // The watcher told of every change from now on (null: none). It stays
+  // with this history when its steps are moved to another.
+  void Watch(HistoryWatcher* watcher) { m_watcher = watcher; }
+
   // The bytes held beyond the frames: RecordBytes() + TextBytes().
   std::size_t Bytes() const { return RecordBytes() + m_textBytes; }
   // The steps, their changes and runs, and the table of held texts.
@@ -135,7 +153,14 @@ class History {
   void DropRedo();
   void KeepWithinLimits();
 
+  bool ApplyAll(FrameList& frames, Step& step);
+  bool UndoAll(FrameList& frames, Step& step);
+  void Tell(const FrameList& frames, const FrameChange& change, bool applied) {
+    if (m_watcher) m_watcher->Changed(frames, change, applied);
+  }
+
   HistoryLimits m_limits;
+  HistoryWatcher* m_watcher = nullptr;
   std::deque<Entry> m_steps;
   std::size_t m_done = 0;  // m_steps[0, m_done) can be undone, the rest redone
   std::unordered_map<const std::string*, Held> m_held;

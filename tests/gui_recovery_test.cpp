@@ -310,13 +310,26 @@ fs::path LockOf(const fs::path& copy) {
   return lock.replace_extension(".lock");
 }
 
+fs::path JournalOf(const fs::path& copy) {
+  fs::path journal = copy;
+  return journal.replace_extension(".journal");
+}
+
+// The copy as the next start reads it: the base and what its journal adds.
+ProjectReadResult ReadCopy(const fs::path& copy) {
+  return output::RecoveryCopy::Read(output::RecoveryOrphan(copy, {}, -1));
+}
+
 }  // namespace
 
 TEST(Recovery, ASignalEndsTheWindowWithoutAQuestionKeepingTheLatestWork) {
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(strsignal(sig));
     EndSignals caught;
-    std::string kept;
+    // The copy as the window left it (the base and its journal), moved here
+    // and then into the next start's folder: a journal continues its own
+    // base file only, not a copy of its bytes.
+    testsupport::TempDir kept;
     {
       Hooks hooks;
       MainWindow w(hooks);
@@ -334,18 +347,21 @@ TEST(Recovery, ASignalEndsTheWindowWithoutAQuestionKeepingTheLatestWork) {
       EXPECT_TRUE(hooks.messages.isEmpty()) << hooks.messages.join('|').toStdString();
       EXPECT_FALSE(d.isVisible());
       EXPECT_FALSE(fs::exists(LockOf(copy)));
-      const ProjectReadResult read = ReadProjectFile(copy);
+      const ProjectReadResult read = ReadCopy(copy);
       ASSERT_TRUE(read.ok()) << read.error;
       ASSERT_EQ(read.animation.FrameCount(), 3);
       EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "two");
       EXPECT_EQ(read.animation.m_frames.At(2)->Text(), "typed, not stored");
-      kept = testsupport::ReadFile(copy);
+      fs::rename(copy, kept.path() / "Recovery-999998.ini");
+      if (fs::exists(JournalOf(copy)))
+        fs::rename(JournalOf(copy), kept.path() / "Recovery-999998.journal");
     }
     ui::ResumeModalRunsForTesting();
     // The next start offers it, as after a crash.
     Hooks hooks;
     MainWindow next(hooks, [&](const fs::path& folder) {
-      testsupport::WriteFile(folder / "data" / "Recovery-999998.ini", kept);
+      for (const auto& entry : fs::directory_iterator(kept.path()))
+        fs::rename(entry.path(), folder / "data" / entry.path().filename());
     });
     ASSERT_FALSE(hooks.messages.isEmpty());
     EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("恢复副本")));
@@ -375,7 +391,7 @@ TEST(Recovery, ASignalClosesTheQuestionOnScreenUnanswered) {
   EXPECT_EQ(d.doc().FrameCount(), 2);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "typed");
   EXPECT_FALSE(fs::exists(LockOf(copy)));
-  const ProjectReadResult read = ReadProjectFile(copy);
+  const ProjectReadResult read = ReadCopy(copy);
   ASSERT_TRUE(read.ok()) << read.error;
   ASSERT_EQ(read.animation.FrameCount(), 2);
   EXPECT_EQ(read.animation.m_frames.At(1)->Text(), "typed");

@@ -183,7 +183,7 @@ class CZoetrixDlg : public ui::ZDialog {
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
   bool ReplaceWithProjectAnimation(document::Animation& project);
-  void FinishOpening(bool nothingToRecover = false);
+  void FinishOpening(bool nothingToRecover = false, const std::filesystem::path& opened = {});
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
   bool KeepEditText();
@@ -192,7 +192,7 @@ class CZoetrixDlg : public ui::ZDialog {
   void NoteStoredFrame(int position);
   void NoteFramesBeyondCanvas();
   bool EditAreaText(std::string& text);
-  void MarkRecoverySaved();
+  void MarkRecoverySaved(const std::filesystem::path& project = {});
   void StartRecovery();
   void EndRecovery(bool userConfirmedExit);
   void EndWithoutQuestion(int signal);

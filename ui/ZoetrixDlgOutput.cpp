@@ -59,7 +59,7 @@ void CZoetrixDlg::OnExport() {
   const ExportEnd end = ExportAnimation(m_doc.m_animation, m_doc.m_export, options,
                                         platform::ShareFolder(), prompter);
   if (options.saveProject && WrittenAt(m_doc.m_export.m_strProjectPath) != projectBefore)
-    MarkRecoverySaved();
+    MarkRecoverySaved(m_doc.m_export.m_strProjectPath);
   NoteFramesBeyondCanvas();
   if (end == ExportEnd::ToolEnds) {
     // The compiler could not be started at all; its message said the tool ends.
@@ -88,7 +88,7 @@ void CZoetrixDlg::OnOpenProject() {
   }
   if (!OpenProjectReplacing(path)) return;
   // The animation is the file just opened: nothing to recover yet.
-  FinishOpening(true);
+  FinishOpening(true, path);
 }
 
 void CZoetrixDlg::OpenStartProject() {
@@ -96,7 +96,7 @@ void CZoetrixDlg::OpenStartProject() {
   const std::filesystem::path path = std::exchange(m_startProject, {});
   UpdateData(true);
   if (!OpenProjectReplacing(path)) return;
-  FinishOpening(true);
+  FinishOpening(true, path);
 }
 
 // The window names the project file it opened; a new animation has none.
@@ -108,7 +108,7 @@ void CZoetrixDlg::ShowProjectInTitle(const std::filesystem::path& project) {
   setWindowTitle(title);
 }
 
-void CZoetrixDlg::FinishOpening(bool nothingToRecover) {
+void CZoetrixDlg::FinishOpening(bool nothingToRecover, const std::filesystem::path& opened) {
   // The last frame is the one being edited: the edit area shows its text, so
   // the next save or export keeps it instead of overwriting it.
   m_doc.EditLastFrame();
@@ -118,7 +118,7 @@ void CZoetrixDlg::FinishOpening(bool nothingToRecover) {
   m_doc.m_bCreated = 1;
   // Before the closing message, which lets the recovery timer run: an
   // animation just read from its file is no change to keep.
-  if (nothingToRecover) MarkRecoverySaved();
+  if (nothingToRecover) MarkRecoverySaved(opened);
   ZMessageBox(U(res::kImported));
 }
 

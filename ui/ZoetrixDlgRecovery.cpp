@@ -29,12 +29,14 @@ using namespace ui;
 void CZoetrixDlg::StartRecovery() {
   m_recovery = std::make_unique<RecoveryCopy>(
       std::filesystem::path(platform::WorkFolder()) / "data", static_cast<long>(::getpid()));
+  // The copy follows the frames through the history, writing what changed.
+  m_doc.m_history.Watch(&m_recovery->Watcher());
   SetTimer(kTimerRecovery, kRecoveryInterval);
 }
 
 // What is being typed counts: the edit area's text stands for the frame it
-// shows. Only a change since the last write starts a new one, and the
-// snapshot copies frame pointers, not pictures.
+// shows. Only a change since the last write starts a new one, which writes
+// what changed.
 void CZoetrixDlg::SaveRecoveryCopy() {
   if (!m_recovery) return;
   const std::string error = m_recovery->TakeError();
@@ -44,17 +46,17 @@ void CZoetrixDlg::SaveRecoveryCopy() {
   }
   if (m_doc.m_bCreated == 0) return;
   std::string text;
-  // A text that cannot be stored is left out; the frame's stored text stands.
-  const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  if (m_recovery->Differs(m_doc.m_animation, shown, text))
-    m_recovery->StartWrite(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
+  const int shown = EditAreaText(text) ? m_nEditShown : -1;
+  m_recovery->Keep(m_doc.m_animation, shown, text);
 }
 
-void CZoetrixDlg::MarkRecoverySaved() {
+// project: the file the animation now equals, which the copy may take as
+// its base when the animation changes, instead of writing it again.
+void CZoetrixDlg::MarkRecoverySaved(const std::filesystem::path& project) {
   if (!m_recovery) return;
   std::string text;
-  const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
+  const int shown = EditAreaText(text) ? m_nEditShown : -1;
+  m_recovery->MarkSaved(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text), project);
 }
 
 // The tool ends: without the exit question (the compiler could not be
@@ -65,10 +67,10 @@ void CZoetrixDlg::EndRecovery(bool userConfirmedExit) {
     m_recovery->Discard();
   } else if (m_doc.m_bCreated == 1) {
     std::string text;
-    const int shown = ToGbk(ControlText(Control(res::IDC_EDIT_AREA)), text) ? m_nEditShown : -1;
-    if (m_recovery->Differs(m_doc.m_animation, shown, text))
-      m_recovery->Write(RecoveryCopy::Snapshot(m_doc.m_animation, shown, text));
+    const int shown = EditAreaText(text) ? m_nEditShown : -1;
+    m_recovery->KeepNow(m_doc.m_animation, shown, text);
   }
+  m_doc.m_history.Watch(nullptr);
   m_recovery.reset();
 }
 
@@ -87,9 +89,11 @@ void CZoetrixDlg::OfferRecoveryCopy() {
                       .arg(QString::fromStdString((kept.empty() ? copy : kept).string())));
       continue;
     }
-    const QString when = QFileInfo(QString::fromStdString(copy.string()))
-                             .lastModified()
-                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Written last when its journal was.
+    const QFileInfo journal(QString::fromStdString(orphan.Journal().string()));
+    QDateTime written = QFileInfo(QString::fromStdString(copy.string())).lastModified();
+    if (journal.exists() && journal.lastModified() > written) written = journal.lastModified();
+    const QString when = written.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QString question = U(res::kRecoveryQuestion)
                                  .arg(FromGbk(read.animation.m_strAnimName))
                                  .arg(read.animation.FrameCount())
