@@ -22,9 +22,9 @@
 
 using document::AnimationDocument;
 using document::AnimationPaths;
+using document::ExportSession;
 using document::FramesBeyondCanvas;
 using document::FramesBeyondNote;
-using document::ExportSession;
 
 using output::ClaimShareStamp;
 using output::ExportAnimation;
@@ -217,8 +217,7 @@ int RunExportCommand(int argc, char** argv) {
     std::printf("%s\n", kExportDone);
   ListRunFiles(doc.m_export, o, args.share);
   std::fflush(stdout);
-  if (const std::string note = FramesBeyondNote(FramesBeyondCanvas(doc.m_animation));
-      !note.empty())
+  if (const std::string note = FramesBeyondNote(FramesBeyondCanvas(doc.m_animation)); !note.empty())
     std::fprintf(stderr, "%s\n", note.c_str());
   return end == ExportEnd::Exported ? 0 : 1;
 }

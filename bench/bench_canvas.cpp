@@ -77,7 +77,8 @@ void BM_CanvasKeyPress(benchmark::State& state) {
   const long long before = g_allocations;
   int i = 0;
   for (auto _ : state) {
-    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(QChar(static_cast<char16_t>(u'a' + i++ % 26))));
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier,
+                  QString(QChar(static_cast<char16_t>(u'a' + i++ % 26))));
     QApplication::sendEvent(&c.canvas, &key);
     if (c.canvas.Cursor().col > 40) c.canvas.SetCursor({50, 10});
     c.Paint();

@@ -67,7 +67,8 @@ FramesBeyond FramesBeyondCanvas(const Animation& animation, std::size_t most) {
 std::string FramesBeyondNote(const FramesBeyond& beyond) {
   if (beyond.count == 0) return {};
   std::string numbers;
-  for (const long long n : beyond.first) numbers += (numbers.empty() ? "" : "、") + std::to_string(n);
+  for (const long long n : beyond.first)
+    numbers += (numbers.empty() ? "" : "、") + std::to_string(n);
   if (beyond.count > static_cast<long long>(beyond.first.size())) numbers += "等";
   std::string note = res::kFramesBeyondCanvas;
   note.replace(note.find("%1"), 2, numbers);

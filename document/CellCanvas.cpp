@@ -385,8 +385,8 @@ void CellCanvas::FloodFill(CellPos at, std::string_view glyph, int wide, int hig
   while (!todo.empty()) {
     const CellPos p = todo.back();
     todo.pop_back();
-    const CellPos next[] = {{p.row - 1, p.col}, {p.row + 1, p.col}, {p.row, p.col - 1},
-                            {p.row, p.col + 1}};
+    const CellPos next[] = {
+        {p.row - 1, p.col}, {p.row + 1, p.col}, {p.row, p.col - 1}, {p.row, p.col + 1}};
     for (const CellPos n : next) {
       if (n.row < 0 || n.col < 0 || n.row >= high || n.col >= wide) continue;
       if (in[index(n.row, n.col)] || !SameCharacter(At(n.row, n.col), target)) continue;

@@ -36,8 +36,9 @@ const std::string kWen = Gbk("文");
 
 TEST(CellCanvas, AnUntouchedTextComesBackByteForByte) {
   std::mt19937 random(7);
-  const std::string pieces[] = {"a", " ", "\r\n", "\n", "\r", "\t", "\b", "\x07", "\x80",
-                                "\xFF", "\x81", kZhong, "\x7F", std::string(1, '\0')};
+  const std::string pieces[] = {
+      "a",    " ",    "\r\n", "\n",   "\r",   "\t",   "\b",
+      "\x07", "\x80", "\xFF", "\x81", kZhong, "\x7F", std::string(1, '\0')};
   for (int round = 0; round < 300; ++round) {
     std::string text;
     const int n = static_cast<int>(random() % 30);
@@ -99,7 +100,7 @@ TEST(CellCanvas, TwoCellCharactersAreNeverSplit) {
   e.Type({0, 1}, "2", false);
   EXPECT_EQ(e.Text(), "12" + kWen);
   CellCanvas f = Canvas("ab" + kZhong);
-  f.Type({0, 1}, kWen, false);  // covers b and the left half of 中
+  f.Type({0, 1}, kWen, false);      // covers b and the left half of 中
   EXPECT_EQ(f.Text(), "a" + kWen);  // the blank right half ended the row
   // Inserting in the middle of a character goes before it.
   CellCanvas g = Canvas(kZhong);
@@ -214,13 +215,14 @@ TEST(CanvasReach, HowFarATextReachesAndWhetherItFits) {
   document::Animation a = document::DefaultAnimation();
   a.m_nAnimWide = 3;
   a.m_nAnimHigh = 1;
-  for (const char* t : {"abc", "abcd", "x", "a\r\nb", "abc "}) 
+  for (const char* t : {"abc", "abcd", "x", "a\r\nb", "abc "})
     a.m_frames.Append(std::make_shared<const std::string>(t));
   const document::FramesBeyond beyond = document::FramesBeyondCanvas(a, 1);
   EXPECT_EQ(beyond.count, 2);
   EXPECT_EQ(beyond.first, std::vector<long long>{2});
   const std::string note = document::FramesBeyondNote(beyond);
   EXPECT_NE(note.find("第2等帧（共2帧）"), std::string::npos) << note;
-  EXPECT_EQ(document::FramesBeyondNote(document::FramesBeyondCanvas(a)).find("第2、4帧（共2帧）"), 0u + note.find("第"));
+  EXPECT_EQ(document::FramesBeyondNote(document::FramesBeyondCanvas(a)).find("第2、4帧（共2帧）"),
+            0u + note.find("第"));
   EXPECT_EQ(document::FramesBeyondNote({}), "");
 }

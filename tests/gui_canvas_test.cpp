@@ -96,8 +96,7 @@ TEST(Canvas, TheModeAndTheFramesBehindAreRemembered) {
     EXPECT_NE(settings.find("Onion=0"), std::string::npos);
   }
   MainWindow again(hooks, [&](const std::filesystem::path& folder) {
-    testsupport::WriteFile(folder / "data" / "Settings.ini",
-                           "[Canvas]\r\nInsert=1\r\nOnion=0\r\n");
+    testsupport::WriteFile(folder / "data" / "Settings.ini", "[Canvas]\r\nInsert=1\r\nOnion=0\r\n");
   });
   EXPECT_TRUE(again.dlg().EditCanvas()->InsertMode());
   EXPECT_FALSE(again.dlg().EditCanvas()->OnionShown());
@@ -179,9 +178,9 @@ TEST(Canvas, ThePreviousFrameShowsFaintlyBehindAndNeverGetsStored) {
   ASSERT_EQ(w.dlg().doc().FrameCount(), 2);
   ASSERT_EQ(w.Text(res::IDC_EDIT_AREA), "");
   const QRgb black = 0xFF000000;
-  EXPECT_GT(InkIn(canvas, {0, 0}, black), 0);     // the X of frame 1, faintly
-  EXPECT_EQ(InkIn(canvas, {0, 3}, black), 0);     // nothing there
-  Press(canvas, Qt::Key_O, Qt::AltModifier);      // hidden
+  EXPECT_GT(InkIn(canvas, {0, 0}, black), 0);  // the X of frame 1, faintly
+  EXPECT_EQ(InkIn(canvas, {0, 3}, black), 0);  // nothing there
+  Press(canvas, Qt::Key_O, Qt::AltModifier);   // hidden
   EXPECT_EQ(InkIn(canvas, {0, 0}, black), 0);
   Press(canvas, Qt::Key_O, Qt::AltModifier);
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
@@ -197,8 +196,8 @@ TEST(Canvas, TheCanvasShowsTheChosenColoursBeforeAndAfterCreating) {
   };
   EXPECT_EQ(backAt(), document::kConsoleRgb[0]);
   w.dlg().m_comboBackColor->setCurrentIndex(1);
-  const document::ConsoleColors chosen =
-      document::ShownColors(output::MakeColorCode(1, w.dlg().m_comboCharColor->currentIndex(), [] {}));
+  const document::ConsoleColors chosen = document::ShownColors(
+      output::MakeColorCode(1, w.dlg().m_comboCharColor->currentIndex(), [] {}));
   EXPECT_EQ(backAt(), document::kConsoleRgb[static_cast<std::size_t>(chosen.back)]);
   w.Click(res::IDC_CREATE);
   EXPECT_EQ(backAt(), document::kConsoleRgb[static_cast<std::size_t>(chosen.back)]);

@@ -12,8 +12,8 @@
 
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
-#include "ui/framework/CharCanvas.h"
 #include "ui/FrameStrip.h"
+#include "ui/framework/CharCanvas.h"
 
 using namespace guitest;
 

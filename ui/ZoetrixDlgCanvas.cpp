@@ -61,8 +61,8 @@ void CZoetrixDlg::UpdateCanvasLook() {
     wide = ok && w >= kMinCanvas && w <= kMaxCanvas ? w : edit->CanvasWide();
     const int h = ControlText(Control(res::IDC_HIGH)).toInt(&ok);
     high = ok && h >= kMinCanvas && h <= kMaxCanvas ? h : edit->CanvasHigh();
-    code = output::MakeColorCode(m_comboBackColor->currentIndex(),
-                                 m_comboCharColor->currentIndex(), [] {});
+    code = output::MakeColorCode(m_comboBackColor->currentIndex(), m_comboCharColor->currentIndex(),
+                                 [] {});
   }
   const document::ConsoleColors colors = document::ShownColors(code);
   for (CharCanvas* canvas : {edit, preview}) {

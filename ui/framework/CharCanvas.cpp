@@ -239,9 +239,7 @@ QRect CharCanvas::CellBox(int row, int col, int cells) const {
                kMargin + row * m_cellH - verticalScrollBar()->value(), cells * m_cellW, m_cellH);
 }
 
-QPoint CharCanvas::CellCenter(CellPos at) const {
-  return CellBox(at.row, at.col).center();
-}
+QPoint CharCanvas::CellCenter(CellPos at) const { return CellBox(at.row, at.col).center(); }
 
 CellPos CharCanvas::CellAt(QPoint p) const {
   const int x = p.x() + horizontalScrollBar()->value() - kMargin;
@@ -363,7 +361,8 @@ void CharCanvas::PaintOnion(QPainter& p, int row, int col) {
       if (!glyph || (cell.kind == CellKind::Narrow && cell.code == ' ')) continue;
       const int cells = cell.kind == CellKind::WideLeft ? 2 : 1;
       if (cells == 2 && m_cells.At(row, col + 1).kind != CellKind::Blank &&
-          !(m_cells.At(row, col + 1).kind == CellKind::Narrow && m_cells.At(row, col + 1).code == ' '))
+          !(m_cells.At(row, col + 1).kind == CellKind::Narrow &&
+            m_cells.At(row, col + 1).code == ' '))
         return false;
       p.setPen(Faint(static_cast<int>(i) + base));
       const QRect r = CellBox(row, col, cells);
@@ -402,7 +401,8 @@ void CharCanvas::PaintOverlay(QPainter& p) {
   const int cells = m_cells.CharCells(m_cursor.row, m_cursor.col);
   const QRect r = CellBox(m_cursor.row, m_cursor.col, cells);
   if (!m_preedit.isEmpty()) {
-    const QRect text(r.topLeft(), QSize(QFontMetrics(font()).horizontalAdvance(m_preedit), m_cellH));
+    const QRect text(r.topLeft(),
+                     QSize(QFontMetrics(font()).horizontalAdvance(m_preedit), m_cellH));
     p.fillRect(text, m_back);
     p.setPen(m_fore);
     p.drawText(text.left(), text.top() + m_ascent, m_preedit);

@@ -43,7 +43,8 @@ class CharCanvas : public QAbstractScrollArea {
   int CanvasHigh() const { return m_high; }
   void SetColors(unsigned back, unsigned fore);
   // The frames drawn faintly behind: nearest first.
-  void SetOnionFrames(const std::vector<std::string>& before, const std::vector<std::string>& after);
+  void SetOnionFrames(const std::vector<std::string>& before,
+                      const std::vector<std::string>& after);
   void SetOnionShown(bool shown);
   bool OnionShown() const { return m_onionShown; }
   // A line of its own under the cells, beside the readout: a warning about
@@ -160,7 +161,7 @@ class CharCanvas : public QAbstractScrollArea {
   document::CellRect m_block;
   document::CellPos m_anchor;  // where a selection or a stroke began
   document::CellPos m_moveFrom;
-  document::CellPos m_strokeAt;  // where the stroke was last drawn to
+  document::CellPos m_strokeAt;    // where the stroke was last drawn to
   document::CellRect m_blockBase;  // a block being moved, where it was
   bool m_stepTaken = false;
   Drag m_drag = Drag::None;

@@ -16,7 +16,6 @@ namespace {
 
 using document::CellPos;
 
-
 constexpr std::size_t kMostSteps = 500;
 
 bool Typable(const QString& text) {
@@ -197,7 +196,7 @@ bool CharCanvas::EditKey(QKeyEvent* event) {
   }
   if (mods == Qt::AltModifier && event->key() == Qt::Key_B) {
     m_style = m_style == document::LineStyle::Ascii ? document::LineStyle::Box
-                                                     : document::LineStyle::Ascii;
+                                                    : document::LineStyle::Ascii;
     return true;
   }
   if (mods == Qt::AltModifier && event->key() == Qt::Key_O) {
@@ -275,7 +274,8 @@ void CharCanvas::ClearBlockOrChar() {
 
 void CharCanvas::CopyBlock() {
   const document::CellRect block =
-      HasBlock() ? m_block : document::CellRect{0, 0, std::max(m_high, m_cells.Rows()) - 1,
+      HasBlock() ? m_block
+                 : document::CellRect{0, 0, std::max(m_high, m_cells.Rows()) - 1,
                                       std::max(m_wide, m_cells.WidestRow()) - 1};
   QApplication::clipboard()->setText(FromGbk(m_cells.CopyBlock(block)));
 }
