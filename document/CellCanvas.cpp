@@ -31,6 +31,7 @@ CellRect CellRect::Spanning(CellPos a, CellPos b) {
 void CellCanvas::SetText(std::string_view gbk) {
   m_rows.clear();
   m_touched = false;
+  m_reshaped = false;
   std::size_t start = 0;
   for (;;) {
     const std::size_t lf = gbk.find('\n', start);
@@ -116,6 +117,14 @@ std::string CellCanvas::CharAt(int row, int col) const {
 CellCanvas::Row& CellCanvas::Touch(int row) {
   Reach(row);
   Row& r = m_rows[static_cast<std::size_t>(row)];
+  if (!r.touched) {
+    // A row whose bytes its cells do not give back (a tab, a control
+    // character, a CR printing over it) is stored as it shows from now on.
+    std::string shown;
+    char buffer[2];
+    for (const ScreenCell& cell : r.cells) shown += CellBytes(cell, buffer);
+    if (shown != r.source) m_reshaped = true;
+  }
   r.touched = true;
   m_touched = true;
   return r;
@@ -136,6 +145,10 @@ void CellCanvas::Reach(int row) {
 // character they cut at either end, and blanks up to col if the row is short.
 void CellCanvas::Place(int row, int col, std::span<const ScreenCell> cells) {
   if (cells.empty() || col < 0) return;
+  // Blanks below the last row add nothing.
+  if (row >= Rows() && std::all_of(cells.begin(), cells.end(),
+                                   [](const ScreenCell& c) { return c.kind == CellKind::Blank; }))
+    return;
   auto& v = Touch(row).cells;
   const std::size_t from = static_cast<std::size_t>(col);
   const std::size_t to = from + cells.size();
@@ -169,20 +182,23 @@ std::vector<ScreenCell> CellCanvas::CellsOf(std::string_view gbk) {
   return {cells.begin(), cells.end()};
 }
 
-int CellCanvas::Type(CellPos at, std::string_view glyph, bool insert) {
+int CellCanvas::Type(CellPos at, std::string_view glyph, bool insert, bool exact) {
   if (at.row < 0 || at.col < 0) return 0;
   const std::vector<ScreenCell> cells = CellsOf(glyph);
   // One character only: a printable byte or a two-byte character.
-  const bool one = (cells.size() == 1 && cells[0].kind == CellKind::Narrow) ||
+  const bool one = (cells.size() == 1 &&
+                    (cells[0].kind == CellKind::Narrow || cells[0].kind == CellKind::Stray)) ||
                    (cells.size() == 2 && cells[0].kind == CellKind::WideLeft);
   if (!one || m_layout.Rows() != 1) return 0;
-  const int col = CharStart(at.row, at.col);
+  const int col = exact ? at.col : CharStart(at.row, at.col);
   if (insert)
     InsertCells(at.row, col, cells);
   else
     Place(at.row, col, cells);
   return static_cast<int>(cells.size());
 }
+
+int CellCanvas::Paint(CellPos at, std::string_view glyph) { return Type(at, glyph, false, true); }
 
 void CellCanvas::Erase(CellPos at, bool insert) {
   if (at.row < 0 || at.row >= Rows() || at.col >= RowExtent(at.row)) return;
@@ -342,12 +358,12 @@ void CellCanvas::DrawRect(const CellRect& box, LineStyle style) {
     DrawLine({box.top, box.left}, {box.top, box.right}, style);
     DrawLine({box.bottom, box.left}, {box.bottom, box.right}, style);
     for (int r = box.top + 1; r < box.bottom; ++r) {
-      Type({r, box.left}, "|", false);
-      Type({r, box.right}, "|", false);
+      Paint({r, box.left}, "|");
+      Paint({r, box.right}, "|");
     }
     for (const CellPos corner : {CellPos{box.top, box.left}, CellPos{box.top, box.right},
                                  CellPos{box.bottom, box.left}, CellPos{box.bottom, box.right}})
-      Type(corner, "+", false);
+      Paint(corner, "+");
     return;
   }
   // Two cells a character: the width is rounded up to an even number of
@@ -355,17 +371,17 @@ void CellCanvas::DrawRect(const CellRect& box, LineStyle style) {
   const int right = box.left + std::max(2, (box.Wide() + 1) / 2 * 2 - 2);
   const int bottom = std::max(box.bottom, box.top + 1);
   for (int c = box.left + 2; c < right; c += 2) {
-    Type({box.top, c}, "\xA9\xA4", false);
-    Type({bottom, c}, "\xA9\xA4", false);
+    Paint({box.top, c}, "\xA9\xA4");
+    Paint({bottom, c}, "\xA9\xA4");
   }
   for (int r = box.top + 1; r < bottom; ++r) {
-    Type({r, box.left}, "\xA9\xA6", false);
-    Type({r, right}, "\xA9\xA6", false);
+    Paint({r, box.left}, "\xA9\xA6");
+    Paint({r, right}, "\xA9\xA6");
   }
-  Type({box.top, box.left}, "\xA9\xB0", false);  // ┌
-  Type({box.top, right}, "\xA9\xB4", false);     // ┐
-  Type({bottom, box.left}, "\xA9\xB8", false);   // └
-  Type({bottom, right}, "\xA9\xBC", false);      // ┘
+  Paint({box.top, box.left}, "\xA9\xB0");  // ┌
+  Paint({box.top, right}, "\xA9\xB4");     // ┐
+  Paint({bottom, box.left}, "\xA9\xB8");   // └
+  Paint({bottom, right}, "\xA9\xBC");      // ┘
 }
 
 void CellCanvas::FloodFill(CellPos at, std::string_view glyph, int wide, int high) {

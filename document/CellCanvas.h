@@ -60,6 +60,10 @@ class CellCanvas {
   std::string Text() const;
   // Whether anything was changed since SetText.
   bool Touched() const { return m_touched; }
+  // Whether a changed row held bytes its cells do not give back (tabs,
+  // control characters, a CR printing over the row): such a row is stored
+  // as it shows, blanks as spaces.
+  bool Reshaped() const { return m_reshaped; }
 
   int Rows() const { return static_cast<int>(m_rows.size()); }
   // Cells a row holds (0 beyond the last row).
@@ -81,7 +85,11 @@ class CellCanvas {
   // character) at a cell: over what is there, or pushing the rest of the
   // row right. The rows and blanks needed to reach the cell are added.
   // Returns the cells it takes (0 when the bytes are not one character).
-  int Type(CellPos at, std::string_view glyph, bool insert);
+  // exact: at that very cell, even the right half of a two-cell character
+  // (whose left half is then blanked), as drawing does.
+  int Type(CellPos at, std::string_view glyph, bool insert, bool exact = false);
+  // A drawing stroke's character: over what is there, at that very cell.
+  int Paint(CellPos at, std::string_view glyph);
   // Del at a cell: overwriting blanks the character there (at a row's end
   // the row just gets shorter); inserting takes it out and pulls the rest
   // of the row left.
@@ -131,6 +139,7 @@ class CellCanvas {
 
   std::vector<Row> m_rows;
   bool m_touched = false;
+  bool m_reshaped = false;
   ScreenCells m_layout{0, 1};
 };
 

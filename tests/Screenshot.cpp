@@ -1,6 +1,6 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
 // layout without a display): zoetrix_screenshot OUT.png
-// [main|drawn|strip|tips|about|delframe|mode|open|splash] [SCALE]
+// [main|drawn|canvas|strip|tips|about|delframe|mode|open|splash] [SCALE]
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -19,6 +19,7 @@
 #include "ui/Open.h"
 #include "ui/Tips.h"
 #include "ui/ZoetrixDlg.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
 #include "ui/start.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
   }
   CZoetrixDlg dlg;
   dlg.Create();
-  if (which == "drawn" || which == "strip") {
+  if (which == "drawn" || which == "strip" || which == "canvas") {
     // An animation with a few frames, to show what working in it looks like.
     ui::SetMessageBoxResponderForTesting([](const QString&, int) { return ui::IDOK; });
     static QTemporaryDir folder;
@@ -83,6 +84,18 @@ int main(int argc, char** argv) {
     }
     ui::ZDialog::SetControlText(dlg.Control(res::IDC_EDIT_AREA),
                                 QString::fromUtf8("   /\\_/\\\n  ( ^.^ )\n   > ^ <\n  小猫散步 3"));
+  }
+  if (which == "canvas") {
+    // The next step being drawn over the last one, shown faintly behind, with
+    // a block chosen and the cursor in the picture.
+    ui::ZDialog::SetControlText(
+        dlg.Control(res::IDC_EDIT_AREA),
+        QString::fromUtf8("      /\\_/\\\n     ( ^.^ )\n\n  小猫散步 3  >>>"));
+    ui::CharCanvas* canvas = dlg.EditCanvas();
+    canvas->SetBlock({3, 2, 3, 13});
+    canvas->SetCursor({2, 7});
+    dlg.show();
+    canvas->setFocus();
   }
   if (which == "strip") {
     // A cat walking across the canvas, the strip open with two frames chosen.

@@ -226,3 +226,35 @@ TEST(CanvasReach, HowFarATextReachesAndWhetherItFits) {
             0u + note.find("第"));
   EXPECT_EQ(document::FramesBeyondNote({}), "");
 }
+
+TEST(CellCanvas, DrawingLandsOnTheVeryCellAndAddsNoEmptyRows) {
+  // A stroke on the right half of a two-cell character lands there.
+  CellCanvas c = Canvas(kZhong + "x");
+  c.Paint({0, 1}, "#");
+  EXPECT_EQ(c.Text(), " #x");
+  // A rectangle's edge over two-cell characters stays straight.
+  CellCanvas r = Canvas(kZhong + kZhong + kZhong);
+  r.DrawRect({0, 1, 1, 4}, LineStyle::Ascii);
+  EXPECT_EQ(r.Text(), " +--+\r\n +--+");  // the last half blanked ends the row
+  // Moving a block down past the last row adds no blank rows of its own.
+  CellCanvas m = Canvas("ab");
+  m.MoveBlock({0, 0, 2, 1}, {5, 0});
+  EXPECT_EQ(m.Text(), "\r\n\r\n\r\n\r\n\r\nab");
+  // The euro sign, a single byte in code page 936, can be typed.
+  CellCanvas e;
+  EXPECT_EQ(e.Type({0, 0}, "\x80", false), 1);
+  EXPECT_EQ(e.Text(), "\x80");
+}
+
+TEST(CellCanvas, ARowStoredAsItShowsIsReported) {
+  CellCanvas plain = Canvas("ab\r\ncd");
+  plain.Type({0, 0}, "x", false);
+  EXPECT_FALSE(plain.Reshaped());
+  CellCanvas tab = Canvas("a\tb\r\ncd");
+  tab.Type({1, 0}, "x", false);  // another row: nothing changes shape
+  EXPECT_FALSE(tab.Reshaped());
+  EXPECT_EQ(tab.Text(), "a\tb\r\nxd");
+  tab.Type({0, 0}, "y", false);
+  EXPECT_TRUE(tab.Reshaped());
+  EXPECT_EQ(tab.Text(), "y       b\r\nxd");
+}

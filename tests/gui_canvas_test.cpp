@@ -226,3 +226,44 @@ TEST(Canvas, TextBeyondTheCanvasIsNamedWhenStoredAndAfterAnExport) {
   w.Click(res::IDC_APPEND_BLANK);
   EXPECT_FALSE(canvas->Readout().contains(QString::fromUtf8("超出画布")));
 }
+
+// The window hands the canvas its own text back at every exchange (each
+// playback tick does one): the canvas's steps, block and cursor stay, and
+// a step that changed nothing leaves what can be redone alone.
+TEST(Canvas, ExchangesKeepTheCanvasStepsAndNoOpKeysKeepRedo) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.CreateWithFrames({"one"});
+  CharCanvas* canvas = d.EditCanvas();
+  Type(canvas, "abc");
+  canvas->SetBlock({0, 0, 0, 1});
+  d.UpdateData(true);
+  d.UpdateData(false);
+  EXPECT_TRUE(canvas->CanUndo());
+  EXPECT_TRUE(canvas->HasBlock());
+  Press(canvas, Qt::Key_Escape);
+  Press(canvas, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");
+  EXPECT_EQ(d.doc().FrameCount(), 2);  // no frame step was undone
+  canvas->SetCursor({0, 0});
+  Press(canvas, Qt::Key_Backspace);  // nothing to erase: no step
+  Press(canvas, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "abc");
+}
+
+// Deleting frames puts the last frame into the canvas as its bytes, so its
+// lone line feeds are not turned into CR LF behind the user's back.
+TEST(Canvas, DeletingFramesLeavesTheShownFramesBytesAlone) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  CZoetrixDlg& d = w.dlg();
+  w.Click(res::IDC_CREATE);
+  d.EditCanvas()->SetFrameText("a\nb");
+  w.Click(res::IDC_APPEND_BLANK);
+  ASSERT_EQ(d.doc().TextAt(0), "a\nb");
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_Delete, Qt::ControlModifier);
+  ASSERT_EQ(d.doc().FrameCount(), 1);
+  w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(d.doc().TextAt(0), "a\nb");
+}

@@ -5,6 +5,7 @@
 #include "res/Texts.h"
 #include "ui/DelFrame.h"
 #include "ui/ZoetrixDlg.h"
+#include "ui/framework/CharCanvas.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/MessageBox.h"
 
@@ -49,6 +50,6 @@ void CZoetrixDlg::EraseFrames(const std::function<void()>& erase) {
   // Kept within the deletion's own step: one undo gives back both.
   if (!NoteEditText()) return;
   erase();
-  if (m_doc.FrameCount() > 0) SetDlgItemText(res::IDC_EDIT_AREA, FromGbk(m_doc.m_strEditText));
+  if (m_doc.FrameCount() > 0) EditCanvas()->SetFrameText(m_doc.m_strEditText);
   RefreshFrameControls();
 }

@@ -33,8 +33,8 @@ QString CellText(const ScreenCell& cell) {
   switch (cell.kind) {
     case CellKind::Narrow:
       return QString(QChar(cell.code));
-    case CellKind::Stray:
-      return QStringLiteral("?");
+    case CellKind::Stray:  // code page 936 has the euro sign at 0x80
+      return cell.code == 0x80 ? QString(QChar(0x20AC)) : QStringLiteral("?");
     case CellKind::WideLeft: {
       const char32_t c = CodePoints().Of(cell.code);
       return QString::fromUcs4(&c, 1);
@@ -111,7 +111,9 @@ void CharCanvas::resizeEvent(QResizeEvent* event) {
 }
 
 void CharCanvas::SetFrameText(const std::string& gbk) {
-  if (!m_cells.Touched() && m_cells.Text() == gbk) return;
+  // Its own text coming back (every exchange brings it) leaves the cursor,
+  // the block and the steps alone.
+  if (m_cells.Text() == gbk) return;
   m_cells.SetText(gbk);
   m_undo.clear();
   m_redo.clear();
@@ -185,9 +187,11 @@ void CharCanvas::SetNote(const QString& note) {
   UpdateReadout();
 }
 
+// Another frame shown: the steps typed on the one before are not its own.
 void CharCanvas::SetFrameNumber(int number) {
   if (number == m_frameNumber) return;
   m_frameNumber = number;
+  ForgetSteps();
   UpdateReadout();
 }
 
@@ -284,6 +288,7 @@ QString CharCanvas::Readout() const {
                      .arg(character);
   if (HasBlock()) text += U("  选区%1×%2").arg(m_block.Wide()).arg(m_block.High());
   if (!m_note.isEmpty()) text += QStringLiteral("  ") + m_note;
+  if (m_cells.Reshaped()) text += U("  改过的行中的制表符和控制字符已按显示存为空格");
   const document::TextReach reach = m_cells.Reach();
   if (reach.cols > m_wide || reach.rows > m_high) {
     const QString frame = m_frameNumber > 0 ? U("第%1帧").arg(m_frameNumber) : U("此帧");

@@ -124,6 +124,7 @@ class CharCanvas : public QAbstractScrollArea {
   bool EditKey(QKeyEvent* event);
   void TypeText(const QString& text);
   void Step(bool typing = false);
+  void Settle();
   void Edited(int fromRow = -1, int toRow = -1);
   bool ToGlyph(const QString& character, std::string& glyph);
   document::CellPos CellAt(QPoint viewportPoint) const;
@@ -170,7 +171,9 @@ class CharCanvas : public QAbstractScrollArea {
 
   std::vector<Snapshot> m_undo;
   std::vector<Snapshot> m_redo;
-  bool m_typingRun = false;  // the last step was typing, and may grow
+  bool m_typingRun = false;    // the last step was typing, and may grow
+  bool m_stepPending = false;  // the last step may yet turn out to change nothing
+  std::vector<Snapshot> m_redoHeld;
 
   int m_cellW = 8;
   int m_cellH = 16;

@@ -31,16 +31,34 @@ bool Typable(const QString& text) {
 // on where the last typing stopped joins its step.
 void CharCanvas::Step(bool typing) {
   if (!(typing && m_typingRun)) {
+    Settle();
     m_undo.push_back({m_cells, m_cursor});
     if (m_undo.size() > kMostSteps) m_undo.erase(m_undo.begin());
+    // Kept until the step is known to change something.
+    m_redoHeld = std::move(m_redo);
+    m_stepPending = true;
   }
   m_redo.clear();
   m_typingRun = typing;
 }
 
+// A step that changed nothing is no step: it goes, and what could be
+// redone before it can be again.
+void CharCanvas::Settle() {
+  if (!m_stepPending) return;
+  m_stepPending = false;
+  if (!m_undo.empty() && m_undo.back().cells.Text() == m_cells.Text()) {
+    m_undo.pop_back();
+    m_redo = std::move(m_redoHeld);
+    m_typingRun = false;
+  }
+  m_redoHeld.clear();
+}
+
 // After a change: the rows it touched are painted again (all of them when
 // none are named), the scroll range, the cursor and the readout follow.
 void CharCanvas::Edited(int fromRow, int toRow) {
+  if (m_drag == Drag::None) Settle();
   m_cursor = Clamp(m_cursor);
   UpdateScrollBars();
   EnsureCursorVisible();
@@ -56,6 +74,7 @@ void CharCanvas::Edited(int fromRow, int toRow) {
 }
 
 bool CharCanvas::Undo() {
+  Settle();
   if (m_undo.empty()) return false;
   m_redo.push_back({m_cells, m_cursor});
   m_cells = std::move(m_undo.back().cells);
@@ -68,6 +87,7 @@ bool CharCanvas::Undo() {
 }
 
 bool CharCanvas::Redo() {
+  Settle();
   if (m_redo.empty()) return false;
   m_undo.push_back({m_cells, m_cursor});
   m_cells = std::move(m_redo.back().cells);
@@ -82,6 +102,8 @@ bool CharCanvas::Redo() {
 void CharCanvas::ForgetSteps() {
   m_undo.clear();
   m_redo.clear();
+  m_redoHeld.clear();
+  m_stepPending = false;
   m_typingRun = false;
 }
 
@@ -222,8 +244,8 @@ bool CharCanvas::EditKey(QKeyEvent* event) {
         m_cursor.col = m_cells.CharStart(m_cursor.row, m_cursor.col - 1);
         m_cells.Erase(m_cursor, m_insert);
         Edited(m_cursor.row, m_cursor.row);
-      } else if (m_insert && m_cursor.row > 0) {
-        m_cursor = m_cells.JoinWithAbove(m_cursor.row);
+      } else {
+        if (m_insert && m_cursor.row > 0) m_cursor = m_cells.JoinWithAbove(m_cursor.row);
         Edited();
       }
       return true;
@@ -355,6 +377,7 @@ void CharCanvas::mouseReleaseEvent(QMouseEvent* event) {
   // The end of a line, a rectangle or a move is where the mouse lets go.
   if ((m_drag == Drag::Shape || m_drag == Drag::MoveBlock) && at != m_strokeAt) StrokeTo(at);
   m_drag = Drag::None;
+  Settle();
 }
 
 // A stroke in progress: the pencil paints each cell it passes; a line, a
@@ -364,7 +387,7 @@ void CharCanvas::StrokeTo(CellPos at) {
   m_strokeAt = at;
   switch (m_drag) {
     case Drag::Stroke: {
-      m_cells.Type(at, m_brush, false);
+      m_cells.Paint(at, m_brush);
       const int from = m_cursor.row;
       m_cursor = at;
       return Edited(from, at.row);
