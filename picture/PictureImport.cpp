@@ -45,9 +45,12 @@ class FileFrames {
     const double duration = m_decoder.Duration();
     const double end =
         m_options.to >= 0 && (duration < 0 || m_options.to < duration) ? m_options.to : duration;
-    if (end > m_options.from &&
-        !Allow(static_cast<long long>(std::ceil((end - m_options.from) * m_options.rate - 1e-9))))
-      return false;
+    if (end > m_options.from) {
+      // A header may claim any length: counted in floating point, capped
+      // before it becomes a whole number.
+      const double frames = std::ceil((end - m_options.from) * m_options.rate - 1e-9);
+      if (!Allow(static_cast<long long>(std::min(frames, 1e15)))) return false;
+    }
     if (m_options.from > 0) m_decoder.SeekTo(m_options.from);
     FrameSampler sampler(m_options.rate, m_options.from, m_options.to);
     long long pictures = 0, before = m_result.frames;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -134,7 +135,13 @@ void ReplayJournalFile(const fs::path& path, const JournalBase& base, Animation&
     const auto size = static_cast<std::size_t>(st.st_size);
     void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (map != MAP_FAILED) {
-      ReplayJournal(std::string_view(static_cast<const char*>(map), size), base, animation);
+      // Whatever the journal holds, the base is offered rather than nothing.
+      Animation replayed = animation;
+      try {
+        ReplayJournal(std::string_view(static_cast<const char*>(map), size), base, replayed);
+        animation = std::move(replayed);
+      } catch (const std::exception&) {
+      }
       ::munmap(map, size);
     }
   }
@@ -353,13 +360,21 @@ void RecoveryCopy::CloseJournal() {
 void RecoveryCopy::JournalError() {
   const std::string reason = std::strerror(errno);
   CloseJournal();
+  // The changes that did not reach the journal go with the next whole copy.
+  m_needWhole.store(true);
   SetError(res::Format(res::kCannotWriteRecovery, {m_journal.string()}) +
            res::Format(res::kFolderNotWritable, {reason}) + res::kRecoveryStillThere);
 }
 
 void RecoveryCopy::WriteBase(const Animation& snapshot, const Animation& properties,
                              const JournalTyping& typing, const document::FrameText& stored) {
-  if (!WriteNow(snapshot)) return;
+  // The journal so far continued the base being replaced: nothing more goes
+  // onto it, whether or not the new base gets written.
+  CloseJournal();
+  if (!WriteNow(snapshot)) {
+    m_needWhole.store(true);
+    return;
+  }
   // The base as written: the journal names it, so a journal left beside
   // another base is never read with it.
   const int baseFd = ::open(m_copy.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

@@ -136,11 +136,18 @@ bool Fits(const std::vector<JournalOp>& ops, std::size_t n) {
       case JournalOp::Kind::kSet:
         if (op.first >= n || op.runs.size() != 1 || op.runs[0].count != 1) return false;
         break;
-      case JournalOp::Kind::kInsert:
-        if (op.first > n || op.count > kMax - n || document::RunsLength(op.runs) != op.count)
-          return false;
+      case JournalOp::Kind::kInsert: {
+        if (op.first > n || op.count > kMax - n) return false;
+        // Each run within what is left of the count: no sum wraps round.
+        std::size_t sum = 0;
+        for (const document::TextRun& run : op.runs) {
+          if (run.count > op.count - sum) return false;
+          sum += run.count;
+        }
+        if (sum != op.count) return false;
         n += op.count;
         break;
+      }
       case JournalOp::Kind::kErase:
         if (op.first > n || op.count > n - op.first) return false;
         n -= op.count;

@@ -345,3 +345,26 @@ TEST(RecoveryJournal, TheProjectSavedIsTheBaseWhileItIsTheFileSaved) {
   }
   doc.m_history.Watch(nullptr);
 }
+
+// A record whose checksum is right but whose counts are made up (anyone
+// who can write the data folder can make one) is not applied: runs whose
+// counts wrap round to the insert's count are refused, and nothing throws.
+TEST(RecoveryJournal, ARecordWithCountsThatWrapRoundIsRefused) {
+  Animation a = document::DefaultAnimation();
+  a.m_frames.Append(MakeFrameText("one"));
+  const output::JournalBase base{1, 2, 3, 4};
+  output::JournalOp insert;
+  insert.kind = output::JournalOp::Kind::kInsert;
+  insert.first = 1;
+  insert.count = 1;
+  const std::size_t half = std::size_t{1} << 63;
+  insert.runs.push_back(document::TextRun{MakeFrameText("x"), half});
+  insert.runs.push_back(document::TextRun{MakeFrameText("y"), half + 1});
+  const std::string journal =
+      output::JournalHeader(base) + output::JournalRecord(a, {insert}, output::JournalTyping{});
+  Animation read = a;
+  const output::JournalReplay replay = output::ReplayJournal(journal, base, read);
+  EXPECT_TRUE(replay.matched);
+  EXPECT_EQ(replay.records, 0u);
+  EXPECT_EQ(read.m_frames.Size(), 1u);
+}
