@@ -1,6 +1,7 @@
 #include "document/Settings.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "platform/ProfileFile.h"
@@ -59,6 +60,53 @@ bool Settings::SaveCanvas(const std::string& workFolder, const CanvasChoices& ch
        WriteCanvasInt("OnionAfter", choices.onionAfter, path));
   if (written) m_canvas = choices;
   return written;
+}
+
+namespace {
+
+constexpr const char* kTraceSection = "Trace";
+
+// "shown|opacity|scale|dx|dy|path": the path last, as it may hold '|'.
+std::string TraceLine(const Settings::TraceChoice& c) {
+  return std::to_string(c.shown ? 1 : 0) + "|" + std::to_string(c.opacity) + "|" +
+         std::to_string(c.scale) + "|" + std::to_string(c.dx) + "|" + std::to_string(c.dy) + "|" +
+         c.path;
+}
+
+}  // namespace
+
+Settings::TraceChoice Settings::TraceFor(const std::string& workFolder,
+                                         const std::string& project) {
+  TraceChoice c;
+  if (project.empty()) return c;
+  const std::string line =
+      platform::GetPrivateProfileString(kTraceSection, project, "", PathIn(workFolder));
+  int fields[5] = {};
+  std::size_t at = 0;
+  for (int& field : fields) {
+    const std::size_t bar = line.find('|', at);
+    if (bar == std::string::npos) return c;
+    try {
+      field = std::stoi(line.substr(at, bar - at));
+    } catch (const std::exception&) {
+      return c;
+    }
+    at = bar + 1;
+  }
+  c.shown = fields[0] != 0;
+  c.opacity = std::clamp(fields[1], 5, 90);
+  c.scale = std::clamp(fields[2], 10, 1000);
+  c.dx = std::clamp(fields[3], -1000, 1000);
+  c.dy = std::clamp(fields[4], -1000, 1000);
+  c.path = line.substr(at);
+  return c;
+}
+
+bool Settings::SaveTrace(const std::string& workFolder, const std::string& project,
+                         const TraceChoice& choice) {
+  if (project.empty()) return false;
+  return platform::WritePrivateProfileString(kTraceSection, project, TraceLine(choice).c_str(),
+                                             PathIn(workFolder));
 }
 
 }  // namespace document

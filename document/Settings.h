@@ -43,6 +43,25 @@ class Settings {
   // (the choices as they were) when the file cannot be written.
   bool SaveCanvas(const std::string& workFolder, const CanvasChoices& choices);
 
+  // A picture to trace, shown faintly behind the canvas, remembered per
+  // project file name (section Trace, the name as key): its path, whether
+  // it shows, its opacity in percent, its scale in percent and its offset
+  // in cells.
+  struct TraceChoice {
+    std::string path;
+    bool shown = true;
+    int opacity = 35;
+    int scale = 100;
+    int dx = 0;
+    int dy = 0;
+    bool operator==(const TraceChoice&) const = default;
+  };
+  // Read from the file each time (a choice for another project may have
+  // been saved by another window).
+  static TraceChoice TraceFor(const std::string& workFolder, const std::string& project);
+  static bool SaveTrace(const std::string& workFolder, const std::string& project,
+                        const TraceChoice& choice);
+
  private:
   int m_previewMode = 1;
   CanvasChoices m_canvas;

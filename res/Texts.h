@@ -363,4 +363,9 @@ inline constexpr const char* kImportPicturesProgress = "正在把画面转换为
 inline constexpr const char* kImportPicturesCancel = "取消";
 inline constexpr const char* kStepImportPictures = "导入图片";
 
+// --- the picture traced behind the canvas ------------------------------------
+inline constexpr const char* kTraceFilter = "图片 (*.png *.jpg *.jpeg *.bmp *.gif *.webp)";
+// %1: the file.
+inline constexpr const char* kTraceUnreadable = "无法读取图片：%1\n描图保持原样。";
+
 }  // namespace res

@@ -104,3 +104,33 @@ TEST(Settings, AFailedSaveLeavesTheSettingAsItWas) {
 }
 
 }  // namespace
+
+// The canvas's choices and the traced picture per project: read back as
+// saved, defaults for what is missing or malformed, out-of-range values
+// brought into range, and a path holding '|' kept whole.
+TEST(Settings, CanvasChoicesAndTracedPicturesRoundTrip) {
+  TempDir dir;
+  const std::string folder = dir.path().string() + "/";
+  std::filesystem::create_directories(dir.path() / "data");
+  Settings s = Settings::Read(folder);
+  EXPECT_EQ(s.Canvas(), Settings::CanvasChoices{});
+  Settings::CanvasChoices c{true, false, 3, true};
+  ASSERT_TRUE(s.SaveCanvas(folder, c));
+  EXPECT_EQ(Settings::Read(folder).Canvas(), c);
+
+  const Settings::TraceChoice t{"/pics/a|b.png", false, 50, 120, -2, 3};
+  ASSERT_TRUE(Settings::SaveTrace(folder, "2026_1_1.ini", t));
+  EXPECT_EQ(Settings::TraceFor(folder, "2026_1_1.ini"), t);
+  EXPECT_EQ(Settings::TraceFor(folder, "other.ini"), Settings::TraceChoice{});
+  EXPECT_FALSE(Settings::SaveTrace(folder, "", t));
+  WriteFile(dir.path() / "data" / "Settings.ini",
+            "[Canvas]\r\nOnionFrames=9\r\n[Trace]\r\nx.ini=1|x|100|0|0|p\r\n"
+            "y.ini=1|999|1|5000|0|p\r\n");
+  EXPECT_EQ(Settings::Read(folder).Canvas().onionFrames, 3);
+  EXPECT_EQ(Settings::TraceFor(folder, "x.ini"), Settings::TraceChoice{});
+  const Settings::TraceChoice y = Settings::TraceFor(folder, "y.ini");
+  EXPECT_EQ(y.opacity, 90);
+  EXPECT_EQ(y.scale, 10);
+  EXPECT_EQ(y.dx, 1000);
+  EXPECT_EQ(y.path, "p");
+}

@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include <QComboBox>
+#include <QMenu>
+#include <memory>
 
 #include "document/Screen.h"
 #include "program/ProgramWriter.h"
@@ -266,4 +268,68 @@ TEST(Canvas, DeletingFramesLeavesTheShownFramesBytesAlone) {
   ASSERT_EQ(d.doc().FrameCount(), 1);
   w.Key(res::IDC_EDIT_AREA, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(d.doc().TextAt(0), "a\nb");
+}
+
+// A picture to trace shows faintly behind the canvas, is never part of a
+// frame, and comes back for the same project file in a later window.
+TEST(Canvas, APictureToTraceShowsBehindAndIsRememberedPerProject) {
+  Hooks hooks;
+  std::filesystem::path tool;
+  std::string project, projectBytes, settings;
+  const QRgb black = 0xFF000000;
+  const testsupport::TempDir pictures;
+  {
+    MainWindow w(hooks);
+    tool = w.folder().path();
+    CZoetrixDlg& d = w.dlg();
+    w.Click(res::IDC_CREATE);
+    CharCanvas* canvas = d.EditCanvas();
+    canvas->setFocus();
+    EXPECT_EQ(InkIn(canvas, {12, 40}, black), 0);
+    QImage white(64, 32, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    const std::string picture = (pictures.path() / "trace.png").string();
+    ASSERT_TRUE(white.save(QString::fromStdString(picture)));
+    w.AnswerOpenFile(picture);
+    emit canvas->TraceChooseRequested();
+    EXPECT_GT(InkIn(canvas, {12, 40}, black), 0);  // the picture, faintly
+    EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), "");     // and nothing in the frame
+    // Hidden from the menu, then shown again and moved right.
+    std::unique_ptr<QMenu> menu(canvas->BuildMenu(nullptr));
+    QMenu* trace = nullptr;
+    for (QAction* a : menu->actions())
+      if (a->menu() && a->text() == QString::fromUtf8("描图")) trace = a->menu();
+    ASSERT_NE(trace, nullptr);
+    for (QAction* a : trace->actions())
+      if (a->text() == QString::fromUtf8("显示描图")) a->trigger();
+    EXPECT_EQ(InkIn(canvas, {12, 40}, black), 0);
+    EXPECT_FALSE(canvas->CurrentTrace().shown);
+    canvas->SetTrace({canvas->CurrentTrace().image, true, 35, 100, 0, 0});
+    for (QAction* a : trace->actions())
+      if (a->text() == QString::fromUtf8("右移一格")) a->trigger();
+    EXPECT_EQ(canvas->CurrentTrace().dx, 1);
+    project = d.doc().m_export.m_strProjectPath;
+    d.doc().m_bSaveProject = 1;
+    d.UpdateData(false);
+    w.Click(res::IDC_EXPORT);
+    ASSERT_TRUE(std::filesystem::exists(project));
+    projectBytes = testsupport::ReadFile(project);
+    settings = testsupport::ReadFile(tool / "data" / "Settings.ini");
+    EXPECT_NE(settings.find("[Trace]"), std::string::npos);
+    EXPECT_NE(settings.find("|1|0|" + picture), std::string::npos) << settings;
+  }
+  // Another start, in another folder, with the same project file and
+  // settings.
+  std::filesystem::path reopened;
+  MainWindow again(hooks, [&](const std::filesystem::path& folder) {
+    testsupport::WriteFile(folder / "data" / "Settings.ini", settings);
+    reopened = folder / "Project" / std::filesystem::path(project).filename();
+    testsupport::WriteFile(reopened, projectBytes);
+  });
+  again.AnswerOpenFile(reopened.string());
+  again.Click(res::IDC_OPEN_PROJECT);
+  const CharCanvas::Trace& trace = again.dlg().EditCanvas()->CurrentTrace();
+  EXPECT_FALSE(trace.image.isNull());
+  EXPECT_EQ(trace.dx, 1);
+  EXPECT_TRUE(trace.shown);
 }

@@ -191,6 +191,11 @@ class CZoetrixDlg : public ui::ZDialog {
   void UpdateCanvasLook();
   void NoteStoredFrame(int position);
   void NoteFramesBeyondCanvas();
+  // The picture traced behind the canvas, kept per project file name.
+  std::string TraceKey() const;
+  void LoadTrace();
+  void SaveTrace();
+  void ChooseTrace();
   bool EditAreaText(std::string& text);
   void MarkRecoverySaved(const std::filesystem::path& project = {});
   void StartRecovery();
@@ -242,4 +247,8 @@ class CZoetrixDlg : public ui::ZDialog {
   // A word about the frame just stored, for the edit area's line once it
   // shows its next frame.
   QString m_canvasNote;
+  // The project file the title names (empty: a new animation's own).
+  std::filesystem::path m_titleProject;
+  std::string m_traceKey;   // the project whose traced picture is shown
+  std::string m_tracePath;  // that picture's file
 };

@@ -2,6 +2,8 @@
 // animation's size and colours (before "新建", the fields'), the edit area
 // the frames around it, faintly, and the canvas choices from the settings.
 #include <QComboBox>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 
 #include "document/CanvasReach.h"
@@ -9,12 +11,16 @@
 #include "platform/ProgramFolder.h"
 #include "program/ProgramWriter.h"
 #include "res/ControlIds.h"
+#include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/CharCanvas.h"
+#include "ui/framework/FileDialog.h"
 #include "ui/framework/GbkText.h"
+#include "ui/framework/MessageBox.h"
 
 using document::kMaxCanvas;
 using document::kMinCanvas;
+using document::Settings;
 
 using namespace ui;
 
@@ -34,6 +40,8 @@ void CZoetrixDlg::SetUpCanvases() {
     choices.insert = insert;
     m_settings.SaveCanvas(platform::WorkFolder(), choices);
   });
+  connect(edit, &CharCanvas::TraceChanged, this, [this] { SaveTrace(); });
+  connect(edit, &CharCanvas::TraceChooseRequested, this, [this] { ChooseTrace(); });
   connect(edit, &CharCanvas::OnionShownChanged, this, [this](bool shown) {
     auto choices = m_settings.Canvas();
     choices.onion = shown;
@@ -82,6 +90,7 @@ void CZoetrixDlg::UpdateCanvasLook() {
     }
   }
   edit->SetOnionFrames(before, after);
+  if (TraceKey() != m_traceKey) LoadTrace();
   if (!m_canvasNote.isEmpty()) edit->SetNote(m_canvasNote);
   m_canvasNote.clear();
 }
@@ -106,4 +115,54 @@ void CZoetrixDlg::NoteStoredFrame(int position) {
                      .arg(position + 1)
                      .arg(reach.cols)
                      .arg(reach.rows);
+}
+
+// The project file name the traced picture is kept under: the file opened,
+// or the project a new animation will be saved as.
+std::string CZoetrixDlg::TraceKey() const {
+  if (m_doc.m_bCreated == 0) return {};
+  if (!m_titleProject.empty()) return m_titleProject.filename().string();
+  return std::filesystem::path(m_doc.m_export.m_strProjectPath).filename().string();
+}
+
+void CZoetrixDlg::LoadTrace() {
+  m_traceKey = TraceKey();
+  const Settings::TraceChoice choice = Settings::TraceFor(platform::WorkFolder(), m_traceKey);
+  m_tracePath = choice.path;
+  CharCanvas::Trace trace;
+  if (!choice.path.empty()) trace.image = QImage(QFile::decodeName(choice.path.c_str()));
+  trace.shown = choice.shown;
+  trace.opacity = choice.opacity;
+  trace.scale = choice.scale;
+  trace.dx = choice.dx;
+  trace.dy = choice.dy;
+  EditCanvas()->SetTrace(trace);
+}
+
+void CZoetrixDlg::SaveTrace() {
+  if (m_traceKey.empty() || m_tracePath.empty()) return;
+  const CharCanvas::Trace& t = EditCanvas()->CurrentTrace();
+  Settings::SaveTrace(platform::WorkFolder(), m_traceKey,
+                      {m_tracePath, t.shown, t.opacity, t.scale, t.dx, t.dy});
+}
+
+void CZoetrixDlg::ChooseTrace() {
+  if (m_doc.m_bCreated == 0) {
+    ZMessageBox(U(res::kNoAnimation));
+    return;
+  }
+  const QString chosen = GetOpenFileName(this, U(res::kTraceFilter), QStringLiteral("png"));
+  if (chosen.isEmpty()) return;
+  const QImage image(chosen);
+  if (image.isNull()) {
+    ZMessageBox(U(res::kTraceUnreadable).arg(chosen));
+    return;
+  }
+  if (TraceKey() != m_traceKey) LoadTrace();
+  m_tracePath = QFile::encodeName(chosen).toStdString();
+  CharCanvas::Trace trace = EditCanvas()->CurrentTrace();
+  trace.image = image;
+  trace.shown = true;
+  EditCanvas()->SetTrace(trace);
+  SaveTrace();
 }

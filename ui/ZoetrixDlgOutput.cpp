@@ -101,6 +101,7 @@ void CZoetrixDlg::OpenStartProject() {
 
 // The window names the project file it opened; a new animation has none.
 void CZoetrixDlg::ShowProjectInTitle(const std::filesystem::path& project) {
+  m_titleProject = project;
   QString title = U(res::kMainDialog.caption);
   if (!project.empty())
     title += U(res::kTitleProjectSeparator) +

@@ -316,12 +316,43 @@ QColor CharCanvas::Faint(int step) const {
                 mix(m_back.blue(), m_fore.blue()));
 }
 
+void CharCanvas::SetTrace(const Trace& trace) {
+  m_trace = trace;
+  viewport()->update();
+}
+
+// Scale in percent and offset in cells, each added to what is set.
+void CharCanvas::AdjustTrace(int scale, int dx, int dy) {
+  m_trace.scale = std::clamp(m_trace.scale + scale, 10, 1000);
+  m_trace.dx = std::clamp(m_trace.dx + dx, -1000, 1000);
+  m_trace.dy = std::clamp(m_trace.dy + dy, -1000, 1000);
+  viewport()->update();
+  emit TraceChanged();
+}
+
+// Fitted into the canvas keeping its proportions, then scaled about its
+// middle and moved; only the canvas shows it.
+void CharCanvas::PaintTrace(QPainter& p, const QRect& canvas) {
+  if (!m_trace.shown || m_trace.image.isNull() || m_readOnly) return;
+  QSizeF size = m_trace.image.size();
+  size.scale(canvas.size(), Qt::KeepAspectRatio);
+  size *= m_trace.scale / 100.0;
+  QRectF target(QPointF(), size);
+  target.moveCenter(QRectF(canvas).center() + QPointF(m_trace.dx * m_cellW, m_trace.dy * m_cellH));
+  p.save();
+  p.setClipRect(canvas);
+  p.setOpacity(m_trace.opacity / 100.0);
+  p.drawImage(target, m_trace.image);
+  p.restore();
+}
+
 void CharCanvas::paintEvent(QPaintEvent* event) {
   QPainter p(viewport());
   const QRect area = event->rect();
   p.fillRect(area, kOutside);
   const QRect canvas = CellBox(0, 0, m_wide).adjusted(0, 0, 0, (m_high - 1) * m_cellH);
   p.fillRect(canvas & area, m_back);
+  PaintTrace(p, canvas);
   p.setFont(font());
   PaintCells(p, area);
   PaintOverlay(p);

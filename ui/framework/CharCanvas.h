@@ -8,6 +8,7 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QHash>
+#include <QImage>
 #include <QStaticText>
 #include <QString>
 #include <string>
@@ -54,6 +55,20 @@ class CharCanvas : public QAbstractScrollArea {
   void SetFrameNumber(int number);
   QString Readout() const;
 
+  // A picture shown faintly behind the cells, fitted to the canvas (never
+  // part of a frame): the picture, whether it shows, its opacity and scale
+  // in percent, and its offset in cells.
+  struct Trace {
+    QImage image;
+    bool shown = true;
+    int opacity = 35;
+    int scale = 100;
+    int dx = 0;
+    int dy = 0;
+  };
+  void SetTrace(const Trace& trace);
+  const Trace& CurrentTrace() const { return m_trace; }
+
   bool InsertMode() const { return m_insert; }
   void SetInsertMode(bool insert);
   Tool CurrentTool() const { return m_tool; }
@@ -96,6 +111,10 @@ class CharCanvas : public QAbstractScrollArea {
   void Changed();
   void InsertModeChanged(bool insert);
   void OnionShownChanged(bool shown);
+  // The user changed the picture traced (or asked to choose one: empty path
+  // chosen is the window's to ask for).
+  void TraceChanged();
+  void TraceChooseRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -142,6 +161,8 @@ class CharCanvas : public QAbstractScrollArea {
   void PaintCells(QPainter& p, const QRect& area);
   void PaintOnion(QPainter& p, int row, int col);
   void PaintOverlay(QPainter& p);
+  void PaintTrace(QPainter& p, const QRect& canvas);
+  void AdjustTrace(int scale, int dx, int dy);
   const QStaticText* Glyph(const document::ScreenCell& cell);
 
   const bool m_readOnly;
@@ -153,6 +174,7 @@ class CharCanvas : public QAbstractScrollArea {
   std::vector<document::CellCanvas> m_onionBefore;
   std::vector<document::CellCanvas> m_onionAfter;
   bool m_onionShown = true;
+  Trace m_trace;
 
   bool m_insert = false;
   Tool m_tool = Tool::Type;

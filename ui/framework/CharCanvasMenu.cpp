@@ -55,6 +55,35 @@ QMenu* CharCanvas::BuildMenu(QWidget* parent, bool withUndo) {
   onion->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
   onion->setCheckable(true);
   onion->setChecked(m_onionShown);
+
+  QMenu* trace = menu->addMenu(U("描图"));
+  trace->addAction(U("选择图片…"), this, [this] { emit TraceChooseRequested(); });
+  QAction* shown = trace->addAction(U("显示描图"), this, [this](bool on) {
+    m_trace.shown = on;
+    viewport()->update();
+    emit TraceChanged();
+  });
+  shown->setCheckable(true);
+  shown->setChecked(m_trace.shown);
+  shown->setEnabled(!m_trace.image.isNull());
+  const struct {
+    const char* text;
+    int scale, dx, dy;
+  } moves[] = {{"放大", 10, 0, 0},    {"缩小", -10, 0, 0},    {"左移一格", 0, -1, 0},
+               {"右移一格", 0, 1, 0}, {"上移一格", 0, 0, -1}, {"下移一格", 0, 0, 1}};
+  for (const auto& m : moves)
+    trace->addAction(U(m.text), this, [this, m] { AdjustTrace(m.scale, m.dx, m.dy); })
+        ->setEnabled(!m_trace.image.isNull());
+  QMenu* opacity = trace->addMenu(U("浓淡"));
+  for (const int percent : {20, 35, 50}) {
+    QAction* a = opacity->addAction(U("%1%").arg(percent), this, [this, percent] {
+      m_trace.opacity = percent;
+      viewport()->update();
+      emit TraceChanged();
+    });
+    a->setCheckable(true);
+    a->setChecked(m_trace.opacity == percent);
+  }
   return menu;
 }
 
