@@ -368,4 +368,29 @@ inline constexpr const char* kTraceFilter = "图片 (*.png *.jpg *.jpeg *.bmp *.
 // %1: the file.
 inline constexpr const char* kTraceUnreadable = "无法读取图片：%1\n描图保持原样。";
 
+// --- long jobs: what each stage is doing, its progress and cancelling --------
+inline constexpr const char* kJobWriteCode = "写入代码";
+inline constexpr const char* kJobCompile = "编译";
+inline constexpr const char* kJobSaveProject = "保存工程";
+inline constexpr const char* kJobShareHtml = "生成网页";
+inline constexpr const char* kJobShareGif = "生成 GIF";
+inline constexpr const char* kJobShareCast = "生成录屏";
+inline constexpr const char* kJobShareWindows = "生成 Windows 程序";
+inline constexpr const char* kJobOpenProject = "读取工程";
+inline constexpr const char* kJobImportText = "导入文本";
+inline constexpr const char* kJobImportPictures = "转换画面";
+inline constexpr const char* kJobCancel = "取消";
+// The status line after a cancelled job; %1 is what it was doing.
+inline constexpr const char* kJobCancelled = "已取消：%1";
+// Progress: %1 what, %2 frames done, %3 of how many.
+inline constexpr const char* kJobFramesOf = "%1：第 %2 帧，共 %3 帧";
+// Without a known total: %1 what, %2 frames done.
+inline constexpr const char* kJobFrames = "%1：%2 帧";
+// %1 frames per second.
+inline constexpr const char* kJobRate = "每秒 %1 帧";
+// %1 the time left ("12 秒", "3 分 5 秒").
+inline constexpr const char* kJobTimeLeft = "还需 %1";
+inline constexpr const char* kJobSeconds = "%1 秒";
+inline constexpr const char* kJobMinutes = "%1 分 %2 秒";
+
 }  // namespace res
