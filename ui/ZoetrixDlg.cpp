@@ -16,6 +16,7 @@
 #include "ui/Tips.h"
 #include "ui/framework/Accelerators.h"
 #include "ui/framework/GbkText.h"
+#include "ui/framework/JobRunner.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Widgets.h"
 #include "ui/start.h"
@@ -136,6 +137,9 @@ void CZoetrixDlg::OnTimer(int id) {
     OpenStartProject();
     Tips tips(this);
     tips.DoModal();
+  } else if (JobRunning()) {
+    // A job works on the export's files: playing and copies wait for it.
+    return;
   } else if (id == kTimerPlayback) {
     OnPlaybackTick();
   } else if (id == kTimerRecovery) {

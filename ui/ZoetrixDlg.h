@@ -11,6 +11,7 @@
 
 #include "document/AnimationDocument.h"
 #include "document/Settings.h"
+#include "platform/JobProgress.h"
 #include "playback/PlaybackClock.h"
 #include "ui/framework/ZDialog.h"
 
@@ -19,6 +20,7 @@ struct AnimationPaths;
 }  // namespace document
 namespace output {
 class RecoveryCopy;
+struct ProjectReadResult;
 }  // namespace output
 class QComboBox;
 class QMenu;
@@ -182,11 +184,16 @@ class CZoetrixDlg : public ui::ZDialog {
   void EraseFrames(const std::function<void()>& erase);
   bool OpenProjectAppending(const std::filesystem::path& path);
   bool OpenProjectReplacing(const std::filesystem::path& path);
+  bool ReadProjectJob(const std::filesystem::path& path, output::ProjectReadResult& read);
   bool ReplaceWithProjectAnimation(document::Animation& project);
   void FinishOpening(bool nothingToRecover = false, const std::filesystem::path& opened = {});
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
   bool KeepEditText();
+  // Long work off the window's thread (ZoetrixDlgJobs.cpp): false when it
+  // was cancelled, which the status line then says.
+  bool RunWindowJob(const char* what, const std::function<void(platform::JobProgress&)>& work);
+  void ShowJobNote(const QString& note);
   void SetUpCanvases();
   void UpdateCanvasLook();
   void NoteStoredFrame(int position);
@@ -251,4 +258,6 @@ class CZoetrixDlg : public ui::ZDialog {
   std::filesystem::path m_titleProject;
   std::string m_traceKey;   // the project whose traced picture is shown
   std::string m_tracePath;  // that picture's file
+  // What the status line adds after a job was cancelled (empty: nothing).
+  QString m_jobNote;
 };

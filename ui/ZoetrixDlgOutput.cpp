@@ -56,8 +56,14 @@ void CZoetrixDlg::OnExport() {
   // The export may stop after the project is written (at the compiler's
   // question, say); the project file's time tells whether it was.
   const auto projectBefore = WrittenAt(m_doc.m_export.m_strProjectPath);
-  const ExportEnd end = ExportAnimation(m_doc.m_animation, m_doc.m_export, options,
-                                        platform::ShareFolder(), prompter);
+  // The job writes a copy: the window may repaint meanwhile. Its messages
+  // and questions open on the window's thread, in their usual order.
+  const document::Animation animation = m_doc.m_animation;
+  ExportEnd end = ExportEnd::Stopped;
+  RunWindowJob(res::kJobWriteCode, [&](platform::JobProgress& /*PROGRESS*/) {
+    end = ExportAnimation(animation, m_doc.m_export, options, platform::ShareFolder(),
+                          prompter /*PROGRESS*/);
+  });
   if (options.saveProject && WrittenAt(m_doc.m_export.m_strProjectPath) != projectBefore)
     MarkRecoverySaved(m_doc.m_export.m_strProjectPath);
   NoteFramesBeyondCanvas();
@@ -128,12 +134,8 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
     ZMessageBox(U(res::kNoAnimation));
     return false;
   }
-  ProjectReadResult read = ReadProjectFile(path);
-  if (!read.ok()) {
-    ZMessageBox(U(res::kOpenFailedNamed)
-                    .arg(QString::fromStdString(read.error), QFile::decodeName(path.c_str())));
-    return false;
-  }
+  ProjectReadResult read;
+  if (!ReadProjectJob(path, read)) return false;
   // What the edit area holds belongs to the frame it shows.
   if (!KeepEditText()) return false;
   const ProjectResult appended = AppendProject(m_doc, read.animation);
@@ -144,15 +146,24 @@ bool CZoetrixDlg::OpenProjectAppending(const std::filesystem::path& path) {
 bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
   if (m_doc.m_bCreated == 1 && ZMessageBox(U(res::kOpenReplaceQuestion), MB_OKCANCEL) == IDCANCEL)
     return false;
-  ProjectReadResult read = ReadProjectFile(path);
-  if (!read.ok()) {
-    ZMessageBox(U(res::kOpenFailedNamed)
-                    .arg(QString::fromStdString(read.error), QFile::decodeName(path.c_str())));
-    return false;
-  }
+  ProjectReadResult read;
+  if (!ReadProjectJob(path, read)) return false;
   if (!ReplaceWithProjectAnimation(read.animation)) return false;
   ShowProjectInTitle(path);
   return true;
+}
+
+// Reads the project off the window's thread; false after telling the user
+// why it could not be read, or when the reading was cancelled.
+bool CZoetrixDlg::ReadProjectJob(const std::filesystem::path& path, ProjectReadResult& read) {
+  if (!RunWindowJob(res::kJobOpenProject, [&](platform::JobProgress& /*PROGRESS*/) {
+        read = ReadProjectFile(path /*PROGRESS*/);
+      }))
+    return false;
+  if (read.ok()) return true;
+  ZMessageBox(U(res::kOpenFailedNamed)
+                  .arg(QString::fromStdString(read.error), QFile::decodeName(path.c_str())));
+  return false;
 }
 
 // The project becomes the current animation, with a new code file.

@@ -37,14 +37,24 @@ struct ShareItem {
   ShareFormat format;
   const char* menuText;
   const char* done;
+  const char* job;
 };
 
 const ShareItem kShareItems[] = {
-    {kSysShareHtml, ShareFormat::Html, res::kShareHtmlMenuText, res::kShareHtmlDone},
-    {kSysShareGif, ShareFormat::Gif, res::kShareGifMenuText, res::kShareGifDone},
-    {kSysShareCast, ShareFormat::Cast, res::kShareCastMenuText, res::kShareCastDone},
-    {kSysShareWindows, ShareFormat::Windows, res::kShareWindowsMenuText, res::kShareWindowsDone},
+    {kSysShareHtml, ShareFormat::Html, res::kShareHtmlMenuText, res::kShareHtmlDone,
+     res::kJobShareHtml},
+    {kSysShareGif, ShareFormat::Gif, res::kShareGifMenuText, res::kShareGifDone, res::kJobShareGif},
+    {kSysShareCast, ShareFormat::Cast, res::kShareCastMenuText, res::kShareCastDone,
+     res::kJobShareCast},
+    {kSysShareWindows, ShareFormat::Windows, res::kShareWindowsMenuText, res::kShareWindowsDone,
+     res::kJobShareWindows},
 };
+
+const ShareItem& ItemOf(ShareFormat format) {
+  for (const ShareItem& item : kShareItems)
+    if (item.format == format) return item;
+  return kShareItems[0];
+}
 
 }  // namespace
 
@@ -80,15 +90,20 @@ void CZoetrixDlg::OnShare(ShareFormat format) {
   }
   // The picture being drawn counts, as for "开始导出".
   OnSaveFrame();
-  const std::string problem =
-      ShareAnimation(m_doc.m_animation, m_doc.m_export, format, m_doc.m_bEndless == 1);
+  const ShareItem& item = ItemOf(format);
+  // The job draws a copy: the window may repaint meanwhile.
+  const document::Animation animation = m_doc.m_animation;
+  const bool endless = m_doc.m_bEndless == 1;
+  std::string problem;
+  const bool ran = RunWindowJob(item.job, [&](platform::JobProgress& /*PROGRESS*/) {
+    problem = ShareAnimation(animation, m_doc.m_export, format, endless /*PROGRESS*/);
+  });
+  if (!ran) return;
   if (!problem.empty()) {
     ZMessageBox(QString::fromStdString(problem));
     return;
   }
-  for (const ShareItem& item : kShareItems)
-    if (item.format == format)
-      ZMessageBox(U(item.done).arg(QString::fromStdString(SharePath(m_doc.m_export, format))));
+  ZMessageBox(U(item.done).arg(QString::fromStdString(SharePath(m_doc.m_export, format))));
   NoteFramesBeyondCanvas();
 }
 
@@ -104,7 +119,11 @@ void CZoetrixDlg::OnImportTextFrames() {
   const std::string path = QFile::encodeName(chosen).toStdString();
   // Read and split as it comes: an enormous or endless file is refused at a
   // limit, and until the frames are all there nothing here has changed.
-  TextFramesResult split = ReadTextFramesFile(path);
+  TextFramesResult split;
+  if (!RunWindowJob(res::kJobImportText, [&](platform::JobProgress& /*PROGRESS*/) {
+        split = ReadTextFramesFile(path /*PROGRESS*/);
+      }))
+    return;
   if (!split.ok()) {
     ZMessageBox(QString::fromStdString(split.error));
     return;

@@ -1,0 +1,30 @@
+// Long work of the window (opening, importing, exporting, sharing) on a
+// thread of its own, with the progress window of ui/framework/JobRunner.
+#include "res/ControlIds.h"
+#include "res/Texts.h"
+#include "ui/ZoetrixDlg.h"
+#include "ui/framework/GbkText.h"
+#include "ui/framework/JobRunner.h"
+
+using namespace ui;
+
+bool CZoetrixDlg::RunWindowJob(const char* what,
+                               const std::function<void(platform::JobProgress&)>& work) {
+  ShowJobNote({});
+  const bool ran = RunJob(this, [&](platform::JobProgress& progress) {
+    // The stage the job begins with is named even before the job's first
+    // report; jobs of several stages name each themselves.
+    progress.Begin(what, 0);
+    work(progress);
+  });
+  if (!ran) ShowJobNote(U(res::kJobCancelled).arg(U(what)));
+  return ran;
+}
+
+// The status line keeps its text and adds the note after it.
+void CZoetrixDlg::ShowJobNote(const QString& note) {
+  QString text = ControlText(Control(res::IDC_EDITING_STATUS));
+  if (!m_jobNote.isEmpty() && text.endsWith(m_jobNote)) text.chop(m_jobNote.size());
+  m_jobNote = note.isEmpty() ? QString() : QStringLiteral("　（") + note + QStringLiteral("）");
+  SetDlgItemText(res::IDC_EDITING_STATUS, text + m_jobNote);
+}
