@@ -1,0 +1,150 @@
+// Long work off the window's thread: the window keeps running while a job
+// does, the progress window comes only for long jobs and its 取消 stops the
+// job, and what a job tells the user comes on the window's thread in order.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include "ui/framework/JobRunner.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct JobSeams {
+  ~JobSeams() {
+    ui::SetJobHooksForTesting({});
+    ui::SetJobDialogDelayForTesting(0ms);
+  }
+};
+
+// Works until told to stop, or until cancelled; never longer than limit.
+void WorkUntil(const std::atomic<bool>& stop, platform::JobProgress& progress,
+               std::chrono::milliseconds limit = 10s) {
+  progress.Begin("测试", 100);
+  const auto end = std::chrono::steady_clock::now() + limit;
+  std::uint64_t done = 0;
+  while (!stop.load() && std::chrono::steady_clock::now() < end) {
+    if (!progress.Advance(++done % 100)) return;
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+}  // namespace
+
+TEST(Jobs, TheWindowKeepsRunningWhileAJobWorks) {
+  JobSeams seams;
+  QWidget window;
+  std::atomic<bool> stop{false};
+  int ticks = 0;
+  QTimer timer;
+  // The job ends only once the window's own timer has fired three times.
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (++ticks == 3) stop = true;
+  });
+  timer.start(20);
+  const bool ran =
+      ui::RunJob(&window, [&](platform::JobProgress& progress) { WorkUntil(stop, progress); });
+  EXPECT_TRUE(ran);
+  EXPECT_GE(ticks, 3);
+  EXPECT_FALSE(ui::JobRunning());
+}
+
+TEST(Jobs, TheProgressWindowShowsOnlyForLongJobsAndSaysWhatTheJobDoes) {
+  JobSeams seams;
+  QWidget window;
+  int shown = 0;
+  QString label;
+  ui::SetJobHooksForTesting({{}, [&](QProgressDialog& dialog, platform::JobProgress&) {
+                               ++shown;
+                               label = dialog.labelText();
+                               EXPECT_TRUE(dialog.isVisible());
+                               EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
+                             }});
+  // A short job: no window at all.
+  EXPECT_TRUE(ui::RunJob(&window, [](platform::JobProgress& progress) {
+    progress.Begin("测试", 10);
+    for (int i = 1; i <= 10; ++i) progress.Advance(i);
+  }));
+  EXPECT_EQ(shown, 0);
+
+  // A long one (the delay shortened): the window, with the job's words.
+  ui::SetJobDialogDelayForTesting(30ms);
+  std::atomic<bool> stop{false};
+  QTimer::singleShot(400, [&] { stop = true; });
+  EXPECT_TRUE(
+      ui::RunJob(&window, [&](platform::JobProgress& progress) { WorkUntil(stop, progress); }));
+  EXPECT_GT(shown, 0);
+  EXPECT_TRUE(label.startsWith(QString::fromUtf8("测试：第 "))) << label.toStdString();
+  EXPECT_TRUE(label.contains(QString::fromUtf8("共 100 帧"))) << label.toStdString();
+  // Gone with the job.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<QProgressDialog*>(w)) {
+      EXPECT_FALSE(dialog->isVisible());
+    }
+  }
+}
+
+TEST(Jobs, CancelStopsTheJobAndIsReported) {
+  JobSeams seams;
+  QWidget window;
+  ui::SetJobDialogDelayForTesting(10ms);
+  bool clicked = false;
+  ui::SetJobHooksForTesting({{}, [&](QProgressDialog& dialog, platform::JobProgress&) {
+                               if (clicked) return;
+                               clicked = true;
+                               auto* cancel = dialog.findChild<QPushButton*>();
+                               ASSERT_NE(cancel, nullptr);
+                               EXPECT_EQ(cancel->text(), QString::fromUtf8("取消"));
+                               cancel->click();
+                             }});
+  std::atomic<bool> never{false};
+  bool sawCancel = false;
+  const auto started = std::chrono::steady_clock::now();
+  const bool ran = ui::RunJob(&window, [&](platform::JobProgress& progress) {
+    WorkUntil(never, progress);
+    sawCancel = progress.Cancelled();
+  });
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(clicked);
+  EXPECT_TRUE(sawCancel);
+  // Far sooner than the job's own ten seconds.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+
+  // A job cancelled before it starts is told so at its first step.
+  ui::SetJobHooksForTesting({[](platform::JobProgress& progress) { progress.Cancel(); }, {}});
+  int steps = 0;
+  EXPECT_FALSE(ui::RunJob(&window, [&](platform::JobProgress& progress) {
+    while (progress.Advance(1)) ++steps;
+  }));
+  EXPECT_EQ(steps, 0);
+}
+
+TEST(Jobs, WhatAJobAsksComesOnTheWindowsThreadInOrder) {
+  JobSeams seams;
+  QWidget window;
+  QStringList seen;
+  const QThread* windowThread = QThread::currentThread();
+  EXPECT_TRUE(ui::RunJob(&window, [&](platform::JobProgress&) {
+    for (const char* word : {"一", "二", "三"})
+      ui::OnWindowThread([&] {
+        EXPECT_EQ(QThread::currentThread(), windowThread);
+        seen << QString::fromUtf8(word);
+      });
+  }));
+  EXPECT_EQ(seen, (QStringList{QString::fromUtf8("一"), QString::fromUtf8("二"),
+                               QString::fromUtf8("三")}));
+
+  // What the work throws comes out of RunJob, its thread ended.
+  EXPECT_THROW(ui::RunJob(&window, [](platform::JobProgress&) { throw std::bad_alloc(); }),
+               std::bad_alloc);
+  EXPECT_FALSE(ui::JobRunning());
+}
