@@ -1,16 +1,21 @@
 // Renders a window offscreen to a PNG (for the README and for looking at the
 // layout without a display): zoetrix_screenshot OUT.png
-// [main|drawn|canvas|strip|tips|about|delframe|mode|open|splash] [SCALE]
+// [main|drawn|canvas|strip|job|tips|about|delframe|mode|open|splash] [SCALE]
 #include <QApplication>
+#include <QPainter>
 #include <QPixmap>
+#include <QProgressDialog>
 #include <QTimer>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include "document/Settings.h"
 #include "platform/ProgramFolder.h"
 #include "res/ControlIds.h"
+#include "res/Texts.h"
 #include "tests/OffscreenScreen.h"
 #include "ui/CAboutDlg.h"
 #include "ui/DelFrame.h"
@@ -20,6 +25,7 @@
 #include "ui/Tips.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/CharCanvas.h"
+#include "ui/framework/JobRunner.h"
 #include "ui/framework/MessageBox.h"
 #include "ui/framework/Modal.h"
 #include "ui/start.h"
@@ -64,7 +70,7 @@ int main(int argc, char** argv) {
   }
   CZoetrixDlg dlg;
   dlg.Create();
-  if (which == "drawn" || which == "strip" || which == "canvas") {
+  if (which == "drawn" || which == "strip" || which == "canvas" || which == "job") {
     // An animation with a few frames, to show what working in it looks like.
     ui::SetMessageBoxResponderForTesting([](const QString&, int) { return ui::IDOK; });
     static QTemporaryDir folder;
@@ -114,6 +120,33 @@ int main(int argc, char** argv) {
     QTimer::singleShot(100, [&] {
       strip->grab().save(out);
       std::exit(0);
+    });
+    return app.exec();
+  }
+  if (which == "job") {
+    // A long GIF being written: the progress window over the main window,
+    // taken once the speed and the time left show.
+    dlg.show();
+    ui::SetJobDialogDelayForTesting(std::chrono::milliseconds(1));
+    ui::SetJobHooksForTesting({{}, [&](QProgressDialog& dialog, platform::JobProgress& job) {
+                                 if (job.Read().seconds < 0.6) return;
+                                 QPixmap shot = dlg.grab();
+                                 QPainter painter(&shot);
+                                 const QPoint at = dialog.pos() - dlg.pos();
+                                 painter.drawPixmap(at, dialog.grab());
+                                 // No frame offscreen: an edge instead.
+                                 painter.setPen(Qt::darkGray);
+                                 painter.drawRect(QRect(at, dialog.size()).adjusted(0, 0, -1, -1));
+                                 painter.end();
+                                 shot.save(out);
+                                 std::exit(0);
+                               }});
+    QTimer::singleShot(100, [&] {
+      ui::RunJob(&dlg, [](platform::JobProgress& job) {
+        job.Begin(res::kJobShareGif, 20000);
+        for (int i = 1; i <= 20000 && job.Advance(i); ++i)
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
+      });
     });
     return app.exec();
   }
