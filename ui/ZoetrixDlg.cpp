@@ -148,6 +148,8 @@ void CZoetrixDlg::OnTimer(int id) {
 }
 
 void CZoetrixDlg::OnCancel() {
+  // Closed by the window manager while a job starts up: the job ends first.
+  if (JobRunning()) return;
   QString question = U(res::kExitQuestion);
   if (m_doc.m_bCreated == 1) question += U(res::kExitSuffix);
   if (ZMessageBox(question, MB_OKCANCEL) == IDCANCEL) return;
