@@ -62,9 +62,7 @@ struct Stop {
   Clock::time_point deadline;
   const JobProgress* job = nullptr;
 
-  bool Due() const {
-    return (limited && Clock::now() >= deadline) || (job && job->Cancelled());
-  }
+  bool Due() const { return (limited && Clock::now() >= deadline) || (job && job->Cancelled()); }
   // Milliseconds for poll(), rounded up; -1 waits forever. A job is looked
   // at every few tens of milliseconds.
   int PollWait() const {

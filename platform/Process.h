@@ -43,7 +43,6 @@ struct ProcessResult {
 // few tens of milliseconds, and sets cancelled.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          std::chrono::milliseconds timeout = std::chrono::milliseconds{0},
-                         const std::string& workingFolder = {},
-                         const JobProgress* job = nullptr);
+                         const std::string& workingFolder = {}, const JobProgress* job = nullptr);
 
 }  // namespace platform

@@ -74,8 +74,8 @@ bool IsWindowsExecutable(const std::string& path) {
 }
 
 std::string BuildWindowsProgram(const Animation& animation, const platform::LocalTime& created,
-                                bool endless, const std::string& target,
-                                platform::Replace replace, platform::JobProgress* progress) {
+                                bool endless, const std::string& target, platform::Replace replace,
+                                platform::JobProgress* progress) {
   const std::string cancelled = res::Format(res::kJobCancelled, {res::kJobShareWindows});
   platform::BeginStage(progress, res::kJobShareWindows,
                        static_cast<std::uint64_t>(animation.FrameCount()));

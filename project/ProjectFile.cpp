@@ -438,8 +438,7 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t
   return ReadProjectFrom(fd, readBuffer, progress);
 }
 
-ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer,
-                                  platform::JobProgress* progress) {
+ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer, platform::JobProgress* progress) {
   ProjectReadResult result;
   platform::BeginStage(progress, res::kJobOpenProject, 0);
 
