@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgressLine.h"
 #include "app/ShareCommand.h"
 #include "document/AnimationFiles.h"
 #include "document/CanvasReach.h"
@@ -44,7 +45,7 @@ namespace {
 
 constexpr const char* kUsage =
     "用法：zoetrix --export 工程.ini [--code] [--compile] [--project] [--endless]\n"
-    "                              [--html] [--gif] [--cast] [--windows]\n"
+    "                              [--html] [--gif] [--cast] [--windows] [--quiet]\n"
     "\n"
     "不打开窗口，把一个工程导出：相当于在窗口中打开该工程（不叠加），\n"
     "勾选所给的选项后按“开始导出”。\n"
@@ -53,6 +54,7 @@ constexpr const char* kUsage =
     "  --project   保存工程 (*.ini)，写入 Project/\n"
     "  --endless   无尽循环播放\n"
     "%s"
+    "  --quiet     不显示进度（标准错误是终端时，默认在一行里显示进度）\n"
     "工作目录是程序所在的目录；安装后的程序（或程序目录不可写时）用\n"
     "$XDG_DATA_HOME/zoetrix/（默认 ~/.local/share/zoetrix/）。\n"
     "成功时列出写出的文件并以 0 退出；否则把原因写到标准错误并以非 0 退出。\n"
@@ -61,20 +63,25 @@ constexpr const char* kUsage =
 // Messages go to the terminal instead of message boxes; questions are
 // answered yes, since the options on the command line already said so.
 // "已导出。" waits for the end of the run: the shared formats may still fail.
+// The progress line is erased before each of them.
 class TerminalPrompter : public ExportPrompter {
  public:
+  explicit TerminalPrompter(ProgressLine& line) : m_line(line) {}
   void Message(const std::string& text) override {
     if (text == kExportDone) return;
     const bool fine = text == kCompileSuccessMessage;
-    std::fprintf(fine ? stdout : stderr, "%s\n", text.c_str());
+    m_line.Say(fine ? stdout : stderr, text);
   }
   bool Ask(const std::string& text) override {
-    std::printf("%s 是\n", text.c_str());
+    m_line.Say(stdout, text + " 是");
     return true;
   }
   void CompilerDetails(const std::string& text) override {
-    if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+    if (!text.empty()) m_line.Say(stderr, text);
   }
+
+ private:
+  ProgressLine& m_line;
 };
 
 struct Arguments {
@@ -82,6 +89,7 @@ struct Arguments {
   ExportOptions options;
   ShareOptions share;
   bool help = false;
+  bool quiet = false;  // no progress line
   std::string error;
 };
 
@@ -111,6 +119,8 @@ Arguments Parse(int argc, char** argv) {
       a.options.saveProject = true;
     } else if (arg == "--endless") {
       a.options.endless = true;
+    } else if (arg == "--quiet") {
+      a.quiet = true;
     } else if (TakeShareOption(arg, a.share)) {
     } else {
       a.error = (IsOption(arg) ? "无法识别的参数：" : "多余的参数：") + res::Printable(arg);
@@ -177,8 +187,16 @@ int RunExportCommand(int argc, char** argv) {
   }
   if (const std::string refused = RefusedOptions(args.options, args.share); !refused.empty())
     return Fail(refused);
-  ProjectReadResult read = ReadProjectFile(std::filesystem::path(args.project));
-  if (!read.ok()) return Fail(read.error);
+  // Every stage reports to one job; the line is gone before the closing
+  // messages and the list of files.
+  platform::JobProgress job;
+  ProgressLine line(job, ProgressLine::Wanted(args.quiet));
+  ProjectReadResult read =
+      ReadProjectFile(std::filesystem::path(args.project), std::size_t{1} << 20, &job);
+  if (!read.ok()) {
+    line.Stop();
+    return Fail(read.error);
+  }
 
   const std::string folder = platform::WorkFolder();
   const platform::LocalTime now = platform::Now();
@@ -193,16 +211,22 @@ int RunExportCommand(int argc, char** argv) {
   const std::string problem = classic ? StartCodeFile(doc, folder, read.animation, now, &paths)
                                       : ClaimShareStamp(doc.m_export, folder, now,
                                                         ChosenFormats(args.share).front(), &paths);
-  if (!problem.empty()) return Fail(problem);
+  if (!problem.empty()) {
+    line.Stop();
+    return Fail(problem);
+  }
   ReplaceWithProject(doc, std::move(read.animation), paths, now);
 
-  TerminalPrompter prompter;
-  const ExportEnd end =
-      classic ? ExportAnimation(doc.m_animation, doc.m_export, o, platform::ShareFolder(), prompter)
-              : ExportEnd::Exported;
+  TerminalPrompter prompter(line);
+  const ExportEnd end = classic ? ExportAnimation(doc.m_animation, doc.m_export, o,
+                                                  platform::ShareFolder(), prompter, &job)
+                                : ExportEnd::Exported;
   doc.m_export.m_pCodeFile.reset();
   const bool exported = end == ExportEnd::Exported || end == ExportEnd::CompileProblem;
-  if (!exported || !RunShares(doc.m_animation, doc.m_export, args.share, o.endless)) {
+  const bool shared =
+      exported && RunShares(doc.m_animation, doc.m_export, args.share, o.endless, &job, &line);
+  line.Stop();
+  if (!shared) {
     // Nothing of a failed run stays behind; earlier files are not touched.
     if (RemoveRunFiles(doc.m_export)) std::fprintf(stderr, "%s\n", res::kExportRemovedRunFiles);
     return 1;

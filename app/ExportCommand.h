@@ -1,8 +1,10 @@
 #pragma once
 // zoetrix --export PROJECT.ini [--code] [--compile] [--project] [--endless]
-//                              [--html] [--gif] [--cast] [--windows]
+//                              [--html] [--gif] [--cast] [--windows] [--quiet]
 // Opens the project as a new animation and exports it without a window; the
-// sharing options are app/ShareCommand's. The command line's entry
+// sharing options are app/ShareCommand's. While it works, a progress line
+// (app/ProgressLine) shows on standard error when that is a terminal,
+// unless --quiet is given. The command line's entry
 // (app/CommandLine) hands everything but --play and --import to it.
 #include <cstdio>
 

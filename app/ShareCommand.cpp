@@ -1,5 +1,7 @@
 #include "app/ShareCommand.h"
 
+#include "app/ProgressLine.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -43,13 +45,15 @@ std::vector<ShareFormat> ChosenFormats(const ShareOptions& options) {
 }
 
 bool RunShares(const Animation& animation, ExportSession& session, const ShareOptions& options,
-               bool endless) {
+               bool endless, platform::JobProgress* job, ProgressLine* line) {
   for (ShareFormat format : ChosenFormats(options)) {
-    const std::string problem = ShareAnimation(animation, session, format, endless);
-    if (!problem.empty()) {
+    const std::string problem = ShareAnimation(animation, session, format, endless, job);
+    if (problem.empty()) continue;
+    if (line)
+      line->Say(stderr, problem);
+    else
       std::fprintf(stderr, "%s\n", problem.c_str());
-      return false;
-    }
+    return false;
   }
   return true;
 }

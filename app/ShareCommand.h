@@ -6,6 +6,7 @@
 
 #include "document/Animation.h"
 #include "document/ExportSession.h"
+#include "platform/JobProgress.h"
 #include "share/Share.h"
 
 struct ShareOptions {
@@ -25,8 +26,13 @@ bool TakeShareOption(const std::string& arg, ShareOptions& options);
 // The chosen formats, in the order they are written and listed.
 std::vector<output::ShareFormat> ChosenFormats(const ShareOptions& options);
 
+class ProgressLine;
+
 // Writes every chosen format of the animation, stopping at the first that
 // cannot be written and saying why on standard error. True when all were
-// written; the files are the session's own (m_writtenFiles).
+// written; the files are the session's own (m_writtenFiles). Each format is
+// a stage of job when one is given; line, when given, is erased before
+// anything is said.
 bool RunShares(const document::Animation& animation, document::ExportSession& session,
-               const ShareOptions& options, bool endless);
+               const ShareOptions& options, bool endless, platform::JobProgress* job = nullptr,
+               ProgressLine* line = nullptr);

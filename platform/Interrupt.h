@@ -14,8 +14,10 @@
 // Outside an InterruptCleanup noting does nothing, so the window, which has
 // signal handling of its own, is not affected.
 //
-// One thread does the noting, the one the run works in; the process has no
-// other threads while an InterruptCleanup lives.
+// One thread does the noting, the one the run works in. Any other thread
+// the process has while an InterruptCleanup lives (the command line's
+// progress line) holds the three signals (and SIGQUIT) blocked from its
+// start, so they always reach the working thread.
 #include <signal.h>
 
 #include <string>

@@ -12,6 +12,10 @@ void JobProgress::Begin(const std::string& what, std::uint64_t total) {
   m_total.store(total, std::memory_order_relaxed);
 }
 
+void JobProgress::CountDown() {
+  if (m_countdown.fetch_sub(1, std::memory_order_relaxed) == 1) Cancel();
+}
+
 JobProgress::Reading JobProgress::Read() const {
   Reading reading;
   {

@@ -30,6 +30,7 @@ class JobProgress {
   // Units done so far in this stage. False once cancelled: stop.
   bool Advance(std::uint64_t done) {
     m_done.store(done, std::memory_order_relaxed);
+    if (m_countdown.load(std::memory_order_relaxed) != 0) CountDown();
     return !m_cancelled.load(std::memory_order_relaxed);
   }
   // The stage's total, when it becomes known only as the job runs.
@@ -38,6 +39,10 @@ class JobProgress {
   // From any thread.
   void Cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
   bool Cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
+
+  // Cancels the job at the count-th call of Advance from now, whatever
+  // stage it is in, so a test can stop a job at an exact point; 0 disarms.
+  void CancelAtAdvance(std::uint64_t count) { m_countdown.store(count, std::memory_order_relaxed); }
 
   struct Reading {
     std::string what;
@@ -48,12 +53,15 @@ class JobProgress {
   Reading Read() const;
 
  private:
+  void CountDown();
+
   mutable std::mutex m_mutex;  // m_what and m_started
   std::string m_what;
   Clock::time_point m_started = Clock::now();
   std::atomic<std::uint64_t> m_done{0};
   std::atomic<std::uint64_t> m_total{0};
   std::atomic<bool> m_cancelled{false};
+  std::atomic<std::uint64_t> m_countdown{0};  // Advance calls left until the cancel; 0: none
 };
 
 // Helpers for the many jobs that take an optional JobProgress.

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/Interrupt.h"
+#include "platform/JobProgress.h"
 
 extern char** environ;
 
@@ -54,21 +55,37 @@ bool MeansProgramMissing(int error) {
   }
 }
 
-// Milliseconds for poll() until the deadline, rounded up; -1 waits forever.
-int PollWait(bool limited, Clock::time_point deadline) {
-  if (!limited) return -1;
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() <= 0 ? 0 : static_cast<int>(std::min<long long>(left.count(), 60'000));
-}
+// When to stop waiting for the program: a deadline, a job's cancel, both or
+// neither.
+struct Stop {
+  bool limited = false;
+  Clock::time_point deadline;
+  const JobProgress* job = nullptr;
 
-// Reads what is there until the end of the pipe, a failure, or the deadline.
-// False when the deadline came first.
-bool ReadToEnd(int fd, std::string& out, bool limited, Clock::time_point deadline) {
+  bool Due() const { return (limited && Clock::now() >= deadline) || (job && job->Cancelled()); }
+  // Milliseconds for poll(), rounded up; -1 waits forever. A job is looked
+  // at every few tens of milliseconds.
+  int PollWait() const {
+    constexpr long long kLookAtJob = 20;
+    long long wait = job ? kLookAtJob : -1;
+    if (limited) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      const long long ms = std::max<long long>(0, std::min<long long>(left.count(), 60'000));
+      wait = wait < 0 ? ms : std::min(wait, ms);
+    }
+    return static_cast<int>(wait);
+  }
+  bool Waits() const { return limited || job; }
+};
+
+// Reads what is there until the end of the pipe, a failure, or the stop.
+// False when the stop came first.
+bool ReadToEnd(int fd, std::string& out, const Stop& stop) {
   char buffer[8192];
   for (;;) {
-    if (limited && Clock::now() >= deadline) return false;
+    if (stop.Due()) return false;
     pollfd p{fd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, PollWait(limited, deadline));
+    const int ready = ::poll(&p, 1, stop.PollWait());
     if (ready < 0) {
       if (errno == EINTR) continue;
       return true;  // cannot wait on the pipe: stop reading, the wait below still ends the run
@@ -85,17 +102,17 @@ bool ReadToEnd(int fd, std::string& out, bool limited, Clock::time_point deadlin
   }
 }
 
-enum class Wait { Reaped, Lost, Deadline };
+enum class Wait { Reaped, Lost, Stopped };
 
-// Waits for the child; with a limit, gives up at the deadline. Lost: someone
-// else reaped it, so how it ended is unknown.
-Wait WaitForExit(pid_t pid, int& status, bool limited, Clock::time_point deadline) {
+// Waits for the child, giving up at the stop. Lost: someone else reaped
+// it, so how it ended is unknown.
+Wait WaitForExit(pid_t pid, int& status, const Stop& stop) {
   for (;;) {
-    const pid_t done = ::waitpid(pid, &status, limited ? WNOHANG : 0);
+    const pid_t done = ::waitpid(pid, &status, stop.Waits() ? WNOHANG : 0);
     if (done == pid) return Wait::Reaped;
     if (done < 0 && errno != EINTR) return Wait::Lost;
     if (done == 0) {
-      if (Clock::now() >= deadline) return Wait::Deadline;
+      if (stop.Due()) return Wait::Stopped;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
@@ -104,7 +121,7 @@ Wait WaitForExit(pid_t pid, int& status, bool limited, Clock::time_point deadlin
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
-                         const std::string& workingFolder) {
+                         const std::string& workingFolder, const JobProgress* job) {
   ProcessResult result;
   if (argv.empty() || argv[0].empty()) {
     result.programMissing = true;
@@ -174,19 +191,23 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
   }
   result.started = true;
 
-  const bool limited = timeout.count() > 0;
-  const Clock::time_point deadline = Clock::now() + timeout;
+  const Stop stop{timeout.count() > 0, Clock::now() + timeout, job};
   int status = 0;
-  Wait wait = Wait::Deadline;
-  if (ReadToEnd(readEnd.get(), result.output, limited, deadline))
-    wait = WaitForExit(pid, status, limited, deadline);
-  if (wait == Wait::Deadline) {
-    result.timedOut = true;
+  Wait wait = Wait::Stopped;
+  if (ReadToEnd(readEnd.get(), result.output, stop)) wait = WaitForExit(pid, status, stop);
+  if (wait == Wait::Stopped) {
+    if (job && job->Cancelled())
+      result.cancelled = true;
+    else
+      result.timedOut = true;
     ::killpg(pid, SIGKILL);
-    wait = WaitForExit(pid, status, false, deadline);
+    wait = WaitForExit(pid, status, Stop{});
     // Keep what the group wrote before it died; a process that left the group
-    // and still holds the pipe is not waited for long.
-    ReadToEnd(readEnd.get(), result.output, true, Clock::now() + std::chrono::milliseconds(500));
+    // and still holds the pipe is not waited for long. A cancelled job wants
+    // none of it and no wait.
+    if (!result.cancelled)
+      ReadToEnd(readEnd.get(), result.output,
+                Stop{true, Clock::now() + std::chrono::milliseconds(500), nullptr});
   }
 
   NoteRunningGroup(0);

@@ -14,6 +14,8 @@
 
 namespace platform {
 
+class JobProgress;
+
 struct ProcessResult {
   bool started = false;         // the program ran (whatever became of it)
   bool pipeFailed = false;      // no pipe could be made; nothing was run
@@ -22,10 +24,13 @@ struct ProcessResult {
   bool signaled = false;        // ended by a signal (ours after a timeout included)
   int signal = 0;               // that signal
   bool timedOut = false;        // stopped by us when the time limit ran out
+  bool cancelled = false;       // stopped by us when the job was cancelled
   std::string output;           // standard output and standard error, as written
 
   // Ran, ended by itself with status 0.
-  bool ExitedCleanly() const { return started && !signaled && !timedOut && exitStatus == 0; }
+  bool ExitedCleanly() const {
+    return started && !signaled && !timedOut && !cancelled && exitStatus == 0;
+  }
 };
 
 // Runs argv[0] with the arguments argv[1..]. A name without a slash is looked
@@ -33,9 +38,11 @@ struct ProcessResult {
 // in its process group are killed once that much time has passed without the
 // run ending, and timedOut is set. A non-empty workingFolder is the
 // program's current folder (a folder that cannot be entered counts as a
-// program that cannot be started). Blocks until the run is over.
+// program that cannot be started). Blocks until the run is over. Given a
+// job, its cancel kills the process group as the time limit does, within a
+// few tens of milliseconds, and sets cancelled.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          std::chrono::milliseconds timeout = std::chrono::milliseconds{0},
-                         const std::string& workingFolder = {});
+                         const std::string& workingFolder = {}, const JobProgress* job = nullptr);
 
 }  // namespace platform

@@ -62,7 +62,7 @@ std::string CompiledProgramPath(const std::string& sourcePath) {
 }
 
 CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath,
-                               const std::string& buildPath) {
+                               const std::string& buildPath, platform::JobProgress* progress) {
   CompileResult result;
   if (sourcePath.empty()) {
     result.outcome = CompileOutcome::EmptySource;
@@ -75,12 +75,17 @@ CompileResult CompileAnimation(const std::string& programFolder, const std::stri
   const std::vector<std::string> argv = {CompilerProgram(programFolder),
                                          "-I" + programFolder + "include", "-o", result.buildPath,
                                          sourcePath.substr(folder.size())};
-  platform::ProcessResult run = platform::RunProcess(argv, CompileTimeout(), folder);
+  platform::BeginStage(progress, res::kJobCompile, 0);
+  platform::ProcessResult run = platform::RunProcess(argv, CompileTimeout(), folder, progress);
   result.output = std::move(run.output);
   result.timedOut = run.timedOut;
   result.compilerMissing = run.programMissing;
+  result.cancelled = run.cancelled;
 
-  if (run.pipeFailed) {
+  if (run.cancelled) {
+    ::unlink(result.buildPath.c_str());
+    result.outcome = CompileOutcome::Problem;
+  } else if (run.pipeFailed) {
     result.outcome = CompileOutcome::PipeFailed;
   } else if (!run.started && !run.programMissing) {
     result.outcome = CompileOutcome::ProcessFailed;

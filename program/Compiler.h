@@ -19,6 +19,7 @@
 #include <chrono>
 #include <string>
 
+#include "platform/JobProgress.h"
 #include "res/Texts.h"
 
 namespace output {
@@ -49,6 +50,7 @@ struct CompileResult {
   bool timedOut = false;         // stopped after the time limit
   bool compilerMissing = false;  // no tcc beside the tool nor on PATH
   bool incomplete = false;       // a silent, clean run left no whole program
+  bool cancelled = false;        // the job was cancelled: the compiler was stopped
 };
 
 // What went wrong, for a terminal: the compiler's own words, or why there
@@ -65,9 +67,13 @@ std::string CompiledProgramPath(const std::string& sourcePath);
 // programFolder is the folder holding include/, ending in a separator: the
 // tool's own folder, or share/zoetrix/ of an installation. Blocks until the
 // compiler ends or the time limit (60 s) runs out. A program that is not
-// whole is removed.
+// whole is removed. Given a job, the compile is its stage kJobCompile (no
+// total); a cancel stops the compiler and everything it started within a few
+// tens of milliseconds, removes what it was writing at buildPath and gives
+// a Problem with cancelled set.
 CompileResult CompileAnimation(const std::string& programFolder, const std::string& sourcePath,
-                               const std::string& buildPath = {});
+                               const std::string& buildPath = {},
+                               platform::JobProgress* progress = nullptr);
 
 // Tests shorten the time limit; zero restores the normal one.
 void SetCompileTimeoutForTesting(std::chrono::milliseconds timeout);

@@ -26,20 +26,27 @@ namespace {
 // export replaces the first body instead of following the end of main. The
 // new program is written beside the old one and then put in its place, so a
 // full disk never costs the program the last export wrote; the file is held
-// open again afterwards. False with the message in *problem.
+// open again afterwards. False with the message in *problem, or with none
+// when the job was cancelled: then the old program and the session stay as
+// they were.
 bool WriteCodeFile(const Animation& animation, ExportSession& session,
-                   const ProgramBodyOptions& body, std::string* problem) {
+                   const ProgramBodyOptions& body, std::string* problem,
+                   platform::JobProgress* progress) {
   const std::string& path = session.m_strCodePath;
+  platform::BeginStage(progress, res::kJobWriteCode,
+                       static_cast<std::uint64_t>(animation.FrameCount()));
   std::string temp;
   std::FILE* f = platform::CreateTempBeside(path, &temp);
   bool ok = f && WriteProgramPrologue(f, animation, session.m_createdAt) &&
-            WriteProgramBody(f, animation, body) && std::fflush(f) == 0 &&
+            WriteProgramBody(f, animation, body, progress) && std::fflush(f) == 0 &&
             ::fsync(::fileno(f)) == 0;
   if (f) ok = std::fclose(f) == 0 && ok;
-  ok = ok && platform::PlaceFile(temp, path, ReplaceMode(session, path));
+  ok = ok && !platform::JobCancelled(progress) &&
+       platform::PlaceFile(temp, path, ReplaceMode(session, path));
   if (!ok) {
     const int error = errno;
     if (f) platform::RemoveFile(temp);
+    if (platform::JobCancelled(progress)) return false;
     *problem = error == EEXIST && f
                    ? NotReplacedMessage(session, path)
                    : res::Format(res::kExportCannotWriteCode, {path, std::strerror(error)});
@@ -70,7 +77,7 @@ bool PlaceProgram(ExportSession& session, const std::string& built, ExportPrompt
 // and files of earlier runs are left alone. Success is announced only once
 // the program is in Animate/.
 ExportEnd Compile(ExportSession& session, const std::string& programFolder,
-                  ExportPrompter& prompter) {
+                  ExportPrompter& prompter, platform::JobProgress* progress) {
   const std::string codeFolder =
       session.m_strBuildPath.substr(0, session.m_strBuildPath.find_last_of('/') + 1);
   const std::string staging = platform::CreatePrivateFolder(codeFolder, ".build-");
@@ -82,9 +89,12 @@ ExportEnd Compile(ExportSession& session, const std::string& programFolder,
   const std::string built =
       staging + session.m_strBuildPath.substr(session.m_strBuildPath.find_last_of('/'));
   platform::NoteMadeFile(built);  // the compiler's, but made for this run
-  const CompileResult result = CompileAnimation(programFolder, session.m_strCodePath, built);
+  const CompileResult result =
+      CompileAnimation(programFolder, session.m_strCodePath, built, progress);
   ExportEnd end = ExportEnd::CompileProblem;
-  if (CompileEndsTool(result.outcome)) {
+  if (result.cancelled) {
+    end = ExportEnd::Cancelled;
+  } else if (CompileEndsTool(result.outcome)) {
     prompter.Message(CompileMessage(result.outcome));
     end = ExportEnd::ToolEnds;
   } else if (result.outcome == CompileOutcome::Success) {
@@ -111,14 +121,15 @@ ExportEnd Compile(ExportSession& session, const std::string& programFolder,
 
 ExportEnd ExportAnimation(const Animation& animation, ExportSession& session,
                           const ExportOptions& options, const std::string& programFolder,
-                          ExportPrompter& prompter) {
+                          ExportPrompter& prompter, platform::JobProgress* progress) {
   if (!options.saveCode && !options.saveProject && !options.compile) {
     prompter.Message(kExportNoOption);
     return ExportEnd::Stopped;
   }
   const ProgramBodyOptions body{options.saveCode, options.endless};
   std::string problem;
-  if (!WriteCodeFile(animation, session, body, &problem)) {
+  if (!WriteCodeFile(animation, session, body, &problem, progress)) {
+    if (platform::JobCancelled(progress)) return ExportEnd::Cancelled;
     prompter.Message(problem);
     return ExportEnd::Failed;
   }
@@ -131,14 +142,17 @@ ExportEnd ExportAnimation(const Animation& animation, ExportSession& session,
     }
     // Checked again as the file is put in place: what appears there in the
     // meantime stays.
-    const ProjectResult saved = WriteProjectFile(animation, project, ReplaceMode(session, project));
+    const ProjectResult saved =
+        WriteProjectFile(animation, project, ReplaceMode(session, project), progress);
+    // A file put in place just before a late cancel is the session's all the same.
+    if (saved.ok()) NoteOwnFile(session, project);
+    if (platform::JobCancelled(progress)) return ExportEnd::Cancelled;
     if (!saved.ok()) {
       prompter.Message(saved.error == res::Format(res::kExportTargetExists, {project})
                            ? NotReplacedMessage(session, project)
                            : saved.error);
       return ExportEnd::Failed;
     }
-    NoteOwnFile(session, project);
   }
   if (options.compile) {
     if (!options.saveCode) {
@@ -146,8 +160,14 @@ ExportEnd ExportAnimation(const Animation& animation, ExportSession& session,
       return ExportEnd::Stopped;
     }
     if (!prompter.Ask(kExportCompileQuestion)) return ExportEnd::Stopped;
+    if (platform::JobCancelled(progress)) return ExportEnd::Cancelled;
     session.m_pCodeFile.reset();
-    const ExportEnd end = Compile(session, programFolder, prompter);
+    const ExportEnd end = Compile(session, programFolder, prompter, progress);
+    if (end == ExportEnd::Cancelled) {
+      // Held open again, as after an export without the compile.
+      session.m_pCodeFile.reset(std::fopen(session.m_strCodePath.c_str(), "rb+"));
+      return end;
+    }
     if (end == ExportEnd::ToolEnds || end == ExportEnd::Failed) return end;
     prompter.Finishing();
     prompter.Message(kExportDone);

@@ -7,6 +7,7 @@
 
 #include "document/Animation.h"
 #include "document/ExportSession.h"
+#include "platform/JobProgress.h"
 #include "res/Texts.h"
 
 namespace output {
@@ -38,6 +39,7 @@ enum class ExportEnd {
   Stopped,         // a message or the user's Cancel ended it early
   Failed,          // a file could not be written; the user was told why
   ToolEnds,        // the compiler could not be started at all: the tool ends
+  Cancelled,       // the job was cancelled; nothing was said to the user
 };
 
 // The export's messages (res/Texts.h).
@@ -56,9 +58,19 @@ using res::kReleaseQuestion;
 // one made when the animation was created or opened) and one body, whether
 // it was open, already held a body, or had been closed. programFolder is the
 // folder holding include/ for the compiler (platform::ShareFolder()).
+//
+// Given a job, the export reports its stages (kJobWriteCode and
+// kJobSaveProject by frames, kJobCompile) and, once the job is cancelled,
+// stops within a frame or two (the compiler within a few tens of
+// milliseconds) and returns Cancelled without a word to the prompter. The
+// file being written then is thrown away and the one it was to replace
+// stays as it was; the compiler's program never reaches Animate/. A file
+// already finished before the cancel stays as written: the code file when
+// the project or the compile is cancelled, and the project file when the
+// compile is; the session notes them as its own as usual.
 ExportEnd ExportAnimation(const document::Animation& animation, document::ExportSession& session,
                           const ExportOptions& options, const std::string& programFolder,
-                          ExportPrompter& prompter);
+                          ExportPrompter& prompter, platform::JobProgress* progress = nullptr);
 
 // "解除占用": closes the code file after asking. Tells the user when there
 // is no open code file.

@@ -103,8 +103,10 @@ int FramePeriodMs(int rate) {
   return static_cast<int>(document::WholeFrameLength(document::PlayRate(rate), 1000));
 }
 
+// False when the job was cancelled before the body was whole.
 template <typename Put>
-void EmitBody(const Animation& animation, const ProgramBodyOptions& options, Put& put) {
+bool EmitBody(const Animation& animation, const ProgramBodyOptions& options, Put& put,
+              platform::JobProgress* progress = nullptr) {
   static const std::string heading = Gbk("\t\n\n\t//////动画部分//////\n");
   static const std::string blockStart = Gbk("\t\n\t//////第");
   static const std::string blockMiddle = Gbk("帧//////\n\tGotoxy(0,0);\n\tprintf(\"");
@@ -117,6 +119,7 @@ void EmitBody(const Animation& animation, const ProgramBodyOptions& options, Put
                                  ");\n\tsystem(\"cls\");\n";
     int number = 0;
     for (const FrameNode& node : animation.m_frames) {
+      if (!platform::AdvanceStage(progress, static_cast<std::uint64_t>(number))) return false;
       put(blockStart);
       put(std::to_string(++number));
       put(blockMiddle);
@@ -126,6 +129,7 @@ void EmitBody(const Animation& animation, const ProgramBodyOptions& options, Put
     if (options.endless) put(jumpBack);
   }
   put("\t\n\n\treturn 0;\n}");
+  return platform::AdvanceStage(progress, static_cast<std::uint64_t>(animation.FrameCount()));
 }
 
 }  // namespace
@@ -200,10 +204,10 @@ bool WriteProgramPrologue(std::FILE* file, const Animation& animation,
 }
 
 bool WriteProgramBody(std::FILE* file, const Animation& animation,
-                      const ProgramBodyOptions& options) {
+                      const ProgramBodyOptions& options, platform::JobProgress* progress) {
   if (!file) return false;
   FileSink sink(file);
-  EmitBody(animation, options, sink);
+  if (!EmitBody(animation, options, sink, progress)) return false;
   return sink.Close();
 }
 

@@ -16,6 +16,7 @@
 
 #include "document/Animation.h"
 #include "platform/Clock.h"
+#include "platform/JobProgress.h"
 
 namespace output {
 
@@ -44,10 +45,13 @@ std::string MakeProgramBody(const document::Animation& animation,
                             const ProgramBodyOptions& options);
 
 // Write the same bytes to the open code file and flush it. False when the
-// file is null or any write fails; the file stays open either way.
+// file is null or any write fails; the file stays open either way. The body
+// tells a job how many frames it has written (in the stage its caller
+// began) and stops, false, as soon as the job is cancelled: the file then
+// holds part of a body, for the caller to throw away.
 bool WriteProgramPrologue(std::FILE* file, const document::Animation& animation,
                           const platform::LocalTime& created);
 bool WriteProgramBody(std::FILE* file, const document::Animation& animation,
-                      const ProgramBodyOptions& options);
+                      const ProgramBodyOptions& options, platform::JobProgress* progress = nullptr);
 
 }  // namespace output

@@ -74,8 +74,11 @@ bool IsWindowsExecutable(const std::string& path) {
 }
 
 std::string BuildWindowsProgram(const Animation& animation, const platform::LocalTime& created,
-                                bool endless, const std::string& target,
-                                platform::Replace replace) {
+                                bool endless, const std::string& target, platform::Replace replace,
+                                platform::JobProgress* progress) {
+  const std::string cancelled = res::Format(res::kJobCancelled, {res::kJobShareWindows});
+  platform::BeginStage(progress, res::kJobShareWindows,
+                       static_cast<std::uint64_t>(animation.FrameCount()));
   std::error_code ec;
   std::string temp = fs::temp_directory_path(ec).string();
   if (ec || temp.empty()) temp = "/tmp";
@@ -92,8 +95,9 @@ std::string BuildWindowsProgram(const Animation& animation, const platform::Loca
   std::FILE* f = platform::CreateNewFileStream(source, "wb");
   if (!f) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
   bool written = WriteProgramPrologue(f, animation, created) &&
-                 WriteProgramBody(f, animation, {true, endless});
+                 WriteProgramBody(f, animation, {true, endless}, progress);
   written = std::fclose(f) == 0 && written;
+  if (platform::JobCancelled(progress)) return cancelled;
   if (!written) return res::Format(res::kWindowsCannotWriteSource, {source, Reason()});
 
   // The text is GBK as on a Chinese Windows: the compiler must read it so,
@@ -103,7 +107,8 @@ std::string BuildWindowsProgram(const Animation& animation, const platform::Loca
   const platform::ProcessResult run =
       platform::RunProcess({Compiler(), "-O2", "-s", "-finput-charset=CP936",
                             "-fexec-charset=CP936", "-o", "animation.exe", "animation.c"},
-                           kCompileTimeout, folder);
+                           kCompileTimeout, folder, progress);
+  if (run.cancelled || platform::JobCancelled(progress)) return cancelled;
   if (run.programMissing) return kWindowsCompilerMissing;
   if (run.pipeFailed || !run.started)
     return res::Format(res::kWindowsCompilerNotStarted, {kWindowsCompiler});

@@ -6,6 +6,7 @@
 
 #include "document/Animation.h"
 #include "platform/Clock.h"
+#include "platform/JobProgress.h"
 #include "platform/SafeFile.h"
 #include "res/Texts.h"
 
@@ -27,11 +28,15 @@ bool IsWindowsExecutable(const std::string& path);
 // compiles it there and moves the program to target, replacing a file
 // there only with Replace::Yes. Empty on success; otherwise the message for
 // the user (UTF-8), and target is untouched. Blocks until the compiler ends
-// (at most two minutes).
+// (at most two minutes). Given a job, it is one stage, kJobShareWindows, by
+// frames written; a cancel stops the writing or the compiler within a few
+// tens of milliseconds, leaves target untouched and the temporary folder
+// gone, and gives kJobCancelled's text.
 std::string BuildWindowsProgram(const document::Animation& animation,
                                 const platform::LocalTime& created, bool endless,
                                 const std::string& target,
-                                platform::Replace replace = platform::Replace::No);
+                                platform::Replace replace = platform::Replace::No,
+                                platform::JobProgress* progress = nullptr);
 
 // Tests run another compiler (a missing one, say); empty restores the real one.
 void SetWindowsCompilerForTesting(const std::string& program);

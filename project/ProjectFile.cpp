@@ -157,9 +157,11 @@ int FrameNumber(std::string_view name, int most) {
 // the last key seen and the end of a section (comments, blank lines).
 class ProjectMerger {
  public:
-  ProjectMerger(const Animation& animation, platform::AtomicFileWriter& out)
+  ProjectMerger(const Animation& animation, platform::AtomicFileWriter& out,
+                platform::JobProgress* progress)
       : m_animation(animation),
         m_out(out),
+        m_progress(progress),
         m_frames(static_cast<std::size_t>(animation.FrameCount()) + 1, false) {
     m_properties[0] = PlainValue(animation.m_strAnimName);
     m_properties[1] = std::to_string(animation.m_nAnimWide);
@@ -206,6 +208,9 @@ class ProjectMerger {
     Put(line);
   }
 
+  // The job was cancelled: write no more.
+  bool Stopped() const { return m_stopped; }
+
   void End() {
     FinishSection();
     m_where = Where::kNone;
@@ -250,13 +255,14 @@ class ProjectMerger {
       return;
     }
     FrameKey key;
-    for (int k = 1; k <= m_animation.FrameCount(); ++k)
+    for (int k = 1; k <= m_animation.FrameCount() && !m_stopped; ++k)
       if (!m_frames[static_cast<std::size_t>(k)]) PutKey(key(k), FrameAt(k));
   }
 
   // Copies of a picture share one text and usually follow one another (key
   // frames, delay frames): such a run is escaped once.
   const std::string& FrameAt(int k) {
+    m_stopped = !platform::AdvanceStage(m_progress, ++m_written);
     const std::string& text = m_animation.m_frames.At(k - 1)->Text();
     if (&text != m_escapedFrom) {
       m_value = FrameValue(text);
@@ -267,6 +273,9 @@ class ProjectMerger {
 
   const Animation& m_animation;
   platform::AtomicFileWriter& m_out;
+  platform::JobProgress* m_progress;
+  std::uint64_t m_written = 0;  // frames written so far
+  bool m_stopped = false;
   std::string m_properties[6];
   bool m_propertyFound[6] = {};
   std::vector<bool> m_frames;  // Frame k already written
@@ -306,8 +315,11 @@ namespace {
 // Both writers: fresh ones read nothing at path and replace a link there
 // instead of writing through it.
 ProjectResult WriteProject(const Animation& animation, const std::filesystem::path& path,
-                           bool fresh, platform::Replace replace) {
+                           bool fresh, platform::Replace replace,
+                           platform::JobProgress* progress = nullptr) {
   ProjectResult result;
+  platform::BeginStage(progress, res::kJobSaveProject,
+                       static_cast<std::uint64_t>(animation.FrameCount()));
   const std::string where = res::Format(res::kCannotSaveProject, {path.string()});
   if (animation.FrameCount() > kMaxProjectFrames) {
     result.error =
@@ -329,18 +341,22 @@ ProjectResult WriteProject(const Animation& animation, const std::filesystem::pa
     result.error = where + res::Format(res::kFolderNotWritable, {detail});
     return result;
   }
-  ProjectMerger merger(animation, out);
+  ProjectMerger merger(animation, out, progress);
   if (fd >= 0) {
     platform::LineReader reader(fd);
     std::string_view line;
-    while (reader.Next(&line)) merger.Line(line);
+    while (!merger.Stopped() && !platform::JobCancelled(progress) && reader.Next(&line))
+      merger.Line(line);
     if (reader.Failed()) {
       result.error = where + res::kExistingFileUnreadable;
       return result;
     }
   }
-  merger.End();
-  if (!out.Commit(&detail))
+  if (!platform::JobCancelled(progress)) merger.End();
+  // Not committed: what was written goes with the writer.
+  if (merger.Stopped() || platform::JobCancelled(progress))
+    result.error = res::Format(res::kJobCancelled, {res::kJobSaveProject});
+  else if (!out.Commit(&detail))
     result.error = errno == EEXIST && replace == platform::Replace::No
                        ? res::Format(res::kExportTargetExists, {path.string()})
                        : where + res::Format(res::kFolderNotWritable, {detail});
@@ -350,8 +366,8 @@ ProjectResult WriteProject(const Animation& animation, const std::filesystem::pa
 }  // namespace
 
 ProjectResult WriteProjectFile(const Animation& animation, const std::filesystem::path& path,
-                               platform::Replace replace) {
-  return WriteProject(animation, path, false, replace);
+                               platform::Replace replace, platform::JobProgress* progress) {
+  return WriteProject(animation, path, false, replace, progress);
 }
 
 ProjectResult WriteNewProjectFile(const Animation& animation, const std::filesystem::path& path) {
@@ -400,7 +416,8 @@ FrameText UnescapedFrame(std::string_view value) {
 
 }  // namespace
 
-ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t readBuffer) {
+ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t readBuffer,
+                                  platform::JobProgress* progress) {
   ProjectReadResult result;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
@@ -418,11 +435,12 @@ ProjectReadResult ReadProjectFile(const std::filesystem::path& path, std::size_t
     return result;
   }
   FdCloser closer{fd};
-  return ReadProjectFrom(fd, readBuffer);
+  return ReadProjectFrom(fd, readBuffer, progress);
 }
 
-ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
+ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer, platform::JobProgress* progress) {
   ProjectReadResult result;
+  platform::BeginStage(progress, res::kJobOpenProject, 0);
 
   // One pass: each frame is unescaped from the read buffer straight into
   // its node of the animation's list. Frames met before FrameNum is known
@@ -441,12 +459,18 @@ ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer) {
   platform::LineReader reader(fd, readBuffer);
   std::string_view line;
   while (reader.Next(&line)) {
+    // Every line, frame or not, so a file of anything else stops as soon.
+    if (!platform::AdvanceStage(progress, frames.Size())) {
+      result.error = res::Format(res::kJobCancelled, {res::kJobOpenProject});
+      return result;
+    }
     const platform::ProfileLine l = platform::ClassifyProfileLine(line);
     if (l.kind == platform::ProfileLine::kSection) {
       if (where == Where::kProperties) {
         // Later sections of this name are never looked at: the verdict is in.
         result.error = CheckProperties(found, &animation, &frameNum);
         if (!result.ok()) return result;
+        if (progress) progress->SetTotal(Count(frameNum));
         propertiesDone = true;
         most = frameNum;
         if (frames.Size() > Count(most)) Resize(frames, Count(most));

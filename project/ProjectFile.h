@@ -29,6 +29,7 @@
 #include "document/AnimationFiles.h"
 #include "document/FrameList.h"
 #include "platform/Clock.h"
+#include "platform/JobProgress.h"
 #include "platform/SafeFile.h"
 #include "project/FrameTextEscape.h"
 
@@ -71,9 +72,14 @@ struct ProjectReadResult {
 // Refused without writing when the frames exceed kMaxProjectFrames, or when
 // an existing file cannot be read. With Replace::No whatever is at path when
 // the new file is put in place stays, and the write is refused saying so.
+// Given a job, the write is its stage kJobSaveProject, counted in frames
+// written; once the job is cancelled it stops within a frame, removes what
+// it had written and leaves the file at path as it was (the result then
+// holds kJobCancelled's text).
 ProjectResult WriteProjectFile(const document::Animation& animation,
                                const std::filesystem::path& path,
-                               platform::Replace replace = platform::Replace::Yes);
+                               platform::Replace replace = platform::Replace::Yes,
+                               platform::JobProgress* progress = nullptr);
 
 // The same for a file of the tool's own (the recovery copy, a new project):
 // the project alone, nothing read from what is at path, and a symbolic link
@@ -88,11 +94,17 @@ ProjectResult WriteNewProjectFile(const document::Animation& animation,
 // default.
 // The file is read in one pass through a buffer of readBuffer bytes (a
 // line longer than that makes it grow), never held whole.
+// Given a job, the read is its stage kJobOpenProject, counted in frames read
+// of FrameNum (0, unknown, until the properties are read); once the job is
+// cancelled it stops within a line and gives an empty animation with
+// kJobCancelled's text as the error.
 ProjectReadResult ReadProjectFile(const std::filesystem::path& path,
-                                  std::size_t readBuffer = std::size_t{1} << 20);
+                                  std::size_t readBuffer = std::size_t{1} << 20,
+                                  platform::JobProgress* progress = nullptr);
 // The same from a regular file already open for reading at its start (the
 // caller checked what it opened); fd stays open.
-ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer = std::size_t{1} << 20);
+ProjectReadResult ReadProjectFrom(int fd, std::size_t readBuffer = std::size_t{1} << 20,
+                                  platform::JobProgress* progress = nullptr);
 
 // Opening in replacing mode, once the new code file is open with its
 // prologue: the project becomes the current animation, its frames replacing

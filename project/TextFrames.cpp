@@ -30,6 +30,8 @@ constexpr char32_t kBadByteBase = 0x10FF00;  // how cp936::ToUtf8 carries a stra
 constexpr std::size_t kReadBuffer = 64 << 10;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+std::string CancelledText() { return res::Format(res::kJobCancelled, {res::kJobImportText}); }
+
 // Bytes that end a run of plain text: the C0 controls and DEL. None of them
 // is ever the second byte of a GBK character, so the split is the same in
 // both encodings.
@@ -382,7 +384,7 @@ bool TextFrameReader::ConvertFrame(std::size_t index, document::FrameText* out) 
   return true;
 }
 
-TextFramesResult TextFrameReader::Finish() {
+TextFramesResult TextFrameReader::Finish(platform::JobProgress* progress) {
   TextFramesResult result;
   try {
     if (m_error.empty() && !m_headDone) {
@@ -400,9 +402,12 @@ TextFramesResult TextFrameReader::Finish() {
     }
     result.utf8 = m_utf8;
     if (m_error.empty()) {
+      platform::BeginStage(progress, res::kJobImportText, m_frames.size());
       result.frames.resize(m_frames.size());
-      for (std::size_t i = 0; i < m_frames.size() && m_error.empty(); ++i)
-        ConvertFrame(i, &result.frames[i]);
+      for (std::size_t i = 0; i < m_frames.size() && m_error.empty(); ++i) {
+        if (!platform::AdvanceStage(progress, i)) Refuse(CancelledText());
+        if (m_error.empty()) ConvertFrame(i, &result.frames[i]);
+      }
     }
   } catch (const std::bad_alloc&) {
     result.frames = {};
@@ -419,10 +424,17 @@ TextFramesResult SplitTextFrames(std::string_view text, const TextFrameOptions& 
   return reader.Finish();
 }
 
-TextFramesResult ReadTextFrames(int fd, const std::string& name, const TextFrameOptions& options) {
+TextFramesResult ReadTextFrames(int fd, const std::string& name, const TextFrameOptions& options,
+                                platform::JobProgress* progress) {
   TextFrameReader reader(options);
   std::vector<char> buffer(kReadBuffer);
+  platform::BeginStage(progress, res::kJobImportText, 0);
   for (;;) {
+    if (!platform::AdvanceStage(progress, reader.FramesRead())) {
+      TextFramesResult cancelled;
+      cancelled.error = CancelledText();
+      return cancelled;
+    }
     const ssize_t got = ::read(fd, buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
@@ -434,17 +446,18 @@ TextFramesResult ReadTextFrames(int fd, const std::string& name, const TextFrame
     if (got == 0 || !reader.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got))))
       break;
   }
-  return reader.Finish();
+  return reader.Finish(progress);
 }
 
-TextFramesResult ReadTextFramesFile(const std::string& path, const TextFrameOptions& options) {
+TextFramesResult ReadTextFramesFile(const std::string& path, const TextFrameOptions& options,
+                                    platform::JobProgress* progress) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     TextFramesResult failed;
     failed.error = res::Format(res::kTextUnreadable, {res::Printable(path), std::strerror(errno)});
     return failed;
   }
-  TextFramesResult result = ReadTextFrames(fd, path, options);
+  TextFramesResult result = ReadTextFrames(fd, path, options, progress);
   ::close(fd);
   return result;
 }

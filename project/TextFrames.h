@@ -27,6 +27,7 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameList.h"
 #include "platform/Clock.h"
+#include "platform/JobProgress.h"
 #include "project/ProjectFile.h"
 #include "res/Texts.h"
 
@@ -83,8 +84,12 @@ class TextFrameReader {
 
   // Takes the next bytes. False once the text is refused: feed no more.
   bool Feed(std::string_view bytes);
-  // The text has ended: its frames, or why it is refused.
-  TextFramesResult Finish();
+  // The text has ended: its frames, or why it is refused. Given a job, the
+  // frames are made as its stage kJobImportText, counted of all of them; a
+  // cancel refuses the text with kJobCancelled's words.
+  TextFramesResult Finish(platform::JobProgress* progress = nullptr);
+  // Frames read whole so far.
+  std::size_t FramesRead() const { return m_frames.size(); }
 
  private:
   struct Place {
@@ -133,12 +138,18 @@ TextFramesResult SplitTextFrames(std::string_view text, const TextFrameOptions& 
 // Reads from fd to its end through a fixed buffer, splitting as it goes and
 // stopping as soon as the text is refused. name (UTF-8) names the source in
 // the message when reading fails.
+// Given a job, the reading is its stage kJobImportText counting the frames
+// read (no total), then the making of them as Finish does; once the job is
+// cancelled it stops within a read of 64 KiB or a frame and the text is
+// refused with kJobCancelled's words, no frames.
 TextFramesResult ReadTextFrames(int fd, const std::string& name,
-                                const TextFrameOptions& options = {});
+                                const TextFrameOptions& options = {},
+                                platform::JobProgress* progress = nullptr);
 
 // The same for the file at path (bytes as they are); a file that cannot be
 // opened or read, a folder included, is refused naming it and the reason.
-TextFramesResult ReadTextFramesFile(const std::string& path, const TextFrameOptions& options = {});
+TextFramesResult ReadTextFramesFile(const std::string& path, const TextFrameOptions& options = {},
+                                    platform::JobProgress* progress = nullptr);
 
 // "64 KiB", "8 MiB", "2 GiB": a limit as the messages name it.
 std::string ByteSize(std::uint64_t bytes);

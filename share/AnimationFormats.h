@@ -14,11 +14,17 @@
 //
 // Each returns true on success; on failure false with *error holding a
 // complete message for the user (UTF-8). The animation is not changed.
+//
+// Given a job, each writer is one stage of it (kJobShareHtml, kJobShareGif,
+// kJobShareCast) counted in frames. Once the job is cancelled the writer
+// stops at the next frame and returns false with *error left as it was: the
+// file being written is removed and whatever was at path stays.
 #include <string>
 
 #include "res/Texts.h"
 
 #include "document/Animation.h"
+#include "platform/JobProgress.h"
 #include "platform/SafeFile.h"
 
 namespace output {
@@ -27,7 +33,8 @@ namespace output {
 // a grid of the canvas size, with play/pause, previous/next frame and a
 // frame counter.
 bool WriteHtmlAnimation(const document::Animation& animation, const std::string& path,
-                        std::string* error, platform::Replace replace = platform::Replace::No);
+                        std::string* error, platform::Replace replace = platform::Replace::No,
+                        platform::JobProgress* progress = nullptr);
 
 // Drawing options of the GIF; the defaults suit every caller.
 struct GifOptions {
@@ -51,12 +58,14 @@ struct GifOptions {
 // such frames to 1/10 s.
 bool WriteGifAnimation(const document::Animation& animation, const std::string& path,
                        std::string* error, const GifOptions& options = {},
-                       platform::Replace replace = platform::Replace::No);
+                       platform::Replace replace = platform::Replace::No,
+                       platform::JobProgress* progress = nullptr);
 
 // An asciicast v2 recording: the header line, then one output event per frame
 // at i / rate seconds drawing the frame in place with ANSI escapes.
 bool WriteCastAnimation(const document::Animation& animation, const std::string& path,
-                        std::string* error, platform::Replace replace = platform::Replace::No);
+                        std::string* error, platform::Replace replace = platform::Replace::No,
+                        platform::JobProgress* progress = nullptr);
 
 // Messages (UTF-8, res/Texts.h).
 using res::kFormatBadFont;

@@ -55,7 +55,9 @@ void AppendRow(std::string& out, const formats::FrameCanvas& canvas, int row) {
 }  // namespace
 
 bool WriteCastAnimation(const Animation& animation, const std::string& path, std::string* error,
-                        platform::Replace replace) {
+                        platform::Replace replace, platform::JobProgress* progress) {
+  platform::BeginStage(progress, res::kJobShareCast,
+                       static_cast<std::uint64_t>(animation.FrameCount()));
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
@@ -82,6 +84,7 @@ bool WriteCastAnimation(const Animation& animation, const std::string& path, std
   std::string data;
   long long index = 0;
   for (const FrameNode& node : animation.m_frames) {
+    if (!platform::AdvanceStage(progress, static_cast<std::uint64_t>(index))) return false;
     canvas.Layout(node.Text());
     data.clear();
     // The first event hides the cursor and blanks the screen in the
@@ -100,6 +103,7 @@ bool WriteCastAnimation(const Animation& animation, const std::string& path, std
     out.Write(line);
     ++index;
   }
+  if (!platform::AdvanceStage(progress, static_cast<std::uint64_t>(index))) return false;
   return out.Commit(error);
 }
 

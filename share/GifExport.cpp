@@ -410,7 +410,10 @@ long long FrameStart(long long i, int rate) { return document::WholeFrameStart(i
 }  // namespace
 
 bool WriteGifAnimation(const Animation& animation, const std::string& path, std::string* error,
-                       const GifOptions& options, platform::Replace replace) {
+                       const GifOptions& options, platform::Replace replace,
+                       platform::JobProgress* progress) {
+  platform::BeginStage(progress, res::kJobShareGif,
+                       static_cast<std::uint64_t>(animation.FrameCount()));
   std::string ignored;
   if (!error) error = &ignored;
   Font font;
@@ -431,6 +434,7 @@ bool WriteGifAnimation(const Animation& animation, const std::string& path, std:
   long long pendingStart = 0;
   long long index = 0;
   for (const FrameNode& node : animation.m_frames) {
+    if (!platform::AdvanceStage(progress, static_cast<std::uint64_t>(index))) return false;
     const long long start = FrameStart(index++, rate);
     next.Layout(node.Text());
     if (hasPending) {

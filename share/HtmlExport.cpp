@@ -342,7 +342,9 @@ void WriteBlock(formats::OutputFile& out, const char* attribute, std::string_vie
 }  // namespace
 
 bool WriteHtmlAnimation(const Animation& animation, const std::string& path, std::string* error,
-                        platform::Replace replace) {
+                        platform::Replace replace, platform::JobProgress* progress) {
+  platform::BeginStage(progress, res::kJobShareHtml,
+                       static_cast<std::uint64_t>(animation.FrameCount()));
   formats::OutputFile out;
   if (!out.Open(path, error, replace)) return false;
 
@@ -367,6 +369,7 @@ bool WriteHtmlAnimation(const Animation& animation, const std::string& path, std
   std::vector<std::uint32_t> blockStarts;
   std::string blockText, text, again, piece;
   for (const FrameNode& node : animation.m_frames) {
+    if (!platform::AdvanceStage(progress, order.size())) return false;
     const auto pictures = static_cast<std::uint32_t>(shownBy.size());
     const auto [known, added] = byText.try_emplace(node.Text(), pictures);
     if (!added) {
@@ -412,6 +415,7 @@ bool WriteHtmlAnimation(const Animation& animation, const std::string& path, std
   piece += "]}";
   out.Write(piece);
   out.Write(kPageTail);
+  if (!platform::AdvanceStage(progress, order.size())) return false;
   return out.Commit(error);
 }
 

@@ -6,6 +6,7 @@
 
 #include "document/Animation.h"
 #include "document/ExportSession.h"
+#include "platform/JobProgress.h"
 
 namespace output {
 
@@ -24,7 +25,12 @@ std::string SharePath(const document::ExportSession& session, ShareFormat format
 // updates it); anything else already at that name is left alone and named
 // in the message. The file written becomes one of the session's own
 // (m_writtenFiles); nothing else changes.
+//
+// Given a job, the format's writer is its stage. A cancelled job gives
+// kJobCancelled's text naming the stage: nothing is left at the format's
+// path that was not there before, and the session is as it was.
 std::string ShareAnimation(const document::Animation& animation, document::ExportSession& session,
-                           ShareFormat format, bool endless);
+                           ShareFormat format, bool endless,
+                           platform::JobProgress* progress = nullptr);
 
 }  // namespace output
