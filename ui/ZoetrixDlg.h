@@ -190,9 +190,10 @@ class CZoetrixDlg : public ui::ZDialog {
   void OpenStartProject();
   void ShowProjectInTitle(const std::filesystem::path& project);
   bool KeepEditText();
-  // Long work off the window's thread (ZoetrixDlgJobs.cpp): false when it
-  // was cancelled, which the status line then says.
-  bool RunWindowJob(const char* what, const std::function<void(platform::JobProgress&)>& work);
+  // Long work off the window's thread (ZoetrixDlgJobs.cpp). work returns
+  // false when it stopped on a cancel; so does this, and the status line
+  // then says so.
+  bool RunWindowJob(const char* what, const std::function<bool(platform::JobProgress&)>& work);
   void ShowJobNote(const QString& note);
   void SetUpCanvases();
   void UpdateCanvasLook();

@@ -9,16 +9,19 @@
 using namespace ui;
 
 bool CZoetrixDlg::RunWindowJob(const char* what,
-                               const std::function<void(platform::JobProgress&)>& work) {
+                               const std::function<bool(platform::JobProgress&)>& work) {
   ShowJobNote({});
-  const bool ran = RunJob(this, [&](platform::JobProgress& progress) {
+  // The job's own word: a 取消 that comes after its last step changes
+  // nothing, and the job's result and messages stand.
+  bool completed = true;
+  RunJob(this, [&](platform::JobProgress& progress) {
     // The stage the job begins with is named even before the job's first
     // report; jobs of several stages name each themselves.
     progress.Begin(what, 0);
-    work(progress);
+    completed = work(progress);
   });
-  if (!ran) ShowJobNote(U(res::kJobCancelled).arg(U(what)));
-  return ran;
+  if (!completed) ShowJobNote(U(res::kJobCancelled).arg(U(what)));
+  return completed;
 }
 
 // The status line keeps its text and adds the note after it.

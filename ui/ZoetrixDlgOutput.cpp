@@ -60,9 +60,10 @@ void CZoetrixDlg::OnExport() {
   // and questions open on the window's thread, in their usual order.
   const document::Animation animation = m_doc.m_animation;
   ExportEnd end = ExportEnd::Stopped;
-  RunWindowJob(res::kJobWriteCode, [&](platform::JobProgress& /*PROGRESS*/) {
-    end = ExportAnimation(animation, m_doc.m_export, options, platform::ShareFolder(),
-                          prompter /*PROGRESS*/);
+  RunWindowJob(res::kJobWriteCode, [&](platform::JobProgress& progress) {
+    end = ExportAnimation(animation, m_doc.m_export, options, platform::ShareFolder(), prompter,
+                          &progress);
+    return end != ExportEnd::Cancelled;
   });
   if (options.saveProject && WrittenAt(m_doc.m_export.m_strProjectPath) != projectBefore)
     MarkRecoverySaved(m_doc.m_export.m_strProjectPath);
@@ -156,8 +157,9 @@ bool CZoetrixDlg::OpenProjectReplacing(const std::filesystem::path& path) {
 // Reads the project off the window's thread; false after telling the user
 // why it could not be read, or when the reading was cancelled.
 bool CZoetrixDlg::ReadProjectJob(const std::filesystem::path& path, ProjectReadResult& read) {
-  if (!RunWindowJob(res::kJobOpenProject, [&](platform::JobProgress& /*PROGRESS*/) {
-        read = ReadProjectFile(path /*PROGRESS*/);
+  if (!RunWindowJob(res::kJobOpenProject, [&](platform::JobProgress& progress) {
+        read = ReadProjectFile(path, std::size_t{1} << 20, &progress);
+        return read.ok() || !progress.Cancelled();
       }))
     return false;
   if (read.ok()) return true;

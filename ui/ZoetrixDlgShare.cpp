@@ -95,8 +95,9 @@ void CZoetrixDlg::OnShare(ShareFormat format) {
   const document::Animation animation = m_doc.m_animation;
   const bool endless = m_doc.m_bEndless == 1;
   std::string problem;
-  const bool ran = RunWindowJob(item.job, [&](platform::JobProgress& /*PROGRESS*/) {
-    problem = ShareAnimation(animation, m_doc.m_export, format, endless /*PROGRESS*/);
+  const bool ran = RunWindowJob(item.job, [&](platform::JobProgress& progress) {
+    problem = ShareAnimation(animation, m_doc.m_export, format, endless, &progress);
+    return problem.empty() || !progress.Cancelled();
   });
   if (!ran) return;
   if (!problem.empty()) {
@@ -120,8 +121,9 @@ void CZoetrixDlg::OnImportTextFrames() {
   // Read and split as it comes: an enormous or endless file is refused at a
   // limit, and until the frames are all there nothing here has changed.
   TextFramesResult split;
-  if (!RunWindowJob(res::kJobImportText, [&](platform::JobProgress& /*PROGRESS*/) {
-        split = ReadTextFramesFile(path /*PROGRESS*/);
+  if (!RunWindowJob(res::kJobImportText, [&](platform::JobProgress& progress) {
+        split = ReadTextFramesFile(path, {}, &progress);
+        return split.ok() || !progress.Cancelled();
       }))
     return;
   if (!split.ok()) {
