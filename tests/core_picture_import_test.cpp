@@ -8,6 +8,8 @@
 
 #include "picture/MediaDecoder.h"
 #include "picture/PictureImport.h"
+#include "platform/JobProgress.h"
+#include "res/Texts.h"
 #include "tests/PictureMaker.h"
 #include "tests/TestSupport.h"
 
@@ -246,19 +248,61 @@ TEST_F(PictureImport, DamagedAndOversizedFilesAreRefusedWithTheReason) {
   EXPECT_TRUE(r.import.ok()) << r.import.error;
 }
 
-TEST_F(PictureImport, CancellingKeepsTheAnimationAsItWas) {
+TEST_F(PictureImport, CancellingStopsAtTheNextFrameAndKeepsTheAnimation) {
   ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7)}, {10, 20, 30}));
+  // Cancelled while the first frame is handed on: nothing after it is read.
+  platform::JobProgress job;
+  int handed = 0;
+  PictureImportResult r = ImportPictures(
+      {Path("anim.gif").string()}, Options(),
+      [&](const document::FrameText&, long long) {
+        ++handed;
+        const platform::JobProgress::Reading now = job.Read();
+        EXPECT_EQ(now.what, res::kJobImportPictures);
+        // The GIF's length is known: 6 frames at rate 10.
+        EXPECT_EQ(now.total, 6u);
+        job.Cancel();
+        return true;
+      },
+      &job);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.error.empty());
+  EXPECT_EQ(handed, 1);
+  EXPECT_EQ(r.frames, 1);
+
+  // Through the animation: what it held stays, nothing is added.
   document::Animation before = document::DefaultAnimation();
   before.m_frames.Append(document::MakeFrameText("kept"));
-  int asked = 0;
-  const PictureAnimationResult r =
-      MakePictureAnimation({Path("anim.gif").string()}, Options(), before, [&](double done) {
-        EXPECT_GE(done, 0.0);
-        EXPECT_LE(done, 1.0);
-        return ++asked < 2;
-      });
-  EXPECT_TRUE(r.import.cancelled);
-  EXPECT_TRUE(r.import.error.empty());
-  ASSERT_EQ(r.animation.FrameCount(), 1);
-  EXPECT_EQ(asked, 2);
+  platform::JobProgress cancelled;
+  cancelled.Cancel();
+  const PictureAnimationResult made =
+      MakePictureAnimation({Path("anim.gif").string()}, Options(), before, &cancelled);
+  EXPECT_TRUE(made.import.cancelled);
+  ASSERT_EQ(made.animation.FrameCount(), 1);
+  EXPECT_EQ(made.animation.m_frames.At(0)->Text(), "kept");
+}
+
+TEST_F(PictureImport, ProgressCountsFramesAgainstWhatTheFilesPromise) {
+  ASSERT_TRUE(testpictures::WritePng(Path("a.png"), Bar(1)));
+  ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7)}, {10, 20, 30}));
+  ASSERT_TRUE(testpictures::WritePng(Path("b.png"), Bar(2)));
+  platform::JobProgress job;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> seen;  // total and done, frame by frame
+  const PictureImportResult r = ImportPictures(
+      {Path("a.png").string(), Path("anim.gif").string(), Path("b.png").string()}, Options(),
+      [&](const document::FrameText&, long long n) {
+        seen.emplace_back(job.Read().total, n);
+        return true;
+      },
+      &job);
+  ASSERT_TRUE(r.ok()) << r.error;
+  // A still picture promises one frame, each file after it one until opened;
+  // the GIF its six.
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen.front().first, 3u);
+  EXPECT_EQ(seen[1].first, 1u + 6u + 1u);
+  EXPECT_EQ(seen.back().first, 8u);
+  // At the end every frame is counted and the total met.
+  EXPECT_EQ(job.Read().done, 8u);
+  EXPECT_EQ(job.Read().total, 8u);
 }
