@@ -14,6 +14,7 @@
 #include "document/AnimationDocument.h"
 #include "document/Screen.h"
 #include "picture/PictureImport.h"
+#include "picture/PictureProject.h"
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
 #include "platform/Interrupt.h"
@@ -319,8 +320,10 @@ ImportArguments Parse(int argc, char** argv) {
   return a;
 }
 
-// The project of the pictures; prints why not and returns false when refused.
-bool MakePictureProject(const ImportArguments& args, document::Animation* made) {
+// The pictures' frames written into a new project as they are drawn; prints
+// why not and returns false when refused. An interrupt from the claimed name
+// on removes the claim and what was written.
+bool WritePictureProject(const ImportArguments& args, std::string* path) {
   std::vector<std::string> inputs{args.file}, files;
   inputs.insert(inputs.end(), args.more.begin(), args.more.end());
   std::string problem;
@@ -333,16 +336,16 @@ bool MakePictureProject(const ImportArguments& args, document::Animation* made) 
   options.characters.height = args.animation.m_nAnimHigh;
   options.characters.colors = document::ShownColors(args.animation.m_strColor);
   options.rate = args.animation.m_nRate;
+  picture::PictureImportResult result;
   try {
-    picture::PictureAnimationResult result =
-        picture::MakePictureAnimation(files, options, args.animation);
-    if (!result.import.error.empty()) {
-      std::fprintf(stderr, "%s\n", result.import.error.c_str());
-      return false;
-    }
-    *made = std::move(result.animation);
+    platform::InterruptCleanup interrupts;
+    result = picture::WritePictureProject(files, options, args.animation, platform::WorkFolder(),
+                                          platform::Now(), path);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "%s\n", res::kPictureOutOfMemory);
+    result.error = res::kPictureOutOfMemory;
+  }
+  if (!result.error.empty()) {
+    std::fprintf(stderr, "%s\n", result.error.c_str());
     return false;
   }
   return true;
@@ -372,18 +375,18 @@ int RunImportCommand(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kImportUsage);
     return 2;
   }
-  document::Animation animation;
-  if (ArePictures(args)) {
-    if (!MakePictureProject(args, &animation)) return 1;
-  } else {
-    TextFramesResult split = ReadFrames(args.file, args.split);
-    if (!split.ok()) {
-      std::fprintf(stderr, "%s\n", split.error.c_str());
-      return 1;
-    }
-    animation = MakeTextAnimation(std::move(split.frames), args.animation);
-  }
   std::string path;
+  if (ArePictures(args)) {
+    if (!WritePictureProject(args, &path)) return 1;
+    std::printf("%s\n", path.c_str());
+    return 0;
+  }
+  TextFramesResult split = ReadFrames(args.file, args.split);
+  if (!split.ok()) {
+    std::fprintf(stderr, "%s\n", split.error.c_str());
+    return 1;
+  }
+  const document::Animation animation = MakeTextAnimation(std::move(split.frames), args.animation);
   // From the claimed name on, an interrupt removes the claim and the
   // half-written project; once written, the project is the result and stays.
   std::optional<platform::InterruptCleanup> interrupts(std::in_place);

@@ -1,6 +1,7 @@
 // Pictures into frames: an 80x25 frame drawn from a 1920x1080 picture and
 // from a 1920x1080 clip picture, each beside decoding alone in the same run,
-// and a 10-second 30 fps clip imported at 24 frames a second.
+// and a 10-second 30 fps clip imported at 24 frames a second, into an
+// animation and into a project frame by frame.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 
 #include "picture/MediaDecoder.h"
 #include "picture/PictureImport.h"
+#include "picture/PictureProject.h"
 #include "tests/PictureMaker.h"
 
 using picture::ImportPictures;
@@ -54,6 +56,7 @@ class Inputs {
   std::string Picture() const { return m_folder + "/scene.png"; }
   std::string Clip() const { return m_folder + "/clip.mkv"; }
   bool HaveClip() const { return m_clip; }
+  const std::string& Folder() const { return m_folder; }
 
  private:
   std::string m_folder;
@@ -145,6 +148,31 @@ void BM_ImportTenSecondClipAt24(benchmark::State& state) {
   state.SetItemsProcessed(frames);
 }
 BENCHMARK(BM_ImportTenSecondClipAt24)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The same import as the command line makes it: each frame written into a
+// new project as it is drawn (claimed, streamed, put in place, removed
+// again with the clock stopped).
+void BM_ImportTenSecondClipToProject(benchmark::State& state) {
+  if (!Made().HaveClip()) return state.SkipWithError("no MPEG-4 encoder to make the clip");
+  const std::string folder = Made().Folder() + "/";
+  std::error_code ec;
+  fs::create_directories(folder + "Project", ec);
+  long long frames = 0;
+  int second = 0;
+  for (auto _ : state) {
+    std::string path;
+    const platform::LocalTime now{2024, 1, 1, 0, 0, second++ % 60};
+    const auto r = picture::WritePictureProject({Made().Clip()}, Options(),
+                                                document::DefaultAnimation(), folder, now, &path);
+    if (!r.ok() || r.frames != 240) state.SkipWithError(r.error.c_str());
+    frames += r.frames;
+    state.PauseTiming();
+    fs::remove(path, ec);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(frames);
+}
+BENCHMARK(BM_ImportTenSecondClipToProject)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace
 

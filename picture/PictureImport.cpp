@@ -36,21 +36,32 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 class FileFrames {
  public:
   FileFrames(const PictureImportOptions& options, CharacterConverter& converter,
-             const FrameSink& sink, PictureImportResult& result)
-      : m_options(options), m_converter(converter), m_sink(sink), m_result(result) {}
+             const FrameSink& sink, platform::JobProgress* progress, PictureImportResult& result)
+      : m_options(options),
+        m_converter(converter),
+        m_sink(sink),
+        m_progress(progress),
+        m_result(result) {}
 
-  // False once the import stops (refused or cancelled).
-  bool Read(const std::string& file, const std::function<bool(double)>& progress) {
+  // False once the import stops (refused or cancelled). `later` files
+  // follow this one.
+  bool Read(const std::string& file, std::size_t later) {
     if (!m_decoder.Open(file, &m_result.error)) return false;
     const double duration = m_decoder.Duration();
     const double end =
         m_options.to >= 0 && (duration < 0 || m_options.to < duration) ? m_options.to : duration;
+    long long expected = IsStillPictureName(file) && !EndsWith(file, ".gif") ? 1 : 0;
     if (end > m_options.from) {
       // A header may claim any length: counted in floating point, capped
       // before it becomes a whole number.
       const double frames = std::ceil((end - m_options.from) * m_options.rate - 1e-9);
-      if (!Allow(static_cast<long long>(std::min(frames, 1e15)))) return false;
+      expected = static_cast<long long>(std::min(frames, 1e15));
+      if (!Allow(expected)) return false;
     }
+    // Each file still to come counts as a frame until it is opened.
+    if (m_progress)
+      m_progress->SetTotal(
+          expected > 0 ? static_cast<std::uint64_t>(m_result.frames + expected) + later : 0);
     if (m_options.from > 0) m_decoder.SeekTo(m_options.from);
     FrameSampler sampler(m_options.rate, m_options.from, m_options.to);
     long long pictures = 0, before = m_result.frames;
@@ -68,8 +79,9 @@ class FileFrames {
       // file with one picture is one frame whatever its time.
       if (pictures == 0 || length < 0 || sampler.Shows(start, start + length)) DrawCurrent();
       ++pictures;
-      if (progress && end > m_options.from &&
-          !progress(std::clamp((start - m_options.from) / (end - m_options.from), 0.0, 1.0))) {
+      // Pictures no frame shows are decoded too: a cancel is seen after
+      // each, a few milliseconds apart.
+      if (platform::JobCancelled(m_progress)) {
         m_result.cancelled = true;
         return false;
       }
@@ -110,7 +122,8 @@ class FileFrames {
     if (count <= 0) return true;
     if (!Allow(count)) return false;
     m_result.frames += count;
-    if (!m_sink(m_text, count)) {
+    if (!m_sink(m_text, count) ||
+        !platform::AdvanceStage(m_progress, static_cast<std::uint64_t>(m_result.frames))) {
       m_result.cancelled = true;
       return false;
     }
@@ -120,6 +133,7 @@ class FileFrames {
   const PictureImportOptions& m_options;
   CharacterConverter& m_converter;
   const FrameSink& m_sink;
+  platform::JobProgress* m_progress;
   PictureImportResult& m_result;
   MediaDecoder m_decoder;
   document::FrameText m_text;  // the last picture drawn
@@ -198,20 +212,13 @@ bool ListPictureFiles(const std::vector<std::string>& paths, std::vector<std::st
 
 PictureImportResult ImportPictures(const std::vector<std::string>& files,
                                    const PictureImportOptions& options, const FrameSink& sink,
-                                   const ImportProgress& progress) {
+                                   platform::JobProgress* progress) {
   PictureImportResult result;
+  platform::BeginStage(progress, res::kJobImportPictures, files.size());
   CharacterConverter converter(options.characters);
-  const double count = static_cast<double>(std::max<std::size_t>(1, files.size()));
   for (std::size_t i = 0; i < files.size(); ++i) {
-    const auto within = [&](double done) {
-      return !progress || progress((static_cast<double>(i) + done) / count);
-    };
-    FileFrames reader(options, converter, sink, result);
-    if (!reader.Read(files[i], within)) break;
-    if (progress && !progress(static_cast<double>(i + 1) / count)) {
-      result.cancelled = true;
-      break;
-    }
+    FileFrames reader(options, converter, sink, progress, result);
+    if (!reader.Read(files[i], files.size() - i - 1)) break;
   }
   return result;
 }
@@ -219,7 +226,7 @@ PictureImportResult ImportPictures(const std::vector<std::string>& files,
 PictureAnimationResult MakePictureAnimation(const std::vector<std::string>& files,
                                             const PictureImportOptions& options,
                                             document::Animation animation,
-                                            const ImportProgress& progress) {
+                                            platform::JobProgress* progress) {
   PictureAnimationResult made;
   made.animation = std::move(animation);
   document::FrameList& frames = made.animation.m_frames;

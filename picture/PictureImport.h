@@ -15,6 +15,7 @@
 #include "document/AnimationDocument.h"
 #include "document/FrameList.h"
 #include "picture/CharacterPicture.h"
+#include "platform/JobProgress.h"
 
 namespace picture {
 
@@ -46,12 +47,10 @@ bool ListPictureFiles(const std::vector<std::string>& paths, std::vector<std::st
 // Receives each frame: its text and how many frames in a row show it (at
 // least 1). Returns false to stop the import (nothing more is read).
 using FrameSink = std::function<bool(const document::FrameText& text, long long count)>;
-// Told how far the import is, from 0 to 1; returns false to cancel.
-using ImportProgress = std::function<bool(double done)>;
 
 struct PictureImportResult {
   long long frames = 0;    // frames handed to the sink
-  bool cancelled = false;  // the progress or the sink asked to stop
+  bool cancelled = false;  // the progress was cancelled or the sink asked to stop
   std::string error;       // why the import is refused (UTF-8); empty otherwise
   bool ok() const { return error.empty() && !cancelled; }
 };
@@ -60,9 +59,15 @@ struct PictureImportResult {
 // the first file that cannot be read (the decoder's reason), a picture over
 // kMaxPictureSide, a clip whose part holds no picture, or when the frames
 // would pass maxFrames (before decoding when a clip's length says so).
+//
+// With a progress the import is its stage kJobImportPictures: done counts
+// the frames handed on, the total is what the files are expected to give
+// (each still picture one frame, a GIF or clip its length at the rate; 0
+// while a file's length is unknown), and a cancel stops it at the next
+// picture decoded or frame handed on.
 PictureImportResult ImportPictures(const std::vector<std::string>& files,
                                    const PictureImportOptions& options, const FrameSink& sink,
-                                   const ImportProgress& progress = {});
+                                   platform::JobProgress* progress = nullptr);
 
 // The animation of a picture import: `animation` (a new animation's values
 // by default) with the frames appended; error as for ImportPictures.
@@ -73,6 +78,6 @@ struct PictureAnimationResult {
 PictureAnimationResult MakePictureAnimation(const std::vector<std::string>& files,
                                             const PictureImportOptions& options,
                                             document::Animation animation,
-                                            const ImportProgress& progress = {});
+                                            platform::JobProgress* progress = nullptr);
 
 }  // namespace picture

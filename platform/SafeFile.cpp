@@ -156,10 +156,10 @@ std::FILE* CreateNewFileStream(const std::string& path, const char* mode) {
   return f;
 }
 
-std::FILE* CreateTempBeside(const std::string& target, std::string* tempPath) {
+std::FILE* CreateTempBeside(const std::string& target, std::string* tempPath, const char* mode) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = target + ".tmp-" + UniqueSuffix();
-    if (std::FILE* f = CreateNewFileStream(name, "wb")) {
+    if (std::FILE* f = CreateNewFileStream(name, mode)) {
       *tempPath = name;
       return f;
     }

@@ -35,8 +35,10 @@ std::FILE* CreateNewFileStream(const std::string& path, const char* mode = "wb")
 
 // A new file in the folder of target named target's name + ".tmp-" and a
 // unique suffix, created as by CreateNewFile; *tempPath receives its path.
-// Null with errno set when no such file can be made.
-std::FILE* CreateTempBeside(const std::string& target, std::string* tempPath);
+// Null with errno set when no such file can be made. mode as for
+// CreateNewFileStream.
+std::FILE* CreateTempBeside(const std::string& target, std::string* tempPath,
+                            const char* mode = "wb");
 
 // A new folder only the user can enter (mode 0700), inside parent (which ends
 // in a separator), named prefix + a unique suffix. Empty with errno set on

@@ -20,6 +20,7 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/Cp936.h"
 #include "platform/ProfileLines.h"
+#include "project/ProjectValues.h"
 #include "res/Texts.h"
 
 using document::Animation;
@@ -35,69 +36,6 @@ namespace output {
 namespace cp936 = platform::cp936;
 
 namespace {
-
-constexpr std::string_view kPropertiesSection = "AnimatedProperties";
-constexpr std::string_view kPicturesSection = "AnimatePicture";
-constexpr const char* kPropertyKeys[] = {"Name", "Wide", "High", "Color", "FrameRate", "FrameNum"};
-
-// "Frame" + n without leading zeros, built without an allocation per key.
-class FrameKey {
- public:
-  std::string_view operator()(int n) {
-    const auto end = std::to_chars(m_buffer + 5, m_buffer + sizeof m_buffer, n).ptr;
-    return std::string_view(m_buffer, static_cast<std::size_t>(end - m_buffer));
-  }
-
- private:
-  char m_buffer[24] = {'F', 'r', 'a', 'm', 'e'};
-};
-
-// Profile reading trims blanks from both ends of a value and then removes
-// one pair of quotes enclosing it. A value with such an end goes inside a
-// pair of double quotes, which reading takes off again, so it comes back
-// whole; every other value is written exactly as it is.
-bool IsLostAtEnd(char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; }
-
-void ProtectEnds(std::string& value) {
-  if (value.empty() || !(IsLostAtEnd(value.front()) || IsLostAtEnd(value.back()))) return;
-  value.insert(value.begin(), '"');
-  value += '"';
-}
-
-bool HasLineEndByte(std::string_view s) {
-  return std::memchr(s.data(), '\r', s.size()) || std::memchr(s.data(), '\n', s.size());
-}
-
-// A value is one line of the file. Escaping turns every CR LF of a frame
-// into "\n" but keeps a lone CR or LF, which would split the line; such a
-// byte is stored as a line break too. (Neither byte is ever the second byte
-// of a GBK character, so a bytewise pass is safe.)
-std::string FrameValue(const std::string& text) {
-  std::string value = EscapeFrameText(text);
-  if (HasLineEndByte(value)) {
-    std::string joined;
-    joined.reserve(value.size() + 8);
-    for (char c : value) {
-      if (c == '\r' || c == '\n')
-        joined += "\\n";
-      else
-        joined += c;
-    }
-    value.swap(joined);
-  }
-  ProtectEnds(value);
-  return value;
-}
-
-// Names and colour codes are stored unescaped; a line-end byte, which the
-// one-line name field never produces, becomes a blank.
-std::string PlainValue(std::string_view text) {
-  std::string value(text);
-  for (char& c : value)
-    if (c == '\r' || c == '\n') c = ' ';
-  ProtectEnds(value);
-  return value;
-}
 
 // The frames of a project file that are missing all read as the same text.
 const FrameText& ReadErrorText() {
@@ -163,12 +101,7 @@ class ProjectMerger {
         m_out(out),
         m_progress(progress),
         m_frames(static_cast<std::size_t>(animation.FrameCount()) + 1, false) {
-    m_properties[0] = PlainValue(animation.m_strAnimName);
-    m_properties[1] = std::to_string(animation.m_nAnimWide);
-    m_properties[2] = std::to_string(animation.m_nAnimHigh);
-    m_properties[3] = PlainValue(animation.m_strColor);
-    m_properties[4] = std::to_string(animation.m_nRate);
-    m_properties[5] = std::to_string(animation.FrameCount());
+    PropertyValues(animation, animation.FrameCount(), m_properties);
   }
 
   void Line(std::string_view line) {

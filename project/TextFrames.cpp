@@ -11,6 +11,7 @@
 #include "document/AnimationFiles.h"
 #include "platform/Cp936.h"
 #include "platform/SafeFile.h"
+#include "project/ProjectStream.h"
 #include "project/StampClaim.h"
 #include "res/Printable.h"
 #include "res/Texts.h"
@@ -470,31 +471,21 @@ Animation MakeTextAnimation(std::vector<FrameText> frames, Animation animation) 
 
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
                             const Animation& animation, std::string* path) {
-  AnimationPaths paths;
-  std::FILE* claimed = nullptr;
-  switch (ClaimStamp(
-      programFolder, MakeCreationStamp(now), [](const AnimationPaths& p) { return p.project; },
-      &paths, &claimed)) {
-    case Claim::Made:
-      break;
-    case Claim::CannotCreate:
-      return res::Format(res::kCannotCreateProject, {paths.project, std::strerror(errno)});
-    case Claim::TooMany:
-      return res::kTooManyProjectsPerSecond;
-  }
-  std::fclose(claimed);
+  std::string claimed;
+  if (std::string problem = ClaimNewProject(programFolder, now, &claimed); !problem.empty())
+    return problem;
   ProjectResult written;
   try {
     // The claimed file is empty and ours: nothing in it to keep.
-    written = WriteNewProjectFile(animation, paths.project);
+    written = WriteNewProjectFile(animation, claimed);
   } catch (const std::bad_alloc&) {
     written.error = res::kTextOutOfMemory;
   }
   if (!written.ok()) {
-    platform::RemoveFile(paths.project);
+    platform::RemoveFile(claimed);
     return written.error;
   }
-  *path = paths.project;
+  *path = claimed;
   return {};
 }
 

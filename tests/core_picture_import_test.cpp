@@ -1,13 +1,27 @@
 // Frames from picture files, GIFs, folders and clips, made by the test with
-// the same libraries, and the files that are refused.
+// the same libraries, and the files that are refused; the command line's
+// import written into a project frame by frame.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "picture/MediaDecoder.h"
 #include "picture/PictureImport.h"
+#include "picture/PictureProject.h"
+#include "platform/JobProgress.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectStream.h"
+#include "res/Texts.h"
 #include "tests/PictureMaker.h"
 #include "tests/TestSupport.h"
 
@@ -77,6 +91,27 @@ class PictureImport : public ::testing::Test {
  protected:
   fs::path Path(const std::string& name) const { return m_dir.path() / name; }
   testsupport::TempDir m_dir{"zoetrix-pictures"};
+};
+
+// The command line's import: each frame written into a new project as it is
+// drawn.
+class PictureProjectImport : public PictureImport {
+ protected:
+  // The tool makes Project/ in its folder when it starts.
+  PictureProjectImport() { fs::create_directory(m_dir.path() / "Project"); }
+  std::vector<std::string> Projects() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(m_dir.path() / "Project", ec), end; !ec && it != end; ++it)
+      names.push_back(it->path().filename().string());
+    return names;
+  }
+  PictureImportResult Write(const std::vector<fs::path>& paths, const PictureImportOptions& o,
+                            std::string* path, platform::JobProgress* progress = nullptr) {
+    const std::vector<std::string> files(paths.begin(), paths.end());
+    return picture::WritePictureProject(files, o, document::DefaultAnimation(), m_dir.folder(),
+                                        platform::LocalTime{2024, 3, 9, 14, 5, 7}, path, progress);
+  }
 };
 
 }  // namespace
@@ -246,19 +281,195 @@ TEST_F(PictureImport, DamagedAndOversizedFilesAreRefusedWithTheReason) {
   EXPECT_TRUE(r.import.ok()) << r.import.error;
 }
 
-TEST_F(PictureImport, CancellingKeepsTheAnimationAsItWas) {
+TEST_F(PictureImport, CancellingStopsAtTheNextFrameAndKeepsTheAnimation) {
   ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7)}, {10, 20, 30}));
+  // Cancelled while the first frame is handed on: nothing after it is read.
+  platform::JobProgress job;
+  int handed = 0;
+  PictureImportResult r = ImportPictures(
+      {Path("anim.gif").string()}, Options(),
+      [&](const document::FrameText&, long long) {
+        ++handed;
+        const platform::JobProgress::Reading now = job.Read();
+        EXPECT_EQ(now.what, res::kJobImportPictures);
+        // The GIF's length is known: 6 frames at rate 10.
+        EXPECT_EQ(now.total, 6u);
+        job.Cancel();
+        return true;
+      },
+      &job);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.error.empty());
+  EXPECT_EQ(handed, 1);
+  EXPECT_EQ(r.frames, 1);
+
+  // Through the animation: what it held stays, nothing is added.
   document::Animation before = document::DefaultAnimation();
   before.m_frames.Append(document::MakeFrameText("kept"));
-  int asked = 0;
-  const PictureAnimationResult r =
-      MakePictureAnimation({Path("anim.gif").string()}, Options(), before, [&](double done) {
-        EXPECT_GE(done, 0.0);
-        EXPECT_LE(done, 1.0);
-        return ++asked < 2;
+  platform::JobProgress cancelled;
+  cancelled.Cancel();
+  const PictureAnimationResult made =
+      MakePictureAnimation({Path("anim.gif").string()}, Options(), before, &cancelled);
+  EXPECT_TRUE(made.import.cancelled);
+  ASSERT_EQ(made.animation.FrameCount(), 1);
+  EXPECT_EQ(made.animation.m_frames.At(0)->Text(), "kept");
+}
+
+TEST_F(PictureImport, ProgressCountsFramesAgainstWhatTheFilesPromise) {
+  ASSERT_TRUE(testpictures::WritePng(Path("a.png"), Bar(1)));
+  ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7)}, {10, 20, 30}));
+  ASSERT_TRUE(testpictures::WritePng(Path("b.png"), Bar(2)));
+  platform::JobProgress job;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> seen;  // total and done, frame by frame
+  const PictureImportResult r = ImportPictures(
+      {Path("a.png").string(), Path("anim.gif").string(), Path("b.png").string()}, Options(),
+      [&](const document::FrameText&, long long n) {
+        seen.emplace_back(job.Read().total, n);
+        return true;
+      },
+      &job);
+  ASSERT_TRUE(r.ok()) << r.error;
+  // A still picture promises one frame, each file after it one until opened;
+  // the GIF its six.
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen.front().first, 3u);
+  EXPECT_EQ(seen[1].first, 1u + 6u + 1u);
+  EXPECT_EQ(seen.back().first, 8u);
+  // At the end every frame is counted and the total met.
+  EXPECT_EQ(job.Read().done, 8u);
+  EXPECT_EQ(job.Read().total, 8u);
+}
+
+TEST_F(PictureProjectImport, StreamedIsTheFileOfTheWholeImportSaved) {
+  ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7)}, {10, 20, 30}));
+  ASSERT_TRUE(testpictures::WritePng(Path("still.png"), Bar(9)));
+  std::vector<fs::path> inputs{Path("anim.gif"), Path("still.png")};
+  std::vector<Image> pictures;
+  for (int i = 0; i < 10; ++i) pictures.push_back(Bar(i));
+  if (testpictures::WriteClip(Path("clip.mkv"), pictures, 10) == ClipWritten::Yes)
+    inputs.push_back(Path("clip.mkv"));
+
+  std::string path;
+  const PictureImportResult streamed = Write(inputs, Options(20), &path);
+  ASSERT_TRUE(streamed.ok()) << streamed.error;
+  EXPECT_EQ(fs::path(path).parent_path(), m_dir.path() / "Project");
+  EXPECT_EQ(fs::path(path).filename(), "2024_3_9_14_5_7.ini");
+
+  std::vector<std::string> files(inputs.begin(), inputs.end());
+  const picture::PictureAnimationResult whole =
+      picture::MakePictureAnimation(files, Options(20), document::DefaultAnimation());
+  ASSERT_TRUE(whole.import.ok());
+  EXPECT_EQ(streamed.frames, whole.animation.FrameCount());
+  ASSERT_TRUE(output::WriteNewProjectFile(whole.animation, Path("whole.ini")).ok());
+  EXPECT_EQ(testsupport::ReadFile(path), testsupport::ReadFile(Path("whole.ini")));
+  // The project alone is left beside nothing of the writing.
+  EXPECT_EQ(Projects(), std::vector<std::string>{"2024_3_9_14_5_7.ini"});
+}
+
+TEST_F(PictureProjectImport, NoFrameIsKeptOnceWritten) {
+  // Ten distinct pictures, then holds: whatever the length, the frames alive
+  // while writing are the one being drawn and the one last written.
+  std::vector<Image> pictures;
+  for (int i = 0; i < 10; ++i) pictures.push_back(Bar(i));
+  std::vector<std::string> files;
+  if (testpictures::WriteClip(Path("clip.mkv"), pictures, 10) == ClipWritten::Yes)
+    files.push_back(Path("clip.mkv").string());
+  ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7), Bar(2)},
+                                     {10, 200, 30, 10}));
+  files.push_back(Path("anim.gif").string());
+
+  output::ProjectStream stream;
+  ASSERT_TRUE(stream.Open(document::DefaultAnimation(), Path("p.ini")).ok());
+  const picture::FrameSink write = picture::ProjectFrames(stream);
+  std::vector<std::weak_ptr<const std::string>> seen;
+  std::size_t mostAlive = 0;
+  const PictureImportResult r = picture::ImportPictures(
+      files, Options(10), [&](const document::FrameText& text, long long count) {
+        if (seen.empty() || seen.back().lock() != text) seen.push_back(text);
+        const bool written = write(text, count);
+        std::size_t alive = 0;
+        for (const auto& weak : seen) alive += !weak.expired();
+        mostAlive = std::max(mostAlive, alive);
+        return written;
       });
-  EXPECT_TRUE(r.import.cancelled);
-  EXPECT_TRUE(r.import.error.empty());
-  ASSERT_EQ(r.animation.FrameCount(), 1);
-  EXPECT_EQ(asked, 2);
+  ASSERT_TRUE(r.ok()) << r.error;
+  ASSERT_GE(seen.size(), 4u);
+  EXPECT_LE(mostAlive, 2u) << "of " << seen.size() << " texts";
+  EXPECT_EQ(stream.Frames(), r.frames);
+  ASSERT_TRUE(stream.Finish().ok());
+  // The 2-second hold is 20 frames sharing one line's value.
+  const output::ProjectReadResult read = output::ReadProjectFile(Path("p.ini"));
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.animation.FrameCount(), r.frames);
+}
+
+TEST_F(PictureProjectImport, ALongHoldStopsWithinAStepOfACancel) {
+  output::ProjectStream stream;
+  ASSERT_TRUE(stream.Open(document::DefaultAnimation(), Path("p.ini")).ok());
+  platform::JobProgress job;
+  const picture::FrameSink write = picture::ProjectFrames(stream, &job);
+  EXPECT_TRUE(write(document::MakeFrameText("held"), 100));
+  job.Cancel();
+  EXPECT_FALSE(write(document::MakeFrameText("held"), 1'000'000));
+  // Not the million: at most one step of copies after the cancel.
+  EXPECT_LT(stream.Frames(), 100 + 10'000);
+}
+
+TEST_F(PictureProjectImport, RefusedImportsLeaveNothing) {
+  ASSERT_TRUE(testpictures::WritePng(Path("good.png"), Bar(2)));
+  const std::string png = testsupport::ReadFile(Path("good.png"));
+  testsupport::WriteFile(Path("cut.png"), png.substr(0, png.size() / 2));
+  std::string path;
+  // A damaged file after a good one: the decoder's reason, no project.
+  PictureImportResult r = Write({Path("good.png"), Path("cut.png")}, Options(), &path);
+  EXPECT_EQ(r.error.rfind("无法读取图片或视频", 0), 0u) << r.error;
+  EXPECT_NE(r.error.find("cut.png"), std::string::npos) << r.error;
+  EXPECT_TRUE(path.empty());
+  EXPECT_TRUE(Projects().empty());
+  // Past the frame limit, frames already written.
+  ASSERT_TRUE(testpictures::WriteGif(Path("anim.gif"), {Bar(1), Bar(4), Bar(7)}, {10, 20, 30}));
+  PictureImportOptions few = Options();
+  few.maxFrames = 4;
+  r = Write({Path("good.png"), Path("anim.gif")}, few, &path);
+  EXPECT_NE(r.error.find("上限 4 帧"), std::string::npos) << r.error;
+  EXPECT_TRUE(Projects().empty());
+  // A project folder that is not there.
+  fs::remove(Path("Project"));
+  r = Write({Path("good.png")}, Options(), &path);
+  EXPECT_FALSE(r.error.empty());
+  EXPECT_TRUE(path.empty());
+}
+
+TEST_F(PictureProjectImport, ACancelMidWayLeavesNothing) {
+  // The second picture comes through a pipe, which the import waits on once
+  // the first frame is written; it is cancelled then, and the picture sent.
+  ASSERT_TRUE(testpictures::WritePng(Path("first.png"), Bar(2)));
+  ASSERT_TRUE(testpictures::WritePng(Path("second.png"), Bar(5)));
+  ASSERT_EQ(::mkfifo(Path("pipe.png").c_str(), 0600), 0);
+  platform::JobProgress job;
+  std::atomic<bool> ended{false};
+  std::thread watcher([&] {
+    while (job.Read().done < 1 && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    job.Cancel();
+    // Once the import opens the pipe to read.
+    int fd = -1;
+    while (fd < 0 && !ended) {
+      fd = ::open(Path("pipe.png").c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (fd < 0) return;
+    ::fcntl(fd, F_SETFL, 0);
+    const std::string bytes = testsupport::ReadFile(Path("second.png"));
+    (void)!::write(fd, bytes.data(), bytes.size());
+    ::close(fd);
+  });
+  std::string path;
+  const PictureImportResult r =
+      Write({Path("first.png"), Path("pipe.png"), Path("second.png")}, Options(), &path, &job);
+  ended = true;
+  watcher.join();
+  EXPECT_TRUE(r.cancelled) << r.error;
+  EXPECT_EQ(r.frames, 1);
+  EXPECT_TRUE(path.empty());
+  EXPECT_TRUE(Projects().empty());
 }

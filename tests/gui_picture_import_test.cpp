@@ -5,6 +5,7 @@
 
 #include <QProgressDialog>
 #include <filesystem>
+#include <vector>
 
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
@@ -109,4 +110,80 @@ TEST(ImportPicturesMenu, CancelRefusalAndNoFileLeaveEverything) {
   w.dlg().OnSysCommand(kImportPictures);
   EXPECT_TRUE(hooks.messages.isEmpty());
   EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
+}
+
+TEST(ImportPicturesMenu, SeveralFilesFollowOneAnotherInNaturalOrder) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  Answers answers;
+  w.CreateWithFrames({"one"});
+  // Lit on the left, lit on the right: chosen in the other order.
+  Image left(60, 30, 0), right(60, 30, 0);
+  left.Fill(0, 0, 20, 30, 255);
+  right.Fill(40, 0, 60, 30, 255);
+  const std::string p2 = (w.folder().path() / "p2.png").string();
+  const std::string p10 = (w.folder().path() / "p10.png").string();
+  ASSERT_TRUE(testpictures::WritePng(p2, left));
+  ASSERT_TRUE(testpictures::WritePng(p10, right));
+  w.AnswerOpenFile(p10 + "\n" + p2);
+  std::vector<int> shown;  // the progress window's value at each step
+  int most = 0;
+  ui::SetImportProgressHookForTesting([&](QProgressDialog& progress) {
+    shown.push_back(progress.value());
+    most = progress.maximum();
+  });
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已导入！")});
+  const auto& doc = w.dlg().doc();
+  ASSERT_EQ(doc.FrameCount(), 4);
+  const auto lastLineStart = [&](int frame) {
+    const std::string text = doc.TextAt(frame);
+    return text.substr(text.rfind("\r\n") + 2, 1);
+  };
+  EXPECT_NE(lastLineStart(2), " ");  // p2, lit on the left
+  EXPECT_EQ(lastLineStart(3), " ");  // p10, dark on the left
+  // One step a frame, the last one at the end of the window's scale.
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_LT(shown[0], shown[1]);
+  EXPECT_EQ(shown[1], most);
+  EXPECT_EQ(doc.m_history.NextUndo(), document::StepKind::kImportPictures);
+}
+
+TEST(ImportPicturesMenu, SeveralFilesCancelledOrOneDamagedChangeNothing) {
+  Hooks hooks;
+  MainWindow w(hooks);
+  Answers answers;
+  w.CreateWithFrames({"one"});
+  w.SetText(res::IDC_EDIT_AREA, "still drawing");
+  const std::string gif = TwoPictureGif(w);
+  const std::string png = (w.folder().path() / "a.png").string();
+  ASSERT_TRUE(testpictures::WritePng(png, Image(30, 30, 255)));
+
+  // Cancelled at the first frame: the other files are not read.
+  w.AnswerOpenFile(gif + "\n" + png);
+  int steps = 0;
+  ui::SetImportProgressHookForTesting([&](QProgressDialog& progress) {
+    ++steps;
+    progress.cancel();
+  });
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  EXPECT_EQ(steps, 1);
+  EXPECT_TRUE(hooks.messages.isEmpty());
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
+  ui::SetImportProgressHookForTesting({});
+
+  // The last of three damaged: its reason, and none of the others' frames.
+  const std::string cut = (w.folder().path() / "z-cut.gif").string();
+  testsupport::WriteFile(cut, testsupport::ReadFile(gif).substr(0, 20));
+  w.AnswerOpenFile(cut + "\n" + gif + "\n" + png);
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_NE(hooks.messages[0].indexOf("z-cut.gif"), -1) << hooks.messages[0].toStdString();
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
+  EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
+  EXPECT_TRUE(w.dlg().doc().m_history.NextUndo() != document::StepKind::kImportPictures);
 }

@@ -1,12 +1,16 @@
-// The system menu's "从图片或视频导入帧…": a picture, an animated GIF or a
-// clip drawn in characters at the animation's size and colours, its frames
-// appended after the animation's as the text import appends.
+// The system menu's "从图片或视频导入帧…": pictures, animated GIFs or
+// clips drawn in characters at the animation's size and colours, their
+// frames appended after the animation's as the text import appends.
 #include <QFile>
 #include <QProgressDialog>
+#include <algorithm>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "document/Screen.h"
 #include "picture/PictureImport.h"
+#include "platform/JobProgress.h"
 #include "project/ProjectFile.h"
 #include "res/Texts.h"
 #include "ui/ImportProgress.h"
@@ -41,9 +45,12 @@ void CZoetrixDlg::OnImportPictureFrames() {
     ZMessageBox(U(res::kNoAnimation));
     return;
   }
-  const QString chosen = GetOpenFileName(this, U(res::kImportPicturesFilter), QString());
+  const QStringList chosen = GetOpenFileNames(this, U(res::kImportPicturesFilter));
   if (chosen.isEmpty()) return;
-  const std::string path = QFile::encodeName(chosen).toStdString();
+  // Several pictures follow one another as a folder's do: "2.png" before "10.png".
+  std::vector<std::string> files;
+  for (const QString& name : chosen) files.push_back(QFile::encodeName(name).toStdString());
+  std::sort(files.begin(), files.end(), picture::NaturalLess);
 
   const document::Animation& now = m_doc.m_animation;
   picture::PictureImportOptions options;
@@ -61,30 +68,42 @@ void CZoetrixDlg::OnImportPictureFrames() {
   progress.setMinimumDuration(800);
   progress.setAutoClose(false);
   progress.setAutoReset(false);
-  // Once it shows, setting its value lets events run (the window below is
-  // blocked, 取消 answers); before that none run, so nothing else can change
-  // the animation while it is being read.
-  const auto step = [&](double done) {
-    progress.setValue(static_cast<int>(done * kProgressSteps));
+  platform::JobProgress job;
+  // At every frame drawn: once the window shows, setting its value lets
+  // events run (the window below is blocked, 取消 answers); before that none
+  // run, so nothing else can change the animation while it is being read.
+  const auto step = [&] {
+    const platform::JobProgress::Reading reading = job.Read();
+    if (reading.total > 0)
+      progress.setValue(
+          static_cast<int>(std::min(reading.done, reading.total) * kProgressSteps / reading.total));
     if (ProgressHook()) ProgressHook()(progress);
-    return !progress.wasCanceled();
+    if (progress.wasCanceled()) job.Cancel();
   };
-  picture::PictureAnimationResult made;
+  document::Animation made;  // the frames drawn
+  picture::PictureImportResult imported;
   try {
-    made = picture::MakePictureAnimation({path}, options, document::DefaultAnimation(), step);
+    imported = picture::ImportPictures(
+        files, options,
+        [&](const document::FrameText& text, long long count) {
+          made.m_frames.Insert(made.m_frames.Size(), text, static_cast<std::size_t>(count));
+          job.Advance(static_cast<std::uint64_t>(made.FrameCount()));
+          step();
+          return !job.Cancelled();
+        },
+        &job);
   } catch (const std::bad_alloc&) {
-    made.import.error = res::kPictureOutOfMemory;
+    imported.error = res::kPictureOutOfMemory;
   }
   progress.close();
-  if (made.import.cancelled) return;
-  if (!made.import.error.empty()) {
-    ZMessageBox(QString::fromStdString(made.import.error));
+  if (imported.cancelled) return;
+  if (!imported.error.empty()) {
+    ZMessageBox(QString::fromStdString(imported.error));
     return;
   }
   // What the edit area holds belongs to the frame it shows.
   if (!KeepEditText()) return;
-  const ProjectResult appended =
-      AppendProject(m_doc, made.animation, document::StepKind::kImportPictures);
+  const ProjectResult appended = AppendProject(m_doc, made, document::StepKind::kImportPictures);
   if (!appended.ok()) {
     ZMessageBox(QString::fromStdString(appended.error));
     return;

@@ -28,4 +28,13 @@ QString GetOpenFileName(QWidget* parent, const QString& filter, const QString& d
   return dialog.selectedFiles().first();
 }
 
+QStringList GetOpenFileNames(QWidget* parent, const QString& filter, const QString& folder) {
+  if (Responder()) return Responder()(filter).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  QFileDialog dialog(parent, QString(), folder, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  if (RunModal(dialog) != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
 }  // namespace ui
