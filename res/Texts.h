@@ -359,8 +359,6 @@ inline constexpr const char* kImportPicturesMenuText = "从图片或视频导入
 inline constexpr const char* kImportPicturesFilter =
     "图片和视频 (*.png *.jpg *.jpeg *.gif *.webp *.bmp *.mp4 *.m4v *.mkv *.webm *.avi *.mov "
     "*.mpg *.mpeg *.ogv *.flv *.wmv *.ts);;所有文件 (*)";
-inline constexpr const char* kImportPicturesProgress = "正在把画面转换为字符帧…";
-inline constexpr const char* kImportPicturesCancel = "取消";
 inline constexpr const char* kStepImportPictures = "导入图片";
 
 // --- the picture traced behind the canvas ------------------------------------

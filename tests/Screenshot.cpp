@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
     // taken once the speed and the time left show.
     dlg.show();
     ui::SetJobDialogDelayForTesting(std::chrono::milliseconds(1));
-    ui::SetJobHooksForTesting({{}, [&](QProgressDialog& dialog, platform::JobProgress& job) {
+    ui::SetJobHooksForTesting({{},
+                               [&](QProgressDialog& dialog, platform::JobProgress& job) {
                                  if (job.Read().seconds < 0.6) return;
                                  QPixmap shot = dlg.grab();
                                  QPainter painter(&shot);
@@ -140,7 +141,8 @@ int main(int argc, char** argv) {
                                  painter.end();
                                  shot.save(out);
                                  std::exit(0);
-                               }});
+                               },
+                               {}});
     QTimer::singleShot(100, [&] {
       ui::RunJob(&dlg, [](platform::JobProgress& job) {
         job.Begin(res::kJobShareGif, 20000);

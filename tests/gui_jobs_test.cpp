@@ -63,12 +63,14 @@ TEST(Jobs, TheProgressWindowShowsOnlyForLongJobsAndSaysWhatTheJobDoes) {
   QWidget window;
   int shown = 0;
   QString label;
-  ui::SetJobHooksForTesting({{}, [&](QProgressDialog& dialog, platform::JobProgress&) {
+  ui::SetJobHooksForTesting({{},
+                             [&](QProgressDialog& dialog, platform::JobProgress&) {
                                ++shown;
                                label = dialog.labelText();
                                EXPECT_TRUE(dialog.isVisible());
                                EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
-                             }});
+                             },
+                             {}});
   // A short job: no window at all.
   EXPECT_TRUE(ui::RunJob(&window, [](platform::JobProgress& progress) {
     progress.Begin("测试", 10);
@@ -98,14 +100,16 @@ TEST(Jobs, CancelStopsTheJobAndIsReported) {
   QWidget window;
   ui::SetJobDialogDelayForTesting(10ms);
   bool clicked = false;
-  ui::SetJobHooksForTesting({{}, [&](QProgressDialog& dialog, platform::JobProgress&) {
+  ui::SetJobHooksForTesting({{},
+                             [&](QProgressDialog& dialog, platform::JobProgress&) {
                                if (clicked) return;
                                clicked = true;
                                auto* cancel = dialog.findChild<QPushButton*>();
                                ASSERT_NE(cancel, nullptr);
                                EXPECT_EQ(cancel->text(), QString::fromUtf8("取消"));
                                cancel->click();
-                             }});
+                             },
+                             {}});
   std::atomic<bool> never{false};
   bool sawCancel = false;
   const auto started = std::chrono::steady_clock::now();
@@ -120,7 +124,7 @@ TEST(Jobs, CancelStopsTheJobAndIsReported) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
 
   // A job cancelled before it starts is told so at its first step.
-  ui::SetJobHooksForTesting({[](platform::JobProgress& progress) { progress.Cancel(); }, {}});
+  ui::SetJobHooksForTesting({[](platform::JobProgress& progress) { progress.Cancel(); }, {}, {}});
   int steps = 0;
   EXPECT_FALSE(ui::RunJob(&window, [&](platform::JobProgress& progress) {
     while (progress.Advance(1)) ++steps;

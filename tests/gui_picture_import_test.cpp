@@ -3,15 +3,14 @@
 // progress, a refused file or no file chosen change nothing.
 #include <gtest/gtest.h>
 
-#include <QProgressDialog>
 #include <filesystem>
 #include <vector>
 
 #include "res/ControlIds.h"
 #include "tests/GuiTestSupport.h"
 #include "tests/PictureMaker.h"
-#include "ui/ImportProgress.h"
 #include "ui/framework/FileDialog.h"
+#include "ui/framework/JobRunner.h"
 
 using guitest::Hooks;
 using guitest::MainWindow;
@@ -24,7 +23,7 @@ constexpr int kImportPictures = 112;
 struct Answers {
   ~Answers() {
     ui::SetOpenFileResponderForTesting({});
-    ui::SetImportProgressHookForTesting({});
+    ui::SetJobHooksForTesting({});
   }
 };
 
@@ -47,12 +46,14 @@ TEST(ImportPicturesMenu, AppendsTheDrawnFramesKeepingTheEditArea) {
   w.CreateWithFrames({"one"});
   w.SetText(res::IDC_EDIT_AREA, "being drawn");
   w.AnswerOpenFile(TwoPictureGif(w));
-  int steps = 0;
-  ui::SetImportProgressHookForTesting([&](QProgressDialog&) { ++steps; });
+  platform::JobProgress::Reading last;
+  ui::SetJobHooksForTesting({{}, {}, [&](const platform::JobProgress& job) { last = job.Read(); }});
   hooks.messages.clear();
   w.dlg().OnSysCommand(kImportPictures);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已导入！")});
-  EXPECT_GT(steps, 0);
+  // A job of its own, named, that counted its frames.
+  EXPECT_EQ(last.what, "转换画面");
+  EXPECT_EQ(last.done, 4u);
   const auto& doc = w.dlg().doc();
   ASSERT_EQ(doc.FrameCount(), 6);
   EXPECT_EQ(doc.TextAt(0), "one");
@@ -77,20 +78,21 @@ TEST(ImportPicturesMenu, CancelRefusalAndNoFileLeaveEverything) {
   w.SetText(res::IDC_EDIT_AREA, "still drawing");
   const std::string gif = TwoPictureGif(w);
 
-  // Cancelled in the progress window.
+  // Cancelled at its first frame: nothing said but the status line.
   w.AnswerOpenFile(gif);
-  int steps = 0;
-  ui::SetImportProgressHookForTesting([&](QProgressDialog& progress) {
-    ++steps;
-    progress.cancel();
-  });
+  platform::JobProgress::Reading last;
+  ui::SetJobHooksForTesting({[](platform::JobProgress& job) { job.CancelAtAdvance(1); },
+                             {},
+                             [&](const platform::JobProgress& job) { last = job.Read(); }});
   hooks.messages.clear();
   w.dlg().OnSysCommand(kImportPictures);
-  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(last.done, 3u);  // the first picture, held three frames
   EXPECT_TRUE(hooks.messages.isEmpty());
   EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
-  ui::SetImportProgressHookForTesting({});
+  EXPECT_TRUE(w.Text(res::IDC_EDITING_STATUS).endsWith(QString::fromUtf8("（已取消：转换画面）")))
+      << w.Text(res::IDC_EDITING_STATUS).toStdString();
+  ui::SetJobHooksForTesting({});
 
   // A damaged file: the decoder's reason, nothing changed.
   const std::string cut = (w.folder().path() / "cut.gif").string();
@@ -126,12 +128,8 @@ TEST(ImportPicturesMenu, SeveralFilesFollowOneAnotherInNaturalOrder) {
   ASSERT_TRUE(testpictures::WritePng(p2, left));
   ASSERT_TRUE(testpictures::WritePng(p10, right));
   w.AnswerOpenFile(p10 + "\n" + p2);
-  std::vector<int> shown;  // the progress window's value at each step
-  int most = 0;
-  ui::SetImportProgressHookForTesting([&](QProgressDialog& progress) {
-    shown.push_back(progress.value());
-    most = progress.maximum();
-  });
+  platform::JobProgress::Reading last;
+  ui::SetJobHooksForTesting({{}, {}, [&](const platform::JobProgress& job) { last = job.Read(); }});
   hooks.messages.clear();
   w.dlg().OnSysCommand(kImportPictures);
   EXPECT_EQ(hooks.messages, QStringList{QString::fromUtf8("已导入！")});
@@ -143,10 +141,9 @@ TEST(ImportPicturesMenu, SeveralFilesFollowOneAnotherInNaturalOrder) {
   };
   EXPECT_NE(lastLineStart(2), " ");  // p2, lit on the left
   EXPECT_EQ(lastLineStart(3), " ");  // p10, dark on the left
-  // One step a frame, the last one at the end of the window's scale.
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_LT(shown[0], shown[1]);
-  EXPECT_EQ(shown[1], most);
+  // Every frame counted, of the total the two files promised.
+  EXPECT_EQ(last.done, 2u);
+  EXPECT_EQ(last.total, 2u);
   EXPECT_EQ(doc.m_history.NextUndo(), document::StepKind::kImportPictures);
 }
 
@@ -162,18 +159,17 @@ TEST(ImportPicturesMenu, SeveralFilesCancelledOrOneDamagedChangeNothing) {
 
   // Cancelled at the first frame: the other files are not read.
   w.AnswerOpenFile(gif + "\n" + png);
-  int steps = 0;
-  ui::SetImportProgressHookForTesting([&](QProgressDialog& progress) {
-    ++steps;
-    progress.cancel();
-  });
+  platform::JobProgress::Reading last;
+  ui::SetJobHooksForTesting({[](platform::JobProgress& job) { job.CancelAtAdvance(1); },
+                             {},
+                             [&](const platform::JobProgress& job) { last = job.Read(); }});
   hooks.messages.clear();
   w.dlg().OnSysCommand(kImportPictures);
-  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(last.done, 1u);
   EXPECT_TRUE(hooks.messages.isEmpty());
   EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
-  ui::SetImportProgressHookForTesting({});
+  ui::SetJobHooksForTesting({});
 
   // The last of three damaged: its reason, and none of the others' frames.
   const std::string cut = (w.folder().path() / "z-cut.gif").string();

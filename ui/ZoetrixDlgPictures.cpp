@@ -2,7 +2,6 @@
 // clips drawn in characters at the animation's size and colours, their
 // frames appended after the animation's as the text import appends.
 #include <QFile>
-#include <QProgressDialog>
 #include <algorithm>
 #include <new>
 #include <string>
@@ -13,7 +12,6 @@
 #include "platform/JobProgress.h"
 #include "project/ProjectFile.h"
 #include "res/Texts.h"
-#include "ui/ImportProgress.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/FileDialog.h"
 #include "ui/framework/GbkText.h"
@@ -23,21 +21,6 @@ using output::AppendProject;
 using output::ProjectResult;
 
 using namespace ui;
-
-namespace {
-
-std::function<void(QProgressDialog&)>& ProgressHook() {
-  static std::function<void(QProgressDialog&)> hook;
-  return hook;
-}
-
-constexpr int kProgressSteps = 1000;
-
-}  // namespace
-
-void ui::SetImportProgressHookForTesting(std::function<void(QProgressDialog&)> hook) {
-  ProgressHook() = std::move(hook);
-}
 
 void CZoetrixDlg::OnImportPictureFrames() {
   UpdateData(true);
@@ -60,43 +43,25 @@ void CZoetrixDlg::OnImportPictureFrames() {
   options.rate = now.m_nRate;
   options.maxFrames = document::kMaxFrames - now.FrameCount();
 
-  // Shown only when the import takes a while; until it ends the animation
-  // is untouched, so cancelling leaves it as it was.
-  QProgressDialog progress(U(res::kImportPicturesProgress), U(res::kImportPicturesCancel), 0,
-                           kProgressSteps, this);
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(800);
-  progress.setAutoClose(false);
-  progress.setAutoReset(false);
-  platform::JobProgress job;
-  // At every frame drawn: once the window shows, setting its value lets
-  // events run (the window below is blocked, 取消 answers); before that none
-  // run, so nothing else can change the animation while it is being read.
-  const auto step = [&] {
-    const platform::JobProgress::Reading reading = job.Read();
-    if (reading.total > 0)
-      progress.setValue(
-          static_cast<int>(std::min(reading.done, reading.total) * kProgressSteps / reading.total));
-    if (ProgressHook()) ProgressHook()(progress);
-    if (progress.wasCanceled()) job.Cancel();
-  };
-  document::Animation made;  // the frames drawn
+  // Drawn on the job's thread into an animation of its own: until it ends
+  // the document is untouched, so cancelling leaves it as it was.
+  document::Animation made;
   picture::PictureImportResult imported;
-  try {
-    imported = picture::ImportPictures(
-        files, options,
-        [&](const document::FrameText& text, long long count) {
-          made.m_frames.Insert(made.m_frames.Size(), text, static_cast<std::size_t>(count));
-          job.Advance(static_cast<std::uint64_t>(made.FrameCount()));
-          step();
-          return !job.Cancelled();
-        },
-        &job);
-  } catch (const std::bad_alloc&) {
-    imported.error = res::kPictureOutOfMemory;
-  }
-  progress.close();
-  if (imported.cancelled) return;
+  const bool completed = RunWindowJob(res::kJobImportPictures, [&](platform::JobProgress& job) {
+    try {
+      imported = picture::ImportPictures(
+          files, options,
+          [&](const document::FrameText& text, long long count) {
+            made.m_frames.Insert(made.m_frames.Size(), text, static_cast<std::size_t>(count));
+            return true;
+          },
+          &job);
+    } catch (const std::bad_alloc&) {
+      imported.error = res::kPictureOutOfMemory;
+    }
+    return !imported.cancelled;
+  });
+  if (!completed) return;
   if (!imported.error.empty()) {
     ZMessageBox(QString::fromStdString(imported.error));
     return;

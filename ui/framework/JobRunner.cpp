@@ -134,6 +134,7 @@ bool RunJob(QWidget* parent, const std::function<void(platform::JobProgress&)>& 
   }
   worker.join();
   --g_running;
+  if (Hooks().finished) Hooks().finished(progress);
   refresh.stop();
   QObject::disconnect(&dialog, nullptr, nullptr, nullptr);
   dialog.hide();

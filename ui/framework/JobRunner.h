@@ -36,12 +36,14 @@ void OnWindowThread(const std::function<void()>& fn);
 
 // Tests: started is called on the window's thread with the job's progress
 // before the work starts (it may cancel it at once); shown is called each
-// time the progress window is brought up to date while it shows. Empty
-// functions remove them. The delay before the window shows can be changed;
+// time the progress window is brought up to date while it shows; finished
+// once the work has ended, with its last reading. Empty functions remove
+// them. The delay before the window shows can be changed;
 // zero restores half a second.
 struct JobHooks {
   std::function<void(platform::JobProgress&)> started;
   std::function<void(QProgressDialog&, platform::JobProgress&)> shown;
+  std::function<void(const platform::JobProgress&)> finished;
 };
 void SetJobHooksForTesting(JobHooks hooks);
 void SetJobDialogDelayForTesting(std::chrono::milliseconds delay);
