@@ -21,18 +21,15 @@ LzwEncoder::LzwEncoder()
     : m_child(std::size_t{kFull + 1} * 4, 0),
       m_child2(std::size_t{kFull + 1} * 16, 0),
       m_child4(std::size_t{kFull + 1} * 16 + 16, 0),
-      m_depth(kFull + 1, 1),
-      m_tail(kFull + 1, 0),
-      m_twoTone(kFull + 1, 0),
-      m_parent(kFull + 1, 0),
-      m_last(kFull + 1, 0),
-      m_runLength(kFull + 1, 0),
+      m_nodes(kFull + 1),
       m_runCode(std::size_t{kClear} * (kFull + 1), 0),
       m_next(kFirst) {
   for (unsigned pixel = 0; pixel < kClear; ++pixel) {
-    m_runLength[pixel] = 1;
-    m_tail[pixel] = static_cast<std::uint8_t>((pixel & 1) << 3);
-    m_twoTone[pixel] = pixel < 2 ? 1 : 0;
+    Node& root = m_nodes[pixel];
+    root.runLength = 1;
+    root.last = static_cast<std::uint8_t>(pixel);
+    root.tail = static_cast<std::uint8_t>((pixel & 1) << 3);
+    root.twoTone = pixel < 2 ? 1 : 0;
     m_runCode[pixel * (kFull + 1) + 1] = static_cast<std::uint16_t>(pixel);
   }
 }
@@ -72,27 +69,30 @@ inline void LzwEncoder::AddCode(unsigned prefix, unsigned pixel) {
     return;
   }
   const unsigned code = m_next++;
+  const Node& from = m_nodes[prefix];
+  Node& node = m_nodes[code];
   m_child[prefix * 4 + pixel] = static_cast<std::uint16_t>(code);
-  m_parent[code] = static_cast<std::uint16_t>(prefix);
-  m_last[code] = static_cast<std::uint8_t>(pixel);
   if (prefix >= kFirst)
-    m_child2[std::size_t{m_parent[prefix]} * 16 + m_last[prefix] * 4u + pixel] =
+    m_child2[std::size_t{from.parent} * 16 + from.last * 4u + pixel] =
         static_cast<std::uint16_t>(code);
-  m_depth[code] = static_cast<std::uint16_t>(m_depth[prefix] + 1);
-  m_tail[code] = static_cast<std::uint8_t>(m_tail[prefix] >> 1 | (pixel & 1) << 3);
-  m_twoTone[code] = pixel < 2 ? static_cast<std::uint8_t>(std::min(m_twoTone[prefix] + 1, 4)) : 0;
+  node.parent = static_cast<std::uint16_t>(prefix);
+  node.up2 = from.parent;
+  node.up3 = from.up2;
+  node.last = static_cast<std::uint8_t>(pixel);
+  node.depth = static_cast<std::uint16_t>(from.depth + 1);
+  node.tail = static_cast<std::uint8_t>(from.tail >> 1 | (pixel & 1) << 3);
+  node.twoTone = pixel < 2 ? static_cast<std::uint8_t>(std::min(from.twoTone + 1, 4)) : 0;
   // The string four pixels shorter, when those four are all 0 or 1.
-  if (m_twoTone[code] == 4 && m_depth[code] > 4)
-    m_child4[std::size_t{m_parent[m_parent[m_parent[prefix]]]} * 16 + m_tail[code]] =
-        static_cast<std::uint16_t>(code);
+  if (node.twoTone == 4 && node.depth > 4)
+    m_child4[std::size_t{from.up3} * 16 + node.tail] = static_cast<std::uint16_t>(code);
   // Runs of one pixel value are strings made one pixel longer at a time.
-  const unsigned run = m_runLength[prefix];
-  if (run && pixel == (prefix < kClear ? prefix : m_last[prefix])) {
-    m_runLength[code] = static_cast<std::uint16_t>(run + 1);
+  const unsigned run = from.runLength;
+  if (run && pixel == from.last) {
+    node.runLength = static_cast<std::uint16_t>(run + 1);
     m_runCode[pixel * (kFull + 1) + run + 1] = static_cast<std::uint16_t>(code);
     m_longestRun[pixel] = run + 1;
   } else {
-    m_runLength[code] = 0;
+    node.runLength = 0;
   }
 }
 

@@ -4,12 +4,13 @@
 // block terminator, as any GIF decoder reads them.
 //
 // Pixels are given a row, or any run, at a time. The dictionary is a trie
-// whose children are looked up directly by pixel, and by pairs of pixels
-// for the next two levels at once, and by four pixels of the two values a
-// drawing without transparency holds (0 and 1) for four levels at once, so a
-// long match costs one array read per two or four pixels; no hashing. The codes are those of the
-// plain greedy encoder that clears the dictionary when it is full (4,095 codes), so any decoder
-// reads them, and the output is the same as giflib's for the same pixels.
+// whose children are looked up directly by pixel, by pairs of pixels for
+// the next two levels at once, and by four pixels for four levels where
+// they hold only 0 and 1 (a drawing without transparency), so a long match
+// costs one array read per two or four pixels; no hashing. The codes are
+// those of the plain greedy encoder that clears the dictionary when it is
+// full (4,095 codes), so any decoder reads them, and the output is the same
+// as giflib's for the same pixels.
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -44,15 +45,22 @@ class LzwEncoder {
   void AddCode(unsigned prefix, unsigned pixel);
   void Reset();
 
-  std::vector<std::uint16_t> m_child;       // [code * 4 + pixel]: the code one pixel on, or 0
-  std::vector<std::uint16_t> m_child2;      // [code * 16 + pixel * 4 + pixel]: two pixels on, or 0
-  std::vector<std::uint16_t> m_child4;      // [code * 16 + four pixels of 0 or 1]: four on, or 0
-  std::vector<std::uint16_t> m_depth;       // [code]: pixels in its string
-  std::vector<std::uint8_t> m_tail;         // [code]: its last four pixels' low bits, first lowest
-  std::vector<std::uint8_t> m_twoTone;      // [code]: its last pixels that are 0 or 1, at most 4
-  std::vector<std::uint16_t> m_parent;      // [code]: the code one pixel shorter
-  std::vector<std::uint8_t> m_last;         // [code]: its last pixel
-  std::vector<std::uint16_t> m_runLength;   // [code]: n for a run of n equal pixels, else 0
+  std::vector<std::uint16_t> m_child;   // [code * 4 + pixel]: the code one pixel on, or 0
+  std::vector<std::uint16_t> m_child2;  // [code * 16 + pixel * 4 + pixel]: two pixels on, or 0
+  std::vector<std::uint16_t> m_child4;  // [code * 16 + four pixels of 0 or 1]: four on, or 0
+  // What adding a string one pixel longer needs to know of a string, in
+  // one place.
+  struct Node {
+    std::uint16_t parent = 0;     // the code one pixel shorter
+    std::uint16_t up2 = 0;        // two pixels shorter
+    std::uint16_t up3 = 0;        // three pixels shorter
+    std::uint16_t depth = 1;      // pixels in the string
+    std::uint16_t runLength = 0;  // n for a run of n equal pixels, else 0
+    std::uint8_t last = 0;        // its last pixel
+    std::uint8_t tail = 0;        // its last four pixels' low bits, first lowest
+    std::uint8_t twoTone = 0;     // its last pixels that are 0 or 1, at most 4
+  };
+  std::vector<Node> m_nodes;                // [code]
   std::vector<std::uint16_t> m_runCode;     // [pixel * 4096 + n]: the run of n pixels
   unsigned m_longestRun[4] = {1, 1, 1, 1};  // per pixel value: the longest run string
   unsigned m_next = 0;                      // the code the next string gets
