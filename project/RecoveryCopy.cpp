@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,6 +123,23 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// All of what fd holds from its start, read in pieces, at most limit bytes.
+// A file another process cuts short while it is read gives what was there
+// (mapping it instead would fault on the pages cut off); the journal's
+// rules then drop a torn end like any other.
+std::string ReadWhole(int fd, std::size_t limit) {
+  std::string bytes(limit, '\0');
+  std::size_t got = 0;
+  while (got < limit) {
+    const ssize_t n = ::read(fd, bytes.data() + got, std::min<std::size_t>(limit - got, 1u << 24));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
 // The journal at path applied to animation, read from the base of that
 // identity; a journal that is missing, no plain file or continues another
 // base changes nothing.
@@ -132,17 +148,13 @@ void ReplayJournalFile(const fs::path& path, const JournalBase& base, Animation&
   if (fd < 0) return;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    const auto size = static_cast<std::size_t>(st.st_size);
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (map != MAP_FAILED) {
-      // Whatever the journal holds, the base is offered rather than nothing.
-      Animation replayed = animation;
-      try {
-        ReplayJournal(std::string_view(static_cast<const char*>(map), size), base, replayed);
-        animation = std::move(replayed);
-      } catch (const std::exception&) {
-      }
-      ::munmap(map, size);
+    const std::string journal = ReadWhole(fd, static_cast<std::size_t>(st.st_size));
+    // Whatever the journal holds, the base is offered rather than nothing.
+    Animation replayed = animation;
+    try {
+      ReplayJournal(journal, base, replayed);
+      animation = std::move(replayed);
+    } catch (const std::exception&) {
     }
   }
   ::close(fd);

@@ -16,6 +16,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -205,8 +206,7 @@ class GifEncoder {
         m_changed(static_cast<std::size_t>(wide) * high, 0),
         m_width(wide * font.CellWidth()),
         m_height(high * font.CellHeight()),
-        m_pixels(static_cast<std::size_t>(m_width) * m_height, kBack),
-        m_line(static_cast<std::size_t>(m_width), kClear) {}
+        m_pixels(static_cast<std::size_t>(m_width) * m_height, kBack) {}
 
   bool Start(formats::OutputFile& out, std::string* error) {
     if (m_width > 65535 || m_height > 65535) {
@@ -295,10 +295,15 @@ class GifEncoder {
     Put16(m_image, w);
     Put16(m_image, h);
     m_image += '\0';  // no palette of its own, not interlaced
-    m_lzw.Begin(static_cast<std::size_t>(w) * h);
-    for (int row = y; row < y + h; ++row)
-      m_lzw.Add(Line(row, left, right, whole, wide), static_cast<std::size_t>(w));
-    m_lzw.End(m_image);
+    const std::size_t count = static_cast<std::size_t>(w) * h;
+    if (whole && w == m_width) {
+      m_lzw.Encode(&m_pixels[static_cast<std::size_t>(y) * m_width], count, m_image);
+    } else {
+      m_imagePixels.resize(count);
+      for (int row = y; row < y + h; ++row)
+        Line(row, left, right, whole, wide, &m_imagePixels[static_cast<std::size_t>(row - y) * w]);
+      m_lzw.Encode(m_imagePixels.data(), count, m_image);
+    }
     m_out->Write(m_image);
     if (keep) {
       EncodedImage& entry = m_images[key];
@@ -310,25 +315,35 @@ class GifEncoder {
   void Finish() { m_out->Write(";"); }
 
  private:
-  // Pixel row y of the image over cell columns left..right: the drawn
+  // Pixel row y of the image over cell columns left..right, into line: the drawn
   // pixels, or, in an image over the one before, the drawn pixels of the
   // cells that changed and of blank cells, and transparent ones where an
   // unchanged character shows through. (Blank cells stay background:
   // mixing transparent and background blanks would break LZW's runs.)
-  const std::uint8_t* Line(int y, int left, int right, bool whole, int wide) {
+  void Line(int y, int left, int right, bool whole, int wide, std::uint8_t* line) {
     const int cw = m_font.CellWidth();
     const std::uint8_t* drawn = &m_pixels[static_cast<std::size_t>(y) * m_width + left * cw];
-    if (whole) return drawn;
+    if (whole) {
+      std::copy_n(drawn, static_cast<std::size_t>(right - left + 1) * cw, line);
+      return;
+    }
     const int row = y / m_font.CellHeight();
     const unsigned char* changed = &m_changed[static_cast<std::size_t>(row) * wide];
-    for (int c = left; c <= right; ++c) {
-      const std::size_t at = static_cast<std::size_t>(c - left) * cw;
-      if (changed[c])
-        std::copy_n(drawn + at, cw, &m_line[at]);
-      else
-        std::fill_n(&m_line[at], cw, m_shown.At(c, row) == U' ' ? kBack : kClear);
+    // Runs of cells alike (changed, or not) go in one copy or fill.
+    for (int c = left; c <= right;) {
+      int end = c + 1;
+      if (changed[c]) {
+        while (end <= right && changed[end]) ++end;
+        const std::size_t at = static_cast<std::size_t>(c - left) * cw;
+        std::copy_n(drawn + at, static_cast<std::size_t>(end - c) * cw, line + at);
+      } else {
+        const bool blank = m_shown.At(c, row) == U' ';
+        while (end <= right && !changed[end] && (m_shown.At(end, row) == U' ') == blank) ++end;
+        std::fill_n(line + static_cast<std::size_t>(c - left) * cw,
+                    static_cast<std::size_t>(end - c) * cw, blank ? kBack : kClear);
+      }
+      c = end;
     }
-    return m_line.data();
   }
 
   // The cell's character on its background, over every cell it covers (the
@@ -338,9 +353,18 @@ class GifEncoder {
     const int x0 = col * cw, y0 = row * ch;
     const CellPicture& picture = Picture(cp);
     const int width = std::min(m_width - x0, picture.width);
-    for (int y = 0; y < ch; ++y)
-      std::copy_n(&picture.pixels[static_cast<std::size_t>(y) * picture.width], width,
-                  &m_pixels[static_cast<std::size_t>(y0 + y) * m_width + x0]);
+    const std::uint8_t* from = picture.pixels.data();
+    std::uint8_t* to = &m_pixels[static_cast<std::size_t>(y0) * m_width + x0];
+    // Glyph rows are a few bytes: copies of a size known here are a move or
+    // two, where a call for each would cost more than the copy.
+    if (width == 8 && picture.width == 8) {
+      for (int y = 0; y < ch; ++y, from += 8, to += m_width) std::memcpy(to, from, 8);
+    } else if (width == 16 && picture.width == 16) {
+      for (int y = 0; y < ch; ++y, from += 16, to += m_width) std::memcpy(to, from, 16);
+    } else {
+      for (int y = 0; y < ch; ++y, from += picture.width, to += m_width)
+        std::copy_n(from, width, to);
+    }
   }
 
   const CellPicture& Picture(char32_t cp) {
@@ -394,10 +418,10 @@ class GifEncoder {
   bool m_started = false;
   int m_width;
   int m_height;
-  std::vector<std::uint8_t> m_pixels;  // what the images so far show, drawn
-  std::vector<std::uint8_t> m_line;    // one row of the image being written
+  std::vector<std::uint8_t> m_pixels;       // what the images so far show, drawn
+  std::vector<std::uint8_t> m_imagePixels;  // the image being written, row after row
   std::unordered_map<char32_t, CellPicture> m_pictures;
-  gif::LzwEncoder m_lzw;
+  gif::ImageEncoder m_lzw;
   std::unordered_map<std::size_t, EncodedImage> m_images;  // by HashCells of both pictures
   std::size_t m_imageBytes = 0;                            // what m_images holds
   std::string m_image;                                     // the image being written, whole

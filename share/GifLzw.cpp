@@ -20,13 +20,16 @@ constexpr std::size_t kBlock = 255;  // bytes per data sub-block
 LzwEncoder::LzwEncoder()
     : m_child(std::size_t{kFull + 1} * 4, 0),
       m_child2(std::size_t{kFull + 1} * 16, 0),
-      m_parent(kFull + 1, 0),
-      m_last(kFull + 1, 0),
-      m_runLength(kFull + 1, 0),
+      m_child4(std::size_t{kFull + 1} * 16 + 16, 0),
+      m_nodes(kFull + 1),
       m_runCode(std::size_t{kClear} * (kFull + 1), 0),
       m_next(kFirst) {
   for (unsigned pixel = 0; pixel < kClear; ++pixel) {
-    m_runLength[pixel] = 1;
+    Node& root = m_nodes[pixel];
+    root.runLength = 1;
+    root.last = static_cast<std::uint8_t>(pixel);
+    root.tail = static_cast<std::uint8_t>((pixel & 1) << 3);
+    root.twoTone = pixel < 2 ? 1 : 0;
     m_runCode[pixel * (kFull + 1) + 1] = static_cast<std::uint16_t>(pixel);
   }
 }
@@ -35,6 +38,7 @@ LzwEncoder::LzwEncoder()
 void LzwEncoder::Reset() {
   std::fill_n(m_child.begin(), std::size_t{m_next} * 4, 0);
   std::fill_n(m_child2.begin(), std::size_t{m_next} * 16, 0);
+  std::fill_n(m_child4.begin(), std::size_t{m_next} * 16, 0);
   m_next = kFirst;
   m_bits = kMinCodeSize + 1;
   std::fill(std::begin(m_longestRun), std::end(m_longestRun), 1u);
@@ -65,24 +69,45 @@ inline void LzwEncoder::AddCode(unsigned prefix, unsigned pixel) {
     return;
   }
   const unsigned code = m_next++;
+  const Node& from = m_nodes[prefix];
+  Node& node = m_nodes[code];
   m_child[prefix * 4 + pixel] = static_cast<std::uint16_t>(code);
-  m_parent[code] = static_cast<std::uint16_t>(prefix);
-  m_last[code] = static_cast<std::uint8_t>(pixel);
   if (prefix >= kFirst)
-    m_child2[std::size_t{m_parent[prefix]} * 16 + m_last[prefix] * 4u + pixel] =
+    m_child2[std::size_t{from.parent} * 16 + from.last * 4u + pixel] =
         static_cast<std::uint16_t>(code);
+  node.parent = static_cast<std::uint16_t>(prefix);
+  node.up2 = from.parent;
+  node.up3 = from.up2;
+  node.last = static_cast<std::uint8_t>(pixel);
+  node.depth = static_cast<std::uint16_t>(from.depth + 1);
+  node.tail = static_cast<std::uint8_t>(from.tail >> 1 | (pixel & 1) << 3);
+  node.twoTone = pixel < 2 ? static_cast<std::uint8_t>(std::min(from.twoTone + 1, 4)) : 0;
+  // The string four pixels shorter, when those four are all 0 or 1.
+  if (node.twoTone == 4 && node.depth > 4)
+    m_child4[std::size_t{from.up3} * 16 + node.tail] = static_cast<std::uint16_t>(code);
   // Runs of one pixel value are strings made one pixel longer at a time.
-  const unsigned run = m_runLength[prefix];
-  if (run && pixel == (prefix < kClear ? prefix : m_last[prefix])) {
-    m_runLength[code] = static_cast<std::uint16_t>(run + 1);
+  const unsigned run = from.runLength;
+  if (run && pixel == from.last) {
+    node.runLength = static_cast<std::uint16_t>(run + 1);
     m_runCode[pixel * (kFull + 1) + run + 1] = static_cast<std::uint16_t>(code);
     m_longestRun[pixel] = run + 1;
   } else {
-    m_runLength[code] = 0;
+    node.runLength = 0;
   }
 }
 
 namespace {
+
+// Four pixels from p as four bits, the first lowest, when each is 0 or 1;
+// else 16.
+inline unsigned TwoToneQuad(const std::uint8_t* p) {
+  std::uint32_t word;
+  std::memcpy(&word, p, 4);
+  if (word & 0xFEFEFEFEu) return 16;
+  // Byte k's bit moves to bit 21 + k of the product (no two partial
+  // products meet, so nothing carries); the first pixel is byte 0.
+  return static_cast<unsigned>((std::uint64_t{word} * 0x00204081u) >> 21) & 15;
+}
 
 // Pixels equal to value from i on, at most limit.
 std::size_t RunAt(const std::uint8_t* pixels, std::size_t i, std::size_t count, unsigned value,
@@ -124,20 +149,47 @@ void LzwEncoder::Add(const std::uint8_t* pixels, std::size_t count) {
   }
   const std::uint16_t* child = m_child.data();
   const std::uint16_t* child2 = m_child2.data();
+  const std::uint16_t* child4 = m_child4.data();
   unsigned current = m_current;
   for (;;) {
-    // Follow the longest string in the dictionary, two pixels at a time...
-    while (i + 2 <= count) {
-      const unsigned next = child2[current * 16 + (pixels[i] & 3u) * 4 + (pixels[i + 1] & 3u)];
-      if (!next) break;
-      current = next;
-      i += 2;
+    // Follow the longest string in the dictionary. Each round reads the
+    // strings four, two and one pixel on at once (none waits for another)
+    // and takes the longest: four where the pixels are 0 or 1.
+    bool ended = false;
+    while (i + 4 <= count) {
+      const unsigned quad = TwoToneQuad(pixels + i);
+      const unsigned p0 = pixels[i] & 3u;
+      unsigned four = child4[current * 16 + quad];  // past the row for quad 16: not used
+      if (quad == 16) four = 0;
+      const unsigned two = child2[current * 16 + p0 * 4 + (pixels[i + 1] & 3u)];
+      const unsigned one = child[current * 4 + p0];
+      if (four) {
+        current = four;
+        i += 4;
+      } else if (two) {
+        current = two;
+        i += 2;
+      } else {
+        // With no string two on, one on is the longest there is.
+        if (one) current = one, ++i;
+        ended = true;
+        break;
+      }
     }
-    // ...and one more where only one fits.
-    if (i < count) {
-      if (const unsigned next = child[current * 4 + (pixels[i] & 3u)]) {
+    // Fewer than four pixels left: two at a time, and one more where only
+    // one fits.
+    if (!ended) {
+      while (i + 2 <= count) {
+        const unsigned next = child2[current * 16 + (pixels[i] & 3u) * 4 + (pixels[i + 1] & 3u)];
+        if (!next) break;
         current = next;
-        ++i;
+        i += 2;
+      }
+      if (i < count) {
+        if (const unsigned next = child[current * 4 + (pixels[i] & 3u)]) {
+          current = next;
+          ++i;
+        }
       }
     }
     if (i >= count) break;  // the string may go on in the next pixels given
@@ -162,6 +214,49 @@ void LzwEncoder::Add(const std::uint8_t* pixels, std::size_t count) {
   m_current = current;
 }
 
+void LzwEncoder::BeginPart(std::size_t pixelCount) {
+  Begin(pixelCount);
+  // Without the clear code Begin starts with: the join writes it, as wide
+  // as the codes before it are. The state after a clear is the same.
+  m_size = 0;
+  m_bitBuffer = 0;
+  m_bitCount = 0;
+}
+
+void LzwEncoder::EndPart() {
+  if (!m_empty) Emit(m_current);
+  m_empty = true;
+}
+
+void LzwEncoder::Join(const LzwEncoder& part) {
+  if (!m_empty) Emit(m_current);
+  m_empty = true;
+  Emit(kClear);
+  const std::size_t most = m_size + part.m_size + 16;
+  if (m_bytes.size() < most) m_bytes.resize(most);
+  // The part's codes, whole bytes four at a time (its bytes are written in
+  // fours), then what it holds back, shifted to follow the bits here.
+  for (std::size_t at = 0; at < part.m_size; at += 4) {
+    std::uint32_t word;
+    std::memcpy(&word, part.m_bytes.data() + at, 4);
+    m_bitBuffer |= std::uint64_t{word} << m_bitCount;
+    std::memcpy(m_bytes.data() + m_size, &m_bitBuffer, 4);  // little-endian, as Emit writes
+    m_size += 4;
+    m_bitBuffer >>= 32;
+  }
+  m_bitBuffer |= part.m_bitBuffer << m_bitCount;
+  m_bitCount += part.m_bitCount;
+  if (m_bitCount >= 32) {
+    std::memcpy(m_bytes.data() + m_size, &m_bitBuffer, 4);
+    m_size += 4;
+    m_bitBuffer >>= 32;
+    m_bitCount -= 32;
+  }
+  // The codes that follow are as wide as the part's last ones. (m_next
+  // stays: it says which of this encoder's strings the next Begin forgets.)
+  m_bits = part.m_bits;
+}
+
 void LzwEncoder::End(std::string& out) {
   if (!m_empty) Emit(m_current);
   Emit(kEnd);
@@ -178,6 +273,72 @@ void LzwEncoder::End(std::string& out) {
   }
   out += '\0';
   m_empty = true;
+}
+
+ImageEncoder::~ImageEncoder() {
+  if (!m_helper.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_quit = true;
+  }
+  m_wake.notify_all();
+  m_helper.join();
+}
+
+void ImageEncoder::EncodeSecond() {
+  try {
+    m_second.BeginPart(m_partCount);
+    m_second.Add(m_partPixels, m_partCount);
+    m_second.EndPart();
+  } catch (...) {
+    m_partError = std::current_exception();
+  }
+}
+
+void ImageEncoder::Serve() {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  for (;;) {
+    m_wake.wait(lock, [this] { return m_partPending || m_quit; });
+    if (m_quit) return;
+    lock.unlock();
+    EncodeSecond();
+    lock.lock();
+    m_partPending = false;
+    m_wake.notify_all();
+  }
+}
+
+void ImageEncoder::Encode(const std::uint8_t* pixels, std::size_t count, std::string& out) {
+  if (count < kSplitPixels) {
+    m_first.Begin(count);
+    m_first.Add(pixels, count);
+    m_first.End(out);
+    return;
+  }
+  const std::size_t half = count / 2;
+  m_partPixels = pixels + half;
+  m_partCount = count - half;
+  m_partError = nullptr;
+  const bool helped = std::thread::hardware_concurrency() > 1;
+  if (helped) {
+    if (!m_helper.joinable()) m_helper = std::thread([this] { Serve(); });
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_partPending = true;
+    }
+    m_wake.notify_all();
+  }
+  m_first.Begin(count);
+  m_first.Add(pixels, half);
+  if (helped) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_wake.wait(lock, [this] { return !m_partPending; });
+  } else {
+    EncodeSecond();
+  }
+  if (m_partError) std::rethrow_exception(m_partError);
+  m_first.Join(m_second);
+  m_first.End(out);
 }
 
 }  // namespace output::gif

@@ -11,6 +11,7 @@
 
 #include "share/GifLzw.h"
 
+using output::gif::ImageEncoder;
 using output::gif::LzwEncoder;
 
 namespace {
@@ -142,4 +143,58 @@ TEST(GifLzw, RepetitionCompresses) {
   std::size_t at = 1;
   while (at < data.size() && data[at] != 0) at += 1 + static_cast<unsigned char>(data[at]);
   EXPECT_EQ(at, data.size() - 1);
+}
+
+// A large image is encoded in two parts with a dictionary each, the second
+// on another thread: it reads back as the pixels given, whatever the codes'
+// width and the dictionary's fill where the parts meet, and the bytes are
+// the same however often the encoder is used.
+TEST(GifLzw, ImagesEncodedInPartsDecodeToThePixelsGiven) {
+  ImageEncoder encoder;
+  std::mt19937 random(81);
+  const auto expectRoundTrip = [&encoder](int width, int height, const Pixels& pixels) {
+    std::string data;
+    encoder.Encode(pixels.data(), pixels.size(), data);
+    EXPECT_EQ(Decode(width, height, data), pixels);
+    std::string again;
+    encoder.Encode(pixels.data(), pixels.size(), again);
+    EXPECT_TRUE(again == data) << "encoded again differently";
+  };
+  ASSERT_EQ(ImageEncoder::kSplitPixels, 65536u);
+  {
+    SCOPED_TRACE("a part with few strings after one with many, then other images");
+    Pixels mixed(400 * 400, 2);
+    for (std::size_t i = 0; i < mixed.size() / 2; ++i)
+      mixed[i] = static_cast<std::uint8_t>(random() % 4);
+    expectRoundTrip(400, 400, mixed);
+    Pixels stripes(400 * 400);
+    for (std::size_t i = 0; i < stripes.size(); ++i)
+      stripes[i] = static_cast<std::uint8_t>(i / 3 % 5 == 0 ? 1 : (i / 400) % 2);
+    expectRoundTrip(400, 400, stripes);
+  }
+  {
+    SCOPED_TRACE("noise: the first part ends with the dictionary at any fill");
+    for (int height : {128, 129, 150, 211}) {
+      Pixels noise(512 * static_cast<std::size_t>(height));
+      for (auto& p : noise) p = static_cast<std::uint8_t>(random() % 4);
+      expectRoundTrip(512, height, noise);
+    }
+  }
+  {
+    SCOPED_TRACE("glyph-like rows of two values, then one colour");
+    Pixels glyphs(640 * 400);
+    for (std::size_t i = 0; i < glyphs.size(); ++i)
+      glyphs[i] = static_cast<std::uint8_t>((i * 7919) % 23 < 5 || i % 17 == 0 ? 1 : 0);
+    expectRoundTrip(640, 400, glyphs);
+    expectRoundTrip(640, 400, Pixels(640 * 400, 1));
+  }
+  {
+    SCOPED_TRACE("the smallest image in parts, and the largest in one");
+    Pixels small(ImageEncoder::kSplitPixels);
+    for (auto& p : small) p = static_cast<std::uint8_t>(random() % 3);
+    expectRoundTrip(256, 256, small);
+    small.pop_back();
+    small.resize(255 * 257);
+    expectRoundTrip(255, 257, small);
+  }
 }

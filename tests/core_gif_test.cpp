@@ -184,6 +184,22 @@ TEST(GifImages, FramesLookAsWithWholeImages) {
     ExpectSameAsWholeImages(Make(24, 5, 12, "1E", DenseFrames(30)), dir);
   }
   {
+    SCOPED_TRACE("dense at full size: images large enough to be encoded in parts");
+    std::vector<std::string> frames;
+    const std::vector<std::string> han = {"走", "跑", "跳", "看", "山", "水", "风", "云", "─", "█"};
+    for (int n = 0; n < 6; ++n) {
+      std::string frame;
+      for (int row = 0; row < 25; ++row) {
+        if (row) frame += "\r\n";
+        for (int i = 0; i < 40; ++i) frame += static_cast<char>('!' + (n * 7 + row + i * 3) % 94);
+        for (int i = 0; i < 20; ++i)
+          frame += han[static_cast<std::size_t>(n + row * i) % han.size()];
+      }
+      frames.push_back(frame);
+    }
+    ExpectSameAsWholeImages(Make(80, 25, 10, "1E", frames), dir);
+  }
+  {
     SCOPED_TRACE("sparse: a figure moving over a still scene");
     ExpectSameAsWholeImages(Make(22, 6, 24, "07", SparseFrames(40)), dir);
   }

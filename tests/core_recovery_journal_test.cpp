@@ -1,12 +1,16 @@
 // The recovery copy that follows the history: every state kept reads back
 // exactly, a save writes what changed and not the animation, and whatever a
 // crash leaves at the journal's end is never read as data.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "document/AnimationDocument.h"
 #include "project/ProjectFile.h"
@@ -195,6 +199,46 @@ TEST(RecoveryJournal, ATornOrDamagedTailIsDroppedNeverRead) {
   testsupport::WriteFile(journal, whole + std::string(4096, '\0'));
   EXPECT_EQ(Hash(ReadBack(copy.Path())), after);
   series.Doc().m_history.Watch(nullptr);
+}
+
+// A journal cut short and written again by another process while it is
+// read: every read gives a state the journal held at some length, and the
+// reader survives the bytes vanishing under it.
+TEST(RecoveryJournal, AJournalCutShortWhileReadGivesAKeptState) {
+  TempDir dir;
+  Series series(11);
+  RecoveryCopy copy(dir.path(), 65);
+  series.Doc().m_history.Watch(&copy.Watcher());
+  copy.KeepNow(series.Doc().m_animation, series.Shown(), series.Typed());
+  for (int i = 0; i < 16; ++i) {
+    series.Step();
+    if (i % 4 == 0) copy.KeepNow(series.Doc().m_animation, series.Shown(), series.Typed());
+  }
+  series.Doc().m_history.Watch(nullptr);
+  const fs::path journal = JournalOf(copy);
+  const std::string whole = testsupport::ReadFile(journal);
+  ASSERT_GT(whole.size(), 0u);
+  // What the copy reads as with the journal cut to each length.
+  std::set<std::uint64_t> kept;
+  for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+    testsupport::WriteFile(journal, whole.substr(0, cut));
+    kept.insert(Hash(ReadBack(copy.Path())));
+  }
+  testsupport::WriteFile(journal, whole);
+
+  const int fd = ::open(journal.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  std::atomic<bool> stop{false};
+  std::thread cutter([&] {
+    while (!stop.load()) {
+      if (::ftruncate(fd, 0) != 0) break;
+      if (::pwrite(fd, whole.data(), whole.size(), 0) != static_cast<ssize_t>(whole.size())) break;
+    }
+  });
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(kept.count(Hash(ReadBack(copy.Path()))), 1u) << i;
+  stop = true;
+  cutter.join();
+  ::close(fd);
 }
 
 // A journal continues one base only: beside another (a crash between the
