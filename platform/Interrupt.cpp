@@ -1,5 +1,6 @@
 #include "platform/Interrupt.h"
 
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ struct Slot {
 Slot g_slots[kSlots];
 std::atomic<int> g_group{0};
 std::atomic<bool> g_active{false};
+pthread_t g_owner;  // the thread that notes, set before the handler is installed
 struct sigaction g_oldActions[std::size(kSignals)];
 bool g_installed[std::size(kSignals)];
 
@@ -66,6 +68,12 @@ void StopRunningGroup() {
 }
 
 void OnInterrupt(int sig) {
+  // Another thread caught it: the working thread handles it, once it holds
+  // interrupts no more.
+  if (!pthread_equal(pthread_self(), g_owner)) {
+    ::pthread_kill(g_owner, sig);
+    return;
+  }
   StopRunningGroup();
   // Files first, then the folders that held them, the newest first.
   for (std::size_t i = kSlots; i-- > 0;)
@@ -100,6 +108,7 @@ InterruptCleanup::InterruptCleanup() {
   sigprocmask(SIG_BLOCK, &held, &old);
   for (Slot& slot : g_slots) slot.kind.store(kFree);
   g_group.store(0);
+  g_owner = pthread_self();
   g_active.store(true);
   for (std::size_t i = 0; i < std::size(kSignals); ++i) {
     g_installed[i] = false;

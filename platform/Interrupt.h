@@ -14,10 +14,13 @@
 // Outside an InterruptCleanup noting does nothing, so the window, which has
 // signal handling of its own, is not affected.
 //
-// One thread does the noting, the one the run works in. Any other thread
-// the process has while an InterruptCleanup lives (the command line's
-// progress line) holds the three signals (and SIGQUIT) blocked from its
-// start, so they always reach the working thread.
+// One thread does the noting, the one the run works in (the one that made
+// the InterruptCleanup). Threads of our own (the command line's progress
+// line) hold the three signals (and SIGQUIT) blocked from their start; a
+// signal that still lands on another thread (a library's workers: picture
+// conversion, video decoding, a GIF image encoded in halves) is passed on
+// to the working thread, so it is handled there, never between a step and
+// its note.
 #include <signal.h>
 
 #include <string>

@@ -2,6 +2,7 @@
 // a compiled program is whole or it is a problem.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Executable.h"
@@ -433,4 +435,35 @@ TEST(InterruptTest, RemovesWhatTheRunMadeAndEndsByTheSignal) {
   const pid_t child = std::stoi(ReadFile(folder + "child"));
   EXPECT_EQ(::kill(child, 0), -1);
   EXPECT_EQ(errno, ESRCH);
+}
+
+// A signal caught by another thread (a library's worker) is handled by the
+// working thread, so a step it holds interrupts for is never cut apart: the
+// step ends, then what the run made goes and the process ends by the signal.
+TEST(InterruptTest, ASignalOnAnotherThreadWaitsForTheWorkingThread) {
+  TempDir dir("zoetrix-interrupt-thread");
+  const std::string folder = dir.folder();
+  const auto run = [&] {
+    platform::InterruptCleanup cleanup;
+    ::close(platform::CreateNewFile(folder + "made"));
+    {
+      platform::HoldInterrupts hold;
+      std::thread worker([] {
+        // Made while interrupts are held, it holds them too: it lets them in.
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        ::pthread_sigmask(SIG_UNBLOCK, &term, nullptr);
+        ::pthread_kill(::pthread_self(), SIGTERM);
+      });
+      worker.join();
+      // Reached only when the worker's signal did not end the run there.
+      WriteFile(folder + "step-finished", "yes");
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    std::_Exit(0);  // the signal never came back to this thread
+  };
+  EXPECT_EXIT(run(), ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_FALSE(fs::exists(folder + "made"));
+  EXPECT_EQ(ReadFile(folder + "step-finished"), "yes");
 }
