@@ -1,5 +1,7 @@
 #include "app/ImportCommand.h"
 
+#include "app/ProgressLine.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -36,10 +38,10 @@ using output::WriteNewProject;
 
 const char* const kImportUsage =
     "用法：zoetrix --import 文本文件 [--separator 分隔行 | --block 行数] [--rate 帧频]\n"
-    "                      [--name 名称] [--size 宽x高] [--colors 颜色代码]\n"
+    "                      [--name 名称] [--size 宽x高] [--colors 颜色代码] [--quiet]\n"
     "      zoetrix --import 图片、视频或文件夹 [更多图片…] [--symbols 字符集] [--invert]\n"
     "                      [--dither 方式] [--from 秒] [--to 秒] [--rate 帧频]\n"
-    "                      [--name 名称] [--size 宽x高] [--colors 颜色代码]\n"
+    "                      [--name 名称] [--size 宽x高] [--colors 颜色代码] [--quiet]\n"
     "\n"
     "把文本文件中的各帧做成一个工程，写入 Project/（以当前时间命名），并列出它的路径。\n"
     "文本是有效的 UTF-8 时按 UTF-8 读，否则按 GBK 读；GBK 无法保存的字符会被拒绝。\n"
@@ -51,6 +53,7 @@ const char* const kImportUsage =
     "  --name 名称         动画名称（默认“无题”）\n"
     "  --size 宽x高        画布尺寸，宽和高都是 11 到 100（默认 80x25）\n"
     "  --colors 颜色代码   两位十六进制数字，先背景色后字符色（默认 07：黑底白字）\n"
+    "  --quiet             不显示进度（标准错误是终端时，默认在一行里显示进度）\n"
     "换页符总是把帧隔开，在行中间也一样；帧里除了制表符不能有控制字符。\n"
     "边读边分帧，超过上限即停止：1000000 帧，一行 64 KiB，一帧 8 MiB，整个文本 2 GiB。\n"
     "\n"
@@ -83,6 +86,7 @@ struct ImportArguments {
   // The project's name, canvas, colours and rate: a new animation's unless given.
   document::Animation animation = document::DefaultAnimation();
   bool help = false;
+  bool quiet = false;  // no progress line
   std::string error;
 };
 
@@ -94,7 +98,7 @@ bool IsOption(const char* arg) { return arg[0] == '-' && arg[1] != '\0'; }
 bool IsKnownOption(const std::string& arg) {
   for (const char* known :
        {"--import", "--separator", "--block", "--rate", "--name", "--size", "--colors", "--symbols",
-        "--invert", "--dither", "--from", "--to", "--help", "-h", "--export", "--play"})
+        "--invert", "--dither", "--from", "--to", "--quiet", "--help", "-h", "--export", "--play"})
     if (arg == known) return true;
   return false;
 }
@@ -291,6 +295,9 @@ ImportArguments Parse(int argc, char** argv) {
         else
           a.error = "--dither 的方式必须是 none、ordered 或 diffusion：" + res::Printable(*v);
       }
+    } else if (arg == "--quiet") {
+      if (!once(arg)) break;
+      a.quiet = true;
     } else if (arg == "--invert") {
       if (!once(arg)) break;
       a.pictureOptions = true;
@@ -323,12 +330,13 @@ ImportArguments Parse(int argc, char** argv) {
 // The pictures' frames written into a new project as they are drawn; prints
 // why not and returns false when refused. An interrupt from the claimed name
 // on removes the claim and what was written.
-bool WritePictureProject(const ImportArguments& args, std::string* path) {
+bool WritePictureProject(const ImportArguments& args, std::string* path, ProgressLine& line,
+                         platform::JobProgress& job) {
   std::vector<std::string> inputs{args.file}, files;
   inputs.insert(inputs.end(), args.more.begin(), args.more.end());
   std::string problem;
   if (!picture::ListPictureFiles(inputs, &files, &problem)) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
+    line.Say(stderr, problem);
     return false;
   }
   picture::PictureImportOptions options = args.pictures;
@@ -340,21 +348,22 @@ bool WritePictureProject(const ImportArguments& args, std::string* path) {
   try {
     platform::InterruptCleanup interrupts;
     result = picture::WritePictureProject(files, options, args.animation, platform::WorkFolder(),
-                                          platform::Now(), path);
+                                          platform::Now(), path, &job);
   } catch (const std::bad_alloc&) {
     result.error = res::kPictureOutOfMemory;
   }
   if (!result.error.empty()) {
-    std::fprintf(stderr, "%s\n", result.error.c_str());
+    line.Say(stderr, result.error);
     return false;
   }
   return true;
 }
 
 // The frames of the file, read as they come; "-" is standard input.
-TextFramesResult ReadFrames(const std::string& file, const TextFrameOptions& options) {
-  if (file == "-") return ReadTextFrames(0, res::kTextStandardInput, options);
-  return ReadTextFramesFile(file, options);
+TextFramesResult ReadFrames(const std::string& file, const TextFrameOptions& options,
+                            platform::JobProgress& job) {
+  if (file == "-") return ReadTextFrames(0, res::kTextStandardInput, options, &job);
+  return ReadTextFramesFile(file, options, &job);
 }
 
 }  // namespace
@@ -375,15 +384,21 @@ int RunImportCommand(int argc, char** argv) {
     std::fprintf(stderr, "%s\n\n%s", args.error.c_str(), kImportUsage);
     return 2;
   }
+  // One line on a terminal while the frames are read and written; gone
+  // before anything else is printed.
+  platform::JobProgress job;
+  ProgressLine line(job, ProgressLine::Wanted(args.quiet));
   std::string path;
   if (ArePictures(args)) {
-    if (!WritePictureProject(args, &path)) return 1;
+    const bool written = WritePictureProject(args, &path, line, job);
+    line.Stop();
+    if (!written) return 1;
     std::printf("%s\n", path.c_str());
     return 0;
   }
-  TextFramesResult split = ReadFrames(args.file, args.split);
+  TextFramesResult split = ReadFrames(args.file, args.split, job);
   if (!split.ok()) {
-    std::fprintf(stderr, "%s\n", split.error.c_str());
+    line.Say(stderr, split.error);
     return 1;
   }
   const document::Animation animation = MakeTextAnimation(std::move(split.frames), args.animation);
@@ -391,8 +406,9 @@ int RunImportCommand(int argc, char** argv) {
   // half-written project; once written, the project is the result and stays.
   std::optional<platform::InterruptCleanup> interrupts(std::in_place);
   const std::string problem =
-      WriteNewProject(platform::WorkFolder(), platform::Now(), animation, &path);
+      WriteNewProject(platform::WorkFolder(), platform::Now(), animation, &path, &job);
   interrupts.reset();
+  line.Stop();
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;

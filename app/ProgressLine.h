@@ -16,11 +16,11 @@
 #include <string>
 #include <thread>
 
+#include "document/ProgressText.h"
 #include "platform/JobProgress.h"
 
-// The line's text for a reading (UTF-8): "生成 GIF：第 120 帧，共 1000 帧
-// 每秒 480 帧 还需 2 秒"; parts that cannot be told yet are left out.
-std::string ProgressText(const platform::JobProgress::Reading& reading);
+// The line's text: document::ProgressText, cut to the terminal's width.
+using document::ProgressText;
 
 // Cuts a UTF-8 text to at most columns terminal cells, a character of East
 // Asia taking two, never in the middle of a character.

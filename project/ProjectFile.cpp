@@ -303,8 +303,9 @@ ProjectResult WriteProjectFile(const Animation& animation, const std::filesystem
   return WriteProject(animation, path, false, replace, progress);
 }
 
-ProjectResult WriteNewProjectFile(const Animation& animation, const std::filesystem::path& path) {
-  return WriteProject(animation, path, true, platform::Replace::Yes);
+ProjectResult WriteNewProjectFile(const Animation& animation, const std::filesystem::path& path,
+                                  platform::JobProgress* progress) {
+  return WriteProject(animation, path, true, platform::Replace::Yes, progress);
 }
 
 namespace {

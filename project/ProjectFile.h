@@ -85,7 +85,8 @@ ProjectResult WriteProjectFile(const document::Animation& animation,
 // the project alone, nothing read from what is at path, and a symbolic link
 // there is replaced, never written through.
 ProjectResult WriteNewProjectFile(const document::Animation& animation,
-                                  const std::filesystem::path& path);
+                                  const std::filesystem::path& path,
+                                  platform::JobProgress* progress = nullptr);
 
 // Reads the project at path. Refused (nothing read) when the file is missing
 // or unreadable, holds none of the AnimatedProperties keys (not a project:

@@ -470,14 +470,15 @@ Animation MakeTextAnimation(std::vector<FrameText> frames, Animation animation) 
 }
 
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
-                            const Animation& animation, std::string* path) {
+                            const Animation& animation, std::string* path,
+                            platform::JobProgress* progress) {
   std::string claimed;
   if (std::string problem = ClaimNewProject(programFolder, now, &claimed); !problem.empty())
     return problem;
   ProjectResult written;
   try {
     // The claimed file is empty and ours: nothing in it to keep.
-    written = WriteNewProjectFile(animation, claimed);
+    written = WriteNewProjectFile(animation, claimed, progress);
   } catch (const std::bad_alloc&) {
     written.error = res::kTextOutOfMemory;
   }

@@ -164,9 +164,10 @@ document::Animation MakeTextAnimation(std::vector<document::FrameText> frames,
 // made from `now` and claimed by the project file as a new animation's is by
 // its code file (ClaimStamp), so nothing earlier is overwritten. On success
 // *path is the project's path and the result empty; otherwise the message
-// (UTF-8) and no file is left.
+// (UTF-8) and no file is left, a cancelled job's included.
 std::string WriteNewProject(const std::string& programFolder, const platform::LocalTime& now,
-                            const document::Animation& animation, std::string* path);
+                            const document::Animation& animation, std::string* path,
+                            platform::JobProgress* progress = nullptr);
 
 // Messages (UTF-8).
 using res::kTextFramesEmpty;  // res/Texts.h

@@ -260,3 +260,35 @@ TEST_F(ProgressOnTerminal, CtrlCWhileTheLineShowsStillCleansUpAndEndsByTheSignal
   for (const char* sub : {"Code", "Animate", "Project"})
     EXPECT_TRUE(fs::is_empty(m_dir.path() / sub)) << sub;
 }
+
+// --import shows the line while the text comes in, and leaves only the
+// project's path once it is done.
+TEST_F(ProgressOnTerminal, ASlowImportShowsTheLineAndLeavesOnlyThePath) {
+  const std::string fifo = (m_dir.path() / "frames.fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto slowText = [&](pid_t) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, "a\n\f\nb\n\f\n", 8), 8);
+    std::this_thread::sleep_for(400ms);  // the line is drawn meanwhile
+    EXPECT_EQ(::write(fd, "c\n", 2), 2);
+    ::close(fd);
+  };
+  const TerminalRun shown = OnTerminal({"zoetrix", "--import", fifo}, slowText);
+  ASSERT_TRUE(WIFEXITED(shown.status));
+  EXPECT_EQ(WEXITSTATUS(shown.status), 0) << shown.terminal;
+  EXPECT_NE(shown.terminal.find(std::string(kErase) + res::kJobImportText), std::string::npos)
+      << shown.terminal;
+
+  const TerminalRun quiet = OnTerminal({"zoetrix", "--import", fifo, "--quiet"}, slowText);
+  ASSERT_TRUE(WIFEXITED(quiet.status));
+  EXPECT_EQ(WEXITSTATUS(quiet.status), 0) << quiet.terminal;
+  EXPECT_EQ(quiet.terminal.find('\x1b'), std::string::npos) << quiet.terminal;
+  // The second project takes the next name of the same second.
+  std::string expected = quiet.terminal;
+  const std::size_t second = expected.find("2023_10_1_8_0_0_2");
+  ASSERT_NE(second, std::string::npos) << expected;
+  expected.erase(second + 15, 2);
+  EXPECT_EQ(WithoutWipedLines(shown.terminal), expected);
+  EXPECT_EQ(expected, (m_dir.path() / "Project" / "2023_10_1_8_0_0.ini").string() + "\n");
+}

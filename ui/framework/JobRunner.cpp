@@ -10,6 +10,7 @@
 #include <limits>
 #include <thread>
 
+#include "document/ProgressText.h"
 #include "res/Texts.h"
 #include "ui/framework/GbkText.h"
 #include "ui/framework/Modal.h"
@@ -28,32 +29,9 @@ JobHooks& Hooks() {
 std::chrono::milliseconds g_showAfter = kShowAfter;
 int g_running = 0;
 
-QString TimeText(double seconds) {
-  const long whole = static_cast<long>(seconds + 0.5);
-  if (whole < 60) return U(res::kJobSeconds).arg(whole);
-  return U(res::kJobMinutes).arg(whole / 60).arg(whole % 60);
-}
-
-// "生成 GIF：第 1200 帧，共 5000 帧" and, once known, the speed and time left.
-QString ProgressText(const platform::JobProgress::Reading& reading) {
-  const QString what = QString::fromUtf8(reading.what.c_str());
-  QString text = reading.total > 0
-                     ? U(res::kJobFramesOf)
-                           .arg(what)
-                           .arg(static_cast<qulonglong>(reading.done))
-                           .arg(static_cast<qulonglong>(reading.total))
-                     : U(res::kJobFrames).arg(what).arg(static_cast<qulonglong>(reading.done));
-  const double rate = platform::UnitsPerSecond(reading);
-  if (rate > 0 && reading.seconds >= 0.2)
-    text += QStringLiteral("\n") + U(res::kJobRate).arg(static_cast<qulonglong>(rate + 0.5));
-  const double left = platform::SecondsLeft(reading);
-  if (left >= 0) text += QStringLiteral("，") + U(res::kJobTimeLeft).arg(TimeText(left));
-  return text;
-}
-
 void ShowReading(QProgressDialog& dialog, const platform::JobProgress& progress) {
   const platform::JobProgress::Reading reading = progress.Read();
-  dialog.setLabelText(ProgressText(reading));
+  dialog.setLabelText(QString::fromStdString(document::ProgressText(reading)));
   if (reading.total == 0) {
     dialog.setRange(0, 0);  // busy, without a total
     return;
