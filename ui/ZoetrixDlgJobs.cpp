@@ -14,13 +14,15 @@ bool CZoetrixDlg::RunWindowJob(const char* what,
   // The job's own word: a 取消 that comes after its last step changes
   // nothing, and the job's result and messages stand.
   bool completed = true;
+  std::string stage;  // where a cancelled job stopped
   RunJob(this, [&](platform::JobProgress& progress) {
     // The stage the job begins with is named even before the job's first
     // report; jobs of several stages name each themselves.
     progress.Begin(what, 0);
     completed = work(progress);
+    stage = progress.Read().what;
   });
-  if (!completed) ShowJobNote(U(res::kJobCancelled).arg(U(what)));
+  if (!completed) ShowJobNote(U(res::kJobCancelled).arg(QString::fromStdString(stage)));
   return completed;
 }
 
