@@ -67,13 +67,12 @@ FramesBeyond FramesBeyondCanvas(const Animation& animation, std::size_t most) {
 std::string FramesBeyondNote(const FramesBeyond& beyond) {
   if (beyond.count == 0) return {};
   std::string numbers;
-  for (const long long n : beyond.first)
-    numbers += (numbers.empty() ? "" : "、") + std::to_string(n);
+  for (const long long n : beyond.first) {
+    if (!numbers.empty()) numbers += "、";
+    numbers += std::to_string(n);
+  }
   if (beyond.count > static_cast<long long>(beyond.first.size())) numbers += "等";
-  std::string note = res::kFramesBeyondCanvas;
-  note.replace(note.find("%1"), 2, numbers);
-  note.replace(note.find("%2"), 2, std::to_string(beyond.count));
-  return note;
+  return res::Format(res::kFramesBeyondCanvas, {numbers, std::to_string(beyond.count)});
 }
 
 }  // namespace document
