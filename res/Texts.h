@@ -378,6 +378,8 @@ inline constexpr const char* kJobOpenProject = "读取工程";
 inline constexpr const char* kJobImportText = "导入文本";
 inline constexpr const char* kJobImportPictures = "转换画面";
 inline constexpr const char* kJobCancel = "取消";
+// The progress window between 取消 and the job's end.
+inline constexpr const char* kJobCancelling = "正在取消…";
 // The status line after a cancelled job; %1 is what it was doing.
 inline constexpr const char* kJobCancelled = "已取消：%1";
 // Progress: %1 what, %2 frames done, %3 of how many.

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -68,7 +70,6 @@ TEST(Jobs, TheProgressWindowShowsOnlyForLongJobsAndSaysWhatTheJobDoes) {
                                ++shown;
                                label = dialog.labelText();
                                EXPECT_TRUE(dialog.isVisible());
-                               EXPECT_EQ(dialog.windowModality(), Qt::WindowModal);
                              },
                              {}});
   // A short job: no window at all.
@@ -151,4 +152,63 @@ TEST(Jobs, WhatAJobAsksComesOnTheWindowsThreadInOrder) {
   EXPECT_THROW(ui::RunJob(&window, [](platform::JobProgress&) { throw std::bad_alloc(); }),
                std::bad_alloc);
   EXPECT_FALSE(ui::JobRunning());
+}
+
+TEST(Jobs, TheWindowTakesNoInputUntilTheJobHasEndedEvenAfterCancel) {
+  JobSeams seams;
+  QWidget window;
+  auto* field = new QLineEdit(&window);
+  window.show();
+  ui::SetJobDialogDelayForTesting(10ms);
+  QString afterCancel;
+  bool clicked = false;
+  ui::SetJobHooksForTesting({{},
+                             [&](QProgressDialog& dialog, platform::JobProgress&) {
+                               QTest::keyClicks(field, "typed");
+                               QTest::mouseClick(field, Qt::LeftButton);
+                               if (clicked) {
+                                 afterCancel = dialog.labelText();
+                                 return;
+                               }
+                               clicked = true;
+                               dialog.findChild<QPushButton*>()->click();
+                             },
+                             {}});
+  // A job slow to stop: it goes on for a while after the cancel.
+  EXPECT_FALSE(ui::RunJob(&window, [](platform::JobProgress& progress) {
+    progress.Begin("测试", 0);
+    while (progress.Advance(1)) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(400ms);
+  }));
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(afterCancel, QString::fromUtf8("正在取消…"));
+  EXPECT_EQ(field->text(), QString());
+  // Once it has ended, the window takes keys again.
+  QTest::keyClicks(field, "ok");
+  EXPECT_EQ(field->text(), QString("ok"));
+}
+
+TEST(Jobs, TheProgressWindowStepsAsideWhileTheJobAsks) {
+  JobSeams seams;
+  QWidget window;
+  ui::SetJobDialogDelayForTesting(10ms);
+  int shown = 0;
+  ui::SetJobHooksForTesting({{}, [&](QProgressDialog&, platform::JobProgress&) { ++shown; }, {}});
+  bool coveredWhileAsking = false;
+  EXPECT_TRUE(ui::RunJob(&window, [&](platform::JobProgress& progress) {
+    progress.Begin("测试", 0);
+    std::this_thread::sleep_for(300ms);  // the progress window is up by now
+    ui::OnWindowThread([&] {
+      // A question kept open for a while, as a user would.
+      for (int i = 0; i < 30; ++i) {
+        QTest::qWait(10);
+        for (QWidget* w : QApplication::topLevelWidgets())
+          if (qobject_cast<QProgressDialog*>(w) && w->isVisible()) coveredWhileAsking = true;
+      }
+    });
+    shown = 0;
+    std::this_thread::sleep_for(400ms);  // and back afterwards
+  }));
+  EXPECT_FALSE(coveredWhileAsking);
+  EXPECT_GT(shown, 0);
 }

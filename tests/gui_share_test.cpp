@@ -1,5 +1,6 @@
 // The system menu's sharing items and frames imported from a text file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QMenu>
@@ -180,8 +181,9 @@ TEST(ImportTextMenu, AppendsTheFileFramesKeepingTheEditArea) {
 }
 
 // A form feed inside a line breaks the frame in the window too; a refused
-// file (a control, too many frames, a device without end) changes nothing
-// the user had: the frames, and what is being drawn.
+// file (a control, too many frames, a device or a pipe, which could keep the
+// window waiting for ever) changes nothing the user had: the frames, and
+// what is being drawn.
 TEST(ImportTextMenu, FormFeedsBreakFramesAndRefusalsKeepEverything) {
   Hooks hooks;
   MainWindow w(hooks);
@@ -198,13 +200,16 @@ TEST(ImportTextMenu, FormFeedsBreakFramesAndRefusalsKeepEverything) {
   EXPECT_EQ(w.dlg().doc().TextAt(3), "b");
 
   w.SetText(res::IDC_EDIT_AREA, "still drawing");
+  const std::string pipe = (w.folder().path() / "pipe").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);  // nobody ever writes to it
   const struct {
     std::string path, content;
     const char* message;
   } refused[] = {
       {file, "x\n\f\ny\x1B[31mz\n", "第 3 行第 2 列有控制字符 U+001B"},
       {file, std::string(1000000, '\f'), "文本文件中的帧超过了上限 1000000 帧，无法导入。"},
-      {"/dev/zero", "", "第 1 行第 1 列有控制字符 U+0000"},
+      {"/dev/zero", "", "该路径不是一个普通文件。"},
+      {pipe, "", "该路径不是一个普通文件。"},
   };
   for (const auto& r : refused) {
     if (!r.content.empty()) WriteFile(r.path, r.content);

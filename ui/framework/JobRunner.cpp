@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <exception>
 #include <limits>
 #include <thread>
+#include <utility>
 
 #include "document/ProgressText.h"
 #include "res/Texts.h"
@@ -28,6 +30,48 @@ JobHooks& Hooks() {
 }
 std::chrono::milliseconds g_showAfter = kShowAfter;
 int g_running = 0;
+int g_asking = 0;             // the job waits on a box of the window's thread
+QWidget* g_dialog = nullptr;  // the running job's progress window
+
+// Keys, clicks and wheel turns meant for the job's window are dropped while
+// the job runs; its progress window and the boxes it opens answer as usual.
+class HoldInput : public QObject {
+ public:
+  explicit HoldInput(QWidget* window) : m_window(window) {
+    if (m_window) qApp->installEventFilter(this);
+  }
+  ~HoldInput() override {
+    if (m_window) qApp->removeEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::InputMethod:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+        break;
+      default:
+        return false;
+    }
+    if (auto* widget = qobject_cast<QWidget*>(watched)) return widget->window() == m_window;
+    // A window's shortcut (an action's, say) while the window is in front.
+    return event->type() == QEvent::Shortcut && QApplication::activeWindow() == m_window;
+  }
+
+ private:
+  QWidget* m_window;
+};
 
 void ShowReading(QProgressDialog& dialog, const platform::JobProgress& progress) {
   const platform::JobProgress::Reading reading = progress.Read();
@@ -50,7 +94,17 @@ void OnWindowThread(const std::function<void()>& fn) {
     fn();
     return;
   }
-  QMetaObject::invokeMethod(qApp, fn, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp,
+      [&fn] {
+        // The progress window steps aside while the job asks or tells
+        // something, so the box is never under it; it comes back after.
+        ++g_asking;
+        if (g_dialog) g_dialog->hide();
+        fn();
+        --g_asking;
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 bool RunJob(QWidget* parent, const std::function<void(platform::JobProgress&)>& work) {
@@ -72,46 +126,63 @@ bool RunJob(QWidget* parent, const std::function<void(platform::JobProgress&)>& 
     QMetaObject::invokeMethod(
         &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
   });
+  // From the start until the job's thread has ended, the window takes no
+  // keys or clicks: nothing can start a second job or change what this one
+  // works on, also after 取消 while the job is stopping.
+  const HoldInput hold(parent ? parent->window() : nullptr);
 
   QProgressDialog dialog(parent);
   dialog.setWindowTitle(parent ? parent->windowTitle() : QString());
   dialog.setCancelButtonText(U(res::kJobCancel));
-  dialog.setWindowModality(Qt::WindowModal);
   dialog.setAutoClose(false);
   dialog.setAutoReset(false);
   // It shows when we say, never by its own estimate.
   dialog.setMinimumDuration(std::numeric_limits<int>::max());
   dialog.setMinimumWidth(360);
   dialog.hide();
-  // 取消, closing it, Esc, or every dialog ending with the application.
-  QObject::connect(&dialog, &QProgressDialog::canceled, [&] { progress.Cancel(); });
-  QObject::connect(&dialog, &QDialog::rejected, [&] { progress.Cancel(); });
+  QWidget* const outer = std::exchange(g_dialog, &dialog);
+
+  const auto startedAt = std::chrono::steady_clock::now();
+  bool cancelling = false;
+  const auto showDue = [&] {
+    if (finished.load() || g_asking > 0 || dialog.isVisible()) return;
+    if (std::chrono::steady_clock::now() - startedAt < g_showAfter) return;
+    if (!cancelling) ShowReading(dialog, progress);
+    dialog.show();
+    if (Hooks().shown) Hooks().shown(dialog, progress);
+  };
+  // 取消, closing it, Esc, or every dialog ending with the application:
+  // the job is asked to stop, and the window says so until it has.
+  const auto cancel = [&] {
+    progress.Cancel();
+    if (cancelling) return;
+    cancelling = true;
+    dialog.setLabelText(U(res::kJobCancelling));
+    if (auto* button = dialog.findChild<QPushButton*>()) button->setEnabled(false);
+    QTimer::singleShot(0, &loop, showDue);
+  };
+  QObject::connect(&dialog, &QProgressDialog::canceled, cancel);
+  QObject::connect(&dialog, &QDialog::rejected, cancel);
 
   QTimer refresh;
   refresh.setInterval(kRefreshEvery);
   QObject::connect(&refresh, &QTimer::timeout, [&] {
     // The application is ending: the job stops, its files go.
     if (ModalRunsEnded()) progress.Cancel();
-    if (!dialog.isVisible()) return;
-    ShowReading(dialog, progress);
+    if (!dialog.isVisible()) {
+      showDue();
+      return;
+    }
+    if (!cancelling) ShowReading(dialog, progress);
     if (Hooks().shown) Hooks().shown(dialog, progress);
   });
   refresh.start();
+  QTimer::singleShot(g_showAfter, &loop, showDue);
+  if (!finished.load()) loop.exec();
 
-  // Until the window shows, keys and clicks wait for the job to end.
-  QTimer::singleShot(g_showAfter, &loop, [&] {
-    if (finished.load()) return;
-    ShowReading(dialog, progress);
-    dialog.show();
-    loop.quit();
-  });
-  if (!finished.load()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-  if (!finished.load()) {
-    if (Hooks().shown) Hooks().shown(dialog, progress);
-    if (!finished.load()) loop.exec();
-  }
   worker.join();
   --g_running;
+  g_dialog = outer;
   if (Hooks().finished) Hooks().finished(progress);
   refresh.stop();
   QObject::disconnect(&dialog, nullptr, nullptr, nullptr);

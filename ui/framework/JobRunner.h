@@ -2,16 +2,19 @@
 // Long work off the window's thread, with a progress window and 取消.
 //
 // RunJob runs work on a thread of its own and returns when it has ended;
-// meanwhile the window keeps painting and its timers run. For the first half
-// second nothing is shown and the keyboard and mouse wait (a short job feels
-// like an ordinary click); after that a window-modal progress window tells
-// what the job does, its frames done of the total, the speed and the time
-// left, and offers "取消", which asks the job to stop (platform::JobProgress).
+// meanwhile the window keeps painting and its timers run, but takes no keys
+// or clicks (they are dropped, as a modal window would), so nothing can
+// start a second job or change what this one works on. For the first half
+// second nothing is shown (a short job feels like an ordinary click); after
+// that a progress window over the window tells what the job does, its
+// frames done of the total, the speed and the time left, and offers "取消",
+// which asks the job to stop (platform::JobProgress) and says "正在取消…"
+// until it has.
 //
 // The work must use only what it was given (a copy of the animation, say):
 // the window may repaint while it runs. Whatever it has to tell the user goes
 // through OnWindowThread, so message boxes come in the order the work asks
-// for them.
+// for them; the progress window steps aside while one is open.
 #include <chrono>
 #include <functional>
 
