@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <thread>
 
@@ -17,6 +18,10 @@ extern char** environ;
 
 namespace platform {
 namespace {
+
+// How long a cancelled program has to end by itself: 16 x 5 ms, within the
+// tenth of a second a cancel may take.
+constexpr int kTermGraceSteps = 16;
 
 using Clock = std::chrono::steady_clock;
 
@@ -200,8 +205,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::mill
       result.cancelled = true;
     else
       result.timedOut = true;
-    ::killpg(pid, SIGKILL);
-    wait = WaitForExit(pid, status, Stop{});
+    // Cancelled, a compiler gets a moment to remove its own temporary files
+    // (gcc does so on SIGTERM) before the group is killed.
+    bool reaped = false;
+    if (result.cancelled) {
+      ::killpg(pid, SIGTERM);
+      for (int i = 0; i < kTermGraceSteps && !reaped; ++i) {
+        reaped = ::waitpid(pid, &status, WNOHANG) == pid;
+        if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    }
+    ::killpg(pid, SIGKILL);  // what is left of the group
+    wait = reaped ? Wait::Reaped : WaitForExit(pid, status, Stop{});
     // Keep what the group wrote before it died; a process that left the group
     // and still holds the pipe is not waited for long. A cancelled job wants
     // none of it and no wait.

@@ -371,6 +371,21 @@ TEST(JobCancel, ARunStoppedByItsJobIsKilledAndSaysSo) {
   EXPECT_FALSE(run.timedOut);
   EXPECT_FALSE(run.ExitedCleanly());
 
+  // A compiler cleaning up on SIGTERM, as gcc does, may do so before the end.
+  TempDir dir("zoetrix-cancel-term");
+  const std::string temp = dir.folder() + "cc-temporary.s";
+  const std::string script =
+      "trap 'rm -f \"" + temp + "\"; exit 1' TERM; touch '" + temp + "'; sleep 30 & wait";
+  JobProgress later;
+  std::thread canceller([&] {
+    for (int i = 0; i < 400 && !fs::exists(temp); ++i) std::this_thread::sleep_for(5ms);
+    later.Cancel();
+  });
+  const platform::ProcessResult tidy = platform::RunProcess({"sh", "-c", script}, 0ms, {}, &later);
+  canceller.join();
+  EXPECT_TRUE(tidy.cancelled);
+  EXPECT_FALSE(fs::exists(temp));
+
   JobProgress idle;  // never cancelled: the run is as without one
   const platform::ProcessResult plain = platform::RunProcess({"echo", "hi"}, 0ms, {}, &idle);
   EXPECT_TRUE(plain.ExitedCleanly());
