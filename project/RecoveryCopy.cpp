@@ -147,11 +147,15 @@ void ReplayJournalFile(const fs::path& path, const JournalBase& base, Animation&
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    const std::string journal = ReadWhole(fd, static_cast<std::size_t>(st.st_size));
+  // A journal is compacted long before it could grow this large: one that
+  // claims to (a damaged or planted file) is not read at all.
+  constexpr off_t kLongestJournal = off_t{8} << 30;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      st.st_size <= kLongestJournal) {
     // Whatever the journal holds, the base is offered rather than nothing.
-    Animation replayed = animation;
     try {
+      const std::string journal = ReadWhole(fd, static_cast<std::size_t>(st.st_size));
+      Animation replayed = animation;
       ReplayJournal(journal, base, replayed);
       animation = std::move(replayed);
     } catch (const std::exception&) {

@@ -9,8 +9,10 @@
 // they hold only 0 and 1 (a drawing without transparency), so a long match
 // costs one array read per two or four pixels; no hashing. The codes are
 // those of the plain greedy encoder that clears the dictionary when it is
-// full (4,095 codes), so any decoder reads them, and the output is the same
-// as giflib's for the same pixels.
+// full (4,095 codes), so any decoder reads them. An image of 65,536 pixels
+// or more is encoded in two halves at once, the second starting with a clear
+// code (a few hundred bytes more than one run through); smaller images come
+// out as giflib writes them for the same pixels.
 #include <condition_variable>
 #include <cstdint>
 #include <exception>

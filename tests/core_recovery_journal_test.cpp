@@ -198,6 +198,12 @@ TEST(RecoveryJournal, ATornOrDamagedTailIsDroppedNeverRead) {
   // Zeros after a complete journal, as a file system may show after a crash.
   testsupport::WriteFile(journal, whole + std::string(4096, '\0'));
   EXPECT_EQ(Hash(ReadBack(copy.Path())), after);
+  // A journal claiming more than any memory holds (a sparse file): the base
+  // is offered as it is, the journal not read.
+  testsupport::WriteFile(journal, "");
+  const std::uint64_t base = Hash(ReadBack(copy.Path()));
+  ASSERT_EQ(::truncate(journal.c_str(), off_t{1} << 42), 0);
+  EXPECT_EQ(Hash(ReadBack(copy.Path())), base);
   series.Doc().m_history.Watch(nullptr);
 }
 
