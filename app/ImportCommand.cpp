@@ -1,6 +1,6 @@
 #include "app/ImportCommand.h"
 
-#include "app/ProgressLine.h"
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/ProgressLine.h"
 #include "document/AnimationDocument.h"
 #include "document/Screen.h"
 #include "picture/PictureImport.h"
@@ -386,8 +387,10 @@ int RunImportCommand(int argc, char** argv) {
   }
   // One line on a terminal while the frames are read and written; gone
   // before anything else is printed.
+  // Not while frames are typed at the terminal: the line would wipe them.
+  const bool typed = args.file == "-" && ::isatty(STDIN_FILENO) == 1;
   platform::JobProgress job;
-  ProgressLine line(job, ProgressLine::Wanted(args.quiet));
+  ProgressLine line(job, ProgressLine::Wanted(args.quiet) && !typed);
   std::string path;
   if (ArePictures(args)) {
     const bool written = WritePictureProject(args, &path, line, job);
