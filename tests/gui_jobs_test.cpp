@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include <thread>
 
 #include "ui/framework/JobRunner.h"
+#include "ui/framework/Modal.h"
 
 using namespace std::chrono_literals;
 
@@ -38,6 +41,19 @@ void WorkUntil(const std::atomic<bool>& stop, platform::JobProgress& progress,
     if (!progress.Advance(++done % 100)) return;
     std::this_thread::sleep_for(1ms);
   }
+}
+
+// Text dragged from another program and dropped on the widget.
+void DropText(QWidget* target, const QString& words) {
+  QMimeData text;
+  text.setText(words);
+  const QPoint at(2, 2);
+  QDragEnterEvent enter(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  QDragMoveEvent move(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &move);
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
 }
 
 }  // namespace
@@ -166,6 +182,7 @@ TEST(Jobs, TheWindowTakesNoInputUntilTheJobHasEndedEvenAfterCancel) {
                              [&](QProgressDialog& dialog, platform::JobProgress&) {
                                QTest::keyClicks(field, "typed");
                                QTest::mouseClick(field, Qt::LeftButton);
+                               DropText(field, "dropped");  // from another program
                                if (clicked) {
                                  afterCancel = dialog.labelText();
                                  return;
@@ -183,9 +200,11 @@ TEST(Jobs, TheWindowTakesNoInputUntilTheJobHasEndedEvenAfterCancel) {
   EXPECT_TRUE(clicked);
   EXPECT_EQ(afterCancel, QString::fromUtf8("正在取消…"));
   EXPECT_EQ(field->text(), QString());
-  // Once it has ended, the window takes keys again.
+  // Once it has ended, the window takes keys and drops again.
   QTest::keyClicks(field, "ok");
   EXPECT_EQ(field->text(), QString("ok"));
+  DropText(field, "dropped");
+  EXPECT_TRUE(field->text().contains("dropped")) << field->text().toStdString();
 }
 
 TEST(Jobs, TheProgressWindowStepsAsideWhileTheJobAsks) {
@@ -211,4 +230,41 @@ TEST(Jobs, TheProgressWindowStepsAsideWhileTheJobAsks) {
   }));
   EXPECT_FALSE(coveredWhileAsking);
   EXPECT_GT(shown, 0);
+}
+
+TEST(Jobs, AnEndingApplicationStopsTheJobAndBringsNoWindowBack) {
+  JobSeams seams;
+  QWidget window;
+  ui::SetJobDialogDelayForTesting(10ms);
+  bool ended = false;
+  ui::SetJobHooksForTesting({{},
+                             [&](QProgressDialog&, platform::JobProgress&) {
+                               if (ended) return;
+                               ended = true;
+                               ui::EndModalRuns();  // as a SIGTERM does
+                             },
+                             {}});
+  bool shownAfterEnd = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (ended && qobject_cast<QProgressDialog*>(w) && w->isVisible()) shownAfterEnd = true;
+  });
+  watch.start(20);
+  EXPECT_FALSE(ui::RunJob(&window, [](platform::JobProgress& progress) {
+    progress.Begin("测试", 0);
+    while (progress.Advance(1)) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(300ms);  // slow to stop
+  }));
+  ui::ResumeModalRunsForTesting();
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(shownAfterEnd);
+
+  // What a box run for the job throws reaches the job, and RunJob after it.
+  EXPECT_THROW(ui::RunJob(&window,
+                          [](platform::JobProgress&) {
+                            ui::OnWindowThread([] { throw std::runtime_error("box"); });
+                          }),
+               std::runtime_error);
+  EXPECT_FALSE(ui::JobRunning());
 }

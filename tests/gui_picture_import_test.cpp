@@ -2,6 +2,7 @@
 // follow the animation's, keeping what the edit area held; cancelling the
 // progress, a refused file or no file chosen change nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <vector>
@@ -105,6 +106,17 @@ TEST(ImportPicturesMenu, CancelRefusalAndNoFileLeaveEverything) {
       << hooks.messages[0].toStdString();
   EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
   EXPECT_EQ(w.Text(res::IDC_EDIT_AREA), QString("still drawing"));
+
+  // A pipe named like a picture: refused before anything waits on it.
+  const std::string pipe = (w.folder().path() / "p.gif").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  w.AnswerOpenFile(pipe);
+  hooks.messages.clear();
+  w.dlg().OnSysCommand(kImportPictures);
+  ASSERT_EQ(hooks.messages.size(), 1);
+  EXPECT_TRUE(hooks.messages[0].contains(QString::fromUtf8("该路径不是一个普通文件。")))
+      << hooks.messages[0].toStdString();
+  EXPECT_EQ(w.dlg().doc().FrameCount(), 2);
 
   // No file chosen.
   w.AnswerOpenFile("");

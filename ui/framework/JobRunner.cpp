@@ -60,6 +60,9 @@ class HoldInput : public QObject {
       case QEvent::TouchBegin:
       case QEvent::TouchUpdate:
       case QEvent::TouchEnd:
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+      case QEvent::Drop:
         break;
       default:
         return false;
@@ -94,17 +97,23 @@ void OnWindowThread(const std::function<void()>& fn) {
     fn();
     return;
   }
+  std::exception_ptr thrown;
   QMetaObject::invokeMethod(
       qApp,
-      [&fn] {
+      [&fn, &thrown] {
         // The progress window steps aside while the job asks or tells
         // something, so the box is never under it; it comes back after.
         ++g_asking;
         if (g_dialog) g_dialog->hide();
-        fn();
+        try {
+          fn();
+        } catch (...) {
+          thrown = std::current_exception();  // for the job's thread
+        }
         --g_asking;
       },
       Qt::BlockingQueuedConnection);
+  if (thrown) std::rethrow_exception(thrown);
 }
 
 bool RunJob(QWidget* parent, const std::function<void(platform::JobProgress&)>& work) {
@@ -140,12 +149,16 @@ bool RunJob(QWidget* parent, const std::function<void(platform::JobProgress&)>& 
   dialog.setMinimumDuration(std::numeric_limits<int>::max());
   dialog.setMinimumWidth(360);
   dialog.hide();
+  // A job started from a box of another job's has a progress window of its
+  // own, not held back by the other's question.
   QWidget* const outer = std::exchange(g_dialog, &dialog);
+  const int outerAsking = std::exchange(g_asking, 0);
 
   const auto startedAt = std::chrono::steady_clock::now();
   bool cancelling = false;
   const auto showDue = [&] {
-    if (finished.load() || g_asking > 0 || dialog.isVisible()) return;
+    // Nothing comes up any more once the application is ending.
+    if (finished.load() || g_asking > 0 || dialog.isVisible() || ModalRunsEnded()) return;
     if (std::chrono::steady_clock::now() - startedAt < g_showAfter) return;
     if (!cancelling) ShowReading(dialog, progress);
     dialog.show();
@@ -178,11 +191,20 @@ bool RunJob(QWidget* parent, const std::function<void(platform::JobProgress&)>& 
   });
   refresh.start();
   QTimer::singleShot(g_showAfter, &loop, showDue);
-  if (!finished.load()) loop.exec();
+  // Until the job has ended. Should the application be quitting (every
+  // event loop ended, none running any more), events are still handed out
+  // here: the job may be waiting on one of its boxes.
+  while (!finished.load()) {
+    loop.exec();
+    if (finished.load()) break;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 
   worker.join();
   --g_running;
   g_dialog = outer;
+  g_asking = outerAsking;
   if (Hooks().finished) Hooks().finished(progress);
   refresh.stop();
   QObject::disconnect(&dialog, nullptr, nullptr, nullptr);
