@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/AnimationDocument.h"
 #include "document/Settings.h"
@@ -195,6 +196,8 @@ class CZoetrixDlg : public ui::ZDialog {
   // then says so.
   bool RunWindowJob(const char* what, const std::function<bool(platform::JobProgress&)>& work);
   void ShowJobNote(const QString& note);
+  // False after telling the user that one of the paths is no plain file.
+  bool OnlyFiles(const std::vector<std::string>& paths, const char* unreadable);
   void SetUpCanvases();
   void UpdateCanvasLook();
   void NoteStoredFrame(int position);

@@ -1,8 +1,6 @@
 // The system menu's "从图片或视频导入帧…": pictures, animated GIFs or
 // clips drawn in characters at the animation's size and colours, their
 // frames appended after the animation's as the text import appends.
-#include <sys/stat.h>
-
 #include <QFile>
 #include <algorithm>
 #include <new>
@@ -13,7 +11,6 @@
 #include "picture/PictureImport.h"
 #include "platform/JobProgress.h"
 #include "project/ProjectFile.h"
-#include "res/Printable.h"
 #include "res/Texts.h"
 #include "ui/ZoetrixDlg.h"
 #include "ui/framework/FileDialog.h"
@@ -37,16 +34,7 @@ void CZoetrixDlg::OnImportPictureFrames() {
   std::vector<std::string> files;
   for (const QString& name : chosen) files.push_back(QFile::encodeName(name).toStdString());
   std::sort(files.begin(), files.end(), picture::NaturalLess);
-  // A pipe or a device could keep the decoder waiting for ever, where not
-  // even 取消 reaches it: only files are read here.
-  for (const std::string& file : files) {
-    struct stat what {};
-    if (::stat(file.c_str(), &what) == 0 && !S_ISREG(what.st_mode)) {
-      ZMessageBox(QString::fromStdString(
-          res::Format(res::kPictureUnreadable, {res::Printable(file), res::kProjectNotAFile})));
-      return;
-    }
-  }
+  if (!OnlyFiles(files, res::kPictureUnreadable)) return;
 
   const document::Animation& now = m_doc.m_animation;
   picture::PictureImportOptions options;

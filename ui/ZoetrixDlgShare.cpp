@@ -1,12 +1,9 @@
 // The system menu's sharing items (web page, GIF, asciicast, Windows
 // program) and frames imported from a text file (pictures: see
 // ZoetrixDlgPictures.cpp).
-#include <sys/stat.h>
-
 #include <QFile>
 
 #include "project/TextFrames.h"
-#include "res/Printable.h"
 #include "res/Texts.h"
 #include "share/Share.h"
 #include "ui/ZoetrixDlg.h"
@@ -121,14 +118,7 @@ void CZoetrixDlg::OnImportTextFrames() {
   if (chosen.isEmpty()) return;
   // The file system's own bytes, whatever the name's encoding.
   const std::string path = QFile::encodeName(chosen).toStdString();
-  // A pipe or a device could keep the reading waiting for ever, where not
-  // even 取消 reaches it: only files are read here.
-  struct stat what {};
-  if (::stat(path.c_str(), &what) == 0 && !S_ISREG(what.st_mode)) {
-    ZMessageBox(QString::fromStdString(
-        res::Format(res::kTextUnreadable, {res::Printable(path), res::kProjectNotAFile})));
-    return;
-  }
+  if (!OnlyFiles({path}, res::kTextUnreadable)) return;
   // Read and split as it comes: an enormous or endless file is refused at a
   // limit, and until the frames are all there nothing here has changed.
   TextFramesResult split;
