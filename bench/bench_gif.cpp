@@ -9,15 +9,19 @@
 // Counters: us_per_frame (wall), cpu_us_per_frame (every thread's),
 // bytes (size of the file) and, where gifsicle is installed and the file is
 // of at most 1,000 frames, gifsicle_O3_bytes: the same file after
-// `gifsicle -O3`, a yardstick for how small the encoder could go.
+// `gifsicle -O3`, a yardstick for how small the encoder could go (left out
+// when ZOETRIX_BENCH_NO_GIFSICLE is set, to profile the writer alone); and
+// width and height, the canvas in pixels.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "BenchPictures.h"
@@ -57,6 +61,29 @@ std::string WalkPicture(long n) {
   return out;
 }
 
+// A dense picture whose rows never come again: every cell a character
+// drawn at random, half of them Chinese, so no band of text repeats and
+// every image is encoded in full.
+std::string RandomDensePicture(long n) {
+  static const std::string kHan =
+      platform::cp936::ToGbk("走跑跳看山水风云日月星光画面动字符帧中文").bytes;  // 20
+  std::mt19937 random(static_cast<unsigned>(n) * 7919u + 1);
+  std::string out;
+  for (int row = 0; row < 25; ++row) {
+    if (row) out += "\r\n";
+    for (int cells = 0; cells < 80;) {
+      if (cells < 78 && random() % 3 == 0) {
+        out += kHan.substr(random() % 20 * 2, 2);
+        cells += 2;
+      } else {
+        out += static_cast<char>('!' + random() % 94);
+        ++cells;
+      }
+    }
+  }
+  return out;
+}
+
 Animation Make(std::string (*picture)(long), long frames) {
   Animation animation;
   for (long i = 0; i < frames; ++i) animation.m_frames.Append(MakeFrameText(picture(i)));
@@ -77,6 +104,7 @@ double CpuSeconds() {
 
 // Size of the file after `gifsicle -O3`, or -1 without gifsicle.
 double GifsicleSize(const fs::path& in) {
+  if (std::getenv("ZOETRIX_BENCH_NO_GIFSICLE")) return -1;  // when profiling the writer
   if (std::system("command -v gifsicle >/dev/null 2>&1") != 0) return -1;
   const fs::path out = in.string() + ".O3.gif";
   const std::string command = "gifsicle -O3 '" + in.string() + "' -o '" + out.string() + "'";
@@ -110,6 +138,15 @@ void Run(benchmark::State& state, std::string (*picture)(long), const output::Gi
   state.counters["cpu_us_per_frame"] =
       cpu * 1e6 / (static_cast<double>(frames) * static_cast<double>(state.iterations()));
   state.counters["bytes"] = static_cast<double>(fs::file_size(out, ec));
+  // The canvas in pixels, from the file's header.
+  if (std::FILE* gif = std::fopen(out.string().c_str(), "rb")) {
+    unsigned char head[10] = {};
+    if (std::fread(head, 1, sizeof head, gif) == sizeof head) {
+      state.counters["width"] = head[6] | head[7] << 8;
+      state.counters["height"] = head[8] | head[9] << 8;
+    }
+    std::fclose(gif);
+  }
   state.counters["gifsicle_O3_bytes"] = frames <= kFrames ? GifsicleSize(out) : -1;
   fs::remove(out, ec);
 }
@@ -126,6 +163,7 @@ void BM_GifWalk(benchmark::State& state) { Run(state, WalkPicture, {}); }
 void BM_GifDistinctDense(benchmark::State& state) {
   Run(state, DistinctDensePicture, {}, state.range(0));
 }
+void BM_GifRandomDense(benchmark::State& state) { Run(state, RandomDensePicture, {}); }
 void BM_GifDenseWholeImages(benchmark::State& state) { Run(state, DensePicture, WholeImages()); }
 void BM_GifWalkWholeImages(benchmark::State& state) { Run(state, WalkPicture, WholeImages()); }
 
@@ -133,6 +171,7 @@ BENCHMARK(BM_GifDense)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifWalk)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifDistinctDense)->Arg(1000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifDistinctDense)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifRandomDense)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifDenseWholeImages)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifWalkWholeImages)->Iterations(1)->Unit(benchmark::kMillisecond);
 

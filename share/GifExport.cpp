@@ -16,8 +16,10 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -173,6 +175,12 @@ void Put16(std::string& out, int value) {
   out += static_cast<char>((value >> 8) & 0xFF);
 }
 
+// An image is encoded in bands of whole rows of cells, each with an LZW
+// dictionary of its own, of at least this many pixels: a band of text seen
+// before is copied, not encoded again (a dictionary that starts again costs
+// a little in size, more the smaller the band).
+constexpr std::size_t kBandPixels = 8192;
+
 // Images kept for writing again hold at most this many bytes.
 constexpr std::size_t kImageCacheBytes = 64u << 20;
 
@@ -296,13 +304,16 @@ class GifEncoder {
     Put16(m_image, h);
     m_image += '\0';  // no palette of its own, not interlaced
     const std::size_t count = static_cast<std::size_t>(w) * h;
-    if (whole && w == m_width) {
-      m_lzw.Encode(&m_pixels[static_cast<std::size_t>(y) * m_width], count, m_image);
+    const std::size_t band = BandPixels(w, h);
+    // An image as wide as the canvas that shows only drawn pixels is rows
+    // of the drawing as they stand.
+    if (w == m_width && (whole || AllChanged(top, bottom))) {
+      m_lzw.Encode(&m_pixels[static_cast<std::size_t>(y) * m_width], count, band, m_image);
     } else {
       m_imagePixels.resize(count);
       for (int row = y; row < y + h; ++row)
         Line(row, left, right, whole, wide, &m_imagePixels[static_cast<std::size_t>(row - y) * w]);
-      m_lzw.Encode(m_imagePixels.data(), count, m_image);
+      m_lzw.Encode(m_imagePixels.data(), count, band, m_image);
     }
     m_out->Write(m_image);
     if (keep) {
@@ -315,6 +326,22 @@ class GifEncoder {
   void Finish() { m_out->Write(";"); }
 
  private:
+  // Whether every cell of rows top..bottom changed.
+  bool AllChanged(int top, int bottom) const {
+    const std::size_t wide = static_cast<std::size_t>(m_shown.Wide());
+    return std::all_of(m_changed.begin() + static_cast<std::ptrdiff_t>(top * wide),
+                       m_changed.begin() + static_cast<std::ptrdiff_t>((bottom + 1) * wide),
+                       [](unsigned char changed) { return changed != 0; });
+  }
+
+  // Pixels per LZW band of an image w pixels wide, h high: rows of cells,
+  // as many as make a band of kBandPixels or more.
+  std::size_t BandPixels(int w, int h) const {
+    const std::size_t row = static_cast<std::size_t>(w) * m_font.CellHeight();
+    const std::size_t rows = std::max<std::size_t>(1, (kBandPixels + row - 1) / row);
+    return std::min(row * rows, static_cast<std::size_t>(w) * h);
+  }
+
   // Pixel row y of the image over cell columns left..right, into line: the drawn
   // pixels, or, in an image over the one before, the drawn pixels of the
   // cells that changed and of blank cells, and transparent ones where an
@@ -355,21 +382,42 @@ class GifEncoder {
     const int width = std::min(m_width - x0, picture.width);
     const std::uint8_t* from = picture.pixels.data();
     std::uint8_t* to = &m_pixels[static_cast<std::size_t>(y0) * m_width + x0];
-    // Glyph rows are a few bytes: copies of a size known here are a move or
-    // two, where a call for each would cost more than the copy.
-    if (width == 8 && picture.width == 8) {
-      for (int y = 0; y < ch; ++y, from += 8, to += m_width) std::memcpy(to, from, 8);
-    } else if (width == 16 && picture.width == 16) {
-      for (int y = 0; y < ch; ++y, from += 16, to += m_width) std::memcpy(to, from, 16);
+    // Glyph rows are a few bytes: two overlapping copies of a size known
+    // here are a move or two each, where a call per row would cost more
+    // than the copy.
+    if (width >= 8 && width <= 16) {
+      for (int y = 0; y < ch; ++y, from += picture.width, to += m_width) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + width - 8, from + width - 8, 8);
+      }
+    } else if (width > 16 && width <= 32) {
+      for (int y = 0; y < ch; ++y, from += picture.width, to += m_width) {
+        std::memcpy(to, from, 16);
+        std::memcpy(to + width - 16, from + width - 16, 16);
+      }
     } else {
       for (int y = 0; y < ch; ++y, from += picture.width, to += m_width)
         std::copy_n(from, width, to);
     }
   }
 
+  // The picture of a character, drawn the first time it is asked for.
+  // Pictures are found through pages of 256 characters, as many as a frame
+  // has cells: a map's lookup per cell would cost more than drawing it.
   const CellPicture& Picture(char32_t cp) {
-    auto found = m_pictures.find(cp);
-    if (found != m_pictures.end()) return found->second;
+    const std::size_t page = cp >> 8, slot = cp & 0xFF;
+    if (page < m_pages.size() && m_pages[page] && (*m_pages[page])[slot])
+      return *(*m_pages[page])[slot];
+    const auto found = m_pictures.find(cp);
+    CellPicture& picture = found != m_pictures.end() ? found->second : DrawPicture(cp);
+    if (page > 0x10FF) return picture;  // past Unicode: not paged
+    if (page >= m_pages.size()) m_pages.resize(page + 1);
+    if (!m_pages[page]) m_pages[page] = std::make_unique<PicturePage>();
+    (*m_pages[page])[slot] = &picture;
+    return picture;
+  }
+
+  CellPicture& DrawPicture(char32_t cp) {
     CellPicture& picture = m_pictures[cp];
     const int cells = formats::FrameCanvas::IsWide(cp) ? 2 : 1;
     const int cw = m_font.CellWidth(), ch = m_font.CellHeight();
@@ -421,6 +469,8 @@ class GifEncoder {
   std::vector<std::uint8_t> m_pixels;       // what the images so far show, drawn
   std::vector<std::uint8_t> m_imagePixels;  // the image being written, row after row
   std::unordered_map<char32_t, CellPicture> m_pictures;
+  using PicturePage = std::array<const CellPicture*, 256>;
+  std::vector<std::unique_ptr<PicturePage>> m_pages;  // [cp >> 8][cp & 0xFF]: in m_pictures
   gif::ImageEncoder m_lzw;
   std::unordered_map<std::size_t, EncodedImage> m_images;  // by HashCells of both pictures
   std::size_t m_imageBytes = 0;                            // what m_images holds

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace output::gif {
 
@@ -223,29 +224,48 @@ void LzwEncoder::BeginPart(std::size_t pixelCount) {
   m_bitCount = 0;
 }
 
-void LzwEncoder::EndPart() {
+void LzwEncoder::EndPart(CodeRun& run) {
   if (!m_empty) Emit(m_current);
   m_empty = true;
+  run.bytes.assign(m_bytes.begin(), m_bytes.begin() + static_cast<std::ptrdiff_t>(m_size));
+  run.tail = m_bitBuffer;
+  run.tailBits = m_bitCount;
+  run.bits = m_bits;
 }
 
-void LzwEncoder::Join(const LzwEncoder& part) {
+void LzwEncoder::Join(const CodeRun& part, bool first) {
   if (!m_empty) Emit(m_current);
   m_empty = true;
-  Emit(kClear);
-  const std::size_t most = m_size + part.m_size + 16;
+  if (!first) Emit(kClear);
+  const std::size_t most = m_size + part.bytes.size() + 16;
   if (m_bytes.size() < most) m_bytes.resize(most);
-  // The part's codes, whole bytes four at a time (its bytes are written in
-  // fours), then what it holds back, shifted to follow the bits here.
-  for (std::size_t at = 0; at < part.m_size; at += 4) {
+  // The part's codes, whole bytes eight and then four at a time (its bytes
+  // are written in fours), then what it holds back, shifted to follow the
+  // bits here (fewer than 32 wait in m_bitBuffer).
+  std::size_t at = 0;
+  if (m_bitCount == 0) {
+    at = part.bytes.size();
+    std::memcpy(m_bytes.data() + m_size, part.bytes.data(), at);
+    m_size += at;
+  }
+  for (; at + 8 <= part.bytes.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, part.bytes.data() + at, 8);
+    const std::uint64_t out = m_bitBuffer | word << m_bitCount;
+    std::memcpy(m_bytes.data() + m_size, &out, 8);  // little-endian, as Emit writes
+    m_size += 8;
+    m_bitBuffer = word >> (64 - m_bitCount);
+  }
+  for (; at < part.bytes.size(); at += 4) {
     std::uint32_t word;
-    std::memcpy(&word, part.m_bytes.data() + at, 4);
+    std::memcpy(&word, part.bytes.data() + at, 4);
     m_bitBuffer |= std::uint64_t{word} << m_bitCount;
     std::memcpy(m_bytes.data() + m_size, &m_bitBuffer, 4);  // little-endian, as Emit writes
     m_size += 4;
     m_bitBuffer >>= 32;
   }
-  m_bitBuffer |= part.m_bitBuffer << m_bitCount;
-  m_bitCount += part.m_bitCount;
+  m_bitBuffer |= part.tail << m_bitCount;
+  m_bitCount += part.tailBits;
   if (m_bitCount >= 32) {
     std::memcpy(m_bytes.data() + m_size, &m_bitBuffer, 4);
     m_size += 4;
@@ -254,7 +274,7 @@ void LzwEncoder::Join(const LzwEncoder& part) {
   }
   // The codes that follow are as wide as the part's last ones. (m_next
   // stays: it says which of this encoder's strings the next Begin forgets.)
-  m_bits = part.m_bits;
+  m_bits = part.bits;
 }
 
 void LzwEncoder::End(std::string& out) {
@@ -285,59 +305,175 @@ ImageEncoder::~ImageEncoder() {
   m_helper.join();
 }
 
-void ImageEncoder::EncodeSecond() {
-  try {
-    m_second.BeginPart(m_partCount);
-    m_second.Add(m_partPixels, m_partCount);
-    m_second.EndPart();
-  } catch (...) {
-    m_partError = std::current_exception();
+namespace {
+
+// A hash of the pixels, eight at a time in eight lanes (none waits for
+// another), seeded with their count.
+std::uint64_t HashPixels(const std::uint8_t* pixels, std::size_t count) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  constexpr int kLanes = 8;
+  std::uint64_t lane[kLanes];
+  for (int k = 0; k < kLanes; ++k) lane[k] = count + static_cast<std::uint64_t>(k) * kMul;
+  std::size_t i = 0;
+  for (; i + 8 * kLanes <= count; i += 8 * kLanes)
+    for (int k = 0; k < kLanes; ++k) {
+      std::uint64_t word;
+      std::memcpy(&word, pixels + i + 8 * static_cast<std::size_t>(k), 8);
+      lane[k] = (lane[k] ^ word) * kMul;
+      lane[k] ^= lane[k] >> 32;
+    }
+  std::uint64_t h = 0;
+  for (int k = 0; k < kLanes; ++k) h = (h ^ lane[k]) * kMul;
+  for (; i < count; ++i) h = (h ^ pixels[i]) * kMul;
+  return h ^ (h >> 31);
+}
+
+}  // namespace
+
+// Cuts the image into bands, finds those kept with their codes and says
+// how many were seen before.
+std::size_t ImageEncoder::CutBands(const std::uint8_t* pixels, std::size_t count,
+                                   std::size_t bandPixels) {
+  if (bandPixels == 0 || bandPixels > count) bandPixels = std::max<std::size_t>(count, 1);
+  m_bands.resize((count + bandPixels - 1) / bandPixels);
+  std::size_t seen = 0;
+  for (std::size_t k = 0; k < m_bands.size(); ++k) {
+    Band& band = m_bands[k];
+    band.pixels = pixels + k * bandPixels;
+    band.count = std::min(bandPixels, count - k * bandPixels);
+    band.hash = HashPixels(band.pixels, band.count);
+    band.kept = nullptr;
+    const auto found = m_kept.find(band.hash);
+    if (found == m_kept.end()) continue;
+    ++seen;
+    const Kept& kept = found->second;
+    if (kept.coded && kept.pixels.size() == band.count &&
+        std::memcmp(kept.pixels.data(), band.pixels, band.count) == 0)
+      band.kept = &kept.run;
+  }
+  return seen;
+}
+
+// The whole image as one band, or two halves when it is large.
+void ImageEncoder::CutHalves(const std::uint8_t* pixels, std::size_t count) {
+  const std::size_t first = count >= kSplitPixels ? count / 2 : count;
+  m_bands.resize(first < count ? 2 : 1);
+  m_bands[0].pixels = pixels;
+  m_bands[0].count = first;
+  if (first < count) {
+    m_bands[1].pixels = pixels + first;
+    m_bands[1].count = count - first;
+  }
+  for (Band& band : m_bands) band.kept = nullptr;
+}
+
+void ImageEncoder::Keep(const Band& band, bool coded) {
+  const std::size_t bytes = (coded ? band.count + band.run.bytes.size() : 0) + 64;
+  if (m_keptBytes + bytes > m_keptLimit) {
+    m_kept.clear();
+    m_keptBytes = 0;
+  }
+  const auto [at, added] = m_kept.try_emplace(band.hash);
+  Kept& kept = at->second;
+  // One band per hash; one seen before gets its codes once they are known.
+  if (!added && (kept.coded || !coded)) return;
+  kept.coded = coded;
+  if (coded) {
+    kept.pixels.assign(band.pixels, band.pixels + band.count);
+    kept.run = band.run;
+  }
+  m_keptBytes += bytes;
+}
+
+// Takes bands to encode until none is left; run on both threads at once.
+void ImageEncoder::EncodeMisses(LzwEncoder& encoder) {
+  for (;;) {
+    const std::size_t k = m_nextMiss.fetch_add(1, std::memory_order_relaxed);
+    if (k >= m_misses.size()) return;
+    Band& band = m_bands[m_misses[k]];
+    encoder.BeginPart(band.count);
+    encoder.Add(band.pixels, band.count);
+    encoder.EndPart(band.run);
   }
 }
 
 void ImageEncoder::Serve() {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
-    m_wake.wait(lock, [this] { return m_partPending || m_quit; });
+    m_wake.wait(lock, [this] { return m_helpPending || m_quit; });
     if (m_quit) return;
     lock.unlock();
-    EncodeSecond();
+    try {
+      EncodeMisses(m_second);
+    } catch (...) {
+      m_helpError = std::current_exception();
+    }
     lock.lock();
-    m_partPending = false;
+    m_helpPending = false;
     m_wake.notify_all();
   }
 }
 
-void ImageEncoder::Encode(const std::uint8_t* pixels, std::size_t count, std::string& out) {
-  if (count < kSplitPixels) {
-    m_first.Begin(count);
-    m_first.Add(pixels, count);
-    m_first.End(out);
+void ImageEncoder::Encode(const std::uint8_t* pixels, std::size_t count, std::size_t bandPixels,
+                          std::string& out) {
+  const std::size_t seen = CutBands(pixels, count, bandPixels);
+  // An image of one band is that band's run, kept for another time; one
+  // large enough for halves is always halves.
+  const bool banded = m_bands.size() == 1 ? count < kSplitPixels : seen * 3 >= m_bands.size();
+  if (banded) {
+    EncodeBands(out);
+    // Only now: making room forgets kept bands joined above.
+    for (const Band& band : m_bands)
+      if (!band.kept) Keep(band, true);
     return;
   }
-  const std::size_t half = count / 2;
-  m_partPixels = pixels + half;
-  m_partCount = count - half;
-  m_partError = nullptr;
-  const bool helped = std::thread::hardware_concurrency() > 1;
+  std::vector<std::uint64_t>& hashes = m_seenHashes;
+  hashes.clear();
+  for (const Band& band : m_bands) hashes.push_back(band.hash);
+  CutHalves(pixels, count);
+  EncodeBands(out);
+  Band seenBand;
+  for (std::uint64_t hash : hashes) {
+    seenBand.hash = hash;
+    Keep(seenBand, false);
+  }
+}
+
+// Copies the codes of the bands kept and encodes the others, on both
+// threads where there is enough to do, then joins them in order.
+void ImageEncoder::EncodeBands(std::string& out) {
+  m_misses.clear();
+  std::size_t missPixels = 0;
+  for (std::size_t k = 0; k < m_bands.size(); ++k) {
+    if (m_bands[k].kept) continue;
+    m_misses.push_back(k);
+    missPixels += m_bands[k].count;
+  }
+  m_copied += m_bands.size() - m_misses.size();
+  m_encoded += m_misses.size();
+  m_nextMiss.store(0, std::memory_order_relaxed);
+  m_helpError = nullptr;
+  const bool helped =
+      m_misses.size() > 1 && missPixels >= kHelpedPixels && std::thread::hardware_concurrency() > 1;
   if (helped) {
     if (!m_helper.joinable()) m_helper = std::thread([this] { Serve(); });
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      m_partPending = true;
+      m_helpPending = true;
     }
     m_wake.notify_all();
   }
-  m_first.Begin(count);
-  m_first.Add(pixels, half);
+  EncodeMisses(m_first);
   if (helped) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_wake.wait(lock, [this] { return !m_partPending; });
-  } else {
-    EncodeSecond();
+    m_wake.wait(lock, [this] { return !m_helpPending; });
   }
-  if (m_partError) std::rethrow_exception(m_partError);
-  m_first.Join(m_second);
+  if (m_helpError) std::rethrow_exception(m_helpError);
+  m_first.Begin(0);
+  for (std::size_t k = 0; k < m_bands.size(); ++k) {
+    const Band& band = m_bands[k];
+    m_first.Join(band.kept ? *band.kept : band.run, k == 0);
+  }
   m_first.End(out);
 }
 

@@ -154,10 +154,10 @@ TEST(GifLzw, ImagesEncodedInPartsDecodeToThePixelsGiven) {
   std::mt19937 random(81);
   const auto expectRoundTrip = [&encoder](int width, int height, const Pixels& pixels) {
     std::string data;
-    encoder.Encode(pixels.data(), pixels.size(), data);
+    encoder.Encode(pixels.data(), pixels.size(), 0, data);
     EXPECT_EQ(Decode(width, height, data), pixels);
     std::string again;
-    encoder.Encode(pixels.data(), pixels.size(), again);
+    encoder.Encode(pixels.data(), pixels.size(), 0, again);
     EXPECT_TRUE(again == data) << "encoded again differently";
   };
   ASSERT_EQ(ImageEncoder::kSplitPixels, 65536u);
@@ -196,5 +196,120 @@ TEST(GifLzw, ImagesEncodedInPartsDecodeToThePixelsGiven) {
     small.pop_back();
     small.resize(255 * 257);
     expectRoundTrip(255, 257, small);
+  }
+}
+
+namespace {
+
+// Rows of glyph-like pixels, 0 and 1 with the odd 2 (transparency): row
+// pattern n, as a band of rows of text is.
+Pixels Band(int n, std::size_t pixels) {
+  Pixels band(pixels);
+  std::mt19937 random(static_cast<unsigned>(n) + 1000);
+  for (auto& p : band) p = static_cast<std::uint8_t>(random() % 7 == 0 ? 1 : 0);
+  for (int k = 0; k < 20; ++k) band[random() % band.size()] = 2;
+  return band;
+}
+
+// An image of the given bands, one after another.
+Pixels Image(const std::vector<int>& bands, std::size_t bandPixels) {
+  Pixels image;
+  for (int n : bands) {
+    const Pixels band = Band(n, bandPixels);
+    image.insert(image.end(), band.begin(), band.end());
+  }
+  return image;
+}
+
+}  // namespace
+
+// A scrolling text: each image is the one before, a band higher, with a
+// new band at the bottom. From the third image on, the bands seen in the
+// image before are copied, not encoded; every image reads back as its
+// pixels, and a copied band gives the same bytes as one encoded anew.
+TEST(GifLzw, BandsSeenBeforeAreCopied) {
+  constexpr int kWidth = 640, kRows = 17;
+  constexpr std::size_t kBand = kWidth * kRows;
+  constexpr int kBands = 8;  // large enough for halves
+  const auto scrolled = [](int first) {
+    std::vector<int> bands;
+    for (int n = first; n < first + kBands; ++n) bands.push_back(n);
+    return bands;
+  };
+  ImageEncoder encoder;
+  std::vector<std::string> written;
+  for (int first = 0; first < 6; ++first) {
+    SCOPED_TRACE(first);
+    const Pixels image = Image(scrolled(first), kBand);
+    std::string data;
+    encoder.Encode(image.data(), image.size(), kBand, data);
+    EXPECT_EQ(Decode(kWidth, kRows * kBands, data), image);
+    written.push_back(data);
+  }
+  // The first image all new: one run (two halves); the second seen but
+  // without codes: all its bands encoded; then one new band an image.
+  EXPECT_EQ(encoder.BandsCopied(), 4u * (kBands - 1));
+  EXPECT_EQ(encoder.BandsEncoded(), 2u + kBands + 4u);
+
+  // Another encoder that starts at the second image encodes every band of
+  // the third: the bytes are those made from copies.
+  ImageEncoder fresh;
+  for (int first = 1; first < 3; ++first) {
+    const Pixels image = Image(scrolled(first), kBand);
+    std::string data;
+    fresh.Encode(image.data(), image.size(), kBand, data);
+    if (first == 2) {
+      EXPECT_TRUE(data == written[2]) << "copied bands differ from encoded ones";
+    }
+  }
+  EXPECT_EQ(fresh.BandsCopied(), 0u);
+}
+
+// Images never seen before are one run as LzwEncoder writes it; with room
+// for only a few bands the kept ones are forgotten and taken anew, while
+// every image still reads back right; and a band one pixel off a kept one
+// is encoded anew.
+TEST(GifLzw, BandsAreKeptWithinTheirRoom) {
+  constexpr int kWidth = 200, kRows = 10;
+  constexpr std::size_t kBand = kWidth * kRows;
+  {
+    SCOPED_TRACE("new pictures: one run, as one encoder writes them");
+    ImageEncoder encoder;
+    LzwEncoder single;
+    for (int n = 0; n < 3; ++n) {
+      const Pixels image = Image({n * 3, n * 3 + 1, n * 3 + 2}, kBand);
+      std::string data;
+      encoder.Encode(image.data(), image.size(), kBand, data);
+      EXPECT_TRUE(data == Encode(single, image, {image.size()}));
+    }
+    EXPECT_EQ(encoder.BandsCopied(), 0u);
+  }
+  {
+    SCOPED_TRACE("room for about three bands");
+    ImageEncoder encoder(3 * (kBand + 2000));
+    std::mt19937 random(7);
+    for (int k = 0; k < 40; ++k) {
+      std::vector<int> bands;
+      for (int b = 0; b < 5; ++b) bands.push_back(static_cast<int>(random() % 8));
+      const Pixels image = Image(bands, kBand);
+      std::string data;
+      encoder.Encode(image.data(), image.size(), kBand, data);
+      ASSERT_EQ(Decode(kWidth, kRows * 5, data), image) << "image " << k;
+    }
+    EXPECT_GT(encoder.BandsCopied(), 0u);
+  }
+  {
+    SCOPED_TRACE("a band one pixel off one kept is encoded");
+    ImageEncoder encoder;
+    Pixels image = Image({1, 2, 3, 4}, kBand);
+    std::string data;
+    for (int k = 0; k < 3; ++k) encoder.Encode(image.data(), image.size(), kBand, data);
+    const std::size_t copied = encoder.BandsCopied();
+    EXPECT_EQ(copied, 4u);
+    image[kBand + 5] ^= 1;
+    data.clear();
+    encoder.Encode(image.data(), image.size(), kBand, data);
+    EXPECT_EQ(Decode(kWidth, kRows * 4, data), image);
+    EXPECT_EQ(encoder.BandsCopied(), copied + 3);
   }
 }

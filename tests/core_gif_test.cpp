@@ -200,6 +200,28 @@ TEST(GifImages, FramesLookAsWithWholeImages) {
     ExpectSameAsWholeImages(Make(80, 25, 10, "1E", frames), dir);
   }
   {
+    SCOPED_TRACE("credits rolling up: rows of text seen a row lower in the frame before");
+    const std::vector<std::string> han = {"走", "跑", "跳", "看", "山", "水", "风", "云", "─", "█"};
+    std::vector<std::string> lines;
+    for (int n = 0; n < 40; ++n) {
+      std::string line;
+      for (int i = 0; i < 30; ++i) line += static_cast<char>('!' + (n * 11 + i * 5) % 94);
+      for (int i = 0; i < 20; ++i) line += han[static_cast<std::size_t>(n * 3 + i) % han.size()];
+      line.resize(n % 5 == 0 ? 0 : line.size() - static_cast<std::size_t>(n % 3) * 6);  // gaps
+      lines.push_back(line);
+    }
+    std::vector<std::string> frames;
+    for (int n = 0; n < 14; ++n) {
+      std::string frame;
+      for (int row = 0; row < 25; ++row) {
+        if (row) frame += "\r\n";
+        frame += lines[static_cast<std::size_t>(n + row)];
+      }
+      frames.push_back(frame);
+    }
+    ExpectSameAsWholeImages(Make(80, 25, 10, "1E", frames), dir);
+  }
+  {
     SCOPED_TRACE("sparse: a figure moving over a still scene");
     ExpectSameAsWholeImages(Make(22, 6, 24, "07", SparseFrames(40)), dir);
   }
