@@ -330,28 +330,31 @@ std::uint64_t HashPixels(const std::uint8_t* pixels, std::size_t count) {
 
 }  // namespace
 
-// Cuts the image into bands, finds those kept with their codes and says
-// how many were seen before.
-std::size_t ImageEncoder::CutBands(const std::uint8_t* pixels, std::size_t count,
-                                   std::size_t bandPixels) {
+// Cuts the image into bands and finds those kept with their codes. Says
+// whether at least a third of the bands were seen before, not counting
+// bands of one colour (cheap to encode however they are cut).
+bool ImageEncoder::CutBands(const std::uint8_t* pixels, std::size_t count, std::size_t bandPixels) {
   if (bandPixels == 0 || bandPixels > count) bandPixels = std::max<std::size_t>(count, 1);
   m_bands.resize((count + bandPixels - 1) / bandPixels);
-  std::size_t seen = 0;
+  std::size_t seen = 0, drawn = 0;
   for (std::size_t k = 0; k < m_bands.size(); ++k) {
     Band& band = m_bands[k];
     band.pixels = pixels + k * bandPixels;
     band.count = std::min(bandPixels, count - k * bandPixels);
     band.hash = HashPixels(band.pixels, band.count);
     band.kept = nullptr;
+    const bool plain = band.count == 0 ||
+                       RunAt(band.pixels, 0, band.count, band.pixels[0], band.count) == band.count;
+    if (!plain) ++drawn;
     const auto found = m_kept.find(band.hash);
     if (found == m_kept.end()) continue;
-    ++seen;
+    if (!plain) ++seen;
     const Kept& kept = found->second;
     if (kept.coded && kept.pixels.size() == band.count &&
         std::memcmp(kept.pixels.data(), band.pixels, band.count) == 0)
       band.kept = &kept.run;
   }
-  return seen;
+  return seen > 0 && seen * 3 >= drawn;
 }
 
 // The whole image as one band, or two halves when it is large.
@@ -416,10 +419,10 @@ void ImageEncoder::Serve() {
 
 void ImageEncoder::Encode(const std::uint8_t* pixels, std::size_t count, std::size_t bandPixels,
                           std::string& out) {
-  const std::size_t seen = CutBands(pixels, count, bandPixels);
+  const bool mostlySeen = CutBands(pixels, count, bandPixels);
   // An image of one band is that band's run, kept for another time; one
   // large enough for halves is always halves.
-  const bool banded = m_bands.size() == 1 ? count < kSplitPixels : seen * 3 >= m_bands.size();
+  const bool banded = m_bands.size() == 1 ? count < kSplitPixels : mostlySeen;
   if (banded) {
     EncodeBands(out);
     // Only now: making room forgets kept bands joined above.

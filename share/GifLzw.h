@@ -94,10 +94,10 @@ class LzwEncoder {
 // code). A band's codes then depend only on its pixels: a band encoded
 // before is not encoded again, its codes are copied. Bands are remembered
 // by a hash of their pixels; an image where fewer than a third of the
-// bands were seen before is encoded in one run, or in two halves for a
-// large image, which keeps the dictionary longer (a smaller file). So the
-// bytes of an image of several bands depend on the images before it; an
-// image given as one band always comes out the same.
+// bands were seen before (bands of one colour not counted) is encoded in one run, or in two halves
+// for a large image, which keeps the dictionary longer (a smaller file). So the bytes of an image
+// of several bands depend on the images before it; an image given as one band always comes out the
+// same.
 //
 // Bands or halves to encode are shared out between this thread and a
 // helper. The bytes are the same whether the helper runs or not.
@@ -142,7 +142,7 @@ class ImageEncoder {
     CodeRun run;
   };
 
-  std::size_t CutBands(const std::uint8_t* pixels, std::size_t count, std::size_t bandPixels);
+  bool CutBands(const std::uint8_t* pixels, std::size_t count, std::size_t bandPixels);
   void CutHalves(const std::uint8_t* pixels, std::size_t count);
   void EncodeBands(std::string& out);
   void Keep(const Band& band, bool coded);
