@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchPictures.h"
 #include "platform/Cp936.h"
 #include "project/ProjectFile.h"
 
@@ -54,16 +55,19 @@ std::string Picture(int n) {
 }
 
 // A document of n distinct frames, written once to give the bytes and the
-// file the reading cases use. Built once per size for the whole run.
+// file the reading cases use. Built once per size and kind for the whole
+// run: the walking figure above, or dense pictures (DistinctDensePicture:
+// every row 40 ASCII and 20 Chinese characters, quotes, backslashes and
+// percent signs among them).
 struct Fixture {
   fs::path dir;
   fs::path file;
   AnimationDocument doc;
   std::string bytes;
 
-  explicit Fixture(int n) {
-    dir = fs::temp_directory_path() /
-          ("zoetrix-bench-project-" + std::to_string(::getpid()) + "-" + std::to_string(n));
+  Fixture(int n, bool dense) {
+    dir = fs::temp_directory_path() / ("zoetrix-bench-project-" + std::to_string(::getpid()) + "-" +
+                                       std::to_string(n) + (dense ? "-dense" : ""));
     fs::create_directories(dir);
     file = dir / "project.ini";
     doc.m_animation.m_strAnimName = "bench";
@@ -71,7 +75,8 @@ struct Fixture {
     doc.m_animation.m_nAnimWide = 80;
     doc.m_animation.m_nAnimHigh = 25;
     doc.m_animation.m_nRate = 24;
-    for (int i = 0; i < n; ++i) doc.m_animation.m_frames.Append(MakeFrameText(Picture(i)));
+    for (int i = 0; i < n; ++i)
+      doc.m_animation.m_frames.Append(MakeFrameText(dense ? DistinctDensePicture(i) : Picture(i)));
     if (!WriteProjectFile(doc.m_animation, file).ok()) std::abort();
     std::FILE* f = std::fopen(file.c_str(), "rb");
     char buf[65536];
@@ -85,10 +90,16 @@ struct Fixture {
   }
 };
 
-Fixture& Get(int n) {
-  static std::map<int, std::unique_ptr<Fixture>> fixtures;
-  auto& f = fixtures[n];
-  if (!f) f = std::make_unique<Fixture>(n);
+// range(0) frames; range(1), where given, 1 for dense pictures.
+Fixture& Get(const benchmark::State& state) {
+  static std::map<std::pair<int, bool>, std::unique_ptr<Fixture>> fixtures;
+  const int n = static_cast<int>(state.range(0));
+  const bool dense = state.range(1) != 0;
+  const auto found = fixtures.find({n, dense});
+  if (found != fixtures.end()) return *found->second;
+  fixtures.clear();  // one size at a time: a million frames take gigabytes
+  auto& f = fixtures[{n, dense}];
+  f = std::make_unique<Fixture>(n, dense);
   return *f;
 }
 
@@ -101,7 +112,7 @@ void Report(benchmark::State& state, const Fixture& fx) {
 
 // The first export of an animation: no file there yet.
 void BM_WriteProjectNew(benchmark::State& state) {
-  Fixture& fx = Get(static_cast<int>(state.range(0)));
+  Fixture& fx = Get(state);
   const fs::path out = fx.dir / "new.ini";
   for (auto _ : state) {
     state.PauseTiming();
@@ -114,14 +125,14 @@ void BM_WriteProjectNew(benchmark::State& state) {
 
 // A later export: the file is loaded, its keys replaced, and saved again.
 void BM_WriteProjectOver(benchmark::State& state) {
-  Fixture& fx = Get(static_cast<int>(state.range(0)));
+  Fixture& fx = Get(state);
   for (auto _ : state)
     if (!WriteProjectFile(fx.doc.m_animation, fx.file).ok()) state.SkipWithError("write failed");
   Report(state, fx);
 }
 
 void BM_PlainWrite(benchmark::State& state) {
-  Fixture& fx = Get(static_cast<int>(state.range(0)));
+  Fixture& fx = Get(state);
   const fs::path out = fx.dir / "plain.ini";
   for (auto _ : state) {
     std::FILE* f = std::fopen(out.c_str(), "wb");
@@ -133,7 +144,7 @@ void BM_PlainWrite(benchmark::State& state) {
 
 // The same with the durability an atomic save pays for.
 void BM_PlainWriteFsync(benchmark::State& state) {
-  Fixture& fx = Get(static_cast<int>(state.range(0)));
+  Fixture& fx = Get(state);
   const fs::path out = fx.dir / "plain.ini";
   for (auto _ : state) {
     std::FILE* f = std::fopen(out.c_str(), "wb");
@@ -146,7 +157,7 @@ void BM_PlainWriteFsync(benchmark::State& state) {
 }
 
 void BM_ReadProject(benchmark::State& state) {
-  Fixture& fx = Get(static_cast<int>(state.range(0)));
+  Fixture& fx = Get(state);
   for (auto _ : state) {
     ProjectReadResult r = ReadProjectFile(fx.file);
     if (!r.ok() || r.animation.FrameCount() != state.range(0)) state.SkipWithError("read failed");
@@ -158,7 +169,7 @@ void BM_ReadProject(benchmark::State& state) {
 // Into one buffer of the file's size, allocated and touched before timing:
 // a string grown piece by piece would make the yardstick slower.
 void BM_PlainRead(benchmark::State& state) {
-  Fixture& fx = Get(static_cast<int>(state.range(0)));
+  Fixture& fx = Get(state);
   std::vector<char> buf(fx.bytes.size() + 1);
   for (auto _ : state) {
     std::FILE* f = std::fopen(fx.file.c_str(), "rb");
@@ -169,14 +180,46 @@ void BM_PlainRead(benchmark::State& state) {
   Report(state, fx);
 }
 
-}  // namespace
+// The same into a buffer allocated anew each time and touched only by
+// the read: what taking the file's bytes into fresh memory costs (the
+// kernel clears every new page), as an open must for the frames it keeps.
+void BM_PlainReadFresh(benchmark::State& state) {
+  Fixture& fx = Get(state);
+  for (auto _ : state) {
+    std::unique_ptr<char[]> buf(new char[fx.bytes.size() + 1]);
+    std::FILE* f = std::fopen(fx.file.c_str(), "rb");
+    const std::size_t got = std::fread(buf.get(), 1, fx.bytes.size() + 1, f);
+    std::fclose(f);
+    benchmark::DoNotOptimize(got);
+    benchmark::DoNotOptimize(buf.get());
+  }
+  Report(state, fx);
+}
 
-#define PROJECT_SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
-BENCHMARK(BM_WriteProjectNew) PROJECT_SIZES;
-BENCHMARK(BM_WriteProjectOver) PROJECT_SIZES;
-BENCHMARK(BM_PlainWrite) PROJECT_SIZES;
-BENCHMARK(BM_PlainWriteFsync) PROJECT_SIZES;
-BENCHMARK(BM_ReadProject) PROJECT_SIZES;
-BENCHMARK(BM_PlainRead) PROJECT_SIZES;
+// The walking figure at three sizes and dense pictures at 100,000; dense
+// pictures at a million frames (the most a project holds, about 2 GB of
+// file) once each. Time is wall time, CPU the writing or reading thread's.
+void Sizes(benchmark::internal::Benchmark* b) {
+  b->Args({1000, 0})->Args({10000, 0})->Args({100000, 0})->Args({100000, 1});
+  b->Unit(benchmark::kMillisecond);
+}
+void Million(benchmark::internal::Benchmark* b) {
+  b->Args({1000000, 1})->Iterations(1)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_WriteProjectNew)->Apply(Sizes);
+BENCHMARK(BM_WriteProjectOver)->Apply(Sizes);
+BENCHMARK(BM_PlainWrite)->Apply(Sizes);
+BENCHMARK(BM_PlainWriteFsync)->Apply(Sizes);
+BENCHMARK(BM_ReadProject)->Apply(Sizes);
+BENCHMARK(BM_PlainRead)->Apply(Sizes);
+BENCHMARK(BM_PlainReadFresh)->Apply(Sizes);
+BENCHMARK(BM_WriteProjectNew)->Apply(Million);
+BENCHMARK(BM_PlainWriteFsync)->Apply(Million);
+BENCHMARK(BM_ReadProject)->Apply(Million);
+BENCHMARK(BM_PlainRead)->Apply(Million);
+BENCHMARK(BM_PlainReadFresh)->Apply(Million);
+
+}  // namespace
 
 BENCHMARK_MAIN();
