@@ -466,11 +466,19 @@ void ImageEncoder::EncodeBands(std::string& out) {
     }
     m_wake.notify_all();
   }
-  EncodeMisses(m_first);
+  std::exception_ptr error;
+  try {
+    EncodeMisses(m_first);
+  } catch (...) {
+    error = std::current_exception();
+    m_nextMiss.store(m_misses.size(), std::memory_order_relaxed);  // the helper stops too
+  }
+  // The helper works on m_bands: it must be done before anything else.
   if (helped) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_wake.wait(lock, [this] { return !m_helpPending; });
   }
+  if (error) std::rethrow_exception(error);
   if (m_helpError) std::rethrow_exception(m_helpError);
   m_first.Begin(0);
   for (std::size_t k = 0; k < m_bands.size(); ++k) {
