@@ -243,7 +243,7 @@ void LzwEncoder::Join(const CodeRun& part, bool first) {
   // are written in fours), then what it holds back, shifted to follow the
   // bits here (fewer than 32 wait in m_bitBuffer).
   std::size_t at = 0;
-  if (m_bitCount == 0) {
+  if (m_bitCount == 0 && !part.bytes.empty()) {
     at = part.bytes.size();
     std::memcpy(m_bytes.data() + m_size, part.bytes.data(), at);
     m_size += at;
@@ -371,7 +371,8 @@ void ImageEncoder::CutHalves(const std::uint8_t* pixels, std::size_t count) {
 }
 
 void ImageEncoder::Keep(const Band& band, bool coded) {
-  const std::size_t bytes = (coded ? band.count + band.run.bytes.size() : 0) + 64;
+  // A map entry (node and bucket) is about 100 bytes beside what it holds.
+  const std::size_t bytes = (coded ? band.count + band.run.bytes.size() : 0) + 128;
   if (m_keptBytes + bytes > m_keptLimit) {
     m_kept.clear();
     m_keptBytes = 0;
@@ -380,10 +381,13 @@ void ImageEncoder::Keep(const Band& band, bool coded) {
   Kept& kept = at->second;
   // One band per hash; one seen before gets its codes once they are known.
   if (!added && (kept.coded || !coded)) return;
-  kept.coded = coded;
   if (coded) {
-    kept.pixels.assign(band.pixels, band.pixels + band.count);
-    kept.run = band.run;
+    // Made whole before it is kept: a failed copy leaves the entry as it was.
+    Kept entry;
+    entry.pixels.assign(band.pixels, band.pixels + band.count);
+    entry.run = band.run;
+    entry.coded = true;
+    kept = std::move(entry);
   }
   m_keptBytes += bytes;
 }

@@ -299,6 +299,18 @@ TEST(GifLzw, BandsAreKeptWithinTheirRoom) {
     EXPECT_GT(encoder.BandsCopied(), 0u);
   }
   {
+    SCOPED_TRACE("bands of a few codes, shorter than a word, copied after the first");
+    ImageEncoder encoder;
+    for (int k = 0; k < 4; ++k) {
+      Pixels image(36 * 6, 0);
+      image[36 * 5 + 3] = 1;  // one band drawn, five of one colour
+      std::string data;
+      encoder.Encode(image.data(), image.size(), 36, data);
+      ASSERT_EQ(Decode(36, 6, data), image) << "image " << k;
+    }
+    EXPECT_GT(encoder.BandsCopied(), 0u);
+  }
+  {
     SCOPED_TRACE("a band one pixel off one kept is encoded");
     ImageEncoder encoder;
     Pixels image = Image({1, 2, 3, 4}, kBand);
