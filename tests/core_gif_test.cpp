@@ -2,11 +2,14 @@
 // unchanged characters show through, yet every frame, decoded and drawn
 // over the ones before as a viewer does, looks exactly as when every image
 // is the whole canvas.
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -80,8 +83,8 @@ Shown Compose(GifFileType* gif) {
   return shown;
 }
 
-GifPtr Write(const Animation& animation, const std::string& path, bool wholeImages) {
-  GifOptions options;
+GifPtr Write(const Animation& animation, const std::string& path, bool wholeImages,
+             GifOptions options = {}) {
   options.wholeImages = wholeImages;
   std::string error;
   EXPECT_TRUE(WriteGifAnimation(animation, path, &error, options, platform::Replace::Yes)) << error;
@@ -337,4 +340,64 @@ TEST(GifImages, RepeatedChangesGiveTheSameImagesAndLookRight) {
                                   sparse[0], dense[0], dense[2], dense[0]}),
                             dir);
   }
+}
+
+// A glyph lands whole in its cells whatever their width (glyph rows are
+// copied in pieces of 8, 16 or 32 pixels, or pixel by pixel): each pixel row
+// of the cells holds as many drawn pixels as the same row of the glyph as
+// FreeType renders it, in the same order from the top.
+TEST(GifImages, GlyphsAreDrawnWholeAtEveryCellWidth) {
+  const char* const font = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  if (!std::filesystem::exists(font)) GTEST_SKIP() << "WenQuanYi Micro Hei is not installed";
+  FT_Library library = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&library), 0);
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_New_Face(library, font, 1, &face), 0);  // the Mono face
+  TempDir dir;
+  // Character, first cell, cells: the last one ends at the canvas's edge.
+  const struct {
+    char32_t cp;
+    int col;
+    int cells;
+  } glyphs[] = {{U'o', 0, 1}, {U'\x4E2D', 1, 2}, {U'H', 3, 1}};
+  int compared = 0;
+  for (int size : {9, 16, 24, 40, 70}) {
+    SCOPED_TRACE(size);
+    GifOptions options;
+    options.fontPath = font;
+    options.fontFace = 1;
+    options.pixelSize = size;
+    GifPtr gif =
+        Write(Make(4, 1, 10, "0F", {"o中H"}), (dir.path() / "g.gif").string(), false, options);
+    ASSERT_TRUE(gif);
+    const Shown shown = Compose(gif.get());
+    ASSERT_EQ(shown.frames.size(), 1u);
+    const std::uint32_t fore = document::kConsoleRgb[15];
+    const int cw = shown.width / 4, ch = shown.height;
+    ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)), 0);
+    for (const auto& g : glyphs) {
+      ASSERT_EQ(FT_Load_Char(face, g.cp, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO), 0);
+      const FT_Bitmap& bm = face->glyph->bitmap;
+      if (static_cast<int>(bm.width) > g.cells * cw || static_cast<int>(bm.rows) > ch)
+        continue;  // cut by its cells: nothing to compare whole
+      std::vector<int> expected, drawn;
+      for (unsigned y = 0; y < bm.rows; ++y) {
+        int ink = 0;
+        for (unsigned x = 0; x < bm.width; ++x)
+          ink += (bm.buffer[static_cast<std::ptrdiff_t>(y) * bm.pitch + x / 8] >> (7 - x % 8)) & 1;
+        if (ink) expected.push_back(ink);
+      }
+      for (int y = 0; y < ch; ++y) {
+        int ink = 0;
+        for (int x = g.col * cw; x < (g.col + g.cells) * cw; ++x)
+          ink += shown.frames[0][static_cast<std::size_t>(y) * shown.width + x] == fore;
+        if (ink) drawn.push_back(ink);
+      }
+      EXPECT_EQ(drawn, expected) << "U+" << std::hex << static_cast<unsigned>(g.cp);
+      ++compared;
+    }
+  }
+  EXPECT_GE(compared, 12);
+  FT_Done_Face(face);
+  FT_Done_FreeType(library);
 }
