@@ -1,6 +1,7 @@
 #include "ui/framework/MessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -29,6 +30,12 @@ int ZMessageBox(const QString& text, int type) {
   QPushButton* ok = box.addButton(U("确定"), QMessageBox::AcceptRole);
   QPushButton* cancel = nullptr;
   if (type == MB_OKCANCEL) cancel = box.addButton(U("取消"), QMessageBox::RejectRole);
+  // A short message gives a narrow box whose title bar has no room for the
+  // title beside its buttons: the box is kept wide enough to show it.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(box.fontMetrics().averageCharWidth() * 36, 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   box.setDefaultButton(ok);
   box.setEscapeButton(cancel ? static_cast<QAbstractButton*>(cancel) : ok);
   box.exec();
