@@ -15,6 +15,9 @@ constexpr unsigned kFirst = kClear + 2;  // the first string of two or more pixe
 constexpr unsigned kFull = 4095;         // with this many codes the dictionary starts again
 constexpr unsigned kMaxBits = 12;
 constexpr std::size_t kBlock = 255;  // bytes per data sub-block
+// A kept band's map entry (node and bucket) is about 100 bytes beside what
+// it holds.
+constexpr std::size_t kEntryBytes = 128;
 
 }  // namespace
 
@@ -370,26 +373,31 @@ void ImageEncoder::CutHalves(const std::uint8_t* pixels, std::size_t count) {
   for (Band& band : m_bands) band.kept = nullptr;
 }
 
-void ImageEncoder::Keep(const Band& band, bool coded) {
-  // A map entry (node and bucket) is about 100 bytes beside what it holds.
-  const std::size_t bytes = (coded ? band.count + band.run.bytes.size() : 0) + 128;
+// Room for bytes more among the kept bands: all are forgotten when full.
+void ImageEncoder::MakeRoom(std::size_t bytes) {
   if (m_keptBytes + bytes > m_keptLimit) {
     m_kept.clear();
     m_keptBytes = 0;
   }
-  const auto [at, added] = m_kept.try_emplace(band.hash);
-  Kept& kept = at->second;
-  // One band per hash; one seen before gets its codes once they are known.
-  if (!added && (kept.coded || !coded)) return;
-  if (coded) {
-    // Made whole before it is kept: a failed copy leaves the entry as it was.
-    Kept entry;
-    entry.pixels.assign(band.pixels, band.pixels + band.count);
-    entry.run = band.run;
-    entry.coded = true;
-    kept = std::move(entry);
-  }
   m_keptBytes += bytes;
+}
+
+void ImageEncoder::KeepSeen(std::uint64_t hash) {
+  if (m_kept.count(hash)) return;
+  MakeRoom(kEntryBytes);
+  m_kept.try_emplace(hash);
+}
+
+void ImageEncoder::KeepCoded(const Band& band) {
+  const auto found = m_kept.find(band.hash);
+  if (found != m_kept.end() && found->second.coded) return;  // one band per hash
+  // Made whole before it is kept: a failed copy leaves the entry as it was.
+  Kept entry;
+  entry.pixels.assign(band.pixels, band.pixels + band.count);
+  entry.run = band.run;
+  entry.coded = true;
+  MakeRoom(kEntryBytes + band.count + band.run.bytes.size());
+  m_kept[band.hash] = std::move(entry);
 }
 
 // Takes bands to encode until none is left; run on both threads at once.
@@ -431,19 +439,12 @@ void ImageEncoder::Encode(const std::uint8_t* pixels, std::size_t count, std::si
     EncodeBands(out);
     // Only now: making room forgets kept bands joined above.
     for (const Band& band : m_bands)
-      if (!band.kept) Keep(band, true);
+      if (!band.kept) KeepCoded(band);
     return;
   }
-  std::vector<std::uint64_t>& hashes = m_seenHashes;
-  hashes.clear();
-  for (const Band& band : m_bands) hashes.push_back(band.hash);
+  for (const Band& band : m_bands) KeepSeen(band.hash);
   CutHalves(pixels, count);
   EncodeBands(out);
-  Band seenBand;
-  for (std::uint64_t hash : hashes) {
-    seenBand.hash = hash;
-    Keep(seenBand, false);
-  }
 }
 
 // Copies the codes of the bands kept and encodes the others, on both

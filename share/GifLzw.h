@@ -145,7 +145,9 @@ class ImageEncoder {
   bool CutBands(const std::uint8_t* pixels, std::size_t count, std::size_t bandPixels);
   void CutHalves(const std::uint8_t* pixels, std::size_t count);
   void EncodeBands(std::string& out);
-  void Keep(const Band& band, bool coded);
+  void MakeRoom(std::size_t bytes);
+  void KeepSeen(std::uint64_t hash);
+  void KeepCoded(const Band& band);
   void EncodeMisses(LzwEncoder& encoder);
   void Serve();
 
@@ -153,7 +155,6 @@ class ImageEncoder {
   LzwEncoder m_second;
   std::vector<Band> m_bands;                       // the image's, in order
   std::vector<std::size_t> m_misses;               // indexes of the bands to encode
-  std::vector<std::uint64_t> m_seenHashes;         // of an image encoded in one run
   std::atomic<std::size_t> m_nextMiss{0};          // the next of m_misses to take
   std::unordered_map<std::uint64_t, Kept> m_kept;  // bands seen, by the hash of their pixels
   std::size_t m_keptLimit;
